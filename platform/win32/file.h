@@ -1,0 +1,70 @@
+// Files and folders: the Win32 kernel subset over POSIX.
+// Every path-taking call reads "\" as "/" and, when the exact name is absent, matches each
+// path component without regard to case (the exact spelling wins when several exist).
+#pragma once
+
+#include "platform/win32/win_types.h"
+
+#include <string>
+
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+
+struct SECURITY_ATTRIBUTES;
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+// `overlapped` must be null: only synchronous I/O exists here.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, void* overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, DWORD* bytesWritten, void* overlapped);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD moveMethod);
+DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
+BOOL FlushFileBuffers(HANDLE file);
+BOOL CloseHandle(HANDLE object);   // files, threads, events and semaphores
+BOOL DeleteFileW(LPCWSTR fileName);
+BOOL MoveFileW(LPCWSTR existing, LPCWSTR newName);
+BOOL CopyFileW(LPCWSTR existing, LPCWSTR newName, BOOL failIfExists);
+BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);   // one level
+BOOL RemoveDirectoryW(LPCWSTR pathName);
+DWORD GetFileAttributesW(LPCWSTR fileName);
+// Writes the current folder with "/" separators; returns the length, or the size needed
+// (with the NUL) when the buffer is too small, or 0 on failure.
+DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
+BOOL SetCurrentDirectoryW(LPCWSTR pathName);
+DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
+
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+namespace platform {
+
+// The native (UTF-8, "/") path a Windows-style wide path names, with the case-insensitive
+// component match applied. With `forCreate` the last component may be absent (the parent
+// folders are still matched).
+std::string ResolvePath(LPCWSTR path, bool forCreate = false);
+std::string ResolvePath(const std::u16string& path, bool forCreate = false);
+
+// FILETIME from POSIX seconds and nanoseconds.
+FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds);
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+// Threads, critical sections, events, semaphores and sleeps: the Win32 kernel subset over
+// the C++ standard library and POSIX.
+#pragma once
+
+#include "platform/win32/win_types.h"
+
+#include <mutex>
+
+// Recursive, as on Windows.
+struct CRITICAL_SECTION {
+    std::recursive_mutex* impl = nullptr;
+};
+using LPCRITICAL_SECTION = CRITICAL_SECTION*;
+
+void InitializeCriticalSection(CRITICAL_SECTION* section);
+void EnterCriticalSection(CRITICAL_SECTION* section);
+BOOL TryEnterCriticalSection(CRITICAL_SECTION* section);
+void LeaveCriticalSection(CRITICAL_SECTION* section);
+void DeleteCriticalSection(CRITICAL_SECTION* section);
+
+using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
+struct SECURITY_ATTRIBUTES;
+
+constexpr DWORD CREATE_SUSPENDED = 0x4;
+constexpr DWORD STILL_ACTIVE = 259;
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_IO_COMPLETION = 0xC0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+constexpr int THREAD_PRIORITY_NORMAL = 0;
+
+// A thread created with CREATE_SUSPENDED waits at a start gate until ResumeThread.
+// The handle stays valid (and the thread joinable) until CloseHandle, whatever the thread does.
+HANDLE CreateThread(SECURITY_ATTRIBUTES* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                    DWORD creationFlags, DWORD* threadId);
+// Returns the previous suspend count, or 0xFFFFFFFF on failure.
+DWORD ResumeThread(HANDLE thread);
+BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+BOOL SetThreadPriority(HANDLE thread, int priority);
+DWORD GetCurrentThreadId();
+// Names the calling or given thread for debuggers (cut to the 15 bytes Linux keeps).
+void SetThreadDescriptionUtf16(HANDLE thread, LPCWSTR name);
+
+// Threads (signalled when ended), events and semaphores.
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll, DWORD milliseconds);
+
+HANDLE CreateEventW(SECURITY_ATTRIBUTES* security, BOOL manualReset, BOOL initialState, LPCWSTR name);
+BOOL SetEvent(HANDLE event);
+BOOL ResetEvent(HANDLE event);
+HANDLE CreateSemaphoreW(SECURITY_ATTRIBUTES* security, LONG initialCount, LONG maximumCount, LPCWSTR name);
+BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LONG* previousCount);
+
+// 0 yields the rest of the time slice. With the fake clock on (timer.h), the sleep advances
+// the fake clock instead of waiting.
+DWORD SleepEx(DWORD milliseconds, BOOL alertable);
+void Sleep(DWORD milliseconds);
