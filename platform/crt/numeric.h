@@ -5,10 +5,17 @@
 #include "platform/win32/win_types.h"
 
 #include <cstdint>
+#include <cstdlib>
 
 namespace msvc {
 
+// <cstdlib> makes RAND_MAX a macro (glibc's 2^31-1), which would swallow the name below; use
+// kRandMax in code, as msvc::RAND_MAX cannot be spelled wherever <cstdlib> is included.
+#pragma push_macro("RAND_MAX")
+#undef RAND_MAX
 constexpr int RAND_MAX = 32767;
+constexpr int kRandMax = RAND_MAX;
+#pragma pop_macro("RAND_MAX")
 
 // Base 10 (or the given base) like strtol with a 32-bit long: saturates at INT32_MIN/INT32_MAX.
 std::int32_t strtol(const char* text, char** end, int base);

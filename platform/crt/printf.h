@@ -3,8 +3,13 @@
 //   in an 8-bit format "%s"/"%c" take 8-bit text, "%S"/"%C" wide text;
 // - "%I64d", "%I64u", "%I64x", "%I32d", "%Id" and "%lld" sizes; "%ld" is 32-bit;
 // - flags "-+ #0", width and precision (also "*"), conversions d i u o x X c s f F e E g G a A p n%;
-// - floating point always uses "." (the C locale), whatever the process locale.
-// The "n" conversion is refused (it writes nothing), as the secure runtime does.
+// - floating point always uses "." (the C locale), whatever the process locale;
+// - "%Iu"/"%zu" are pointer-sized; "%p" is upper-case hexadecimal of full pointer width;
+// - 8-bit text in a wide format, and wide text in an 8-bit one, goes through the system code
+//   page (932); a precision counts whole characters of the result;
+// - a null string prints "(null)"; the "0" flag pads strings and characters with zeros too.
+// The "n" conversion is refused (it consumes its pointer and writes nothing), as the secure
+// runtime does. Anything else that is not a conversion is written as it stands.
 #pragma once
 
 #include "platform/win32/win_types.h"
@@ -24,7 +29,7 @@ int _snprintf(char* buffer, std::size_t count, const char* format, ...);
 int _vscprintf(const char* format, va_list args);
 
 // Cut-to-fit forms: always terminate (when count > 0); return the length written, or -1
-// when the text was cut.
+// when the text was cut (a wide cut never leaves the first half of a surrogate pair).
 int FormatWideTruncate(WCHAR* buffer, std::size_t count, const WCHAR* format, va_list args);
 int FormatNarrowTruncate(char* buffer, std::size_t count, const char* format, va_list args);
 

@@ -27,6 +27,16 @@ constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
 constexpr DWORD FILE_END = 2;
 
+// Error codes of the file calls beyond those in win_types.h.
+constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+
 struct SECURITY_ATTRIBUTES;
 
 HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* security,
@@ -39,7 +49,9 @@ DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
 BOOL FlushFileBuffers(HANDLE file);
-BOOL CloseHandle(HANDLE object);   // files, threads, events and semaphores
+// Files, threads, events and semaphores; a bad or already closed handle fails with
+// ERROR_INVALID_HANDLE.
+BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR fileName);
 BOOL MoveFileW(LPCWSTR existing, LPCWSTR newName);
 BOOL CopyFileW(LPCWSTR existing, LPCWSTR newName, BOOL failIfExists);
@@ -50,6 +62,8 @@ DWORD GetFileAttributesW(LPCWSTR fileName);
 // (with the NUL) when the buffer is too small, or 0 on failure.
 DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
 BOOL SetCurrentDirectoryW(LPCWSTR pathName);
+// Joins a relative name to the current folder and folds "." and ".." in the text alone (the
+// disk is not asked); "/" separators. Returns the length, or the size needed, or 0.
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 
@@ -59,8 +73,11 @@ void SetLastError(DWORD error);
 namespace platform {
 
 // The native (UTF-8, "/") path a Windows-style wide path names, with the case-insensitive
-// component match applied. With `forCreate` the last component may be absent (the parent
-// folders are still matched).
+// component match applied (A-Z and full-width Ａ-Ｚ; among several case variants the exact
+// spelling wins, else the byte-wise smallest name). The first component that matches nothing
+// is kept as given, with the rest of the path, so a name to be created (`forCreate`) keeps its
+// spelling while its parent folders are still matched; the call that uses the path then fails
+// or creates as the OS decides. Absolute paths pass through the same way.
 std::string ResolvePath(LPCWSTR path, bool forCreate = false);
 std::string ResolvePath(const std::u16string& path, bool forCreate = false);
 

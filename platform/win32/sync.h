@@ -30,9 +30,13 @@ constexpr DWORD WAIT_IO_COMPLETION = 0xC0;
 constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 constexpr int THREAD_PRIORITY_NORMAL = 0;
+constexpr DWORD MAXIMUM_WAIT_OBJECTS = 64;
+constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
 
 // A thread created with CREATE_SUSPENDED waits at a start gate until ResumeThread.
 // The handle stays valid (and the thread joinable) until CloseHandle, whatever the thread does.
+// Closing the handle of a running thread lets it run on; closing that of a thread never
+// resumed ends it without running its routine.
 HANDLE CreateThread(SECURITY_ATTRIBUTES* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
                     DWORD creationFlags, DWORD* threadId);
 // Returns the previous suspend count, or 0xFFFFFFFF on failure.
@@ -40,10 +44,11 @@ DWORD ResumeThread(HANDLE thread);
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
 BOOL SetThreadPriority(HANDLE thread, int priority);
 DWORD GetCurrentThreadId();
-// Names the calling or given thread for debuggers (cut to the 15 bytes Linux keeps).
+// Names the calling (null handle) or given thread for debuggers (cut to the 15 bytes Linux keeps).
 void SetThreadDescriptionUtf16(HANDLE thread, LPCWSTR name);
 
-// Threads (signalled when ended), events and semaphores.
+// Threads (signalled when ended), events and semaphores. Timeouts are in real time, also
+// while the fake clock is on.
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll, DWORD milliseconds);
 

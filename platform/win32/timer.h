@@ -25,5 +25,7 @@ void AdvanceFakeTime(DWORD milliseconds);
 // Total of the milliseconds passed to SleepEx since the fake clock was turned on, and the count of calls.
 DWORD FakeClockSleptMilliseconds();
 DWORD FakeClockSleepCalls();
+// SleepEx's share of the fake clock: counts the call and advances the time.
+void RecordFakeSleep(DWORD milliseconds);
 
 }  // namespace platform

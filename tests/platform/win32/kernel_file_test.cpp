@@ -1,0 +1,360 @@
+#include "platform/win32/file.h"
+#include "platform/win32/shell.h"
+#include "platform/win32/sync.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each test works in a fresh folder that is also the current folder.
+class Win32Files : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tw_kernel_files_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_Root = fs::canonical(pattern);
+        m_Previous = fs::current_path();
+        fs::current_path(m_Root);
+    }
+
+    void TearDown() override
+    {
+        fs::current_path(m_Previous);
+        fs::remove_all(m_Root);
+    }
+
+    static void Write(const fs::path& path, const std::string& bytes)
+    {
+        fs::create_directories(fs::path(path).parent_path().empty() ? "." : fs::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    static std::string Read(const fs::path& path)
+    {
+        std::ifstream stream(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(stream), {});
+    }
+
+    // The whole content of a file opened through CreateFileW, or "<fail>".
+    static std::string ReadThroughApi(const char16_t* name)
+    {
+        HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        if (file == INVALID_HANDLE_VALUE) return "<fail>";
+        std::string content(256, '\0');
+        DWORD got = 0;
+        ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &got, nullptr);
+        CloseHandle(file);
+        content.resize(got);
+        return content;
+    }
+
+    fs::path m_Root;
+    fs::path m_Previous;
+};
+
+TEST_F(Win32Files, WindowsNamesFindFilesWhateverTheCaseAndSeparator)
+{
+    Write("system/sysconf.ini", "conf");
+    Write("FONT16SYS.png", "font");
+    Write("data/sub/x.txt", "x");
+
+    EXPECT_EQ(ReadThroughApi(u"SYSTEM\\SysConf.INI"), "conf");
+    EXPECT_EQ(ReadThroughApi(u"system/sysconf.ini"), "conf");
+    EXPECT_EQ(ReadThroughApi(u"font16sys.PNG"), "font");
+    EXPECT_EQ(ReadThroughApi(u"Data\\SUB/X.txt"), "x");
+    EXPECT_EQ(ReadThroughApi(u"./data/../DATA/sub/x.txt"), "x");
+    EXPECT_EQ(ReadThroughApi((m_Root.u16string() + u"/SYSTEM/SYSCONF.INI").c_str()), "conf");   // absolute
+
+    EXPECT_TRUE(PathFileExistsW(u"SYSTEM\\SysConf.INI"));
+    EXPECT_TRUE(PathFileExistsW(u"Data\\Sub"));
+    EXPECT_FALSE(PathFileExistsW(u"system\\missing.ini"));
+    EXPECT_FALSE(PathFileExistsW(u""));
+    EXPECT_FALSE(PathFileExistsW(nullptr));
+    EXPECT_EQ(GetFileAttributesW(u"DATA\\sub") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesW(u"SYSTEM\\SYSCONF.INI") & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
+    EXPECT_TRUE(DeleteFileW(u"Data\\Sub\\X.TXT"));
+    EXPECT_FALSE(fs::exists("data/sub/x.txt"));
+}
+
+TEST_F(Win32Files, ExactSpellingWinsThenTheSmallestVariant)
+{
+    Write("Save.dat", "Save");
+    Write("save.dat", "save");
+    Write("SAVE.DAT", "SAVE");
+    EXPECT_EQ(ReadThroughApi(u"save.dat"), "save");
+    EXPECT_EQ(ReadThroughApi(u"Save.dat"), "Save");
+    EXPECT_EQ(ReadThroughApi(u"sAvE.dAt"), "SAVE");   // the byte-wise smallest name, every time
+    EXPECT_EQ(platform::ResolvePath(u"sAvE.dAt"), "SAVE.DAT");
+    // Full-width letters fold too.
+    Write("\xEF\xBC\xA1.txt", "A");   // "Ａ.txt"
+    EXPECT_EQ(ReadThroughApi(u"\uFF41.TXT"), "A");
+}
+
+TEST_F(Win32Files, NewNamesKeepTheirSpellingInsideMatchedFolders)
+{
+    fs::create_directory("save");
+    EXPECT_EQ(platform::ResolvePath(u"SAVE\\New.dat", true), "save/New.dat");
+    EXPECT_EQ(platform::ResolvePath(u"Missing\\Deeper\\x"), "Missing/Deeper/x");
+    EXPECT_EQ(platform::ResolvePath(u"/no/such/Folder/"), "/no/such/Folder/");
+    EXPECT_EQ(platform::ResolvePath(u""), "");
+
+    HANDLE file = CreateFileW(u"SAVE\\New.dat", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, "abc", 3, &written, nullptr));
+    EXPECT_EQ(written, 3u);
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(Read("save/New.dat"), "abc");
+
+    // An existing file in another case is the same file, as on Windows.
+    EXPECT_EQ(CreateFileW(u"save\\NEW.DAT", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    file = CreateFileW(u"save\\NEW.DAT", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(file);
+    EXPECT_EQ(Read("save/New.dat"), "");   // truncated
+    EXPECT_FALSE(fs::exists("save/NEW.DAT"));
+}
+
+TEST_F(Win32Files, OpenFailuresNameTheirCause)
+{
+    fs::create_directory("folder");
+    struct Case {
+        const char16_t* name;
+        DWORD disposition;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {u"missing.txt", OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
+        {u"nofolder\\missing.txt", OPEN_EXISTING, ERROR_PATH_NOT_FOUND},
+        {u"nofolder\\new.txt", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
+        {u"FOLDER", OPEN_EXISTING, ERROR_ACCESS_DENIED},   // a folder is not a file
+        {u"", OPEN_EXISTING, ERROR_PATH_NOT_FOUND},
+        {u"x", 99, ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(CreateFileW(c.name, GENERIC_READ, FILE_SHARE_READ, nullptr, c.disposition, 0, nullptr),
+                  INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), c.error);
+    }
+}
+
+TEST_F(Win32Files, ReadsSeeksAndSizesPerHandle)
+{
+    std::string bytes(120, '\0');
+    for (int i = 0; i < 120; ++i) bytes[i] = static_cast<char>(i);
+    Write("data.bin", bytes);
+    HANDLE a = CreateFileW(u"DATA.BIN", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE b = CreateFileW(u"data.bin", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(a, INVALID_HANDLE_VALUE);
+    ASSERT_NE(b, INVALID_HANDLE_VALUE);
+
+    LARGE_INTEGER size{};
+    EXPECT_TRUE(GetFileSizeEx(a, &size));
+    EXPECT_EQ(size.QuadPart, 120);
+    DWORD high = 99;
+    EXPECT_EQ(GetFileSize(a, &high), 120u);
+    EXPECT_EQ(high, 0u);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+
+    // A read past the end is short, then empty, and both succeed.
+    LARGE_INTEGER to{};
+    LARGE_INTEGER at{};
+    to.QuadPart = 90;
+    EXPECT_TRUE(SetFilePointerEx(a, to, &at, FILE_BEGIN));
+    EXPECT_EQ(at.QuadPart, 90);
+    char buffer[100] = {};
+    DWORD got = 0;
+    EXPECT_TRUE(ReadFile(a, buffer, 100, &got, nullptr));
+    EXPECT_EQ(got, 30u);
+    EXPECT_EQ(buffer[0], 90);
+    EXPECT_TRUE(ReadFile(a, buffer, 100, &got, nullptr));
+    EXPECT_EQ(got, 0u);
+
+    // The other handle has its own position.
+    EXPECT_TRUE(ReadFile(b, buffer, 4, &got, nullptr));
+    EXPECT_EQ(got, 4u);
+    EXPECT_EQ(buffer[0], 0);
+
+    // Relative moves; a move before the start fails and leaves the position alone.
+    to.QuadPart = -10;
+    EXPECT_TRUE(SetFilePointerEx(a, to, &at, FILE_END));
+    EXPECT_EQ(at.QuadPart, 110);
+    to.QuadPart = -200;
+    EXPECT_FALSE(SetFilePointerEx(a, to, &at, FILE_CURRENT));
+    EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+    to.QuadPart = 0;
+    EXPECT_TRUE(SetFilePointerEx(a, to, &at, FILE_CURRENT));
+    EXPECT_EQ(at.QuadPart, 110);
+    EXPECT_FALSE(SetFilePointerEx(a, to, &at, 7));
+    // Only synchronous reads exist.
+    char overlapped[32] = {};
+    EXPECT_FALSE(ReadFile(a, buffer, 1, &got, overlapped));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+
+    EXPECT_TRUE(CloseHandle(a));
+    EXPECT_TRUE(CloseHandle(b));
+    // Closed, or not a file at all: every file call fails cleanly.
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    for (HANDLE handle : {a, event, INVALID_HANDLE_VALUE}) {
+        EXPECT_FALSE(ReadFile(handle, buffer, 1, &got, nullptr));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+        EXPECT_EQ(got, 0u);
+        EXPECT_EQ(GetFileSize(handle, nullptr), INVALID_FILE_SIZE);
+        EXPECT_FALSE(SetFilePointerEx(handle, to, nullptr, FILE_BEGIN));
+        EXPECT_FALSE(GetFileTime(handle, nullptr, nullptr, nullptr));
+    }
+    CloseHandle(event);
+}
+
+TEST(Win32FileTime, ConvertsUnixTimeTo100NanosecondsSince1601)
+{
+    struct Case {
+        std::int64_t seconds;
+        std::int64_t nanoseconds;
+        std::uint64_t ticks;
+    };
+    const Case cases[] = {
+        {0, 0, 116444736000000000ull},
+        {1, 999, 116444736010000009ull},
+        {1700000000, 123456789, 133444736001234567ull},
+        {-11644473600, 0, 0},
+        {-11644473601, 0, 0},   // before 1601: clamped, not wrapped
+    };
+    for (const Case& c : cases) {
+        const FILETIME time = platform::FileTimeFromUnix(c.seconds, c.nanoseconds);
+        EXPECT_EQ((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime, c.ticks) << c.seconds;
+    }
+}
+
+TEST_F(Win32Files, LastWriteTimeFollowsTheFile)
+{
+    Write("cached.png", "one");
+    auto lastWrite = [] {
+        HANDLE file = CreateFileW(u"Cached.PNG", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        FILETIME time{};
+        EXPECT_TRUE(GetFileTime(file, nullptr, nullptr, &time));
+        CloseHandle(file);
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    const timespec first[2] = {{0, UTIME_OMIT}, {1700000000, 500}};
+    ASSERT_EQ(utimensat(AT_FDCWD, "cached.png", first, 0), 0);
+    EXPECT_EQ(lastWrite(), 133444736000000005ull);
+    const timespec touched[2] = {{0, UTIME_OMIT}, {1700000000, 700}};   // 200 ns later
+    ASSERT_EQ(utimensat(AT_FDCWD, "cached.png", touched, 0), 0);
+    EXPECT_EQ(lastWrite(), 133444736000000007ull);
+}
+
+TEST_F(Win32Files, FoldersAreMadeOneLevelAtATime)
+{
+    EXPECT_TRUE(CreateDirectoryW(u"Tarnwick_SAVE", nullptr));
+    EXPECT_EQ(GetFileAttributesW(u"tarnwick_save"), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(CreateDirectoryW(u"TARNWICK_SAVE", nullptr));   // exists in another case
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(CreateDirectoryW(u"a\\b", nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_TRUE(CreateDirectoryW(u"tarnwick_save\\Slot", nullptr));
+    EXPECT_TRUE(fs::is_directory("Tarnwick_SAVE/Slot"));
+    EXPECT_EQ(GetFileAttributesW(u"nothing"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    Write("Tarnwick_SAVE/Slot/f", "");
+    EXPECT_FALSE(RemoveDirectoryW(u"TARNWICK_SAVE\\slot"));
+    EXPECT_EQ(GetLastError(), ERROR_DIR_NOT_EMPTY);
+    EXPECT_FALSE(DeleteFileW(u"TARNWICK_SAVE\\slot"));   // a folder is not deleted as a file
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(DeleteFileW(u"TARNWICK_SAVE\\slot\\F"));
+    EXPECT_TRUE(RemoveDirectoryW(u"TARNWICK_SAVE\\slot"));
+    EXPECT_FALSE(DeleteFileW(u"gone.txt"));
+}
+
+TEST_F(Win32Files, CurrentAndFullPathsCountUtf16UnitsWithSlashes)
+{
+    fs::create_directory("\xE3\x82\xBB\xE3\x83\xBC\xE3\x83\x96");   // "セーブ": 9 bytes, 3 units
+    EXPECT_TRUE(SetCurrentDirectoryW(u"\u30BB\u30FC\u30D6"));
+    const std::u16string expected = m_Root.u16string() + u"/\u30BB\u30FC\u30D6";
+
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    EXPECT_EQ(needed, expected.size() + 1);
+    char16_t tooSmall[4] = {u'#', u'#', u'#', u'#'};
+    EXPECT_EQ(GetCurrentDirectoryW(4, tooSmall), needed);
+    EXPECT_EQ(tooSmall[0], u'#');
+    std::u16string folder(needed, u'\0');
+    EXPECT_EQ(GetCurrentDirectoryW(needed, folder.data()), needed - 1);
+    folder.resize(needed - 1);
+    EXPECT_EQ(folder, expected);
+
+    char16_t full[MAX_PATH * 2] = {};
+    LPWSTR filePart = nullptr;
+    const DWORD length = GetFullPathNameW(u"a\\.\\b\\..\\save.dat", MAX_PATH * 2, full, &filePart);
+    EXPECT_EQ(std::u16string(full), expected + u"/a/save.dat");
+    EXPECT_EQ(length, expected.size() + 11);
+    ASSERT_NE(filePart, nullptr);
+    EXPECT_EQ(std::u16string(filePart), u"save.dat");
+    EXPECT_EQ(GetFullPathNameW(u"/x/../../y/", MAX_PATH, full, &filePart), 3u);
+    EXPECT_EQ(std::u16string(full), u"/y/");
+    EXPECT_EQ(filePart, nullptr);
+    EXPECT_EQ(GetFullPathNameW(u"abc", 2, full, nullptr), expected.size() + 5);   // size needed
+    EXPECT_EQ(GetFullPathNameW(u"", MAX_PATH, full, nullptr), 0u);
+
+    EXPECT_TRUE(SetCurrentDirectoryW(u".."));
+    EXPECT_FALSE(SetCurrentDirectoryW(u"no such folder"));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(Win32Files, CopyAndMoveNeverLoseData)
+{
+    Write("a.txt", "alpha");
+    Write("b.txt", "beta");
+    EXPECT_FALSE(CopyFileW(u"A.TXT", u"b.txt", TRUE));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_FALSE(CopyFileW(u"a.txt", u"A.txt", FALSE));   // onto itself
+    EXPECT_EQ(Read("a.txt"), "alpha");
+    EXPECT_TRUE(CopyFileW(u"A.TXT", u"B.TXT", FALSE));
+    EXPECT_EQ(Read("b.txt"), "alpha");
+    EXPECT_FALSE(fs::exists("B.TXT"));
+    EXPECT_TRUE(CopyFileW(u"a.txt", u"c.txt", TRUE));
+    EXPECT_EQ(fs::last_write_time("a.txt"), fs::last_write_time("c.txt"));
+
+    EXPECT_FALSE(MoveFileW(u"a.txt", u"B.txt"));   // never replaces
+    EXPECT_EQ(Read("b.txt"), "alpha");
+    EXPECT_TRUE(MoveFileW(u"C.TXT", u"moved.txt"));
+    EXPECT_EQ(Read("moved.txt"), "alpha");
+    EXPECT_TRUE(MoveFileW(u"moved.txt", u"Moved.TXT"));   // a change of case only
+    EXPECT_TRUE(fs::exists("Moved.TXT"));
+    EXPECT_FALSE(fs::exists("moved.txt"));
+    EXPECT_FALSE(MoveFileW(u"none.txt", u"x.txt"));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Win32Module, FileNameIsTheRunningProgramCutToFit)
+{
+    char16_t name[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, name, MAX_PATH * 4);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(name[0], u'/');
+    EXPECT_NE(std::u16string(name).find(u"test_platform_win32"), std::u16string::npos);
+    char16_t small[5] = {};
+    EXPECT_EQ(GetModuleFileNameW(nullptr, small, 5), 5u);
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(small[4], u'\0');
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "platform/win32/shell.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Keeps an environment variable and puts it back afterwards.
+class ScopedEnvironment {
+public:
+    explicit ScopedEnvironment(const char* name) : m_Name(name)
+    {
+        if (const char* value = std::getenv(name)) m_Saved = value;
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_Saved)
+            setenv(m_Name, m_Saved->c_str(), 1);
+        else
+            unsetenv(m_Name);
+    }
+    void Set(const std::string& value) { setenv(m_Name, value.c_str(), 1); }
+    void Unset() { unsetenv(m_Name); }
+
+private:
+    const char* m_Name;
+    std::optional<std::string> m_Saved;
+};
+
+class Win32DocumentsFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tw_kernel_home_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_Home = pattern;
+        m_HomeVariable.Set(m_Home);
+        m_ConfigVariable.Unset();
+        fs::create_directory(m_Home + "/.config");
+    }
+    void TearDown() override { fs::remove_all(m_Home); }
+
+    void WriteUserDirs(const std::string& text, const std::string& folder = "/.config")
+    {
+        fs::create_directories(m_Home + folder);
+        std::ofstream(m_Home + folder + "/user-dirs.dirs") << text;
+    }
+
+    static std::u16string Documents(HRESULT expected = S_OK)
+    {
+        char16_t path[MAX_PATH];
+        path[0] = u'#';
+        EXPECT_EQ(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path), expected);
+        return path;
+    }
+
+    std::u16string Home() const { return fs::path(m_Home).u16string(); }
+
+    std::string m_Home;
+    ScopedEnvironment m_HomeVariable{"HOME"};
+    ScopedEnvironment m_ConfigVariable{"XDG_CONFIG_HOME"};
+};
+
+TEST_F(Win32DocumentsFolder, ReadsTheXdgDocumentsEntry)
+{
+    struct Case {
+        const char* file;
+        std::u16string expected;   // after the home folder, or absolute when it starts with "/"
+    };
+    const Case cases[] = {
+        {"# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/\xE6\x96\x87\xE6\x9B\xB8\"\n",
+         u"/\u6587\u66F8"},
+        {"XDG_DOCUMENTS_DIR=\"/srv/docs/\"\n", u"/srv/docs"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n", u"/My \"Docs\""},
+        {"#XDG_DOCUMENTS_DIR=\"$HOME/commented\"\n", u"/Documents"},
+        {"XDG_DOCUMENTS_DIR=\"relative/not/allowed\"\n", u"/Documents"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/unterminated\n", u"/Documents"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        WriteUserDirs(c.file);
+        const std::u16string expected = c.expected.rfind(u"/srv", 0) == 0 ? c.expected : Home() + c.expected;
+        EXPECT_EQ(Documents(), expected);
+    }
+}
+
+TEST_F(Win32DocumentsFolder, FallsBackToHomeDocumentsAndFailsWithoutHome)
+{
+    EXPECT_EQ(Documents(), Home() + u"/Documents");   // no user-dirs.dirs at all
+
+    // XDG_CONFIG_HOME moves the file.
+    WriteUserDirs("XDG_DOCUMENTS_DIR=\"$HOME/Elsewhere\"\n", "/cfg");
+    m_ConfigVariable.Set(m_Home + "/cfg");
+    EXPECT_EQ(Documents(), Home() + u"/Elsewhere");
+
+    m_HomeVariable.Unset();
+    EXPECT_EQ(Documents(E_FAIL), u"");
+    m_HomeVariable.Set("");
+    EXPECT_EQ(Documents(E_FAIL), u"");
+
+    // A path that would not fit the caller's MAX_PATH buffer is refused, not overrun.
+    m_HomeVariable.Set("/" + std::string(300, 'h'));
+    m_ConfigVariable.Unset();
+    EXPECT_EQ(Documents(E_FAIL), u"");
+
+    char16_t path[MAX_PATH];
+    EXPECT_EQ(SHGetFolderPathW(nullptr, 0x2B, nullptr, 0, path), E_INVALIDARG);
+}
+
+}  // namespace
