@@ -1,0 +1,156 @@
+#include "foundation/file_handle.h"
+
+#include "foundation/file.h"
+#include "foundation/log.h"
+#include "foundation/mutex.h"
+#include "foundation/pack_file.h"
+#include "platform/win32/file.h"
+
+#include <limits>
+
+namespace {
+
+HANDLE OpenForRead(const std::u16string& path)
+{
+    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+}  // namespace
+
+GxFileHandle::~GxFileHandle()
+{
+    Close();
+}
+
+std::uint64_t GxFileHandle::BaseOffset() const
+{
+    return m_Pack != nullptr ? m_Pack->GetDataStart() + m_Entry->m_DataOffset : 0;
+}
+
+bool GxFileHandle::Open(const std::u16string& name)
+{
+    GxMutexScopedLock lock(GxFile::GetLock());
+    const int kind = FileExists(name);
+    if (kind == kFileNotFound)
+        return false;
+    if (m_Open)
+        Close();
+
+    if (kind == kFileOnDisk) {
+        HANDLE handle = OpenForRead(name);
+        if (handle == INVALID_HANDLE_VALUE)
+            return false;
+        LARGE_INTEGER size{};
+        std::uint64_t fileSize = 0;
+        if (GetFileSizeEx(handle, &size))
+            fileSize = static_cast<std::uint64_t>(size.QuadPart);
+        // Sizes are 32-bit throughout; a larger file would be read truncated.
+        if (fileSize > std::numeric_limits<std::uint32_t>::max()) {
+            LogPrint(u"GxFileHandle::Open/File too large:%s\n", name.c_str());
+            CloseHandle(handle);
+            return false;
+        }
+        FILETIME lastWrite{};
+        ::GetFileTime(handle, nullptr, nullptr, &lastWrite);
+        m_Handle = handle;
+        m_Open = true;
+        m_AtEnd = false;
+        m_Position = 0;
+        m_Size = static_cast<std::uint32_t>(fileSize);
+        m_FileTime = (static_cast<std::uint64_t>(lastWrite.dwHighDateTime) << 32) | lastWrite.dwLowDateTime;
+        return true;
+    }
+
+    GxPackFileHeaderCache* pack = nullptr;
+    const GxPackFileEntry* entry = nullptr;
+    if (!FindPackEntry(name, &pack, &entry))
+        return false;
+    HANDLE handle = OpenForRead(pack->GetPath());
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    m_Handle = handle;
+    m_Open = true;
+    m_AtEnd = false;
+    m_Position = 0;
+    m_Size = entry->m_Size;
+    m_FileTime = entry->m_FileTime;
+    m_Pack = pack;
+    m_Entry = entry;
+    LARGE_INTEGER target{};
+    target.QuadPart = static_cast<LONGLONG>(BaseOffset());
+    if (!SetFilePointerEx(m_Handle, target, nullptr, FILE_BEGIN)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+std::uint32_t GxFileHandle::Read(void* buffer, std::uint32_t count)
+{
+    if (!m_Open || m_AtEnd || m_Handle == INVALID_HANDLE_VALUE)
+        return 0;
+    const std::uint64_t left = m_Position < m_Size ? m_Size - m_Position : 0;
+    const std::uint32_t toRead = count < left ? count : static_cast<std::uint32_t>(left);
+
+    BYTE* out = static_cast<BYTE*>(buffer);
+    std::uint32_t total = 0;
+    while (total < toRead) {
+        DWORD got = 0;
+        if (!ReadFile(m_Handle, out + total, toRead - total, &got, nullptr) || got == 0)
+            break;
+        total += got;
+    }
+    // Keyed by the position within the file, so each file descrambles as if it began at 0.
+    if (m_Pack != nullptr && m_Pack->IsScrambled() && total != 0)
+        PackScramble(out, total, static_cast<std::uint32_t>(m_Position));
+    m_Position += total;
+    m_AtEnd = m_Position >= m_Size;
+    return total;
+}
+
+bool GxFileHandle::Seek(std::int64_t offset, int origin)
+{
+    if (!m_Open || m_Handle == INVALID_HANDLE_VALUE)
+        return false;
+    std::int64_t from = 0;
+    switch (origin) {
+    case 0: from = 0; break;
+    case 1: from = static_cast<std::int64_t>(m_Position); break;
+    case 2: from = static_cast<std::int64_t>(m_Size); break;
+    default: return false;
+    }
+    std::int64_t target = 0;
+    if (__builtin_add_overflow(from, offset, &target))
+        target = offset < 0 ? 0 : static_cast<std::int64_t>(m_Size);
+    if (target < 0)
+        target = 0;
+    if (target > static_cast<std::int64_t>(m_Size))
+        target = m_Size;
+
+    const std::uint64_t base = BaseOffset();
+    LARGE_INTEGER distance{};
+    distance.QuadPart = static_cast<LONGLONG>(base + static_cast<std::uint64_t>(target));
+    LARGE_INTEGER reached{};
+    if (!SetFilePointerEx(m_Handle, distance, &reached, FILE_BEGIN))
+        return false;
+    const std::uint64_t osPosition = static_cast<std::uint64_t>(reached.QuadPart);
+    m_Position = osPosition >= base ? osPosition - base : 0;
+    m_AtEnd = m_Position >= m_Size;
+    return true;
+}
+
+void GxFileHandle::Close()
+{
+    GxMutexScopedLock lock(GxFile::GetLock());
+    if (m_Handle != INVALID_HANDLE_VALUE)
+        CloseHandle(m_Handle);
+    m_Handle = INVALID_HANDLE_VALUE;
+    m_Size = 0;
+    m_Open = false;
+    m_AtEnd = false;
+    m_Position = 0;
+    m_FileTime = 0;
+    m_Pack = nullptr;
+    m_Entry = nullptr;
+}

@@ -1,0 +1,268 @@
+#include "foundation/pack_file.h"
+
+#include "foundation/log.h"
+#include "foundation/wide_string.h"
+#include "platform/crt/wide_stdio.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr std::array<BYTE, 23> kPackKey = {0x5a, 0x1c, 0x93, 0xe0, 0x7b, 0x2d, 0x48, 0xf6, 0xa1, 0x0e, 0x7c, 0x39,
+                                           0x55, 0xd2, 0x8b, 0x6f, 0x04, 0xe9, 0x1a, 0xc7, 0x3b, 0x2e, 0x68};
+
+// The transform's byte pattern repeats every lcm(256, 23) positions. The table holds two
+// periods so that a whole period can be taken from any starting phase in one run.
+constexpr std::size_t kScramblePeriod = 256 * 23;
+
+struct ScrambleTable {
+    std::array<BYTE, kScramblePeriod * 2> bytes{};
+    constexpr ScrambleTable()
+    {
+        for (std::size_t p = 0; p < bytes.size(); ++p)
+            bytes[p] = static_cast<BYTE>((p & 0xFF) ^ kPackKey[p % kPackKey.size()]);
+    }
+};
+constexpr ScrambleTable kScrambleTable;
+
+void XorRun(BYTE* __restrict data, const BYTE* __restrict pattern, std::size_t length)
+{
+    // Eight bytes at a time so that even unoptimised builds stay quick; the compiler
+    // vectorises the word loop further.
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, data + i, 8);
+        std::memcpy(&b, pattern + i, 8);
+        a ^= b;
+        std::memcpy(data + i, &a, 8);
+    }
+    for (; i < length; ++i)
+        data[i] ^= pattern[i];
+}
+
+std::uint32_t ReadU32(const BYTE* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+std::uint64_t ReadU64(const BYTE* p)
+{
+    return static_cast<std::uint64_t>(ReadU32(p)) | (static_cast<std::uint64_t>(ReadU32(p + 4)) << 32);
+}
+
+constexpr std::size_t kHeaderNameEncoding = 12;
+constexpr std::size_t kHeaderScrambled = 20;
+constexpr std::size_t kHeaderEntryCount = 24;
+constexpr std::size_t kHeaderIndexSize = 28;
+constexpr std::size_t kHeaderDataStart = 40;
+
+constexpr std::size_t kEntryLength = 0;
+constexpr std::size_t kEntrySize = 4;
+constexpr std::size_t kEntryFileTime = 16;
+constexpr std::size_t kEntryDataOffset = 24;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { fclose_w(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+void PackScramble(void* bytes, std::size_t length, std::uint32_t position)
+{
+    BYTE* data = static_cast<BYTE*>(bytes);
+    const std::size_t phase = position % kScramblePeriod;
+    // Positions are 32-bit and wrap at 2^32; 2^32 is not a multiple of the period, so a run
+    // that crosses the wrap restarts its phase there.
+    std::uint64_t untilWrap = (std::uint64_t{1} << 32) - position;
+    std::size_t first = length < untilWrap ? length : static_cast<std::size_t>(untilWrap);
+    std::size_t done = 0;
+    while (done < first) {
+        std::size_t run = first - done < kScramblePeriod ? first - done : kScramblePeriod;
+        XorRun(data + done, kScrambleTable.bytes.data() + phase, run);
+        done += run;
+    }
+    if (first < length)
+        PackScramble(data + first, length - first, 0);
+}
+
+GxPackFileHeaderCache::GxPackFileHeaderCache()
+{
+    m_Locale = _create_locale(MSVC_LC_ALL, "Japanese_Japan.932");
+}
+
+GxPackFileHeaderCache::~GxPackFileHeaderCache()
+{
+    Clear();
+    if (m_Locale != nullptr)
+        _free_locale(m_Locale);
+}
+
+void GxPackFileHeaderCache::Clear()
+{
+    m_Header.fill(0);
+    m_NameMap.clear();
+    m_Entries.clear();
+    m_Loaded = false;
+    m_Path.clear();
+}
+
+bool GxPackFileHeaderCache::IsScrambled() const
+{
+    return ReadU32(m_Header.data() + kHeaderScrambled) != 0;
+}
+
+bool GxPackFileHeaderCache::HasWideNames() const
+{
+    return ReadU32(m_Header.data() + kHeaderNameEncoding) != 0;
+}
+
+std::uint64_t GxPackFileHeaderCache::GetDataStart() const
+{
+    return ReadU64(m_Header.data() + kHeaderDataStart);
+}
+
+std::u16string GxPackFileHeaderCache::Normalise(std::u16string name) const
+{
+    for (char16_t& c : name)
+        c = _towlower_l(c, m_Locale);
+    return name;
+}
+
+bool GxPackFileHeaderCache::Load(const std::u16string& path)
+{
+    if (m_Loaded)
+        Clear();
+
+    FilePtr file(_wfopen(path.c_str(), u"rb"));
+    if (!file)
+        return false;
+
+    std::array<BYTE, kPackHeaderSize> header{};
+    if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) {
+        LogPrint(u"GxPackFileHeaderCache::Load/Header read error:%s\n", path.c_str());
+        return false;
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        LogPrint(u"GxPackFileHeaderCache::Load/Seek error:%s\n", path.c_str());
+        return false;
+    }
+    const long endPosition = std::ftell(file.get());
+    const std::uint64_t packSize = endPosition < 0 ? 0 : static_cast<std::uint64_t>(endPosition);
+
+    // The index size is checked against the file before anything is allocated for it.
+    const std::uint32_t indexSize = ReadU32(header.data() + kHeaderIndexSize);
+    if (indexSize > packSize - kPackHeaderSize || std::fseek(file.get(), kPackHeaderSize, SEEK_SET) != 0) {
+        LogPrint(u"GxPackFileHeaderCache::Load/Index size %u beyond the end of the pack:%s\n", indexSize,
+                 path.c_str());
+        return false;
+    }
+    std::vector<BYTE> index(indexSize);
+    if (indexSize != 0 && std::fread(index.data(), 1, index.size(), file.get()) != index.size()) {
+        LogPrint(u"GxPackFileHeaderCache::Load/Index read error:%s\n", path.c_str());
+        return false;
+    }
+    file.reset();
+
+    m_Header = header;
+    m_Path = path;
+    if (!ParseIndex(index, packSize)) {
+        Clear();
+        return false;
+    }
+    m_Loaded = true;
+    return true;
+}
+
+bool GxPackFileHeaderCache::ParseIndex(std::vector<BYTE>& index, std::uint64_t packSize)
+{
+    const std::uint32_t entryCount = ReadU32(m_Header.data() + kHeaderEntryCount);
+    const bool scrambled = IsScrambled();
+    const bool wideNames = HasWideNames();
+    const std::size_t terminatorSize = wideNames ? 2 : 1;
+    const std::uint64_t dataStart = GetDataStart();
+    const std::uint64_t dataAreaSize = dataStart <= packSize ? packSize - dataStart : 0;
+
+    // Every entry takes at least 33 bytes, so the index size bounds what a count can claim.
+    m_Entries.reserve(std::min<std::size_t>(entryCount, index.size() / (kPackEntryNameOffset + 1)));
+    std::size_t offset = 0;
+    for (std::uint32_t i = 0; i < entryCount; ++i) {
+        const std::size_t remaining = index.size() - offset;
+        if (remaining < 4) {
+            LogPrint(u"GxPackFileHeaderCache::Load/Entry %u beyond the index (count %u):%s\n", i, entryCount,
+                     m_Path.c_str());
+            return false;
+        }
+        BYTE* entry = index.data() + offset;
+        if (scrambled)
+            PackScramble(entry, 4, 0);
+        const std::uint32_t length = ReadU32(entry + kEntryLength);
+        if (length < kPackEntryNameOffset + terminatorSize || length > remaining) {
+            LogPrint(u"GxPackFileHeaderCache::Load/Bad entry length %u of entry %u:%s\n", length, i, m_Path.c_str());
+            return false;
+        }
+        if (scrambled)
+            PackScramble(entry + 4, length - 4, 4);
+
+        GxPackFileEntry parsed;
+        parsed.m_Size = ReadU32(entry + kEntrySize);
+        parsed.m_FileTime = ReadU64(entry + kEntryFileTime);
+        parsed.m_DataOffset = ReadU64(entry + kEntryDataOffset);
+
+        const BYTE* name = entry + kPackEntryNameOffset;
+        const std::size_t nameBytes = length - kPackEntryNameOffset;
+        bool terminated = false;
+        if (wideNames) {
+            for (std::size_t k = 0; k + 1 < nameBytes; k += 2) {
+                const char16_t unit = static_cast<char16_t>(name[k] | (name[k + 1] << 8));
+                if (unit == 0) {
+                    terminated = true;
+                    break;
+                }
+                parsed.m_Name.push_back(unit);
+            }
+        } else {
+            const void* nul = std::memchr(name, 0, nameBytes);
+            if (nul != nullptr) {
+                terminated = true;
+                parsed.m_Name = MultiByteToWide(
+                    std::string_view(reinterpret_cast<const char*>(name), static_cast<const BYTE*>(nul) - name));
+            }
+        }
+        if (!terminated) {
+            LogPrint(u"GxPackFileHeaderCache::Load/Unterminated name in entry %u:%s\n", i, m_Path.c_str());
+            return false;
+        }
+        if (parsed.m_DataOffset > dataAreaSize || parsed.m_Size > dataAreaSize - parsed.m_DataOffset) {
+            LogPrint(u"GxPackFileHeaderCache::Load/Data of entry %u beyond the end of the pack:%s\n", i,
+                     m_Path.c_str());
+            return false;
+        }
+        m_Entries.push_back(std::move(parsed));
+        offset += length;
+    }
+
+    // Built after the vector is complete so that the map's pointers stay valid.
+    for (const GxPackFileEntry& entry : m_Entries) {
+        if (entry.m_Name.size() > kPackNameMaxLength)
+            continue;
+        m_NameMap.emplace(Normalise(entry.m_Name), &entry);   // the first of equal names stays
+    }
+    return true;
+}
+
+const GxPackFileEntry* GxPackFileHeaderCache::Find(const std::u16string& name) const
+{
+    if (!m_Loaded || name.size() > kPackNameMaxLength)
+        return nullptr;
+    std::u16string key = name;
+    for (char16_t& c : key)
+        if (c == u'\\')
+            c = u'/';
+    auto found = m_NameMap.find(Normalise(std::move(key)));
+    return found == m_NameMap.end() ? nullptr : found->second;
+}

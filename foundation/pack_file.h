@@ -1,0 +1,70 @@
+// Pack archives: one file holding a 48-byte header, an index of entries and a data area.
+// GxPackFileHeaderCache keeps one pack's index in memory, with a map from normalised name to
+// entry, so that a GxFileHandle can open a file inside the pack by seeking to its data.
+//
+// Layout (little-endian): header: name encoding @12 (0 = 8-bit names, else UTF-16LE),
+// scrambled flag @20, entry count @24, index size @28, data-area start (u64) @40; index at 48:
+// entries of { length @0, size @4, file time @16, data offset (u64, from the data-area start)
+// @24, NUL-terminated name @32 }. Scrambled packs XOR every byte at logical position p with
+// (p & 0xFF) and key[p % 23]; each index entry and each file's data count from 0.
+#pragma once
+
+#include "foundation/object_base.h"
+#include "platform/crt/crt_locale.h"
+#include "platform/win32/win_types.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+constexpr std::size_t kPackHeaderSize = 48;
+constexpr std::size_t kPackEntryNameOffset = 32;
+// Longer names (in UTF-16 units) are left out of the index and never found.
+constexpr std::size_t kPackNameMaxLength = 521;
+
+// One index entry as read from the descrambled index.
+struct GxPackFileEntry {
+    std::uint32_t m_Size = 0;
+    std::uint64_t m_FileTime = 0;
+    std::uint64_t m_DataOffset = 0;   // from the pack's data-area start
+    std::u16string m_Name;            // as stored (converted to UTF-16), not normalised
+};
+
+// Applies the scrambling transform in place to `length` bytes whose first byte has the
+// logical position `position`. Self-inverse.
+void PackScramble(void* bytes, std::size_t length, std::uint32_t position);
+
+class GxPackFileHeaderCache : public GxObjectNotCopyable {
+public:
+    GxPackFileHeaderCache();
+    ~GxPackFileHeaderCache() override;
+
+    // Reads the header and the index. A pack that cannot be opened or read wholly, or whose
+    // index or entries do not fit, is refused (the damage is logged).
+    bool Load(const std::u16string& path);
+    // The entry for a name ("\" reads as "/", letter case ignored), or null.
+    const GxPackFileEntry* Find(const std::u16string& name) const;
+    void Clear();
+
+    bool IsLoaded() const { return m_Loaded; }
+    bool IsScrambled() const;
+    bool HasWideNames() const;
+    std::uint64_t GetDataStart() const;
+    std::size_t GetEntryCount() const { return m_Entries.size(); }
+    const std::u16string& GetPath() const { return m_Path; }
+
+private:
+    std::u16string Normalise(std::u16string name) const;
+    bool ParseIndex(std::vector<BYTE>& index, std::uint64_t packSize);
+
+    _locale_t m_Locale = nullptr;   // the Japanese locale's lower-case mapping
+    std::map<std::u16string, const GxPackFileEntry*> m_NameMap;
+    std::array<BYTE, kPackHeaderSize> m_Header{};
+    std::vector<GxPackFileEntry> m_Entries;
+    bool m_Loaded = false;
+    std::u16string m_Path;
+};
