@@ -1,0 +1,1 @@
+target_link_libraries(tw_platform_dinput PUBLIC tw_platform_win32 PkgConfig::SDL2)
