@@ -1,0 +1,3 @@
+pkg_check_modules(FREETYPE2 REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+target_link_libraries(tw_platform_gdi PUBLIC tw_platform_win32 PkgConfig::FREETYPE2 PkgConfig::FONTCONFIG)
