@@ -128,4 +128,8 @@ void WritePixel(const Image& image, int x, int y, std::uint32_t argb);
 // Worker threads used to split draws into row bands (1 = draw on the calling thread).
 void SetThreadCount(int count);
 
+// Fast paths on (the default) or off. Off, every draw goes through the per-pixel reference
+// path; the pixels are the same either way, which tests and benchmarks rely on comparing.
+void SetFastPaths(bool enabled);
+
 }  // namespace raster

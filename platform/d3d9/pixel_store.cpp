@@ -1,0 +1,62 @@
+#include "platform/d3d9/pixel_store.h"
+
+#include "platform/d3d9/format_info.h"
+
+#include <limits>
+#include <new>
+
+namespace platform::d3d9 {
+
+namespace {
+
+constexpr std::uint64_t kMaxStoreBytes = 1ull << 31;   // keeps every offset within int pitch maths
+
+}  // namespace
+
+bool PixelStore::Allocate(D3DFORMAT format, UINT width, UINT height, UINT pitchPadding)
+{
+    Free();
+    const FormatInfo info = DescribeFormat(format);
+    if (info.bytesPerPixel == 0 || width == 0 || height == 0) return false;
+    const std::uint64_t pitch = static_cast<std::uint64_t>(width) * info.bytesPerPixel + pitchPadding;
+    const std::uint64_t total = pitch * height;
+    if (pitch > static_cast<std::uint64_t>(std::numeric_limits<int>::max()) || total > kMaxStoreBytes) return false;
+    try {
+        m_Bytes.assign(static_cast<std::size_t>(total), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    m_Format = format;
+    m_Width = width;
+    m_Height = height;
+    m_Pitch = static_cast<int>(pitch);
+    m_BytesPerPixel = info.bytesPerPixel;
+    return true;
+}
+
+void PixelStore::Free()
+{
+    std::vector<std::uint8_t>().swap(m_Bytes);
+    m_Format = D3DFMT_UNKNOWN;
+    m_Width = m_Height = 0;
+    m_Pitch = m_BytesPerPixel = 0;
+}
+
+raster::Image PixelStore::Image()
+{
+    raster::Image image;
+    image.bits = m_Bytes.data();
+    image.pitch = m_Pitch;
+    image.width = static_cast<int>(m_Width);
+    image.height = static_cast<int>(m_Height);
+    image.format = DescribeFormat(m_Format).raster;
+    return image;
+}
+
+raster::Image PixelStore::Image() const
+{
+    // The raster core reads through the same view type; sources are never written.
+    return const_cast<PixelStore*>(this)->Image();
+}
+
+}  // namespace platform::d3d9

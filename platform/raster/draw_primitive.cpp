@@ -1,0 +1,569 @@
+// Triangle set-up and span generation behind DrawPrimitive.
+//
+// Coverage: vertex positions snap to 1/256 pixel; a pixel centre (integer coordinates) is inside
+// when all three edge functions are positive, or zero on a top or left edge. Each row's span
+// is solved exactly per edge in 64-bit integers, so the shared edge of two triangles is drawn
+// once and the result does not depend on how rows are split between threads.
+//
+// Attributes: planes through the snapped vertices, evaluated at each span's first pixel; along
+// the span, texture coordinates (16.16 texels) and colours are offsets from that pixel, never
+// accumulated, so every pixel's value depends only on the triangle and the pixel.
+//
+// Sections: fixed-point helpers, triangle set-up, row spans, span shading, DrawPrimitive.
+#include "platform/raster/raster.h"
+
+#include "platform/raster/band_pool.h"
+#include "platform/raster/pipeline.h"
+#include "platform/raster/pixel.h"
+#include "platform/raster/sampler.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <atomic>
+#include <cmath>
+#include <vector>
+
+namespace raster {
+
+namespace {
+
+using detail::kFixedOne;
+using detail::RoundToInt64;
+
+std::atomic<bool> g_FastPaths{true};
+
+// Beyond this distance from the origin a vertex cannot be snapped without overflowing the edge
+// functions; such triangles are dropped (no real target comes near it).
+constexpr double kMaxCoordinate = 1 << 20;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {   // b > 0
+    std::int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {   // b > 0
+    std::int64_t q = a / b;
+    return (a % b != 0 && a > 0) ? q + 1 : q;
+}
+
+// A texel coordinate in 16.16, bounded so that span offsets cannot overflow.
+double TexelCoordinate(double texels) {
+    constexpr double kLimit = double(std::int64_t(1) << 56);
+    if (!std::isfinite(texels)) {
+        return 0;
+    }
+    return std::clamp(texels * double(kFixedOne), -kLimit, kLimit);
+}
+
+// A per-pixel step in 16.16. Steps within float noise of one texel or of none are made exact,
+// so that unscaled quads from slightly inexact engine geometry still sample whole texel runs.
+double TexelStep(double texels) {
+    constexpr double kLimit = double(std::int64_t(1) << 36);
+    constexpr double kSnap = 1.0 / (1 << 24);
+    if (!std::isfinite(texels)) {
+        return 0;
+    }
+    if (std::fabs(texels) < kSnap) {
+        return 0;
+    }
+    if (std::fabs(texels - 1) < kSnap) {
+        return double(kFixedOne);
+    }
+    return std::clamp(texels * double(kFixedOne), -kLimit, kLimit);
+}
+
+struct Edge {
+    std::int64_t dx, dy, ax, ay, bias;
+    bool perRow;   // false: a vertical or horizontal edge, folded into the triangle's bounds
+};
+
+struct Plane {
+    double value = 0, dx = 0, dy = 0;   // value at the triangle's origin, and per pixel steps
+};
+
+struct Triangle {
+    Edge edges[3];
+    int top, bottom, left, right;   // rows and columns that may be covered, inclusive, clipped
+    double originX, originY;
+    Plane u, v;
+    Plane color[8];                 // diffuse blue, green, red, alpha, then specular
+    bool diffuseConstant, specularConstant;
+    std::uint32_t diffuse, specular;
+    bool linear[kMaxStages];
+};
+
+Plane MakePlane(double a0, double a1, double a2, double ex1, double ey1, double ex2, double ey2, double det) {
+    double da1 = a1 - a0, da2 = a2 - a0;
+    return {a0, (da1 * ey2 - da2 * ey1) / det, (da2 * ex1 - da1 * ex2) / det};
+}
+
+double At(const Plane& p, const Triangle& t, double x, double y) {
+    return p.value + p.dx * (x - t.originX) + p.dy * (y - t.originY);
+}
+
+bool Snap(const Vertex& v, std::int64_t& x, std::int64_t& y) {
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || std::fabs(v.x) > kMaxCoordinate ||
+        std::fabs(v.y) > kMaxCoordinate) {
+        return false;
+    }
+    x = RoundToInt64(double(v.x) * 256.0);
+    y = RoundToInt64(double(v.y) * 256.0);
+    return true;
+}
+
+bool SetUpTriangle(const Vertex* v0, const Vertex* v1, const Vertex* v2, const Vertex& flat, const DrawState& state,
+                   const detail::Pipeline& pipeline, const Rect& clip, Triangle& t) {
+    std::int64_t x[3], y[3];
+    if (!Snap(*v0, x[0], y[0]) || !Snap(*v1, x[1], y[1]) || !Snap(*v2, x[2], y[2])) {
+        return false;
+    }
+    std::int64_t det = (x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0]);
+    if (det == 0) {
+        return false;
+    }
+    // det > 0: clockwise on screen (y grows downwards).
+    if ((state.cullMode == Cull::CW && det > 0) || (state.cullMode == Cull::CCW && det < 0)) {
+        return false;
+    }
+    if (det < 0) {
+        std::swap(v1, v2);
+        std::swap(x[1], x[2]);
+        std::swap(y[1], y[2]);
+        det = -det;
+    }
+    for (int i = 0; i < 3; ++i) {
+        int j = (i + 1) % 3;
+        Edge& e = t.edges[i];
+        e.dx = x[j] - x[i];
+        e.dy = y[j] - y[i];
+        e.ax = x[i];
+        e.ay = y[i];
+        bool topLeft = e.dy < 0 || (e.dy == 0 && e.dx > 0);
+        e.bias = topLeft ? 0 : 1;
+    }
+    std::int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
+    std::int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
+    t.left = int(std::max<std::int64_t>(clip.left, CeilDiv(minX, 256)));
+    t.right = int(std::min<std::int64_t>(clip.right - 1, FloorDiv(maxX, 256)));
+    t.top = int(std::max<std::int64_t>(clip.top, CeilDiv(minY, 256)));
+    t.bottom = int(std::min<std::int64_t>(clip.bottom - 1, FloorDiv(maxY, 256)));
+    // Vertical and horizontal edges bound the same columns or rows on every row: solve them once.
+    for (Edge& e : t.edges) {
+        e.perRow = e.dx != 0 && e.dy != 0;
+        if (e.dx == 0 && e.dy > 0) {
+            t.right = int(std::min<std::int64_t>(t.right, FloorDiv(e.dy * e.ax - e.bias, e.dy * 256)));
+        } else if (e.dx == 0 && e.dy < 0) {
+            t.left = int(std::max<std::int64_t>(t.left, CeilDiv(e.bias - e.dy * e.ax, -e.dy * 256)));
+        } else if (e.dy == 0 && e.dx > 0) {
+            t.top = int(std::max<std::int64_t>(t.top, CeilDiv(e.ay + e.bias, 256)));
+        } else if (e.dy == 0 && e.dx < 0) {
+            t.bottom = int(std::min<std::int64_t>(t.bottom, FloorDiv(e.ay - e.bias, 256)));
+        }
+    }
+    if (t.left > t.right || t.top > t.bottom) {
+        return false;
+    }
+
+    t.originX = double(x[0]) / 256.0;
+    t.originY = double(y[0]) / 256.0;
+    double ex1 = double(x[1] - x[0]) / 256.0, ey1 = double(y[1] - y[0]) / 256.0;
+    double ex2 = double(x[2] - x[0]) / 256.0, ey2 = double(y[2] - y[0]) / 256.0;
+    double area = double(det) / 65536.0;
+    t.u = MakePlane(v0->u, v1->u, v2->u, ex1, ey1, ex2, ey2, area);
+    t.v = MakePlane(v0->v, v1->v, v2->v, ex1, ey1, ex2, ey2, area);
+
+    if (state.gouraud) {
+        t.diffuseConstant = v0->diffuse == v1->diffuse && v0->diffuse == v2->diffuse;
+        t.specularConstant = v0->specular == v1->specular && v0->specular == v2->specular;
+        t.diffuse = v0->diffuse;
+        t.specular = v0->specular;
+    } else {
+        t.diffuseConstant = t.specularConstant = true;
+        t.diffuse = flat.diffuse;
+        t.specular = flat.specular;
+    }
+    for (int ch = 0; ch < 4; ++ch) {
+        int shift = ch * 8;
+        auto channel = [shift](std::uint32_t c) { return double((c >> shift) & 255); };
+        if (!t.diffuseConstant) {
+            t.color[ch] = MakePlane(channel(v0->diffuse), channel(v1->diffuse), channel(v2->diffuse), ex1, ey1, ex2,
+                                    ey2, area);
+        }
+        if (!t.specularConstant) {
+            t.color[4 + ch] = MakePlane(channel(v0->specular), channel(v1->specular), channel(v2->specular), ex1,
+                                        ey1, ex2, ey2, area);
+        }
+    }
+
+    // With affine mapping the level of detail is one per triangle: minified when a pixel step
+    // covers more than one texel.
+    for (int s = 0; s < pipeline.stageCount; ++s) {
+        t.linear[s] = false;
+        if (!pipeline.stages[s].samples) {
+            continue;
+        }
+        const Image& image = *state.stages[s].texture;
+        double w = image.width, h = image.height;
+        double lx = t.u.dx * w * t.u.dx * w + t.v.dx * h * t.v.dx * h;
+        double ly = t.u.dy * w * t.u.dy * w + t.v.dy * h * t.v.dy * h;
+        Filter filter = std::max(lx, ly) > 1.0 ? state.stages[s].minFilter : state.stages[s].magFilter;
+        t.linear[s] = filter == Filter::Linear || filter == Filter::Anisotropic;
+    }
+    return true;
+}
+
+bool RowSpan(const Triangle& t, int y, int& left, int& right) {
+    if (y < t.top || y > t.bottom) {
+        return false;
+    }
+    std::int64_t l = t.left, r = t.right;
+    const std::int64_t py = std::int64_t(y) * 256;
+    for (const Edge& e : t.edges) {
+        if (!e.perRow) {
+            continue;
+        }
+        // E(i) = k + m * i for the pixel centre (i, y); inside where E(i) >= bias.
+        std::int64_t m = -e.dy * 256;
+        std::int64_t k = e.dx * (py - e.ay) + e.dy * e.ax;
+        if (m > 0) {
+            l = std::max(l, CeilDiv(e.bias - k, m));
+        } else if (m < 0) {
+            r = std::min(r, FloorDiv(k - e.bias, -m));
+        } else if (k < e.bias) {
+            return false;
+        }
+    }
+    if (l > r) {
+        return false;
+    }
+    left = int(l);
+    right = int(r);
+    return true;
+}
+
+// Colours of `count` pixels starting `offset` pixels into a span that starts at (x, y).
+void InterpolateColors(const Plane* planes, const Triangle& t, int x, int y, int offset, int count,
+                       std::uint32_t* out) {
+    alignas(16) float start[4], step[4];
+    for (int ch = 0; ch < 4; ++ch) {
+        start[ch] = float(At(planes[ch], t, x, y));
+        step[ch] = float(planes[ch].dx);
+    }
+#if defined(__SSE2__)
+    const __m128 base = _mm_load_ps(start), gradient = _mm_load_ps(step);
+    const __m128 low = _mm_setzero_ps(), high = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
+    for (int i = 0; i < count; ++i) {
+        __m128 value = _mm_add_ps(base, _mm_mul_ps(gradient, _mm_set1_ps(float(offset + i))));
+        value = _mm_min_ps(_mm_max_ps(value, low), high);
+        __m128i channels = _mm_cvttps_epi32(_mm_add_ps(value, half));
+        channels = _mm_packs_epi32(channels, channels);
+        out[i] = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(channels, channels)));
+    }
+#else
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t packed = 0;
+        for (int ch = 0; ch < 4; ++ch) {
+            float value = start[ch] + step[ch] * float(offset + i);
+            value = std::clamp(value, 0.0f, 255.0f);
+            packed |= std::uint32_t(value + 0.5f) << (ch * 8);
+        }
+        out[i] = packed;
+    }
+#endif
+}
+
+struct DrawContext {
+    const Image* target;
+    const DrawState* state;
+    const detail::Pipeline* pipeline;
+    bool direct;   // target rows are read and written in place
+    bool fastPaths;
+};
+
+// Texture coordinates of every sampling stage at the pixel (left, y).
+void MakeRuns(const DrawContext& c, const Triangle& t, int y, int left, detail::TexelRun* runs) {
+    const detail::Pipeline& p = *c.pipeline;
+    for (int st = 0; st < p.stageCount; ++st) {
+        if (p.stages[st].samples) {
+            const Image& image = *c.state->stages[st].texture;
+            const double w = image.width, h = image.height;
+            runs[st].u = RoundToInt64(TexelCoordinate(At(t.u, t, left, y) * w));
+            runs[st].v = RoundToInt64(TexelCoordinate(At(t.v, t, left, y) * h));
+            runs[st].du = TexelStep(t.u.dx * w);
+            runs[st].dv = TexelStep(t.v.dx * h);
+        }
+    }
+}
+
+void ShadeSpan(const DrawContext& c, const Triangle& t, const detail::TexelRun* runs, int y, int left, int right) {
+    using namespace detail;
+    const Pipeline& p = *c.pipeline;
+    const DrawState& s = *c.state;
+    const int n = right - left + 1;
+
+    struct StageCoords {
+        TexelRun run;
+        TextureView view;
+    } coords[kMaxStages];
+    for (int st = 0; st < p.stageCount; ++st) {
+        if (p.stages[st].samples) {
+            coords[st].run = runs[st];
+            coords[st].view = p.stages[st].view;
+            coords[st].view.linear = t.linear[st];
+        }
+    }
+
+    // The vector combiner always adds specular, so without it it gets zeros (it never reads
+    // specular as a stage argument; the reference path does, whatever the specular switch).
+    const bool noSpecular = p.fast && !s.specularEnable;
+    const bool specularConstant = t.specularConstant || noSpecular;
+    const std::uint32_t diffuseConst = t.diffuse;
+    const std::uint32_t specularConst = noSpecular ? 0 : t.specular;
+    std::uint32_t texelBuffer[kMaxStages][kSpanChunk];
+    std::uint32_t diffuseBuffer[kSpanChunk], specularBuffer[kSpanChunk], destinationBuffer[kSpanChunk];
+
+    for (int offset = 0; offset < n;) {
+        SpanInputs in;
+        int count = std::min(kSpanChunk, n - offset);
+        if (c.fastPaths) {
+            for (int st = 0; st < p.stageCount; ++st) {
+                if (p.stages[st].samples) {
+                    const StageCoords& sc = coords[st];
+                    in.texel[st] = DirectTexels(sc.view, sc.run, offset, count);
+                    in.texelOr[st] = sc.view.alphaOr;
+                }
+            }
+        }
+        for (int st = 0; st < p.stageCount; ++st) {
+            if (p.stages[st].samples && in.texel[st] == nullptr) {
+                const StageCoords& sc = coords[st];
+                FetchTexels(sc.view, sc.run, offset, count, texelBuffer[st], p.simd);
+                in.texel[st] = texelBuffer[st];
+                in.texelOr[st] = 0;
+            }
+        }
+        if (t.diffuseConstant) {
+            in.diffuse = &diffuseConst;
+        } else {
+            InterpolateColors(&t.color[0], t, left, y, offset, count, diffuseBuffer);
+            in.diffuse = diffuseBuffer;
+            in.diffuseStep = 1;
+        }
+        if (specularConstant) {
+            in.specular = &specularConst;
+        } else {
+            InterpolateColors(&t.color[4], t, left, y, offset, count, specularBuffer);
+            in.specular = specularBuffer;
+            in.specularStep = 1;
+        }
+        in.count = count;
+        const int x = left + offset;
+        if (c.direct) {
+            in.destination = reinterpret_cast<std::uint32_t*>(PixelAddress(*c.target, x, y));
+            CombineSpan(p, in);
+        } else {
+            const PixelFormat format = c.target->format;
+            for (int i = 0; i < count; ++i) {
+                destinationBuffer[i] = DecodePixel(format, PixelAddress(*c.target, x + i, y));
+            }
+            in.destination = destinationBuffer;
+            CombineSpan(p, in);
+            for (int i = 0; i < count; ++i) {
+                EncodePixel(format, PixelAddress(*c.target, x + i, y), destinationBuffer[i]);
+            }
+        }
+        offset += count;
+    }
+}
+
+// Whether two triangles give every pixel the same colours and filters (texture coordinates
+// are compared per row by RunsContinue).
+bool ShadesAlike(const detail::Pipeline& p, const Triangle& a, const Triangle& b) {
+    if (!a.diffuseConstant || !b.diffuseConstant || !a.specularConstant || !b.specularConstant ||
+        a.diffuse != b.diffuse || a.specular != b.specular) {
+        return false;
+    }
+    for (int st = 0; st < p.stageCount; ++st) {
+        if (p.stages[st].samples && a.linear[st] != b.linear[st]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the runs `second`, starting `gap` pixels after `first`, sample exactly what `first`
+// samples there: whole steps (exact products) and start points on the same line.
+bool RunsContinue(const detail::Pipeline& p, const detail::TexelRun* first, const detail::TexelRun* second, int gap) {
+    for (int st = 0; st < p.stageCount; ++st) {
+        if (!p.stages[st].samples) {
+            continue;
+        }
+        const detail::TexelRun& a = first[st];
+        const detail::TexelRun& b = second[st];
+        if (a.du != b.du || a.dv != b.dv || a.du != std::floor(a.du) || a.dv != std::floor(a.dv) ||
+            b.u != a.u + std::int64_t(a.du) * gap || b.v != a.v + std::int64_t(a.dv) * gap) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SharesMemory(const Image& a, const Image& b) {
+    auto begin = [](const Image& i) { return reinterpret_cast<std::uintptr_t>(i.bits); };
+    auto end = [&](const Image& i) { return begin(i) + std::uintptr_t(i.pitch) * std::uintptr_t(i.height); };
+    return begin(a) < end(b) && begin(b) < end(a);
+}
+
+// Vertex indices of triangle `k` and the vertex whose colours flat shading uses.
+void TriangleIndices(Primitive type, unsigned k, unsigned index[3], unsigned& flat) {
+    switch (type) {
+    case Primitive::TriangleStrip:
+        // Odd triangles are taken in swapped order so that the whole strip has one winding.
+        index[0] = (k & 1) ? k + 1 : k;
+        index[1] = (k & 1) ? k : k + 1;
+        index[2] = k + 2;
+        flat = k;
+        break;
+    case Primitive::TriangleFan:
+        index[0] = 0;
+        index[1] = k + 1;
+        index[2] = k + 2;
+        flat = k + 1;
+        break;
+    default:
+        index[0] = 3 * k;
+        index[1] = 3 * k + 1;
+        index[2] = 3 * k + 2;
+        flat = 3 * k;
+        break;
+    }
+}
+
+}  // namespace
+
+void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& state, Primitive type,
+                   unsigned primitiveCount, const Vertex* vertices) {
+    using namespace detail;
+    if (!IsUsable(target) || vertices == nullptr || primitiveCount == 0) {
+        return;
+    }
+    if (type != Primitive::TriangleList && type != Primitive::TriangleStrip && type != Primitive::TriangleFan) {
+        return;
+    }
+    const Rect clip = Intersect(viewport, Rect{0, 0, target.width, target.height});
+    if (IsEmpty(clip)) {
+        return;
+    }
+    const bool fastPaths = g_FastPaths.load(std::memory_order_relaxed);
+    Pipeline pipeline;
+    CompilePipeline(state, target.format, fastPaths, pipeline);
+
+    thread_local std::vector<Triangle> triangles;
+    triangles.clear();
+    int top = clip.bottom, bottom = clip.top - 1;
+    double pixels = 0;
+    for (unsigned k = 0; k < primitiveCount; ++k) {
+        unsigned index[3], flat;
+        TriangleIndices(type, k, index, flat);
+        Triangle t{};
+        if (SetUpTriangle(&vertices[index[0]], &vertices[index[1]], &vertices[index[2]], vertices[flat], state,
+                          pipeline, clip, t)) {
+            triangles.push_back(t);
+            top = std::min(top, t.top);
+            bottom = std::max(bottom, t.bottom);
+            pixels += 0.5 * double(t.right - t.left + 1) * double(t.bottom - t.top + 1);
+        }
+    }
+    if (triangles.empty()) {
+        return;
+    }
+
+    DrawContext context{&target, &state, &pipeline, IsDirect32(target), fastPaths};
+    const std::vector<Triangle>& list = triangles;
+    auto drawTriangle = [&](const Triangle& t, int from, int to) {
+        TexelRun runs[kMaxStages];
+        for (int y = from; y <= to; ++y) {
+            int left, right;
+            if (RowSpan(t, y, left, right)) {
+                MakeRuns(context, t, y, left, runs);
+                ShadeSpan(context, t, runs, y, left, right);
+            }
+        }
+    };
+    // Two triangles of one quad shade each row as one span wherever the second continues the
+    // first exactly (same colours, whole-texel steps): fewer, longer spans, the same pixels.
+    auto drawPair = [&](const Triangle& a, const Triangle& b, int from, int to) {
+        TexelRun runsA[kMaxStages], runsB[kMaxStages];
+        for (int y = from; y <= to; ++y) {
+            int la = 0, ra = -1, lb = 0, rb = -1;
+            const bool hasA = RowSpan(a, y, la, ra), hasB = RowSpan(b, y, lb, rb);
+            if (hasA) {
+                MakeRuns(context, a, y, la, runsA);
+            }
+            if (hasB) {
+                MakeRuns(context, b, y, lb, runsB);
+            }
+            if (hasA && hasB && (ra + 1 == lb || rb + 1 == la)) {
+                const bool aFirst = ra + 1 == lb;
+                if (RunsContinue(pipeline, aFirst ? runsA : runsB, aFirst ? runsB : runsA,
+                                 aFirst ? lb - la : la - lb)) {
+                    ShadeSpan(context, aFirst ? a : b, aFirst ? runsA : runsB, y, std::min(la, lb), std::max(ra, rb));
+                    continue;
+                }
+            }
+            if (hasA) {
+                ShadeSpan(context, a, runsA, y, la, ra);
+            }
+            if (hasB) {
+                ShadeSpan(context, b, runsB, y, lb, rb);
+            }
+        }
+    };
+    auto drawRows = [&](int firstRow, int lastRow) {
+        for (std::size_t k = 0; k < list.size();) {
+            const Triangle& t = list[k];
+            if (fastPaths && k + 1 < list.size() && ShadesAlike(pipeline, t, list[k + 1])) {
+                const Triangle& next = list[k + 1];
+                drawPair(t, next, std::max(firstRow, std::min(t.top, next.top)),
+                         std::min(lastRow, std::max(t.bottom, next.bottom)));
+                k += 2;
+            } else {
+                drawTriangle(t, std::max(firstRow, t.top), std::min(lastRow, t.bottom));
+                k += 1;
+            }
+        }
+    };
+
+    const int rows = bottom - top + 1;
+    int threads = BandThreads();
+    for (int st = 0; st < pipeline.stageCount; ++st) {
+        // Sampling the target itself: bands would read rows other bands are writing.
+        if (pipeline.stages[st].samples && SharesMemory(*state.stages[st].texture, target)) {
+            threads = 1;
+        }
+    }
+    constexpr double kPixelsWorthSplitting = 32768;
+    constexpr int kMinRowsPerBand = 8;
+    int bands = 1;
+    if (threads > 1 && pixels >= kPixelsWorthSplitting) {
+        // More bands than threads so that uneven bands even out; each pixel still belongs to one band.
+        bands = std::max(1, std::min(threads * 4, rows / kMinRowsPerBand));
+    }
+    if (bands == 1) {
+        drawRows(top, bottom);
+        return;
+    }
+    RunBands(bands, [&](int band) {
+        int first = top + int(std::int64_t(rows) * band / bands);
+        int last = top + int(std::int64_t(rows) * (band + 1) / bands) - 1;
+        drawRows(first, last);
+    });
+}
+
+void SetThreadCount(int count) { detail::SetBandThreads(count); }
+
+void SetFastPaths(bool enabled) { g_FastPaths.store(enabled, std::memory_order_relaxed); }
+
+}  // namespace raster

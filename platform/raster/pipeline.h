@@ -1,0 +1,76 @@
+// Private to the rasterizer: the per-pixel pipeline (texture stage cascade, specular add,
+// alpha test, blending, write masks) compiled once per draw and run over spans of pixels.
+//
+// CombineReference defines the result; the vector combiners reproduce it exactly for the state
+// combinations the engine draws with, and CompilePipeline only selects them where they apply.
+#pragma once
+
+#include "platform/raster/raster.h"
+#include "platform/raster/sampler.h"
+
+#include <cstdint>
+
+namespace raster::detail {
+
+enum class BlendKind : std::uint8_t {
+    Opaque,        // blending off, or ONE/ZERO/ADD
+    Alpha,         // SRCALPHA, INVSRCALPHA, ADD
+    Additive,      // SRCALPHA, ONE, ADD
+    RevSubtract,   // SRCALPHA, ONE, REVSUBTRACT
+    Multiply,      // ZERO, SRCCOLOR, ADD (or DESTCOLOR, ZERO)
+    Exclusion,     // INVDESTCOLOR, INVSRCCOLOR, ADD
+    Screen,        // INVDESTCOLOR, ONE, ADD
+    Subtract,      // ONE, ONE, SUBTRACT
+};
+
+// How the vector combiner forms the stage result in each channel: texel times a multiplier,
+// rounded once or doubled, plus the diffuse colour where the stage selects it.
+enum class LaneMode : std::uint8_t { Modulate, Modulate2X, SelectTexture, SelectDiffuse };
+
+struct StagePlan {
+    bool colorPass = true;   // CURRENT flows through unchanged
+    bool alphaPass = true;
+    bool samples = false;    // the stage reads its texture
+    TextureView view{};
+};
+
+struct Pipeline {
+    const DrawState* state = nullptr;
+    int stageCount = 0;      // stages before the first disabled one
+    StagePlan stages[kMaxStages];
+    bool targetX8 = false;   // alpha reads as 0xFF and is written as 0xFF
+    bool fast = false;       // the vector combiner applies
+    bool simd = false;       // vector forms of the filters may be used
+    BlendKind blendKind = BlendKind::Opaque;
+    bool alphaMax = false;   // alpha channel blended with MAX, the colour one by `blendKind`
+    LaneMode colorMode = LaneMode::Modulate;
+    LaneMode alphaMode = LaneMode::Modulate;
+};
+
+// One span of at most kSpanChunk pixels. With a step of 0 every pixel takes the first entry.
+constexpr int kSpanChunk = 256;
+struct SpanInputs {
+    int count = 0;
+    const std::uint32_t* texel[kMaxStages] = {};
+    std::uint32_t texelOr[kMaxStages] = {};
+    const std::uint32_t* diffuse = nullptr;
+    int diffuseStep = 0;
+    const std::uint32_t* specular = nullptr;
+    int specularStep = 0;
+    std::uint32_t* destination = nullptr;   // 0xAARRGGBB words, read and written
+};
+
+// Prepares `state` for drawing into a 32-bit ARGB view of a target of `targetFormat`.
+void CompilePipeline(const DrawState& state, PixelFormat targetFormat, bool fastPaths, Pipeline& out);
+
+void CombineSpan(const Pipeline& pipeline, const SpanInputs& inputs);
+
+// The vector combiners behind CombineSpan for pipelines marked `fast`.
+void CombineFast(const Pipeline& pipeline, const SpanInputs& inputs);
+
+// The widest instruction set the vector combiners may use (the best the processor has, up to
+// this); tests run each set against the reference.
+enum class KernelSet { Baseline, Avx2, Avx512 };
+void LimitKernels(KernelSet widest);
+
+}  // namespace raster::detail

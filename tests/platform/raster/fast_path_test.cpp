@@ -1,0 +1,164 @@
+// The fast paths and the row-band threads change speed, never pixels.
+#include "tests/platform/raster/raster_fixture.h"
+
+#include "platform/raster/pipeline.h"
+
+#include <cmath>
+
+namespace rastertest {
+namespace {
+
+std::uint32_t Noise(unsigned& seed) {
+    seed = seed * 1664525u + 1013904223u;
+    return seed ^ (seed >> 15);
+}
+
+OwnedImage NoiseImage(int width, int height, PixelFormat format, unsigned seed) {
+    OwnedImage image(width, height, format);
+    for (auto& byte : image.bytes) {   // raw bytes, so X8R8G8B8 "unused" bytes are garbage too
+        byte = std::uint8_t(Noise(seed) >> 8);
+    }
+    return image;
+}
+
+std::array<Vertex, 4> Rotated(float cx, float cy, float halfWidth, float halfHeight, float angle, std::uint32_t d0,
+                              std::uint32_t d1, std::uint32_t s0, std::uint32_t s1) {
+    const float c = std::cos(angle), s = std::sin(angle);
+    auto at = [&](float x, float y, std::uint32_t d, std::uint32_t sp, float u, float v) {
+        return Vertex{cx + x * c - y * s, cy + x * s + y * c, 0, 1, d, sp, u, v};
+    };
+    return {{at(-halfWidth, -halfHeight, d0, s0, 0, 0), at(-halfWidth, halfHeight, d1, s1, 0, 1),
+             at(halfWidth, halfHeight, d0, s0, 1, 1), at(halfWidth, -halfHeight, d1, s1, 1, 0)}};
+}
+
+struct Geometry {
+    const char* name;
+    std::array<Vertex, 4> (*make)(std::uint32_t d0, std::uint32_t d1, std::uint32_t s0, std::uint32_t s1);
+    Filter filter;
+    Address address;
+};
+
+const Geometry kGeometries[] = {
+    // Unscaled, texel centres on pixel centres (direct texel rows).
+    {"unscaled", [](auto d0, auto d1, auto s0, auto s1) {
+         auto q = TexturedQuad(2, 3, 34, 27, d0, s0);
+         q[1].diffuse = q[2].diffuse = d1;
+         q[1].specular = q[2].specular = s1;
+         return q;
+     }, Filter::Point, Address::Wrap},
+    // The same with LINEAR: every sample on a texel centre.
+    {"unscaled linear", [](auto d0, auto d1, auto s0, auto s1) {
+         auto q = TexturedQuad(5, 1, 30, 28, d0, s0, 0.25f, 0.5f, 0.25f + 25.0f / 32, 0.5f + 27.0f / 32);
+         q[2].diffuse = d1;
+         q[2].specular = s1;
+         return q;
+     }, Filter::Linear, Address::Clamp},
+    // Unscaled LINEAR off the texel centres: every sample blends.
+    {"unscaled linear off centre", [](auto d0, auto d1, auto s0, auto s1) {
+         auto q = TexturedQuad(5.3f, 1.75f, 30.3f, 28.75f, d0, s0, 0, 0, 25.0f / 32, 27.0f / 32);
+         q[2].diffuse = d1;
+         q[2].specular = s1;
+         return q;
+     }, Filter::Linear, Address::Wrap},
+    // Unscaled but starting inside the texture, so rows wrap around its right edge.
+    {"wrapping", [](auto d0, auto d1, auto s0, auto s1) {
+         auto q = TexturedQuad(0, 0, 37, 29, d0, s0, 0.3125f, 0.5f, 0.3125f + 37.0f / 32, 0.5f + 29.0f / 32);
+         q[0].diffuse = d1;
+         q[0].specular = s1;
+         return q;
+     }, Filter::Point, Address::Wrap},
+    {"clamped", [](auto d0, auto d1, auto s0, auto s1) {
+         auto q = TexturedQuad(0, 0, 37, 29, d0, s0, -0.25f, -0.125f, -0.25f + 37.0f / 32, -0.125f + 29.0f / 32);
+         q[3].diffuse = d1;
+         q[3].specular = s1;
+         return q;
+     }, Filter::Point, Address::Clamp},
+    {"scaled linear", [](auto d0, auto d1, auto s0, auto s1) {
+         return Rotated(18.2f, 14.7f, 24, 18, 0, d0, d1, s0, s1);
+     }, Filter::Linear, Address::Wrap},
+    {"rotated linear", [](auto d0, auto d1, auto s0, auto s1) {
+         return Rotated(18.5f, 14.5f, 16, 12, 0.6f, d0, d1, s0, s1);
+     }, Filter::Linear, Address::Wrap},
+    {"rotated point", [](auto d0, auto d1, auto s0, auto s1) {
+         return Rotated(18.5f, 14.5f, 20, 11, -2.2f, d0, d1, s0, s1);
+     }, Filter::Point, Address::Mirror},
+};
+
+class RasterFastPath : public RasterTest {
+protected:
+    void TearDown() override {
+        detail::LimitKernels(detail::KernelSet::Avx512);
+        RasterTest::TearDown();
+    }
+};
+
+TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
+    const PixelFormat textureFormats[] = {PixelFormat::A8R8G8B8, PixelFormat::X8R8G8B8, PixelFormat::A4R4G4B4,
+                                          PixelFormat::Unknown};   // unknown: no texture bound
+    struct Colours {
+        std::uint32_t d0, d1, s0, s1;
+    };
+    const Colours colours[] = {{0xC0E0A0FF, 0xC0E0A0FF, 0x00102030, 0x00102030},
+                               {0xFFFFFFFF, 0x20406080, 0x00000000, 0x80FF4010}};
+    unsigned seed = 99;
+    for (PixelFormat textureFormat : textureFormats) {
+        OwnedImage texture = NoiseImage(32, 32, textureFormat == PixelFormat::Unknown ? PixelFormat::A8R8G8B8
+                                                                                      : textureFormat, ++seed);
+        const Image* bound = textureFormat == PixelFormat::Unknown ? nullptr : &texture.image;
+        for (PixelFormat targetFormat : {PixelFormat::A8R8G8B8, PixelFormat::X8R8G8B8, PixelFormat::R5G6B5}) {
+            const OwnedImage background = NoiseImage(37, 29, targetFormat, ++seed);
+            for (const Geometry& g : kGeometries) {
+                for (const Colours& c : colours) {
+                    for (int preset = 1; preset <= 10; ++preset) {
+                        for (bool specular : {true, false}) {
+                            DrawState state = EngineState(preset, bound);
+                            state.specularEnable = specular;
+                            state.stages[0].magFilter = state.stages[0].minFilter = g.filter;
+                            state.stages[0].addressU = state.stages[0].addressV = g.address;
+                            const auto quad = g.make(c.d0, c.d1, c.s0, c.s1);
+                            OwnedImage reference = background;
+                            SetFastPaths(false);
+                            DrawFan(reference, state, quad);
+                            SetFastPaths(true);
+                            for (auto set : {detail::KernelSet::Baseline, detail::KernelSet::Avx2,
+                                             detail::KernelSet::Avx512}) {
+                                detail::LimitKernels(set);
+                                OwnedImage fast = background;
+                                DrawFan(fast, state, quad);
+                                ASSERT_EQ(fast.bytes, reference.bytes)
+                                    << g.name << " preset " << preset << " texture " << int(textureFormat)
+                                    << " target " << int(targetFormat) << " colours " << (&c - colours)
+                                    << " specular " << specular << " kernels " << int(set);
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Large overlapping draws split into row bands give the same bytes as one thread.
+TEST_F(RasterFastPath, RowBandThreadsGiveTheSamePixels) {
+    unsigned seed = 5;
+    OwnedImage texture = NoiseImage(64, 64, PixelFormat::A8R8G8B8, seed);
+    auto render = [&](int threads) {
+        SetThreadCount(threads);
+        OwnedImage target(300, 260, PixelFormat::A8R8G8B8);
+        int preset = 1;
+        for (float angle : {0.0f, 0.3f, 1.1f, 2.5f, 4.0f}) {
+            DrawState state = EngineState(preset, &texture.image);
+            state.stages[0].magFilter = state.stages[0].minFilter = angle == 0 ? Filter::Point : Filter::Linear;
+            DrawFan(target, state, Rotated(150.3f, 129.6f, 170, 120, angle, 0xC0FFFFFF, 0x80FF8040, 0, 0x00201000));
+            preset = preset % 10 + 1;
+        }
+        DrawFan(target, EngineState(2, &texture.image), TexturedQuad(-10, -10, 310, 270, 0x80FFFFFF));
+        return target.bytes;
+    };
+    const auto single = render(1);
+    EXPECT_EQ(render(4), single);
+    EXPECT_EQ(render(3), single);
+}
+
+}  // namespace
+}  // namespace rastertest
