@@ -1,9 +1,12 @@
 #include "core/seq_base.h"
 
-#include "core/core_stub.h"
+#include "core/core.h"
+#include "core/standins/data_standin.h"
+#include "core/standins/ui_standin.h"
 #include "core/system_dialog_host.h"
 #include "core/task_manage.h"
 #include "core/widget_services.h"
+#include "graphics/graphics.h"
 #include "foundation/log.h"
 
 #include <string_view>

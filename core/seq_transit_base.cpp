@@ -1,6 +1,7 @@
 #include "core/seq_transit_base.h"
 
-#include "core/core_stub.h"
+#include "core/core.h"
+#include "core/standins/data_standin.h"
 #include "core/task_manage.h"
 #include "core/transit_graphics.h"
 #include "foundation/content.h"

@@ -1,6 +1,6 @@
 #include "core/task_manage.h"
 
-#include "core/core_stub.h"
+#include "core/core.h"
 #include "core/seq_base.h"
 #include "core/shared_asset_manage.h"
 #include "core/task_base.h"

@@ -1359,8 +1359,20 @@ bool EndSceneNested()
     return SUCCEEDED(state.device->EndScene());
 }
 
+namespace {
+GxClearTargetHandler g_ClearTargetHandler = nullptr;
+}
+
+GxClearTargetHandler SetClearTargetHandler(GxClearTargetHandler handler)
+{
+    GxClearTargetHandler previous = g_ClearTargetHandler;
+    g_ClearTargetHandler = handler;
+    return previous;
+}
+
 bool ClearTarget(DWORD flags, D3DCOLOR color, float z, DWORD stencil, const RECT* rect)
 {
+    if (g_ClearTargetHandler) return g_ClearTargetHandler(flags, color, z, stencil, rect);
     GraphicsState& state = State();
     if (!state.device) return false;
     if (!rect) return SUCCEEDED(state.device->Clear(0, nullptr, flags, color, z, stencil));

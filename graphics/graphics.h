@@ -287,3 +287,6 @@ bool BeginSceneNested();
 bool EndSceneNested();
 // One device clear of `rect`, or of the whole viewport when null; false without a device.
 bool ClearTarget(DWORD flags, D3DCOLOR color, float z, DWORD stencil, const RECT* rect);
+// Tests route clears to a recorder instead of the device; returns the previous handler.
+using GxClearTargetHandler = bool (*)(DWORD flags, D3DCOLOR color, float z, DWORD stencil, const RECT* rect);
+GxClearTargetHandler SetClearTargetHandler(GxClearTargetHandler handler);

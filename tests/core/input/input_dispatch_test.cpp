@@ -2,7 +2,9 @@
 // the deepest consuming task of the active screen, and a moved axis an axis event.
 #include "input_fixture.h"
 
-#include "core/core_stub.h"
+#include "core/core.h"
+#include "core/standins/data_standin.h"
+#include "core/standins/ui_standin.h"
 #include "core/key_code.h"
 #include "core/seq_base.h"
 #include "core/task_manage.h"

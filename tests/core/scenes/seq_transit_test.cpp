@@ -1,12 +1,14 @@
 #include "core/seq_transit_base.h"
 
-#include "core/core_stub.h"
+#include "core/core.h"
 #include "core/shared_asset_manage.h"
+#include "core/standins/data_standin.h"
 #include "core/task_manage.h"
 #include "core/transit_graphics.h"
 #include "foundation/bin_buffer.h"
 #include "foundation/content_text.h"
 #include "foundation/log.h"
+#include "graphics/graphics.h"
 
 #include <gtest/gtest.h>
 

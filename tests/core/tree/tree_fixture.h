@@ -3,8 +3,10 @@
 // resident system sequence with its dialogs, and a fixture with a core, a manager and a root.
 #pragma once
 
-#include "core/core_stub.h"
+#include "core/core.h"
 #include "core/seq_base.h"
+#include "core/standins/data_standin.h"
+#include "core/standins/ui_standin.h"
 #include "core/system_dialog_host.h"
 #include "core/task_base.h"
 #include "core/task_folder.h"
@@ -12,6 +14,7 @@
 #include "core/widget_services.h"
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
+#include "graphics/graphics.h"
 
 #include <gtest/gtest.h>
 

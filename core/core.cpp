@@ -1,0 +1,263 @@
+#include "core/core.h"
+
+#include "core/debug_window.h"
+#include "core/input.h"
+#include "core/shared_asset_manage.h"
+#include "core/standins/avg_standin.h"
+#include "core/standins/data_standin.h"
+#include "graphics/graphics.h"
+#include "core/standins/media_standin.h"
+#include "core/standins/motion_standin.h"
+#include "core/standins/ui_standin.h"
+#include "core/task_manage.h"
+#include "foundation/file.h"
+#include "foundation/log.h"
+#include "foundation/profile.h"
+#include "platform/win32/message.h"
+#include "platform/win32/system_info.h"
+
+namespace {
+
+// The configuration is not read yet when the working folder is checked.
+constexpr char16_t kEarlyCaption[] = u"Tarnwick";
+constexpr char16_t kPathTooLongText[] =
+    u"インストール先のパスが長すぎます。\nお手数ですがもっと階層の浅いフォルダにインストールしてみてください。\n"
+    u"(インストール可能なパス最大長は%d文字です)";
+constexpr char16_t kSysConfFailedText[] =
+    u"システム設定ファイルの読み込みに失敗しました。考えられる原因は以下の通りです。\n"
+    u"・ウイルス対策ソフトによって動作がブロックされている。\n・インストールが正しく行われていない。\n"
+    u"・実行ファイルの作業ディレクトリが正しく無い。";
+constexpr char16_t kAlreadyRunningText[] = u"既に起動中です";
+constexpr char16_t kSaveFolderInDocumentsText[] = u"ドキュメントにセーブフォルダ[%s]を作成しました。";
+constexpr char16_t kSaveFolderInInstallText[] = u"インストールフォルダにセーブフォルダ[%s]を作成しました。";
+constexpr char16_t kSaveFolderFailedText[] = u"セーブフォルダの作成に失敗しました。";
+
+constexpr DWORD kClearAll = 7;   // target, depth and stencil
+constexpr DWORD kStartupClearColor = 0xFFFF0000;
+
+bool KeepResetHook(std::int32_t, std::int32_t)
+{
+    return true;
+}
+
+// The device broke beyond repair: shut down in order and leave with the device's exit code.
+void OnGraphicsFatalError(int exitCode)
+{
+    GxCore* core = GxCore::GetInstance();
+    core->m_ExitCode = exitCode;
+    core->RequestQuit();
+}
+
+template <typename T>
+void DropOwned(std::unique_ptr<T>& owned, T*& field)
+{
+    owned.reset();
+    field = nullptr;
+}
+
+}  // namespace
+
+GxCore::GxCore() = default;
+
+GxCore::~GxCore()
+{
+    DeleteOwnedObjects();
+    m_FrameTimer.ResetTimerResolution();
+}
+
+GxCore* GxCore::GetInstance()
+{
+    static GxCore instance;
+    return &instance;
+}
+
+void GxCore::DeleteOwnedObjects()
+{
+    // Loader threads first, the tree last: tasks may still reach the other objects while deleted.
+    DropOwned(m_OwnedSharedAssets, m_SharedAssets);
+    DropOwned(m_OwnedProfile, m_Profile);
+    DropOwned(m_OwnedUserDataPerman, m_UserDataPerman);
+    DropOwned(m_OwnedUserData, m_UserData);
+    DropOwned(m_OwnedUserConfig, m_UserConfig);
+    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
+    DropOwned(m_OwnedUIManage, m_UIManage);
+    DropOwned(m_OwnedTaskManage, m_TaskManage);
+}
+
+bool GxCore::CheckWorkingFolder()
+{
+    // An empty answer means the folder could not be read within the path buffer: too long too.
+    const std::u16string folder = GetCurrentFolder();
+    if (!folder.empty() && folder.size() <= kMaxWorkingFolderLength)
+        return true;
+    ShowErrorBox(kEarlyCaption, kPathTooLongText, static_cast<int>(kMaxWorkingFolderLength + 1));
+    return false;
+}
+
+void GxCore::SetUpSaveFolder()
+{
+    const GxSystemConfig& config = *m_SystemConfig;
+    const std::u16string& name = config.m_SaveDirName;
+    const bool inDocuments = config.m_SaveToMyDocuments;
+    const std::u16string base = inDocuments ? GetUserDataFolder() : GetCurrentFolder();
+    std::u16string path = CombinePath(base, name, u'/');
+    if (!FolderExists(path)) {
+        if (CreateFolder(path)) {
+            ShowErrorBox(m_WindowTitle.c_str(), inDocuments ? kSaveFolderInDocumentsText : kSaveFolderInInstallText,
+                         name.c_str());
+        } else {
+            ShowErrorBox(m_WindowTitle.c_str(), kSaveFolderFailedText);
+            path.clear();   // the save files then go to the working folder
+        }
+    }
+    m_SaveFolder = AppendPathSeparator(path);
+}
+
+bool GxCore::Initialize(HINSTANCE instance)
+{
+    if (!CheckWorkingFolder())
+        return false;
+
+    m_OwnedSystemConfig = std::make_unique<GxSystemConfig>();
+    m_SystemConfig = m_OwnedSystemConfig.get();
+    if (!m_SystemConfig->LoadSysConf()) {
+        ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kSysConfFailedText);
+        return false;
+    }
+    m_SystemConfig->LoadSettingIni();
+
+    if (FindWindowW(m_SystemConfig->m_AppTitle.c_str(), nullptr) != nullptr) {
+        ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kAlreadyRunningText);
+        return false;
+    }
+
+    m_OwnedUserConfig = std::make_unique<GxUserConfig>();
+    m_UserConfig = m_OwnedUserConfig.get();
+    m_Instance = instance;
+    m_MainWindow = nullptr;
+    m_WindowCreated = false;
+    m_Active = false;
+    m_Initialized = false;
+    m_Quit = false;
+    m_ExitCode = 0;
+    m_WindowTitle = m_SystemConfig->m_AppTitle;
+
+    m_OwnedProfile = std::make_unique<GxProfileEx>();
+    m_Profile = m_OwnedProfile.get();
+    m_Profile->Init();
+    m_OwnedSharedAssets = std::make_unique<GxSharedAssetManage>();
+    m_SharedAssets = m_OwnedSharedAssets.get();
+
+    SetUpSaveFolder();
+
+    // The logs go to the save folder, so they are set up only now.
+    LogResetErrorCount();
+    LogSetDebugFile((m_SaveFolder + u"debug.log").c_str());
+    LogSetErrorFile((m_SaveFolder + u"error.log").c_str());
+    LogSetDeviceFile((m_SaveFolder + u"device.log").c_str());
+
+    ResetDebugWindowState();
+    CreateDebugWindow(m_Instance);
+
+    SetDefaultDisplaySettings(this);
+
+    m_OwnedTaskManage = std::make_unique<GxTaskManage>(this);
+    m_TaskManage = m_OwnedTaskManage.get();
+    m_OwnedUIManage = std::make_unique<GxUIManage>();
+    m_UIManage = m_OwnedUIManage.get();
+    m_RenderSet = 0;
+
+    m_OwnedUserData = std::make_unique<GxUserData>(this);
+    m_UserData = m_OwnedUserData.get();
+    m_OwnedUserDataPerman = std::make_unique<GxUserDataPerman>(this);
+    m_UserDataPerman = m_OwnedUserDataPerman.get();
+
+    // Window and device failures end the run after its first pass, through the quit message.
+    if (!CreateMainWindow())
+        RequestQuit();
+    GxGraphics::SetFatalErrorHandler(OnGraphicsFatalError);
+    if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, KeepResetHook, KeepResetHook))
+        RequestQuit();
+    GxGraphics::CreateEffectPool();
+    ClearTarget(kClearAll, kStartupClearColor, 1.0f, 0, nullptr);
+
+    InitDirectInput(m_MainWindow);
+    InitAudioDevice(0);
+    SoundInitDevice(m_MainWindow, 0);
+    MovieInitCom();
+
+    GameStartup(this);
+
+    m_Initialized = true;
+    return true;
+}
+
+void GxCore::Finalize()
+{
+    m_Initialized = false;
+    if (m_SharedAssets != nullptr)
+        m_SharedAssets->ReleaseAll();
+    if (m_TaskManage != nullptr)
+        m_TaskManage->ReleaseSequences();
+    SaveUserConfig(m_UserConfig, this);
+    SavePermanentData(m_UserDataPerman, m_SaveFolder + u"permanent.dat", 1);
+    DropOwned(m_OwnedUIManage, m_UIManage);
+    ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);
+    DropOwned(m_OwnedTaskManage, m_TaskManage);
+    GameReset(this);
+    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
+    DropOwned(m_OwnedUserConfig, m_UserConfig);
+    DropOwned(m_OwnedUserData, m_UserData);
+    DropOwned(m_OwnedUserDataPerman, m_UserDataPerman);
+    GxNcProjectFactory::LogAliveObjects();
+    GxNcCrammedImageSetFactory::LogAliveObjects();
+    GxNcProjectFactory::ReleaseAll();
+    GxNcCrammedImageSetFactory::ReleaseAll();
+    DropOwned(m_OwnedProfile, m_Profile);
+    DropOwned(m_OwnedSharedAssets, m_SharedAssets);
+    SoundShutdownDevice();
+    AudioShutdownDevice();
+    MovieShutdown();
+    GxInput::ReleaseDevices();
+    GxGraphics::ReleaseShaders();
+    GxGraphics::Release();
+    GxGraphics::SetFatalErrorHandler(nullptr);
+    GxDebugWindowState& debugWindow = GetDebugWindowState();
+    if (debugWindow.m_Window != nullptr) {
+        debugWindow.m_Shown = false;
+        SendMessageW(debugWindow.m_Window, WM_CLOSE, 0, 0);
+        debugWindow.m_Window = nullptr;
+    }
+}
+
+void GxCore::RequestQuit()
+{
+    // Without a main window the destroy message would reach no window procedure and the loop
+    // would never end: post the quit message itself.
+    if (m_MainWindow == nullptr || !PostMessageW(m_MainWindow, WM_DESTROY, 0, 0))
+        PostQuitMessage(0);
+}
+
+bool GxCore::GetOSVersion(DWORD* major, DWORD* minor)
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    const BOOL result = GetVersionExW(&info);
+    if (major != nullptr)
+        *major = info.dwMajorVersion;
+    if (minor != nullptr)
+        *minor = info.dwMinorVersion;
+    return result != FALSE;
+}
+
+std::int32_t GxCore::ChangeSequenceByName()
+{
+    if (const std::int32_t chosen = m_ModuleList.ModulesRestoreSequence())
+        return chosen;
+    if (m_TaskManage == nullptr)
+        return 0;
+    static const std::u16string kNone;
+    const std::u16string& name = m_UserData != nullptr ? m_UserData->GetRestoreSequence() : kNone;
+    m_TaskManage->ChangeSequenceByName(name, 0, 2);
+    return 0;
+}

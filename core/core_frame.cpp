@@ -1,0 +1,119 @@
+// GxCore: the frame (logic passes, drawing of the render lists, presentation) and the render
+// lists of the current set.
+#include "core/core.h"
+
+#include "core/debug_window.h"
+#include "core/input.h"
+#include "core/shared_asset_manage.h"
+#include "core/standins/data_standin.h"
+#include "graphics/graphics.h"
+#include "core/task_manage.h"
+#include "foundation/wide_string.h"
+#include "platform/win32/paint.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t kTitleBufferUnits = 255;
+constexpr std::uint64_t kRateMeasurePeriod = 2000000;   // microseconds, as the frame timer measures
+
+}  // namespace
+
+GxTaskRenderManage* GxCore::GetRenderList(std::int32_t n)
+{
+    if (n < 0 || n >= kRenderListCount || m_RenderSet < 0 || m_RenderSet >= kRenderSetCount)
+        return nullptr;
+    return &m_RenderLists[m_RenderSet * kRenderListCount + n];
+}
+
+void GxCore::ClearRenderLists()
+{
+    for (std::int32_t n = 0; n < kRenderListCount; ++n) {
+        if (GxTaskRenderManage* list = GetRenderList(n))
+            list->Clear();
+    }
+}
+
+void GxCore::DrawRenderLists()
+{
+    for (std::int32_t n = 0; n < kRenderListCount; ++n) {
+        if (GxTaskRenderManage* list = GetRenderList(n))
+            list->Draw(m_TaskManage, n);
+    }
+}
+
+bool GxCore::IsRateMeasureBoundary(std::uint64_t elapsed)
+{
+    // The timer's measurement starts with its first frame and restarts every two seconds; the
+    // frames' lengths add up to the time it has run.
+    if (!m_RateMeasureStarted) {
+        m_RateMeasureStarted = true;
+        m_RateMeasureTime = 0;
+        return false;
+    }
+    m_RateMeasureTime += elapsed;
+    if (m_RateMeasureTime < kRateMeasurePeriod)
+        return false;
+    m_RateMeasureTime = 0;
+    return true;
+}
+
+void GxCore::UpdateDebugTitle()
+{
+    const D3DPRESENT_PARAMETERS* mode = GxGraphics::GetScreenModeParameters(GxGraphics::GetDisplaySettings().CurrentScreenMode);
+    if (mode == nullptr || !mode->Windowed || m_SystemConfig == nullptr || !m_SystemConfig->m_DebugModeFlag ||
+        m_MainWindow == nullptr)
+        return;
+    char16_t title[kTitleBufferUnits];
+    FormatWideBuffer(title, kTitleBufferUnits, u"%s FPS %2.2f/%d", m_WindowTitle.c_str(),
+                     static_cast<double>(m_FrameTimer.GetMeasuredRate()), m_FrameTimer.GetFramesPerSecond());
+    SetWindowTextW(m_MainWindow, title);
+}
+
+bool GxCore::Frame()
+{
+    const std::uint64_t elapsed = m_FrameTimer.WaitFrame();
+    if (IsRateMeasureBoundary(elapsed))
+        UpdateDebugTitle();
+
+    const std::int32_t steps = std::max(1, m_FrameTimer.GetLogicSteps());
+    for (std::int32_t pass = 0; pass < steps; ++pass) {
+        const std::uint64_t passElapsed = pass == 0 ? elapsed : 0;
+        ClearRenderLists();
+        if (m_TaskManage != nullptr) {
+            m_TaskManage->SweepRemovedTasks(m_TaskManage->GetRoot());
+            m_TaskManage->SetStopRequest(false);
+        }
+        if (m_SharedAssets != nullptr)
+            m_SharedAssets->UpdateScopes();
+        GxInput::Update();
+        if (m_TaskManage != nullptr) {
+            if (GxInput::IsAnyActionActive())
+                m_TaskManage->DispatchKeyAction(GxInput::GetActionState(), pass, passElapsed);
+            for (std::int32_t device = 0; device < kInputRecordCount; ++device) {
+                const GxInputDeviceState* state = GxInput::GetDeviceState(device);
+                for (std::int32_t axis = 0; state != nullptr && axis < kInputAxisCount; ++axis) {
+                    if (state->m_AxisActive[axis])
+                        m_TaskManage->DispatchKeyActionEx(&state->m_Axes[axis], device, axis, pass, passElapsed);
+                }
+            }
+            m_TaskManage->UpdateAll(pass, passElapsed);
+            m_TaskManage->RenderAll(pass, passElapsed);
+            // A pending switch or a widget's stop request ends the logic of this frame.
+            if (m_TaskManage->IsAnyChangePending() || m_TaskManage->IsStopRequested())
+                break;
+        }
+    }
+
+    DrawRenderLists();
+
+    const GxDebugWindowState& debugWindow = GetDebugWindowState();
+    if (debugWindow.m_Window != nullptr && debugWindow.m_Changed) {
+        InvalidateRect(debugWindow.m_Window, nullptr, TRUE);
+        UpdateWindow(debugWindow.m_Window);
+    }
+
+    GxGraphics::Present(nullptr, nullptr, m_MainWindow);
+    return true;
+}

@@ -1,0 +1,54 @@
+// Stand-ins for the adventure-game module until it is built: the display defaults, the game
+// start-up and reset as far as the core relies on them, and the module core "AVG" with its two
+// screens. Each call is recorded.
+#pragma once
+
+#include "core/module_core_base.h"
+
+class GxCore;
+
+// Display defaults (1024 by 768, windowed, arrow cursor), 60 frames and 60 logic steps per
+// second, and the log files emptied: "device.log" always, "debug.log" and "error.log" with
+// "CleanErrorLog". A null core means the engine's one core.
+void SetDefaultDisplaySettings(GxCore* core = nullptr);
+
+// Turns the file cache on, mutes warnings by "SkipSlightError", starts the loader threads and the
+// shared scopes, builds the tree root with "SeqSystem" and the screens, plugs the module core into
+// entry 1, runs the modules' start-up hooks, requests "SeqBoot" on worker slot 0, reads the system
+// version and seeds the random generator. False when the core lacks its task manager.
+bool GameStartup(GxCore* core);
+// The modules' before-reset hook, the release of every shared scope, the after-reset hook.
+void GameReset(GxCore* core);
+
+// The module core of the adventure module: its screens "SeqAvgMain" and "SeqAvgLog" and shared
+// scope 3; its data hooks store nothing.
+class AvgCore : public GxModuleCoreBase, public GxCoreRemainder {
+public:
+    const char16_t* GetModuleName() override { return u"AVG"; }
+    void Attach(GxCore* core) override;
+    void AfterReset() override;
+    void Initialize() override;
+    void BeforeReset() override;
+    void RegisterBuiltins(GxMoaFunctionBinder* binder) override;
+    void CreateSequences(GxTaskBase* root) override;
+    void OnBootTitle() override {}
+    void BeforeLoadGame() override {}
+    std::int32_t RestoreSequence() override { return 0; }
+    void LoadConfigPage(std::int32_t) override {}
+    void StoreConfigPage(std::int32_t) override {}
+    void ResetConfig() override {}
+    bool WriteGameData(GxContentWriterBase*, const char16_t*) override { return true; }
+    bool ReadGameData(GxContentReaderBase*, const char16_t*, bool) override { return true; }
+    bool WritePermanentData(GxContentWriterBase*) override { return true; }
+    bool ReadPermanentData(GxContentReaderBase*) override { return true; }
+    bool WriteUserConfig(GxContentWriterBase*) override { return true; }
+    bool ReadUserConfig(GxContentReaderBase*) override { return true; }
+
+    GxCore* GetCore() const { return m_Core; }
+
+private:
+    GxCore* m_Core = nullptr;
+};
+
+// The module's one instance (a static object, never owned by the core).
+AvgCore& GetAvgCore();

@@ -1,0 +1,60 @@
+#include "core/standins/screens_standin.h"
+
+#include "core/core.h"
+#include "core/standins/standin_trace.h"
+#include "core/task_manage.h"
+#include "core/task_render_manage.h"
+
+#include <string>
+
+const char16_t* const kStandinScreenNames[12] = {
+    u"SeqBoot",   u"SeqOpening", u"SeqTitle",   u"SeqConfig",  u"SeqLoad",          u"SeqSave",
+    u"SeqQuickLoad", u"SeqDebug", u"SeqBGMMode", u"SeqCGMode", u"SeqCGModeView", u"SeqRPMode",
+};
+
+GxStandinScreen::GxStandinScreen(GxTaskBase* owner, const char16_t* name) : GxSeqBase(owner, name) {}
+
+void GxStandinScreen::OnSequenceEnter(std::int32_t worker)
+{
+    GxSeqBase::OnSequenceEnter(worker);
+    GxStandinTrace::Record(u"Enter " + m_TaskName);
+    GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
+    if (core && (m_TaskName == u"SeqBoot" || m_TaskName == u"SeqTitle"))
+        core->m_ModuleList.ModulesOnBootTitle();
+}
+
+void GxStandinScreen::OnSequenceLeave(std::int32_t worker)
+{
+    GxSeqBase::OnSequenceLeave(worker);
+    GxStandinTrace::Record(u"Leave " + m_TaskName);
+}
+
+SeqSystem::SeqSystem(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem") {}
+
+SeqSystem::~SeqSystem()
+{
+    GxStandinTrace::Record(u"~SeqSystem");
+}
+
+int SeqSystem::Render(std::int32_t, std::uint64_t)
+{
+    GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
+    if (GxTaskRenderManage* list = core ? core->GetRenderList(9) : nullptr)
+        list->Add(kRenderModeDefault, this, 0.0f, -1);
+    return 0;
+}
+
+int SeqSystem::Draw(std::int32_t, std::int32_t)
+{
+    return 0;
+}
+
+SeqSystem* CreateStandinScreens(GxTaskBase* root)
+{
+    if (root == nullptr)
+        return nullptr;
+    auto* system = new SeqSystem(root);
+    for (const char16_t* name : kStandinScreenNames)
+        new GxStandinScreen(root, name);
+    return system;
+}

@@ -1,0 +1,34 @@
+// Stand-ins for the screens of the screens subsystem until it is built: the resident system
+// sequence "SeqSystem" and the engine's screens as empty sequences that record when they enter
+// and leave their worker slot.
+#pragma once
+
+#include "core/seq_base.h"
+
+// An empty screen: clears the target in render list 0 like every sequence.
+class GxStandinScreen : public GxSeqBase {
+public:
+    GxStandinScreen(GxTaskBase* owner, const char16_t* name);
+
+    // Records "Enter <name>"; the boot and title screens also call the modules' boot/title hook.
+    void OnSequenceEnter(std::int32_t worker) override;
+    // Records "Leave <name>".
+    void OnSequenceLeave(std::int32_t worker) override;
+};
+
+// The resident system sequence: walked first by input and last by update and render; queues
+// itself into render list 9 with value -1 and draws nothing yet.
+class SeqSystem : public GxSeqBase {
+public:
+    explicit SeqSystem(GxTaskBase* owner);
+    ~SeqSystem() override;
+
+    int Render(std::int32_t step, std::uint64_t elapsed) override;
+    int Draw(std::int32_t value, std::int32_t listIndex) override;
+};
+
+// Names of the engine's own screens, built by CreateStandinScreens in this order after SeqSystem.
+extern const char16_t* const kStandinScreenNames[12];
+
+// Builds "SeqSystem" and the engine's screens under the tree root; returns the system sequence.
+SeqSystem* CreateStandinScreens(GxTaskBase* root);

@@ -1,0 +1,140 @@
+// Whole runs of the engine through its process entry, in this process: a game folder, a home
+// folder, a bounded run with scripted input, and a test module plugged into the core that builds
+// probe tasks and looks at the engine from its hooks.
+#pragma once
+
+#include "engine_fixture.h"
+
+#include "core/module_core_base.h"
+#include "core/unattended_run.h"
+#include "core/win_main.h"
+#include "foundation/file.h"
+#include "graphics/graphics.h"
+#include "platform/d3d9/device_control.h"
+
+namespace engine_test {
+
+// A game module that records its hooks in the stand-ins' trace and runs the test's callbacks.
+class RecordingModule : public GxModuleCoreBase {
+public:
+    const char16_t* GetModuleName() override { return u"TEST"; }
+    void Attach(GxCore*) override { GxStandinTrace::Record(u"Test::Attach"); }
+    void AfterReset() override { GxStandinTrace::Record(u"Test::AfterReset"); }
+    void Initialize() override
+    {
+        GxStandinTrace::Record(u"Test::Initialize");
+        if (m_OnInitialize)
+            m_OnInitialize();
+    }
+    void BeforeReset() override
+    {
+        GxStandinTrace::Record(u"Test::BeforeReset");
+        if (m_OnBeforeReset)
+            m_OnBeforeReset();
+    }
+    void RegisterBuiltins(GxMoaFunctionBinder*) override { GxStandinTrace::Record(u"Test::RegisterBuiltins"); }
+    void CreateSequences(GxTaskBase* root) override
+    {
+        GxStandinTrace::Record(u"Test::CreateSequences");
+        if (m_OnCreateSequences)
+            m_OnCreateSequences(root);
+    }
+    void OnBootTitle() override { GxStandinTrace::Record(u"Test::OnBootTitle"); }
+    void BeforeLoadGame() override {}
+    std::int32_t RestoreSequence() override { return 0; }
+    void LoadConfigPage(std::int32_t) override {}
+    void StoreConfigPage(std::int32_t) override {}
+    void ResetConfig() override {}
+    bool WriteGameData(GxContentWriterBase*, const char16_t*) override { return true; }
+    bool ReadGameData(GxContentReaderBase*, const char16_t*, bool) override { return true; }
+    bool WritePermanentData(GxContentWriterBase*) override { return true; }
+    bool ReadPermanentData(GxContentReaderBase*) override { return true; }
+    bool WriteUserConfig(GxContentWriterBase*) override { return true; }
+    bool ReadUserConfig(GxContentReaderBase*) override { return true; }
+
+    std::function<void()> m_OnInitialize;
+    std::function<void(GxTaskBase*)> m_OnCreateSequences;
+    std::function<void()> m_OnBeforeReset;
+};
+
+// Back buffer 0 of the engine's device at (x, y) as 0xAARRGGBB; 0x12345678 without a device.
+inline std::uint32_t BackBufferPixel(int x, int y)
+{
+    std::vector<std::uint32_t> pixels;
+    UINT width = 0, height = 0;
+    IDirect3DDevice9* device = GxGraphics::GetDevice();
+    if (device == nullptr || !platform::d3d9::ReadBackBuffer(device, pixels, width, height) ||
+        static_cast<UINT>(x) >= width || static_cast<UINT>(y) >= height)
+        return 0x12345678;
+    return pixels[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)];
+}
+
+class EngineRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        m_Game = m_Temp.Path() / "game";
+        m_Home = m_Temp.Path() / "home";
+        fs::create_directories(m_Game);
+        fs::create_directories(m_Home);
+        m_HomeEnv = std::make_unique<ScopedEnv>("HOME", m_Home.string());
+        m_ConfigEnv = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (m_Home / ".config").string());
+        platform::SetWindowLockFolder((m_Temp.Path() / "locks").string());
+        platform::ResetUserStateForTesting();
+        platform::ClearShownMessageBoxes();
+        GxStandinTrace::Clear();
+        GxStandinTrace::SetEnabled(true);
+        GxCore* core = GxCore::GetInstance();
+        SteppingClock::step = 17;
+        core->m_FrameTimer.SetClock(&SteppingClock::Read);
+        core->m_ModuleList.SetModule(2, &m_Module);
+        m_FirstPass = core->m_PassCounter;
+    }
+
+    void TearDown() override
+    {
+        GxCore* core = GxCore::GetInstance();
+        core->m_ModuleList.SetModule(2, nullptr);
+        core->m_UnattendedRun = nullptr;
+        platform::ResetUserStateForTesting();
+        // The logs must not follow later tests into a removed folder.
+        LogSetDebugFile(u"");
+        LogSetErrorFile(u"");
+        LogSetDeviceFile(u"");
+        LogSetWarningsMuted(false);
+        GxFile::SetCacheEnabled(false);
+        GxStandinTrace::SetEnabled(false);
+        GxStandinTrace::Clear();
+    }
+
+    // Runs the process entry in the game folder with a fresh copy of the fixture's bounded run.
+    int Run()
+    {
+        ScopedWorkingFolder inGame(m_Game);
+        GxUnattendedRun run = m_Run;
+        GxCore::GetInstance()->m_UnattendedRun = &run;
+        char commandLine[] = "";
+        const int result = WinMain(GetModuleHandleW(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+        GxCore::GetInstance()->m_UnattendedRun = nullptr;
+        return result;
+    }
+
+    // The number of main-loop passes the last run made.
+    int PassCount() const
+    {
+        const std::vector<std::string> events = Trace();
+        return static_cast<int>(std::count(events.begin(), events.end(), "MovieSlotTickAll"));
+    }
+
+    TempFolder m_Temp;
+    fs::path m_Game;
+    fs::path m_Home;
+    std::unique_ptr<ScopedEnv> m_HomeEnv;
+    std::unique_ptr<ScopedEnv> m_ConfigEnv;
+    RecordingModule m_Module;
+    GxUnattendedRun m_Run;
+    std::uint32_t m_FirstPass = 0;
+};
+
+}  // namespace engine_test
