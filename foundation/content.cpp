@@ -1,5 +1,7 @@
 #include "foundation/content.h"
 
+#include "foundation/log.h"
+
 #include <cstring>
 
 const char* GetValueTypeName(int code)
@@ -76,6 +78,17 @@ TW_CONTENT_GET(GxPoint4, Point4)
 TW_CONTENT_GET(GxBit32, Bit32)
 
 #undef TW_CONTENT_GET
+
+void GxContentReaderBase::CountFailure(const char* prefix, const char* format, va_list args)
+{
+    ++m_ErrorCount;
+    if (!m_Verbose) {
+        return;
+    }
+    char message[1024];
+    std::vsnprintf(message, sizeof(message), format, args);
+    LogPrintTagged("%s%s", prefix, message);
+}
 
 bool GxContentWriterBase::Flush()
 {

@@ -11,6 +11,7 @@
 #include "foundation/matrix.h"
 #include "foundation/value_types.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -157,6 +158,8 @@ public:
 
 protected:
     GxContentReaderBase(bool verbose) : m_Verbose(verbose) {}
+    // Counts one error and, when verbose, logs `prefix` followed by the formatted message.
+    void CountFailure(const char* prefix, const char* format, va_list args);
 
     std::uint32_t m_Version = 0;
     bool m_Verbose = false;

@@ -62,16 +62,10 @@ void GxContentBinaryReader::SetReadRange(const BYTE* data, std::uint32_t size)
 
 void GxContentBinaryReader::Fail(const char* format, ...)
 {
-    ++m_ErrorCount;
-    if (!m_Verbose) {
-        return;
-    }
-    char message[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof(message), format, args);
+    CountFailure(m_MessagePrefix, format, args);
     va_end(args);
-    LogPrintTagged("%s%s", m_MessagePrefix, message);
 }
 
 int GxContentBinaryReader::TakeType()
@@ -98,20 +92,11 @@ bool GxContentBinaryReader::TakePayload(void* destination, std::uint32_t size)
 }
 
 // Stops at the first component that runs out: one failure, one error.
-bool GxContentBinaryReader::TakeFloats(float* const* components, int count)
+template <typename T>
+bool GxContentBinaryReader::TakeParts(T* const* components, int count)
 {
     for (int i = 0; i < count; ++i) {
-        if (!TakePayload(components[i], sizeof(float))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool GxContentBinaryReader::TakeInts(std::int32_t* const* components, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (!TakePayload(components[i], sizeof(std::int32_t))) {
+        if (!TakePayload(components[i], sizeof(T))) {
             return false;
         }
     }
@@ -125,6 +110,16 @@ bool GxContentBinaryReader::ExpectType(int code)
         return false;
     }
     return true;
+}
+
+int GxContentBinaryReader::ExpectTypeOr(int code, int alternative)
+{
+    const int stored = TakeType();
+    if (stored != code && stored != alternative) {
+        Fail("ValueType Isn't %s\n", GetValueTypeName(code));
+        return 0;
+    }
+    return stored;
 }
 
 template <typename T>
@@ -177,31 +172,31 @@ bool GxContentBinaryReader::ReadBit32(const char*, GxBit32* value)
 bool GxContentBinaryReader::ReadPoint4(const char*, GxPoint4* value)
 {
     std::int32_t* parts[] = {&value->x, &value->y, &value->z, &value->w};
-    return ExpectType(VALTYPE_GxPoint4) && TakeInts(parts, 4);
+    return ExpectType(VALTYPE_GxPoint4) && TakeParts(parts, 4);
 }
 
 bool GxContentBinaryReader::ReadPoint3(const char*, GxPoint3* value)
 {
     std::int32_t* parts[] = {&value->x, &value->y, &value->z};
-    return ExpectType(VALTYPE_GxPoint3) && TakeInts(parts, 3);
+    return ExpectType(VALTYPE_GxPoint3) && TakeParts(parts, 3);
 }
 
 bool GxContentBinaryReader::ReadPoint2(const char*, GxPoint2* value)
 {
     std::int32_t* parts[] = {&value->x, &value->y};
-    return ExpectType(VALTYPE_GxPoint2) && TakeInts(parts, 2);
+    return ExpectType(VALTYPE_GxPoint2) && TakeParts(parts, 2);
 }
 
 bool GxContentBinaryReader::ReadFRect(const char*, GxFRect* value)
 {
     float* parts[] = {&value->left, &value->top, &value->right, &value->bottom};
-    return ExpectType(VALTYPE_GxFRect) && TakeFloats(parts, 4);
+    return ExpectType(VALTYPE_GxFRect) && TakeParts(parts, 4);
 }
 
 bool GxContentBinaryReader::ReadRect(const char*, GxRect* value)
 {
     std::int32_t* parts[] = {&value->left, &value->top, &value->right, &value->bottom};
-    return ExpectType(VALTYPE_GxRect) && TakeInts(parts, 4);
+    return ExpectType(VALTYPE_GxRect) && TakeParts(parts, 4);
 }
 
 bool GxContentBinaryReader::ReadMatrix(const char*, GxMatrix* value)
@@ -210,66 +205,54 @@ bool GxContentBinaryReader::ReadMatrix(const char*, GxMatrix* value)
     for (int i = 0; i < 16; ++i) {
         parts[i] = &value->m[i];
     }
-    return ExpectType(VALTYPE_GxMatrix) && TakeFloats(parts, 16);
+    return ExpectType(VALTYPE_GxMatrix) && TakeParts(parts, 16);
 }
 
 bool GxContentBinaryReader::ReadFColor(const char*, GxFColor* value)
 {
-    const int code = TakeType();
-    if (code != VALTYPE_GxFColor && code != VALTYPE_GxVector4) {
-        Fail("ValueType Isn't %s\n", GetValueTypeName(VALTYPE_GxFColor));
-        return false;
-    }
     float* parts[] = {&value->r, &value->g, &value->b, &value->a};
-    return TakeFloats(parts, 4);
+    return ExpectTypeOr(VALTYPE_GxFColor, VALTYPE_GxVector4) != 0 && TakeParts(parts, 4);
 }
 
 bool GxContentBinaryReader::ReadQuat(const char*, GxQuat* value)
 {
-    const int code = TakeType();
-    if (code != VALTYPE_GxQuat && code != VALTYPE_GxVector4) {
-        Fail("ValueType Isn't %s\n", GetValueTypeName(VALTYPE_GxQuat));
-        return false;
-    }
     float* parts[] = {&value->x, &value->y, &value->z, &value->w};
-    return TakeFloats(parts, 4);
+    return ExpectTypeOr(VALTYPE_GxQuat, VALTYPE_GxVector4) != 0 && TakeParts(parts, 4);
 }
 
 bool GxContentBinaryReader::ReadVector4(const char*, GxVector4* value)
 {
-    const int code = TakeType();
+    const int code = ExpectTypeOr(VALTYPE_GxVector4, VALTYPE_GxVector3);
+    if (code == 0) {
+        return false;
+    }
     if (code == VALTYPE_GxVector3) {
         float* parts[] = {&value->x, &value->y, &value->z};
-        if (!TakeFloats(parts, 3)) {
+        if (!TakeParts(parts, 3)) {
             return false;
         }
         value->w = 0.0f;
         return true;
     }
-    if (code != VALTYPE_GxVector4) {
-        Fail("ValueType Isn't %s\n", GetValueTypeName(VALTYPE_GxVector4));
-        return false;
-    }
     float* parts[] = {&value->x, &value->y, &value->z, &value->w};
-    return TakeFloats(parts, 4);
+    return TakeParts(parts, 4);
 }
 
 bool GxContentBinaryReader::ReadVector3(const char*, GxVector3* value)
 {
-    const int code = TakeType();
-    if (code != VALTYPE_GxVector3 && code != VALTYPE_GxVector4) {
-        Fail("ValueType Isn't %s\n", GetValueTypeName(VALTYPE_GxVector3));
+    const int code = ExpectTypeOr(VALTYPE_GxVector3, VALTYPE_GxVector4);
+    if (code == 0) {
         return false;
     }
     float dropped = 0.0f;
     float* parts[] = {&value->x, &value->y, &value->z, &dropped};
-    return TakeFloats(parts, code == VALTYPE_GxVector4 ? 4 : 3);
+    return TakeParts(parts, code == VALTYPE_GxVector4 ? 4 : 3);
 }
 
 bool GxContentBinaryReader::ReadVector2(const char*, GxVector2* value)
 {
     float* parts[] = {&value->x, &value->y};
-    return ExpectType(VALTYPE_GxVector2) && TakeFloats(parts, 2);
+    return ExpectType(VALTYPE_GxVector2) && TakeParts(parts, 2);
 }
 
 bool GxContentBinaryReader::ReadBool(const char*, bool* value)
@@ -601,33 +584,15 @@ bool GxContentBinaryWriter::WriteListBegin(const char*, const char*, std::uint32
     return Output(OneValue(VALTYPE_ListBegin, count));
 }
 
-bool GxContentBinaryWriter::WriteListEnd()
+bool GxContentBinaryWriter::WriteCode(int code)
 {
-    const char code = VALTYPE_ListEnd;
-    return Output(&code, 1);
+    const char stored = static_cast<char>(code);
+    return Output(&stored, 1);
 }
 
-bool GxContentBinaryWriter::WriteTreeBegin(const char*, const char*)
-{
-    const char code = VALTYPE_TreeBegin;
-    return Output(&code, 1);
-}
-
-bool GxContentBinaryWriter::WriteTreeEnd()
-{
-    const char code = VALTYPE_TreeEnd;
-    return Output(&code, 1);
-}
-
-bool GxContentBinaryWriter::WriteTreeStratumBegin()
-{
-    const char code = VALTYPE_TreeStratumBegin;
-    return Output(&code, 1);
-}
-
-bool GxContentBinaryWriter::WriteTreeStratumEnd()
-{
-    const char code = VALTYPE_TreeStratumEnd;
-    return Output(&code, 1);
-}
+bool GxContentBinaryWriter::WriteListEnd() { return WriteCode(VALTYPE_ListEnd); }
+bool GxContentBinaryWriter::WriteTreeBegin(const char*, const char*) { return WriteCode(VALTYPE_TreeBegin); }
+bool GxContentBinaryWriter::WriteTreeEnd() { return WriteCode(VALTYPE_TreeEnd); }
+bool GxContentBinaryWriter::WriteTreeStratumBegin() { return WriteCode(VALTYPE_TreeStratumBegin); }
+bool GxContentBinaryWriter::WriteTreeStratumEnd() { return WriteCode(VALTYPE_TreeStratumEnd); }
 

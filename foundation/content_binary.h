@@ -81,10 +81,14 @@ private:
     int TakeType();
     // n bytes, most significant first, into host order; an overrun leaves position and destination alone.
     bool TakePayload(void* destination, std::uint32_t size);
-    bool TakeFloats(float* const* components, int count);
-    bool TakeInts(std::int32_t* const* components, int count);
+    // Each component in turn, sizeof(T) bytes apiece.
+    template <typename T>
+    bool TakeParts(T* const* components, int count);
     // Consumes the type byte; on a code other than `code` counts the failure and returns false.
     bool ExpectType(int code);
+    // Consumes the type byte and returns it when it is `code` or `alternative`; otherwise counts
+    // the failure (named after `code`) and returns 0.
+    int ExpectTypeOr(int code, int alternative);
     template <typename T>
     bool ReadScalar(int code, T* value);
     bool ReadDelimiter(int code);
@@ -145,4 +149,6 @@ public:
 
 private:
     bool WriteUtf8(const std::string& utf8);
+    // A value that is its type byte alone (the delimiters).
+    bool WriteCode(int code);
 };

@@ -83,6 +83,17 @@ float ParseFloat(const std::string& field)
     return static_cast<float>(value);
 }
 
+// The 8- and 16-bit fields are read as a signed 32-bit number and narrowed.
+template <typename T>
+T ParseNarrow(const std::string& field)
+{
+    return static_cast<T>(ParseSigned(field));
+}
+bool ParseBool(const std::string& field) { return ParseSigned(field) != 0; }
+double ParseDouble(const std::string& field) { return msvc::atof(field.c_str()); }
+std::uint64_t ParseU64(const std::string& field) { return _strtoui64(field.c_str(), nullptr, 10); }
+std::int64_t ParseS64(const std::string& field) { return _strtoi64(field.c_str(), nullptr, 10); }
+
 char EscapedChar(char c)
 {
     switch (c) {
@@ -180,16 +191,10 @@ void GxContentTextReader::SetRange(const void* data, std::uint32_t size)
 
 void GxContentTextReader::Fail(const char* format, ...)
 {
-    ++m_ErrorCount;
-    if (!m_Verbose) {
-        return;
-    }
-    char message[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof(message), format, args);
+    CountFailure("", format, args);
     va_end(args);
-    LogPrintTagged("%s", message);
 }
 
 bool GxContentTextReader::IsEnd()
@@ -256,260 +261,140 @@ bool GxContentTextReader::TakeValueLine(int code, const char* name, std::size_t 
     return true;
 }
 
-bool GxContentTextReader::ReadBit32(const char* name, GxBit32* value)
+template <typename T, typename Parse>
+bool GxContentTextReader::ReadFieldValues(int code, const char* name, std::initializer_list<T*> targets, Parse parse,
+                                          const char* prefix)
 {
     Fields f;
-    if (!TakeValueLine(VALTYPE_GxBit32, name, 3, &f, kBit32Prefix)) {
+    if (!TakeValueLine(code, name, 2 + targets.size(), &f, prefix)) {
         return false;
     }
-    value->m_Bits = ParseUnsigned(f[2]);
+    std::size_t field = 2;
+    for (T* target : targets) {
+        *target = parse(f[field++]);
+    }
     return true;
+}
+
+bool GxContentTextReader::ReadBit32(const char* name, GxBit32* value)
+{
+    return ReadFieldValues(VALTYPE_GxBit32, name, {&value->m_Bits}, ParseUnsigned, kBit32Prefix);
 }
 
 bool GxContentTextReader::ReadPoint4(const char* name, GxPoint4* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxPoint4, name, 6, &f)) {
-        return false;
-    }
-    value->x = ParseSigned(f[2]);
-    value->y = ParseSigned(f[3]);
-    value->z = ParseSigned(f[4]);
-    value->w = ParseSigned(f[5]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxPoint4, name, {&value->x, &value->y, &value->z, &value->w}, ParseSigned);
 }
 
 bool GxContentTextReader::ReadPoint3(const char* name, GxPoint3* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxPoint3, name, 5, &f)) {
-        return false;
-    }
-    value->x = ParseSigned(f[2]);
-    value->y = ParseSigned(f[3]);
-    value->z = ParseSigned(f[4]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxPoint3, name, {&value->x, &value->y, &value->z}, ParseSigned);
 }
 
 bool GxContentTextReader::ReadPoint2(const char* name, GxPoint2* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxPoint2, name, 4, &f)) {
-        return false;
-    }
-    value->x = ParseSigned(f[2]);
-    value->y = ParseSigned(f[3]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxPoint2, name, {&value->x, &value->y}, ParseSigned);
 }
 
 bool GxContentTextReader::ReadFRect(const char* name, GxFRect* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxFRect, name, 6, &f)) {
-        return false;
-    }
-    value->left = ParseFloat(f[2]);
-    value->top = ParseFloat(f[3]);
-    value->right = ParseFloat(f[4]);
-    value->bottom = ParseFloat(f[5]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxFRect, name, {&value->left, &value->top, &value->right, &value->bottom},
+                           ParseFloat);
 }
 
 bool GxContentTextReader::ReadRect(const char* name, GxRect* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxRect, name, 6, &f)) {
-        return false;
-    }
-    value->left = ParseSigned(f[2]);
-    value->top = ParseSigned(f[3]);
-    value->right = ParseSigned(f[4]);
-    value->bottom = ParseSigned(f[5]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxRect, name, {&value->left, &value->top, &value->right, &value->bottom},
+                           ParseSigned);
 }
 
 bool GxContentTextReader::ReadMatrix(const char* name, GxMatrix* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxMatrix, name, 18, &f)) {
-        return false;
-    }
-    for (int i = 0; i < 16; ++i) {
-        value->m[i] = ParseFloat(f[2 + i]);
-    }
-    return true;
+    float* m = value->m;
+    return ReadFieldValues(VALTYPE_GxMatrix, name,
+                           {&m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &m[8], &m[9], &m[10], &m[11],
+                            &m[12], &m[13], &m[14], &m[15]},
+                           ParseFloat);
 }
 
 bool GxContentTextReader::ReadFColor(const char* name, GxFColor* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxFColor, name, 6, &f)) {
-        return false;
-    }
-    value->r = ParseFloat(f[2]);
-    value->g = ParseFloat(f[3]);
-    value->b = ParseFloat(f[4]);
-    value->a = ParseFloat(f[5]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxFColor, name, {&value->r, &value->g, &value->b, &value->a}, ParseFloat);
 }
 
 bool GxContentTextReader::ReadQuat(const char* name, GxQuat* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxQuat, name, 6, &f)) {
-        return false;
-    }
-    value->x = ParseFloat(f[2]);
-    value->y = ParseFloat(f[3]);
-    value->z = ParseFloat(f[4]);
-    value->w = ParseFloat(f[5]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxQuat, name, {&value->x, &value->y, &value->z, &value->w}, ParseFloat);
 }
 
 bool GxContentTextReader::ReadVector4(const char* name, GxVector4* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxVector4, name, 6, &f)) {
-        return false;
-    }
-    value->x = ParseFloat(f[2]);
-    value->y = ParseFloat(f[3]);
-    value->z = ParseFloat(f[4]);
-    value->w = ParseFloat(f[5]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxVector4, name, {&value->x, &value->y, &value->z, &value->w}, ParseFloat);
 }
 
 bool GxContentTextReader::ReadVector3(const char* name, GxVector3* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxVector3, name, 5, &f)) {
-        return false;
-    }
-    value->x = ParseFloat(f[2]);
-    value->y = ParseFloat(f[3]);
-    value->z = ParseFloat(f[4]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxVector3, name, {&value->x, &value->y, &value->z}, ParseFloat);
 }
 
 bool GxContentTextReader::ReadVector2(const char* name, GxVector2* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxVector2, name, 4, &f)) {
-        return false;
-    }
-    value->x = ParseFloat(f[2]);
-    value->y = ParseFloat(f[3]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxVector2, name, {&value->x, &value->y}, ParseFloat);
 }
 
 bool GxContentTextReader::ReadBool(const char* name, bool* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxBool, name, 3, &f)) {
-        return false;
-    }
-    *value = ParseSigned(f[2]) != 0;
-    return true;
+    return ReadFieldValues(VALTYPE_GxBool, name, {value}, ParseBool);
 }
 
 bool GxContentTextReader::ReadF64(const char* name, double* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxF64, name, 3, &f)) {
-        return false;
-    }
-    *value = msvc::atof(f[2].c_str());
-    return true;
+    return ReadFieldValues(VALTYPE_GxF64, name, {value}, ParseDouble);
 }
 
 bool GxContentTextReader::ReadF32(const char* name, float* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxF32, name, 3, &f)) {
-        return false;
-    }
-    *value = ParseFloat(f[2]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxF32, name, {value}, ParseFloat);
 }
 
 bool GxContentTextReader::ReadU64(const char* name, std::uint64_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxU64, name, 3, &f)) {
-        return false;
-    }
-    *value = _strtoui64(f[2].c_str(), nullptr, 10);
-    return true;
+    return ReadFieldValues(VALTYPE_GxU64, name, {value}, ParseU64);
 }
 
 bool GxContentTextReader::ReadS64(const char* name, std::int64_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxS64, name, 3, &f)) {
-        return false;
-    }
-    *value = _strtoi64(f[2].c_str(), nullptr, 10);
-    return true;
+    return ReadFieldValues(VALTYPE_GxS64, name, {value}, ParseS64);
 }
 
 bool GxContentTextReader::ReadU32(const char* name, std::uint32_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxU32, name, 3, &f)) {
-        return false;
-    }
-    *value = ParseUnsigned(f[2]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxU32, name, {value}, ParseUnsigned);
 }
 
 bool GxContentTextReader::ReadS32(const char* name, std::int32_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxS32, name, 3, &f)) {
-        return false;
-    }
-    *value = ParseSigned(f[2]);
-    return true;
+    return ReadFieldValues(VALTYPE_GxS32, name, {value}, ParseSigned);
 }
 
 bool GxContentTextReader::ReadU16(const char* name, std::uint16_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxU16, name, 3, &f)) {
-        return false;
-    }
-    *value = static_cast<std::uint16_t>(ParseSigned(f[2]));
-    return true;
+    return ReadFieldValues(VALTYPE_GxU16, name, {value}, ParseNarrow<std::uint16_t>);
 }
 
 bool GxContentTextReader::ReadS16(const char* name, std::int16_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxS16, name, 3, &f)) {
-        return false;
-    }
-    *value = static_cast<std::int16_t>(ParseSigned(f[2]));
-    return true;
+    return ReadFieldValues(VALTYPE_GxS16, name, {value}, ParseNarrow<std::int16_t>);
 }
 
 bool GxContentTextReader::ReadU8(const char* name, std::uint8_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxU8, name, 3, &f)) {
-        return false;
-    }
-    *value = static_cast<std::uint8_t>(ParseSigned(f[2]));
-    return true;
+    return ReadFieldValues(VALTYPE_GxU8, name, {value}, ParseNarrow<std::uint8_t>);
 }
 
 bool GxContentTextReader::ReadS8(const char* name, std::int8_t* value)
 {
-    Fields f;
-    if (!TakeValueLine(VALTYPE_GxS8, name, 3, &f)) {
-        return false;
-    }
-    *value = static_cast<std::int8_t>(ParseSigned(f[2]));
-    return true;
+    return ReadFieldValues(VALTYPE_GxS8, name, {value}, ParseNarrow<std::int8_t>);
 }
 
 bool GxContentTextReader::TakeStringField(const char* name, int* code, std::string* field)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,10 @@ private:
     bool TakeValueLine(int code, const char* name, std::size_t fieldCount, Fields* fields,
                        const char* prefix = "GxContentTextReader/");
     bool CheckName(const Fields& fields, const char* name, const char* prefix);
+    // Takes a value line with one field per target (after the code and name) and parses each.
+    template <typename T, typename Parse>
+    bool ReadFieldValues(int code, const char* name, std::initializer_list<T*> targets, Parse parse,
+                         const char* prefix = "GxContentTextReader/");
     bool ReadDelimiter(int code);
     // Field 3 of a string line, as stored, with its code; false after counting a failure.
     bool TakeStringField(const char* name, int* code, std::string* field);

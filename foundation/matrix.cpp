@@ -2,6 +2,31 @@
 
 #include <cmath>
 
+namespace {
+
+// The rotation by `angle` that turns axis i towards axis j: X is (1, 2), Y (2, 0), Z (0, 1).
+void SetPlaneRotation(GxMatrix& matrix, int i, int j, float angle)
+{
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    matrix.SetIdentity();
+    matrix.m[i * 5] = c;
+    matrix.m[i * 4 + j] = s;
+    matrix.m[j * 4 + i] = -s;
+    matrix.m[j * 5] = c;
+}
+
+// The matrix times that rotation on the right; an angle of 0 changes nothing.
+void RotateInPlane(GxMatrix& matrix, int i, int j, float angle)
+{
+    if (angle == 0.0f) return;
+    GxMatrix rotation;
+    SetPlaneRotation(rotation, i, j, angle);
+    matrix *= rotation;
+}
+
+}  // namespace
+
 GxMatrix::GxMatrix() : m{}
 {
     SetIdentity();
@@ -42,35 +67,17 @@ void GxMatrix::SetScaling(float sx, float sy, float sz)
 
 void GxMatrix::SetRotationX(float angle)
 {
-    float c = std::cos(angle);
-    float s = std::sin(angle);
-    SetIdentity();
-    m[5] = c;
-    m[6] = s;
-    m[9] = -s;
-    m[10] = c;
+    SetPlaneRotation(*this, 1, 2, angle);
 }
 
 void GxMatrix::SetRotationY(float angle)
 {
-    float c = std::cos(angle);
-    float s = std::sin(angle);
-    SetIdentity();
-    m[0] = c;
-    m[2] = -s;
-    m[8] = s;
-    m[10] = c;
+    SetPlaneRotation(*this, 2, 0, angle);
 }
 
 void GxMatrix::SetRotationZ(float angle)
 {
-    float c = std::cos(angle);
-    float s = std::sin(angle);
-    SetIdentity();
-    m[0] = c;
-    m[1] = s;
-    m[4] = -s;
-    m[5] = c;
+    SetPlaneRotation(*this, 0, 1, angle);
 }
 
 void GxMatrix::AddTranslation(const GxVector3& v)
@@ -115,26 +122,17 @@ GxMatrix& GxMatrix::operator*=(const GxMatrix& other)
 
 void GxMatrix::RotateX(float angle)
 {
-    if (angle == 0.0f) return;
-    GxMatrix rotation;
-    rotation.SetRotationX(angle);
-    *this *= rotation;
+    RotateInPlane(*this, 1, 2, angle);
 }
 
 void GxMatrix::RotateY(float angle)
 {
-    if (angle == 0.0f) return;
-    GxMatrix rotation;
-    rotation.SetRotationY(angle);
-    *this *= rotation;
+    RotateInPlane(*this, 2, 0, angle);
 }
 
 void GxMatrix::RotateZ(float angle)
 {
-    if (angle == 0.0f) return;
-    GxMatrix rotation;
-    rotation.SetRotationZ(angle);
-    *this *= rotation;
+    RotateInPlane(*this, 0, 1, angle);
 }
 
 namespace {

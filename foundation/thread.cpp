@@ -40,14 +40,7 @@ bool GxThread::Create(const std::u16string& name, std::unique_ptr<GxThreadDelega
     if (m_Handle) return false;
     m_Delegate = std::move(delegate);
     m_Name = name;
-    m_Argument = 0;
-    m_Ended = false;
-    m_StopRequested = false;
-    m_EndedOnRequest = false;
-    m_ExitCode = 0;
-    m_JobsDone = 0;
-    m_Started = false;
-    m_Abandoned = false;
+    ResetRunState();
     DWORD id = 0;
     m_Handle = CreateThread(nullptr, 0, &GxThread::ThreadEntry, this, CREATE_SUSPENDED, &id);
     if (!m_Handle) {
@@ -121,6 +114,11 @@ void GxThread::Close()
     m_Handle = nullptr;
     m_ThreadId = 0;
     m_Delegate.reset();
+    ResetRunState();
+}
+
+void GxThread::ResetRunState()
+{
     m_Argument = 0;
     m_Ended = false;
     m_StopRequested = false;

@@ -76,6 +76,8 @@ public:
 
 private:
     static DWORD ThreadEntry(LPVOID parameter);
+    // The argument, the flags, the exit code and the job count back to their values before a run.
+    void ResetRunState();
 
     GxMutex m_Lock;
     HANDLE m_Handle = nullptr;

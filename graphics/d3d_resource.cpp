@@ -123,6 +123,12 @@ void GxD3DResourceBase::SetObjectType(std::int32_t type)
     m_ObjectType = type;
 }
 
+void GxD3DResourceBase::EnterRegistry()
+{
+    RegisterD3DResource(this);
+    AddRef();
+}
+
 // ---- GxD3DResourceManage -----------------------------------------------------------------
 
 namespace {

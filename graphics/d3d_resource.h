@@ -78,6 +78,19 @@ protected:
     GxMutex& GetResourceLock() const { return GetJobLock(); }
     void SetObjectType(std::int32_t type);
 
+    // The Release of a class that owns device objects: one reference less and, at zero,
+    // `emptyOwn` frees the class's objects and clears its fields, then the type, name, job state
+    // and failed flag go back to empty and the resource leaves the registry.
+    template <typename EmptyOwn>
+    std::uint32_t ReleaseOwned(EmptyOwn emptyOwn);
+    // Every reference given up, the class's device objects freed by `freeOwn`, and out of the
+    // registry whatever the count: the start of a creation, and the end of the object's life
+    // (a count brought to 0 by DecRef leaves the objects held and the resource registered).
+    template <typename FreeOwn>
+    void DropEverything(FreeOwn freeOwn);
+    // A creation's last step: registered, with the creator's reference.
+    void EnterRegistry();
+
     std::int32_t m_ObjectType = kObjTypeNone;
     std::u16string m_Name;
     std::uint32_t m_RefCount = 0;
@@ -158,3 +171,31 @@ bool GetImageInfoFromFile(const std::u16string& path, GxImageInfo* info);
 // key. When the load fails after the surface was made, the surface is still handed out.
 bool CreateScratchSurfaceFromFile(const std::u16string& path, IDirect3DSurface9** surface, D3DFORMAT format,
                                   GxImageInfo* info, D3DCOLOR colorKey);
+
+// ---- GxD3DResourceBase templates ----------------------------------------------------------
+
+template <typename EmptyOwn>
+std::uint32_t GxD3DResourceBase::ReleaseOwned(EmptyOwn emptyOwn)
+{
+    GxMutexScopedLock lock(GetResourceLock());
+    if (m_RefCount == 0) return 0;
+    --m_RefCount;
+    if (m_RefCount == 0) {
+        emptyOwn();
+        m_ObjectType = kObjTypeNone;
+        m_Name.clear();
+        // The base's reset, not an override that would take it for a load being queued.
+        GxAsyncJobBase::ResetJob();
+        m_Failed = false;
+        UnregisterD3DResource(this);
+    }
+    return m_RefCount;
+}
+
+template <typename FreeOwn>
+void GxD3DResourceBase::DropEverything(FreeOwn freeOwn)
+{
+    ReleaseAll();
+    freeOwn();
+    UnregisterD3DResource(this);
+}

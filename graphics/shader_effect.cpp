@@ -96,8 +96,7 @@ bool GxShaderEffect::Load(std::u16string_view name)
     SetObjectType(kObjTypeShaderEffect);
     SetName(name);
     m_Loaded = CreateFromFile(std::u16string(name), GxGraphics::IsEffectPoolCreated());
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
     return m_Loaded;
 }
 

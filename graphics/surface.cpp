@@ -10,10 +10,7 @@ GxSurface::GxSurface() = default;
 
 GxSurface::~GxSurface()
 {
-    ReleaseAll();
-    // A count brought to 0 by DecRef leaves the surface held and registered.
-    FreeSurface();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeSurface(); });
 }
 
 void GxSurface::FreeSurface()
@@ -37,22 +34,13 @@ void GxSurface::StoreDescription()
 
 std::uint32_t GxSurface::Release()
 {
-    GxMutexScopedLock lock(GetResourceLock());
-    if (m_RefCount == 0) return 0;
-    --m_RefCount;
-    if (m_RefCount == 0) {
+    return ReleaseOwned([this] {
         FreeSurface();
         m_Format = D3DFMT_UNKNOWN;
         m_Pool = D3DPOOL_SCRATCH;
         m_Width = m_Height = 0;
         m_ImageWidth = m_ImageHeight = 0;
-        m_ObjectType = kObjTypeNone;
-        m_Name.clear();
-        GxAsyncJobBase::ResetJob();
-        m_Failed = false;
-        UnregisterD3DResource(this);
-    }
-    return m_RefCount;
+    });
 }
 
 void GxSurface::OnLostDevice()
@@ -158,9 +146,7 @@ bool GxSurface::Create(const char16_t* operation, std::u16string_view name, std:
                        DWORD multiSampleQuality)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    ReleaseAll();
-    FreeSurface();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeSurface(); });
     m_Width = m_ImageWidth = width;
     m_Height = m_ImageHeight = height;
     if (format == D3DFMT_UNKNOWN) {
@@ -205,8 +191,7 @@ bool GxSurface::Create(const char16_t* operation, std::u16string_view name, std:
         return false;
     }
     StoreDescription();
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
     return true;
 }
 
@@ -275,9 +260,7 @@ bool GxSurface::CreateRenderTarget(std::string_view name, std::uint32_t width, s
 bool GxSurface::CreateFromFile(std::u16string_view name, D3DFORMAT format, D3DCOLOR colorKey)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    ReleaseAll();
-    FreeSurface();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeSurface(); });
     m_Width = m_ImageWidth = 0;
     m_Height = m_ImageHeight = 0;
     m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
@@ -300,8 +283,7 @@ bool GxSurface::CreateFromFile(std::u16string_view name, D3DFORMAT format, D3DCO
     m_ImageWidth = info.width;
     m_ImageHeight = info.height;
     StoreDescription();
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
     return true;
 }
 

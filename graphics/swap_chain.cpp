@@ -99,8 +99,7 @@ bool GxSwapChain::CreateDefault(const GxRect* margins)
     m_Name.clear();
     CreateDepthStencil();   // drawing without depth still works
 
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
     return true;
 }
 
@@ -129,8 +128,7 @@ bool GxSwapChain::Create(std::u16string_view name, const D3DPRESENT_PARAMETERS& 
     }
 
     CreateDepthStencil();
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
     return true;
 }
 

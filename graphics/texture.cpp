@@ -14,7 +14,7 @@
 #include <cstring>
 #include <memory>
 
-// Sections: pixel helpers | resource | queries | creation | pixels | surfaces and transfers |
+// Sections: pixel helpers | GxTextureBase | resource | queries | creation | pixels | surfaces and transfers |
 // copies | loader thread
 
 // ---- pixel helpers -------------------------------------------------------------------------
@@ -70,11 +70,6 @@ IDirect3DDevice9* Device()
     return GxGraphics::GetDevice();
 }
 
-bool NeedsSquareTextures()
-{
-    return GxGraphics::GetDeviceCaps().SquareOnly || GxGraphics::IsForceSquareTexture();
-}
-
 struct PngPixelsDeleter {
     void operator()(std::uint8_t* pixels) const { FreePngPixels(pixels); }
 };
@@ -107,16 +102,43 @@ void BlendOver(std::uint8_t* base, const std::uint8_t* over)
 
 }  // namespace
 
+// ---- GxTextureBase -------------------------------------------------------------------------
+
+std::uint32_t GxTextureBase::PowerOfTwoSize(std::uint32_t value)
+{
+    if (value < 2) return 1;
+    if (value > 0x80000000u) return 0;
+    std::uint32_t size = 1;
+    while (size < value) size <<= 1;
+    return size;
+}
+
+void GxTextureBase::CreationSizeFor(std::uint32_t imageWidth, std::uint32_t imageHeight, std::uint32_t* width,
+                                    std::uint32_t* height)
+{
+    *width = PowerOfTwoSize(imageWidth);
+    *height = PowerOfTwoSize(imageHeight);
+    if (GxGraphics::GetDeviceCaps().SquareOnly || GxGraphics::IsForceSquareTexture())
+        *width = *height = std::max(*width, *height);
+}
+
+bool GxTextureBase::SetLevelAsRenderTarget(IDirect3DDevice9* device, IDirect3DTexture9* texture, std::uint32_t stage)
+{
+    if (!device || !texture) return false;
+    IDirect3DSurface9* surface = nullptr;
+    if (FAILED(texture->GetSurfaceLevel(0, &surface))) return false;
+    const HRESULT result = device->SetRenderTarget(stage, surface);
+    surface->Release();
+    return SUCCEEDED(result);
+}
+
 // ---- resource ------------------------------------------------------------------------------
 
 GxTexture::GxTexture() = default;
 
 GxTexture::~GxTexture()
 {
-    ReleaseAll();
-    // A count brought to 0 by DecRef leaves the textures held and the resource registered.
-    FreeTextures();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeTextures(); });
 }
 
 void GxTexture::FreeTextures()
@@ -134,10 +156,7 @@ void GxTexture::FreeTextures()
 
 std::uint32_t GxTexture::Release()
 {
-    GxMutexScopedLock lock(GetResourceLock());
-    if (m_RefCount == 0) return 0;
-    --m_RefCount;
-    if (m_RefCount == 0) {
+    return ReleaseOwned([this] {
         FreeTextures();
         m_Format = D3DFMT_UNKNOWN;
         m_Pool = D3DPOOL_SCRATCH;
@@ -146,13 +165,7 @@ std::uint32_t GxTexture::Release()
         m_MipLevels = 0;
         m_ColorKey = 0;
         m_ScaleFilter = true;
-        m_ObjectType = kObjTypeNone;
-        m_Name.clear();
-        GxAsyncJobBase::ResetJob();
-        m_Failed = false;
-        UnregisterD3DResource(this);
-    }
-    return m_RefCount;
+    });
 }
 
 void GxTexture::OnLostDevice()
@@ -199,13 +212,7 @@ std::uint32_t GxTexture::GetVideoMemorySize() const
 bool GxTexture::SetToRenderTarget(std::uint32_t stage)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    IDirect3DDevice9* device = Device();
-    if (!device || !m_pTexture) return false;
-    IDirect3DSurface9* surface = nullptr;
-    if (FAILED(m_pTexture->GetSurfaceLevel(0, &surface))) return false;
-    const HRESULT result = device->SetRenderTarget(stage, surface);
-    surface->Release();
-    return SUCCEEDED(result);
+    return SetLevelAsRenderTarget(Device(), m_pTexture, stage);
 }
 
 // ---- queries -------------------------------------------------------------------------------
@@ -286,20 +293,9 @@ bool GxTexture::GetScaleFilter() const
 
 // ---- creation ------------------------------------------------------------------------------
 
-std::uint32_t GxTexture::PowerOfTwoSize(std::uint32_t value)
-{
-    if (value < 2) return 1;
-    if (value > 0x80000000u) return 0;
-    std::uint32_t size = 1;
-    while (size < value) size <<= 1;
-    return size;
-}
-
 void GxTexture::ComputeCreationSize()
 {
-    m_Width = PowerOfTwoSize(m_ImageWidth);
-    m_Height = PowerOfTwoSize(m_ImageHeight);
-    if (NeedsSquareTextures()) m_Width = m_Height = std::max(m_Width, m_Height);
+    CreationSizeFor(m_ImageWidth, m_ImageHeight, &m_Width, &m_Height);
 }
 
 void GxTexture::StoreLevelDescription()
@@ -316,43 +312,85 @@ void GxTexture::StoreLevelDescription()
 void GxTexture::FinishCreation()
 {
     StoreLevelDescription();
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
 }
 
 void GxTexture::BeginCreation()
 {
-    ReleaseAll();
-    FreeTextures();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeTextures(); });
+}
+
+IDirect3DDevice9* GxTexture::BeginSizedCreation(std::u16string_view name, std::uint32_t width, std::uint32_t height,
+                                                D3DFORMAT format, std::uint32_t levels, std::int32_t objectType)
+{
+    BeginCreation();
+    m_ImageWidth = width;
+    m_ImageHeight = height;
+    m_Format = format;
+    m_MipLevels = levels;
+    SetObjectType(objectType);
+    SetName(name);
+    IDirect3DDevice9* device = Device();
+    if (!device) {
+        SetFailed(true);
+        return nullptr;
+    }
+    ComputeCreationSize();
+    return device;
+}
+
+void GxTexture::BeginImageCreation(std::u16string_view name, D3DFORMAT format, std::uint32_t levels,
+                                   D3DCOLOR colorKey, bool scaleFilter)
+{
+    BeginCreation();
+    m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
+    m_MipLevels = levels;
+    m_ColorKey = colorKey;
+    m_ScaleFilter = scaleFilter;
+    SetObjectType(kObjTypeTexture);
+    SetName(name);
+}
+
+bool GxTexture::CreateLevelTexture(IDirect3DDevice9* device, DWORD usage, D3DPOOL pool, IDirect3DTexture9** texture,
+                                   const char16_t* operation, const char16_t* type, std::u16string_view name)
+{
+    const HRESULT result = D3DXCreateTexture(device, m_Width, m_Height, m_MipLevels, usage, m_Format, pool, texture);
+    if (FAILED(result)) {
+        *texture = nullptr;
+        LogPrint(u"Error/Texture %s Failed(%sName:\"%s\" Size:%d,%d %s)\n", operation, type,
+                 std::u16string(name).c_str(), int(m_Width), int(m_Height), DescribeD3DError(result).c_str());
+        SetFailed(true);
+        return false;
+    }
+    return true;
+}
+
+bool GxTexture::ReadImageFile(const std::u16string& file, GxBinBuffer* buffer)
+{
+    GxImageInfo info;
+    if (!GetImageInfoFromFile(file, &info)) {
+        SetFailed(true);
+        return false;
+    }
+    m_ImageWidth = info.width;
+    m_ImageHeight = info.height;
+    ComputeCreationSize();
+    if (!GxFile::ReadWholeFile(*buffer, file) || !buffer->GetData()) {
+        SetFailed(true);
+        return false;
+    }
+    return true;
 }
 
 bool GxTexture::CreateTexture(std::u16string_view name, std::uint32_t width, std::uint32_t height, D3DFORMAT format,
                               std::uint32_t levels)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    BeginCreation();
-    m_ImageWidth = width;
-    m_ImageHeight = height;
-    m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
-    m_MipLevels = levels;
-    SetObjectType(kObjTypeTexture);
-    SetName(name);
-    IDirect3DDevice9* device = Device();
-    if (!device) {
-        SetFailed(true);
+    IDirect3DDevice9* device = BeginSizedCreation(
+        name, width, height, format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat(), levels,
+        kObjTypeTexture);
+    if (!device || !CreateLevelTexture(device, 0, D3DPOOL_MANAGED, &m_pTexture, u"CreateTexture", u"", name))
         return false;
-    }
-    ComputeCreationSize();
-    const HRESULT result =
-        D3DXCreateTexture(device, m_Width, m_Height, levels, 0, m_Format, D3DPOOL_MANAGED, &m_pTexture);
-    if (FAILED(result)) {
-        m_pTexture = nullptr;
-        LogPrint(u"Error/Texture CreateTexture Failed(Name:\"%s\" Size:%d,%d %s)\n", std::u16string(name).c_str(),
-                 int(m_Width), int(m_Height), DescribeD3DError(result).c_str());
-        SetFailed(true);
-        return false;
-    }
     FinishCreation();
     return true;
 }
@@ -361,35 +399,16 @@ bool GxTexture::CreateRenderTarget(std::u16string_view name, std::uint32_t width
                                    D3DFORMAT format)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    BeginCreation();
-    m_ImageWidth = width;
-    m_ImageHeight = height;
-    m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetRenderTargetFormat();
-    m_MipLevels = 1;
-    SetObjectType(kObjTypeRenderTarget);
-    SetName(name);
-    IDirect3DDevice9* device = Device();
-    if (!device) {
-        SetFailed(true);
+    IDirect3DDevice9* device = BeginSizedCreation(
+        name, width, height, format != D3DFMT_UNKNOWN ? format : GxGraphics::GetRenderTargetFormat(), 1,
+        kObjTypeRenderTarget);
+    if (!device ||
+        !CreateLevelTexture(device, 0, D3DPOOL_SYSTEMMEM, &m_pMemoryTexture, u"CreateRenderTarget",
+                            u"Type:MemoryTexture ", name))
         return false;
-    }
-    ComputeCreationSize();
-    HRESULT result = D3DXCreateTexture(device, m_Width, m_Height, 1, 0, m_Format, D3DPOOL_SYSTEMMEM, &m_pMemoryTexture);
-    if (FAILED(result)) {
-        m_pMemoryTexture = nullptr;
-        LogPrint(u"Error/Texture CreateRenderTarget Failed(Type:MemoryTexture Name:\"%s\" Size:%d,%d %s)\n",
-                 std::u16string(name).c_str(), int(m_Width), int(m_Height), DescribeD3DError(result).c_str());
-        SetFailed(true);
-        return false;
-    }
-    result = D3DXCreateTexture(device, m_Width, m_Height, 1, D3DUSAGE_RENDERTARGET, m_Format, D3DPOOL_DEFAULT,
-                               &m_pTexture);
-    if (FAILED(result)) {
-        m_pTexture = nullptr;
-        LogPrint(u"Error/Texture CreateRenderTarget Failed(Type:Texture Name:\"%s\" Size:%d,%d %s)\n",
-                 std::u16string(name).c_str(), int(m_Width), int(m_Height), DescribeD3DError(result).c_str());
+    if (!CreateLevelTexture(device, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, &m_pTexture, u"CreateRenderTarget",
+                            u"Type:Texture ", name)) {
         FreeTextures();
-        SetFailed(true);
         return false;
     }
     FinishCreation();
@@ -400,27 +419,11 @@ bool GxTexture::CreateBufferedTexture(std::u16string_view name, std::uint32_t wi
                                       D3DFORMAT format)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    BeginCreation();
-    m_ImageWidth = width;
-    m_ImageHeight = height;
-    m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
-    m_MipLevels = 1;
-    SetObjectType(kObjTypeBufferedTexture);
-    SetName(name);
-    IDirect3DDevice9* device = Device();
-    if (!device) {
-        SetFailed(true);
+    IDirect3DDevice9* device = BeginSizedCreation(
+        name, width, height, format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat(), 1,
+        kObjTypeBufferedTexture);
+    if (!device || !CreateLevelTexture(device, 0, D3DPOOL_MANAGED, &m_pTexture, u"CreateBufferedTexture", u"", name))
         return false;
-    }
-    ComputeCreationSize();
-    const HRESULT result = D3DXCreateTexture(device, m_Width, m_Height, 1, 0, m_Format, D3DPOOL_MANAGED, &m_pTexture);
-    if (FAILED(result)) {
-        m_pTexture = nullptr;
-        LogPrint(u"Error/Texture CreateBufferedTexture Failed(Name:\"%s\" Size:%d,%d %s)\n",
-                 std::u16string(name).c_str(), int(m_Width), int(m_Height), DescribeD3DError(result).c_str());
-        SetFailed(true);
-        return false;
-    }
     FinishCreation();
     return true;
 }
@@ -448,29 +451,12 @@ bool GxTexture::CreateFromFile(std::u16string_view name, D3DFORMAT format, std::
                                bool scaleFilter)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    BeginCreation();
-    m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
-    m_MipLevels = levels;
-    m_ColorKey = colorKey;
-    m_ScaleFilter = scaleFilter;
-    SetObjectType(kObjTypeTexture);
-    SetName(name);
+    BeginImageCreation(name, format, levels, colorKey, scaleFilter);
     if (!Device()) return false;
 
     const std::u16string file(name);
-    GxImageInfo info;
-    if (!GetImageInfoFromFile(file, &info)) {
-        SetFailed(true);
-        return false;
-    }
-    m_ImageWidth = info.width;
-    m_ImageHeight = info.height;
-    ComputeCreationSize();
     GxBinBuffer buffer;
-    if (!GxFile::ReadWholeFile(buffer, file) || !buffer.GetData()) {
-        SetFailed(true);
-        return false;
-    }
+    if (!ReadImageFile(file, &buffer)) return false;
     if (!CreateFromImageBytes(buffer.GetData(), buffer.GetSize(), u"CreateFromFile", file, D3DPOOL_MANAGED))
         return false;
     FinishCreation();
@@ -487,19 +473,8 @@ bool GxTexture::ReloadFromFile()
         return false;
     }
     const std::u16string file = m_Name;
-    GxImageInfo info;
-    if (!GetImageInfoFromFile(file, &info)) {
-        SetFailed(true);
-        return false;
-    }
-    m_ImageWidth = info.width;
-    m_ImageHeight = info.height;
-    ComputeCreationSize();
     GxBinBuffer buffer;
-    if (!GxFile::ReadWholeFile(buffer, file) || !buffer.GetData()) {
-        SetFailed(true);
-        return false;
-    }
+    if (!ReadImageFile(file, &buffer)) return false;
     if (m_pTexture) {
         if (m_pTexture == GetLockTarget()) m_Locked = false;
         m_pTexture->Release();
@@ -515,13 +490,7 @@ bool GxTexture::CreateFromResource(std::u16string_view name, HMODULE module, HRS
                                    std::uint32_t levels, D3DCOLOR colorKey, bool scaleFilter)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    BeginCreation();
-    m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
-    m_MipLevels = levels;
-    m_ColorKey = colorKey;
-    m_ScaleFilter = scaleFilter;
-    SetObjectType(kObjTypeTexture);
-    SetName(name);
+    BeginImageCreation(name, format, levels, colorKey, scaleFilter);
     if (!Device()) {
         SetFailed(true);
         return false;

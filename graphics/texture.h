@@ -27,12 +27,23 @@
 #include <string_view>
 #include <vector>
 
+class GxBinBuffer;
+
 // The common base of the textures the texture factory hands out (GxTexture and its text
 // variants, GxTextureMovie).
 class GxTextureBase : public GxSurfaceBase {
 public:
     GxTextureBase() = default;
     ~GxTextureBase() override = default;
+
+protected:
+    // Size of the power of two asked of Direct3D for `value` (1 below 2, 0 above 2^31).
+    static std::uint32_t PowerOfTwoSize(std::uint32_t value);
+    // The created size for an image: powers of two, squared when the device wants it.
+    static void CreationSizeFor(std::uint32_t imageWidth, std::uint32_t imageHeight, std::uint32_t* width,
+                                std::uint32_t* height);
+    // Binds level 0 of `texture` as the device render target of the stage.
+    static bool SetLevelAsRenderTarget(IDirect3DDevice9* device, IDirect3DTexture9* texture, std::uint32_t stage);
 };
 
 class GxTexture : public GxTextureBase {
@@ -170,11 +181,24 @@ protected:
     // The common start of the creations: the object gives up everything it held and leaves the
     // registry, whatever its count.
     void BeginCreation();
+    // BeginCreation, then the fields of a texture made at a given image size; computes the
+    // created size. Null (and the failed flag set) without a device.
+    IDirect3DDevice9* BeginSizedCreation(std::u16string_view name, std::uint32_t width, std::uint32_t height,
+                                         D3DFORMAT format, std::uint32_t levels, std::int32_t objectType);
+    // BeginCreation, then the fields of a texture made from image bytes.
+    void BeginImageCreation(std::u16string_view name, D3DFORMAT format, std::uint32_t levels, D3DCOLOR colorKey,
+                            bool scaleFilter);
+    // One texture at the created size, format and mip levels. On failure `*texture` is null, the
+    // message names `operation`, the optional `type` ("Type:Texture ") and `name`, and the failed
+    // flag is set.
+    bool CreateLevelTexture(IDirect3DDevice9* device, DWORD usage, D3DPOOL pool, IDirect3DTexture9** texture,
+                            const char16_t* operation, const char16_t* type, std::u16string_view name);
+    // The image size from the file's header, the created size, and the whole file into `buffer`;
+    // false (failed flag set) when either read fails.
+    bool ReadImageFile(const std::u16string& file, GxBinBuffer* buffer);
     // Releases both device textures and forgets the lock (fields other than the pointers stay).
     void FreeTextures();
-    // Size of the power of two asked of Direct3D for `value` (1 below 2, 0 above 2^31).
-    static std::uint32_t PowerOfTwoSize(std::uint32_t value);
-    // Sets m_Width/m_Height from the image size: powers of two, squared when the device wants it.
+    // Sets m_Width/m_Height from the image size.
     void ComputeCreationSize();
     // Reads the level-0 description into the size, format and pool fields.
     void StoreLevelDescription();

@@ -12,13 +12,12 @@
 // was cancelled.
 #pragma once
 
-#include "foundation/mutex.h"
 #include "graphics/d3d_resource.h"
+#include "graphics/texture_registry.h"
 #include "platform/d3d9/d3d9.h"
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 class GxTextureBase;
 class GxTexture;
@@ -70,16 +69,8 @@ private:
     GxTextureBase* CreateObject(std::u16string_view name, std::uint32_t kind, std::uint32_t width,
                                 std::uint32_t height, std::uint32_t levels, D3DFORMAT format, bool scaleFilter,
                                 bool deferred);
-    std::size_t FindIndex(std::u16string_view name) const;
-    void ReleaseAt(std::size_t index);
-    void DeleteOrRetire(GxTextureBase* texture);
-    void SweepRetired();
 
-    std::vector<GxTextureBase*> m_Textures;   // owned, in registration order
-    std::int32_t m_Count = 0;
-    GxMutex m_Lock;
-    // Released objects whose load is still queued or running; deleted once it is over.
-    std::vector<GxTextureBase*> m_Retired;
+    GxTextureRegistry<GxTextureBase> m_Registry{u"GxTextureFactory"};
 };
 
 class GxTextureFlexFactory : public GxD3DResourceFactoryBase {
@@ -105,15 +96,8 @@ public:
 private:
     GxTextureFlex* CreateObject(std::u16string_view name, std::uint32_t kind, std::uint32_t width,
                                 std::uint32_t height, D3DFORMAT format, bool deferred);
-    std::size_t FindIndex(std::u16string_view name) const;
-    void ReleaseAt(std::size_t index);
-    void DeleteOrRetire(GxTextureFlex* texture);
-    void SweepRetired();
 
-    std::vector<GxTextureFlex*> m_Textures;
-    std::int32_t m_Count = 0;
-    GxMutex m_Lock;
-    std::vector<GxTextureFlex*> m_Retired;
+    GxTextureRegistry<GxTextureFlex> m_Registry{u"GxTextureFlexFactory"};
 };
 
 // The process-wide factories, built on first use and destroyed at exit.

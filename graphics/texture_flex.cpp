@@ -19,10 +19,7 @@ GxTextureFlex::GxTextureFlex() = default;
 
 GxTextureFlex::~GxTextureFlex()
 {
-    ReleaseAll();
-    // A count brought to 0 by DecRef leaves the tiles held and the resource registered.
-    FreeTiles();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeTiles(); });
 }
 
 void GxTextureFlex::FreeTiles()
@@ -34,10 +31,7 @@ void GxTextureFlex::FreeTiles()
 
 std::uint32_t GxTextureFlex::Release()
 {
-    GxMutexScopedLock lock(GetResourceLock());
-    if (m_RefCount == 0) return 0;
-    --m_RefCount;
-    if (m_RefCount == 0) {
+    return ReleaseOwned([this] {
         FreeTiles();
         m_Format = D3DFMT_UNKNOWN;
         m_Pool = D3DPOOL_SCRATCH;
@@ -48,13 +42,7 @@ std::uint32_t GxTextureFlex::Release()
         m_MipLevels = 0;
         m_Locked = false;
         m_ColorKey = 0;
-        m_ObjectType = kObjTypeNone;
-        m_Name.clear();
-        GxAsyncJobBase::ResetJob();
-        m_Failed = false;
-        UnregisterD3DResource(this);
-    }
-    return m_RefCount;
+    });
 }
 
 std::uint32_t GxTextureFlex::GetVideoMemorySize() const
@@ -155,9 +143,7 @@ bool GxTextureFlex::CreateTexture(std::u16string_view name, std::uint32_t width,
                                   D3DFORMAT format)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    ReleaseAll();
-    FreeTiles();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeTiles(); });
     m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
     m_Pool = D3DPOOL_MANAGED;
     m_MipLevels = 1;
@@ -195,17 +181,14 @@ bool GxTextureFlex::CreateTexture(std::u16string_view name, std::uint32_t width,
             return fail(result);
         }
     }
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
     return true;
 }
 
 bool GxTextureFlex::CreateFromFile(std::u16string_view name, D3DFORMAT format, D3DCOLOR colorKey)
 {
     GxMutexScopedLock lock(GetResourceLock());
-    ReleaseAll();
-    FreeTiles();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeTiles(); });
     m_ColorKey = colorKey;
     m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetTextureFormat();
     if (!GxGraphics::GetDevice()) {

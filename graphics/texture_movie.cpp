@@ -5,31 +5,14 @@
 #include "graphics/graphics.h"
 #include "platform/d3d9/d3dx_image.h"
 
-#include <algorithm>
 #include <cstring>
-
-namespace {
-
-std::uint32_t PowerOfTwoSize(std::uint32_t value)
-{
-    if (value < 2) return 1;
-    if (value > 0x80000000u) return 0;
-    std::uint32_t size = 1;
-    while (size < value) size <<= 1;
-    return size;
-}
-
-}  // namespace
 
 GxTextureMovie::GxTextureMovie() = default;
 
 GxTextureMovie::~GxTextureMovie()
 {
-    ReleaseAll();
     GxMutexScopedLock frame(m_FrameLock);
-    // A count brought to 0 by DecRef leaves the textures held and the resource registered.
-    FreeTextures();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeTextures(); });
 }
 
 void GxTextureMovie::FreeTextures()
@@ -46,10 +29,7 @@ std::uint32_t GxTextureMovie::Release()
 {
     // The renderer may be copying a frame into these textures on its own thread.
     GxMutexScopedLock frame(m_FrameLock);
-    GxMutexScopedLock lock(GetResourceLock());
-    if (m_RefCount == 0) return 0;
-    --m_RefCount;
-    if (m_RefCount == 0) {
+    return ReleaseOwned([this] {
         FreeTextures();
         m_CachePos = 0;
         m_Format = D3DFMT_UNKNOWN;
@@ -58,13 +38,7 @@ std::uint32_t GxTextureMovie::Release()
         m_ImageWidth = m_ImageHeight = 0;
         m_MipLevels = 0;
         m_Usage = 0;
-        m_ObjectType = kObjTypeNone;
-        m_Name.clear();
-        GxAsyncJobBase::ResetJob();
-        m_Failed = false;
-        UnregisterD3DResource(this);
-    }
-    return m_RefCount;
+    });
 }
 
 void GxTextureMovie::ReleaseAll()
@@ -95,14 +69,7 @@ std::uint32_t GxTextureMovie::GetVideoMemorySize() const
 
 bool GxTextureMovie::SetToRenderTarget(std::uint32_t stage)
 {
-    IDirect3DDevice9* device = GxGraphics::GetDevice();
-    IDirect3DTexture9* texture = GetCurrentTexture();
-    if (!device || !texture) return false;
-    IDirect3DSurface9* surface = nullptr;
-    if (FAILED(texture->GetSurfaceLevel(0, &surface))) return false;
-    const HRESULT result = device->SetRenderTarget(stage, surface);
-    surface->Release();
-    return SUCCEEDED(result);
+    return SetLevelAsRenderTarget(GxGraphics::GetDevice(), GetCurrentTexture(), stage);
 }
 
 D3DFORMAT GxTextureMovie::GetFormat() const
@@ -200,17 +167,12 @@ bool GxTextureMovie::MakeTextures(bool restore)
 bool GxTextureMovie::Create(std::u16string_view name, std::uint32_t width, std::uint32_t height, D3DFORMAT format,
                             D3DCOLOR clearColor, bool dynamic)
 {
-    ReleaseAll();
     GxMutexScopedLock frame(m_FrameLock);
-    FreeTextures();
-    UnregisterD3DResource(this);
+    DropEverything([this] { FreeTextures(); });
     m_CachePos = 0;
     m_ImageWidth = width;
     m_ImageHeight = height;
-    m_Width = PowerOfTwoSize(width);
-    m_Height = PowerOfTwoSize(height);
-    if (GxGraphics::GetDeviceCaps().SquareOnly || GxGraphics::IsForceSquareTexture())
-        m_Width = m_Height = std::max(m_Width, m_Height);
+    CreationSizeFor(width, height, &m_Width, &m_Height);
     m_ClearColor = clearColor;
     m_Format = format != D3DFMT_UNKNOWN ? format : GxGraphics::GetRenderTargetFormat();
     m_MipLevels = 1;
@@ -238,8 +200,7 @@ bool GxTextureMovie::Create(std::u16string_view name, std::uint32_t width, std::
         m_Format = desc.Format;
         m_Pool = desc.Pool;
     }
-    RegisterD3DResource(this);
-    AddRef();
+    EnterRegistry();
     return true;
 }
 

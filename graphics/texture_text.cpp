@@ -58,6 +58,61 @@ MultiByteChar NextMultiByteChar(std::string_view text, std::size_t position)
     return {lead, 1};
 }
 
+// The break character of the 8-bit string drawers: a single-byte character equal to `breakChar`
+// (0: none).
+bool IsBreakChar(const MultiByteChar& character, char breakChar)
+{
+    return breakChar != 0 && character.length == 1 && character.code == static_cast<std::uint8_t>(breakChar);
+}
+
+// The pen of the wrapped string drawers, which measure characters in half cells: a break character
+// or a full line moves it to the start of the next line, and each drawn character moves it on by
+// its half cells plus the spacing.
+class WrapPen {
+public:
+    WrapPen(std::int32_t x, std::int32_t y, std::int32_t lineStartX, std::int32_t unitsPerLine, std::int32_t cellSize,
+            std::int32_t charSpacing, std::int32_t lineSpacing)
+        : m_X(x), m_Y(y), m_LineStartX(lineStartX), m_UnitsPerLine(unitsPerLine), m_CellSize(cellSize),
+          m_CharSpacing(charSpacing), m_LineSpacing(lineSpacing)
+    {
+    }
+
+    // Before each character; false for the break character itself, which is not drawn.
+    bool Place(bool isBreak)
+    {
+        if (isBreak || m_Units >= m_UnitsPerLine) {
+            m_Y += m_CellSize + m_LineSpacing;
+            m_X = m_LineStartX;
+            m_Units = 0;
+            if (isBreak) return false;
+        }
+        return true;
+    }
+    // After a drawn character `units` half cells wide.
+    void Advance(std::int32_t units)
+    {
+        m_Units += units;
+        m_X += (units * m_CellSize) / 2 + m_CharSpacing;
+    }
+    std::int32_t X() const { return m_X; }
+    std::int32_t Y() const { return m_Y; }
+    void Report(std::int32_t* endX, std::int32_t* endY) const
+    {
+        if (endX) *endX = m_X;
+        if (endY) *endY = m_Y;
+    }
+
+private:
+    std::int32_t m_X;
+    std::int32_t m_Y;
+    std::int32_t m_LineStartX;
+    std::int32_t m_UnitsPerLine;
+    std::int32_t m_CellSize;
+    std::int32_t m_CharSpacing;
+    std::int32_t m_LineSpacing;
+    std::int32_t m_Units = 0;
+};
+
 // The device context of the main window with a font selected for the length of one draw.
 class ScopedGlyphFont {
 public:
@@ -215,32 +270,22 @@ bool GxTextureText::DrawStringWrapped(std::u16string_view text, std::int32_t x, 
 {
     if (!HasTexture()) return false;
     size = std::min(size, kMaxGlyphSize);
-    std::int32_t penX = x;
-    std::int32_t penY = y;
+    WrapPen pen(x, y, lineStartX, unitsPerLine, size, charSpacing, lineSpacing);
     LOGFONTW description;
     FillLogFont(&description, size, m_FaceName);
     ScopedGlyphFont font(description);
     GxTextSurface surface;
     if (font.IsValid() && LockSurface(&surface)) {
         ScopedUnlock unlock(this);
-        std::int32_t units = 0;
         for (char16_t character : text) {
             if (character == 0) break;
             const std::int32_t widthClass = CharWidthClass(character);
-            const bool isBreak = breakChar != 0 && widthClass == kHalfWidthClass && character == breakChar;
-            if (isBreak || units >= unitsPerLine) {
-                penY += size + lineSpacing;
-                penX = lineStartX;
-                units = 0;
-                if (isBreak) continue;
-            }
-            DrawGlyph(font.Dc(), surface, character, penX, penY, size, color, nullptr);
-            units += widthClass;
-            penX += (widthClass * size) / 2 + charSpacing;
+            if (!pen.Place(breakChar != 0 && widthClass == kHalfWidthClass && character == breakChar)) continue;
+            DrawGlyph(font.Dc(), surface, character, pen.X(), pen.Y(), size, color, nullptr);
+            pen.Advance(widthClass);
         }
     }
-    if (endX) *endX = penX;
-    if (endY) *endY = penY;
+    pen.Report(endX, endY);
     return true;
 }
 
@@ -251,33 +296,22 @@ bool GxTextureText::DrawStringWrapped(std::string_view text, std::int32_t x, std
 {
     if (!HasTexture()) return false;
     size = std::min(size, kMaxGlyphSize);
-    std::int32_t penX = x;
-    std::int32_t penY = y;
+    WrapPen pen(x, y, lineStartX, unitsPerLine, size, charSpacing, lineSpacing);
     LOGFONTW description;
     FillLogFont(&description, size, m_FaceName);
     ScopedGlyphFont font(description);
     GxTextSurface surface;
     if (font.IsValid() && LockSurface(&surface)) {
         ScopedUnlock unlock(this);
-        std::int32_t units = 0;
         for (std::size_t position = 0; position < text.size() && text[position] != 0;) {
             const MultiByteChar character = NextMultiByteChar(text, position);
             position += static_cast<std::size_t>(character.length);
-            const bool isBreak = breakChar != 0 && character.length == 1 &&
-                                 character.code == static_cast<std::uint8_t>(breakChar);
-            if (isBreak || units >= unitsPerLine) {
-                penY += size + lineSpacing;
-                penX = lineStartX;
-                units = 0;
-                if (isBreak) continue;
-            }
-            DrawGlyph(font.Dc(), surface, character.code, penX, penY, size, color, nullptr);
-            units += character.length;
-            penX += (character.length * size) / 2 + charSpacing;
+            if (!pen.Place(IsBreakChar(character, breakChar))) continue;
+            DrawGlyph(font.Dc(), surface, character.code, pen.X(), pen.Y(), size, color, nullptr);
+            pen.Advance(character.length);
         }
     }
-    if (endX) *endX = penX;
-    if (endY) *endY = penY;
+    pen.Report(endX, endY);
     return true;
 }
 
@@ -286,47 +320,38 @@ bool GxTextureText::DrawStringWrapped(std::string_view text, std::int32_t x, std
 void GxTextureText::DrawGlyph(HDC dc, const GxTextSurface& surface, std::uint32_t code, std::int32_t x,
                               std::int32_t y, std::int32_t /*size*/, D3DCOLOR color, GLYPHMETRICS* metrics)
 {
-    TEXTMETRICW text{};
-    GLYPHMETRICS glyph{};
-    if (metrics) *metrics = glyph;
-    if (!m_Buffer || !GetTextMetricsW(dc, &text)) return;
-    std::memset(m_Buffer.get(), 0, m_BufferSize);
-    DWORD result = GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph, static_cast<DWORD>(m_BufferSize),
-                                    m_Buffer.get(), &kIdentity);
-    if (result == GDI_ERROR) {
-        // A glyph larger than the buffer: grow it and ask again.
-        const DWORD needed = GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph, 0, nullptr, &kIdentity);
-        if (needed != GDI_ERROR && needed > m_BufferSize && ResizeBuffer(needed)) {
-            std::memset(m_Buffer.get(), 0, m_BufferSize);
-            result = GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph, static_cast<DWORD>(m_BufferSize),
-                                      m_Buffer.get(), &kIdentity);
-        }
-    }
-    if (metrics) *metrics = glyph;
-    if (result == GDI_ERROR || code == 0x20 || code == 0x8140) return;
-    DrawGlyphBitmap(result, glyph, text, surface, x, y, color);
+    DrawGlyphOutline(GetGlyphOutlineA, dc, surface, code, code == 0x20 || code == 0x8140, x, y, color, metrics);
 }
 
 void GxTextureText::DrawGlyph(HDC dc, const GxTextSurface& surface, char16_t character, std::int32_t x,
                               std::int32_t y, std::int32_t /*size*/, D3DCOLOR color, GLYPHMETRICS* metrics)
+{
+    DrawGlyphOutline(GetGlyphOutlineW, dc, surface, character, character == 0x20 || character == 0x3000, x, y, color,
+                     metrics);
+}
+
+void GxTextureText::DrawGlyphOutline(GlyphOutlineFunction getOutline, HDC dc, const GxTextSurface& surface,
+                                     UINT character, bool blank, std::int32_t x, std::int32_t y, D3DCOLOR color,
+                                     GLYPHMETRICS* metrics)
 {
     TEXTMETRICW text{};
     GLYPHMETRICS glyph{};
     if (metrics) *metrics = glyph;
     if (!m_Buffer || !GetTextMetricsW(dc, &text)) return;
     std::memset(m_Buffer.get(), 0, m_BufferSize);
-    DWORD result = GetGlyphOutlineW(dc, character, GGO_GRAY8_BITMAP, &glyph, static_cast<DWORD>(m_BufferSize),
-                                    m_Buffer.get(), &kIdentity);
+    DWORD result = getOutline(dc, character, GGO_GRAY8_BITMAP, &glyph, static_cast<DWORD>(m_BufferSize),
+                              m_Buffer.get(), &kIdentity);
     if (result == GDI_ERROR) {
-        const DWORD needed = GetGlyphOutlineW(dc, character, GGO_GRAY8_BITMAP, &glyph, 0, nullptr, &kIdentity);
+        // A glyph larger than the buffer: grow it and ask again.
+        const DWORD needed = getOutline(dc, character, GGO_GRAY8_BITMAP, &glyph, 0, nullptr, &kIdentity);
         if (needed != GDI_ERROR && needed > m_BufferSize && ResizeBuffer(needed)) {
             std::memset(m_Buffer.get(), 0, m_BufferSize);
-            result = GetGlyphOutlineW(dc, character, GGO_GRAY8_BITMAP, &glyph, static_cast<DWORD>(m_BufferSize),
-                                      m_Buffer.get(), &kIdentity);
+            result = getOutline(dc, character, GGO_GRAY8_BITMAP, &glyph, static_cast<DWORD>(m_BufferSize),
+                                m_Buffer.get(), &kIdentity);
         }
     }
     if (metrics) *metrics = glyph;
-    if (result == GDI_ERROR || character == 0x20 || character == 0x3000) return;
+    if (result == GDI_ERROR || blank) return;
     DrawGlyphBitmap(result, glyph, text, surface, x, y, color);
 }
 
@@ -557,32 +582,22 @@ bool GxTextureText::DrawPackedStringWrapped(std::string_view text, const GxPacke
     if (!HasTexture() || !IsUsablePackedFont(font)) return false;
     const std::int32_t cellSize = static_cast<std::int32_t>(font->GetCellSize());
     const std::uint32_t glyphCount = font->GetGlyphCount();
-    std::int32_t penX = x;
-    std::int32_t penY = y;
+    WrapPen pen(x, y, lineStartX, unitsPerLine, cellSize, charSpacing, lineSpacing);
     GxTextSurface surface;
     if (LockSurface(&surface)) {
         ScopedUnlock unlock(this);
-        std::int32_t units = 0;
         for (std::size_t position = 0; position < text.size() && text[position] != 0;) {
             const MultiByteChar character = NextMultiByteChar(text, position);
             position += static_cast<std::size_t>(character.length);
-            const bool isBreak = breakChar != 0 && character.length == 1 &&
-                                 character.code == static_cast<std::uint8_t>(breakChar);
-            if (isBreak || units >= unitsPerLine) {
-                penY += cellSize + lineSpacing;
-                penX = lineStartX;
-                units = 0;
-                if (isBreak) continue;
-            }
+            if (!pen.Place(IsBreakChar(character, breakChar))) continue;
             const std::uint32_t glyph = font->GetGlyphIndex(character.code);
             if (glyph < glyphCount)
-                DrawPackedGlyph(surface, *font, glyph, character.length, penX, penY, color, effect, secondColor);
-            units += character.length;
-            penX += (character.length * cellSize) / 2 + charSpacing;
+                DrawPackedGlyph(surface, *font, glyph, character.length, pen.X(), pen.Y(), color, effect,
+                                secondColor);
+            pen.Advance(character.length);
         }
     }
-    if (endX) *endX = penX;
-    if (endY) *endY = penY;
+    pen.Report(endX, endY);
     return true;
 }
 

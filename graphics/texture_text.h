@@ -196,6 +196,12 @@ protected:
     bool LockSurface(GxTextSurface* surface);
 
 private:
+    using GlyphOutlineFunction = DWORD (*)(HDC, UINT, UINT, GLYPHMETRICS*, DWORD, LPVOID, const MAT2*);
+
+    // The body of both DrawGlyph forms, reading the outline through `getOutline` (the 8-bit or
+    // the wide one); a `blank` character gets its metrics but is not drawn.
+    void DrawGlyphOutline(GlyphOutlineFunction getOutline, HDC dc, const GxTextSurface& surface, UINT character,
+                          bool blank, std::int32_t x, std::int32_t y, D3DCOLOR color, GLYPHMETRICS* metrics);
     bool DrawGlyphBitmap(DWORD result, const GLYPHMETRICS& glyph, const TEXTMETRICW& text,
                          const GxTextSurface& surface, std::int32_t x, std::int32_t y, D3DCOLOR color);
 

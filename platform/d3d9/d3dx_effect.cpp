@@ -2,6 +2,7 @@
 
 #include "platform/d3d9/fx_parser.h"
 #include "platform/d3d9/fx_preprocessor.h"
+#include "platform/win32/com_object.h"
 
 #include <algorithm>
 #include <atomic>
@@ -31,33 +32,16 @@ bool IsCompiledEffect(const void* data, UINT size)
     return bytes[3] == 0xFE && bytes[2] == 0xFF;
 }
 
-class Buffer final : public ID3DXBuffer {
+class Buffer final : public platform::ComObject<ID3DXBuffer> {
 public:
     explicit Buffer(const std::string& text) : m_Bytes(text.begin(), text.end()) { m_Bytes.push_back(0); }
 
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!(riid == IID_IUnknown)) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_RefCount; }
-    ULONG Release() override
-    {
-        const ULONG count = --m_RefCount;
-        if (count == 0) delete this;
-        return count;
-    }
     LPVOID GetBufferPointer() override { return m_Bytes.data(); }
     DWORD GetBufferSize() override { return static_cast<DWORD>(m_Bytes.size()); }
 
 private:
-    ~Buffer() = default;
+    ~Buffer() override = default;
 
-    std::atomic<ULONG> m_RefCount{1};
     std::vector<char> m_Bytes;
 };
 
@@ -75,24 +59,8 @@ std::string Signature(const FxParameter& parameter)
     return signature;
 }
 
-class EffectPool final : public ID3DXEffectPool {
+class EffectPool final : public platform::ComObject<ID3DXEffectPool> {
 public:
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!(riid == IID_IUnknown)) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_RefCount; }
-    ULONG Release() override
-    {
-        const ULONG count = --m_RefCount;
-        if (count == 0) delete this;
-        return count;
-    }
 
     // All of the effect's shared parameters, or none when one disagrees with a registered one.
     const FxParameter* Register(const std::vector<const FxParameter*>& shared)
@@ -120,19 +88,18 @@ public:
     }
 
 private:
-    ~EffectPool() = default;
+    ~EffectPool() override = default;
 
     struct Entry {
         std::string signature;
         unsigned users = 0;
     };
 
-    std::atomic<ULONG> m_RefCount{1};
     std::mutex m_Mutex;
     std::map<std::string, Entry> m_Shared;
 };
 
-class Effect final : public ID3DXEffect {
+class Effect final : public platform::ComObject<ID3DXEffect> {
 public:
     Effect(IDirect3DDevice9* device, EffectPool* pool, std::unique_ptr<FxLayout> layout,
            std::vector<const FxParameter*> shared)
@@ -145,23 +112,6 @@ public:
             m_Handles[&technique] = Kind::Technique;
             for (const auto& annotation : technique.annotations) IndexParameter(annotation);
         }
-    }
-
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!(riid == IID_IUnknown)) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_RefCount; }
-    ULONG Release() override
-    {
-        const ULONG count = --m_RefCount;
-        if (count == 0) delete this;
-        return count;
     }
 
     HRESULT GetDesc(D3DXEFFECT_DESC* desc) override
@@ -278,7 +228,7 @@ public:
 private:
     enum class Kind { Parameter, Technique };
 
-    ~Effect()
+    ~Effect() override
     {
         if (m_Pool) {
             m_Pool->Unregister(m_Shared);
@@ -315,7 +265,6 @@ private:
         return static_cast<const FxTechnique*>(static_cast<const void*>(handle));
     }
 
-    std::atomic<ULONG> m_RefCount{1};
     IDirect3DDevice9* m_Device;
     EffectPool* m_Pool;
     std::unique_ptr<FxLayout> m_Layout;

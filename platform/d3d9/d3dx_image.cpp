@@ -180,6 +180,28 @@ HRESULT ReadSurface(IDirect3DSurface9* surface, const RECT& rect, ArgbImage& ima
     return D3D_OK;
 }
 
+// `rect`, or the whole surface when it is null.
+RECT RectOrWhole(const RECT* rect, const D3DSURFACE_DESC& desc)
+{
+    return rect ? *rect : RECT{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+}
+
+// The pixels of `srcRect` (null: the whole surface), which must lie inside the surface;
+// `format` receives the surface's format.
+HRESULT ReadSourceRect(IDirect3DSurface9* surface, const RECT* srcRect, ArgbImage& image, D3DFORMAT* format)
+{
+    D3DSURFACE_DESC desc{};
+    const HRESULT result = surface->GetDesc(&desc);
+    if (FAILED(result)) return result;
+    const RECT rect = RectOrWhole(srcRect, desc);
+    if (!IsRectIn(rect, desc.Width, desc.Height)) {
+        Trace("source rectangle outside the surface");
+        return D3DERR_INVALIDCALL;
+    }
+    *format = desc.Format;
+    return ReadSurface(surface, rect, image);
+}
+
 // `source` (already keyed) placed or resampled into `destRect` (null: all) of the surface.
 HRESULT LoadSurface(IDirect3DSurface9* surface, const RECT* destRect, const ArgbImage& source, DWORD filter)
 {
@@ -188,7 +210,7 @@ HRESULT LoadSurface(IDirect3DSurface9* surface, const RECT* destRect, const Argb
     if (FAILED(result)) return result;
     result = CheckFormat(desc.Format);
     if (FAILED(result)) return result;
-    const RECT rect = destRect ? *destRect : RECT{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+    const RECT rect = RectOrWhole(destRect, desc);
     if (!IsRectIn(rect, desc.Width, desc.Height)) {
         Trace("destination rectangle outside the surface");
         return D3DERR_INVALIDCALL;
@@ -256,19 +278,12 @@ HRESULT SavePng(LPCWSTR destFile, D3DXIMAGE_FILEFORMAT destFormat, IDirect3DSurf
         Trace("only PNG files can be written");
         return D3DERR_INVALIDCALL;
     }
-    D3DSURFACE_DESC desc{};
-    HRESULT result = surface->GetDesc(&desc);
-    if (FAILED(result)) return result;
-    const RECT rect = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
-    if (!IsRectIn(rect, desc.Width, desc.Height)) {
-        Trace("source rectangle outside the surface");
-        return D3DERR_INVALIDCALL;
-    }
     ArgbImage image;
-    result = ReadSurface(surface, rect, image);
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    const HRESULT result = ReadSourceRect(surface, srcRect, image, &format);
     if (FAILED(result)) return result;
     const std::string path = platform::ResolvePath(destFile, true);
-    if (!WritePng(path.c_str(), image.pixels.data(), image.width, image.height, HasAlphaChannel(desc.Format)))
+    if (!WritePng(path.c_str(), image.pixels.data(), image.width, image.height, HasAlphaChannel(format)))
         return E_FAIL;
     return D3D_OK;
 }
@@ -380,17 +395,10 @@ HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface9* destSurface, const PALETTE
         Trace("unknown filter 0x%x", filter);
         return D3DERR_INVALIDCALL;
     }
-    D3DSURFACE_DESC desc{};
-    HRESULT result = srcSurface->GetDesc(&desc);
-    if (FAILED(result)) return result;
-    const RECT rect = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
-    if (!IsRectIn(rect, desc.Width, desc.Height)) {
-        Trace("source rectangle outside the surface");
-        return D3DERR_INVALIDCALL;
-    }
     // Read everything first, so that the source may be the destination.
     ArgbImage image;
-    result = ReadSurface(srcSurface, rect, image);
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    const HRESULT result = ReadSourceRect(srcSurface, srcRect, image, &format);
     if (FAILED(result)) return result;
     ApplyColorKey(image, colorKey);
     return LoadSurface(destSurface, destRect, image, filter);

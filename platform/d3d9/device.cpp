@@ -107,6 +107,34 @@ T ReadField(const std::uint8_t* vertex, int offset)
     return value;
 }
 
+// The cell of state `type` in a state table (a row of one for the render states); null when the
+// row or the type is out of range. Type 0 names no state.
+template <std::size_t Types>
+DWORD* StateCell(DWORD (&table)[Types], DWORD type)
+{
+    return type != 0 && type < Types ? &table[type] : nullptr;
+}
+
+template <std::size_t Rows, std::size_t Types>
+DWORD* StateCell(DWORD (&table)[Rows][Types], DWORD row, DWORD type)
+{
+    return row < Rows ? StateCell(table[row], type) : nullptr;
+}
+
+HRESULT StoreState(DWORD* cell, DWORD value)
+{
+    if (!cell) return D3DERR_INVALIDCALL;
+    *cell = value;
+    return D3D_OK;
+}
+
+HRESULT LoadState(const DWORD* cell, DWORD* value)
+{
+    if (!value || !cell) return D3DERR_INVALIDCALL;
+    *value = *cell;
+    return D3D_OK;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -487,15 +515,8 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
         Trace("CreateRenderTarget %ux%u format %u refused", width, height, static_cast<unsigned>(format));
         return D3DERR_INVALIDCALL;
     }
-    auto* created = new Surface(this, Surface::Kind::Standalone, nullptr, nullptr);
-    if (FAILED(created->Initialise(format, width, height, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, multiSample,
-                                   multiSampleQuality, lockable != FALSE))) {
-        delete created;
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    Adopt(created);
-    *surface = created;
-    return D3D_OK;
+    return CreateStandaloneSurface(format, width, height, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, multiSample,
+                                   multiSampleQuality, lockable != FALSE, D3DERR_OUTOFVIDEOMEMORY, surface);
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
@@ -513,15 +534,9 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
         Trace("CreateDepthStencilSurface %ux%u format %u refused", width, height, static_cast<unsigned>(format));
         return D3DERR_INVALIDCALL;
     }
-    auto* created = new Surface(this, Surface::Kind::Standalone, nullptr, nullptr);
-    if (FAILED(created->Initialise(format, width, height, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample,
-                                   multiSampleQuality, DescribeFormat(format).lockableDepth))) {
-        delete created;
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    Adopt(created);
-    *surface = created;
-    return D3D_OK;
+    return CreateStandaloneSurface(format, width, height, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample,
+                                   multiSampleQuality, DescribeFormat(format).lockableDepth, D3DERR_OUTOFVIDEOMEMORY,
+                                   surface);
 }
 
 HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
@@ -540,10 +555,18 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
               static_cast<unsigned>(format), static_cast<unsigned>(pool));
         return D3DERR_INVALIDCALL;
     }
+    return CreateStandaloneSurface(format, width, height, 0, pool, D3DMULTISAMPLE_NONE, 0, true,
+                                   pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY, surface);
+}
+
+HRESULT Device::CreateStandaloneSurface(D3DFORMAT format, UINT width, UINT height, DWORD usage, D3DPOOL pool,
+                                        D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality, bool lockable,
+                                        HRESULT outOfMemory, IDirect3DSurface9** surface)
+{
     auto* created = new Surface(this, Surface::Kind::Standalone, nullptr, nullptr);
-    if (FAILED(created->Initialise(format, width, height, 0, pool, D3DMULTISAMPLE_NONE, 0, true))) {
+    if (FAILED(created->Initialise(format, width, height, usage, pool, multiSample, multiSampleQuality, lockable))) {
         delete created;
-        return pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY;
+        return outOfMemory;
     }
     Adopt(created);
     *surface = created;
@@ -870,17 +893,13 @@ HRESULT Device::GetViewport(D3DVIEWPORT9* viewport)
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
     DeviceLock lock(m_Mutex);
-    if (state == 0 || state >= kRenderStateCount) return D3DERR_INVALIDCALL;
-    m_States.render[state] = value;
-    return D3D_OK;
+    return StoreState(StateCell(m_States.render, state), value);
 }
 
 HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 {
     DeviceLock lock(m_Mutex);
-    if (!value || state == 0 || state >= kRenderStateCount) return D3DERR_INVALIDCALL;
-    *value = m_States.render[state];
-    return D3D_OK;
+    return LoadState(StateCell(m_States.render, state), value);
 }
 
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
@@ -914,33 +933,25 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture)
 HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value)
 {
     DeviceLock lock(m_Mutex);
-    if (!value || stage >= kStageCount || type == 0 || type >= kStageStateCount) return D3DERR_INVALIDCALL;
-    *value = m_States.stage[stage][type];
-    return D3D_OK;
+    return LoadState(StateCell(m_States.stage, stage, type), value);
 }
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
     DeviceLock lock(m_Mutex);
-    if (stage >= kStageCount || type == 0 || type >= kStageStateCount) return D3DERR_INVALIDCALL;
-    m_States.stage[stage][type] = value;
-    return D3D_OK;
+    return StoreState(StateCell(m_States.stage, stage, type), value);
 }
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value)
 {
     DeviceLock lock(m_Mutex);
-    if (!value || sampler >= kSamplerCount || type == 0 || type >= kSamplerStateCount) return D3DERR_INVALIDCALL;
-    *value = m_States.sampler[sampler][type];
-    return D3D_OK;
+    return LoadState(StateCell(m_States.sampler, sampler, type), value);
 }
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
 {
     DeviceLock lock(m_Mutex);
-    if (sampler >= kSamplerCount || type == 0 || type >= kSamplerStateCount) return D3DERR_INVALIDCALL;
-    m_States.sampler[sampler][type] = value;
-    return D3D_OK;
+    return StoreState(StateCell(m_States.sampler, sampler, type), value);
 }
 
 HRESULT Device::SetSoftwareVertexProcessing(BOOL software)

@@ -110,6 +110,10 @@ private:
     HRESULT ClearDepthStencil(const RECT& area, DWORD flags, float z, DWORD stencil);
     template <typename Object>
     void Adopt(Object* object);
+    // A standalone surface made and adopted into `*surface`; `outOfMemory` when it cannot be stored.
+    HRESULT CreateStandaloneSurface(D3DFORMAT format, UINT width, UINT height, DWORD usage, D3DPOOL pool,
+                                    D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality, bool lockable,
+                                    HRESULT outOfMemory, IDirect3DSurface9** surface);
 
     DeviceMutex m_Mutex;
     Direct3D* m_Direct3D;

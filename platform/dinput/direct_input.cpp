@@ -61,25 +61,6 @@ DirectInput::~DirectInput()
     if (m_Started) InputHub::Get().Stop();
 }
 
-HRESULT DirectInput::QueryInterface(REFIID riid, void** object)
-{
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!(riid == IID_IUnknown) && !(riid == IID_IDirectInput8W)) return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IDirectInput8W*>(this);
-    return S_OK;
-}
-
-ULONG DirectInput::AddRef() { return ++m_References; }
-
-ULONG DirectInput::Release()
-{
-    ULONG left = --m_References;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT DirectInput::CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8W* device, LPUNKNOWN outer)
 {
     if (!device) return DIERR_INVALIDPARAM;

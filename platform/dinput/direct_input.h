@@ -3,28 +3,21 @@
 #pragma once
 
 #include "platform/dinput/dinput.h"
-
-#include <atomic>
+#include "platform/win32/com_object.h"
 
 namespace platform {
 
-class DirectInput final : public IDirectInput8W {
+class DirectInput final : public ComObject<IDirectInput8W, IID_IDirectInput8W> {
 public:
     DirectInput();
-    ~DirectInput();
-    DirectInput(const DirectInput&) = delete;
-    DirectInput& operator=(const DirectInput&) = delete;
+    ~DirectInput() override;
 
     bool IsStarted() const { return m_Started; }
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8W* device, LPUNKNOWN outer) override;
     HRESULT EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, LPVOID reference, DWORD flags) override;
 
 private:
-    std::atomic<ULONG> m_References{1};
     bool m_Started = false;
 };
 

@@ -59,25 +59,6 @@ InputDevice::~InputDevice()
     m_Owner->Release();
 }
 
-HRESULT InputDevice::QueryInterface(REFIID riid, void** object)
-{
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!(riid == IID_IUnknown) && !(riid == IID_IDirectInputDevice8W)) return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IDirectInputDevice8W*>(this);
-    return S_OK;
-}
-
-ULONG InputDevice::AddRef() { return ++m_References; }
-
-ULONG InputDevice::Release()
-{
-    ULONG left = --m_References;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT InputDevice::SetProperty(REFGUID, LPCDIPROPHEADER header)
 {
     return header ? DIERR_UNSUPPORTED : DIERR_INVALIDPARAM;

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "platform/dinput/dinput.h"
+#include "platform/win32/com_object.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 
 union SDL_Event;
@@ -14,16 +14,10 @@ namespace platform {
 
 class DirectInput;
 
-class InputDevice : public IDirectInputDevice8W {
+class InputDevice : public ComObject<IDirectInputDevice8W, IID_IDirectInputDevice8W> {
 public:
     explicit InputDevice(DirectInput* owner);
-    virtual ~InputDevice();
-    InputDevice(const InputDevice&) = delete;
-    InputDevice& operator=(const InputDevice&) = delete;
-
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    ~InputDevice() override;
 
     HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) override;
     HRESULT Acquire() override;
@@ -52,7 +46,6 @@ protected:
 private:
     bool InForeground() const;
 
-    std::atomic<ULONG> m_References{1};
     DirectInput* m_Owner;
     const DIDATAFORMAT* m_Format = nullptr;
     HWND m_Window = nullptr;

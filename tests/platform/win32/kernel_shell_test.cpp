@@ -1,5 +1,7 @@
 #include "platform/win32/shell.h"
 
+#include "scoped_environment.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -13,28 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Keeps an environment variable and puts it back afterwards.
-class ScopedEnvironment {
-public:
-    explicit ScopedEnvironment(const char* name) : m_Name(name)
-    {
-        if (const char* value = std::getenv(name)) m_Saved = value;
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_Saved)
-            setenv(m_Name, m_Saved->c_str(), 1);
-        else
-            unsetenv(m_Name);
-    }
-    void Set(const std::string& value) { setenv(m_Name, value.c_str(), 1); }
-    void Unset() { unsetenv(m_Name); }
-
-private:
-    const char* m_Name;
-    std::optional<std::string> m_Saved;
-};
 
 class Win32DocumentsFolder : public ::testing::Test {
 protected:

@@ -1,6 +1,8 @@
 #include "platform/win32/message_box.h"
 #include "platform/win32/system_info.h"
 
+#include "scoped_environment.h"
+
 #include <gtest/gtest.h>
 
 #include <time.h>
@@ -10,27 +12,6 @@
 #include <string>
 
 namespace {
-
-class ScopedEnvironment {
-public:
-    explicit ScopedEnvironment(const char* name) : m_Name(name)
-    {
-        if (const char* value = std::getenv(name)) m_Saved = value;
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_Saved)
-            setenv(m_Name, m_Saved->c_str(), 1);
-        else
-            unsetenv(m_Name);
-        tzset();
-    }
-    void Set(const char* value) { value ? setenv(m_Name, value, 1) : unsetenv(m_Name); }
-
-private:
-    const char* m_Name;
-    std::optional<std::string> m_Saved;
-};
 
 TEST(Win32MessageBox, HeadlessBoxWritesToStderrAndAnswersAtOnce)
 {
