@@ -1,12 +1,18 @@
 // Software rasterizer speed at 1024x768, each case also reported as a multiple of a memcpy of
-// the same 32-bit target measured in the same run ("x_memcpy", fastest iteration of each).
+// the same 32-bit target measured in the same run (fastest iteration of each): "x_memcpy" with
+// both buffers in the cache, as the draws' own target and texture are, and "x_memcpy_uncached"
+// with buffers far larger than the last-level cache, a copy at memory speed.
 //   quad_unscaled_point_alpha   an unscaled, point-sampled, alpha-blended full-screen quad
 //   quad_unscaled_linear_alpha  the same with linear filtering (samples on texel centres)
 //   quad_scaled_linear          the same with linear filtering at a scale of 1.5
 //   quad_rotated_linear         a screen-sized quad rotated by 30 degrees, linear filtering
+//   quad_gouraud_untextured     an untextured gradient with a colour per corner, alpha-blended
 //   frame_8_quads               a visual-novel frame: 8 full-screen quads with mixed presets
-// The *_reference variants run with the fast paths off, and frame_8_quads/threads:4 splits rows.
+// The *_reference variants run with the fast paths off, and frame_8_quads/threads:4 splits rows;
+// "kernels" limits the vector code to SSE2 (0), AVX2 (1) or AVX-512 (2, the default).
 #include "platform/raster/raster.h"
+
+#include "platform/raster/pipeline.h"   // the kernel-set limit, to measure each instruction set
 
 #include <benchmark/benchmark.h>
 
@@ -47,26 +53,59 @@ Buffer& Texture() {
     return texture;
 }
 
+// One 1024x768 32-bit copy; `slices` > 1 copies a different slice of larger buffers each time.
+class TargetCopy {
+public:
+    explicit TargetCopy(std::size_t slices)
+        : m_Slices(slices), m_Source(kSlice * slices, 0x12345678), m_Destination(m_Source.size()) {}
+
+    void operator()() {
+        std::memcpy(m_Destination.data() + m_Next * kSlice, m_Source.data() + m_Next * kSlice, kSlice * 4);
+        benchmark::DoNotOptimize(m_Destination.data());
+        m_Next = (m_Next + 1) % m_Slices;
+    }
+
+private:
+    static constexpr std::size_t kSlice = std::size_t(kWidth) * kHeight;
+    std::size_t m_Slices, m_Next = 0;
+    std::vector<std::uint32_t> m_Source, m_Destination;
+};
+
+// 40 slices make two 120 MiB buffers, beyond any last-level cache, so each copy reads and
+// writes memory no cache holds.
+constexpr std::size_t kUncachedSlices = 40;
+
 // Ratios use the fastest iteration of each case, which stays meaningful on a busy machine.
+double BestSeconds(TargetCopy& copy, int iterations) {
+    double best = 1e9;
+    for (int i = 0; i < iterations; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        copy();
+        benchmark::ClobberMemory();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
 double MemcpySeconds() {
     static const double seconds = [] {
-        std::vector<std::uint32_t> source(std::size_t(kWidth) * kHeight, 0x12345678), dest(source.size());
-        double best = 1e9;
-        for (int i = 0; i < 200; ++i) {
-            auto start = std::chrono::steady_clock::now();
-            std::memcpy(dest.data(), source.data(), source.size() * 4);
-            benchmark::DoNotOptimize(dest.data());
-            benchmark::ClobberMemory();
-            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-        return best;
+        TargetCopy copy(1);
+        return BestSeconds(copy, 1000);
+    }();
+    return seconds;
+}
+
+double MemcpyUncachedSeconds() {
+    static const double seconds = [] {
+        TargetCopy copy(kUncachedSlices);
+        return BestSeconds(copy, 200);
     }();
     return seconds;
 }
 
 template <class Body>
 void Run(benchmark::State& state, Body body, double pixels) {
-    const double reference = MemcpySeconds();
+    const double reference = MemcpySeconds(), uncached = MemcpyUncachedSeconds();
     double best = 1e9;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
@@ -75,6 +114,7 @@ void Run(benchmark::State& state, Body body, double pixels) {
         best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     state.counters["x_memcpy"] = best / reference;
+    state.counters["x_memcpy_uncached"] = best / uncached;
     state.counters["best_ms"] = best * 1000;
     state.counters["Mpx/s"] = pixels / best / 1e6;
 }
@@ -134,60 +174,81 @@ void Draw(const DrawState& state, const std::array<Vertex, 4>& quad) {
 }
 
 void BM_memcpy_1024x768(benchmark::State& state) {
-    std::vector<std::uint32_t> source(std::size_t(kWidth) * kHeight, 0x12345678), dest(source.size());
-    Run(state, [&] {
-        std::memcpy(dest.data(), source.data(), source.size() * 4);
-        benchmark::DoNotOptimize(dest.data());
-    }, kWidth * kHeight);
+    TargetCopy copy(1);
+    Run(state, [&] { copy(); }, kWidth * kHeight);
 }
 
-// The same copy from and to memory no cache holds (slices of 128 MiB buffers), for scale:
-// the reference above stays in the cache, like the draws' own target and texture.
 void BM_memcpy_1024x768_uncached(benchmark::State& state) {
-    const std::size_t slice = std::size_t(kWidth) * kHeight, slices = 40;
-    std::vector<std::uint32_t> source(slice * slices, 0x12345678), dest(slice * slices);
-    std::size_t next = 0;
-    Run(state, [&] {
-        std::memcpy(dest.data() + next * slice, source.data() + next * slice, slice * 4);
-        benchmark::DoNotOptimize(dest.data());
-        next = (next + 1) % slices;
-    }, kWidth * kHeight);
+    TargetCopy copy(kUncachedSlices);
+    Run(state, [&] { copy(); }, kWidth * kHeight);
 }
 
-void QuadUnscaled(benchmark::State& state, bool fast) {
-    SetFastPaths(fast);
-    const DrawState s = PresetState(2, Filter::Point);
+// Runs a draw case with the vector kernels limited to the set in the "kernels" argument
+// (0 SSE2, 1 AVX2, 2 AVX-512), labelled with the set the processor actually allows.
+template <class Body>
+void WithKernels(benchmark::State& state, Body body) {
+    detail::LimitKernels(detail::KernelSet(state.range(0)));
+    static const char* const kNames[] = {"sse2", "avx2", "avx512"};
+    state.SetLabel(kNames[int(detail::ActiveKernelSet())]);
+    body();
+    detail::LimitKernels(detail::KernelSet::Avx512);
+}
+
+void QuadUnscaled(benchmark::State& state, Filter filter) {
+    const DrawState s = PresetState(2, filter);
     const auto quad = Quad(0, 0, kWidth, kHeight, 1.0f, 0.75f, 0xE0FFFFFF);
     Run(state, [&] { Draw(s, quad); }, kWidth * kHeight);
+}
+
+void BM_quad_unscaled_point_alpha(benchmark::State& state) {
+    WithKernels(state, [&] { QuadUnscaled(state, Filter::Point); });
+}
+
+void BM_quad_unscaled_point_alpha_reference(benchmark::State& state) {
+    SetFastPaths(false);
+    QuadUnscaled(state, Filter::Point);
     SetFastPaths(true);
 }
 
-void BM_quad_unscaled_point_alpha(benchmark::State& state) { QuadUnscaled(state, true); }
-
 // Unscaled with LINEAR, as layers with a linear filter mode draw at scale 1.
 void BM_quad_unscaled_linear_alpha(benchmark::State& state) {
-    const DrawState s = PresetState(2, Filter::Linear);
-    const auto quad = Quad(0, 0, kWidth, kHeight, 1.0f, 0.75f, 0xE0FFFFFF);
-    Run(state, [&] { Draw(s, quad); }, kWidth * kHeight);
+    WithKernels(state, [&] { QuadUnscaled(state, Filter::Linear); });
 }
-void BM_quad_unscaled_point_alpha_reference(benchmark::State& state) { QuadUnscaled(state, false); }
 
 void BM_quad_scaled_linear(benchmark::State& state) {
-    const DrawState s = PresetState(2, Filter::Linear);
-    // 683x512 texels drawn over the whole target: a scale of 1.5.
-    const auto quad = Quad(0, 0, kWidth, kHeight, 1024.0f / 1.5f / 1024, 768.0f / 1.5f / 1024, 0xE0FFFFFF);
-    Run(state, [&] { Draw(s, quad); }, kWidth * kHeight);
+    WithKernels(state, [&] {
+        const DrawState s = PresetState(2, Filter::Linear);
+        // 683x512 texels drawn over the whole target: a scale of 1.5.
+        const auto quad = Quad(0, 0, kWidth, kHeight, 1024.0f / 1.5f / 1024, 768.0f / 1.5f / 1024, 0xE0FFFFFF);
+        Run(state, [&] { Draw(s, quad); }, kWidth * kHeight);
+    });
 }
 
 void BM_quad_rotated_linear(benchmark::State& state) {
-    const DrawState s = PresetState(2, Filter::Linear);
-    const float c = std::cos(0.5236f), sn = std::sin(0.5236f), hw = kWidth / 2.0f, hh = kHeight / 2.0f;
-    auto at = [&](float x, float y, float u, float v) {
-        return Vertex{hw + x * c - y * sn, hh + x * sn + y * c, 0, 1, 0xE0FFFFFF, 0, u, v};
-    };
-    const std::array<Vertex, 4> quad = {
-        {at(-hw, -hh, 0, 0), at(-hw, hh, 0, 0.75f), at(hw, hh, 1, 0.75f), at(hw, -hh, 1, 0)}};
-    Run(state, [&] { Draw(s, quad); }, kWidth * kHeight);
+    WithKernels(state, [&] {
+        const DrawState s = PresetState(2, Filter::Linear);
+        const float c = std::cos(0.5236f), sn = std::sin(0.5236f), hw = kWidth / 2.0f, hh = kHeight / 2.0f;
+        auto at = [&](float x, float y, float u, float v) {
+            return Vertex{hw + x * c - y * sn, hh + x * sn + y * c, 0, 1, 0xE0FFFFFF, 0, u, v};
+        };
+        const std::array<Vertex, 4> quad = {
+            {at(-hw, -hh, 0, 0), at(-hw, hh, 0, 0.75f), at(hw, hh, 1, 0.75f), at(hw, -hh, 1, 0)}};
+        Run(state, [&] { Draw(s, quad); }, kWidth * kHeight);
+    });
+}
+
+// An untextured alpha-blended gradient over the whole target, as a colour rectangle with a
+// colour per corner draws: the Gouraud colours are interpolated per pixel.
+void BM_quad_gouraud_untextured(benchmark::State& state) {
+    WithKernels(state, [&] {
+        DrawState s = PresetState(2, Filter::Point);
+        s.stages[0].texture = nullptr;
+        auto quad = Quad(0, 0, kWidth, kHeight, 0, 0, 0x80FF0000);
+        quad[1].diffuse = 0xC000FF00;
+        quad[2].diffuse = 0x400000FF;
+        quad[3].diffuse = 0xFFFFFFFF;
+        Run(state, [&] { Draw(s, quad); }, kWidth * kHeight);
+    });
 }
 
 void Frame(benchmark::State& state, bool fast) {
@@ -219,10 +280,11 @@ void BM_frame_8_quads_reference(benchmark::State& state) { Frame(state, false); 
 
 BENCHMARK(BM_memcpy_1024x768)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_memcpy_1024x768_uncached)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_quad_unscaled_point_alpha)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_quad_unscaled_point_alpha)->ArgName("kernels")->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_quad_unscaled_point_alpha_reference)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_quad_unscaled_linear_alpha)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_quad_scaled_linear)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_quad_rotated_linear)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_quad_unscaled_linear_alpha)->ArgName("kernels")->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_quad_scaled_linear)->ArgName("kernels")->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_quad_rotated_linear)->ArgName("kernels")->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_quad_gouraud_untextured)->ArgName("kernels")->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_frame_8_quads)->Arg(1)->Arg(4)->ArgName("threads")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_frame_8_quads_reference)->Arg(1)->ArgName("threads")->Unit(benchmark::kMicrosecond);

@@ -244,12 +244,17 @@ bool RowSpan(const Triangle& t, int y, int& left, int& right) {
 }
 
 // Colours of `count` pixels starting `offset` pixels into a span that starts at (x, y).
+// `vector` selects the vector form, which gives the same values.
 void InterpolateColors(const Plane* planes, const Triangle& t, int x, int y, int offset, int count,
-                       std::uint32_t* out) {
+                       std::uint32_t* out, bool vector) {
     alignas(16) float start[4], step[4];
     for (int ch = 0; ch < 4; ++ch) {
         start[ch] = float(At(planes[ch], t, x, y));
         step[ch] = float(planes[ch].dx);
+    }
+    if (vector) {
+        detail::InterpolateColorsFast(start, step, offset, count, out);
+        return;
     }
 #if defined(__SSE2__)
     const __m128 base = _mm_load_ps(start), gradient = _mm_load_ps(step);
@@ -324,16 +329,14 @@ void ShadeSpan(const DrawContext& c, const Triangle& t, const detail::TexelRun* 
     std::uint32_t texelBuffer[kMaxStages][kSpanChunk];
     std::uint32_t diffuseBuffer[kSpanChunk], specularBuffer[kSpanChunk], destinationBuffer[kSpanChunk];
 
+    SpanInputs in;   // set up once: only the fields below change from chunk to chunk
     for (int offset = 0; offset < n;) {
-        SpanInputs in;
         int count = std::min(kSpanChunk, n - offset);
-        if (c.fastPaths) {
-            for (int st = 0; st < p.stageCount; ++st) {
-                if (p.stages[st].samples) {
-                    const StageCoords& sc = coords[st];
-                    in.texel[st] = DirectTexels(sc.view, sc.run, offset, count);
-                    in.texelOr[st] = sc.view.alphaOr;
-                }
+        for (int st = 0; st < p.stageCount; ++st) {
+            if (p.stages[st].samples) {
+                const StageCoords& sc = coords[st];
+                in.texel[st] = c.fastPaths ? DirectTexels(sc.view, sc.run, offset, count) : nullptr;
+                in.texelOr[st] = sc.view.alphaOr;
             }
         }
         for (int st = 0; st < p.stageCount; ++st) {
@@ -346,15 +349,17 @@ void ShadeSpan(const DrawContext& c, const Triangle& t, const detail::TexelRun* 
         }
         if (t.diffuseConstant) {
             in.diffuse = &diffuseConst;
+            in.diffuseStep = 0;
         } else {
-            InterpolateColors(&t.color[0], t, left, y, offset, count, diffuseBuffer);
+            InterpolateColors(&t.color[0], t, left, y, offset, count, diffuseBuffer, p.simd);
             in.diffuse = diffuseBuffer;
             in.diffuseStep = 1;
         }
         if (specularConstant) {
             in.specular = &specularConst;
+            in.specularStep = 0;
         } else {
-            InterpolateColors(&t.color[4], t, left, y, offset, count, specularBuffer);
+            InterpolateColors(&t.color[4], t, left, y, offset, count, specularBuffer, p.simd);
             in.specular = specularBuffer;
             in.specularStep = 1;
         }

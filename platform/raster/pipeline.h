@@ -48,7 +48,7 @@ struct Pipeline {
 };
 
 // One span of at most kSpanChunk pixels. With a step of 0 every pixel takes the first entry.
-constexpr int kSpanChunk = 256;
+constexpr int kSpanChunk = 512;
 struct SpanInputs {
     int count = 0;
     const std::uint32_t* texel[kMaxStages] = {};
@@ -68,9 +68,16 @@ void CombineSpan(const Pipeline& pipeline, const SpanInputs& inputs);
 // The vector combiners behind CombineSpan for pipelines marked `fast`.
 void CombineFast(const Pipeline& pipeline, const SpanInputs& inputs);
 
+// Gouraud colours of pixels offset .. offset + count - 1 of a span: per channel (blue, green,
+// red, alpha) start + step * pixel in single precision, clamped to 0..255 and rounded half up,
+// the same values as the per-pixel form in the span loop.
+void InterpolateColorsFast(const float (&start)[4], const float (&step)[4], int offset, int count,
+                           std::uint32_t* out);
+
 // The widest instruction set the vector combiners may use (the best the processor has, up to
 // this); tests run each set against the reference.
 enum class KernelSet { Baseline, Avx2, Avx512 };
 void LimitKernels(KernelSet widest);
+KernelSet ActiveKernelSet();   // the set the vector code uses now: the limit and the processor allowing
 
 }  // namespace raster::detail

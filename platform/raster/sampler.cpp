@@ -160,6 +160,9 @@ std::uint32_t Bilinear(std::uint32_t t00, std::uint32_t t10, std::uint32_t t01, 
 }
 
 void FetchTexels(const TextureView& view, const TexelRun& run, int first, int count, std::uint32_t* out, bool simd) {
+    if (simd && FetchTexelsVector(view, run, first, count, out)) {
+        return;
+    }
     if (view.linear) {
         const bool plain = view.is32 && Axis(view.image->width, view.addressU).maskOnly &&
                            Axis(view.image->height, view.addressV).maskOnly;

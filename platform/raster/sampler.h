@@ -53,6 +53,11 @@ int AddressTexel(std::int64_t i, int size, Address mode);
 // the vector form of the filter, which gives the same values as the scalar one.
 void FetchTexels(const TextureView& view, const TexelRun& run, int first, int count, std::uint32_t* out, bool simd);
 
+// The vector form of FetchTexels for the textures the engine draws with (A8R8G8B8, X8R8G8B8,
+// A4R4G4B4 and X4R4G4B4, WRAP on power-of-two sizes) and steps small enough for 32-bit
+// products; false, with nothing written, for the rest.
+bool FetchTexelsVector(const TextureView& view, const TexelRun& run, int first, int count, std::uint32_t* out);
+
 // When pixels first .. first + count - 1 sample consecutive words of one texture row (point
 // sampling, one texel per pixel, no wrap inside), returns them and may shorten `count`; else null.
 const std::uint32_t* DirectTexels(const TextureView& view, const TexelRun& run, int first, int& count);

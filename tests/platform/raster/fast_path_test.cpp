@@ -2,6 +2,7 @@
 #include "tests/platform/raster/raster_fixture.h"
 
 #include "platform/raster/pipeline.h"
+#include "platform/raster/sampler.h"
 
 #include <cmath>
 
@@ -92,6 +93,9 @@ protected:
     }
 };
 
+constexpr detail::KernelSet kKernelSets[] = {detail::KernelSet::Baseline, detail::KernelSet::Avx2,
+                                             detail::KernelSet::Avx512};
+
 TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
     const PixelFormat textureFormats[] = {PixelFormat::A8R8G8B8, PixelFormat::X8R8G8B8, PixelFormat::A4R4G4B4,
                                           PixelFormat::Unknown};   // unknown: no texture bound
@@ -99,7 +103,8 @@ TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
         std::uint32_t d0, d1, s0, s1;
     };
     const Colours colours[] = {{0xC0E0A0FF, 0xC0E0A0FF, 0x00102030, 0x00102030},
-                               {0xFFFFFFFF, 0x20406080, 0x00000000, 0x80FF4010}};
+                               {0xFFFFFFFF, 0x20406080, 0x00000000, 0x80FF4010},
+                               {0x80FFFFFF, 0x80FFFFFF, 0x00000000, 0x00000000}};   // a sprite at half opacity
     unsigned seed = 99;
     for (PixelFormat textureFormat : textureFormats) {
         OwnedImage texture = NoiseImage(32, 32, textureFormat == PixelFormat::Unknown ? PixelFormat::A8R8G8B8
@@ -120,8 +125,7 @@ TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
                             SetFastPaths(false);
                             DrawFan(reference, state, quad);
                             SetFastPaths(true);
-                            for (auto set : {detail::KernelSet::Baseline, detail::KernelSet::Avx2,
-                                             detail::KernelSet::Avx512}) {
+                            for (auto set : kKernelSets) {
                                 detail::LimitKernels(set);
                                 OwnedImage fast = background;
                                 DrawFan(fast, state, quad);
@@ -158,6 +162,128 @@ TEST_F(RasterFastPath, RowBandThreadsGiveTheSamePixels) {
     const auto single = render(1);
     EXPECT_EQ(render(4), single);
     EXPECT_EQ(render(3), single);
+}
+
+void ExpectVectorFetchMatches(const detail::TextureView& view, const detail::TexelRun& run, int first, int count) {
+    // Words past `count` must stay as they are.
+    std::vector<std::uint32_t> scalar(std::size_t(count) + 8, 0xDEADBEEF), vector = scalar;
+    detail::FetchTexels(view, run, first, count, scalar.data(), false);
+    for (auto set : kKernelSets) {
+        detail::LimitKernels(set);
+        std::fill(vector.begin(), vector.end(), 0xDEADBEEF);
+        detail::FetchTexels(view, run, first, count, vector.data(), true);
+        ASSERT_EQ(vector, scalar) << "texture " << view.image->width << "x" << view.image->height << " linear "
+                                  << view.linear << " du " << run.du << " dv " << run.dv << " u " << run.u
+                                  << " v " << run.v << " first " << first << " count " << count << " kernels "
+                                  << int(set);
+    }
+}
+
+// The vector texel fetch returns the scalar fetch's texels for any run: coordinates far from
+// the origin or negative, steps up to the 32-bit product limit and past it (the scalar fallback),
+// window loads (small steps, texels well inside a row), per-lane pairs, wraps inside a group
+// of lanes, partial groups and runs that start deep into a span.
+TEST_F(RasterFastPath, VectorTexelFetchMatchesScalarFetch) {
+    struct Texture {
+        int width, height, padding;
+        PixelFormat format;
+        Address address;
+    };
+    const Texture textures[] = {
+        {256, 64, 0, PixelFormat::A8R8G8B8, Address::Wrap},
+        {64, 32, 12, PixelFormat::X8R8G8B8, Address::Wrap},   // padded rows, alpha forced to 0xFF
+        {2, 8, 0, PixelFormat::A8R8G8B8, Address::Wrap},      // every other texel wraps
+        {1, 1, 0, PixelFormat::A8R8G8B8, Address::Wrap},
+        {48, 16, 0, PixelFormat::A8R8G8B8, Address::Wrap},    // not a power of two: scalar
+        {32, 32, 0, PixelFormat::A8R8G8B8, Address::Clamp},   // addressing without masks: scalar
+        {32, 32, 0, PixelFormat::A4R4G4B4, Address::Wrap},    // 4-bit channels widened
+        {16, 64, 6, PixelFormat::X4R4G4B4, Address::Wrap},
+        {16, 8, 3, PixelFormat::A4R4G4B4, Address::Wrap},     // odd pitch: scalar
+        {8, 8, 0, PixelFormat::R5G6B5, Address::Wrap},        // other formats: scalar
+    };
+    const double stepTexels[] = {0, 1.0 / 3, 2.0 / 3, 0.999, 1, 1.2, 1.5, 1.9375, 2, 2.07, 2.5, 31.7, 40000};
+    const std::int64_t origins[] = {0, 12345, -987654, std::int64_t(1) << 40, -(std::int64_t(1) << 44) + 77};
+    unsigned seed = 7;
+    for (const Texture& tx : textures) {
+        OwnedImage image = NoiseImage(tx.width, tx.height, tx.format, ++seed);
+        if (tx.padding != 0) {
+            OwnedImage padded(tx.width, tx.height, tx.format, tx.padding);
+            for (auto& byte : padded.bytes) {
+                byte = std::uint8_t(Noise(seed) >> 8);
+            }
+            image = padded;
+        }
+        for (Filter filter : {Filter::Point, Filter::Linear}) {
+            const detail::TextureView view = detail::MakeTextureView(image.image, filter, tx.address, tx.address);
+            for (int trial = 0; trial < 300; ++trial) {
+                const double du = stepTexels[Noise(seed) % std::size(stepTexels)] * ((Noise(seed) & 1) ? -1 : 1);
+                const double dv = (Noise(seed) % 3 == 0) ? 0 : stepTexels[Noise(seed) % std::size(stepTexels)];
+                detail::TexelRun run;
+                run.u = origins[Noise(seed) % std::size(origins)] + std::int64_t(Noise(seed) % (1u << 24));
+                run.v = origins[Noise(seed) % std::size(origins)] + std::int64_t(Noise(seed) % (1u << 24));
+                // Steps off the 1/65536 grid, as projected coordinates are; dv 0 is a level run.
+                run.du = du * 65536 + double(Noise(seed) % 1000) / 997;
+                run.dv = dv == 0 ? 0 : dv * 65536 - double(Noise(seed) % 1000) / 991;
+                const int first = int(Noise(seed) % 3) * 301;
+                const int count = 1 + int(Noise(seed) % 80);
+                ASSERT_NO_FATAL_FAILURE(ExpectVectorFetchMatches(view, run, first, count));
+            }
+            // Level runs whose last texels sit at every distance from the end of a row, where
+            // window loads must give way to the other forms.
+            for (double step : {0.5, 1.0, 2.0}) {
+                for (int start = tx.width - 40; start <= tx.width + 1; ++start) {
+                    const detail::TexelRun run{std::int64_t(start) * 65536 + 32768 + 300, 5 * 65536 + 9000,
+                                               step * 65536, 0};
+                    ASSERT_NO_FATAL_FAILURE(ExpectVectorFetchMatches(view, run, 0, 16));
+                    ASSERT_NO_FATAL_FAILURE(ExpectVectorFetchMatches(view, run, 3, 13));
+                }
+            }
+        }
+    }
+}
+
+// Whole draws over a texture large enough for the window loads, with spans longer than one
+// chunk of the span loop: level and rotated, magnified and minified, with Gouraud colours.
+TEST_F(RasterFastPath, LongSpansOverLargeTexturesGiveTheSamePixels) {
+    unsigned seed = 41;
+    const OwnedImage texture = NoiseImage(256, 128, PixelFormat::A8R8G8B8, ++seed);
+    const OwnedImage background = NoiseImage(700, 48, PixelFormat::X8R8G8B8, ++seed);
+    struct Case {
+        float angle, halfWidth, halfHeight, u1, v1;
+    };
+    const Case cases[] = {
+        {0, 340, 20, 1.0f, 0.25f},    // level, 0.38 texels per pixel
+        {0, 340, 20, 2.5f, 0.5f},     // level, 0.94
+        {0, 345, 22, 6.0f, 1.0f},     // level, minified: 2.2
+        {0.05f, 340, 20, 1.5f, 0.5f}, // nearly level
+        {0.6f, 300, 18, 1.0f, 0.3f},  // rotated
+    };
+    for (const Case& c : cases) {
+        for (int preset : {1, 2, 4}) {
+            for (bool gouraud : {false, true}) {
+                DrawState state = EngineState(preset, &texture.image);
+                state.stages[0].magFilter = state.stages[0].minFilter = Filter::Linear;
+                auto quad = Rotated(350.3f, 24.2f, c.halfWidth, c.halfHeight, c.angle, 0xD0FFFFFF,
+                                    gouraud ? 0x70FF8020 : 0xD0FFFFFF, 0, gouraud ? 0x00302010 : 0);
+                for (Vertex& v : quad) {
+                    v.u *= c.u1;
+                    v.v *= c.v1;
+                }
+                OwnedImage reference = background;
+                SetFastPaths(false);
+                DrawFan(reference, state, quad);
+                SetFastPaths(true);
+                for (auto set : kKernelSets) {
+                    detail::LimitKernels(set);
+                    OwnedImage fast = background;
+                    DrawFan(fast, state, quad);
+                    ASSERT_EQ(fast.bytes, reference.bytes) << "angle " << c.angle << " u1 " << c.u1 << " preset "
+                                                           << preset << " gouraud " << gouraud << " kernels "
+                                                           << int(set);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
