@@ -5,7 +5,10 @@
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
 #include "core/standins/data_standin.h"
+#include "graphics/draw2d.h"
 #include "graphics/graphics.h"
+#include "graphics/shader_factory.h"
+#include "graphics/texture_factory.h"
 #include "core/standins/media_standin.h"
 #include "core/standins/motion_standin.h"
 #include "core/standins/ui_standin.h"
@@ -176,6 +179,14 @@ bool GxCore::Initialize(HINSTANCE instance)
     if (!CreateMainWindow())
         RequestQuit();
     GxGraphics::SetFatalErrorHandler(OnGraphicsFatalError);
+    // The device's default state, the factories it reports at shut-down and the loader pool it
+    // waits out before a reset are wired before the device exists.
+    static GxShaderFactory shaderFactory;
+    GxGraphics::SetDefaultStateSetup(&GxGraphics::SetupDefaultRenderState);
+    GxGraphics::SetTextureFactory(&GetTextureFactory());
+    GxGraphics::SetTextureFlexFactory(&GetTextureFlexFactory());
+    GxGraphics::SetShaderFactory(&shaderFactory);
+    GxGraphics::SetResetJobPool(&m_SharedAssets->GetJobManage());
     if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, KeepResetHook, KeepResetHook))
         RequestQuit();
     GxGraphics::CreateEffectPool();
@@ -214,6 +225,7 @@ void GxCore::Finalize()
     GxNcProjectFactory::ReleaseAll();
     GxNcCrammedImageSetFactory::ReleaseAll();
     DropOwned(m_OwnedProfile, m_Profile);
+    GxGraphics::SetResetJobPool(nullptr);
     DropOwned(m_OwnedSharedAssets, m_SharedAssets);
     SoundShutdownDevice();
     AudioShutdownDevice();
