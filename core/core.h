@@ -144,7 +144,6 @@ private:
     // Routes one mouse message to the task manager; false when the client area is empty.
     bool DispatchMouse(UINT message, WPARAM wParam, LPARAM lParam);
     // True right after the frame timer finished a two-second rate measurement.
-    bool IsRateMeasureBoundary(std::uint64_t elapsed);
     void UpdateDebugTitle();
 
     std::unique_ptr<GxTaskManage> m_OwnedTaskManage;
@@ -156,6 +155,4 @@ private:
     std::unique_ptr<GxProfileEx> m_OwnedProfile;
     std::unique_ptr<GxSharedAssetManage> m_OwnedSharedAssets;
     // Time since the timer's rate measurement began, followed from the frames' lengths.
-    bool m_RateMeasureStarted = false;
-    std::uint64_t m_RateMeasureTime = 0;
 };

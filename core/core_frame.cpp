@@ -16,7 +16,6 @@
 namespace {
 
 constexpr std::size_t kTitleBufferUnits = 255;
-constexpr std::uint64_t kRateMeasurePeriod = 2000000;   // microseconds, as the frame timer measures
 
 }  // namespace
 
@@ -43,22 +42,6 @@ void GxCore::DrawRenderLists()
     }
 }
 
-bool GxCore::IsRateMeasureBoundary(std::uint64_t elapsed)
-{
-    // The timer's measurement starts with its first frame and restarts every two seconds; the
-    // frames' lengths add up to the time it has run.
-    if (!m_RateMeasureStarted) {
-        m_RateMeasureStarted = true;
-        m_RateMeasureTime = 0;
-        return false;
-    }
-    m_RateMeasureTime += elapsed;
-    if (m_RateMeasureTime < kRateMeasurePeriod)
-        return false;
-    m_RateMeasureTime = 0;
-    return true;
-}
-
 void GxCore::UpdateDebugTitle()
 {
     const D3DPRESENT_PARAMETERS* mode = GxGraphics::GetScreenModeParameters(GxGraphics::GetDisplaySettings().CurrentScreenMode);
@@ -74,7 +57,8 @@ void GxCore::UpdateDebugTitle()
 bool GxCore::Frame()
 {
     const std::uint64_t elapsed = m_FrameTimer.WaitFrame();
-    if (IsRateMeasureBoundary(elapsed))
+    // The title shows each new rate as the timer completes its measurement.
+    if (m_FrameTimer.GetRateMeasureFrames() == 0)
         UpdateDebugTitle();
 
     const std::int32_t steps = std::max(1, m_FrameTimer.GetLogicSteps());

@@ -26,6 +26,8 @@ public:
 
     std::int32_t GetLogicSteps() const { return m_LogicSteps; }
     float GetMeasuredRate() const { return m_MeasuredRate; }
+    // Frames counted into the running rate measurement; 0 right after a measurement completed.
+    std::uint64_t GetRateMeasureFrames() const { return m_RateMeasureFrames; }
     std::uint64_t GetElapsed() const { return m_Elapsed; }
     std::uint64_t GetFrameCount() const { return m_FrameCount; }
     std::int64_t GetCorrection() const { return m_Correction; }
