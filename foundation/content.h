@@ -153,6 +153,9 @@ public:
 
     std::int32_t GetErrorCount() const { return m_ErrorCount; }
     virtual bool IsEnd() = 0;
+    // Bytes of the data not read yet: a count read from the data that needs more elements than
+    // this could hold is damaged, so nothing is reserved for it.
+    virtual std::uint64_t BytesLeft() const = 0;
     // Passes over one stored value; for a delimiter only the delimiter (and a list's count).
     virtual bool SkipValue() = 0;
 

@@ -65,6 +65,7 @@ public:
     bool ReadTreeStratumEnd() override;
 
     bool IsEnd() override { return m_Position >= m_Size; }
+    std::uint64_t BytesLeft() const override { return m_Position < m_Size ? m_Size - m_Position : 0; }
     bool SkipValue() override;
 
 protected:

@@ -70,6 +70,7 @@ public:
 
     // At the end of the range or on a zero byte.
     bool IsEnd() override;
+    std::uint64_t BytesLeft() const override { return m_Position < m_End ? static_cast<std::uint64_t>(m_End - m_Position) : 0; }
     // Passes over one line (with a block's data lines); true at the end of the data too.
     bool SkipValue() override;
 
