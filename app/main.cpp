@@ -4,6 +4,7 @@
 #include "core/core.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
+#include "app/engine_services.h"
 #include "foundation/wide_string.h"
 #include "platform/win32/file.h"
 #include "platform/win32/window.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     }
     InstallQuitSignalHandlers();
 
+    InstallEngineServices();
     GxCore* core = GxCore::GetInstance();
     core->m_UnattendedRun = &run;
     char commandLine[] = "";

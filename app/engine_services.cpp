@@ -1,0 +1,6 @@
+#include "app/engine_services.h"
+
+void InstallEngineServices()
+{
+    // Each subsystem above the core installs its services here as it lands.
+}
