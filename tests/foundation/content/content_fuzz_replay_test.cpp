@@ -14,7 +14,7 @@ namespace {
 
 std::vector<std::filesystem::path> CorpusFiles(const char* form)
 {
-    const std::filesystem::path dir = std::filesystem::path(__FILE__).parent_path() / "fuzz_corpus" / form;
+    const std::filesystem::path dir = std::filesystem::path(TW_SOURCE_DIR) / "tests/foundation/content" / "fuzz_corpus" / form;
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         if (entry.is_regular_file()) {

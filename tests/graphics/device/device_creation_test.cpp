@@ -10,7 +10,7 @@ using namespace graphicstest;
 
 fs::path GoldenPath()
 {
-    return fs::path(__FILE__).parent_path() / "fixtures" / "device.log";
+    return fs::path(TW_SOURCE_DIR) / "tests/graphics/device" / "fixtures" / "device.log";
 }
 
 std::string ReadBytes(const fs::path& path)

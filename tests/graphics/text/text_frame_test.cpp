@@ -29,7 +29,7 @@ constexpr D3DCOLOR kBackground = 0xFF203040;
 
 std::filesystem::path GoldenPath()
 {
-    return std::filesystem::path(__FILE__).parent_path() / "golden" / "text_frame.png";
+    return std::filesystem::path(TW_SOURCE_DIR) / "tests/graphics/text" / "golden" / "text_frame.png";
 }
 
 class TextFrameTest : public texttest::TextDeviceTest {
