@@ -90,6 +90,13 @@ void GxContentReaderBase::CountFailure(const char* prefix, const char* format, v
     LogPrintTagged("%s%s", prefix, message);
 }
 
+void GxContentReaderBase::CountDamage(const char* message)
+{
+    ++m_ErrorCount;
+    if (m_Verbose)
+        LogPrintTagged("%s", message);
+}
+
 bool GxContentWriterBase::Flush()
 {
     return m_File != nullptr && std::fflush(m_File) == 0;

@@ -1,0 +1,26 @@
+#include "motion/list_count.h"
+
+#include "foundation/content.h"
+
+#include <algorithm>
+#include <cstdio>
+
+std::uint32_t ReadListCount(GxContentReaderBase& reader, const char* name)
+{
+    std::uint32_t count = 0;
+    if (!reader.ReadListBegin(name, &count))
+        return 0;
+    if (count > reader.BytesLeft()) {
+        char message[160];
+        std::snprintf(message, sizeof message, "GxContentReader/ListCount Overrun Name=%s Count=%u\n", name, count);
+        reader.CountDamage(message);
+        return 0;
+    }
+    return count;
+}
+
+std::uint32_t ReservableCount(const GxContentReaderBase& reader, std::uint32_t count, std::uint32_t minimumBytes)
+{
+    const std::uint64_t fits = reader.BytesLeft() / std::max<std::uint32_t>(minimumBytes, 1);
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(count, fits));
+}
