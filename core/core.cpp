@@ -2,6 +2,7 @@
 
 #include "core/debug_window.h"
 #include "core/input.h"
+#include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
 #include "core/standins/data_standin.h"
@@ -10,7 +11,6 @@
 #include "graphics/shader_factory.h"
 #include "graphics/texture_factory.h"
 #include "core/standins/media_standin.h"
-#include "core/standins/motion_standin.h"
 #include "core/standins/ui_standin.h"
 #include "core/task_manage.h"
 #include "foundation/file.h"
@@ -220,10 +220,12 @@ void GxCore::Finalize()
     DropOwned(m_OwnedUserConfig, m_UserConfig);
     DropOwned(m_OwnedUserData, m_UserData);
     DropOwned(m_OwnedUserDataPerman, m_UserDataPerman);
-    GxNcProjectFactory::LogAliveObjects();
-    GxNcCrammedImageSetFactory::LogAliveObjects();
-    GxNcProjectFactory::ReleaseAll();
-    GxNcCrammedImageSetFactory::ReleaseAll();
+    if (GxMotionServicesBase* motion = GetMotionServices()) {
+        motion->ReportUnreleasedNcProjects();
+        motion->ReportUnreleasedImageSets();
+        motion->ReleaseAllNcProjects();   // gives their image sets back first
+        motion->ReleaseAllCrammedImageSets();
+    }
     DropOwned(m_OwnedProfile, m_Profile);
     GxGraphics::SetResetJobPool(nullptr);
     DropOwned(m_OwnedSharedAssets, m_SharedAssets);

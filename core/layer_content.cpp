@@ -2,7 +2,7 @@
 
 #include "core/layer_graphics.h"
 #include "core/standins/layer_services.h"
-#include "core/standins/motion_services.h"
+#include "core/motion_services.h"
 #include "core/standins/movie_services.h"
 #include "foundation/content.h"
 #include "foundation/log.h"

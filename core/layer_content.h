@@ -20,7 +20,7 @@ class GxContentWriterBase;
 class GxContentReaderBase;
 class GxNcProjectEx;
 class GxNcCrammedImageSet;
-class GxNcPatternGroup;
+struct GxNcOriginImage;
 class GxTexture;
 class GxTextureBase;
 class GxTextureFlex;
@@ -146,7 +146,7 @@ public:
     std::vector<std::u16string> m_MultiContentFileName;
     std::int32_t m_Width = 0;
     std::int32_t m_Height = 0;
-    GxNcPatternGroup* m_pPatternGroup = nullptr;  // belongs to the image set; not saved
+    GxNcOriginImage* m_pPatternGroup = nullptr;  // belongs to the image set; not saved
     std::u16string m_ImageName;                   // image set of a motion, or pattern group name
     std::int32_t m_PatternIndex = 0;
     std::int32_t m_FrameCount = 0;

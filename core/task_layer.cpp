@@ -3,7 +3,7 @@
 #include "core/core.h"
 #include "core/layer_graphics.h"
 #include "core/standins/layer_services.h"
-#include "core/standins/motion_services.h"
+#include "core/motion_services.h"
 #include "core/standins/movie_services.h"
 #include "core/task_manage.h"
 #include "foundation/content.h"
@@ -626,7 +626,7 @@ void GxTaskLayer::UpdateContentTransform(GxLayerContent& content)
     const GxVector3 rotation = ToRadians(m_VisualParam.m_Rot);
     GxMotionServicesBase* motion = GetMotionServices();
     if (content.m_ContentType == kLayerContentMotion && content.m_pProject) {
-        GxNcMotionEx* found = motion ? motion->FindNamePair(content.m_pProject, content.m_MotionGroupName,
+        GxNcMotion* found = motion ? motion->FindNamePair(content.m_pProject, content.m_MotionGroupName,
                                                             content.m_MotionName)
                                      : nullptr;
         if (!found)

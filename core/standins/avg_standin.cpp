@@ -1,6 +1,7 @@
 #include "core/standins/avg_standin.h"
 
 #include "core/core.h"
+#include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
 #include "graphics/graphics.h"
@@ -41,6 +42,9 @@ bool GameStartup(GxCore* core)
     GxFile::SetCacheEnabled(true);
     if (core->m_SystemConfig != nullptr)
         LogSetWarningsMuted(core->m_SystemConfig->m_SkipSlightError);
+    GxMotionServicesBase* motion = GetMotionServices();
+    if (motion != nullptr)
+        motion->ReleaseAllImageSets();
     if (core->m_SharedAssets != nullptr)
         CreateStartupSharedScopes(*core->m_SharedAssets);
 
@@ -52,6 +56,12 @@ bool GameStartup(GxCore* core)
     AvgCore& avg = GetAvgCore();
     core->m_ModuleList.SetModule(1, &avg);
     avg.Attach(core);
+    if (motion != nullptr) {
+        const std::u16string folder =
+            core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_UIImageSetFolder : std::u16string(u"uigis/");
+        for (const char16_t* name : {u"ui_common.gis", u"ui_avgmain.gis", u"ui_iconpool.gis"})
+            motion->AddImageSet(folder + name);
+    }
     core->m_ModuleList.ModulesInitialize();
     core->m_ModuleList.ModulesInitializeLate(nullptr);
     core->m_ModuleList.ModulesCreateSequences(root);
@@ -72,6 +82,8 @@ void GameReset(GxCore* core)
     core->m_ModuleList.ModulesBeforeReset();
     if (core->m_SharedAssets != nullptr)
         core->m_SharedAssets->ReleaseAll();
+    if (GxMotionServicesBase* motion = GetMotionServices())
+        motion->ReleaseAllImageSets();
     core->m_ModuleList.ModulesAfterReset();
 }
 

@@ -33,6 +33,7 @@ public:
     bool m_CleanErrorLog = false;                      // "CleanErrorLog": logs emptied at start
     DWORD m_ClearColor = 0xFF000000;                   // every screen's clear colour
     std::int32_t m_TransitTime = 400;                  // milliseconds of an entering screen's fade
+    std::u16string m_UIImageSetFolder = u"uigis/";     // folder of the user-interface image sets
 };
 
 // The player's options.

@@ -113,9 +113,7 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
     EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", "SaveUserConfig", permanent, "~GxUIManage", "~SeqSystem",
                                  "GameReset", "AvgCore::BeforeReset", "Test::BeforeReset", "AvgCore::AfterReset",
                                  "Test::AfterReset", "~GxSystemConfig", "~GxUserConfig", "~GxUserData",
-                                 "~GxUserDataPerman", "GxNcProjectFactory::LogAliveObjects",
-                                 "GxNcCrammedImageSetFactory::LogAliveObjects", "GxNcProjectFactory::ReleaseAll",
-                                 "GxNcCrammedImageSetFactory::ReleaseAll", "SoundShutdownDevice",
+                                 "~GxUserDataPerman", "SoundShutdownDevice",
                                  "AudioShutdownDevice", "MovieShutdown"}));
     EXPECT_EQ(core->m_TaskManage, nullptr);
     EXPECT_EQ(GxGraphics::GetDevice(), nullptr);

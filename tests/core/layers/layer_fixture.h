@@ -8,7 +8,7 @@
 #include "core/core.h"
 #include "core/layer_graphics.h"
 #include "core/standins/layer_services.h"
-#include "core/standins/motion_services.h"
+#include "core/motion_services.h"
 #include "core/standins/movie_services.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_base.h"
@@ -229,8 +229,8 @@ public:
 
     static Project* From(GxNcProjectEx* p) { return reinterpret_cast<Project*>(p); }
     static ImageSet* From(GxNcCrammedImageSet* s) { return reinterpret_cast<ImageSet*>(s); }
-    static PatternGroup* From(GxNcPatternGroup* g) { return reinterpret_cast<PatternGroup*>(g); }
-    static Motion* From(GxNcMotionEx* m) { return reinterpret_cast<Motion*>(m); }
+    static PatternGroup* From(GxNcOriginImage* g) { return reinterpret_cast<PatternGroup*>(g); }
+    static Motion* From(GxNcMotion* m) { return reinterpret_cast<Motion*>(m); }
 
     GxNcProjectEx* GetNcProject(const std::u16string& file, const std::u16string&, std::int32_t) override
     {
@@ -260,15 +260,15 @@ public:
         m_Journal->push_back("ReleaseCrammedImageSet(" + Utf8(From(imageSet)->file) + ")");
         --From(imageSet)->refs;
     }
-    GxNcPatternGroup* FindPatternGroup(GxNcCrammedImageSet* imageSet, const std::u16string& name) override
+    GxNcOriginImage* FindPatternGroup(GxNcCrammedImageSet* imageSet, const std::u16string& name) override
     {
         for (PatternGroup& group : From(imageSet)->groups) {
             if (group.name == name)
-                return reinterpret_cast<GxNcPatternGroup*>(&group);
+                return reinterpret_cast<GxNcOriginImage*>(&group);
         }
         return nullptr;
     }
-    bool GetPatternSize(GxNcPatternGroup* group, std::int32_t index, std::int32_t* width,
+    bool GetPatternSize(GxNcOriginImage* group, std::int32_t index, std::int32_t* width,
                         std::int32_t* height) override
     {
         PatternGroup* g = From(group);
@@ -278,7 +278,7 @@ public:
         *height = g->sizes[index].second;
         return true;
     }
-    void CombineLayerParam(std::int32_t index, const GxMatrix&, GxNcPatternGroup* group, float, const GxFColor& color,
+    void CombineLayerParam(std::int32_t index, const GxMatrix&, GxNcOriginImage* group, float, const GxFColor& color,
                            const GxFColor&, std::int32_t preset) override
     {
         char buffer[128];
@@ -294,7 +294,7 @@ public:
     {
         return From(project)->groups.at(static_cast<std::size_t>(index)).name;
     }
-    GxNcMotionEx* FindNamePair(GxNcProjectEx* project, const std::u16string& group,
+    GxNcMotion* FindNamePair(GxNcProjectEx* project, const std::u16string& group,
                                const std::u16string& motion) override
     {
         for (Group& g : From(project)->groups) {
@@ -302,14 +302,14 @@ public:
                 continue;
             for (Motion& m : g.motions) {
                 if (m.name == motion)
-                    return reinterpret_cast<GxNcMotionEx*>(&m);
+                    return reinterpret_cast<GxNcMotion*>(&m);
             }
             return nullptr;
         }
         return nullptr;
     }
-    std::int32_t GetMotionLength(GxNcMotionEx* motion) override { return From(motion)->length; }
-    void CreateSnapShot(GxLayerBoundsRecord&, GxNcProjectEx*, GxNcMotionEx* motion, std::int32_t frame,
+    std::int32_t GetMotionLength(GxNcMotion* motion) override { return From(motion)->length; }
+    void CreateSnapShot(GxLayerBoundsRecord&, GxNcProjectEx*, GxNcMotion* motion, std::int32_t frame,
                         const GxMatrix& world, float, const GxFColor&, std::int32_t, std::int32_t) override
     {
         char buffer[160];

@@ -1,6 +1,4 @@
-#include "core/standins/motion_services.h"
-
-#include "foundation/log.h"
+#include "core/motion_services.h"
 
 namespace {
 
@@ -33,10 +31,7 @@ void ReleaseNcProject(GxNcProjectEx* project)
 
 GxNcCrammedImageSet* GetCrammedImageSet(const std::u16string& file, std::int32_t mode)
 {
-    GxNcCrammedImageSet* imageSet = g_MotionServices ? g_MotionServices->GetCrammedImageSet(file, mode) : nullptr;
-    if (!imageSet)
-        LogPrint(u"GetCrammedImageSet:Load Failed\n");
-    return imageSet;
+    return g_MotionServices ? g_MotionServices->GetCrammedImageSet(file, mode) : nullptr;
 }
 
 void ReleaseCrammedImageSet(GxNcCrammedImageSet* imageSet)
