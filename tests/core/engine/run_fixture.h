@@ -10,6 +10,7 @@
 #include "core/win_main.h"
 #include "foundation/file.h"
 #include "graphics/graphics.h"
+#include "motion/motion_services.h"
 #include "platform/d3d9/device_control.h"
 
 namespace engine_test {
@@ -94,6 +95,8 @@ protected:
 
     void TearDown() override
     {
+        if (m_MotionServices)
+            SetMotionServices(nullptr);
         GxCore* core = GxCore::GetInstance();
         core->m_ModuleList.SetModule(2, nullptr);
         core->m_UnattendedRun = nullptr;
@@ -120,6 +123,13 @@ protected:
         return result;
     }
 
+    // Installs the motion subsystem's services for the runs, as the process entry does.
+    void UseMotionServices()
+    {
+        InstallMotionServices();
+        m_MotionServices = true;
+    }
+
     // The number of main-loop passes the last run made.
     int PassCount() const
     {
@@ -135,6 +145,7 @@ protected:
     RecordingModule m_Module;
     GxUnattendedRun m_Run;
     std::uint32_t m_FirstPass = 0;
+    bool m_MotionServices = false;
 };
 
 }  // namespace engine_test
