@@ -81,7 +81,7 @@ protected:
         ASSERT_TRUE(m_Dir.Valid());
         m_Previous = fs::current_path();
         fs::current_path(m_Dir.Path());
-        LogSetErrorFile(u"error.log");
+        LogSetErrorFile(u"");   // the lines are looked at through the sink
         LogSetWarningsMuted(false);
         LogSetSink(&m_Log);
     }
