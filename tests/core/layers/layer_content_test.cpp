@@ -1,6 +1,7 @@
 // [LayerContent] clearing, loading each kind of resource, sub-layers, and the saved record with
 // damaged counts and movie slots.
 #include "layer_fixture.h"
+#include "tests/support/temp_dir.h"
 
 #include "core/layer_content.h"
 
@@ -15,11 +16,8 @@ class LayerContentTest : public LayerFixture {
 protected:
     LayerContentTest()
     {
-        m_Dir = std::filesystem::temp_directory_path() /
-                ("tw_layer_content_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(m_Dir);
+        m_Dir = m_Temp.Path();   // unique per process: tests run in parallel
     }
-    ~LayerContentTest() override { std::filesystem::remove_all(m_Dir); }
 
     // A loose file (its bytes do not matter: the fake textures only look at the name).
     std::u16string MakeFile(const std::string& name)
@@ -35,6 +33,7 @@ protected:
         return std::u16string(text.begin(), text.end());
     }
 
+    TestTempDir m_Temp{"tw_layer_content"};
     std::filesystem::path m_Dir;
 };
 

@@ -1,6 +1,7 @@
 // [Layer] content changes with their cross-fade, drawing of each kind, movies, shake, sub-layers,
 // motion projects and image sets, and the saved state.
 #include "layer_fixture.h"
+#include "tests/support/temp_dir.h"
 
 #include "core/task_layer.h"
 
@@ -31,12 +32,9 @@ class LayerTest : public LayerFixture {
 protected:
     LayerTest()
     {
-        m_Dir = std::filesystem::temp_directory_path() /
-                ("tw_task_layer_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(m_Dir);
+        m_Dir = m_Temp.Path();   // unique per process: tests run in parallel
         m_Layer = new GxTaskLayer(m_Root, u"bg");
     }
-    ~LayerTest() override { std::filesystem::remove_all(m_Dir); }
 
     // A loose file the fake textures load at the given size.
     std::u16string MakeImage(const std::string& name, std::uint32_t width, std::uint32_t height)
@@ -60,6 +58,7 @@ protected:
         return alphas;
     }
 
+    TestTempDir m_Temp{"tw_task_layer"};
     std::filesystem::path m_Dir;
     GxTaskLayer* m_Layer = nullptr;
 };
