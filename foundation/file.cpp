@@ -58,9 +58,11 @@ GxFileCache& GxFile::GetCache()
 
 int FileExists(const std::u16string& name)
 {
-    GxMutexScopedLock lock(GxFile::GetLock());
+    // The disk is asked without the lock: a look-up may read a folder listing, and other
+    // threads' reads from packs need not wait for it.
     if (!name.empty() && PathFileExistsW(name.c_str()))
         return kFileOnDisk;
+    GxMutexScopedLock lock(GxFile::GetLock());
     GxPackFileHeaderCache* pack = nullptr;
     const GxPackFileEntry* entry = nullptr;
     return FindPackEntry(name, &pack, &entry) ? kFileInPack : kFileNotFound;
@@ -123,7 +125,6 @@ void GxFile::ClearCache()
 
 std::uint32_t GxFile::GetFileSize(const std::u16string& name)
 {
-    GxMutexScopedLock lock(GetLock());
     HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

@@ -30,7 +30,6 @@ std::uint64_t GxFileHandle::BaseOffset() const
 
 bool GxFileHandle::Open(const std::u16string& name)
 {
-    GxMutexScopedLock lock(GxFile::GetLock());
     const int kind = FileExists(name);
     if (kind == kFileNotFound)
         return false;
@@ -62,6 +61,7 @@ bool GxFileHandle::Open(const std::u16string& name)
         return true;
     }
 
+    GxMutexScopedLock lock(GxFile::GetLock());   // the pack list must not change while its entry is taken
     GxPackFileHeaderCache* pack = nullptr;
     const GxPackFileEntry* entry = nullptr;
     if (!FindPackEntry(name, &pack, &entry))

@@ -80,6 +80,9 @@ namespace platform {
 // or creates as the OS decides. Absolute paths pass through the same way.
 std::string ResolvePath(LPCWSTR path, bool forCreate = false);
 std::string ResolvePath(const std::u16string& path, bool forCreate = false);
+// Tells the name match that the engine created, renamed or deleted the native `path` by other
+// means than the calls above (stdio streams, rename()), so that its folder is listed afresh.
+void ForgetFolderListing(const std::string& path);
 
 // FILETIME from POSIX seconds and nanoseconds.
 FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds);
