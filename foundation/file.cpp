@@ -170,14 +170,16 @@ bool GxFile::ReadWholeFile(GxBinBuffer& buffer, const std::u16string& name, bool
     }
 
     const std::uint32_t size = file.GetSize();
-    if (buffer.Allocate(size) == nullptr) {
+    if (buffer.AllocateForOverwrite(size) == nullptr) {
         if (!quiet)
             LogPrint(u"File read error:%s\n", name.c_str());
         return false;
     }
     if (size == 0)
         return true;
-    if (file.Read(buffer.GetData(), size) < size) {
+    const std::uint32_t got = file.Read(buffer.GetData(), size);
+    if (got < size) {
+        std::memset(buffer.GetData() + got, 0, size - got);   // never hand out bytes that were not read
         if (!quiet)
             LogPrint(u"File read error:%s\n", name.c_str());
         return false;

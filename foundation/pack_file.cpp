@@ -3,6 +3,7 @@
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
 #include "platform/crt/wide_stdio.h"
+#include "platform/win32/file.h"
 
 #include <cstdio>
 #include <cstring>
@@ -104,6 +105,9 @@ GxPackFileHeaderCache::~GxPackFileHeaderCache()
 
 void GxPackFileHeaderCache::Clear()
 {
+    if (m_Handle != INVALID_HANDLE_VALUE)
+        CloseHandle(m_Handle);
+    m_Handle = INVALID_HANDLE_VALUE;
     m_Header.fill(0);
     m_NameMap.clear();
     m_Entries.clear();
@@ -171,6 +175,13 @@ bool GxPackFileHeaderCache::Load(const std::u16string& path)
     m_Header = header;
     m_Path = path;
     if (!ParseIndex(index, packSize)) {
+        Clear();
+        return false;
+    }
+    m_Handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (m_Handle == INVALID_HANDLE_VALUE) {
+        LogPrint(u"GxPackFileHeaderCache::Load/Open error:%s\n", path.c_str());
         Clear();
         return false;
     }

@@ -89,11 +89,6 @@ BOOL FailWithErrno(const std::string& path = {}) { return FailWith(ErrorFromErrn
 
 // --- name resolution ----------------------------------------------------------------------
 
-std::string FindCaseVariant(const std::string& folder, const std::string& name)
-{
-    return platform::FolderListingCache::Instance().FindCaseVariant(folder, name);
-}
-
 // The engine's own changes to a folder are seen at once, whatever the folder's time stamp says.
 void Forget(const std::string& path)
 {
@@ -105,6 +100,15 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     if (folder.empty()) return name;
     if (folder.back() == '/') return folder + name;
     return folder + "/" + name;
+}
+
+// The entry of `folder` spelled `name`, or a case variant of it, or "" (see the cache).
+std::string FindEntry(const std::string& folder, const std::string& name)
+{
+    std::optional<std::string> entry = platform::FolderListingCache::Instance().FindCaseVariant(folder, name);
+    if (entry) return *entry;
+    // A folder that can be entered but not listed still opens names spelled exactly.
+    return Exists(JoinPath(folder, name)) ? name : std::string();
 }
 
 std::string ToNative(const std::u16string& path)
@@ -210,15 +214,21 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, SECURITY_ATTRIB
     return platform::AddHandle(std::make_shared<FileObject>(descriptor));
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, void* overlapped)
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped)
 {
     if (bytesRead) *bytesRead = 0;
     auto object = FindFile(file);
     if (!object) return FALSE;
-    if (overlapped || (!buffer && bytesToRead)) return FailWith(ERROR_INVALID_PARAMETER);
+    if (!buffer && bytesToRead) return FailWith(ERROR_INVALID_PARAMETER);
+    const std::uint64_t offset =
+        overlapped ? (std::uint64_t{overlapped->OffsetHigh} << 32) | overlapped->Offset : 0;
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - bytesToRead)
+        return FailWith(ERROR_INVALID_PARAMETER);
     DWORD total = 0;
     while (total < bytesToRead) {
-        const ssize_t got = read(object->Descriptor(), static_cast<char*>(buffer) + total, bytesToRead - total);
+        char* to = static_cast<char*>(buffer) + total;
+        const ssize_t got = overlapped ? pread(object->Descriptor(), to, bytesToRead - total, off_t(offset + total))
+                                       : read(object->Descriptor(), to, bytesToRead - total);
         if (got < 0) {
             if (errno == EINTR) continue;
             if (bytesRead) *bytesRead = total;
@@ -510,11 +520,21 @@ std::string ResolvePath(LPCWSTR path, bool forCreate)
     return path ? ResolvePath(std::u16string(path), forCreate) : std::string();
 }
 
-std::string ResolvePath(const std::u16string& path, bool)
+std::string ResolvePath(const std::u16string& path, bool forCreate)
 {
+    bool found = false;
+    return ResolvePath(path, forCreate, found);
+}
+
+std::string ResolvePath(const std::u16string& path, bool, bool& found)
+{
+    found = false;
     if (path.empty()) return {};
     const std::string native = ToNative(path);
-    if (Exists(native)) return native;
+    if (Exists(native)) {
+        found = true;
+        return native;
+    }
 
     std::string resolved = native[0] == '/' ? "/" : "";
     bool matching = true;
@@ -526,8 +546,8 @@ std::string ResolvePath(const std::u16string& path, bool)
         start = end + 1;
         if (part.empty()) continue;
         std::string next = JoinPath(resolved, part);
-        if (matching && part != "." && part != ".." && !Exists(next)) {
-            const std::string variant = FindCaseVariant(resolved, part);
+        if (matching && part != "." && part != "..") {
+            const std::string variant = FindEntry(resolved, part);
             if (variant.empty())
                 matching = false;   // missing from here on: the caller's call reports or creates it
             else
@@ -536,6 +556,7 @@ std::string ResolvePath(const std::u16string& path, bool)
         resolved = std::move(next);
     }
     if (native.back() == '/' && !resolved.empty() && resolved.back() != '/') resolved += '/';
+    found = matching;
     return resolved;
 }
 

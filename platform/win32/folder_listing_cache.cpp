@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace platform {
@@ -23,6 +24,7 @@ constexpr std::size_t kMaxFolders = 512;
 struct Listing {
     timespec modified{};
     std::unordered_map<std::string, std::string> byFolded;   // folded name -> smallest spelling
+    std::unordered_set<std::string> names;
 };
 
 using FolderKey = std::pair<dev_t, ino_t>;
@@ -66,6 +68,7 @@ std::shared_ptr<Listing> ReadListing(const std::string& folder, std::atomic<std:
     while (dirent* entry = readdir(directory)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
+        listing->names.insert(name);
         auto [slot, added] = listing->byFolded.try_emplace(FoldCase(name), name);
         if (!added && name < slot->second) slot->second = name;
     }
@@ -75,6 +78,7 @@ std::shared_ptr<Listing> ReadListing(const std::string& folder, std::atomic<std:
 
 std::string Lookup(const Listing& listing, const std::string& name)
 {
+    if (listing.names.count(name) != 0) return name;
     const auto found = listing.byFolded.find(FoldCase(name));
     return found == listing.byFolded.end() ? std::string() : found->second;
 }
@@ -87,12 +91,12 @@ FolderListingCache& FolderListingCache::Instance()
     return cache;
 }
 
-std::string FolderListingCache::FindCaseVariant(const std::string& folder, const std::string& name)
+std::optional<std::string> FolderListingCache::FindCaseVariant(const std::string& folder, const std::string& name)
 {
     CacheState& state = State();
     const std::string path = folder.empty() ? "." : folder;
     struct stat before{};
-    if (stat(path.c_str(), &before) != 0 || !S_ISDIR(before.st_mode)) return {};
+    if (stat(path.c_str(), &before) != 0 || !S_ISDIR(before.st_mode)) return std::string();
     const FolderKey key{before.st_dev, before.st_ino};
     {
         std::lock_guard<std::mutex> guard(state.lock);
@@ -104,7 +108,7 @@ std::string FolderListingCache::FindCaseVariant(const std::string& folder, const
     }
 
     std::shared_ptr<Listing> listing = ReadListing(path, state.reads);
-    if (!listing) return {};
+    if (!listing) return std::nullopt;
     listing->modified = before.st_mtim;
     struct stat after{};
     // Kept only when nothing changed while it was read and the folder's time can be trusted.

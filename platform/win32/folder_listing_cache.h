@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -18,9 +19,10 @@ class FolderListingCache {
 public:
     static FolderListingCache& Instance();
 
-    // The entry of `folder` ("" is the current folder) that equals `name` but for case (A-Z and
-    // full-width Ａ-Ｚ); the byte-wise smallest when several do; "" when none does.
-    std::string FindCaseVariant(const std::string& folder, const std::string& name);
+    // The entry of `folder` ("" is the current folder) spelled `name` exactly, else the one that
+    // equals it but for case (A-Z and full-width Ａ-Ｚ), the byte-wise smallest when several do;
+    // "" when none does; nullopt when the folder cannot be listed.
+    std::optional<std::string> FindCaseVariant(const std::string& folder, const std::string& name);
 
     // Drops the listing of the folder that holds `path`, and of `path` itself when it is a
     // folder; called after the engine creates, renames or deletes `path`.

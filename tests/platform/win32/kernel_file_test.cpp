@@ -205,9 +205,21 @@ TEST_F(Win32Files, ReadsSeeksAndSizesPerHandle)
     EXPECT_TRUE(SetFilePointerEx(a, to, &at, FILE_CURRENT));
     EXPECT_EQ(at.QuadPart, 110);
     EXPECT_FALSE(SetFilePointerEx(a, to, &at, 7));
-    // Only synchronous reads exist.
-    char overlapped[32] = {};
-    EXPECT_FALSE(ReadFile(a, buffer, 1, &got, overlapped));
+    // A read at a named offset leaves the handle's position alone; past the end it is empty.
+    OVERLAPPED offset;
+    offset.Offset = 7;
+    char two[2] = {};
+    EXPECT_TRUE(ReadFile(a, two, 2, &got, &offset));
+    EXPECT_EQ(got, 2u);
+    EXPECT_EQ(two[0], 7);
+    EXPECT_EQ(two[1], 8);
+    EXPECT_TRUE(SetFilePointerEx(a, to, &at, FILE_CURRENT));
+    EXPECT_EQ(at.QuadPart, 110);
+    offset.Offset = 500;
+    EXPECT_TRUE(ReadFile(a, two, 2, &got, &offset));
+    EXPECT_EQ(got, 0u);
+    offset.OffsetHigh = 0xFFFFFFFFu;
+    EXPECT_FALSE(ReadFile(a, two, 2, &got, &offset));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
     EXPECT_TRUE(CloseHandle(a));
