@@ -85,10 +85,10 @@ bool FindPackEntry(const std::u16string& name, GxPackFileHeaderCache** pack, con
 
 bool GxFile::AddPackFile(const std::u16string& path)
 {
-    GxMutexScopedLock lock(GetLock());
     auto pack = std::make_unique<GxPackFileHeaderCache>();
-    if (!pack->Load(path))
+    if (!pack->Load(path))   // read before the lock is taken: readers of other packs go on
         return false;
+    GxMutexScopedLock lock(GetLock());
     State().packs.push_back(std::move(pack));
     return true;
 }
