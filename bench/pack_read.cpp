@@ -1,14 +1,17 @@
 // Reading every file of a large scrambled pack through the file system, against reading the
-// same number of bytes with plain read() from one loose file, in the same run.
+// same number of bytes with plain read() from one loose file, in the same run; once from an
+// empty current folder and once from a folder of 3,000 loose files beside the pack.
 #include "foundation/bin_buffer.h"
 #include "foundation/file.h"
 #include "foundation/pack_file.h"
 #include "tests/support/pack_builder.h"
+#include "tests/support/temp_dir.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -20,8 +23,12 @@ constexpr std::size_t kSmallSize = 48 * 1024;
 constexpr std::size_t kLargeFiles = 56;
 constexpr std::size_t kLargeSize = 1024 * 1024;   // about 200 MB in all
 
+constexpr int kLooseFiles = 3000;
+
 struct PackFixture {
+    TestTempDir root{"tw_bench_pack"};
     std::string folder;
+    std::string emptyFolder;
     std::string packPath;
     std::string loosePath;
     std::vector<std::u16string> names;
@@ -29,9 +36,9 @@ struct PackFixture {
 
     PackFixture()
     {
-        folder = "/tmp/tarnwick_bench_pack_" + std::to_string(getpid());
-        std::string command = "mkdir -p " + folder;
-        if (std::system(command.c_str()) != 0) return;
+        folder = root.String();
+        emptyFolder = folder + "/empty";
+        mkdir(emptyFolder.c_str(), 0777);
         packPath = folder + "/bench.gxp";
         loosePath = folder + "/loose.bin";
 
@@ -53,18 +60,21 @@ struct PackFixture {
 
         std::vector<BYTE> loose(totalBytes, 0x5A);
         WriteBytesToFile(loosePath, loose);
+        for (int i = 0; i < kLooseFiles; ++i) {
+            const std::string name = folder + "/Loose" + std::to_string(i) + ".png";
+            const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd >= 0) close(fd);
+        }
+        // An installed game's folder has not changed for a while.
+        const timespec times[2] = {{0, UTIME_OMIT}, {1'600'000'000, 0}};
+        utimensat(AT_FDCWD, folder.c_str(), times, 0);
+        utimensat(AT_FDCWD, emptyFolder.c_str(), times, 0);
 
         GxFile::SetCacheEnabled(false);
         GxFile::AddPackFile(std::u16string(packPath.begin(), packPath.end()));
     }
 
-    ~PackFixture()
-    {
-        GxFile::ReleasePacks();
-        std::remove(packPath.c_str());
-        std::remove(loosePath.c_str());
-        rmdir(folder.c_str());
-    }
+    ~PackFixture() { GxFile::ReleasePacks(); }
 };
 
 PackFixture& Fixture()
@@ -112,9 +122,16 @@ void BM_PlainReadPerFileFreshBuffers(benchmark::State& state)
 }
 BENCHMARK(BM_PlainReadPerFileFreshBuffers)->Unit(benchmark::kMillisecond);
 
+// Arg: the loose files in the current folder, where every packed name is looked for first.
 void BM_ReadEveryPackedFile(benchmark::State& state)
 {
     PackFixture& fixture = Fixture();
+    const std::string& current = state.range(0) == 0 ? fixture.emptyFolder : fixture.folder;
+    std::vector<char> previous(4096);
+    if (!getcwd(previous.data(), previous.size()) || chdir(current.c_str()) != 0) {
+        state.SkipWithError("cannot enter the folder");
+        return;
+    }
     for (auto _ : state) {
         std::size_t total = 0;
         for (const std::u16string& name : fixture.names) {
@@ -125,8 +142,9 @@ void BM_ReadEveryPackedFile(benchmark::State& state)
         benchmark::DoNotOptimize(total);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fixture.totalBytes));
+    if (chdir(previous.data()) != 0) state.SkipWithError("cannot leave the folder");
 }
-BENCHMARK(BM_ReadEveryPackedFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadEveryPackedFile)->ArgName("loose")->Arg(0)->Arg(kLooseFiles)->Unit(benchmark::kMillisecond);
 
 void BM_DescrambleOnly(benchmark::State& state)
 {

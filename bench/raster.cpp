@@ -8,6 +8,13 @@
 //   quad_rotated_linear         a screen-sized quad rotated by 30 degrees, linear filtering
 //   quad_gouraud_untextured     an untextured gradient with a colour per corner, alpha-blended
 //   frame_8_quads               a visual-novel frame: 8 full-screen quads with mixed presets
+//   routine/preset/alphatest/mask  each drawing routine of the graphics layer (0 a sprite: a
+//                               1:1 full-target quad from a 32-bit texture; 1 text: 2,000
+//                               24x24 glyph quads, one draw each, from a 4-bit-channel page;
+//                               2 a colour fill, untextured) with each blend preset, alpha test
+//                               (GREATEREQUAL 0x80) off or on and colour writes all or RGB only,
+//                               into a 32-bit target with alpha; "reference_draws" counts draws
+//                               that fell to the per-pixel path (an error when any does)
 // The *_reference variants run with the fast paths off, and frame_8_quads/threads:4 splits rows;
 // "kernels" limits the vector code to SSE2 (0), AVX2 (1) or AVX-512 (2, the default).
 #include "platform/raster/raster.h"
@@ -273,6 +280,70 @@ void Frame(benchmark::State& state, bool fast) {
     SetFastPaths(true);
 }
 
+Buffer& AlphaTarget() {
+    static Buffer target(kWidth, kHeight, PixelFormat::A8R8G8B8, 3);
+    return target;
+}
+
+Buffer& GlyphPage() {
+    static Buffer page = [] {
+        Buffer b(256, 256, PixelFormat::A8R8G8B8, 4);   // 32-bit words hold 16-bit texels twice
+        b.image = Image{reinterpret_cast<std::uint8_t*>(b.pixels.data()), 256 * 2, 256, 256, PixelFormat::A4R4G4B4};
+        return b;
+    }();
+    return page;
+}
+
+void BM_routine(benchmark::State& state) {
+    const int routine = int(state.range(0));
+    DrawState s = PresetState(int(state.range(1)), Filter::Point);
+    if (state.range(2) != 0) {
+        s.alphaTestEnable = true;
+        s.alphaFunc = Compare::GreaterEqual;
+        s.alphaRef = 0x80;
+    }
+    s.colorWriteEnable = state.range(3) != 0 ? 0x7 : 0xF;
+    const Image& target = AlphaTarget().image;
+    const Rect all{0, 0, kWidth, kHeight};
+    const std::uint64_t fallbacksBefore = ReferencePathDraws();
+    if (routine == 1) {
+        s.stages[0].texture = &GlyphPage().image;
+        // 400 characters in a 960x240 block, each drawn four times shifted by a pixel (the
+        // outline) and once in place.
+        std::vector<std::array<Vertex, 4>> quads;
+        const int offsets[5][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {0, 0}};
+        for (int c = 0; c < 400; ++c) {
+            const float x = float(32 + (c % 40) * 24), y = float(32 + (c / 40) * 24);
+            const float u = float((c * 24) % 240) / 256.0f, v = float(((c * 24) / 240) * 24 % 240) / 256.0f;
+            for (const auto& o : offsets) {
+                auto q = Quad(x + float(o[0]), y + float(o[1]), x + float(o[0]) + 24, y + float(o[1]) + 24, 0, 0,
+                              o[0] == 0 && o[1] == 0 ? 0xFFFFFFFF : 0xFF000000);
+                for (auto& vertex : q) {
+                    vertex.u = u + (vertex.u != 0 || &vertex == &q[2] || &vertex == &q[3] ? 24.0f / 256 : 0);
+                    vertex.v = v + (&vertex == &q[1] || &vertex == &q[2] ? 24.0f / 256 : 0);
+                }
+                quads.push_back(q);
+            }
+        }
+        Run(state, [&] {
+            for (const auto& q : quads) {
+                DrawPrimitive(target, all, s, Primitive::TriangleFan, 2, q.data());
+            }
+        }, 2000.0 * 24 * 24);
+    } else {
+        if (routine == 2) {
+            s.stages[0].texture = nullptr;
+        }
+        const auto quad = Quad(0, 0, kWidth, kHeight, 1.0f, 0.75f, 0xC0FFFFFF);
+        Run(state, [&] { DrawPrimitive(target, all, s, Primitive::TriangleFan, 2, quad.data()); }, kWidth * kHeight);
+    }
+    const std::uint64_t fallbacks = ReferencePathDraws() - fallbacksBefore;
+    state.counters["reference_draws"] = double(fallbacks);
+    if (fallbacks != 0) {
+        state.SkipWithError("a draw fell to the reference path");
+    }
+}
+
 void BM_frame_8_quads(benchmark::State& state) { Frame(state, true); }
 void BM_frame_8_quads_reference(benchmark::State& state) { Frame(state, false); }
 
@@ -288,3 +359,8 @@ BENCHMARK(BM_quad_rotated_linear)->ArgName("kernels")->Arg(2)->Arg(1)->Arg(0)->U
 BENCHMARK(BM_quad_gouraud_untextured)->ArgName("kernels")->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_frame_8_quads)->Arg(1)->Arg(4)->ArgName("threads")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_frame_8_quads_reference)->Arg(1)->ArgName("threads")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_routine)
+    ->ArgNames({"routine", "preset", "alphatest", "mask"})
+    ->ArgsProduct({{0, 1, 2}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0, 1}, {0, 1}})
+    ->MinTime(0.05)
+    ->Unit(benchmark::kMicrosecond);

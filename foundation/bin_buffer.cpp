@@ -29,6 +29,17 @@ BYTE* GxBinBuffer::Allocate(std::uint32_t size)
     return m_Data;
 }
 
+BYTE* GxBinBuffer::AllocateForOverwrite(std::uint32_t size)
+{
+    Free();
+    m_Data = new (std::nothrow) BYTE[size];
+    if (m_Data == nullptr)
+        return nullptr;
+    m_Size = size;
+    m_RefCount = 1;
+    return m_Data;
+}
+
 void GxBinBuffer::Free()
 {
     delete[] m_Data;

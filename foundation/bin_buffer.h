@@ -21,6 +21,9 @@ public:
     // Frees any data, then allocates `size` zero bytes with a count of 1. Returns the data,
     // or null (size 0, count 0) when the memory cannot be had.
     BYTE* Allocate(std::uint32_t size);
+    // As Allocate, for a caller that fills every byte at once (a whole-file read): the bytes
+    // start undefined.
+    BYTE* AllocateForOverwrite(std::uint32_t size);
     void Free();
     void AddRef();
     // Count - 1; the data is freed when it reaches 0. Nothing happens at a count of 0.

@@ -58,9 +58,11 @@ GxFileCache& GxFile::GetCache()
 
 int FileExists(const std::u16string& name)
 {
-    GxMutexScopedLock lock(GxFile::GetLock());
+    // The disk is asked without the lock: a look-up may read a folder listing, and other
+    // threads' reads from packs need not wait for it.
     if (!name.empty() && PathFileExistsW(name.c_str()))
         return kFileOnDisk;
+    GxMutexScopedLock lock(GxFile::GetLock());
     GxPackFileHeaderCache* pack = nullptr;
     const GxPackFileEntry* entry = nullptr;
     return FindPackEntry(name, &pack, &entry) ? kFileInPack : kFileNotFound;
@@ -83,10 +85,10 @@ bool FindPackEntry(const std::u16string& name, GxPackFileHeaderCache** pack, con
 
 bool GxFile::AddPackFile(const std::u16string& path)
 {
-    GxMutexScopedLock lock(GetLock());
     auto pack = std::make_unique<GxPackFileHeaderCache>();
-    if (!pack->Load(path))
+    if (!pack->Load(path))   // read before the lock is taken: readers of other packs go on
         return false;
+    GxMutexScopedLock lock(GetLock());
     State().packs.push_back(std::move(pack));
     return true;
 }
@@ -123,7 +125,6 @@ void GxFile::ClearCache()
 
 std::uint32_t GxFile::GetFileSize(const std::u16string& name)
 {
-    GxMutexScopedLock lock(GetLock());
     HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -169,14 +170,16 @@ bool GxFile::ReadWholeFile(GxBinBuffer& buffer, const std::u16string& name, bool
     }
 
     const std::uint32_t size = file.GetSize();
-    if (buffer.Allocate(size) == nullptr) {
+    if (buffer.AllocateForOverwrite(size) == nullptr) {
         if (!quiet)
             LogPrint(u"File read error:%s\n", name.c_str());
         return false;
     }
     if (size == 0)
         return true;
-    if (file.Read(buffer.GetData(), size) < size) {
+    const std::uint32_t got = file.Read(buffer.GetData(), size);
+    if (got < size) {
+        std::memset(buffer.GetData() + got, 0, size - got);   // never hand out bytes that were not read
         if (!quiet)
             LogPrint(u"File read error:%s\n", name.c_str());
         return false;

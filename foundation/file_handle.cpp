@@ -30,7 +30,6 @@ std::uint64_t GxFileHandle::BaseOffset() const
 
 bool GxFileHandle::Open(const std::u16string& name)
 {
-    GxMutexScopedLock lock(GxFile::GetLock());
     const int kind = FileExists(name);
     if (kind == kFileNotFound)
         return false;
@@ -62,14 +61,14 @@ bool GxFileHandle::Open(const std::u16string& name)
         return true;
     }
 
+    GxMutexScopedLock lock(GxFile::GetLock());   // the pack list must not change while its entry is taken
     GxPackFileHeaderCache* pack = nullptr;
     const GxPackFileEntry* entry = nullptr;
     if (!FindPackEntry(name, &pack, &entry))
         return false;
-    HANDLE handle = OpenForRead(pack->GetPath());
-    if (handle == INVALID_HANDLE_VALUE)
+    if (pack->GetHandle() == INVALID_HANDLE_VALUE)
         return false;
-    m_Handle = handle;
+    m_Handle = pack->GetHandle();   // the pack's own, read at positions and never closed here
     m_Open = true;
     m_AtEnd = false;
     m_Position = 0;
@@ -77,12 +76,6 @@ bool GxFileHandle::Open(const std::u16string& name)
     m_FileTime = entry->m_FileTime;
     m_Pack = pack;
     m_Entry = entry;
-    LARGE_INTEGER target{};
-    target.QuadPart = static_cast<LONGLONG>(BaseOffset());
-    if (!SetFilePointerEx(m_Handle, target, nullptr, FILE_BEGIN)) {
-        Close();
-        return false;
-    }
     return true;
 }
 
@@ -97,7 +90,15 @@ std::uint32_t GxFileHandle::Read(void* buffer, std::uint32_t count)
     std::uint32_t total = 0;
     while (total < toRead) {
         DWORD got = 0;
-        if (!ReadFile(m_Handle, out + total, toRead - total, &got, nullptr) || got == 0)
+        OVERLAPPED at;
+        OVERLAPPED* where = nullptr;
+        if (m_Pack != nullptr) {
+            const std::uint64_t offset = BaseOffset() + m_Position + total;
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            where = &at;
+        }
+        if (!ReadFile(m_Handle, out + total, toRead - total, &got, where) || got == 0)
             break;
         total += got;
     }
@@ -128,6 +129,11 @@ bool GxFileHandle::Seek(std::int64_t offset, int origin)
     if (target > static_cast<std::int64_t>(m_Size))
         target = m_Size;
 
+    if (m_Pack != nullptr) {   // reads name their position: nothing to move
+        m_Position = static_cast<std::uint64_t>(target);
+        m_AtEnd = m_Position >= m_Size;
+        return true;
+    }
     const std::uint64_t base = BaseOffset();
     LARGE_INTEGER distance{};
     distance.QuadPart = static_cast<LONGLONG>(base + static_cast<std::uint64_t>(target));
@@ -142,8 +148,7 @@ bool GxFileHandle::Seek(std::int64_t offset, int origin)
 
 void GxFileHandle::Close()
 {
-    GxMutexScopedLock lock(GxFile::GetLock());
-    if (m_Handle != INVALID_HANDLE_VALUE)
+    if (m_Handle != INVALID_HANDLE_VALUE && m_Pack == nullptr)
         CloseHandle(m_Handle);
     m_Handle = INVALID_HANDLE_VALUE;
     m_Size = 0;

@@ -56,6 +56,9 @@ public:
     std::uint64_t GetDataStart() const;
     std::size_t GetEntryCount() const { return m_Entries.size(); }
     const std::u16string& GetPath() const { return m_Path; }
+    // Open while the pack is loaded; entries are read from it with positional reads, so one
+    // handle serves every open entry of every thread.
+    HANDLE GetHandle() const { return m_Handle; }
 
 private:
     std::u16string Normalise(std::u16string name) const;
@@ -67,4 +70,5 @@ private:
     std::vector<GxPackFileEntry> m_Entries;
     bool m_Loaded = false;
     std::u16string m_Path;
+    HANDLE m_Handle = INVALID_HANDLE_VALUE;
 };

@@ -190,6 +190,7 @@ int WritePngFile(const char16_t* path, std::uint32_t width, std::uint32_t height
     // A full disk may show only when the buffered tail is written.
     if (std::fclose(state.file) != 0) ok = false;
     if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) ok = false;
+    platform::ForgetFolderListing(target);
     if (!ok) {
         std::remove(temporary.c_str());
         LogPrintDebug(u"PNG write failed: %S\n", state.error[0] ? state.error : "cannot finish the file");

@@ -119,6 +119,7 @@ std::FILE* _wfopen(const WCHAR* fileName, const WCHAR* mode)
     nativeMode += "be";
     std::FILE* stream = std::fopen(path.c_str(), nativeMode.c_str());
     if (!stream) return nullptr;
+    if (creates) platform::ForgetFolderListing(path);
 
     if (parsed.utf16Text) {
         if (parsed.access == 'r') {

@@ -283,8 +283,9 @@ HRESULT SavePng(LPCWSTR destFile, D3DXIMAGE_FILEFORMAT destFormat, IDirect3DSurf
     const HRESULT result = ReadSourceRect(surface, srcRect, image, &format);
     if (FAILED(result)) return result;
     const std::string path = platform::ResolvePath(destFile, true);
-    if (!WritePng(path.c_str(), image.pixels.data(), image.width, image.height, HasAlphaChannel(format)))
-        return E_FAIL;
+    const bool written = WritePng(path.c_str(), image.pixels.data(), image.width, image.height, HasAlphaChannel(format));
+    platform::ForgetFolderListing(path);
+    if (!written) return E_FAIL;
     return D3D_OK;
 }
 

@@ -23,6 +23,10 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace raster {
@@ -33,6 +37,30 @@ using detail::kFixedOne;
 using detail::RoundToInt64;
 
 std::atomic<bool> g_FastPaths{true};
+std::atomic<std::uint64_t> g_ReferenceDraws{0};
+
+#ifndef NDEBUG
+// One line per state combination, so a slow path is never silent and never floods the log.
+void ReportReferencePath(const DrawState& s, const detail::Pipeline& p, PixelFormat target) {
+    char line[320];
+    const StageState& st = s.stages[0];
+    std::snprintf(line, sizeof line,
+                  "raster: reference path for target %u, %d stages, stage 0 colour %u(%x,%x) alpha %u(%x,%x), "
+                  "blend %d %u/%u op %u, alpha blend %d %u/%u op %u, alpha test %d func %u, write mask %x, "
+                  "specular %d",
+                  unsigned(target), p.stageCount, unsigned(st.colorOp), st.colorArg1, st.colorArg2,
+                  unsigned(st.alphaOp), st.alphaArg1, st.alphaArg2, int(s.alphaBlendEnable), unsigned(s.srcBlend),
+                  unsigned(s.destBlend), unsigned(s.blendOp), int(s.separateAlphaBlendEnable),
+                  unsigned(s.srcBlendAlpha), unsigned(s.destBlendAlpha), unsigned(s.blendOpAlpha),
+                  int(s.alphaTestEnable), unsigned(s.alphaFunc), s.colorWriteEnable, int(s.specularEnable));
+    static std::mutex lock;
+    static std::set<std::string> reported;
+    std::lock_guard<std::mutex> guard(lock);
+    if (reported.insert(line).second) {
+        std::fprintf(stderr, "%s\n", line);
+    }
+}
+#endif
 
 // Beyond this distance from the origin a vertex cannot be snapped without overflowing the edge
 // functions; such triangles are dropped (no real target comes near it).
@@ -199,7 +227,7 @@ bool SetUpTriangle(const Vertex* v0, const Vertex* v1, const Vertex* v2, const V
 
     // With affine mapping the level of detail is one per triangle: minified when a pixel step
     // covers more than one texel.
-    for (int s = 0; s < pipeline.stageCount; ++s) {
+    for (int s = 0; s < pipeline.samplingStages; ++s) {
         t.linear[s] = false;
         if (!pipeline.stages[s].samples) {
             continue;
@@ -290,7 +318,7 @@ struct DrawContext {
 // Texture coordinates of every sampling stage at the pixel (left, y).
 void MakeRuns(const DrawContext& c, const Triangle& t, int y, int left, detail::TexelRun* runs) {
     const detail::Pipeline& p = *c.pipeline;
-    for (int st = 0; st < p.stageCount; ++st) {
+    for (int st = 0; st < p.samplingStages; ++st) {
         if (p.stages[st].samples) {
             const Image& image = *c.state->stages[st].texture;
             const double w = image.width, h = image.height;
@@ -312,7 +340,7 @@ void ShadeSpan(const DrawContext& c, const Triangle& t, const detail::TexelRun* 
         TexelRun run;
         TextureView view;
     } coords[kMaxStages];
-    for (int st = 0; st < p.stageCount; ++st) {
+    for (int st = 0; st < p.samplingStages; ++st) {
         if (p.stages[st].samples) {
             coords[st].run = runs[st];
             coords[st].view = p.stages[st].view;
@@ -332,14 +360,21 @@ void ShadeSpan(const DrawContext& c, const Triangle& t, const detail::TexelRun* 
     SpanInputs in;   // set up once: only the fields below change from chunk to chunk
     for (int offset = 0; offset < n;) {
         int count = std::min(kSpanChunk, n - offset);
-        for (int st = 0; st < p.stageCount; ++st) {
+        for (int st = 0; st < p.samplingStages; ++st) {
             if (p.stages[st].samples) {
                 const StageCoords& sc = coords[st];
                 in.texel[st] = c.fastPaths ? DirectTexels(sc.view, sc.run, offset, count) : nullptr;
                 in.texelOr[st] = sc.view.alphaOr;
             }
         }
-        for (int st = 0; st < p.stageCount; ++st) {
+        for (int st = 0; st < p.samplingStages; ++st) {
+            if (p.stages[st].samples && in.texel[st] == nullptr && c.fastPaths) {
+                const StageCoords& sc = coords[st];
+                in.texel[st] = ConvertedTexels(sc.view, sc.run, offset, count, texelBuffer[st]);
+                in.texelOr[st] = 0;
+            }
+        }
+        for (int st = 0; st < p.samplingStages; ++st) {
             if (p.stages[st].samples && in.texel[st] == nullptr) {
                 const StageCoords& sc = coords[st];
                 FetchTexels(sc.view, sc.run, offset, count, texelBuffer[st], p.simd);
@@ -390,7 +425,7 @@ bool ShadesAlike(const detail::Pipeline& p, const Triangle& a, const Triangle& b
         a.diffuse != b.diffuse || a.specular != b.specular) {
         return false;
     }
-    for (int st = 0; st < p.stageCount; ++st) {
+    for (int st = 0; st < p.samplingStages; ++st) {
         if (p.stages[st].samples && a.linear[st] != b.linear[st]) {
             return false;
         }
@@ -401,7 +436,7 @@ bool ShadesAlike(const detail::Pipeline& p, const Triangle& a, const Triangle& b
 // Whether the runs `second`, starting `gap` pixels after `first`, sample exactly what `first`
 // samples there: whole steps (exact products) and start points on the same line.
 bool RunsContinue(const detail::Pipeline& p, const detail::TexelRun* first, const detail::TexelRun* second, int gap) {
-    for (int st = 0; st < p.stageCount; ++st) {
+    for (int st = 0; st < p.samplingStages; ++st) {
         if (!p.stages[st].samples) {
             continue;
         }
@@ -464,6 +499,12 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
     const bool fastPaths = g_FastPaths.load(std::memory_order_relaxed);
     Pipeline pipeline;
     CompilePipeline(state, target.format, fastPaths, pipeline);
+    if (fastPaths && !pipeline.fast) {
+        g_ReferenceDraws.fetch_add(1, std::memory_order_relaxed);
+#ifndef NDEBUG
+        ReportReferencePath(state, pipeline, target.format);
+#endif
+    }
 
     thread_local std::vector<Triangle> triangles;
     triangles.clear();
@@ -543,7 +584,7 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
 
     const int rows = bottom - top + 1;
     int threads = BandThreads();
-    for (int st = 0; st < pipeline.stageCount; ++st) {
+    for (int st = 0; st < pipeline.samplingStages; ++st) {
         // Sampling the target itself: bands would read rows other bands are writing.
         if (pipeline.stages[st].samples && SharesMemory(*state.stages[st].texture, target)) {
             threads = 1;
@@ -570,5 +611,7 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
 void SetThreadCount(int count) { detail::SetBandThreads(count); }
 
 void SetFastPaths(bool enabled) { g_FastPaths.store(enabled, std::memory_order_relaxed); }
+
+std::uint64_t ReferencePathDraws() { return g_ReferenceDraws.load(std::memory_order_relaxed); }
 
 }  // namespace raster

@@ -186,6 +186,67 @@ bool PassesTexel(LaneMode mode, std::uint32_t d, std::uint32_t channels) {
     return mode == LaneMode::SelectTexture || (mode == LaneMode::Modulate && (d & channels) == channels);
 }
 
+template <Compare kFunc>
+bool Passes(std::uint32_t alpha, std::uint32_t reference) {
+    if constexpr (kFunc == Compare::Never) {
+        return false;
+    } else if constexpr (kFunc == Compare::Less) {
+        return alpha < reference;
+    } else if constexpr (kFunc == Compare::Equal) {
+        return alpha == reference;
+    } else if constexpr (kFunc == Compare::LessEqual) {
+        return alpha <= reference;
+    } else if constexpr (kFunc == Compare::Greater) {
+        return alpha > reference;
+    } else if constexpr (kFunc == Compare::NotEqual) {
+        return alpha != reference;
+    } else if constexpr (kFunc == Compare::GreaterEqual) {
+        return alpha >= reference;
+    } else {
+        return true;
+    }
+}
+
+// Keeps the stored word where the source fails the test, and the stored channels the mask
+// leaves out where it passes.
+template <Compare kFunc>
+void ApplyMasks(int count, const std::uint32_t* source, const std::uint32_t* stored, std::uint32_t* destination,
+                std::uint32_t reference, std::uint32_t writeBits, std::uint32_t destinationOr) {
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t kept = ((destination[i] & writeBits) | (stored[i] & ~writeBits)) | destinationOr;
+        destination[i] = Passes<kFunc>(source[i] >> 24, reference) ? kept : stored[i];
+    }
+}
+
+void CombineMasked(const Pipeline& p, const SpanInputs& in, const KernelTable& kernels) {
+    const DrawState& s = *p.state;
+    const bool samples = p.stageCount > 0 && p.stages[0].samples;
+    const bool noSpecular = in.specularStep == 0 && (in.specular[0] & 0x00FFFFFF) == 0;
+    const std::uint32_t destinationOr = p.targetX8 ? 0xFF000000u : 0;
+    const StageModes modes{p.colorMode, p.alphaMode};
+    const bool twoX = p.colorMode == LaneMode::Modulate2X || p.alphaMode == LaneMode::Modulate2X;
+    std::uint32_t source[kSpanChunk], stored[kSpanChunk];
+    std::memcpy(stored, in.destination, sizeof(std::uint32_t) * std::size_t(in.count));
+    // A stage that samples nothing still loads "texels": any readable words do.
+    kernels.stage[twoX][!noSpecular](
+        modes, StageArgs{in.count, samples ? in.texel[0] : stored, samples ? in.texelOr[0] : 0, in.diffuse,
+                         in.diffuseStep, in.specular, in.specularStep, source, destinationOr});
+    kernels.blend[int(p.blendKind)][p.alphaMax](BlendArgs{in.count, source, 1, 0, in.destination, destinationOr});
+    const std::uint32_t reference = s.alphaRef & 255;
+    const Compare func = s.alphaTestEnable ? s.alphaFunc : Compare::Always;
+    auto apply = [&](auto kernel) { kernel(in.count, source, stored, in.destination, reference, p.writeBits, destinationOr); };
+    switch (func) {
+    case Compare::Never: apply(ApplyMasks<Compare::Never>); break;
+    case Compare::Less: apply(ApplyMasks<Compare::Less>); break;
+    case Compare::Equal: apply(ApplyMasks<Compare::Equal>); break;
+    case Compare::LessEqual: apply(ApplyMasks<Compare::LessEqual>); break;
+    case Compare::Greater: apply(ApplyMasks<Compare::Greater>); break;
+    case Compare::NotEqual: apply(ApplyMasks<Compare::NotEqual>); break;
+    case Compare::GreaterEqual: apply(ApplyMasks<Compare::GreaterEqual>); break;
+    default: apply(ApplyMasks<Compare::Always>); break;
+    }
+}
+
 }  // namespace
 
 void LimitKernels(KernelSet widest) { g_KernelLimit.store(int(widest), std::memory_order_relaxed); }
@@ -210,6 +271,10 @@ void InterpolateColorsFast(const float (&start)[4], const float (&step)[4], int 
 
 void CombineFast(const Pipeline& p, const SpanInputs& in) {
     const KernelTable& kernels = Kernels();
+    if (p.masked) {
+        CombineMasked(p, in, kernels);
+        return;
+    }
     const bool samples = p.stageCount > 0 && p.stages[0].samples;
     const bool constantDiffuse = in.diffuseStep == 0;
     const bool noSpecular = in.specularStep == 0 && (in.specular[0] & 0x00FFFFFF) == 0;

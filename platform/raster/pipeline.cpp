@@ -238,13 +238,11 @@ bool LaneModeOf(TextureOp op, std::uint32_t arg1, std::uint32_t arg2, bool pass,
 }
 
 bool SelectFastCombiner(const DrawState& s, Pipeline& p) {
-    if (s.alphaTestEnable && s.alphaFunc != Compare::Always) {
-        return false;
-    }
-    std::uint32_t needed = p.targetX8 ? 0x7u : 0xFu;
-    if ((s.colorWriteEnable & needed) != needed) {
-        return false;
-    }
+    const std::uint32_t mask = s.colorWriteEnable;
+    p.writeBits = ((mask & 1) ? 0x00FF0000u : 0) | ((mask & 2) ? 0x0000FF00u : 0) | ((mask & 4) ? 0x000000FFu : 0) |
+                  ((mask & 8) ? 0xFF000000u : 0);
+    const std::uint32_t needed = p.targetX8 ? 0x00FFFFFFu : 0xFFFFFFFFu;   // X8 targets store alpha as 0xFF anyway
+    p.masked = (s.alphaTestEnable && s.alphaFunc != Compare::Always) || (p.writeBits & needed) != needed;
     for (int stage = 1; stage < p.stageCount; ++stage) {
         if (!p.stages[stage].colorPass || !p.stages[stage].alphaPass) {
             return false;
@@ -300,6 +298,7 @@ void CompilePipeline(const DrawState& state, PixelFormat targetFormat, bool fast
         plan.samples = hasTexture && ((!plan.colorPass && colorReads) || (!plan.alphaPass && alphaReads));
         if (plan.samples) {
             plan.view = MakeTextureView(*st.texture, st.magFilter, st.addressU, st.addressV);
+            out.samplingStages = i + 1;
         }
     }
     out.simd = fastPaths;

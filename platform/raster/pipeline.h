@@ -37,6 +37,7 @@ struct StagePlan {
 struct Pipeline {
     const DrawState* state = nullptr;
     int stageCount = 0;      // stages before the first disabled one
+    int samplingStages = 0;  // stages up to the last one that samples (the span set-up's loops)
     StagePlan stages[kMaxStages];
     bool targetX8 = false;   // alpha reads as 0xFF and is written as 0xFF
     bool fast = false;       // the vector combiner applies
@@ -45,6 +46,10 @@ struct Pipeline {
     bool alphaMax = false;   // alpha channel blended with MAX, the colour one by `blendKind`
     LaneMode colorMode = LaneMode::Modulate;
     LaneMode alphaMode = LaneMode::Modulate;
+    // Alpha test or a partial colour write mask: the vector combiner blends, then keeps the
+    // stored pixel where the test fails and the stored channels the mask leaves out.
+    bool masked = false;
+    std::uint32_t writeBits = 0xFFFFFFFFu;   // the written channels as bytes of a pixel word
 };
 
 // One span of at most kSpanChunk pixels. With a step of 0 every pixel takes the first entry.

@@ -132,4 +132,8 @@ void SetThreadCount(int count);
 // path; the pixels are the same either way, which tests and benchmarks rely on comparing.
 void SetFastPaths(bool enabled);
 
+// Draws that went through the per-pixel reference path while fast paths were on. Debug builds
+// also write one line to stderr for each state combination that does so.
+std::uint64_t ReferencePathDraws();
+
 }  // namespace raster

@@ -1,10 +1,13 @@
 #include "platform/raster/sampler.h"
 
+#include "platform/raster/pipeline.h"
 #include "platform/raster/pixel.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+#include <cstring>
 
 namespace raster::detail {
 
@@ -186,10 +189,14 @@ void FetchTexels(const TextureView& view, const TexelRun& run, int first, int co
     }
 }
 
-const std::uint32_t* DirectTexels(const TextureView& view, const TexelRun& run, int first, int& count) {
+namespace {
+
+// Where pixels first .. first + count - 1 of `run` sample one texel each, left to right, from
+// one row: the first texel (count shortened to the row's end); false elsewhere.
+bool UnitRun(const TextureView& view, const TexelRun& run, int first, int& count, int& x, int& y) {
     const Image& image = *view.image;
-    if (!view.is32 || run.du != double(kFixedOne) || run.dv != 0 || !IsDirect32(image)) {
-        return nullptr;
+    if (run.du != double(kFixedOne) || run.dv != 0) {
+        return false;
     }
     // With these steps pixel i samples exactly run.u + i texels, the same as FetchTexels. LINEAR
     // qualifies where every sample sits on a texel centre: both filter fractions are zero, and
@@ -199,23 +206,69 @@ const std::uint32_t* DirectTexels(const TextureView& view, const TexelRun& run, 
         u -= kFixedOne / 2 - 128;
         v -= kFixedOne / 2 - 128;
         if (((u >> 8) & 255) != 0 || ((v >> 8) & 255) != 0) {
-            return nullptr;
+            return false;
         }
     }
     const std::int64_t iu = (u >> kFixedShift) + first;
     const std::int64_t iv = v >> kFixedShift;
-    int x = AddressTexel(iu, image.width, view.addressU);
-    int y = AddressTexel(iv, image.height, view.addressV);
+    x = AddressTexel(iu, image.width, view.addressU);
+    y = AddressTexel(iv, image.height, view.addressV);
     // Only where addressing leaves the coordinate as it is, or wraps it by whole periods.
     bool wraps = view.addressU == Address::Wrap;
     if (x < 0 || y < 0 || (!wraps && x != iu)) {
-        return nullptr;
+        return false;
     }
     int remaining = image.width - x;
     if (remaining < count) {
         count = remaining;
     }
+    return true;
+}
+
+}  // namespace
+
+const std::uint32_t* DirectTexels(const TextureView& view, const TexelRun& run, int first, int& count) {
+    const Image& image = *view.image;
+    int x = 0, y = 0;
+    if (!view.is32 || !IsDirect32(image) || !UnitRun(view, run, first, count, x, y)) {
+        return nullptr;
+    }
     return reinterpret_cast<const std::uint32_t*>(PixelAddress(image, x, y));
+}
+
+const std::uint32_t* ConvertedTexels(const TextureView& view, const TexelRun& run, int first, int& count,
+                                     std::uint32_t* out) {
+    const Image& image = *view.image;
+    const bool x4 = image.format == PixelFormat::X4R4G4B4;
+    int x = 0, y = 0;
+    if ((image.format != PixelFormat::A4R4G4B4 && !x4) || !UnitRun(view, run, first, count, x, y)) {
+        return nullptr;
+    }
+    if (count > kSpanChunk) {
+        count = kSpanChunk;
+    }
+    const std::uint8_t* row = PixelAddress(image, x, y);
+    const std::uint32_t alphaOr = x4 ? 0xFF000000u : 0;
+    // Each nibble into the low half of its byte, then n * 17 = n | n << 4 in every byte.
+    auto widen = [alphaOr](auto t) {
+        const auto spread = ((t & 0xF000u) << 12) | ((t & 0x0F00u) << 8) | ((t & 0x00F0u) << 4) | (t & 0x000Fu);
+        return (spread | (spread << 4)) | alphaOr;
+    };
+    typedef std::uint16_t Texels4 __attribute__((vector_size(8)));
+    typedef std::uint32_t Words4 __attribute__((vector_size(16)));
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        Texels4 texels;
+        std::memcpy(&texels, row + 2 * i, sizeof texels);
+        const Words4 words = widen(__builtin_convertvector(texels, Words4));
+        std::memcpy(out + i, &words, sizeof words);
+    }
+    for (; i < count; ++i) {
+        std::uint16_t texel;
+        std::memcpy(&texel, row + 2 * i, 2);
+        out[i] = widen(std::uint32_t(texel));
+    }
+    return out;
 }
 
 }  // namespace raster::detail

@@ -62,6 +62,12 @@ bool FetchTexelsVector(const TextureView& view, const TexelRun& run, int first, 
 // sampling, one texel per pixel, no wrap inside), returns them and may shorten `count`; else null.
 const std::uint32_t* DirectTexels(const TextureView& view, const TexelRun& run, int first, int& count);
 
+// As DirectTexels for 16-bit textures of 4-bit channels (A4R4G4B4, X4R4G4B4): converts the
+// texel row the pixels sample into `out` (kSpanChunk words at most) a whole row at a time, and
+// returns it; null where DirectTexels's conditions do not hold.
+const std::uint32_t* ConvertedTexels(const TextureView& view, const TexelRun& run, int first, int& count,
+                                     std::uint32_t* out);
+
 // Bilinear blend of four texels with 8-bit fractions (the reference form).
 std::uint32_t Bilinear(std::uint32_t t00, std::uint32_t t10, std::uint32_t t01, std::uint32_t t11, int fu, int fv);
 

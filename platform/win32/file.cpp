@@ -1,9 +1,9 @@
 #include "platform/win32/file.h"
 
 #include "platform/win32/codepage.h"
+#include "platform/win32/folder_listing_cache.h"
 #include "platform/win32/handle_table.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,40 +89,10 @@ BOOL FailWithErrno(const std::string& path = {}) { return FailWith(ErrorFromErrn
 
 // --- name resolution ----------------------------------------------------------------------
 
-// Folds A-Z and the full-width Ａ-Ｚ (EF BC A1..BA) to small letters, in UTF-8.
-std::string FoldCase(const std::string& name)
+// The engine's own changes to a folder are seen at once, whatever the folder's time stamp says.
+void Forget(const std::string& path)
 {
-    std::string folded = name;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(folded[i]);
-        if (c >= 'A' && c <= 'Z') {
-            folded[i] = static_cast<char>(c - 'A' + 'a');
-        } else if (c == 0xEF && i + 2 < folded.size() && static_cast<unsigned char>(folded[i + 1]) == 0xBC) {
-            const unsigned char last = static_cast<unsigned char>(folded[i + 2]);
-            if (last >= 0xA1 && last <= 0xBA) {
-                folded[i + 1] = static_cast<char>(0xBD);
-                folded[i + 2] = static_cast<char>(last - 0xA1 + 0x81);
-            }
-            i += 2;
-        }
-    }
-    return folded;
-}
-
-// The entry of `folder` that equals `name` but for case; the smallest when several do.
-std::string FindCaseVariant(const std::string& folder, const std::string& name)
-{
-    DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
-    if (!directory) return {};
-    const std::string wanted = FoldCase(name);
-    std::string best;
-    while (dirent* entry = readdir(directory)) {
-        const std::string candidate = entry->d_name;
-        if (candidate == "." || candidate == "..") continue;
-        if (FoldCase(candidate) == wanted && (best.empty() || candidate < best)) best = candidate;
-    }
-    closedir(directory);
-    return best;
+    platform::FolderListingCache::Instance().ForgetPath(path);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name)
@@ -130,6 +100,15 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     if (folder.empty()) return name;
     if (folder.back() == '/') return folder + name;
     return folder + "/" + name;
+}
+
+// The entry of `folder` spelled `name`, or a case variant of it, or "" (see the cache).
+std::string FindEntry(const std::string& folder, const std::string& name)
+{
+    std::optional<std::string> entry = platform::FolderListingCache::Instance().FindCaseVariant(folder, name);
+    if (entry) return *entry;
+    // A folder that can be entered but not listed still opens names spelled exactly.
+    return Exists(JoinPath(folder, name)) ? name : std::string();
 }
 
 std::string ToNative(const std::u16string& path)
@@ -229,20 +208,27 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, SECURITY_ATTRIB
         FailWith(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    if (!existed) Forget(path);
     const bool reportsExisting = creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS;
     SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return platform::AddHandle(std::make_shared<FileObject>(descriptor));
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, void* overlapped)
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped)
 {
     if (bytesRead) *bytesRead = 0;
     auto object = FindFile(file);
     if (!object) return FALSE;
-    if (overlapped || (!buffer && bytesToRead)) return FailWith(ERROR_INVALID_PARAMETER);
+    if (!buffer && bytesToRead) return FailWith(ERROR_INVALID_PARAMETER);
+    const std::uint64_t offset =
+        overlapped ? (std::uint64_t{overlapped->OffsetHigh} << 32) | overlapped->Offset : 0;
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - bytesToRead)
+        return FailWith(ERROR_INVALID_PARAMETER);
     DWORD total = 0;
     while (total < bytesToRead) {
-        const ssize_t got = read(object->Descriptor(), static_cast<char*>(buffer) + total, bytesToRead - total);
+        char* to = static_cast<char*>(buffer) + total;
+        const ssize_t got = overlapped ? pread(object->Descriptor(), to, bytesToRead - total, off_t(offset + total))
+                                       : read(object->Descriptor(), to, bytesToRead - total);
         if (got < 0) {
             if (errno == EINTR) continue;
             if (bytesRead) *bytesRead = total;
@@ -356,6 +342,7 @@ BOOL DeleteFileW(LPCWSTR fileName)
     struct stat info{};
     if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return FailWith(ERROR_ACCESS_DENIED);
     if (unlink(path.c_str()) != 0) return FailWithErrno(path);
+    Forget(path);
     return TRUE;
 }
 
@@ -372,10 +359,13 @@ BOOL MoveFileW(LPCWSTR existing, LPCWSTR newName)
         if (to == from) return TRUE;
     }
     // Like Windows, never replace an existing file.
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return TRUE;
-    if (errno != EINVAL && errno != ENOSYS) return FailWithErrno(to);
-    if (Exists(to) && to != from) return FailWith(ERROR_ALREADY_EXISTS);
-    if (rename(from.c_str(), to.c_str()) != 0) return FailWithErrno(to);
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS) return FailWithErrno(to);
+        if (Exists(to) && to != from) return FailWith(ERROR_ALREADY_EXISTS);
+        if (rename(from.c_str(), to.c_str()) != 0) return FailWithErrno(to);
+    }
+    Forget(from);
+    Forget(to);
     return TRUE;
 }
 
@@ -430,6 +420,7 @@ BOOL CopyFileW(LPCWSTR existing, LPCWSTR newName, BOOL failIfExists)
     }
     close(source);
     if (close(target) != 0 && error == ERROR_SUCCESS) error = ErrorFromErrno(errno);
+    Forget(to);
     if (error != ERROR_SUCCESS) return FailWith(error);
     return TRUE;
 }
@@ -443,6 +434,7 @@ BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES*)
         if (errno == ENOENT) return FailWith(ERROR_PATH_NOT_FOUND);
         return FailWithErrno(path);
     }
+    Forget(path);
     return TRUE;
 }
 
@@ -450,7 +442,9 @@ BOOL RemoveDirectoryW(LPCWSTR pathName)
 {
     const std::string path = Resolve(pathName);
     if (path.empty()) return FailWith(ERROR_PATH_NOT_FOUND);
+    Forget(path);   // while the folder can still be found, then its parent
     if (rmdir(path.c_str()) != 0) return FailWithErrno(path);
+    Forget(path);
     return TRUE;
 }
 
@@ -526,11 +520,21 @@ std::string ResolvePath(LPCWSTR path, bool forCreate)
     return path ? ResolvePath(std::u16string(path), forCreate) : std::string();
 }
 
-std::string ResolvePath(const std::u16string& path, bool)
+std::string ResolvePath(const std::u16string& path, bool forCreate)
 {
+    bool found = false;
+    return ResolvePath(path, forCreate, found);
+}
+
+std::string ResolvePath(const std::u16string& path, bool, bool& found)
+{
+    found = false;
     if (path.empty()) return {};
     const std::string native = ToNative(path);
-    if (Exists(native)) return native;
+    if (Exists(native)) {
+        found = true;
+        return native;
+    }
 
     std::string resolved = native[0] == '/' ? "/" : "";
     bool matching = true;
@@ -542,8 +546,8 @@ std::string ResolvePath(const std::u16string& path, bool)
         start = end + 1;
         if (part.empty()) continue;
         std::string next = JoinPath(resolved, part);
-        if (matching && part != "." && part != ".." && !Exists(next)) {
-            const std::string variant = FindCaseVariant(resolved, part);
+        if (matching && part != "." && part != "..") {
+            const std::string variant = FindEntry(resolved, part);
             if (variant.empty())
                 matching = false;   // missing from here on: the caller's call reports or creates it
             else
@@ -552,7 +556,13 @@ std::string ResolvePath(const std::u16string& path, bool)
         resolved = std::move(next);
     }
     if (native.back() == '/' && !resolved.empty() && resolved.back() != '/') resolved += '/';
+    found = matching;
     return resolved;
+}
+
+void ForgetFolderListing(const std::string& path)
+{
+    FolderListingCache::Instance().ForgetPath(path);
 }
 
 FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds)

@@ -39,10 +39,20 @@ constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 
 struct SECURITY_ATTRIBUTES;
 
+// Only the offset is used: a read with one reads at Offset/OffsetHigh without moving the
+// handle's position, so threads can share one handle.
+struct OVERLAPPED {
+    ULONG_PTR Internal = 0;
+    ULONG_PTR InternalHigh = 0;
+    DWORD Offset = 0;
+    DWORD OffsetHigh = 0;
+    HANDLE hEvent = nullptr;
+};
+
 HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* security,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
-// `overlapped` must be null: only synchronous I/O exists here.
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, void* overlapped);
+// I/O is synchronous; `overlapped`, when given, only names the offset to read at.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, DWORD* bytesWritten, void* overlapped);
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD moveMethod);
 DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
@@ -80,6 +90,12 @@ namespace platform {
 // or creates as the OS decides. Absolute paths pass through the same way.
 std::string ResolvePath(LPCWSTR path, bool forCreate = false);
 std::string ResolvePath(const std::u16string& path, bool forCreate = false);
+// As above; `found` tells whether every component was matched (the path exists as returned,
+// unless it changed meanwhile), which spares callers a second look.
+std::string ResolvePath(const std::u16string& path, bool forCreate, bool& found);
+// Tells the name match that the engine created, renamed or deleted the native `path` by other
+// means than the calls above (stdio streams, rename()), so that its folder is listed afresh.
+void ForgetFolderListing(const std::string& path);
 
 // FILETIME from POSIX seconds and nanoseconds.
 FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds);

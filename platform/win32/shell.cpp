@@ -86,7 +86,9 @@ HRESULT SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path)
 
 BOOL PathFileExistsW(LPCWSTR path)
 {
-    const std::string native = platform::ResolvePath(path);
+    if (!path) return FALSE;
+    bool found = false;
+    const std::string native = platform::ResolvePath(std::u16string(path), false, found);
     struct stat info{};
-    return !native.empty() && stat(native.c_str(), &info) == 0 ? TRUE : FALSE;
+    return found && !native.empty() && stat(native.c_str(), &info) == 0 ? TRUE : FALSE;
 }

@@ -96,6 +96,22 @@ protected:
 constexpr detail::KernelSet kKernelSets[] = {detail::KernelSet::Baseline, detail::KernelSet::Avx2,
                                              detail::KernelSet::Avx512};
 
+// Specular on and off, alpha tests and colour write masks (the fast combiner covers them all).
+struct Variant {
+    bool alphaTest;
+    Compare func;
+    std::uint32_t reference;
+    std::uint32_t writeMask;
+};
+constexpr Variant kVariants[] = {
+    {false, Compare::Always, 0, 0xF},        {false, Compare::Always, 0, 0xF},
+    {true, Compare::GreaterEqual, 0x80, 0xF}, {true, Compare::Less, 0x40, 0x7},
+    {false, Compare::Always, 0, 0x7},        {true, Compare::NotEqual, 0xFF, 0x8},
+    {true, Compare::Equal, 0, 0x5},          {true, Compare::Never, 0, 0xF},
+    {true, Compare::Greater, 0x10, 0x2},     {true, Compare::LessEqual, 0xC0, 0x0},
+};
+constexpr int kVariantCount = int(sizeof kVariants / sizeof kVariants[0]);
+
 TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
     const PixelFormat textureFormats[] = {PixelFormat::A8R8G8B8, PixelFormat::X8R8G8B8, PixelFormat::A4R4G4B4,
                                           PixelFormat::Unknown};   // unknown: no texture bound
@@ -115,9 +131,14 @@ TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
             for (const Geometry& g : kGeometries) {
                 for (const Colours& c : colours) {
                     for (int preset = 1; preset <= 10; ++preset) {
-                        for (bool specular : {true, false}) {
+                        for (int variant = 0; variant < kVariantCount; ++variant) {
+                            const bool specular = variant % 2 == 0;
                             DrawState state = EngineState(preset, bound);
                             state.specularEnable = specular;
+                            state.alphaTestEnable = kVariants[variant].alphaTest;
+                            state.alphaFunc = kVariants[variant].func;
+                            state.alphaRef = kVariants[variant].reference;
+                            state.colorWriteEnable = kVariants[variant].writeMask;
                             state.stages[0].magFilter = state.stages[0].minFilter = g.filter;
                             state.stages[0].addressU = state.stages[0].addressV = g.address;
                             const auto quad = g.make(c.d0, c.d1, c.s0, c.s1);
@@ -125,6 +146,7 @@ TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
                             SetFastPaths(false);
                             DrawFan(reference, state, quad);
                             SetFastPaths(true);
+                            const std::uint64_t fallbacks = ReferencePathDraws();
                             for (auto set : kKernelSets) {
                                 detail::LimitKernels(set);
                                 OwnedImage fast = background;
@@ -132,8 +154,10 @@ TEST_F(RasterFastPath, FastPathsGiveTheSamePixelsAsTheReference) {
                                 ASSERT_EQ(fast.bytes, reference.bytes)
                                     << g.name << " preset " << preset << " texture " << int(textureFormat)
                                     << " target " << int(targetFormat) << " colours " << (&c - colours)
-                                    << " specular " << specular << " kernels " << int(set);
+                                    << " variant " << variant << " kernels " << int(set);
                             }
+                            // Every state the engine's drawing routines set has a fast form.
+                            ASSERT_EQ(ReferencePathDraws(), fallbacks) << "preset " << preset << " variant " << variant;
                         }
                     }
                 }

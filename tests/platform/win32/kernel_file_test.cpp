@@ -1,4 +1,5 @@
 #include "platform/win32/file.h"
+#include "platform/win32/folder_listing_cache.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/sync.h"
 
@@ -204,9 +205,21 @@ TEST_F(Win32Files, ReadsSeeksAndSizesPerHandle)
     EXPECT_TRUE(SetFilePointerEx(a, to, &at, FILE_CURRENT));
     EXPECT_EQ(at.QuadPart, 110);
     EXPECT_FALSE(SetFilePointerEx(a, to, &at, 7));
-    // Only synchronous reads exist.
-    char overlapped[32] = {};
-    EXPECT_FALSE(ReadFile(a, buffer, 1, &got, overlapped));
+    // A read at a named offset leaves the handle's position alone; past the end it is empty.
+    OVERLAPPED offset;
+    offset.Offset = 7;
+    char two[2] = {};
+    EXPECT_TRUE(ReadFile(a, two, 2, &got, &offset));
+    EXPECT_EQ(got, 2u);
+    EXPECT_EQ(two[0], 7);
+    EXPECT_EQ(two[1], 8);
+    EXPECT_TRUE(SetFilePointerEx(a, to, &at, FILE_CURRENT));
+    EXPECT_EQ(at.QuadPart, 110);
+    offset.Offset = 500;
+    EXPECT_TRUE(ReadFile(a, two, 2, &got, &offset));
+    EXPECT_EQ(got, 0u);
+    offset.OffsetHigh = 0xFFFFFFFFu;
+    EXPECT_FALSE(ReadFile(a, two, 2, &got, &offset));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
     EXPECT_TRUE(CloseHandle(a));
@@ -355,6 +368,81 @@ TEST(Win32Module, FileNameIsTheRunningProgramCutToFit)
     EXPECT_EQ(GetModuleFileNameW(nullptr, small, 5), 5u);
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(small[4], u'\0');
+}
+
+// Sets a folder's modification time to a moment of 2020 (`minutes` after a fixed one), as an
+// old game folder has.
+void AgeFolder(const fs::path& folder, long minutes)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, {1'600'000'000 + minutes * 60, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+}
+
+TEST_F(Win32Files, FolderListingsAreReadAgainOnlyWhenTheFolderChanges)
+{
+    Write("Data/A.png", "a");
+    Write("Data/b.png", "b");
+    AgeFolder(".", 3600);
+    AgeFolder("Data", 3600);
+    auto reads = [] { return platform::FolderListingCache::Instance().ReadCount(); };
+
+    EXPECT_EQ(platform::ResolvePath(u"DATA\\a.PNG"), "Data/A.png");
+    const auto afterFirst = reads();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(platform::ResolvePath(u"data\\packed" + std::u16string(1, char16_t(u'a' + i)) + u".png"),
+                  "Data/packed" + std::string(1, char('a' + i)) + ".png");
+        EXPECT_EQ(platform::ResolvePath(u"DATA/B.PNG"), "Data/b.png");
+    }
+    EXPECT_EQ(reads(), afterFirst);   // nothing changed: no folder was read again
+
+    // Behind the engine's back: found once the folder's time moves on.
+    Write("Data/New.PNG", "n");
+    AgeFolder("Data", 1800);
+    EXPECT_EQ(platform::ResolvePath(u"data/new.png"), "Data/New.PNG");
+    fs::rename("Data/New.PNG", "Data/Renamed.PNG");
+    AgeFolder("Data", 1200);
+    EXPECT_EQ(platform::ResolvePath(u"data/renamed.png"), "Data/Renamed.PNG");
+    EXPECT_EQ(platform::ResolvePath(u"data/new.png"), "Data/new.png");   // gone: kept as given
+    const auto settled = reads();
+    EXPECT_EQ(platform::ResolvePath(u"data/RENAMED.png"), "Data/Renamed.PNG");
+    EXPECT_EQ(reads(), settled);
+
+    // A folder changed just now is listed at every look-up: its time may not show the next change.
+    Write("Data/Fresh.png", "f");
+    EXPECT_EQ(platform::ResolvePath(u"data/FRESH.png"), "Data/Fresh.png");
+    Write("Data/Fresher.png", "f");
+    EXPECT_EQ(platform::ResolvePath(u"data/FRESHER.png"), "Data/Fresher.png");
+}
+
+TEST_F(Win32Files, TheEnginesOwnChangesAreSeenEvenWhenTheFolderTimeStandsStill)
+{
+    Write("Save/Old.dat", "o");
+    AgeFolder(".", 3600);
+    AgeFolder("Save", 3600);
+    EXPECT_EQ(platform::ResolvePath(u"SAVE\\old.DAT"), "Save/Old.dat");   // the listing is cached
+
+    // Each change is followed by putting the folder's old time back.
+    HANDLE file = CreateFileW(u"SAVE\\Made.dat", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    AgeFolder("Save", 3600);
+    EXPECT_EQ(platform::ResolvePath(u"save/MADE.DAT"), "Save/Made.dat");
+
+    ASSERT_TRUE(MoveFileW(u"save\\made.dat", u"SAVE\\Moved.dat"));
+    AgeFolder("Save", 3600);
+    EXPECT_EQ(platform::ResolvePath(u"save/MOVED.DAT"), "Save/Moved.dat");
+    EXPECT_EQ(platform::ResolvePath(u"save/MADE.DAT"), "Save/MADE.DAT");
+
+    ASSERT_TRUE(DeleteFileW(u"save\\moved.dat"));
+    AgeFolder("Save", 3600);
+    EXPECT_EQ(platform::ResolvePath(u"save/MOVED.DAT"), "Save/MOVED.DAT");
+
+    ASSERT_TRUE(CreateDirectoryW(u"SAVE\\Slot", nullptr));
+    AgeFolder("Save", 3600);
+    EXPECT_EQ(platform::ResolvePath(u"save/SLOT/x.dat"), "Save/Slot/x.dat");
+    ASSERT_TRUE(RemoveDirectoryW(u"save\\slot"));
+    AgeFolder("Save", 3600);
+    EXPECT_EQ(platform::ResolvePath(u"save/SLOT/x.dat"), "Save/SLOT/x.dat");
 }
 
 }  // namespace
