@@ -54,8 +54,6 @@ void GxTransitGraphics::DrawTextureRect2D(GxTexture* texture, float x, float y, 
                                           const GxVector2& uvOffset, std::uint32_t color0, std::uint32_t color1,
                                           std::int32_t preset)
 {
-    if (texture == nullptr)
-        return;
     ::DrawTextureRect2D(texture, x, y, source, scale, GxVector3(0.0f, 0.0f, rotation), pivot, uvOffset, color0,
                         color1, preset);
 }

@@ -36,8 +36,8 @@ GxTransitGraphicsBase* SetTransitGraphics(GxTransitGraphicsBase* graphics);
 GxTransitGraphicsBase* GetTransitGraphics();
 
 // The engine's transition graphics: the game module's screen snapshot into the first
-// "GlobalRenderTexture0", and the fade through the graphics layer's 2D drawing. Without a
-// captured picture's texture the fade draws nothing rather than a blank quad.
+// "GlobalRenderTexture0", and the fade through the graphics layer's 2D drawing (which draws
+// nothing while that texture does not exist).
 class GxTransitGraphics : public GxTransitGraphicsBase {
 public:
     bool CaptureScreenToTexture(GxCore* core) override;

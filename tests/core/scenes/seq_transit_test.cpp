@@ -278,6 +278,30 @@ TEST_F(TransitScreens, TheFadeIsDrawnInListNineOverTheClearedScreen)
     EXPECT_EQ(device.Pixel(0, 0), kUntouched);
 }
 
+// The engine's own transition graphics outside a started game, where no render texture exists:
+// the capture is refused with a log line and the fade covers the new screen with nothing (not
+// with a blank quad).
+TEST_F(TransitScreens, WithoutTheCaptureTextureTheEnginesFadeCapturesAndDrawsNothing)
+{
+    TestDevice device;
+    ASSERT_TRUE(device.Created());
+    ErrorCatcher errors;
+    SetTransitGraphics(&GetEngineTransitGraphics());
+    m_Config.m_ClearColor = 0xFF102030;
+    SwitchTo(m_A);
+    Frame(16667);
+
+    SwitchTo(m_B);
+    EXPECT_TRUE(m_B->IsInTransit());
+    EXPECT_EQ(m_Core.m_RenderSet, 0);
+    ASSERT_EQ(errors.lines.size(), 1u);
+    EXPECT_EQ(errors.lines[0].rfind(u"CaptureScreenToTexture/", 0), 0u);
+    Frame(100000);
+    EXPECT_EQ(ListEntries(9), (std::vector<std::pair<GxTaskBase*, std::int32_t>>{{m_B, 1}}));
+    EXPECT_EQ(device.Pixel(512, 384), 0xFF102030u);
+    EXPECT_EQ(device.Pixel(0, 0), 0xFF102030u);
+}
+
 TEST_F(TransitScreens, StartAndStopTransitTouchOnlyTheInputBlockingBits)
 {
     m_A->m_InputFlags = kTransitInputBlock | kInputSkipNet;
