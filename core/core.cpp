@@ -6,10 +6,8 @@
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
 #include "core/standins/data_standin.h"
-#include "graphics/draw2d.h"
+#include "core/transit_graphics.h"
 #include "graphics/graphics.h"
-#include "graphics/shader_factory.h"
-#include "graphics/texture_factory.h"
 #include "core/standins/media_standin.h"
 #include "core/standins/ui_standin.h"
 #include "core/task_manage.h"
@@ -178,14 +176,9 @@ bool GxCore::Initialize(HINSTANCE instance)
     // Window and device failures end the run after its first pass, through the quit message.
     if (!CreateMainWindow())
         RequestQuit();
+    // The device reaches up to the core only for these two: the loader pool it waits out before
+    // a reset, and the orderly shut-down after a driver failure.
     GxGraphics::SetFatalErrorHandler(OnGraphicsFatalError);
-    // The device's default state, the factories it reports at shut-down and the loader pool it
-    // waits out before a reset are wired before the device exists.
-    static GxShaderFactory shaderFactory;
-    GxGraphics::SetDefaultStateSetup(&GxGraphics::SetupDefaultRenderState);
-    GxGraphics::SetTextureFactory(&GetTextureFactory());
-    GxGraphics::SetTextureFlexFactory(&GetTextureFlexFactory());
-    GxGraphics::SetShaderFactory(&shaderFactory);
     GxGraphics::SetResetJobPool(&m_SharedAssets->GetJobManage());
     if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, KeepResetHook, KeepResetHook))
         RequestQuit();
@@ -197,6 +190,7 @@ bool GxCore::Initialize(HINSTANCE instance)
     SoundInitDevice(m_MainWindow, 0);
     MovieInitCom();
 
+    SetTransitGraphics(&GetEngineTransitGraphics());
     GameStartup(this);
 
     m_Initialized = true;
@@ -236,6 +230,8 @@ void GxCore::Finalize()
     GxGraphics::ReleaseShaders();
     GxGraphics::Release();
     GxGraphics::SetFatalErrorHandler(nullptr);
+    if (GetTransitGraphics() == &GetEngineTransitGraphics())
+        SetTransitGraphics(nullptr);
     GxDebugWindowState& debugWindow = GetDebugWindowState();
     if (debugWindow.m_Window != nullptr) {
         debugWindow.m_Shown = false;

@@ -2,6 +2,8 @@
 
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
+#include "graphics/system_fonts.h"
+#include "graphics/text_layout.h"
 #include "graphics/texture.h"
 #include "graphics/texture_flex.h"
 #include "graphics/texture_movie.h"
@@ -65,6 +67,13 @@ void GxLayerGraphicsBase::DrawSolidRect(const GxFRect& rect, std::uint32_t color
     const D3DCOLOR diffuse[4] = {color0, color0, color0, color0};
     const D3DCOLOR specular[4] = {color1, color1, color1, color1};
     DrawQuad2D(nullptr, corners, GxFRect(), diffuse, specular, preset);
+}
+
+void GxLayerGraphicsBase::DrawLabel(const std::u16string& text, float x, float y, std::uint32_t color,
+                                    std::int32_t preset)
+{
+    DrawTextGDIFontMap(GetSystemFontMap(kDefaultSystemFontMap), text, x, y, GxVector2(1.0f, 1.0f), color, 0, preset,
+                       u'\n');
 }
 
 GxLayerGraphicsBase* SetLayerGraphics(GxLayerGraphicsBase* graphics)

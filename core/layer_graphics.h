@@ -1,9 +1,8 @@
 // GxLayerGraphicsBase: what layer contents and layers ask of the graphics layer: new texture
-// objects and the 2D drawing of one content. The base makes real texture objects and draws
-// through the graphics layer's 2D routines; the motion-project render target and the error-image
-// label need the game's global render texture and system font, so they do nothing until the game
-// start-up installs an implementation that has them. Tests install a recording one (whose
-// textures may be subclasses that pretend to load).
+// objects and the 2D drawing of one content. The base makes real texture objects, draws through
+// the graphics layer's 2D routines and labels a missing picture with the default system glyph
+// cache; only the motion-project render target does nothing until motion projects exist. Tests
+// install a recording one (whose textures may be subclasses that pretend to load).
 #pragma once
 
 #include "foundation/value_types.h"
@@ -50,11 +49,8 @@ public:
     virtual void EndMotionTarget() {}
     virtual void DrawMotionTarget(std::uint32_t /*color0*/, std::uint32_t /*color1*/, std::int32_t /*preset*/) {}
 
-    // One line of text with the engine's default GDI glyph cache.
-    virtual void DrawLabel(const std::u16string& /*text*/, float /*x*/, float /*y*/, std::uint32_t /*color*/,
-                           std::int32_t /*preset*/)
-    {
-    }
+    // One line of text with the engine's default GDI glyph cache, its top left at (x, y).
+    virtual void DrawLabel(const std::u16string& text, float x, float y, std::uint32_t color, std::int32_t preset);
 };
 
 // Not owned; null restores the built-in base. Returns the previous one (null for the base).

@@ -70,7 +70,7 @@ namespace GxGraphics {
 
 // The full default state, once after the device is made: viewport, presets and stage states,
 // point filtering, blending with alpha maximum, material sources, no vertex shader, the 2D
-// render states and the default lights. Install it with SetDefaultStateSetup.
+// render states and the default lights. Device creation calls it.
 void SetupDefaultRenderState();
 
 // Z off, alpha test off, multisample antialias on, specular on, no culling, solid fill,

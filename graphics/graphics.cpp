@@ -4,7 +4,10 @@
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
 #include "graphics/d3d_names.h"
+#include "graphics/draw2d.h"
+#include "graphics/shader_factory.h"
 #include "graphics/swap_chain.h"
+#include "graphics/texture_factory.h"
 #include "platform/d3d9/d3dx_effect.h"
 #include "platform/win32/sync.h"
 #include "platform/win32/window.h"
@@ -90,16 +93,12 @@ struct GraphicsState {
     DWORD stageStates[GxGraphics::kTextureStageCount][GxGraphics::kTextureStageStateCount] = {};
     bool stageStateSet[GxGraphics::kTextureStageCount][GxGraphics::kTextureStageStateCount] = {};
 
-    GxD3DResourceFactoryBase* textureFactory = nullptr;
-    GxD3DResourceFactoryBase* textureFlexFactory = nullptr;
-    GxD3DResourceFactoryBase* shaderFactory = nullptr;
     std::u16string effectPoolName;
     ID3DXEffectPool* effectPool = nullptr;
     bool effectPoolCreated = false;
 
     GxAsyncJobManage* resetJobPool = nullptr;
     GxGraphicsFatalErrorHandler fatalErrorHandler = nullptr;
-    GxGraphicsDefaultStateSetup defaultStateSetup = nullptr;
 };
 
 GraphicsState& State()
@@ -697,6 +696,14 @@ void ClearDeviceState(GraphicsState& state)
     state.viewport = GxRect{};
 }
 
+// At shut-down a factory that still holds objects is reported, then emptied whatever it holds.
+void ReleaseFactory(GxD3DResourceFactoryBase& factory, const char16_t* warning)
+{
+    const std::int32_t count = factory.GetCount();
+    if (count > 0) LogPrintWarning(warning, count);
+    factory.ReleaseAll();
+}
+
 bool ApplyViewport(GraphicsState& state, const GxRect& rect)
 {
     state.viewport = rect;
@@ -815,14 +822,7 @@ bool CreateDevice(HWND window, GxGraphicsResetListener* listener, GxGraphicsRese
     state.stacks.assign(std::max<std::uint32_t>(state.caps.MaxRenderTarget, 1u), {});
     GetDefaultSwapChain().CreateDefault(nullptr);
     SetSwapChain(nullptr, nullptr);
-    if (state.defaultStateSetup) {
-        state.defaultStateSetup();
-    } else {
-        GxRect whole;
-        whole.right = static_cast<std::int32_t>(state.backBufferWidth);
-        whole.bottom = static_cast<std::int32_t>(state.backBufferHeight);
-        ApplyViewport(state, whole);
-    }
+    SetupDefaultRenderState();
     return true;
 }
 
@@ -830,16 +830,8 @@ void Release()
 {
     GraphicsState& state = State();
     GetDefaultSwapChain().ReleaseAll();
-    if (state.textureFactory) {
-        const std::int32_t count = state.textureFactory->GetCount();
-        if (count > 0) LogPrintWarning(u"Warning/GxTextureFactory is not Released(count=%d)\n", count);
-        state.textureFactory->ReleaseAll();
-    }
-    if (state.textureFlexFactory) {
-        const std::int32_t count = state.textureFlexFactory->GetCount();
-        if (count > 0) LogPrintWarning(u"Warning/GxTextureFlexFactory is not Released(count=%d)\n", count);
-        state.textureFlexFactory->ReleaseAll();
-    }
+    ReleaseFactory(GetTextureFactory(), u"Warning/GxTextureFactory is not Released(count=%d)\n");
+    ReleaseFactory(GetTextureFlexFactory(), u"Warning/GxTextureFlexFactory is not Released(count=%d)\n");
     state.swapChain = nullptr;
     state.stacks.clear();
     state.sceneCount = 0;
@@ -882,29 +874,10 @@ bool IsEffectPoolCreated()
 void ReleaseShaders()
 {
     GraphicsState& state = State();
-    if (state.shaderFactory) {
-        const std::int32_t count = state.shaderFactory->GetCount();
-        if (count > 0) LogPrintWarning(u"Warning/GxShaderFactory is not Released(count=%d)\n", count);
-        state.shaderFactory->ReleaseAll();
-    }
+    ReleaseFactory(GetShaderFactory(), u"Warning/GxShaderFactory is not Released(count=%d)\n");
     if (state.effectPool) state.effectPool->Release();
     state.effectPool = nullptr;
     state.effectPoolCreated = false;
-}
-
-void SetTextureFactory(GxD3DResourceFactoryBase* factory)
-{
-    State().textureFactory = factory;
-}
-
-void SetTextureFlexFactory(GxD3DResourceFactoryBase* factory)
-{
-    State().textureFlexFactory = factory;
-}
-
-void SetShaderFactory(GxD3DResourceFactoryBase* factory)
-{
-    State().shaderFactory = factory;
 }
 
 void SetResetJobPool(GxAsyncJobManage* pool)
@@ -912,14 +885,19 @@ void SetResetJobPool(GxAsyncJobManage* pool)
     State().resetJobPool = pool;
 }
 
+GxAsyncJobManage* GetResetJobPool()
+{
+    return State().resetJobPool;
+}
+
 void SetFatalErrorHandler(GxGraphicsFatalErrorHandler handler)
 {
     State().fatalErrorHandler = handler;
 }
 
-void SetDefaultStateSetup(GxGraphicsDefaultStateSetup setup)
+GxGraphicsFatalErrorHandler GetFatalErrorHandler()
 {
-    State().defaultStateSetup = setup;
+    return State().fatalErrorHandler;
 }
 
 void SelectVertexProcessing(std::uint32_t majorVersion, std::uint32_t minorVersion)
@@ -1359,20 +1337,8 @@ bool EndSceneNested()
     return SUCCEEDED(state.device->EndScene());
 }
 
-namespace {
-GxClearTargetHandler g_ClearTargetHandler = nullptr;
-}
-
-GxClearTargetHandler SetClearTargetHandler(GxClearTargetHandler handler)
-{
-    GxClearTargetHandler previous = g_ClearTargetHandler;
-    g_ClearTargetHandler = handler;
-    return previous;
-}
-
 bool ClearTarget(DWORD flags, D3DCOLOR color, float z, DWORD stencil, const RECT* rect)
 {
-    if (g_ClearTargetHandler) return g_ClearTargetHandler(flags, color, z, stencil, rect);
     GraphicsState& state = State();
     if (!state.device) return false;
     if (!rect) return SUCCEEDED(state.device->Clear(0, nullptr, flags, color, z, stencil));

@@ -138,10 +138,6 @@ using GxGraphicsResetHook = bool (*)(std::int32_t newMode, std::int32_t oldMode)
 // orderly shut-down; without one the process exits at once with that code.
 using GxGraphicsFatalErrorHandler = void (*)(int exitCode);
 
-// Sets the 2D drawing defaults once after the device is made (blend presets, filters, render
-// states); without one only the viewport is set.
-using GxGraphicsDefaultStateSetup = void (*)();
-
 namespace GxGraphics {
 
 constexpr std::uint32_t kMultiSampleTypeCount = 17;
@@ -173,16 +169,12 @@ bool IsEffectPoolCreated();
 // Shut-down: logs the shader factory when not empty, empties it, releases the effect pool.
 void ReleaseShaders();
 
-// The factories whose leftovers the shut-down logs and releases (null: none).
-void SetTextureFactory(GxD3DResourceFactoryBase* factory);
-void SetTextureFlexFactory(GxD3DResourceFactoryBase* factory);
-void SetShaderFactory(GxD3DResourceFactoryBase* factory);
-
 // The loader pool to wait out before a reset, so that no load runs while resources drop and
-// re-create their device objects (null: none).
+// re-create their device objects (null: none). It belongs to the engine core, above this layer.
 void SetResetJobPool(GxAsyncJobManage* pool);
+GxAsyncJobManage* GetResetJobPool();
 void SetFatalErrorHandler(GxGraphicsFatalErrorHandler handler);
-void SetDefaultStateSetup(GxGraphicsDefaultStateSetup setup);
+GxGraphicsFatalErrorHandler GetFatalErrorHandler();
 
 // Switches software vertex processing on when the device lacks hardware transform and lighting
 // or vertex shaders of the version asked for (always on for the reference rasteriser or a device
@@ -287,6 +279,3 @@ bool BeginSceneNested();
 bool EndSceneNested();
 // One device clear of `rect`, or of the whole viewport when null; false without a device.
 bool ClearTarget(DWORD flags, D3DCOLOR color, float z, DWORD stencil, const RECT* rect);
-// Tests route clears to a recorder instead of the device; returns the previous handler.
-using GxClearTargetHandler = bool (*)(DWORD flags, D3DCOLOR color, float z, DWORD stencil, const RECT* rect);
-GxClearTargetHandler SetClearTargetHandler(GxClearTargetHandler handler);

@@ -105,3 +105,9 @@ std::int32_t GxShaderFactory::GetCount()
     GxMutexScopedLock lock(m_Lock);
     return static_cast<std::int32_t>(m_Effects.size());
 }
+
+GxShaderFactory& GetShaderFactory()
+{
+    static GxShaderFactory factory;
+    return factory;
+}

@@ -42,3 +42,6 @@ private:
     std::vector<std::unique_ptr<GxShaderEffect>> m_Effects;
     GxMutex m_Lock;
 };
+
+// The process-wide factory, built on first use; the device's shut-down empties it.
+GxShaderFactory& GetShaderFactory();

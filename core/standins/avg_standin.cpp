@@ -4,7 +4,11 @@
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
+#include "graphics/gdi_font_map.h"
 #include "graphics/graphics.h"
+#include "graphics/surface.h"
+#include "graphics/system_fonts.h"
+#include "graphics/texture.h"
 #include "core/standins/screens_standin.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
@@ -14,6 +18,88 @@
 #include "platform/win32/timer.h"
 
 #include <ctime>
+
+namespace {
+
+constexpr std::int32_t kGlobalRenderTextureCount = 2;
+constexpr std::int32_t kCaptureSet = 1;
+constexpr std::int32_t kCaptureWidth = 1024;
+constexpr std::int32_t kCaptureHeight = 768;
+
+struct GlobalRenderTargets {
+    GxTexture textures[kGlobalRenderTextureCount];
+    GxSurface depthStencil;
+};
+
+GlobalRenderTargets& Targets()
+{
+    static GlobalRenderTargets targets;
+    return targets;
+}
+
+void CreateGlobalRenderTargets()
+{
+    const GxDisplaySettings& settings = GxGraphics::GetDisplaySettings();
+    GlobalRenderTargets& targets = Targets();
+    for (GxTexture& texture : targets.textures)
+        texture.CreateRenderTarget(u"GlobalRenderTexture0", settings.VirtualWidth, settings.VirtualHeight,
+                                   D3DFMT_A8R8G8B8);
+    targets.depthStencil.CreateDepthStencil(u"GlobalDepthStencil", settings.VirtualWidth, settings.VirtualHeight,
+                                            GxGraphics::GetDepthStencilFormat(), D3DMULTISAMPLE_NONE, 0);
+}
+
+void ReleaseGlobalRenderTargets()
+{
+    GlobalRenderTargets& targets = Targets();
+    for (GxTexture& texture : targets.textures)
+        texture.ReleaseAll();
+    targets.depthStencil.ReleaseAll();
+}
+
+// The six glyph caches at the configured sizes with the default face; the bitmap fonts wait for
+// the game module.
+void SetUpSystemFonts(const GxCore& core)
+{
+    ClearSystemFonts();
+    for (std::int32_t index = 0; index < kSystemFontMapCount; ++index) {
+        const std::int32_t size = core.m_SystemConfig != nullptr ? core.m_SystemConfig->m_FontSize[index]
+                                                                 : GxGDIFontMap::kDefaultFontSize;
+        GetSystemFontMap(index)->SetFont(size, nullptr);
+    }
+}
+
+}  // namespace
+
+GxTexture* GetGlobalRenderTexture(std::int32_t index)
+{
+    if (index < 0 || index >= kGlobalRenderTextureCount)
+        return nullptr;
+    return &Targets().textures[index];
+}
+
+GxSurface* GetGlobalDepthStencil()
+{
+    return &Targets().depthStencil;
+}
+
+bool CaptureScreenToTexture(GxCore* core)
+{
+    GxTexture* target = GetGlobalRenderTexture(0);
+    if (core == nullptr || core->m_TaskManage == nullptr || !target->HasTexture()) {
+        LogPrint(u"CaptureScreenToTexture/no render texture to capture into\n");
+        return false;
+    }
+    core->m_RenderSet = kCaptureSet;
+    core->ClearRenderLists();
+    core->m_TaskManage->RenderAll(0, 0);
+    const GxRect viewport{0, 0, kCaptureWidth, kCaptureHeight};
+    // The entry stays pushed even when binding fails, so the pop below always balances it.
+    GxGraphics::PushRenderTarget(0, target, GetGlobalDepthStencil(), &viewport);
+    core->DrawRenderLists();
+    core->ClearRenderLists();
+    core->m_RenderSet = 0;
+    return GxGraphics::PopRenderTarget(0);
+}
 
 void SetDefaultDisplaySettings(GxCore* core)
 {
@@ -47,6 +133,8 @@ bool GameStartup(GxCore* core)
         motion->ReleaseAllImageSets();
     if (core->m_SharedAssets != nullptr)
         CreateStartupSharedScopes(*core->m_SharedAssets);
+    CreateGlobalRenderTargets();
+    SetUpSystemFonts(*core);
 
     GxTaskBase* root = manage->GetRoot();
     if (root == nullptr)
@@ -84,6 +172,8 @@ void GameReset(GxCore* core)
         core->m_SharedAssets->ReleaseAll();
     if (GxMotionServicesBase* motion = GetMotionServices())
         motion->ReleaseAllImageSets();
+    ClearSystemFonts();
+    ReleaseGlobalRenderTargets();
     core->m_ModuleList.ModulesAfterReset();
 }
 

@@ -5,7 +5,11 @@
 
 #include "core/module_core_base.h"
 
+#include <cstdint>
+
 class GxCore;
+class GxSurface;
+class GxTexture;
 
 // Display defaults (1024 by 768, windowed, arrow cursor), 60 frames and 60 logic steps per
 // second, and the log files emptied: "device.log" always, "debug.log" and "error.log" with
@@ -13,14 +17,28 @@ class GxCore;
 void SetDefaultDisplaySettings(GxCore* core = nullptr);
 
 // Turns the file cache on, mutes warnings by "SkipSlightError", empties the image-set pool, starts
-// the loader threads and the shared scopes, builds the tree root with "SeqSystem" and the screens,
-// plugs the module core into entry 1, adds the three user-interface image sets to the pool, runs
-// the modules' start-up hooks, requests "SeqBoot" on worker slot 0, reads the system
-// version and seeds the random generator. False when the core lacks its task manager.
+// the loader threads and the shared scopes, makes the global render textures and the
+// depth-stencil, sets up the system glyph caches with the configured sizes, builds the tree root
+// with "SeqSystem" and the screens, plugs the module core into entry 1, adds the three
+// user-interface image sets to the pool, runs the modules' start-up hooks, requests "SeqBoot" on
+// worker slot 0, reads the system version and seeds the random generator. False when the core
+// lacks its task manager.
 bool GameStartup(GxCore* core);
-// The modules' before-reset hook, the release of every shared scope, the emptying of the image-set
-// pool, the after-reset hook.
+// The modules' before-reset hook, the release of every shared scope, the emptying of the
+// image-set pool, the system glyph caches and the global render targets, the after-reset hook.
 void GameReset(GxCore* core);
+
+// The two global render textures "GlobalRenderTexture0" (screen size, A8R8G8B8): number 0
+// receives the screen snapshot that a screen change fades out, number 1 a layer's
+// motion-project drawing. Null for another index; empty (no device texture) outside the game's
+// start-up and reset.
+GxTexture* GetGlobalRenderTexture(std::int32_t index);
+GxSurface* GetGlobalDepthStencil();
+
+// Draws the current task trees into global render texture 0 through render set 1, leaving the
+// frame's own render lists untouched; the result is that of restoring the previous render
+// target. False, with nothing drawn, while that texture does not exist.
+bool CaptureScreenToTexture(GxCore* core);
 
 // The module core of the adventure module: its screens "SeqAvgMain" and "SeqAvgLog" and shared
 // scope 3; its data hooks store nothing.

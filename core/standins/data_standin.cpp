@@ -20,6 +20,9 @@ bool GxSystemConfig::LoadSysConf()
     m_AppTitle = ini.GetString(u"APP_TITLE", m_AppTitle);
     m_SaveDirName = ini.GetString(u"APP_SAVEDIR", m_SaveDirName);
     m_SaveToMyDocuments = ini.GetBool(u"SAVE_TO_MYDOCUMENTS", m_SaveToMyDocuments);
+    for (int n = 0; n < kConfigFontSizeCount; ++n)
+        m_FontSize[n] = ini.GetInt(FormatWide(u"FONTSIZE_%d", n), m_FontSize[n]);
+    m_ErrorImageFile = ini.GetString(u"FILE_CG_ERROR", m_ErrorImageFile);
     for (int n = 0; n < 32; ++n) {
         const std::u16string pack = ini.GetString(FormatWide(u"PACK_FILE_%02d", n), u"");
         if (!pack.empty())

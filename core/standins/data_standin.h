@@ -12,6 +12,8 @@
 
 class GxCore;
 
+constexpr int kConfigFontSizeCount = 6;
+
 // The game configuration.
 class GxSystemConfig {
 public:
@@ -34,6 +36,9 @@ public:
     DWORD m_ClearColor = 0xFF000000;                   // every screen's clear colour
     std::int32_t m_TransitTime = 400;                  // milliseconds of an entering screen's fade
     std::u16string m_UIImageSetFolder = u"uigis/";     // folder of the user-interface image sets
+    // "FONTSIZE_0" to "FONTSIZE_5": pixel sizes of the six system glyph caches.
+    std::int32_t m_FontSize[kConfigFontSizeCount] = {11, 15, 23, 24, 22, 38};
+    std::u16string m_ErrorImageFile = u"cg/error.png";   // "FILE_CG_ERROR": shown for a missing picture
 };
 
 // The player's options.

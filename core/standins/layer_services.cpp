@@ -1,5 +1,7 @@
 #include "core/standins/layer_services.h"
 
+#include "core/core.h"
+#include "core/standins/data_standin.h"
 #include "core/standins/standin_trace.h"
 #include "foundation/file.h"
 
@@ -35,8 +37,10 @@ bool ResolveImageFile(std::u16string& name)
     return false;
 }
 
-const std::u16string& GetErrorImageFileName(GxCore*)
+const std::u16string& GetErrorImageFileName(GxCore* core)
 {
+    if (g_ErrorImageFileName.empty() && core != nullptr && core->m_SystemConfig != nullptr)
+        return core->m_SystemConfig->m_ErrorImageFile;
     return g_ErrorImageFileName;
 }
 

@@ -16,8 +16,8 @@ bool PlaySystemSound(std::int32_t id, std::int32_t voice);
 // pack entry; on success `name` becomes the name found. False when none exists.
 bool ResolveImageFile(std::u16string& name);
 
-// The image shown in place of one that cannot be found ("FILE_CG_ERROR" of the game
-// configuration). Empty until set.
+// The image shown in place of one that cannot be found: "FILE_CG_ERROR" of the core's game
+// configuration, unless a name was set here (empty: none set). Empty without either.
 const std::u16string& GetErrorImageFileName(GxCore* core);
 void SetErrorImageFileName(const std::u16string& name);
 

@@ -9,6 +9,7 @@
 #include "foundation/content_text.h"
 #include "foundation/log.h"
 #include "graphics/graphics.h"
+#include "tests/support/test_device.h"
 
 #include <gtest/gtest.h>
 
@@ -75,15 +76,6 @@ private:
     GxTaskManage*& m_Manage;
 };
 
-std::vector<DWORD> g_Clears;
-
-bool RecordClear(DWORD flags, DWORD color, float, DWORD, const RECT*)
-{
-    g_Clears.push_back(color);
-    EXPECT_EQ(flags, 7u);
-    return true;
-}
-
 // A widget stand-in under a screen that takes every left click.
 class ClickTarget : public GxTaskBase {
 public:
@@ -109,7 +101,7 @@ public:
 };
 
 // Two transition screens, a plain screen and a widget on the second transition screen, in a
-// task manager with a core stand-in, the recording graphics and a recording clear.
+// task manager with a core stand-in and the recording graphics.
 class TransitScreens : public ::testing::Test {
 protected:
     void SetUp() override
@@ -123,13 +115,10 @@ protected:
         m_Plain = new GxSeqBase(root, u"SeqPlain");
         m_Button = new ClickTarget(m_B, u"btn", nullptr, 0);
         m_PreviousGraphics = SetTransitGraphics(&m_Graphics);
-        m_PreviousClear = SetClearTargetHandler(&RecordClear);
-        g_Clears.clear();
     }
     void TearDown() override
     {
         SetTransitGraphics(m_PreviousGraphics);
-        SetClearTargetHandler(m_PreviousClear);
         delete m_Manage;
     }
 
@@ -171,7 +160,6 @@ protected:
     ClickTarget* m_Button = nullptr;
     RecordingGraphics m_Graphics{m_Manage};
     GxTransitGraphicsBase* m_PreviousGraphics = nullptr;
-    GxClearTargetHandler m_PreviousClear = nullptr;
 };
 
 TEST_F(TransitScreens, LeavingForATransitionScreenCapturesTheOldPictureAndStartsTheFade)
@@ -238,17 +226,20 @@ TEST_F(TransitScreens, AFadeBlocksInputAndKeepsTheSlotNotReadyUntilItsTimeIsUsed
 
 TEST_F(TransitScreens, TheFadeIsDrawnInListNineOverTheClearedScreen)
 {
+    constexpr D3DCOLOR kUntouched = 0xFFABCDEF;
+    TestDevice device;
+    ASSERT_TRUE(device.Created());
     m_Config.m_ClearColor = 0xFF102030;
     SwitchTo(m_A);
     Frame(16667);
     SwitchTo(m_B);
     m_Graphics.calls.clear();
-    g_Clears.clear();
+    device.Fill(kUntouched);
 
     Frame(100000);   // 100 ms of 400: rate 0.25, alpha 0.75 * 255 = 191
     EXPECT_EQ(ListEntries(0), (std::vector<std::pair<GxTaskBase*, std::int32_t>>{{m_B, 0}}));
     EXPECT_EQ(ListEntries(9), (std::vector<std::pair<GxTaskBase*, std::int32_t>>{{m_B, 1}}));
-    EXPECT_EQ(g_Clears, std::vector<DWORD>{0xFF102030});
+    EXPECT_EQ(device.Pixel(0, 0), 0xFF102030u);   // cleared once, then the recorded fade
     EXPECT_EQ(m_Graphics.calls, (std::vector<std::string>{"begin", "reset", "draw", "end"}));
     ASSERT_EQ(m_Graphics.draws.size(), 1u);
     const RecordingGraphics::DrawCall& d = m_Graphics.draws[0];
@@ -272,18 +263,43 @@ TEST_F(TransitScreens, TheFadeIsDrawnInListNineOverTheClearedScreen)
     // Once the fade is over only the clear is queued and drawn.
     Frame(300000);
     m_Graphics.calls.clear();
-    g_Clears.clear();
+    device.Fill(kUntouched);
     Frame(16667);
     EXPECT_TRUE(ListEntries(9).empty());
     EXPECT_TRUE(m_Graphics.calls.empty());
-    EXPECT_EQ(g_Clears.size(), 1u);
+    EXPECT_EQ(device.Pixel(0, 0), 0xFF102030u);
 
     // Draw values other than 0 and 1 draw nothing; value 1 without a fade draws nothing.
+    device.Fill(kUntouched);
     m_B->Draw(5, 9);
     m_B->Draw(1, 9);
     m_B->DrawTransit();
     EXPECT_TRUE(m_Graphics.calls.empty());
-    EXPECT_EQ(g_Clears.size(), 1u);
+    EXPECT_EQ(device.Pixel(0, 0), kUntouched);
+}
+
+// The engine's own transition graphics outside a started game, where no render texture exists:
+// the capture is refused with a log line and the fade covers the new screen with nothing (not
+// with a blank quad).
+TEST_F(TransitScreens, WithoutTheCaptureTextureTheEnginesFadeCapturesAndDrawsNothing)
+{
+    TestDevice device;
+    ASSERT_TRUE(device.Created());
+    ErrorCatcher errors;
+    SetTransitGraphics(&GetEngineTransitGraphics());
+    m_Config.m_ClearColor = 0xFF102030;
+    SwitchTo(m_A);
+    Frame(16667);
+
+    SwitchTo(m_B);
+    EXPECT_TRUE(m_B->IsInTransit());
+    EXPECT_EQ(m_Core.m_RenderSet, 0);
+    ASSERT_EQ(errors.lines.size(), 1u);
+    EXPECT_EQ(errors.lines[0].rfind(u"CaptureScreenToTexture/", 0), 0u);
+    Frame(100000);
+    EXPECT_EQ(ListEntries(9), (std::vector<std::pair<GxTaskBase*, std::int32_t>>{{m_B, 1}}));
+    EXPECT_EQ(device.Pixel(512, 384), 0xFF102030u);
+    EXPECT_EQ(device.Pixel(0, 0), 0xFF102030u);
 }
 
 TEST_F(TransitScreens, StartAndStopTransitTouchOnlyTheInputBlockingBits)

@@ -1,24 +1,11 @@
 // [TaskRenderManage] ordering by draw mode, and what a list draws.
 #include "tree_fixture.h"
 
+#include "tests/support/test_device.h"
+
 using namespace tree_test;
 
 namespace {
-
-struct ClearCall {
-    DWORD flags;
-    DWORD color;
-    float z;
-    DWORD stencil;
-    const RECT* rect;
-};
-std::vector<ClearCall> g_Clears;
-
-bool RecordClear(DWORD flags, DWORD color, float z, DWORD stencil, const RECT* rect)
-{
-    g_Clears.push_back({flags, color, z, stencil, rect});
-    return true;
-}
 
 // The entries' values, in drawing order.
 std::vector<std::int32_t> Order(const GxTaskRenderManage& list)
@@ -135,17 +122,15 @@ TEST_F(RenderListTest, SequenceQueuesIntoListZeroAndClearsWithTheConfiguredColou
     EXPECT_EQ(m_Core.GetRenderList(10), nullptr);
     EXPECT_EQ(m_Core.GetRenderList(-1), nullptr);
 
-    g_Clears.clear();
-    GxClearTargetHandler previous = SetClearTargetHandler(&RecordClear);
+    // The clear covers the whole target in the configured colour.
+    TestDevice device;
+    ASSERT_TRUE(device.Created());
+    device.Fill(0xFFABCDEF);
     m_Core.DrawRenderLists();
+    EXPECT_EQ(device.Pixel(0, 0), 0xFF000000u);
+    EXPECT_EQ(device.Pixel(1023, 767), 0xFF000000u);
     m_Config.m_ClearColor = 0xFF102030;
     seq->Draw(5, 0);  // whatever the value
-    SetClearTargetHandler(previous);
-    ASSERT_EQ(g_Clears.size(), 2u);
-    EXPECT_EQ(g_Clears[0].flags, 7u);
-    EXPECT_EQ(g_Clears[0].color, 0xFF000000u);
-    EXPECT_EQ(g_Clears[0].z, 1.0f);
-    EXPECT_EQ(g_Clears[0].stencil, 0u);
-    EXPECT_EQ(g_Clears[0].rect, nullptr);
-    EXPECT_EQ(g_Clears[1].color, 0xFF102030u);
+    EXPECT_EQ(device.Pixel(0, 0), 0xFF102030u);
+    EXPECT_EQ(device.Pixel(1023, 767), 0xFF102030u);
 }

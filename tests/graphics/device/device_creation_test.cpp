@@ -2,6 +2,9 @@
 // creation fall-backs and the failures that stop or only warn.
 #include "graphics_device_fixture.h"
 
+#include "graphics/shader_factory.h"
+#include "graphics/texture_factory.h"
+
 #include <cstdlib>
 
 namespace {
@@ -318,44 +321,34 @@ TEST_F(GraphicsDeviceTest, SelectVertexProcessingComparesShaderVersions)
     EXPECT_TRUE(GxGraphics::GetDevice()->GetSoftwareVertexProcessing());
 }
 
-TEST_F(GraphicsDeviceTest, ReleaseLogsAndEmptiesTheFactories)
+TEST_F(GraphicsDeviceTest, ReleaseLogsAndEmptiesTheProcessFactories)
 {
-    struct Factory : GxD3DResourceFactoryBase {
-        std::int32_t count = 0;
-        int releases = 0;
-        std::int32_t GetCount() override { return count; }
-        void ReleaseAll() override
-        {
-            ++releases;
-            count = 0;
-        }
-    };
-    Factory textures, flexTextures, shaders;
-    textures.count = 3;
-    GxGraphics::SetTextureFactory(&textures);
-    GxGraphics::SetTextureFlexFactory(&flexTextures);
-    GxGraphics::SetShaderFactory(&shaders);
-    shaders.count = 2;
     ASSERT_TRUE(Create());
     GxGraphics::CreateEffectPool();
     EXPECT_EQ(GxGraphics::GetEffectPoolName(), u"gx_default");
     EXPECT_TRUE(GxGraphics::IsEffectPoolCreated());
     EXPECT_NE(GxGraphics::GetEffectPool(), nullptr);
 
+    // Leftovers in the factories the engine uses, with nothing registered by hand.
+    for (const char16_t* name : {u"left_a", u"left_b", u"left_c"}) {
+        ASSERT_NE(GetTextureFactory().Create(name, kTextureKindPlain, 4, 4, 1, D3DFMT_UNKNOWN, 0, false), nullptr);
+    }
+    for (const char* name : {"one.fx", "two.fx"}) {
+        std::ofstream(folder / name) << "technique Plain { pass P0 { } }\n";
+        ASSERT_NE(GetShaderFactory().Create(WidePath(folder / name)), nullptr);
+    }
+
     GxGraphics::ReleaseShaders();
-    GxGraphics::Release();
     EXPECT_TRUE(log.Contains(u"Warning/GxShaderFactory is not Released(count=2)\n"));
+    EXPECT_EQ(GetShaderFactory().GetCount(), 0);
     EXPECT_EQ(GxGraphics::GetEffectPool(), nullptr);
+    GxGraphics::Release();
     EXPECT_TRUE(log.Contains(u"Warning/GxTextureFactory is not Released(count=3)\n"));
     EXPECT_FALSE(log.Contains(u"GxTextureFlexFactory"));
-    EXPECT_EQ(textures.releases, 1);
-    EXPECT_EQ(flexTextures.releases, 1);
-    EXPECT_EQ(shaders.releases, 1);
+    EXPECT_EQ(GetTextureFactory().GetCount(), 0);
+    EXPECT_EQ(GetTextureFlexFactory().GetCount(), 0);
     EXPECT_EQ(GxGraphics::GetDevice(), nullptr);
     EXPECT_EQ(GetDefaultSwapChain().GetRefCount(), 0u);
-    GxGraphics::SetTextureFactory(nullptr);
-    GxGraphics::SetTextureFlexFactory(nullptr);
-    GxGraphics::SetShaderFactory(nullptr);
 }
 
 }  // namespace

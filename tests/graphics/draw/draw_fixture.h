@@ -1,5 +1,6 @@
 // Shared set-up for the 2D drawing and bitmap-font tests: a headless device on the built-in
-// virtual adapter with the default drawing state installed, a scene open for every test, the
+// virtual adapter, made as the engine makes it (creation sets the default drawing state by
+// itself), a scene open for every test, the
 // error lines captured, textures filled from a pixel function, and the back buffer read back.
 #pragma once
 
@@ -94,7 +95,6 @@ protected:
         platform::SetMessageBoxHeadless(true);
         GxGraphics::GetDisplaySettings() = GxDisplaySettings{};
         platform::d3d9::SetVirtualAdapter(platform::d3d9::DefaultVirtualAdapter());
-        GxGraphics::SetDefaultStateSetup(&GxGraphics::SetupDefaultRenderState);
         ASSERT_TRUE(GxGraphics::CreateDevice(FakeWindow(), nullptr, nullptr, nullptr));
         device = GxGraphics::GetDevice();
         ASSERT_TRUE(BeginSceneNested());
@@ -105,7 +105,6 @@ protected:
         if (device) EndSceneNested();
         textures.clear();
         GxGraphics::Release();
-        GxGraphics::SetDefaultStateSetup(nullptr);
         GxGraphics::GetDisplaySettings() = GxDisplaySettings{};
         platform::d3d9::ResetVirtualAdapter();
         platform::ClearShownMessageBoxes();

@@ -159,6 +159,23 @@ TEST_F(DrawTest, DefaultStateAfterDeviceCreation)
     EXPECT_FLOAT_EQ(twoColor.m_Dir.y, 1.0f);
 }
 
+// The device exactly as creation leaves it, with nothing set up by a caller: a quad in fan order
+// (counter-clockwise on screen) is not culled and blends its half-transparent colour with preset 2.
+TEST_F(DrawTest, ADeviceMadeWithoutAnyWiringDrawsAnAlphaBlendedQuad)
+{
+    Clear(0xFF0000FF);
+    const GxVector2 corners[4] = {{10.0f, 10.0f}, {10.0f, 30.0f}, {30.0f, 30.0f}, {30.0f, 10.0f}};
+    const D3DCOLOR diffuse[4] = {0x80FF0000, 0x80FF0000, 0x80FF0000, 0x80FF0000};
+    const D3DCOLOR none[4] = {};
+    DrawQuad2D(nullptr, corners, GxFRect{0, 0, 1, 1}, diffuse, none, kBlendAlpha);
+
+    const Frame frame = ReadFrame();
+    EXPECT_TRUE(Near(frame.At(10, 10), Pack(255, 128, 0, 127)));   // 128/255 red over blue
+    EXPECT_TRUE(Near(frame.At(29, 29), Pack(255, 128, 0, 127)));
+    EXPECT_EQ(frame.At(9, 20), 0xFF0000FFu);
+    EXPECT_EQ(frame.At(30, 20), 0xFF0000FFu);
+}
+
 TEST_F(DrawTest, ResetRenderStatesRestoresThe2DStatesAndUnbindsEverything)
 {
     GxTexture* texture = MakeTexture(4, 4, [](std::uint32_t, std::uint32_t) { return 0xFFFFFFFFu; });
