@@ -3,6 +3,7 @@
 #include "layer_fixture.h"
 
 #include "core/layer_content.h"
+#include "tests/support/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,13 +14,7 @@ namespace {
 
 class LayerContentTest : public LayerFixture {
 protected:
-    LayerContentTest()
-    {
-        m_Dir = std::filesystem::temp_directory_path() /
-                ("tw_layer_content_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(m_Dir);
-    }
-    ~LayerContentTest() override { std::filesystem::remove_all(m_Dir); }
+    LayerContentTest() : m_Temp("tw_layer_content"), m_Dir(m_Temp.Path()) {}
 
     // A loose file (its bytes do not matter: the fake textures only look at the name).
     std::u16string MakeFile(const std::string& name)
@@ -35,6 +30,7 @@ protected:
         return std::u16string(text.begin(), text.end());
     }
 
+    TestTempDir m_Temp;
     std::filesystem::path m_Dir;
 };
 

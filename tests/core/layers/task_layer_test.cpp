@@ -3,6 +3,7 @@
 #include "layer_fixture.h"
 
 #include "core/task_layer.h"
+#include "tests/support/temp_dir.h"
 
 #include <cmath>
 #include <filesystem>
@@ -29,14 +30,10 @@ constexpr std::uint64_t kFrame100ms = 100000;   // elapsed microseconds
 
 class LayerTest : public LayerFixture {
 protected:
-    LayerTest()
+    LayerTest() : m_Temp("tw_task_layer"), m_Dir(m_Temp.Path())
     {
-        m_Dir = std::filesystem::temp_directory_path() /
-                ("tw_task_layer_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(m_Dir);
         m_Layer = new GxTaskLayer(m_Root, u"bg");
     }
-    ~LayerTest() override { std::filesystem::remove_all(m_Dir); }
 
     // A loose file the fake textures load at the given size.
     std::u16string MakeImage(const std::string& name, std::uint32_t width, std::uint32_t height)
@@ -60,6 +57,7 @@ protected:
         return alphas;
     }
 
+    TestTempDir m_Temp;
     std::filesystem::path m_Dir;
     GxTaskLayer* m_Layer = nullptr;
 };
