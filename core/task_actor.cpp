@@ -4,6 +4,7 @@
 #include "foundation/content.h"
 #include "foundation/easing.h"
 #include "foundation/log.h"
+#include "foundation/utility.h"
 #include "platform/crt/numeric.h"
 
 #include <algorithm>
@@ -13,26 +14,12 @@
 
 namespace {
 
-// Degrees to radians, the single-precision factor widened.
-constexpr double kDegToRad = 0.01745329238474369;
 // Each step of FinishActions.
 constexpr std::int32_t kFinishStepMs = 10000;
 // Steps one FinishActions call makes at most (over 2.8 hours of action time).
 constexpr int kFinishStepsPerCall = 1024;
 // Actions one step of one list ends at most.
 constexpr int kActionsEndedPerStep = 1024;
-
-// Truncation toward zero that saturates instead of overflowing (values come from saved games).
-std::int32_t TruncToInt(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0)
-        return std::numeric_limits<std::int32_t>::max();
-    if (value <= -2147483648.0)
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}
 
 GxVector3 Lerp(const GxVector3& start, const GxVector3& end, float u)
 {
