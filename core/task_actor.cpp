@@ -3,6 +3,8 @@
 #include "core/standins/layer_services.h"
 #include "foundation/content.h"
 #include "foundation/easing.h"
+#include "foundation/log.h"
+#include "foundation/utility.h"
 #include "platform/crt/numeric.h"
 
 #include <algorithm>
@@ -12,22 +14,12 @@
 
 namespace {
 
-// Degrees to radians, the single-precision factor widened.
-constexpr double kDegToRad = 0.01745329238474369;
 // Each step of FinishActions.
 constexpr std::int32_t kFinishStepMs = 10000;
-
-// Truncation toward zero that saturates instead of overflowing (values come from saved games).
-std::int32_t TruncToInt(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0)
-        return std::numeric_limits<std::int32_t>::max();
-    if (value <= -2147483648.0)
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}
+// Steps one FinishActions call makes at most (over 2.8 hours of action time).
+constexpr int kFinishStepsPerCall = 1024;
+// Actions one step of one list ends at most.
+constexpr int kActionsEndedPerStep = 1024;
 
 GxVector3 Lerp(const GxVector3& start, const GxVector3& end, float u)
 {
@@ -239,10 +231,20 @@ bool GxTaskActor::UpdateActions(std::int32_t ms)
 
 void GxTaskActor::FinishActions()
 {
+    int steps = 0;
     for (int pass = 0; pass < 2; ++pass) {
         while (!IsActionListEmpty()) {
+            // End effects whose hooks queue actions again would otherwise hold the thread forever.
+            if (steps == kFinishStepsPerCall) {
+                const int left = static_cast<int>(m_ActionList[0].size() + m_ActionList[1].size());
+                LogPrintWarning(u"GxTaskActor::FinishActions/actions keep arriving; %d left for the next update (%s)\n",
+                                left, m_TaskName.c_str());
+                m_VisualParam.m_ShakeOffsetPos = GxVector3(0.0f, 0.0f, 0.0f);
+                return;
+            }
             StepActionList(0, kFinishStepMs);
             StepActionList(1, kFinishStepMs);
+            ++steps;
         }
         m_VisualParam.m_ShakeOffsetPos = GxVector3(0.0f, 0.0f, 0.0f);
     }
@@ -256,7 +258,14 @@ bool GxTaskActor::StepActionList(std::int32_t list, std::int32_t ms)
     // A negative step is no time; a negative time left is none left, so it cannot lend time to
     // the next action (nor overflow the sum).
     std::int64_t remaining = std::max(ms, 0);
+    int ended = 0;
     while (!actions.empty()) {
+        // Zero-length actions whose end effects queue more would never use up the step.
+        if (ended == kActionsEndedPerStep) {
+            LogPrintWarning(u"GxTaskActor::StepActionList/actions keep arriving; %d left for the next update (%s)\n",
+                            static_cast<int>(actions.size()), m_TaskName.c_str());
+            return true;
+        }
         GxActionParam& action = actions.front();
         if (!action.m_InitCompleted) {
             action.m_InitCompleted = true;
@@ -284,6 +293,7 @@ bool GxTaskActor::StepActionList(std::int32_t list, std::int32_t ms)
             // Taken off the list before its effect runs: a suspend or remove hook may touch the lists.
             const GxActionParam done = action;
             actions.pop_front();
+            ++ended;
             RunEndEffect(done);
         }
         if (remaining == 0)

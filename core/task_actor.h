@@ -147,7 +147,8 @@ public:
     void ClearActions();
     // Steps list 0, then list 1, each by the whole `ms`; true while either still holds an action.
     bool UpdateActions(std::int32_t ms);
-    // Runs every queued action to its end, in order, including actions their end effects queue.
+    // Runs every queued action to its end, in order, including actions their end effects queue;
+    // after 1024 steps of 10 s it logs a warning and leaves the rest for the next update.
     void FinishActions();
 
     // Builders: durations in milliseconds; `list` is 0 or 1 (another value queues nothing).

@@ -9,6 +9,7 @@
 #include "foundation/content.h"
 #include "foundation/file.h"
 #include "foundation/log.h"
+#include "foundation/utility.h"
 #include "foundation/wide_string.h"
 #include "graphics/texture.h"
 #include "graphics/texture_flex.h"
@@ -27,24 +28,11 @@ constexpr float kScreenWidth = 1024.0f;
 constexpr float kScreenHeight = 768.0f;
 constexpr float kScreenCenterX = 512.0f;
 constexpr float kScreenCenterY = 384.0f;
-// Degrees to radians, the single-precision factor widened.
-constexpr double kDegToRad = 0.01745329238474369;
 // Offset of the error-image label from the layer's world position.
 constexpr float kLabelOffsetX = 32.0f;
 constexpr float kLabelOffsetY = 64.0f;
 constexpr std::uint32_t kLabelColor = 0xFFFFFFFF;
 constexpr std::int32_t kLabelPreset = 2;
-
-std::int32_t TruncToInt(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0)
-        return std::numeric_limits<std::int32_t>::max();
-    if (value <= -2147483648.0)
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}
 
 // a - 1 without overflow.
 std::int32_t MinusOne(std::int32_t value)

@@ -1,5 +1,8 @@
 #include "foundation/utility.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 bool IsDigit(char16_t c)
@@ -40,4 +43,15 @@ int ClassifyNumberWide(const char16_t* text, std::int32_t* length, const char16_
     }
     if (length) *length = units;
     return kind;
+}
+
+std::int32_t TruncToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0)
+        return std::numeric_limits<std::int32_t>::max();
+    if (value <= -2147483648.0)
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
 }

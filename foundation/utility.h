@@ -8,3 +8,10 @@
 // receives the units that form the number (0 for 0). Scanning stops at `end` (null: at the
 // NUL) or at the first unit that does not fit.
 int ClassifyNumberWide(const char16_t* text, std::int32_t* length, const char16_t* end);
+
+// Degrees to radians, the single-precision factor widened.
+inline constexpr double kDegToRad = 0.01745329238474369;
+
+// Truncation toward zero that saturates instead of overflowing; NaN gives 0 (values may come
+// from saved games).
+std::int32_t TruncToInt(double value);

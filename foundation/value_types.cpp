@@ -175,6 +175,12 @@ std::uint16_t ConvertA8R8G8B8ToA4R4G4B4(std::uint32_t color)
     return static_cast<std::uint16_t>((a << 12) | (r << 8) | (g << 4) | b);
 }
 
+std::uint32_t ConvertA4R4G4B4ToA8R8G8B8(std::uint16_t pixel)
+{
+    const std::uint32_t a = (pixel >> 12) & 0xF, r = (pixel >> 8) & 0xF, g = (pixel >> 4) & 0xF, b = pixel & 0xF;
+    return (a * 17) << 24 | (r * 17) << 16 | (g * 17) << 8 | (b * 17);
+}
+
 namespace {
 
 // Truncates toward zero and keeps the low 8 bits. A value outside the 32-bit range (or NaN)

@@ -131,6 +131,8 @@ struct GxPoint4 {
 
 // The top four bits of alpha, red, green and blue, alpha in the high bits.
 std::uint16_t ConvertA8R8G8B8ToA4R4G4B4(std::uint32_t color);
+// Back to 0xAARRGGBB: each four-bit value doubled into a byte (0xA becomes 0xAA).
+std::uint32_t ConvertA4R4G4B4ToA8R8G8B8(std::uint16_t pixel);
 // Each component times 255, truncated toward zero and cut to its low 8 bits (no clamping),
 // packed 0xAARRGGBB.
 std::uint32_t ColorToArgb(float r, float g, float b, float a);

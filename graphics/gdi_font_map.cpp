@@ -112,8 +112,8 @@ GxGlyphRecord GxGDIFontMap::PlaceGlyph(GxGDIFontMapTextureParam* page, char16_t 
     record.rightU = texture->GetU(static_cast<float>(record.x + record.width));
     record.bottomV = texture->GetV(static_cast<float>(record.y + record.height));
     record.texture = texture;
-    texture->DrawString(std::u16string_view(&character, 1), record.x, record.y, m_FontSize, 0xFFFFFFFF, nullptr,
-                        nullptr);
+    const RECT cell{record.x, record.y, record.x + record.width, record.y + record.height};
+    texture->DrawCharInCell(character, cell, m_FontSize, 0xFFFFFFFF);
     page->m_PenX += record.width;
     if (page->m_PenX + m_FontSize >= static_cast<std::int32_t>(texture->GetWidth())) {
         page->m_PenX = 0;

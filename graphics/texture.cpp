@@ -3,6 +3,7 @@
 #include "foundation/bin_buffer.h"
 #include "foundation/file.h"
 #include "foundation/log.h"
+#include "foundation/value_types.h"
 #include "foundation/wide_string.h"
 #include "graphics/d3d_names.h"
 #include "graphics/graphics.h"
@@ -31,20 +32,6 @@ bool Is16Bit(D3DFORMAT format)
     return format == D3DFMT_A4R4G4B4 || format == D3DFMT_X4R4G4B4;
 }
 
-// The top four bits of each channel.
-std::uint16_t ToArgb4444(std::uint32_t color)
-{
-    return static_cast<std::uint16_t>(((color >> 16) & 0xF000) | ((color >> 12) & 0x0F00) | ((color >> 8) & 0x00F0) |
-                                      ((color >> 4) & 0x000F));
-}
-
-// Each four-bit value doubled into a byte (0xA becomes 0xAA).
-std::uint32_t FromArgb4444(std::uint16_t pixel)
-{
-    const std::uint32_t a = (pixel >> 12) & 0xF, r = (pixel >> 8) & 0xF, g = (pixel >> 4) & 0xF, b = pixel & 0xF;
-    return (a * 17) << 24 | (r * 17) << 16 | (g * 17) << 8 | (b * 17);
-}
-
 std::uint8_t* RowAt(void* bits, std::int32_t pitch, std::uint32_t row)
 {
     return static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(pitch) * row;
@@ -59,7 +46,7 @@ void FillRows(void* bits, std::int32_t pitch, std::uint32_t firstRow, std::uint3
         if (Is32Bit(format)) {
             for (std::uint32_t x = 0; x < width; ++x) std::memcpy(row + x * 4, &color, 4);
         } else {
-            const std::uint16_t value = ToArgb4444(color);
+            const std::uint16_t value = ConvertA8R8G8B8ToA4R4G4B4(color);
             for (std::uint32_t x = 0; x < width; ++x) std::memcpy(row + x * 2, &value, 2);
         }
     }
@@ -556,7 +543,7 @@ bool GxTexture::CreateFromFileMultiBlend(std::u16string_view name, const std::ve
             for (std::uint32_t x = 0; x < columns; ++x) {
                 std::uint32_t pixel;
                 std::memcpy(&pixel, from + x * 4, 4);
-                const std::uint16_t value = ToArgb4444(pixel);
+                const std::uint16_t value = ConvertA8R8G8B8ToA4R4G4B4(pixel);
                 std::memcpy(to + x * 2, &value, 2);
             }
         }
@@ -854,7 +841,7 @@ D3DCOLOR GxTexture::GetPixel(std::uint32_t x, std::uint32_t y)
     } else {
         std::uint16_t value;
         std::memcpy(&value, locked.pBits, 2);
-        color = FromArgb4444(value);
+        color = ConvertA4R4G4B4ToA8R8G8B8(value);
     }
     target->UnlockRect(0);
     return color;
@@ -967,7 +954,7 @@ bool GxTexture::CopyRect32To16(GxTexture* source, const RECT& sourceRect, std::i
                           for (std::uint32_t i = 0; i < width; ++i) {
                               std::uint32_t pixel;
                               std::memcpy(&pixel, from + i * 4, 4);
-                              const std::uint16_t value = ToArgb4444(pixel);
+                              const std::uint16_t value = ConvertA8R8G8B8ToA4R4G4B4(pixel);
                               std::memcpy(to + i * 2, &value, 2);
                           }
                       });
@@ -982,7 +969,7 @@ bool GxTexture::CopyRect16To32(GxTexture* source, const RECT& sourceRect, std::i
                           for (std::uint32_t i = 0; i < width; ++i) {
                               std::uint16_t value;
                               std::memcpy(&value, from + i * 2, 2);
-                              const std::uint32_t pixel = FromArgb4444(value);
+                              const std::uint32_t pixel = ConvertA4R4G4B4ToA8R8G8B8(value);
                               std::memcpy(to + i * 4, &pixel, 4);
                           }
                       });

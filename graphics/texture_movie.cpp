@@ -1,6 +1,7 @@
 #include "graphics/texture_movie.h"
 
 #include "foundation/log.h"
+#include "foundation/value_types.h"
 #include "graphics/d3d_names.h"
 #include "graphics/graphics.h"
 #include "platform/d3d9/d3dx_image.h"
@@ -214,8 +215,7 @@ bool GxTextureMovie::Fill(std::uint32_t index, D3DCOLOR color)
     void* bits = nullptr;
     std::int32_t pitch = 0;
     if (!LockRect(index, nullptr, &bits, &pitch, nullptr, nullptr, nullptr, false)) return false;
-    const std::uint16_t value = static_cast<std::uint16_t>(((color >> 16) & 0xF000) | ((color >> 12) & 0x0F00) |
-                                                           ((color >> 8) & 0x00F0) | ((color >> 4) & 0x000F));
+    const std::uint16_t value = ConvertA8R8G8B8ToA4R4G4B4(color);
     for (std::uint32_t y = 0; y < m_Height; ++y) {
         std::uint8_t* row = static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(pitch) * y;
         for (std::uint32_t x = 0; x < m_Width; ++x) {

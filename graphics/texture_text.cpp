@@ -3,6 +3,7 @@
 #include "graphics/texture_text.h"
 
 #include "foundation/log.h"
+#include "foundation/value_types.h"
 #include "foundation/wide_string.h"
 #include "graphics/graphics.h"
 #include "graphics/text_layout.h"
@@ -39,7 +40,7 @@ void Store16(std::uint8_t* at, std::uint16_t value) { std::memcpy(at, &value, 2)
 // The top four bits of red, green and blue in their A4R4G4B4 places.
 std::uint16_t Rgb4(D3DCOLOR color)
 {
-    return static_cast<std::uint16_t>(((color >> 20) & 0xF) << 8 | ((color >> 12) & 0xF) << 4 | ((color >> 4) & 0xF));
+    return static_cast<std::uint16_t>(ConvertA8R8G8B8ToA4R4G4B4(color) & 0x0FFF);
 }
 
 // One multibyte character of code page 932 text: its code (lead << 8 | trail) and byte length.
@@ -312,6 +313,31 @@ bool GxTextureText::DrawStringWrapped(std::string_view text, std::int32_t x, std
         }
     }
     pen.Report(endX, endY);
+    return true;
+}
+
+bool GxTextureText::DrawCharInCell(char16_t character, const RECT& cell, std::int32_t size, D3DCOLOR color)
+{
+    if (!HasTexture()) return false;
+    size = std::min(size, kMaxGlyphSize);
+    LOGFONTW description;
+    FillLogFont(&description, size, m_FaceName);
+    ScopedGlyphFont font(description);
+    GxTextSurface surface;
+    if (!font.IsValid() || !LockSurface(&surface)) return true;
+    ScopedUnlock unlock(this);
+    const std::int32_t bytesPerPixel = BytesPerPixel(surface.format);
+    const std::int32_t left = std::max<std::int32_t>(cell.left, 0);
+    const std::int32_t top = std::max<std::int32_t>(cell.top, 0);
+    const std::int32_t right = std::min<std::int32_t>(cell.right, surface.width);
+    const std::int32_t bottom = std::min<std::int32_t>(cell.bottom, surface.height);
+    if (bytesPerPixel == 0 || !surface.bits || left >= right || top >= bottom) return true;
+    // The cell as a surface of its own: the glyph's clipping then stops at the cell's edges.
+    GxTextSurface inCell = surface;
+    inCell.bits += static_cast<std::ptrdiff_t>(top) * surface.pitch + static_cast<std::ptrdiff_t>(left) * bytesPerPixel;
+    inCell.width = right - left;
+    inCell.height = bottom - top;
+    DrawGlyph(font.Dc(), inCell, character, cell.left - left, cell.top - top, size, color, nullptr);
     return true;
 }
 

@@ -113,6 +113,9 @@ public:
                             D3DCOLOR color, std::int32_t* endX, std::int32_t* endY);
     virtual bool DrawString(std::string_view text, std::int32_t x, std::int32_t y, std::int32_t size, D3DCOLOR color,
                             std::int32_t* endX, std::int32_t* endY);
+    // One character at the top-left of `cell` with every pixel kept inside the cell: glyph-cache
+    // pages pack cells edge to edge, and a box reaching past its cell would erase a neighbour.
+    virtual bool DrawCharInCell(char16_t character, const RECT& cell, std::int32_t size, D3DCOLOR color);
     // Wraps after `unitsPerLine` width units and at a half-width break character (not drawn);
     // new lines start at `lineStartX`, `size + lineSpacing` lower.
     virtual bool DrawStringWrapped(std::u16string_view text, std::int32_t x, std::int32_t y, std::int32_t lineStartX,

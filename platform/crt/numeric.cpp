@@ -1,5 +1,7 @@
 #include "platform/crt/numeric.h"
 
+#include "platform/crt/c_locale.h"
+
 #include <atomic>
 #include <cerrno>
 #include <clocale>
@@ -114,11 +116,7 @@ T ToUnsigned(const CharT* text, CharT** end, int base)
     return p.negative ? static_cast<T>(T{0} - value) : value;
 }
 
-locale_t CLocale()
-{
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
+using platform::CLocale;
 
 double ParseDouble(const char* text, char** end)
 {

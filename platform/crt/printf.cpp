@@ -1,5 +1,6 @@
 #include "platform/crt/printf.h"
 
+#include "platform/crt/c_locale.h"
 #include "platform/win32/codepage.h"
 
 #include <climits>
@@ -271,11 +272,7 @@ void FormatPointer(Sink<CharT>& sink, const Spec& spec, Args& args)
 
 // ---- floating point ----------------------------------------------------------------------------
 
-locale_t CLocale()
-{
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
+using platform::CLocale;
 
 // The C library writes the digits, always under the "C" locale so the decimal point is ".".
 class ScopedCLocale {

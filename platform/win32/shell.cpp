@@ -58,6 +58,35 @@ std::string ConfigHome(const std::string& home)
     return !configured.empty() && configured[0] == '/' ? configured : home + "/.config";
 }
 
+bool IsFolder(const std::string& path)
+{
+    struct stat info{};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Every missing level of an absolute path, 0700 as user data folders are made.
+bool MakeFolders(const std::string& path)
+{
+    for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+        const std::string prefix = path.substr(0, at);
+        if (!IsFolder(prefix) && mkdir(prefix.c_str(), 0700) != 0 && !IsFolder(prefix)) return false;
+        if (at == std::string::npos) return true;
+    }
+}
+
+// Windows always has a documents folder; many Linux homes have none. The XDG data folder
+// stands in then, so that saves always have a home of the user's own.
+bool DocumentsFolder(const std::string& home, std::string& result)
+{
+    if (!ReadUserDir(ConfigHome(home) + "/user-dirs.dirs", "XDG_DOCUMENTS_DIR", home, result))
+        result = home + "/Documents";
+    if (IsFolder(result)) return true;
+    const std::string data = Environment("XDG_DATA_HOME");
+    result = !data.empty() && data[0] == '/' ? data : home + "/.local/share";
+    while (result.size() > 1 && result.back() == '/') result.pop_back();
+    return MakeFolders(result);
+}
+
 }  // namespace
 
 HRESULT SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path)
@@ -70,8 +99,7 @@ HRESULT SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path)
     std::string result;
     switch (folder & 0xFF) {   // the high bits are creation flags
     case CSIDL_PERSONAL:
-        if (!ReadUserDir(ConfigHome(home) + "/user-dirs.dirs", "XDG_DOCUMENTS_DIR", home, result))
-            result = home + "/Documents";
+        if (!DocumentsFolder(home, result)) return E_FAIL;
         break;
     case CSIDL_APPDATA: result = ConfigHome(home); break;
     default: return E_INVALIDARG;

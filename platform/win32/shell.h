@@ -7,7 +7,9 @@ constexpr int CSIDL_PERSONAL = 5;
 constexpr int CSIDL_APPDATA = 26;
 constexpr DWORD SHGFP_TYPE_CURRENT = 0;
 
-// CSIDL_PERSONAL: the XDG documents folder (else $HOME/Documents), with "/" separators.
+// CSIDL_PERSONAL: the XDG documents folder (else $HOME/Documents) when it exists, otherwise the
+// XDG data folder ($XDG_DATA_HOME, else $HOME/.local/share), made with its parents if missing.
+// "/" separators.
 // `path` holds MAX_PATH units.
 HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
 BOOL PathFileExistsW(LPCWSTR path);

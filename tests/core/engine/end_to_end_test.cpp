@@ -150,7 +150,9 @@ TEST_F(EngineRunTest, TheSaveFolderFollowsTheDocumentsSwitch)
         fs::path logFolder;
         std::string permanentPath;   // as the save folder gives it
         std::vector<std::string> boxes;
+        bool blockSaveFolder = false;   // a file where the save folder should go
     };
+    const fs::path data = m_Home / ".local/share";
     const Case cases[] = {
         {"documents", inDocuments, std::nullopt, true, true, documents / "E2E_SAVE",
          (documents / "E2E_SAVE/permanent.dat").string(),
@@ -162,12 +164,16 @@ TEST_F(EngineRunTest, TheSaveFolderFollowsTheDocumentsSwitch)
         {"overridden by setting.ini", "APP_TITLE=E2E Game\nAPP_SAVEDIR=OTHER_SAVE\nSAVE_TO_MYDOCUMENTS=1\n",
          "SaveToMyDocuments=0\n", true, true, m_Game / "OTHER_SAVE", (m_Game / "OTHER_SAVE/permanent.dat").string(),
          {"E2E Game|インストールフォルダにセーブフォルダ[OTHER_SAVE]を作成しました。"}},
-        // No documents folder is known: the bare name, relative to the working folder.
-        {"no documents folder", inDocuments, std::nullopt, false, false, m_Game / "E2E_SAVE",
-         "E2E_SAVE/permanent.dat", {"E2E Game|ドキュメントにセーブフォルダ[E2E_SAVE]を作成しました。"}},
+        // A home without a documents folder: the data folder, made with its parents.
+        {"no documents folder", inDocuments, std::nullopt, false, true, data / "E2E_SAVE",
+         (data / "E2E_SAVE/permanent.dat").string(),
+         {"E2E Game|ドキュメントにセーブフォルダ[E2E_SAVE]を作成しました。"}},
+        // No home at all: the bare name, relative to the working folder.
+        {"no home", inDocuments, std::nullopt, false, false, m_Game / "E2E_SAVE", "E2E_SAVE/permanent.dat",
+         {"E2E Game|ドキュメントにセーブフォルダ[E2E_SAVE]を作成しました。"}},
         // The save files then go to the working folder.
-        {"cannot be made", inDocuments, std::nullopt, false, true, m_Game, "permanent.dat",
-         {"E2E Game|セーブフォルダの作成に失敗しました。"}},
+        {"cannot be made", inDocuments, std::nullopt, true, true, m_Game, "permanent.dat",
+         {"E2E Game|セーブフォルダの作成に失敗しました。"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -177,6 +183,11 @@ TEST_F(EngineRunTest, TheSaveFolderFollowsTheDocumentsSwitch)
             fs::create_directories(documents);
         else
             fs::remove_all(documents);
+        fs::remove_all(m_Home / ".local");
+        if (c.blockSaveFolder) {
+            fs::remove_all(documents / "E2E_SAVE");
+            WriteFile(documents / "E2E_SAVE", "not a folder");
+        }
         const bool hadLogs = fs::is_directory(c.logFolder) && c.logFolder != m_Game;
         if (hadLogs) {
             // Left by the last start: "device.log" is emptied every start, "error.log" only on request.

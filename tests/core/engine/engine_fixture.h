@@ -18,6 +18,7 @@
 #include "platform/win32/message_box.h"
 #include "platform/win32/window.h"
 #include "tests/support/pack_builder.h"
+#include "tests/support/temp_dir.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -42,28 +43,8 @@ inline std::string Utf8(std::u16string_view text)
     return WideToUtf8(text);
 }
 
-// A fresh folder under /tmp, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/tw-engine-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        m_Path = made ? fs::path(made) : fs::path();
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        if (!m_Path.empty())
-            fs::remove_all(m_Path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& Path() const { return m_Path; }
-
-private:
-    fs::path m_Path;
-};
+// A fresh folder of the test's own, removed with everything in it.
+using TempFolder = TestTempDir;
 
 // Enters a folder for the scope (the engine takes the game folder as its working folder).
 class ScopedWorkingFolder {

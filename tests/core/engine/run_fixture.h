@@ -81,6 +81,7 @@ protected:
         fs::create_directories(m_Home);
         m_HomeEnv = std::make_unique<ScopedEnv>("HOME", m_Home.string());
         m_ConfigEnv = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (m_Home / ".config").string());
+        m_DataEnv = std::make_unique<ScopedEnv>("XDG_DATA_HOME", std::nullopt);
         platform::SetWindowLockFolder((m_Temp.Path() / "locks").string());
         platform::ResetUserStateForTesting();
         platform::ClearShownMessageBoxes();
@@ -142,6 +143,7 @@ protected:
     fs::path m_Home;
     std::unique_ptr<ScopedEnv> m_HomeEnv;
     std::unique_ptr<ScopedEnv> m_ConfigEnv;
+    std::unique_ptr<ScopedEnv> m_DataEnv;
     RecordingModule m_Module;
     GxUnattendedRun m_Run;
     std::uint32_t m_FirstPass = 0;

@@ -9,6 +9,7 @@
 #include "platform/dinput/dinput.h"
 #include "platform/win32/message.h"
 #include "platform/win32/window.h"
+#include "tests/support/temp_dir.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -63,10 +64,6 @@ protected:
                                    GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(m_Window, nullptr);
         ShowWindow(m_Window, SW_SHOW);
-        m_LogPath = std::filesystem::temp_directory_path() /
-                    ("gxinput-device-" + std::to_string(getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log");
-        std::filesystem::remove(m_LogPath);
         LogSetDeviceFile(Utf8ToWide(m_LogPath.string()).c_str());
         LogSetSink(&m_Errors);
     }
@@ -81,7 +78,6 @@ protected:
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         LogSetSink(nullptr);
         LogSetDeviceFile(u"");
-        std::filesystem::remove(m_LogPath);
         platform::SetDirectInputFaults({});
         platform::ResetUserStateForTesting();
     }
@@ -142,7 +138,8 @@ protected:
     static GxInputDeviceState& Actions() { return *GxInput::GetActionState(); }
 
     HWND m_Window = nullptr;
-    std::filesystem::path m_LogPath;
+    TestTempDir m_Temp{"tw_input"};
+    std::filesystem::path m_LogPath = m_Temp.Join("device.log");
     ErrorLines m_Errors;
     std::vector<SDL_Joystick*> m_Pads;
 };

@@ -1,9 +1,9 @@
 // [LayerContent] clearing, loading each kind of resource, sub-layers, and the saved record with
 // damaged counts and movie slots.
 #include "layer_fixture.h"
-#include "tests/support/temp_dir.h"
 
 #include "core/layer_content.h"
+#include "tests/support/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -14,10 +14,7 @@ namespace {
 
 class LayerContentTest : public LayerFixture {
 protected:
-    LayerContentTest()
-    {
-        m_Dir = m_Temp.Path();   // unique per process: tests run in parallel
-    }
+    LayerContentTest() : m_Temp("tw_layer_content"), m_Dir(m_Temp.Path()) {}
 
     // A loose file (its bytes do not matter: the fake textures only look at the name).
     std::u16string MakeFile(const std::string& name)
@@ -33,7 +30,7 @@ protected:
         return std::u16string(text.begin(), text.end());
     }
 
-    TestTempDir m_Temp{"tw_layer_content"};
+    TestTempDir m_Temp;
     std::filesystem::path m_Dir;
 };
 

@@ -237,6 +237,70 @@ TEST_F(ActorTest, FinishActionsReachesEveryEndEffect)
     EXPECT_TRUE(child->IsRemoved());
 }
 
+// An actor whose suspend hook wakes it and queues the suspend again: an end effect that never
+// lets the lists run dry.
+class RequeueingActor : public GxTaskActor {
+public:
+    RequeueingActor(GxTaskBase* parent, std::int32_t duration)
+        : GxTaskActor(parent, nullptr, nullptr, 0), m_Duration(duration)
+    {
+        Requeue();
+    }
+    void OnSuspend() override
+    {
+        ++m_Suspends;
+        Resume();
+        Requeue();
+    }
+    void Requeue()
+    {
+        GxActionParam suspend;
+        suspend.m_ActionType = kActionSuspend;
+        suspend.m_TimeLeft = m_Duration;
+        suspend.m_TimeTotal = m_Duration;
+        m_ActionList[1].push_back(suspend);
+    }
+
+    std::int32_t m_Duration;
+    int m_Suspends = 0;
+};
+
+class WarningCapture : public GxDebugListenerBase {
+public:
+    WarningCapture() { LogSetSink(this); }
+    ~WarningCapture() override { LogSetSink(nullptr); }
+    int Output(const char16_t* text, std::int32_t level) override
+    {
+        if (level == kLevelWarning)
+            m_Lines.push_back(WideToUtf8(text));
+        return 0;
+    }
+    std::vector<std::string> m_Lines;
+};
+
+TEST_F(ActorTest, EndEffectsThatKeepQueueingAreCappedWithAWarning)
+{
+    // FinishActions: 1024 steps of 10 s, each ending 10000 / 150 rounded up actions of 150 ms.
+    auto* actor = new RequeueingActor(m_Root, 150);
+    {
+        WarningCapture warnings;
+        actor->FinishActions();   // returns instead of spinning forever
+        ASSERT_EQ(warnings.m_Lines.size(), 1u);
+        EXPECT_EQ(warnings.m_Lines[0], "GxTaskActor::FinishActions/actions keep arriving; 1 left for the next update ()\n");
+        EXPECT_GE(actor->m_Suspends, 1024 * 66);
+        EXPECT_FALSE(actor->IsActionListEmpty()) << "the rest waits for the next update";
+        EXPECT_TRUE(actor->IsActive());
+    }
+
+    // One step: zero-length actions never use up the time.
+    auto* instant = new RequeueingActor(m_Root, 0);
+    WarningCapture warnings;
+    EXPECT_TRUE(instant->UpdateActions(16));
+    EXPECT_EQ(instant->m_Suspends, 1024);
+    ASSERT_EQ(warnings.m_Lines.size(), 1u);
+    EXPECT_EQ(warnings.m_Lines[0], "GxTaskActor::StepActionList/actions keep arriving; 1 left for the next update ()\n");
+}
+
 TEST_F(ActorTest, ShakeDrawsFourNumbersOnEvenUpdatesAndResetsWhenDone)
 {
     GxTaskActor* parent = MakeActor();

@@ -1,9 +1,9 @@
 // [Layer] content changes with their cross-fade, drawing of each kind, movies, shake, sub-layers,
 // motion projects and image sets, and the saved state.
 #include "layer_fixture.h"
-#include "tests/support/temp_dir.h"
 
 #include "core/task_layer.h"
+#include "tests/support/temp_dir.h"
 
 #include <cmath>
 #include <filesystem>
@@ -30,9 +30,8 @@ constexpr std::uint64_t kFrame100ms = 100000;   // elapsed microseconds
 
 class LayerTest : public LayerFixture {
 protected:
-    LayerTest()
+    LayerTest() : m_Temp("tw_task_layer"), m_Dir(m_Temp.Path())
     {
-        m_Dir = m_Temp.Path();   // unique per process: tests run in parallel
         m_Layer = new GxTaskLayer(m_Root, u"bg");
     }
 
@@ -58,7 +57,7 @@ protected:
         return alphas;
     }
 
-    TestTempDir m_Temp{"tw_task_layer"};
+    TestTempDir m_Temp;
     std::filesystem::path m_Dir;
     GxTaskLayer* m_Layer = nullptr;
 };

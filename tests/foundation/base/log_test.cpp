@@ -2,6 +2,7 @@
 
 #include "foundation/wide_string.h"
 #include "platform/win32/message_box.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -69,17 +70,11 @@ class LogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_Dir = fs::temp_directory_path() /
-                ("tw_log_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_Dir);
-        fs::create_directories(m_Dir);
         Reset();
     }
     void TearDown() override
     {
         Reset();
-        fs::remove_all(m_Dir);
     }
     static void Reset()
     {
@@ -100,7 +95,8 @@ protected:
     fs::path DebugPath() const { return m_Dir / "debug.log"; }
     fs::path DevicePath() const { return m_Dir / "device.log"; }
 
-    fs::path m_Dir;
+    TestTempDir m_Temp{"tw_log"};
+    fs::path m_Dir = m_Temp.Path();
     RecordingListener m_Listener;
 };
 

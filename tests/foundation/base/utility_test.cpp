@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -114,6 +115,16 @@ TEST(TimeUtil, FieldsAndTextOfALocalTime)
     platform::SetFakeCalendarTime(time);
     EXPECT_EQ(FormatCurrentDateTime(), u"2001/01/01 09:05:03");
     platform::SetFakeCalendarTime(0);
+}
+
+TEST(TruncToInt, TruncatesTowardZeroAndSaturates)
+{
+    EXPECT_EQ(TruncToInt(2.9), 2);
+    EXPECT_EQ(TruncToInt(-2.9), -2);
+    EXPECT_EQ(TruncToInt(1e12), 2147483647);
+    EXPECT_EQ(TruncToInt(-1e12), -2147483647 - 1);
+    EXPECT_EQ(TruncToInt(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(TruncToInt(std::numeric_limits<double>::infinity()), 2147483647);
 }
 
 TEST(ClassifyNumber, DecimalHexOrNeither)

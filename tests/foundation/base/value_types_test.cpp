@@ -100,6 +100,8 @@ TEST(ValueTypes, ColourPacking)
     EXPECT_EQ((packed >> 8) & 0xF, 15);
     EXPECT_EQ((packed >> 4) & 0xF, 4);
     EXPECT_EQ(packed & 0xF, 2);
+    EXPECT_EQ(ConvertA4R4G4B4ToA8R8G8B8(packed), 0x88FF4422u) << "each nibble doubled";
+    EXPECT_EQ(ConvertA4R4G4B4ToA8R8G8B8(0x0F1Au), 0x00FF11AAu);
 
     EXPECT_EQ(ColorToArgb(1.0f, 0.5f, 0.0f, 1.0f), 0xFFFF7F00u);   // 127.5 truncates to 127
     // No clamping: 1.5 * 255 = 382 keeps its low 8 bits (0x7E); -1.5 * 255 truncates to -382 (0x82).

@@ -11,6 +11,7 @@
 #include "platform/d3d9/device_control.h"
 #include "platform/d3d9/virtual_adapter.h"
 #include "platform/win32/message_box.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -268,11 +269,6 @@ class GraphicsDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() /
-                 ("tw_graphics_device_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         deviceLog = folder / "device.log";
         LogSetDeviceFile(WidePath(deviceLog).c_str());
         LogSetSink(&log);
@@ -292,8 +288,6 @@ protected:
         platform::ClearShownMessageBoxes();
         LogSetSink(nullptr);
         LogSetDeviceFile(u"");
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
     }
 
     bool Create(HWND window = FakeWindow())
@@ -355,7 +349,8 @@ protected:
         return surface;
     }
 
-    fs::path folder;
+    TestTempDir temp{"tw_graphics_device"};
+    fs::path folder = temp.Path();
     fs::path deviceLog;
     LogCapture log;
     platform::d3d9::VirtualAdapter adapter;

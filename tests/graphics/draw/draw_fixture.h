@@ -12,6 +12,7 @@
 #include "platform/d3d9/device_control.h"
 #include "platform/d3d9/virtual_adapter.h"
 #include "platform/win32/message_box.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -109,10 +110,7 @@ protected:
         platform::d3d9::ResetVirtualAdapter();
         platform::ClearShownMessageBoxes();
         LogSetSink(nullptr);
-        if (!folder.empty()) {
-            std::error_code ignored;
-            fs::remove_all(folder, ignored);
-        }
+        temp.reset();
     }
 
     // A managed A8R8G8B8 texture whose pixel (x, y) is pixel(x, y); kept until the test ends.
@@ -179,20 +177,15 @@ protected:
     // A folder of its own for files the test writes; removed at the end.
     fs::path Folder()
     {
-        if (folder.empty()) {
-            folder = fs::temp_directory_path() /
-                     ("tw_draw_" + std::to_string(::getpid()) + "_" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-            fs::remove_all(folder);
-            fs::create_directories(folder);
-        }
-        return folder;
+        if (!temp)
+            temp = std::make_unique<TestTempDir>("tw_draw");
+        return temp->Path();
     }
 
     IDirect3DDevice9* device = nullptr;
     ErrorCapture errors;
     std::vector<std::unique_ptr<GxTexture>> textures;
-    fs::path folder;
+    std::unique_ptr<TestTempDir> temp;
 };
 
 }  // namespace drawtest

@@ -9,6 +9,7 @@
 #include "graphics/shader_factory.h"
 #include "platform/d3d9/virtual_adapter.h"
 #include "platform/win32/message_box.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -40,11 +41,6 @@ class EffectsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_Folder = std::filesystem::temp_directory_path() /
-                   ("tw_graphics_effects_" + std::to_string(::getpid()) + "_" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_Folder);
-        std::filesystem::create_directories(m_Folder);
         LogSetDeviceFile(Utf8ToWide((m_Folder / "device.log").string()).c_str());
         LogSetSink(&m_Log);
         platform::SetMessageBoxHeadless(true);
@@ -65,8 +61,6 @@ protected:
         platform::ClearShownMessageBoxes();
         LogSetSink(nullptr);
         LogSetDeviceFile(u"");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_Folder, ignored);
     }
 
     void WriteFile(const std::string& relative, const std::string& bytes)
@@ -80,7 +74,8 @@ protected:
 
     std::size_t RegisteredEffects() { return GetD3DResourceManage().GetCount() - m_RegistryBase; }
 
-    std::filesystem::path m_Folder;
+    TestTempDir m_Temp{"tw_graphics_effects"};
+    std::filesystem::path m_Folder = m_Temp.Path();
     EffectsLog m_Log;
     GxShaderFactory m_Factory;
     std::size_t m_RegistryBase = 0;

@@ -255,11 +255,17 @@ TEST_F(EffectsTest, FactoryCountsReferencesByName)
 
     GxShaderEffect* b = m_Factory.Create(WideToMultiByte(Path("b.fx")).c_str());
     ASSERT_NE(b, nullptr);
+    // An effect this factory never handed out (a freed one's address could come back for b).
+    GxShaderFactory other;
+    GxShaderEffect* stranger = other.Create(Path("b.fx"));
+    ASSERT_NE(stranger, nullptr);
     m_Log.lines.clear();
-    m_Factory.Release(first);   // already deleted: only compared, never touched
+    m_Factory.Release(stranger);
     ASSERT_EQ(m_Log.lines.size(), 1u);
     EXPECT_EQ(m_Log.lines[0].rfind(u"Warning/GxShaderFactory You tried to release the shader does not exist(0x", 0),
               0u);
+    EXPECT_EQ(stranger->GetRefCount(), 1u) << "left alone";
+    other.Release(stranger);
     m_Factory.ReleaseByName(u"nothing.fx");
     EXPECT_TRUE(
         m_Log.Contains(u"Warning/GxShaderFactory You tried to release the shader does not exist(nothing.fx)\n"));

@@ -3,6 +3,7 @@
 #include "graphics/gdi_font_map.h"
 
 #include "graphics/graphics.h"
+#include "graphics/text_layout.h"
 #include "graphics/texture_text.h"
 #include "text_fixture.h"
 
@@ -121,6 +122,40 @@ TEST_F(GDIFontMapTest, GlyphPixelsStayInsideTheirCells)
         }
     }
     EXPECT_GT(opaque, 100u);
+}
+
+// At size 20 the installed gothic's "|" and "ギ" reach a row above their cell; on the page that
+// row belongs to the cell above, which must keep its pixels.
+TEST_F(GDIFontMapTest, AGlyphReachingPastItsCellLeavesItsNeighboursAlone)
+{
+    GxGDIFontMap map;
+    map.SetFont(20, nullptr);
+    std::vector<GxGlyphRecord> above;
+    for (char16_t c = u'\u4E00'; map.GetCurrentPage() == nullptr || map.GetCurrentPage()->m_PenY == 0; ++c)
+        above.push_back(map.GetGlyph(c));
+    ASSERT_GT(above.size(), 20u);
+    GxTexture* page = above.front().texture;
+    ASSERT_NE(page, nullptr);
+    const Pixels before = ReadPixels(*page);
+
+    std::vector<GxGlyphRecord> below;
+    for (char16_t c : std::u16string(u"|ギ|漢ギ|"))
+        below.push_back(map.GetGlyph(c));
+    ASSERT_EQ(below.front().y, 20);
+    ASSERT_EQ(below.back().texture, page);
+    const Pixels after = ReadPixels(*page);
+
+    for (std::uint32_t y = 0; y < 20; ++y)
+        for (std::uint32_t x = 0; x < after.width; ++x)
+            ASSERT_EQ(after.At(x, y), before.At(x, y)) << "pixel " << x << "," << y << " of the row above";
+    // Each glyph of the lower row drew its ink, all of it inside its own cell.
+    for (const GxGlyphRecord& cell : below) {
+        std::size_t inside = 0;
+        for (std::int32_t y = cell.y; y < cell.y + cell.height; ++y)
+            for (std::int32_t x = cell.x; x < cell.x + cell.width; ++x)
+                inside += (after.At(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)) >> 12) != 0;
+        EXPECT_GT(inside, 10u) << "cell at " << cell.x;
+    }
 }
 
 TEST_F(GDIFontMapTest, PacksFifteenRowsOfFifteenCellsOnASmallPage)

@@ -9,6 +9,7 @@
 #include "platform/d3d9/virtual_adapter.h"
 #include "platform/win32/message_box.h"
 #include "tests/support/image_fixtures.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -69,13 +70,6 @@ class TextureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Lower case throughout: deferred loads store their file names with A-Z lowered.
-        std::string name = std::string("tw_graphics_textures_") + std::to_string(::getpid()) + "_" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        folder = fs::path("/tmp") / name;
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         LogSetDeviceFile(Utf8ToWide((folder / "device.log").string()).c_str());
         platform::SetMessageBoxHeadless(true);
         adapter = platform::d3d9::DefaultVirtualAdapter();
@@ -90,8 +84,6 @@ protected:
         platform::ClearShownMessageBoxes();
         LogSetSink(nullptr);
         LogSetDeviceFile(u"");
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
     }
 
     // The device on `adapter`; the log capture starts afterwards, so only the tests' own lines
@@ -117,7 +109,9 @@ protected:
 
     std::u16string PathOf(const std::string& name) const { return Utf8ToWide((folder / name).string()); }
 
-    fs::path folder;
+    // Lower case throughout: deferred loads store their file names with A-Z lowered.
+    TestTempDir temp{"tw_graphics_textures", TestTempDir::kLowerCase};
+    fs::path folder = temp.Path();
     LogCapture log;
     platform::d3d9::VirtualAdapter adapter;
 };

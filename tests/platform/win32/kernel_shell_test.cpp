@@ -25,6 +25,7 @@ protected:
         m_Home = pattern;
         m_HomeVariable.Set(m_Home);
         m_ConfigVariable.Unset();
+        m_DataVariable.Unset();
         fs::create_directory(m_Home + "/.config");
     }
     void TearDown() override { fs::remove_all(m_Home); }
@@ -48,36 +49,45 @@ protected:
     std::string m_Home;
     ScopedEnvironment m_HomeVariable{"HOME"};
     ScopedEnvironment m_ConfigVariable{"XDG_CONFIG_HOME"};
+    ScopedEnvironment m_DataVariable{"XDG_DATA_HOME"};
 };
 
 TEST_F(Win32DocumentsFolder, ReadsTheXdgDocumentsEntry)
 {
     struct Case {
         const char* file;
-        std::u16string expected;   // after the home folder, or absolute when it starts with "/"
+        std::u16string expected;   // after the home folder
     };
     const Case cases[] = {
         {"# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/\xE6\x96\x87\xE6\x9B\xB8\"\n",
          u"/\u6587\u66F8"},
-        {"XDG_DOCUMENTS_DIR=\"/srv/docs/\"\n", u"/srv/docs"},
         {"XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n", u"/My \"Docs\""},
         {"#XDG_DOCUMENTS_DIR=\"$HOME/commented\"\n", u"/Documents"},
         {"XDG_DOCUMENTS_DIR=\"relative/not/allowed\"\n", u"/Documents"},
         {"XDG_DOCUMENTS_DIR=\"$HOME/unterminated\n", u"/Documents"},
     };
+    fs::create_directory(m_Home + "/Documents");
+    fs::create_directory(m_Home + "/\xE6\x96\x87\xE6\x9B\xB8");
+    fs::create_directory(m_Home + "/My \"Docs\"");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         WriteUserDirs(c.file);
-        const std::u16string expected = c.expected.rfind(u"/srv", 0) == 0 ? c.expected : Home() + c.expected;
-        EXPECT_EQ(Documents(), expected);
+        EXPECT_EQ(Documents(), Home() + c.expected);
     }
+
+    // An absolute entry, trailing separator dropped.
+    fs::create_directories(m_Home + "/srv/docs");
+    WriteUserDirs("XDG_DOCUMENTS_DIR=\"" + m_Home + "/srv/docs/\"\n");
+    EXPECT_EQ(Documents(), Home() + u"/srv/docs");
 }
 
 TEST_F(Win32DocumentsFolder, FallsBackToHomeDocumentsAndFailsWithoutHome)
 {
+    fs::create_directory(m_Home + "/Documents");
     EXPECT_EQ(Documents(), Home() + u"/Documents");   // no user-dirs.dirs at all
 
     // XDG_CONFIG_HOME moves the file.
+    fs::create_directory(m_Home + "/Elsewhere");
     WriteUserDirs("XDG_DOCUMENTS_DIR=\"$HOME/Elsewhere\"\n", "/cfg");
     m_ConfigVariable.Set(m_Home + "/cfg");
     EXPECT_EQ(Documents(), Home() + u"/Elsewhere");
@@ -94,6 +104,33 @@ TEST_F(Win32DocumentsFolder, FallsBackToHomeDocumentsAndFailsWithoutHome)
 
     char16_t path[MAX_PATH];
     EXPECT_EQ(SHGetFolderPathW(nullptr, 0x2B, nullptr, 0, path), E_INVALIDARG);
+}
+
+// Without a documents folder the data folder stands in, made with every missing level.
+TEST_F(Win32DocumentsFolder, MissingDocumentsFolderGivesTheDataFolder)
+{
+    m_DataVariable.Unset();
+    EXPECT_EQ(Documents(), Home() + u"/.local/share");
+    EXPECT_TRUE(fs::is_directory(m_Home + "/.local/share"));
+    EXPECT_FALSE(fs::exists(m_Home + "/Documents")) << "the documents folder is not made";
+
+    // A named documents folder that is missing falls back the same way.
+    WriteUserDirs("XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n");
+    m_DataVariable.Set(m_Home + "/deep/data/");
+    EXPECT_EQ(Documents(), Home() + u"/deep/data");
+    EXPECT_TRUE(fs::is_directory(m_Home + "/deep/data"));
+
+    m_DataVariable.Set("relative/data");   // only absolute values count
+    EXPECT_EQ(Documents(), Home() + u"/.local/share");
+
+    // A file where a folder level should be: the folder cannot be made.
+    std::ofstream(m_Home + "/blocked") << "x";
+    m_DataVariable.Set(m_Home + "/blocked/data");
+    EXPECT_EQ(Documents(E_FAIL), u"");
+
+    // Once it exists the documents folder wins again.
+    fs::create_directory(m_Home + "/Gone");
+    EXPECT_EQ(Documents(), Home() + u"/Gone");
 }
 
 }  // namespace
