@@ -20,6 +20,7 @@ namespace {
 struct FileSystemState {
     GxMutex lock;
     std::vector<std::unique_ptr<GxPackFileHeaderCache>> packs;
+    std::vector<GxPackFailure> packFailures;
     GxFileCache cache;
 };
 
@@ -85,8 +86,14 @@ bool GxFile::AddPackFile(const std::u16string& path)
 {
     GxMutexScopedLock lock(GetLock());
     auto pack = std::make_unique<GxPackFileHeaderCache>();
-    if (!pack->Load(path))
+    if (!pack->Load(path)) {
+        GxPackFailure failure;
+        failure.m_Path = path;
+        failure.m_Reason = pack->GetLoadError();
+        failure.m_Missing = !PathFileExistsW(path.c_str());
+        State().packFailures.push_back(std::move(failure));
         return false;
+    }
     State().packs.push_back(std::move(pack));
     return true;
 }
@@ -95,6 +102,13 @@ void GxFile::ReleasePacks()
 {
     GxMutexScopedLock lock(GetLock());
     State().packs.clear();
+    State().packFailures.clear();
+}
+
+std::vector<GxPackFailure> GxFile::GetPackFailures()
+{
+    GxMutexScopedLock lock(GetLock());
+    return State().packFailures;
 }
 
 void GxFile::SetCacheEnabled(bool enabled)
