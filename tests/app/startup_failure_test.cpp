@@ -1,7 +1,7 @@
 // The engine's executable run as a child process on game folders made here: each start-up
 // failure ends it with its own exit code and one English stderr line naming cause and path, a
 // bounded run ends with 0 and leaves no lock file behind, and a pack that cannot be read is
-// logged with the reason.
+// logged with the reason. ./run refuses a mistyped folder before it builds anything.
 #include "core/exit_code.h"
 #include "foundation/wide_string.h"
 #include "platform/win32/window.h"
@@ -72,7 +72,8 @@ protected:
     // Runs the engine with `args`, headless, in a private home and runtime folder. `env` sets
     // (a value) or removes (nullopt) further variables.
     ChildResult RunEngine(const std::vector<std::string>& args,
-                          const std::map<std::string, std::optional<std::string>>& env = {})
+                          const std::map<std::string, std::optional<std::string>>& env = {},
+                          const std::string& programPath = TW_TARNWICK)
     {
         const fs::path errorPath = m_Temp.Join("stderr-" + std::to_string(m_Runs++) + ".txt");
         std::map<std::string, std::optional<std::string>> all = {
@@ -101,7 +102,7 @@ protected:
             envp.push_back(text.data());
         envp.push_back(nullptr);
         std::vector<char*> argv;
-        std::string program = TW_TARNWICK;
+        std::string program = programPath;
         argv.push_back(program.data());
         std::vector<std::string> copies = args;
         for (std::string& arg : copies)
@@ -202,6 +203,15 @@ TEST_F(StartupFailureTest, EachRefusedFolderHasItsCodeAndLine)
         EXPECT_EQ(result.stderrText.find(kSysConfBox) != std::string::npos, c.showsSysConfBox);
     }
     // The mistyped folder was not made.
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(StartupFailureTest, TheRunScriptRefusesAMistypedFolderBeforeBuilding)
+{
+    const std::string missing = m_Temp.Join("mistyped").string();
+    const ChildResult result = RunEngine({missing}, {}, std::string(TW_SOURCE_DIR) + "/run");
+    EXPECT_EQ(result.exitCode, kExitNoGameFolder);
+    EXPECT_EQ(result.LastLine(), "run: no such game folder: " + missing);
     EXPECT_FALSE(fs::exists(missing));
 }
 
