@@ -1,6 +1,7 @@
 #include "core/core.h"
 
 #include "core/debug_window.h"
+#include "core/exit_code.h"
 #include "core/input.h"
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
@@ -14,6 +15,7 @@
 #include "foundation/file.h"
 #include "foundation/log.h"
 #include "foundation/profile.h"
+#include "foundation/wide_string.h"
 #include "platform/win32/message.h"
 #include "platform/win32/system_info.h"
 
@@ -46,7 +48,15 @@ void OnGraphicsFatalError(int exitCode)
 {
     GxCore* core = GxCore::GetInstance();
     core->m_ExitCode = exitCode;
+    core->m_FailureText = "the graphics device failed beyond repair (driver internal error)";
     core->RequestQuit();
+}
+
+// The working folder for a failure line; "." when it cannot be named.
+std::string CurrentFolderText()
+{
+    const std::u16string folder = GetCurrentFolder();
+    return folder.empty() ? std::string(".") : WideToUtf8(folder);
 }
 
 template <typename T>
@@ -85,6 +95,15 @@ void GxCore::DeleteOwnedObjects()
     DropOwned(m_OwnedTaskManage, m_TaskManage);
 }
 
+bool GxCore::Fail(int exitCode, std::string text)
+{
+    if (m_ExitCode == kExitNormal) {
+        m_ExitCode = exitCode;
+        m_FailureText = std::move(text);
+    }
+    return false;
+}
+
 bool GxCore::CheckWorkingFolder()
 {
     // An empty answer means the folder could not be read within the path buffer: too long too.
@@ -92,7 +111,35 @@ bool GxCore::CheckWorkingFolder()
     if (!folder.empty() && folder.size() <= kMaxWorkingFolderLength)
         return true;
     ShowErrorBox(kEarlyCaption, kPathTooLongText, static_cast<int>(kMaxWorkingFolderLength + 1));
-    return false;
+    return Fail(kExitPathTooLong, "the game folder's path is longer than " + std::to_string(kMaxWorkingFolderLength) +
+                                      " characters" + (folder.empty() ? std::string() : ": " + WideToUtf8(folder)));
+}
+
+bool GxCore::RefuseWithoutSysConf()
+{
+    const std::string where = CurrentFolderText();
+    for (const GxPackFailure& failure : GxFile::GetPackFailures()) {
+        if (failure.m_Path == u"system.gxp" && !failure.m_Missing)
+            return Fail(kExitSystemPackUnreadable, "cannot read system.gxp in " + where + " (" +
+                                                       WideToUtf8(failure.m_Reason) +
+                                                       "), and there is no loose system/sysconf.ini");
+    }
+    if (FileExists(u"system.gxp") == kFileNotFound && !FolderExists(u"system"))
+        return Fail(kExitNotAGameFolder,
+                    where + " is not a game folder: it holds neither system.gxp nor system/sysconf.ini");
+    const bool missing = FileExists(u"system/sysconf.ini") == kFileNotFound;
+    return Fail(kExitSysConfUnreadable,
+                "cannot read system/sysconf.ini in " + where + (missing ? ": no such file" : ""));
+}
+
+void GxCore::LogRefusedPacks()
+{
+    for (const GxPackFailure& failure : GxFile::GetPackFailures()) {
+        // A game may keep everything loose: no "system.gxp" at all is no fault.
+        if (failure.m_Missing && failure.m_Path == u"system.gxp")
+            continue;
+        LogPrint(u"GxCore::Initialize/Pack not read(%s):%s\n", failure.m_Reason.c_str(), failure.m_Path.c_str());
+    }
 }
 
 void GxCore::SetUpSaveFolder()
@@ -116,6 +163,8 @@ void GxCore::SetUpSaveFolder()
 
 bool GxCore::Initialize(HINSTANCE instance)
 {
+    m_ExitCode = kExitNormal;
+    m_FailureText.clear();
     if (!CheckWorkingFolder())
         return false;
 
@@ -123,13 +172,16 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_SystemConfig = m_OwnedSystemConfig.get();
     if (!m_SystemConfig->LoadSysConf()) {
         ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kSysConfFailedText);
-        return false;
+        return RefuseWithoutSysConf();
     }
     m_SystemConfig->LoadSettingIni();
 
     if (FindWindowW(m_SystemConfig->m_AppTitle.c_str(), nullptr) != nullptr) {
         ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kAlreadyRunningText);
-        return false;
+        std::string text = "\"";
+        text += WideToUtf8(m_SystemConfig->m_AppTitle);
+        text += "\" is already running (another instance has its window open)";
+        return Fail(kExitAlreadyRunning, std::move(text));
     }
 
     m_OwnedUserConfig = std::make_unique<GxUserConfig>();
@@ -140,7 +192,6 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_Active = false;
     m_Initialized = false;
     m_Quit = false;
-    m_ExitCode = 0;
     m_WindowTitle = m_SystemConfig->m_AppTitle;
 
     m_OwnedProfile = std::make_unique<GxProfileEx>();
@@ -161,6 +212,8 @@ bool GxCore::Initialize(HINSTANCE instance)
     CreateDebugWindow(m_Instance);
 
     SetDefaultDisplaySettings(this);
+    // Only now: the display defaults may have emptied the logs.
+    LogRefusedPacks();
 
     m_OwnedTaskManage = std::make_unique<GxTaskManage>(this);
     m_TaskManage = m_OwnedTaskManage.get();
@@ -174,14 +227,18 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_UserDataPerman = m_OwnedUserDataPerman.get();
 
     // Window and device failures end the run after its first pass, through the quit message.
-    if (!CreateMainWindow())
+    if (!CreateMainWindow()) {
+        Fail(kExitNoWindow, "cannot create the main window");
         RequestQuit();
+    }
     // The device reaches up to the core only for these two: the loader pool it waits out before
     // a reset, and the orderly shut-down after a driver failure.
     GxGraphics::SetFatalErrorHandler(OnGraphicsFatalError);
     GxGraphics::SetResetJobPool(&m_SharedAssets->GetJobManage());
-    if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, KeepResetHook, KeepResetHook))
+    if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, KeepResetHook, KeepResetHook)) {
+        Fail(kExitNoWindow, "cannot create the graphics device");
         RequestQuit();
+    }
     GxGraphics::CreateEffectPool();
     ClearTarget(kClearAll, kStartupClearColor, 1.0f, 0, nullptr);
 

@@ -130,14 +130,23 @@ public:
     std::u16string m_SaveFolder;    // ends in "/" unless empty
     // How the cursor looks over the client area (see OnSetCursor); set with the display defaults.
     std::int32_t m_CursorKind = 1;
-    // The process's exit code: 0 unless the graphics device failed beyond repair.
+    // The process's exit code (core/exit_code.h): 0 unless start-up refused to run the game,
+    // the main window or the device could not be made, or the device failed beyond repair.
     int m_ExitCode = 0;
+    // Why the run failed, one English line naming the cause and the path; empty otherwise.
+    std::string m_FailureText;
     // Main-loop passes so far.
     std::uint32_t m_PassCounter = 0;
     // Set by the process entry for an unattended run; not owned.
     GxUnattendedRun* m_UnattendedRun = nullptr;
 
 private:
+    // Keeps the exit code and the text of the first failure; always false.
+    bool Fail(int exitCode, std::string text);
+    // The cause of an unreadable "system/sysconf.ini", told apart from what the folder holds.
+    bool RefuseWithoutSysConf();
+    // Writes the packs refused before the logs had a file into the logs.
+    void LogRefusedPacks();
     bool CheckWorkingFolder();
     void SetUpSaveFolder();
     void DeleteOwnedObjects();

@@ -24,5 +24,5 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     GxFile::ClearCache();
     GxFile::ReleasePacks();
-    return started ? core->m_ExitCode : 0;
+    return core->m_ExitCode;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/win32/win_types.h"
 
-// 0, also when start-up failed (the player has been told why); non-zero only when the graphics
-// device failed beyond repair during the run.
+// The core's exit code (core/exit_code.h): 0 for a normal end; a code per cause when start-up
+// refused to run the game (the player has been shown the box, GxCore::m_FailureText says why),
+// when the window or the device could not be made, or when the device failed during the run.
 int WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);

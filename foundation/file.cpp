@@ -20,6 +20,7 @@ namespace {
 struct FileSystemState {
     GxMutex lock;
     std::vector<std::unique_ptr<GxPackFileHeaderCache>> packs;
+    std::vector<GxPackFailure> packFailures;
     GxFileCache cache;
 };
 
@@ -86,8 +87,15 @@ bool FindPackEntry(const std::u16string& name, GxPackFileHeaderCache** pack, con
 bool GxFile::AddPackFile(const std::u16string& path)
 {
     auto pack = std::make_unique<GxPackFileHeaderCache>();
-    if (!pack->Load(path))   // read before the lock is taken: readers of other packs go on
+    if (!pack->Load(path)) {   // read before the lock is taken: readers of other packs go on
+        GxPackFailure failure;
+        failure.m_Path = path;
+        failure.m_Reason = pack->GetLoadError();
+        failure.m_Missing = !PathFileExistsW(path.c_str());
+        GxMutexScopedLock lock(GetLock());
+        State().packFailures.push_back(std::move(failure));
         return false;
+    }
     GxMutexScopedLock lock(GetLock());
     State().packs.push_back(std::move(pack));
     return true;
@@ -97,6 +105,13 @@ void GxFile::ReleasePacks()
 {
     GxMutexScopedLock lock(GetLock());
     State().packs.clear();
+    State().packFailures.clear();
+}
+
+std::vector<GxPackFailure> GxFile::GetPackFailures()
+{
+    GxMutexScopedLock lock(GetLock());
+    return State().packFailures;
 }
 
 void GxFile::SetCacheEnabled(bool enabled)

@@ -32,6 +32,13 @@ int FileExists(const std::u16string& name);
 // when no pack holds it.
 bool FindPackEntry(const std::u16string& name, GxPackFileHeaderCache** pack, const GxPackFileEntry** entry);
 
+// A pack that AddPackFile refused, and why (English, as logged).
+struct GxPackFailure {
+    std::u16string m_Path;
+    std::u16string m_Reason;
+    bool m_Missing = false;   // no file of that name at all
+};
+
 namespace GxFile {
 
 // Size of a disk file, else of the pack entry, else 0.
@@ -49,8 +56,12 @@ void ClearCache();
 GxFileCache& GetCache();
 
 // Loads a pack's index and appends it to the pack list (looked up in registration order).
+// A refused pack is logged and remembered until ReleasePacks.
 bool AddPackFile(const std::u16string& path);
 void ReleasePacks();
+// The packs refused since the last ReleasePacks, in order. Packs are registered before the logs
+// have a file, so start-up writes these into the logs once they do.
+std::vector<GxPackFailure> GetPackFailures();
 
 // The file-system lock: recursive; guards the pack list, the cache settings, opens and closes.
 GxMutex& GetLock();

@@ -5,6 +5,7 @@
 #include "platform/crt/wide_stdio.h"
 #include "platform/win32/file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -105,6 +106,13 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// A refusal reason followed by the C library's text for errno: "Open error (Permission denied)".
+std::u16string ErrnoText(const char16_t* what)
+{
+    const int error = errno;
+    return std::u16string(what) + u" (" + Utf8ToWide(std::strerror(error)) + u")";
+}
+
 }  // namespace
 
 void PackScramble(void* bytes, std::size_t length, std::uint32_t position)
@@ -171,39 +179,40 @@ std::u16string GxPackFileHeaderCache::Normalise(std::u16string name) const
     return name;
 }
 
+bool GxPackFileHeaderCache::Refuse(const std::u16string& path, std::u16string reason)
+{
+    LogPrint(u"GxPackFileHeaderCache::Load/%s:%s\n", reason.c_str(), path.c_str());
+    m_LoadError = std::move(reason);
+    return false;
+}
+
 bool GxPackFileHeaderCache::Load(const std::u16string& path)
 {
     if (m_Loaded)
         Clear();
+    m_LoadError.clear();
 
     FilePtr file(_wfopen(path.c_str(), u"rb"));
     if (!file)
-        return false;
+        return Refuse(path, ErrnoText(u"Open error"));
 
     std::array<BYTE, kPackHeaderSize> header{};
     if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) {
-        LogPrint(u"GxPackFileHeaderCache::Load/Header read error:%s\n", path.c_str());
-        return false;
+        return Refuse(path, std::ferror(file.get()) ? ErrnoText(u"Header read error")
+                                                    : std::u16string(u"Header read error (shorter than the header)"));
     }
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        LogPrint(u"GxPackFileHeaderCache::Load/Seek error:%s\n", path.c_str());
-        return false;
-    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0)
+        return Refuse(path, ErrnoText(u"Seek error"));
     const long endPosition = std::ftell(file.get());
     const std::uint64_t packSize = endPosition < 0 ? 0 : static_cast<std::uint64_t>(endPosition);
 
     // The index size is checked against the file before anything is allocated for it.
     const std::uint32_t indexSize = ReadU32(header.data() + kHeaderIndexSize);
-    if (indexSize > packSize - kPackHeaderSize || std::fseek(file.get(), kPackHeaderSize, SEEK_SET) != 0) {
-        LogPrint(u"GxPackFileHeaderCache::Load/Index size %u beyond the end of the pack:%s\n", indexSize,
-                 path.c_str());
-        return false;
-    }
+    if (indexSize > packSize - kPackHeaderSize || std::fseek(file.get(), kPackHeaderSize, SEEK_SET) != 0)
+        return Refuse(path, FormatWide(u"Index size %u beyond the end of the pack", indexSize));
     std::vector<BYTE> index(indexSize);
-    if (indexSize != 0 && std::fread(index.data(), 1, index.size(), file.get()) != index.size()) {
-        LogPrint(u"GxPackFileHeaderCache::Load/Index read error:%s\n", path.c_str());
-        return false;
-    }
+    if (indexSize != 0 && std::fread(index.data(), 1, index.size(), file.get()) != index.size())
+        return Refuse(path, ErrnoText(u"Index read error"));
     file.reset();
 
     m_Header = header;
@@ -238,17 +247,14 @@ bool GxPackFileHeaderCache::ParseIndex(std::vector<BYTE>& index, std::uint64_t p
     for (std::uint32_t i = 0; i < entryCount; ++i) {
         const std::size_t remaining = index.size() - offset;
         if (remaining < 4) {
-            LogPrint(u"GxPackFileHeaderCache::Load/Entry %u beyond the index (count %u):%s\n", i, entryCount,
-                     m_Path.c_str());
-            return false;
+            return Refuse(m_Path, FormatWide(u"Entry %u beyond the index (count %u)", i, entryCount));
         }
         BYTE* entry = index.data() + offset;
         if (scrambled)
             PackScramble(entry, 4, 0);
         const std::uint32_t length = ReadU32(entry + kEntryLength);
         if (length < kPackEntryNameOffset + terminatorSize || length > remaining) {
-            LogPrint(u"GxPackFileHeaderCache::Load/Bad entry length %u of entry %u:%s\n", length, i, m_Path.c_str());
-            return false;
+            return Refuse(m_Path, FormatWide(u"Bad entry length %u of entry %u", length, i));
         }
         if (scrambled)
             PackScramble(entry + 4, length - 4, 4);
@@ -279,13 +285,10 @@ bool GxPackFileHeaderCache::ParseIndex(std::vector<BYTE>& index, std::uint64_t p
             }
         }
         if (!terminated) {
-            LogPrint(u"GxPackFileHeaderCache::Load/Unterminated name in entry %u:%s\n", i, m_Path.c_str());
-            return false;
+            return Refuse(m_Path, FormatWide(u"Unterminated name in entry %u", i));
         }
         if (parsed.m_DataOffset > dataAreaSize || parsed.m_Size > dataAreaSize - parsed.m_DataOffset) {
-            LogPrint(u"GxPackFileHeaderCache::Load/Data of entry %u beyond the end of the pack:%s\n", i,
-                     m_Path.c_str());
-            return false;
+            return Refuse(m_Path, FormatWide(u"Data of entry %u beyond the end of the pack", i));
         }
         m_Entries.push_back(std::move(parsed));
         offset += length;

@@ -44,7 +44,7 @@ public:
     ~GxPackFileHeaderCache() override;
 
     // Reads the header and the index. A pack that cannot be opened or read wholly, or whose
-    // index or entries do not fit, is refused (the damage is logged).
+    // index or entries do not fit, is refused; the reason is logged and kept (GetLoadError).
     bool Load(const std::u16string& path);
     // The entry for a name ("\" reads as "/", letter case ignored), or null.
     const GxPackFileEntry* Find(const std::u16string& name) const;
@@ -59,8 +59,12 @@ public:
     // Open while the pack is loaded; entries are read from it with positional reads, so one
     // handle serves every open entry of every thread.
     HANDLE GetHandle() const { return m_Handle; }
+    // Why the last Load refused the pack, in English; empty after a successful one.
+    const std::u16string& GetLoadError() const { return m_LoadError; }
 
 private:
+    // Logs the refusal of the pack at `path` and keeps its reason; always false.
+    bool Refuse(const std::u16string& path, std::u16string reason);
     std::u16string Normalise(std::u16string name) const;
     bool ParseIndex(std::vector<BYTE>& index, std::uint64_t packSize);
 
@@ -71,4 +75,5 @@ private:
     bool m_Loaded = false;
     std::u16string m_Path;
     HANDLE m_Handle = INVALID_HANDLE_VALUE;
+    std::u16string m_LoadError;
 };

@@ -564,7 +564,7 @@ std::vector<Token> Preprocessor::ExpandLine(const std::vector<Token>& line)
         }
         Token value = line[i];
         value.kind = TokenKind::Number;
-        value.text = m_Macros.count(line[nameAt].text) ? "1" : "0";
+        value.text.assign(1, m_Macros.count(line[nameAt].text) ? '1' : '0');
         replaced.push_back(std::move(value));
         i = parenthesised ? nameAt + 1 : nameAt;
     }

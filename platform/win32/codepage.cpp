@@ -256,8 +256,8 @@ bool ConvertToNarrow(UINT codePage, std::u16string_view source, LPCSTR defaultCh
     }
     iconv_t descriptor = GetDescriptor("UTF-16LE", page.charset);
     if (descriptor == IconvCache::kInvalid) return false;
-    std::string substitute(1, kDefaultNarrowChar);
-    if (defaultChar && defaultChar[0]) substitute.assign(defaultChar, defaultChar[1] ? 2 : 1);
+    const std::string substitute = defaultChar && defaultChar[0] ? std::string(defaultChar, defaultChar[1] ? 2 : 1)
+                                                                  : std::string(1, kDefaultNarrowChar);
     return RunIconv(descriptor, reinterpret_cast<const char*>(source.data()), source.size() * 2, 2, substitute,
                     result, substituted);
 }

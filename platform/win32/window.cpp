@@ -232,6 +232,12 @@ bool EnsureVideo()
     return true;
 }
 
+std::string VideoDriverName()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver ? driver : "";
+}
+
 SDL_Window* GetSdlWindow(HWND window)
 {
     auto record = FindWindowRecord(window);

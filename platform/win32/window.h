@@ -237,6 +237,9 @@ namespace platform {
 // Starts SDL video once (on the calling thread, which becomes the window thread) and keeps
 // the screen saver off while the engine runs. False when no video driver can start.
 bool EnsureVideo();
+// The SDL video driver in use ("x11", "wayland", "offscreen", "dummy" ...); empty before video
+// has started.
+std::string VideoDriverName();
 // Whether the caller is the window thread (true before video has started).
 bool IsWindowThread();
 // The SDL window behind a window handle (null for none), for presentation.
@@ -245,7 +248,7 @@ SDL_Window* GetSdlWindow(HWND window);
 HWND FindWindowBySdlId(unsigned int sdlWindowId);
 
 // Folder of the per-class lock files that let FindWindowW see other processes' windows
-// (default: $XDG_RUNTIME_DIR, else /tmp).
+// (default: $XDG_RUNTIME_DIR, else the private folder "tarnwick-<uid>" under $TMPDIR or /tmp).
 void SetWindowLockFolder(const std::string& folder);
 
 // For tests: destroys every window without messages, forgets every class, empties the

@@ -4,6 +4,7 @@
 // audio updates, the debug caption, the failure roads and the shut-down order.
 #include "run_fixture.h"
 
+#include "core/exit_code.h"
 #include "foundation/bin_buffer.h"
 #include "platform/d3d9/virtual_adapter.h"
 
@@ -218,7 +219,9 @@ TEST_F(EngineRunTest, ARefusedStartUpRunsNeitherTheLoopNorTheShutDown)
 {
     WriteFile(m_Game / "setting.ini", "DebugModeFlag=1\n");   // no "system/sysconf.ini"
     m_Run.SetMaxPasses(5);
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitNotAGameFolder);
+    EXPECT_EQ(GxCore::GetInstance()->m_FailureText,
+              fs::canonical(m_Game).string() + " is not a game folder: it holds neither system.gxp nor system/sysconf.ini");
     EXPECT_EQ(ShownBoxes().size(), 1u);
     const std::vector<std::string> events = Trace();
     EXPECT_TRUE(events.empty()) << events.front();   // nothing saved, no pass, no shut-down
@@ -232,7 +235,8 @@ TEST_F(EngineRunTest, AWindowOrDeviceFailureEndsTheRunAfterItsFirstPass)
     platform::d3d9::VirtualAdapter failing = platform::d3d9::DefaultVirtualAdapter();
     failing.failCreate = true;
     platform::d3d9::SetVirtualAdapter(failing);
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitNoWindow);
+    EXPECT_EQ(GxCore::GetInstance()->m_FailureText, "cannot create the graphics device");
     platform::d3d9::ResetVirtualAdapter();
     EXPECT_EQ(PassCount(), 1);
     EXPECT_TRUE(InOrder(Trace(), {"GameStartup", "MovieSlotTickAll", "MovieShutdown"}));
@@ -246,7 +250,8 @@ TEST_F(EngineRunTest, AWindowOrDeviceFailureEndsTheRunAfterItsFirstPass)
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.lpszClassName = u"E2E Game";
     ASSERT_NE(RegisterClassExW(&windowClass), 0);
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitNoWindow);
+    EXPECT_EQ(GxCore::GetInstance()->m_FailureText, "cannot create the main window");
     EXPECT_EQ(GxCore::GetInstance()->m_MainWindow, nullptr);
     EXPECT_EQ(PassCount(), 1);
     EXPECT_TRUE(InOrder(Trace(), {"GameStartup", "MovieSlotTickAll", "MovieShutdown"}));

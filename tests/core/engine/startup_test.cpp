@@ -3,6 +3,8 @@
 // save folder and no log behind.
 #include "engine_fixture.h"
 
+#include "core/exit_code.h"
+
 namespace engine_test {
 namespace {
 
@@ -61,6 +63,9 @@ TEST_F(StartupTest, AWorkingFolderLongerThan244CharactersIsRefused)
         EXPECT_FALSE(m_Core.Initialize(GetModuleHandleW(nullptr)));
     }
     EXPECT_EQ(ShownBoxes(), (std::vector<std::string>{kPathTooLong}));
+    EXPECT_EQ(m_Core.m_ExitCode, kExitPathTooLong);
+    EXPECT_EQ(m_Core.m_FailureText.rfind("the game folder's path is longer than 244 characters: /", 0), 0u)
+        << m_Core.m_FailureText;
 
     // 244 characters pass; this folder then lacks its configuration.
     platform::ClearShownMessageBoxes();
@@ -90,6 +95,8 @@ TEST_F(StartupTest, ASecondInstanceIsRefusedBeforeItMakesAnything)
         EXPECT_FALSE(m_Core.Initialize(GetModuleHandleW(nullptr)));
     }
     EXPECT_EQ(ShownBoxes(), (std::vector<std::string>{"Engine Test|既に起動中です"}));
+    EXPECT_EQ(m_Core.m_ExitCode, kExitAlreadyRunning);
+    EXPECT_EQ(m_Core.m_FailureText, "\"Engine Test\" is already running (another instance has its window open)");
     EXPECT_FALSE(AnyLogOrSaveFolder());
     EXPECT_EQ(m_Core.m_TaskManage, nullptr);
     EXPECT_EQ(m_Core.m_MainWindow, nullptr);

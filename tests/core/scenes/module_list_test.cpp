@@ -51,7 +51,10 @@ public:
     std::int32_t m_Restore = 0;
 
 private:
-    static std::string Pointer(const void* p) { return p ? "p" + std::to_string(reinterpret_cast<std::uintptr_t>(p) & 0xFFF) : "null"; }
+    static std::string Pointer(const void* p)
+    {
+        return p ? std::string(1, 'p').append(std::to_string(reinterpret_cast<std::uintptr_t>(p) & 0xFFF)) : "null";
+    }
     static std::string Narrow(const char16_t* text)
     {
         std::string out;

@@ -253,7 +253,7 @@ TEST_F(FilesTest, ThreadsReadPackedFilesAtOnce)
     std::vector<std::vector<BYTE>> contents;
     for (int i = 0; i < 8; ++i) {
         contents.push_back(Pattern(3000 + i * 500, 10 + i));
-        builder.Add(u"f" + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u".bin", contents.back());
+        builder.Add(std::u16string{u'f', static_cast<char16_t>(u'0' + i)} + u".bin", contents.back());
     }
     ASSERT_TRUE(builder.Write("threads.gxp"));
     ASSERT_TRUE(GxFile::AddPackFile(u"threads.gxp"));
@@ -268,7 +268,7 @@ TEST_F(FilesTest, ThreadsReadPackedFilesAtOnce)
             GxBinBuffer buffer;
             for (int round = 0; round < 20; ++round) {
                 const int i = (round + t) % 8;
-                const std::u16string name = u"F" + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u".bin";
+                const std::u16string name = std::u16string{u'F', static_cast<char16_t>(u'0' + i)} + u".bin";
                 if (!GxFile::ReadWholeFile(buffer, name, (round & 1) != 0, false) || ToVector(buffer) != contents[i])
                     ++failures;
             }

@@ -3,6 +3,9 @@
 #include "user_fixture.h"
 
 #include "platform/win32/paint.h"
+#include "scoped_environment.h"
+
+#include <sys/stat.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -348,6 +351,38 @@ TEST_F(UserTest, FindWindowSeesAnotherProcessWithTheSameTitle)
     // Once the window is gone, the class is free again for another process.
     DestroyWindow(window);
     EXPECT_FALSE(ChildFindsWindow(title));
+}
+
+// Without a session runtime folder the lock goes to a private folder of this user under the
+// temporary folder; a shared folder of that name is not trusted. Lock files go with their window.
+TEST_F(UserTest, WindowLocksStayPerUserAndGoWithTheirWindow)
+{
+    ScopedEnvironment runtime("XDG_RUNTIME_DIR");
+    ScopedEnvironment temp("TMPDIR");
+    runtime.Unset();
+    temp.Set(m_LockFolder);
+    platform::SetWindowLockFolder("");
+    const std::string folder = m_LockFolder + "/tarnwick-" + std::to_string(getuid());
+
+    HWND window = CreateMainWindow(u"Private Lock");
+    ASSERT_NE(window, nullptr);
+    struct stat info {};
+    ASSERT_EQ(stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_uid, getuid());
+    EXPECT_FALSE(std::filesystem::is_empty(folder));
+    EXPECT_TRUE(ChildFindsWindow(u"Private Lock"));
+    DestroyWindow(window);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_FALSE(ChildFindsWindow(u"Private Lock"));
+
+    // Opened to everyone: no lock is taken there.
+    ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+    window = CreateMainWindow(u"Shared Lock");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    DestroyWindow(window);
+    platform::SetWindowLockFolder(m_LockFolder);
 }
 
 }  // namespace
