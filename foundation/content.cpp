@@ -90,6 +90,14 @@ void GxContentReaderBase::CountFailure(const char* prefix, const char* format, v
     LogPrintTagged("%s%s", prefix, message);
 }
 
+void GxContentReaderBase::CountDamage(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    CountFailure("", format, args);
+    va_end(args);
+}
+
 bool GxContentWriterBase::Flush()
 {
     return m_File != nullptr && std::fflush(m_File) == 0;

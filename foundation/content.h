@@ -158,6 +158,9 @@ public:
     virtual std::uint64_t BytesLeft() const = 0;
     // Passes over one stored value; for a delimiter only the delimiter (and a list's count).
     virtual bool SkipValue() = 0;
+    // For a record whose own checks find the data damaged (a count beyond BytesLeft, say):
+    // counts one error and, when verbose, logs the formatted message.
+    void CountDamage(const char* format, ...);
 
 protected:
     GxContentReaderBase(bool verbose) : m_Verbose(verbose) {}
