@@ -28,6 +28,9 @@ const GxMoaScript* Roundtrip(GxMoa& moa, std::string_view source, MoaAssembler a
 std::vector<int> Kinds(const GxMoaScript& script, int line)
 {
     std::vector<int> kinds;
+    if (line >= script.GetLineCount()) {
+        return kinds;
+    }
     for (const GxMoaToken& token : script.m_Lines[static_cast<std::size_t>(line)].m_Tokens) {
         kinds.push_back(token.m_Kind);
     }
