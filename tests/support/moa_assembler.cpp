@@ -583,7 +583,8 @@ bool ReadMoaProgram(const std::string& bytes, GxMoa& program, bool verbose)
         reader = std::make_unique<GxContentCompressedBinaryReader>(buffer, verbose);
         header = "ZMOA";
         break;
-    default: reader = std::make_unique<GxContentBinaryReader>(buffer, verbose); break;
+    case 'B': reader = std::make_unique<GxContentBinaryReader>(buffer, verbose); break;
+    default: return false;   // no form of the program starts otherwise
     }
     std::uint32_t version = 0;
     if (!reader->ReadHeader(header, &version)) {

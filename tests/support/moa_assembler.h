@@ -29,7 +29,7 @@ enum class MoaProgramForm { Text, Binary, Compressed };
 // The whole file of a program: its form's header (version 1), then GxMoa::WriteProgram.
 std::string WriteMoaProgram(const GxMoa& program, MoaProgramForm form);
 // Reads a program file as the engine's loader picks it: the first byte chooses the reader and
-// the header ("TMOA", "BMOA", "ZMOA"), then GxMoa::ReadProgram.
+// the header ("TMOA", "BMOA", "ZMOA"), then GxMoa::ReadProgram; any other first byte fails.
 bool ReadMoaProgram(const std::string& bytes, GxMoa& program, bool verbose = true);
 bool WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
