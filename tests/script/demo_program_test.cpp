@@ -12,8 +12,9 @@
 
 TEST(MoaDemoProgram, TheBuiltDemoProgramReadsBack)
 {
-    // Tests run in <build>/tests; the build writes the demo game beside it.
-    const std::filesystem::path path = std::filesystem::path("..") / "demo" / "game" / "bincode" / "moacode.mwb";
+    // This program lives in <build>/tests; the build writes the demo game to <build>/demo/game.
+    const std::filesystem::path build = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
+    const std::filesystem::path path = build / "demo" / "game" / "bincode" / "moacode.mwb";
     std::ifstream in(path, std::ios::binary);
     ASSERT_TRUE(in) << "the build writes " << path << " (target demo_content)";
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

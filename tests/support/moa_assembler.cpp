@@ -157,10 +157,11 @@ bool ScriptBuilder::StartsStatement(const std::u16string& line) const
         ++end;
     }
     const std::u16string_view word(line.data(), end);
-    if (KeywordKind(word) || BuiltinIndex(word) >= 0) {
+    if (KeywordKind(word)) {
         return true;
     }
-    // A word followed by "(" is a call, a layer call among them.
+    // A word followed by "(" is a call: a builtin or a layer call. Otherwise the line is text,
+    // even when it begins with a builtin's name ("Log in later.").
     while (end < line.size() && IsSpace(line[end])) {
         ++end;
     }

@@ -11,7 +11,9 @@
 //   GLOBAL INGAME $g = 5   keyword tokens plus a definition (STATIC 2-4 in the script, GLOBAL
 //   STATIC PERMAN $a[3]    5-7 and EXTERN 8-10 in the program; INGAME when no class is given)
 //   BUILTIN sp.show        declares a builtin the program names (and its definition)
-//   anything else          a text line (kind 8) holding the whole line
+//   anything else          a text line (kind 8) holding the whole line: a line that begins with
+//                          a word is a statement only when the word is an upper-case keyword or
+//                          "(" follows it
 //
 // Script names are stored in lower case. It needs no GoogleTest: the demo generator uses it.
 #pragma once
