@@ -15,6 +15,15 @@ std::uint32_t MoaReadListCount(GxContentReaderBase& reader, const char* name)
     return count;
 }
 
+bool MoaElementLeft(GxContentReaderBase& reader)
+{
+    if (reader.BytesLeft() != 0) {
+        return true;
+    }
+    reader.CountDamage("Moa/Data ends inside a list\n");
+    return false;
+}
+
 bool MoaWriteLabelList(GxContentWriterBase& writer, const GxMoaLabelMap& labels)
 {
     bool ok = writer.WriteListBegin("m_pLabelDefine", "", static_cast<std::uint32_t>(labels.size()));
@@ -28,7 +37,7 @@ bool MoaWriteLabelList(GxContentWriterBase& writer, const GxMoaLabelMap& labels)
 bool MoaReadLabelList(GxContentReaderBase& reader, GxMoaLabelMap& labels)
 {
     const std::uint32_t count = MoaReadListCount(reader, "m_pLabelDefine");
-    for (std::uint32_t i = 0; i < count; ++i) {
+    for (std::uint32_t i = 0; i < count && MoaElementLeft(reader); ++i) {
         auto label = std::make_unique<GxMoaLabelDefinition>();
         label->Read(reader);
         const std::u16string name = label->m_Name;
@@ -54,6 +63,9 @@ bool MoaReadVariableDefinitionList(GxContentReaderBase& reader, std::vector<GxMo
     list.clear();
     list.resize(count);
     for (GxMoaVariableDefinition& definition : list) {
+        if (!MoaElementLeft(reader)) {
+            break;
+        }
         definition.Read(reader);
     }
     reader.ReadListEnd();

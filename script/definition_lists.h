@@ -21,6 +21,10 @@ using GxMoaLabelMap = std::map<std::u16string, std::unique_ptr<GxMoaLabelDefinit
 // the bytes left could hold (then one error is counted): nothing is sized from a damaged count.
 std::uint32_t MoaReadListCount(GxContentReaderBase& reader, const char* name);
 
+// Before each element of a list: false, with one counted error, when the data has ended, so
+// that a damaged count never turns into a long run of failing reads.
+bool MoaElementLeft(GxContentReaderBase& reader);
+
 bool MoaWriteLabelList(GxContentWriterBase& writer, const GxMoaLabelMap& labels);
 bool MoaReadLabelList(GxContentReaderBase& reader, GxMoaLabelMap& labels);
 bool MoaWriteVariableDefinitionList(GxContentWriterBase& writer, const std::vector<GxMoaVariableDefinition>& list);

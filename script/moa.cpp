@@ -154,12 +154,15 @@ bool GxMoa::ReadProgram(GxContentReaderBase& reader)
     const std::uint32_t builtinCount = MoaReadListCount(reader, "m_BuiltinDefine");
     m_BuiltinDefines.resize(builtinCount);
     for (GxMoaBuiltinDefinition& definition : m_BuiltinDefines) {
+        if (!MoaElementLeft(reader)) {
+            break;
+        }
         definition.Read(reader);
     }
     reader.ReadListEnd();
 
     const std::uint32_t scriptCount = MoaReadListCount(reader, "m_pScriptDefine");
-    for (std::uint32_t i = 0; i < scriptCount; ++i) {
+    for (std::uint32_t i = 0; i < scriptCount && MoaElementLeft(reader); ++i) {
         auto script = std::make_unique<GxMoaScript>(this);
         script->Read(reader);
         const std::u16string name = script->m_ScriptName;

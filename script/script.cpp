@@ -23,6 +23,9 @@ bool GxMoaScriptStep::Read(GxContentReaderBase& reader)
     const std::uint32_t count = MoaReadListCount(reader, "m_Tokens");
     m_Tokens.resize(count);   // script-end tokens until each record is read
     for (GxMoaToken& token : m_Tokens) {
+        if (!MoaElementLeft(reader)) {
+            break;
+        }
         token.Read(reader);
     }
     reader.ReadListEnd();
@@ -60,6 +63,9 @@ bool GxMoaScript::Read(GxContentReaderBase& reader)
     const std::uint32_t count = MoaReadListCount(reader, "m_Lines");
     m_Lines.resize(count);
     for (GxMoaScriptStep& line : m_Lines) {
+        if (!MoaElementLeft(reader)) {
+            break;
+        }
         line.Read(reader);
     }
     reader.ReadListEnd();

@@ -635,6 +635,10 @@ bool ReadValue(GxMoaVariable& value, GxContentReaderBase& reader, int depth)
         }
         value.EnsureArgs(count);
         for (std::int32_t i = 0; i < count; ++i) {
+            if (reader.BytesLeft() == 0) {
+                reader.CountDamage("GxMoaVariable/Data ends inside an array\n");
+                break;
+            }
             ReadValue(value.GetArg(i), reader, depth + 1);
         }
         break;

@@ -132,6 +132,10 @@ bool GxMoaVariableTable::Read(GxContentReaderBase& reader, std::int32_t saveClas
         return false;
     }
     for (std::int32_t i = 0; i < count; ++i) {
+        if (reader.BytesLeft() == 0) {
+            reader.CountDamage("GxMoaVariableTable/Data ends inside the table\n");
+            break;
+        }
         GxMoaVariableSet read;
         read.Read(reader);
         if (!SaveClassSelects(saveClass, read.m_Scope)) {

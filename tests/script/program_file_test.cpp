@@ -326,3 +326,26 @@ TEST(MoaProgramFile, InstanceLookups)
     EXPECT_EQ(moa.FindNamedValue(u"n"), nullptr);
     EXPECT_EQ(moa.GetVariableTable().Entries().size(), 1u);
 }
+
+TEST(MoaProgramFile, ListsStopWhereTheDataEnds)
+{
+    // 50,000 scripts announced, which the bytes left could hold, but only one name follows:
+    // the read stops at the end of the data instead of failing read after read.
+    const std::string bytes = [] {
+        MemoryStream stream;
+        GxContentBinaryWriter writer(stream.File());
+        writer.WriteHeader("BMOA", 1);
+        for (const char* list : {"m_pLabelDefine", "m_VariableDefine", "m_BuiltinDefine"}) {
+            writer.WriteListBegin(list, "", 0);
+            writer.WriteListEnd();
+        }
+        writer.WriteListBegin("m_pScriptDefine", "", 50000);
+        writer.WriteWString("m_ScriptName", std::u16string(100000, u'x'));
+        return stream.Bytes();
+    }();
+    LogCapture log;
+    GxMoa moa;
+    EXPECT_FALSE(ReadMoaProgram(bytes, moa));
+    EXPECT_LT(log.Lines().size(), 20u);
+    EXPECT_EQ(moa.GetScripts().size(), 1u);
+}
