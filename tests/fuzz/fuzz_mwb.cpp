@@ -41,8 +41,9 @@ void Walk(const GxMoa& moa)
         moa.WriteProgram(writer);
         std::fclose(file);
     }
-    static volatile std::size_t keep;
-    keep = sink;
+    // Keeps the walk from being optimised away.
+    static volatile std::size_t g_Sink = 0;
+    g_Sink = g_Sink + sink;
 }
 
 }  // namespace
