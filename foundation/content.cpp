@@ -90,11 +90,12 @@ void GxContentReaderBase::CountFailure(const char* prefix, const char* format, v
     LogPrintTagged("%s%s", prefix, message);
 }
 
-void GxContentReaderBase::CountDamage(const char* message)
+void GxContentReaderBase::CountDamage(const char* format, ...)
 {
-    ++m_ErrorCount;
-    if (m_Verbose)
-        LogPrintTagged("%s", message);
+    va_list args;
+    va_start(args, format);
+    CountFailure("", format, args);
+    va_end(args);
 }
 
 bool GxContentWriterBase::Flush()

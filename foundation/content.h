@@ -156,11 +156,11 @@ public:
     // Bytes of the data not read yet: a count read from the data that needs more elements than
     // this could hold is damaged, so nothing is reserved for it.
     virtual std::uint64_t BytesLeft() const = 0;
-    // A check of the caller's on the data failed (a count the data cannot hold): counted like a
-    // failed read and, when verbose, logged as given.
-    void CountDamage(const char* message);
     // Passes over one stored value; for a delimiter only the delimiter (and a list's count).
     virtual bool SkipValue() = 0;
+    // For a record whose own checks find the data damaged (a count beyond BytesLeft, say):
+    // counts one error and, when verbose, logs the formatted message.
+    void CountDamage(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 protected:
     GxContentReaderBase(bool verbose) : m_Verbose(verbose) {}

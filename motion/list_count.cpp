@@ -3,7 +3,6 @@
 #include "foundation/content.h"
 
 #include <algorithm>
-#include <cstdio>
 
 std::uint32_t ReadListCount(GxContentReaderBase& reader, const char* name)
 {
@@ -11,9 +10,7 @@ std::uint32_t ReadListCount(GxContentReaderBase& reader, const char* name)
     if (!reader.ReadListBegin(name, &count))
         return 0;
     if (count > reader.BytesLeft()) {
-        char message[160];
-        std::snprintf(message, sizeof message, "GxContentReader/ListCount Overrun Name=%s Count=%u\n", name, count);
-        reader.CountDamage(message);
+        reader.CountDamage("GxContentReader/ListCount Overrun Name=%s Count=%u\n", name, count);
         return 0;
     }
     return count;

@@ -1,0 +1,9 @@
+// The demo generator's content writers. Each kind of content is written by its own source file
+// from the demo's sources (the `demo/` folder) into the game folder the build plays.
+#pragma once
+
+#include <filesystem>
+
+// "bincode/moacode.mwb" from the scripts in demo/scripts/ (one script per "*.moa" file, named
+// after the file).
+bool WriteDemoProgram(const std::filesystem::path& demoFolder, const std::filesystem::path& gameFolder);

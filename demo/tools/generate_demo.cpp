@@ -1,0 +1,20 @@
+// generate_demo DEMO_FOLDER GAME_FOLDER: writes the demo game's generated content (nothing
+// binary is kept in the sources). The build runs it after copying demo/game.
+#include "demo_generator.h"
+#include "demo_image_sets.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: generate_demo DEMO_FOLDER GAME_FOLDER\n");
+        return 2;
+    }
+    const std::filesystem::path demoFolder = argv[1];
+    const std::filesystem::path gameFolder = argv[2];
+    bool ok = true;
+    ok = WriteDemoProgram(demoFolder, gameFolder) && ok;
+    ok = WriteDemoImageSets(gameFolder) && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,75 @@
+// GxMoa: the script-language instance: the compiled program (labels, variable and builtin
+// definitions, scripts) with its name lookups and its program-file form, and the EXTERN_
+// variables. Names compare exactly; the maps are ordered by UTF-16 code unit.
+#pragma once
+
+#include "script/builtin_definition.h"
+#include "script/definition_lists.h"
+#include "script/script.h"
+#include "script/variable_table.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class GxMoaScriptEntity;
+
+using GxMoaScriptMap = std::map<std::u16string, std::unique_ptr<GxMoaScript>>;
+
+class GxMoa {
+public:
+    GxMoa() = default;
+    virtual ~GxMoa() = default;
+    GxMoa(const GxMoa&) = delete;
+    GxMoa& operator=(const GxMoa&) = delete;
+
+    // Empties the program; the variables, flags and counts stay.
+    virtual void Clear();
+    virtual void ResetRunState();
+    virtual bool AddLabel(const GxMoaLabelDefinition& definition);
+    virtual bool AddVariableDefinition(const GxMoaVariableDefinition& definition);
+    virtual bool AddBuiltinDefinition(const GxMoaBuiltinDefinition& definition);
+    virtual bool AddNamedValue(const std::u16string& name, const GxMoaVariable& value);
+    virtual const GxMoaLabelDefinition* FindLabel(const std::u16string& name) const;
+    virtual const GxMoaVariableDefinition* FindVariableDefinition(const std::u16string& name) const;
+    virtual const GxMoaBuiltinDefinition* FindBuiltinDefinition(const std::u16string& name) const;
+    virtual GxMoaVariable* FindNamedValue(const std::u16string& name);
+    virtual GxMoaScript* FindScript(const std::u16string& name) const;
+    virtual GxMoaVariableTable& GetVariableTable() { return m_Variables; }
+    // "@" names among the given script's own labels only, others among the program's.
+    virtual const GxMoaLabelDefinition* FindLabelInScript(const std::u16string& name, const GxMoaScript* script) const;
+    virtual const GxMoaLabelDefinition* FindLabelInEntity(const std::u16string& name,
+                                                          const GxMoaScriptEntity* entity) const;
+    virtual bool HasLabel(const std::u16string& labelName, const std::u16string& scriptName) const;
+    // The program file's values after its header; the header is the caller's.
+    virtual bool WriteProgram(GxContentWriterBase& writer) const;
+    // Starts with Clear. False on any reader error or a closing marker other than "END_MARKER".
+    virtual bool ReadProgram(GxContentReaderBase& reader);
+
+    // The first script of a name stays; false (and the script dropped) for a repeated name.
+    bool AddScript(std::unique_ptr<GxMoaScript> script);
+
+    const GxMoaLabelMap& GetLabels() const { return m_Labels; }
+    const std::vector<GxMoaVariableDefinition>& GetVariableDefinitions() const { return m_VariableDefines; }
+    const std::vector<GxMoaBuiltinDefinition>& GetBuiltinDefinitions() const { return m_BuiltinDefines; }
+    const GxMoaScriptMap& GetScripts() const { return m_Scripts; }
+
+    bool IsErrorStop() const { return m_ErrorStop; }
+    void SetErrorStop(bool stop) { m_ErrorStop = stop; }
+    bool IsBreak() const { return m_Break; }
+    void SetBreak(bool set) { m_Break = set; }
+
+protected:
+    GxMoaLabelMap m_Labels;
+    std::vector<GxMoaVariableDefinition> m_VariableDefines;
+    std::vector<GxMoaBuiltinDefinition> m_BuiltinDefines;
+    std::map<std::u16string, std::unique_ptr<GxMoaVariable>> m_NamedValues;
+    GxMoaScriptMap m_Scripts;
+    GxMoaVariableTable m_Variables{4};   // variables it creates itself are EXTERN_INGAME
+    bool m_ErrorStop = false;
+    bool m_Break = false;
+    std::int32_t m_ErrorCount = 0;
+    std::int32_t m_WarningCount = 0;
+};
