@@ -9,6 +9,7 @@
 #include "foundation/content_text.h"
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
+#include "tests/support/memory_stream.h"
 #include "script/variable.h"
 
 #include <cstdio>
@@ -52,31 +53,7 @@ inline GxMoaVariable Arr(std::initializer_list<GxMoaVariable> elements)
     return v;
 }
 
-// A FILE stream writing into memory.
-class MemoryStream {
-public:
-    MemoryStream() : m_File(open_memstream(&m_Data, &m_Size)) {}
-    ~MemoryStream()
-    {
-        if (m_File != nullptr) {
-            std::fclose(m_File);
-        }
-        std::free(m_Data);
-    }
-    MemoryStream(const MemoryStream&) = delete;
-    MemoryStream& operator=(const MemoryStream&) = delete;
-    std::FILE* File() { return m_File; }
-    std::string Bytes()
-    {
-        std::fflush(m_File);
-        return std::string(m_Data, m_Size);
-    }
-
-private:
-    char* m_Data = nullptr;
-    std::size_t m_Size = 0;
-    std::FILE* m_File;
-};
+using MemoryStream = TestMemoryStream;
 
 enum class Form { Text, Binary };
 
