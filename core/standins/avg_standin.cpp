@@ -4,6 +4,7 @@
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
+#include "core/standins/motion_target_graphics.h"
 #include "graphics/graphics.h"
 #include "core/standins/screens_standin.h"
 #include "core/standins/standin_trace.h"
@@ -47,6 +48,7 @@ bool GameStartup(GxCore* core)
         motion->ReleaseAllImageSets();
     if (core->m_SharedAssets != nullptr)
         CreateStartupSharedScopes(*core->m_SharedAssets);
+    InstallStandinLayerGraphics();
 
     GxTaskBase* root = manage->GetRoot();
     if (root == nullptr)
@@ -84,6 +86,7 @@ void GameReset(GxCore* core)
         core->m_SharedAssets->ReleaseAll();
     if (GxMotionServicesBase* motion = GetMotionServices())
         motion->ReleaseAllImageSets();
+    ReleaseStandinLayerGraphics();
     core->m_ModuleList.ModulesAfterReset();
 }
 

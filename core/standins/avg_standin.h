@@ -13,13 +13,14 @@ class GxCore;
 void SetDefaultDisplaySettings(GxCore* core = nullptr);
 
 // Turns the file cache on, mutes warnings by "SkipSlightError", empties the image-set pool, starts
-// the loader threads and the shared scopes, builds the tree root with "SeqSystem" and the screens,
-// plugs the module core into entry 1, adds the three user-interface image sets to the pool, runs
+// the loader threads and the shared scopes, installs the stand-in layer graphics (the motion
+// render target), builds the tree root with "SeqSystem" and the screens, plugs the module core
+// into entry 1, adds the three user-interface image sets to the pool, runs
 // the modules' start-up hooks, requests "SeqBoot" on worker slot 0, reads the system
 // version and seeds the random generator. False when the core lacks its task manager.
 bool GameStartup(GxCore* core);
 // The modules' before-reset hook, the release of every shared scope, the emptying of the image-set
-// pool, the after-reset hook.
+// pool, the release of the stand-in layer graphics, the after-reset hook.
 void GameReset(GxCore* core);
 
 // The module core of the adventure module: its screens "SeqAvgMain" and "SeqAvgLog" and shared
