@@ -46,7 +46,7 @@ void ClearLayerBoundsRecord(GxLayerBoundsRecord& record)
         record.m_Max[i] = kEmptyMax;
         record.m_Extra[i] = 0.0f;
     }
-    record.m_LayerSnapShots.clear();
+    record.m_pSnapShot.reset();
 }
 
 // ---- sub-layer -----------------------------------------------------------------------------

@@ -39,14 +39,14 @@ constexpr std::int32_t kLayerContentImageFile = 8;
 
 // ---- bounds record -------------------------------------------------------------------------
 
-// One evaluated layer of a motion; the motion subsystem derives its own records from it.
-class GxNcLayerSnapShotBase {
+// One evaluated motion; the motion subsystem derives its own snapshot from it.
+class GxNcMotionSnapShotBase {
 public:
-    virtual ~GxNcLayerSnapShotBase() = default;
+    virtual ~GxNcMotionSnapShotBase() = default;
 };
 
-// Where a motion evaluation leaves its result: an origin, the corners of what it covers and its
-// evaluated layers.
+// Where a motion evaluation leaves its result: an origin, the corners of what it covers and the
+// evaluated motion, reused from frame to frame.
 struct GxLayerBoundsRecord {
     GxLayerBoundsRecord();
 
@@ -54,7 +54,7 @@ struct GxLayerBoundsRecord {
     float m_Min[3];     // the largest float while empty
     float m_Max[3];     // the lowest float while empty
     float m_Extra[3];   // filled by the motion evaluation
-    std::vector<std::unique_ptr<GxNcLayerSnapShotBase>> m_LayerSnapShots;
+    std::unique_ptr<GxNcMotionSnapShotBase> m_pSnapShot;
 };
 
 void InitLayerBoundsRecord(GxLayerBoundsRecord& record);

@@ -4,6 +4,8 @@
 #include "motion/crammed_image_set_factory.h"
 #include "motion/image_set_pool.h"
 #include "motion/nc_project_ex.h"
+#include "motion/nc_motion_snapshot.h"
+#include "motion/nc_pattern_draw.h"
 #include "motion/nc_project_factory.h"
 
 GxNcProjectEx* GxMotionServices::GetNcProject(const std::u16string& file, const std::u16string& imageSet,
@@ -45,10 +47,11 @@ bool GxMotionServices::GetPatternSize(GxNcOriginImage* image, std::int32_t index
     return true;
 }
 
-void GxMotionServices::CombineLayerParam(std::int32_t, const GxMatrix&, GxNcOriginImage*, float, const GxFColor&,
-                                         const GxFColor&, std::int32_t)
+void GxMotionServices::CombineLayerParam(std::int32_t index, const GxMatrix& world, GxNcOriginImage* image,
+                                         float alpha, const GxFColor& color, const GxFColor& color1,
+                                         std::int32_t preset)
 {
-    // Pattern drawing comes with the motion drawing.
+    DrawCrammedImagePatternNoClip(image, index, world, alpha, color, color1, preset);
 }
 
 std::int32_t GxMotionServices::GetMotionGroupCount(GxNcProjectEx* project)
@@ -63,9 +66,10 @@ std::u16string GxMotionServices::GetMotionGroupName(GxNcProjectEx* project, std:
     return project->m_MotionGroupList[static_cast<std::size_t>(index)]->m_MotionGroupName;
 }
 
-GxNcMotion* GxMotionServices::FindNamePair(GxNcProjectEx*, const std::u16string&, const std::u16string&)
+GxNcMotion* GxMotionServices::FindNamePair(GxNcProjectEx* project, const std::u16string& group,
+                                           const std::u16string& motion)
 {
-    return nullptr;   // the motion lookup for play comes with the motion drawing
+    return project != nullptr ? GxFindNamePair(*project, group, motion) : nullptr;
 }
 
 std::int32_t GxMotionServices::GetMotionLength(GxNcMotion* motion)
@@ -73,13 +77,24 @@ std::int32_t GxMotionServices::GetMotionLength(GxNcMotion* motion)
     return motion != nullptr ? motion->m_EndTime : 0;
 }
 
-void GxMotionServices::CreateSnapShot(GxLayerBoundsRecord&, GxNcProjectEx*, GxNcMotion*, std::int32_t,
-                                      const GxMatrix&, float, const GxFColor&, std::int32_t, std::int32_t)
+void GxMotionServices::CreateSnapShot(GxLayerBoundsRecord& bounds, GxNcProjectEx* project, GxNcMotion* motion,
+                                      std::int32_t frame, const GxMatrix& world, float, const GxFColor&,
+                                      std::int32_t depth, std::int32_t)
 {
+    if (motion == nullptr)
+        return;
+    // Only this subsystem puts snapshots into the record, so the base is always ours.
+    if (!bounds.m_pSnapShot)
+        bounds.m_pSnapShot = std::make_unique<GxNcMotionSnapShotEx>();
+    auto* snapshot = static_cast<GxNcMotionSnapShotEx*>(bounds.m_pSnapShot.get());
+    snapshot->Create(project, motion, frame, GxVector4(0.0f, 0.0f, 0.0f, 0.0f), &world,
+                     GxFColor(1.0f, 1.0f, 1.0f, 1.0f), depth);
 }
 
-void GxMotionServices::DrawSnapShot(const GxLayerBoundsRecord&, const GxMatrix&, const GxFColor&)
+void GxMotionServices::DrawSnapShot(const GxLayerBoundsRecord& bounds, const GxMatrix& matrix, const GxFColor& color)
 {
+    GxNcMotionSnapShotEx::Draw(static_cast<const GxNcMotionSnapShotEx*>(bounds.m_pSnapShot.get()), matrix, 1.0f,
+                               color, GxFColor(0.0f, 0.0f, 0.0f, 0.0f), 0, 0);
 }
 
 GxNcCrammedImageSet* GxMotionServices::AddImageSet(const std::u16string& name)

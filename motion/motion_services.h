@@ -1,5 +1,5 @@
-// The core's image-set and motion-project services over this subsystem's factories and pool.
-// The drawing half (motion lookups for play, snapshots, pattern drawing) does nothing yet.
+// The core's image-set and motion-project services over this subsystem's factories and pool,
+// and the drawing of motions (a snapshot kept in the content's bounds record) and patterns.
 #pragma once
 
 #include "core/motion_services.h"
@@ -25,6 +25,8 @@ public:
     GxNcMotion* FindNamePair(GxNcProjectEx* project, const std::u16string& group,
                              const std::u16string& motion) override;
     std::int32_t GetMotionLength(GxNcMotion* motion) override;
+    // Rebuilds the bounds record's one snapshot (made on first use) with `world` as the parent
+    // matrix, colour white and `mode` as the nesting depth.
     void CreateSnapShot(GxLayerBoundsRecord& bounds, GxNcProjectEx* project, GxNcMotion* motion, std::int32_t frame,
                         const GxMatrix& world, float alpha, const GxFColor& color, std::int32_t mode,
                         std::int32_t flags) override;

@@ -5,6 +5,7 @@
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
 #include "graphics/gdi_font_map.h"
+#include "core/standins/motion_target_graphics.h"
 #include "graphics/graphics.h"
 #include "graphics/surface.h"
 #include "graphics/system_fonts.h"
@@ -135,6 +136,7 @@ bool GameStartup(GxCore* core)
         CreateStartupSharedScopes(*core->m_SharedAssets);
     CreateGlobalRenderTargets();
     SetUpSystemFonts(*core);
+    InstallStandinLayerGraphics();
 
     GxTaskBase* root = manage->GetRoot();
     if (root == nullptr)
@@ -173,6 +175,7 @@ void GameReset(GxCore* core)
     if (GxMotionServicesBase* motion = GetMotionServices())
         motion->ReleaseAllImageSets();
     ClearSystemFonts();
+    ReleaseStandinLayerGraphics();   // it may still hold the motion target pushed
     ReleaseGlobalRenderTargets();
     core->m_ModuleList.ModulesAfterReset();
 }

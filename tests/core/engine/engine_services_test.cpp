@@ -22,6 +22,7 @@
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
 #include "core/standins/layer_services.h"
+#include "core/standins/motion_target_graphics.h"
 #include "core/task_layer.h"
 #include "core/transit_graphics.h"
 #include "graphics/gdi_font_map.h"
@@ -92,7 +93,9 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
             EXPECT_NE(GetGlobalDepthStencil()->GetSurfacePointer(), nullptr);
 
             GxLayerGraphicsBase* layerGraphics = GetLayerGraphics();
-            EXPECT_EQ(typeid(*layerGraphics), typeid(GxLayerGraphicsBase));
+            // The game's own: motion projects through global render texture 1, the rest (the
+            // error-image label among it) the built-in drawing.
+            EXPECT_EQ(typeid(*layerGraphics), typeid(GxStandinLayerGraphics));
 
             IDirect3DDevice9* device = GxGraphics::GetDevice();
             ASSERT_NE(device, nullptr);
