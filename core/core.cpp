@@ -1,6 +1,7 @@
 #include "core/core.h"
 
 #include "core/debug_window.h"
+#include "core/scene_generation.h"
 #include "core/input.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
@@ -18,6 +19,9 @@
 #include "foundation/profile.h"
 #include "platform/win32/message.h"
 #include "platform/win32/system_info.h"
+
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -38,9 +42,17 @@ constexpr char16_t kSaveFolderFailedText[] = u"セーブフォルダの作成に
 constexpr DWORD kClearAll = 7;   // target, depth and stencil
 constexpr DWORD kStartupClearColor = 0xFFFF0000;
 
-bool KeepResetHook(std::int32_t, std::int32_t)
+// A reset (also a screen-mode change) may leave the back buffer with anything in it.
+bool ResetHook(std::int32_t, std::int32_t)
 {
+    GxSceneGeneration::Touch();
     return true;
+}
+
+bool EnvironmentFlag(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && std::strcmp(value, "1") == 0;
 }
 
 // The device broke beyond repair: shut down in order and leave with the device's exit code.
@@ -143,6 +155,9 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_Initialized = false;
     m_Quit = false;
     m_ExitCode = 0;
+    m_AlwaysCompose = EnvironmentFlag("TARNWICK_ALWAYS_COMPOSE");
+    m_Composed = false;
+    m_ComposedSignature.clear();
     m_WindowTitle = m_SystemConfig->m_AppTitle;
 
     m_OwnedProfile = std::make_unique<GxProfileEx>();
@@ -187,7 +202,7 @@ bool GxCore::Initialize(HINSTANCE instance)
     GxGraphics::SetTextureFlexFactory(&GetTextureFlexFactory());
     GxGraphics::SetShaderFactory(&shaderFactory);
     GxGraphics::SetResetJobPool(&m_SharedAssets->GetJobManage());
-    if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, KeepResetHook, KeepResetHook))
+    if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, ResetHook, ResetHook))
         RequestQuit();
     GxGraphics::CreateEffectPool();
     ClearTarget(kClearAll, kStartupClearColor, 1.0f, 0, nullptr);
