@@ -1,6 +1,7 @@
 // Process entry: tarnwick [GAME_FOLDER]
 // The game folder (default: the current folder) becomes the working folder. An unattended run
 // is configured by TARNWICK_MAX_FRAMES and TARNWICK_INPUT_SCRIPT (see core/unattended_run.h).
+#include "core/bench_marks.h"
 #include "core/core.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
@@ -14,6 +15,7 @@
 
 int main(int argc, char** argv)
 {
+    GxBenchMarks::Start();
     if (argc > 2) {
         std::fprintf(stderr, "usage: tarnwick [GAME_FOLDER]\n");
         return 2;
