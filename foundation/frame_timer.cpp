@@ -10,7 +10,7 @@ namespace {
 constexpr std::int64_t kCorrectionLimit = 4000;
 constexpr std::uint64_t kRateMeasureSpan = 2000000;
 // What is left of a frame's wait after the sleep: enough for the scheduler's usual lateness.
-constexpr DWORD kSpinMicroseconds = 300;
+constexpr DWORD kSpinMicroseconds = 150;
 
 }  // namespace
 

@@ -126,7 +126,7 @@ bool RunOnce(const Program& program, double idleSeconds, Sample& sample)
         sample.firstFrameMs = std::chrono::duration<double, std::milli>(markRead - start).count();
         const long long before = CpuTicks(pid);
         const Clock::time_point idleStart = Clock::now();
-        ReadUntil(pipeFds[0], pending, nullptr, idleStart + std::chrono::duration<double>(idleSeconds), nullptr);
+        ReadUntil(pipeFds[0], pending, nullptr, idleStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(idleSeconds)), nullptr);
         const long long after = CpuTicks(pid);
         const double seconds = std::chrono::duration<double>(Clock::now() - idleStart).count();
         if (before >= 0 && after >= before && seconds > 0)
@@ -137,14 +137,19 @@ bool RunOnce(const Program& program, double idleSeconds, Sample& sample)
                      pending.substr(pending.size() > 2000 ? pending.size() - 2000 : 0).c_str());
     }
     kill(pid, SIGTERM);
-    // The programs quit in order on SIGTERM; drain their output meanwhile.
-    ReadUntil(pipeFds[0], pending, nullptr, Clock::now() + std::chrono::seconds(5), nullptr);
+    // The programs quit in order on SIGTERM; their output is drained meanwhile.
     int status = 0;
     rusage usage{};
-    if (waitpid(pid, &status, WNOHANG) == 0) {
-        kill(pid, SIGKILL);
+    bool ended = false;
+    const Clock::time_point quitDeadline = Clock::now() + std::chrono::seconds(10);
+    while (!ended && Clock::now() < quitDeadline) {
+        ReadUntil(pipeFds[0], pending, nullptr, Clock::now() + std::chrono::milliseconds(20), nullptr);
+        ended = wait4(pid, &status, WNOHANG, &usage) == pid;
     }
-    wait4(pid, &status, 0, &usage);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        wait4(pid, &status, 0, &usage);
+    }
     close(pipeFds[0]);
     sample.peakRssMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
     return ok;
@@ -235,7 +240,7 @@ int main(int argc, char** argv)
 
     std::printf("engine_bench: %d runs after a warm-up, %.0f s idle, video driver %s\n", runs, idleSeconds,
                 std::getenv("SDL_VIDEODRIVER"));
-    std::printf("%-22s", "");
+    std::printf("%-26s", "");
     for (const Program& program : programs)
         std::printf("%-24s", program.name.c_str());
     std::printf("\n");
@@ -249,7 +254,7 @@ int main(int argc, char** argv)
         {"idle CPU % of a core", "%.2f", &Sample::idleCpuPercent},
     };
     for (const auto& row : rows) {
-        std::printf("%-22s", row.label);
+        std::printf("%-26s", row.label);
         for (const std::vector<Sample>& list : samples) {
             std::vector<double> values;
             for (const Sample& sample : list)
