@@ -151,6 +151,8 @@ bool RunOnce(const Program& program, double idleSeconds, Sample& sample)
         wait4(pid, &status, 0, &usage);
     }
     close(pipeFds[0]);
+    if (!ok)
+        std::fprintf(stderr, "engine_bench: %s ended with status 0x%x\n", program.name.c_str(), status);
     sample.peakRssMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
     return ok;
 }
@@ -180,6 +182,8 @@ bool MakeGameFolder(const std::filesystem::path& game)
 {
     std::error_code error;
     std::filesystem::create_directories(game / "system", error);
+    // An existing save folder: on a real display the notice of a new one would wait for a click.
+    std::filesystem::create_directories(game / "BENCH_SAVE", error);
     std::ofstream conf(game / "system" / "sysconf.ini", std::ios::binary);
     conf << "APP_TITLE=Engine Bench\nAPP_SAVEDIR=BENCH_SAVE\nSAVE_TO_MYDOCUMENTS=0\n";
     conf.close();
