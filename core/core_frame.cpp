@@ -3,7 +3,6 @@
 #include "core/core.h"
 
 #include "core/bench_marks.h"
-
 #include "core/debug_window.h"
 #include "core/input.h"
 #include "core/scene_generation.h"
