@@ -2,6 +2,7 @@
 // The game folder (default: the current folder) becomes the working folder. An unattended run
 // is configured by TARNWICK_MAX_FRAMES and TARNWICK_INPUT_SCRIPT (see core/unattended_run.h).
 // Every failure ends the process with its own code (core/exit_code.h) and one line on stderr.
+#include "core/bench_marks.h"
 #include "core/core.h"
 #include "core/exit_code.h"
 #include "core/unattended_run.h"
@@ -84,6 +85,7 @@ bool CheckDisplay(bool boundedRun, std::string* why)
 
 int main(int argc, char** argv)
 {
+    GxBenchMarks::Start();
     if (argc > 2)
         return Refuse(kExitUsage, "usage: tarnwick [GAME_FOLDER]");
     if (argc == 2) {

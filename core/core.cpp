@@ -2,6 +2,7 @@
 
 #include "core/debug_window.h"
 #include "core/exit_code.h"
+#include "core/scene_generation.h"
 #include "core/input.h"
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
@@ -18,6 +19,9 @@
 #include "foundation/wide_string.h"
 #include "platform/win32/message.h"
 #include "platform/win32/system_info.h"
+
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -38,9 +42,17 @@ constexpr char16_t kSaveFolderFailedText[] = u"セーブフォルダの作成に
 constexpr DWORD kClearAll = 7;   // target, depth and stencil
 constexpr DWORD kStartupClearColor = 0xFFFF0000;
 
-bool KeepResetHook(std::int32_t, std::int32_t)
+// A reset (also a screen-mode change) may leave the back buffer with anything in it.
+bool ResetHook(std::int32_t, std::int32_t)
 {
+    GxSceneGeneration::Touch();
     return true;
+}
+
+bool EnvironmentFlag(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && std::strcmp(value, "1") == 0;
 }
 
 // The device broke beyond repair: shut down in order and leave with the device's exit code.
@@ -192,6 +204,9 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_Active = false;
     m_Initialized = false;
     m_Quit = false;
+    m_AlwaysCompose = EnvironmentFlag("TARNWICK_ALWAYS_COMPOSE");
+    m_Composed = false;
+    m_ComposedSignature.clear();
     m_WindowTitle = m_SystemConfig->m_AppTitle;
 
     m_OwnedProfile = std::make_unique<GxProfileEx>();
@@ -235,7 +250,7 @@ bool GxCore::Initialize(HINSTANCE instance)
     // a reset, and the orderly shut-down after a driver failure.
     GxGraphics::SetFatalErrorHandler(OnGraphicsFatalError);
     GxGraphics::SetResetJobPool(&m_SharedAssets->GetJobManage());
-    if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, KeepResetHook, KeepResetHook)) {
+    if (!GxGraphics::CreateDevice(m_MainWindow, nullptr, ResetHook, ResetHook)) {
         Fail(kExitNoWindow, "cannot create the graphics device");
         RequestQuit();
     }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class GxTaskManage;
 class GxUIManage;
@@ -75,6 +76,9 @@ public:
     GxTaskRenderManage* GetRenderList(std::int32_t n);
     void ClearRenderLists();
     void DrawRenderLists();
+    // True unless the lists would draw the picture last presented: the same entries drawn the
+    // same way, and no move of the scene generation since (see core/scene_generation.h).
+    bool NeedsComposing();
 
     // ---- modules
     void ModulesAfterReset() { m_ModuleList.ModulesAfterReset(); }
@@ -139,6 +143,10 @@ public:
     std::uint32_t m_PassCounter = 0;
     // Set by the process entry for an unattended run; not owned.
     GxUnattendedRun* m_UnattendedRun = nullptr;
+    // Frames composed and presented; an unchanged frame is neither.
+    std::uint64_t m_PresentedFrames = 0;
+    // Composes and presents every frame (TARNWICK_ALWAYS_COMPOSE=1, read at start-up).
+    bool m_AlwaysCompose = false;
 
 private:
     // Keeps the exit code and the text of the first failure; always false.
@@ -163,5 +171,10 @@ private:
     std::unique_ptr<GxUserDataPerman> m_OwnedUserDataPerman;
     std::unique_ptr<GxProfileEx> m_OwnedProfile;
     std::unique_ptr<GxSharedAssetManage> m_OwnedSharedAssets;
+    // The last presented frame: whether there is one, its scene generation and its lists' words.
+    bool m_Composed = false;
+    std::uint64_t m_ComposedGeneration = 0;
+    std::vector<std::uint64_t> m_ComposedSignature;
+    std::vector<std::uint64_t> m_FrameSignature;
     // Time since the timer's rate measurement began, followed from the frames' lengths.
 };

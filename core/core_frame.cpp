@@ -2,8 +2,10 @@
 // lists of the current set.
 #include "core/core.h"
 
+#include "core/bench_marks.h"
 #include "core/debug_window.h"
 #include "core/input.h"
+#include "core/scene_generation.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
 #include "graphics/graphics.h"
@@ -40,6 +42,18 @@ void GxCore::DrawRenderLists()
         if (GxTaskRenderManage* list = GetRenderList(n))
             list->Draw(m_TaskManage, n);
     }
+}
+
+bool GxCore::NeedsComposing()
+{
+    m_FrameSignature.clear();
+    m_FrameSignature.push_back(static_cast<std::uint64_t>(m_RenderSet));
+    for (std::int32_t n = 0; n < kRenderListCount; ++n) {
+        if (GxTaskRenderManage* list = GetRenderList(n))
+            list->AppendSignature(m_TaskManage, m_FrameSignature);
+    }
+    return m_AlwaysCompose || !m_Composed || GxSceneGeneration::Get() != m_ComposedGeneration ||
+           m_FrameSignature != m_ComposedSignature;
 }
 
 void GxCore::UpdateDebugTitle()
@@ -90,7 +104,13 @@ bool GxCore::Frame()
         }
     }
 
-    DrawRenderLists();
+    // The picture last presented stays in the back buffer (for the transition capture and any
+    // frame capture) until something that changes it moves the scene generation.
+    const bool compose = NeedsComposing();
+    // Taken before drawing: a change made while drawing is composed by the next frame.
+    const std::uint64_t generation = GxSceneGeneration::Get();
+    if (compose)
+        DrawRenderLists();
 
     const GxDebugWindowState& debugWindow = GetDebugWindowState();
     if (debugWindow.m_Window != nullptr && debugWindow.m_Changed) {
@@ -98,6 +118,14 @@ bool GxCore::Frame()
         UpdateWindow(debugWindow.m_Window);
     }
 
-    GxGraphics::Present(nullptr, nullptr, m_MainWindow);
+    if (!compose)
+        return true;
+    const bool presented = GxGraphics::Present(nullptr, nullptr, m_MainWindow);
+    if (m_PresentedFrames++ == 0)
+        GxBenchMarks::Mark("first-frame");
+    // A refused present composes again next frame; without a device there is nothing to redo.
+    m_Composed = presented || GxGraphics::GetDevice() == nullptr;
+    m_ComposedGeneration = generation;
+    m_ComposedSignature.swap(m_FrameSignature);
     return true;
 }

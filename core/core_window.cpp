@@ -2,6 +2,7 @@
 #include "core/core.h"
 
 #include "core/input.h"
+#include "core/scene_generation.h"
 #include "graphics/graphics.h"
 #include "core/standins/media_standin.h"
 #include "core/task_manage.h"
@@ -187,6 +188,8 @@ LRESULT GxCore::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         }
         break;
     case WM_PAINT:
+        // Exposed (shown, uncovered, resized): the next frame presents again.
+        GxSceneGeneration::Touch();
         ValidateRect(window, nullptr);
         return 0;
     case WM_CLOSE:
@@ -197,6 +200,7 @@ LRESULT GxCore::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SETCURSOR:
         return OnSetCursor() ? 1 : 0;
     case WM_WINDOWPOSCHANGED:
+        GxSceneGeneration::Touch();   // moved, resized, minimised or restored
         m_FrameTimer.ResetFrameTimer();
         break;
     case WM_KEYDOWN:

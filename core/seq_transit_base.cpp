@@ -1,6 +1,7 @@
 #include "core/seq_transit_base.h"
 
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/standins/data_standin.h"
 #include "core/task_manage.h"
 #include "core/transit_graphics.h"
@@ -96,6 +97,7 @@ int GxSeqTransitBase::Render(std::int32_t /*step*/, std::uint64_t /*elapsed*/)
     if (core == nullptr) return 0;
     if (GxTaskRenderManage* list = core->GetRenderList(0)) list->Add(kRenderModeDefault, this, 0.0f, 0);
     if (m_TransitParam.m_Transit) {
+        GxSceneGeneration::Touch();   // the fade moves on every frame
         if (GxTaskRenderManage* list = core->GetRenderList(kTransitRenderList)) {
             list->Add(kRenderModeDefault, this, 0.0f, kTransitDrawValue);
         }
@@ -112,6 +114,7 @@ int GxSeqTransitBase::Draw(std::int32_t value, std::int32_t listIndex)
 
 bool GxSeqTransitBase::StartTransit(std::int32_t milliseconds)
 {
+    GxSceneGeneration::Touch();
     m_TransitParam.m_TransitTimeLeft = milliseconds;
     m_TransitParam.m_TransitTimeTotal = milliseconds;
     m_TransitParam.m_Transit = true;
@@ -122,6 +125,7 @@ bool GxSeqTransitBase::StartTransit(std::int32_t milliseconds)
 bool GxSeqTransitBase::StopTransit()
 {
     if (!m_TransitParam.m_Transit) return false;
+    GxSceneGeneration::Touch();
     m_TransitParam.m_TransitTimeLeft = 0;
     m_TransitParam.m_Transit = false;
     m_InputFlags &= ~kTransitInputBlock;

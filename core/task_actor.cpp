@@ -1,5 +1,6 @@
 #include "core/task_actor.h"
 
+#include "core/scene_generation.h"
 #include "core/standins/layer_services.h"
 #include "foundation/content.h"
 #include "foundation/easing.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -51,6 +53,40 @@ float ShakeAngle(std::int32_t elapsed)
 }  // namespace
 
 // ---- visual parameters ---------------------------------------------------------------------
+
+namespace {
+
+bool SameBits(const float* a, const float* b, std::size_t count)
+{
+    return std::memcmp(a, b, count * sizeof(float)) == 0;
+}
+
+bool SameBits(const GxVector3& a, const GxVector3& b)
+{
+    const float left[4] = {a.x, a.y, a.z, a.w};
+    const float right[4] = {b.x, b.y, b.z, b.w};
+    return SameBits(left, right, 4);
+}
+
+bool SameBits(const GxFColor& a, const GxFColor& b)
+{
+    const float left[4] = {a.r, a.g, a.b, a.a};
+    const float right[4] = {b.r, b.g, b.b, b.a};
+    return SameBits(left, right, 4);
+}
+
+}  // namespace
+
+bool GxActorVisualParam::SameAs(const GxActorVisualParam& other) const
+{
+    const float uv[2] = {m_UVOffset.x, m_UVOffset.y};
+    const float otherUv[2] = {other.m_UVOffset.x, other.m_UVOffset.y};
+    return m_Visible == other.m_Visible && SameBits(&m_OrderZ, &other.m_OrderZ, 1) && m_Alpha == other.m_Alpha &&
+           SameBits(m_Color0, other.m_Color0) && SameBits(m_Color1, other.m_Color1) && SameBits(m_Pos, other.m_Pos) &&
+           SameBits(m_Scale, other.m_Scale) && SameBits(m_Rot, other.m_Rot) &&
+           SameBits(m_CenterPos, other.m_CenterPos) && SameBits(uv, otherUv, 2) &&
+           SameBits(m_ShakeOffsetPos, other.m_ShakeOffsetPos) && m_BlendMode == other.m_BlendMode;
+}
 
 void GxActorVisualParam::Reset()
 {
@@ -148,8 +184,20 @@ GxTaskActor::~GxTaskActor()
 
 int GxTaskActor::Update(std::int32_t, std::uint64_t elapsed)
 {
+    // Running actions animate the picture (or end in an effect on it).
+    if (!IsActionListEmpty())
+        GxSceneGeneration::Touch();
     UpdateActions(static_cast<std::int32_t>(static_cast<std::uint32_t>(elapsed / 1000)));
+    NoteVisualChange();
     return 0;
+}
+
+void GxTaskActor::NoteVisualChange()
+{
+    if (m_VisualParam.SameAs(m_SeenVisualParam))
+        return;
+    m_SeenVisualParam = m_VisualParam;
+    GxSceneGeneration::Touch();
 }
 
 GxVector3 GxTaskActor::GetWorldPos() const

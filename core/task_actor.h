@@ -44,6 +44,9 @@ public:
     GxVector2 m_UVOffset;
     GxVector3 m_ShakeOffsetPos; // written only by shakes
     std::int32_t m_BlendMode = 2;
+
+    // Every field equal, bit for bit (so a NaN equals itself and the comparison stays cheap).
+    bool SameAs(const GxActorVisualParam& other) const;
 };
 
 // ---- actions -------------------------------------------------------------------------------
@@ -168,12 +171,18 @@ public:
     void AddActionType17();
 
     const std::deque<GxActionParam>& GetActionList(std::int32_t list) const { return m_ActionList[list]; }
+    // Moves the scene generation when the visual parameters differ from the last ones seen here
+    // (they are public and written directly); the update and whoever queues the actor for
+    // drawing call it.
+    void NoteVisualChange();
 
     bool m_ActionPause = false;   // kept for the actor's owner; the stepping ignores it
     GxActorVisualParam m_VisualParam;
     std::deque<GxActionParam> m_ActionList[kActionListCount];
 
 protected:
+    GxActorVisualParam m_SeenVisualParam;
+
     // One step of one list; see UpdateActions. False once the list is empty.
     bool StepActionList(std::int32_t list, std::int32_t ms);
 

@@ -1,5 +1,6 @@
 #include "core/task_base.h"
 
+#include "core/scene_generation.h"
 #include "core/seq_base.h"
 #include "core/task_folder.h"
 #include "core/task_manage.h"
@@ -9,6 +10,8 @@
 
 GxTaskBase::GxTaskBase(GxTaskBase* parent, const char16_t* name, const char16_t* localName, std::int32_t localIndex)
 {
+    // A new or deleted task may take the place of another in the render lists at the same address.
+    GxSceneGeneration::Touch();
     if (parent) {
         m_Manage = parent->m_Manage;
         m_Parent = parent;
@@ -35,6 +38,7 @@ GxTaskBase::GxTaskBase(GxTaskManage* manage) : m_Manage(manage)
 
 GxTaskBase::~GxTaskBase()
 {
+    GxSceneGeneration::Touch();
     if (m_Manage) {
         if (m_TaskID != 0)
             m_Manage->UnregisterTaskID(m_TaskID, this);

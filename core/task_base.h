@@ -87,6 +87,8 @@ public:
     // Queues the task into render lists.
     virtual int Render(std::int32_t step, std::uint64_t elapsed);
     // value: the number given when queuing; listIndex: the render list being drawn (0 to 9).
+    // Draw runs only when the picture may have changed: a task whose drawing depends on state of
+    // its own moves the scene generation when that state changes (core/scene_generation.h).
     virtual int Draw(std::int32_t value, std::int32_t listIndex);
     // Used instead of Draw while the task's sequence sits in a slot that is not ready.
     virtual int DrawNotReady(std::int32_t value, std::int32_t listIndex);

@@ -2,6 +2,7 @@
 
 #include "core/core.h"
 #include "core/layer_graphics.h"
+#include "core/scene_generation.h"
 #include "core/standins/layer_services.h"
 #include "core/motion_services.h"
 #include "core/standins/movie_services.h"
@@ -118,6 +119,8 @@ GxCore* GxTaskLayer::GetCore() const
 int GxTaskLayer::Update(std::int32_t, std::uint64_t elapsed)
 {
     const std::int32_t dt = static_cast<std::int32_t>(static_cast<std::uint32_t>(elapsed / 1000));
+    if (!IsActionListEmpty() || IsAnimating())
+        GxSceneGeneration::Touch();
     UpdateActions(dt);
 
     GxLayerContent& current = GetCurrentContent();
@@ -154,11 +157,23 @@ int GxTaskLayer::Update(std::int32_t, std::uint64_t elapsed)
     }
 
     m_UpdateCount = WrapIncrement(m_UpdateCount);
+    NoteVisualChange();
     return 0;
+}
+
+bool GxTaskLayer::IsAnimating()
+{
+    // Motions and movies change with every frame; fades and shakes until they end.
+    for (const GxLayerContent& content : m_Content) {
+        if (content.m_ContentType == kLayerContentMotion || content.m_ContentType == kLayerContentMovie)
+            return true;
+    }
+    return m_Transit.m_Transit || m_Shake;
 }
 
 int GxTaskLayer::Render(std::int32_t, std::uint64_t)
 {
+    NoteVisualChange();
     GxCore* core = GetCore();
     if (GxTaskRenderManage* list = core ? core->GetRenderList(kLayerRenderList) : nullptr)
         list->Add(kRenderModeAscending, this, m_VisualParam.m_OrderZ, 0);
@@ -212,6 +227,7 @@ bool GxTaskLayer::WriteState(GxContentWriterBase& writer)
 
 bool GxTaskLayer::ReadState(GxContentReaderBase& reader)
 {
+    GxSceneGeneration::Touch();
     bool ok = GxTaskActor::ReadState(reader);
     for (GxLayerContent& content : m_Content)
         ok = content.ReadState(reader) && ok;
@@ -273,6 +289,7 @@ std::int32_t GxTaskLayer::GetHeight() const
 
 GxLayerContent& GxTaskLayer::BeginLoad()
 {
+    GxSceneGeneration::Touch();
     FinishActions();
     m_IndexPos = (m_IndexPos + 1) % 2;
     GxLayerContent& current = GetCurrentContent();
@@ -282,6 +299,7 @@ GxLayerContent& GxTaskLayer::BeginLoad()
 
 void GxTaskLayer::SetUpFade(std::int32_t fadeMs)
 {
+    GxSceneGeneration::Touch();
     if (fadeMs > 0) {
         m_Transit.m_Transit = true;
         m_Transit.m_TransitTimeLeft = fadeMs;
@@ -486,6 +504,7 @@ bool GxTaskLayer::ClearContent(std::int32_t fadeMs)
 
 bool GxTaskLayer::LoadSubLayer(const std::u16string& file, std::int32_t index)
 {
+    GxSceneGeneration::Touch();
     if (GxSubLayerContent* subLayer = GetCurrentContent().GetSubLayer(index))
         return subLayer->Load(file);
     LogPrint(u"GxTaskLayer:サブレイヤーに読み込めません。インデックスを超えている可能性があります:%s index:%d\n",
@@ -500,6 +519,7 @@ bool GxTaskLayer::SetSubLayerVisible(std::int32_t index, bool visible)
         LogPrint(u"GxTaskLayer:サブレイヤーにアクセスできません。インデックスを超えている可能性がありますindex:%d\n", index);
         return false;
     }
+    GxSceneGeneration::Touch();
     first->m_Visible = visible;
     if (GxSubLayerContent* second = m_Content[1].GetSubLayer(index))
         second->m_Visible = visible;
@@ -518,6 +538,7 @@ bool GxTaskLayer::HideSubLayer(std::int32_t index)
 
 void GxTaskLayer::ResetLayer()
 {
+    GxSceneGeneration::Touch();
     StopShake();
     m_ActionPause = false;
     m_MovieAutoDisappearTime = 0;
@@ -531,6 +552,7 @@ void GxTaskLayer::ResetLayer()
 
 void GxTaskLayer::StopMovie()
 {
+    GxSceneGeneration::Touch();
     GxLayerContent& content = GetCurrentContent();
     if (content.m_ContentType == kLayerContentMovie && content.HasValidChannel())
         MovieSlotStop(content.m_MyChannel);
@@ -538,6 +560,7 @@ void GxTaskLayer::StopMovie()
 
 bool GxTaskLayer::PlayMovie(std::int32_t volume)
 {
+    GxSceneGeneration::Touch();
     GxLayerContent& content = GetCurrentContent();
     GxTextureMovie* texture = content.GetMovieTexture();
     if (content.m_ContentType != kLayerContentMovie || !texture || !content.HasValidChannel())
@@ -574,6 +597,7 @@ double GxTaskLayer::GetMoviePosition()
 
 void GxTaskLayer::StartShake(const GxVector3& amplitude, std::int32_t timeMs)
 {
+    GxSceneGeneration::Touch();
     m_Shake = true;
     m_ShakeAmplitude = amplitude;
     m_ShakeTimeLeft = timeMs;
@@ -582,6 +606,7 @@ void GxTaskLayer::StartShake(const GxVector3& amplitude, std::int32_t timeMs)
 
 void GxTaskLayer::StopShake()
 {
+    GxSceneGeneration::Touch();
     m_Shake = false;
     m_ShakeAmplitude = GxVector3(0.0f, 0.0f, 0.0f);
     m_ShakeTimeLeft = 0;
@@ -594,6 +619,7 @@ bool GxTaskLayer::EndTransit()
 {
     if (!m_Transit.m_Transit)
         return false;
+    GxSceneGeneration::Touch();
     m_Transit.m_Transit = false;
     m_Transit.m_TransitTimeLeft = 0;
     GetOtherContent().Clear();

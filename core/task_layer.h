@@ -143,6 +143,8 @@ protected:
     // Step 5: start the fade, or clear the outgoing content at once.
     void SetUpFade(std::int32_t fadeMs);
     void UpdateContentTransform(GxLayerContent& content);
+    // True while the layer's picture changes by itself from frame to frame.
+    bool IsAnimating();
     void DrawContent(GxLayerContent& content, float factor);
 
 private:

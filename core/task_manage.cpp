@@ -1,6 +1,8 @@
 #include "core/task_manage.h"
 
+#include "core/bench_marks.h"
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/seq_base.h"
 #include "core/shared_asset_manage.h"
 #include "core/task_base.h"
@@ -494,8 +496,15 @@ bool GxTaskManage::IsAnyChangePending() const
 
 void GxTaskManage::SetWorkerReady(std::int32_t worker)
 {
-    if (GxSeqWorker* slot = GetWorker(worker))
-        slot->m_Ready = true;
+    GxSeqWorker* slot = GetWorker(worker);
+    if (slot == nullptr)
+        return;
+    if (!slot->m_Ready) {
+        // A slot that is not ready draws its sequence's tasks another way.
+        GxSceneGeneration::Touch();
+        GxBenchMarks::Mark("ready", slot->m_CurrentName);
+    }
+    slot->m_Ready = true;
 }
 
 bool GxTaskManage::ChangeSequence(GxTaskBase* task, std::int32_t worker, std::int32_t param1, std::int32_t param2)
@@ -628,6 +637,8 @@ void GxTaskManage::ApplySequenceChange(std::int32_t k)
         incoming->SetWorkerIndex(k);
         WalkSequenceEnter(incoming, k);
     }
+    GxSceneGeneration::Touch();
+    GxBenchMarks::Mark("enter", incomingName);
 }
 
 void GxTaskManage::ReleaseSequences()

@@ -37,6 +37,9 @@ public:
     // for a task whose sequence sits in a worker slot that is not ready.
     void Draw(GxTaskManage* manage, std::int32_t listIndex);
     void Clear() { m_Entries.clear(); }
+    // Appends what Draw would do, entry by entry (task, depth, value and how it is drawn), so
+    // that two frames with equal words draw the same tasks the same way.
+    void AppendSignature(GxTaskManage* manage, std::vector<std::uint64_t>& words) const;
 
     const std::vector<GxTaskRenderEntry>& GetEntries() const { return m_Entries; }
 

@@ -1,5 +1,6 @@
 #include "core/unattended_run.h"
 
+#include "core/bench_marks.h"
 #include "platform/win32/window.h"
 
 #include <SDL.h>
@@ -268,8 +269,10 @@ bool GxUnattendedRun::BeforePass(HWND window)
     if (m_Pass < kMaxPasses)
         ++m_Pass;
     while (m_Next < m_Script.size() && m_Script[m_Next].m_Pass <= pass) {
-        if (m_Script[m_Next].m_Pass == pass)
+        if (m_Script[m_Next].m_Pass == pass) {
             SendScriptedInput(window, m_Script[m_Next]);
+            GxBenchMarks::Mark("input", pass);
+        }
         ++m_Next;
     }
     return m_MaxPasses != 0 && pass + 1 == m_MaxPasses;

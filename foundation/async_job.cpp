@@ -5,6 +5,15 @@
 #include "platform/win32/sync.h"
 #include "platform/win32/timer.h"
 
+#include <chrono>
+
+namespace {
+
+// An idle loader looks at the queue at least this often even without a wake-up.
+constexpr std::uint32_t kIdleWaitMilliseconds = 100;
+
+}  // namespace
+
 GxAsyncJobBase::GxAsyncJobBase()
 {
     ResetJob();
@@ -81,6 +90,7 @@ std::uint32_t GxAsyncWorker::WorkerLoop(GxThread* thread, std::uintptr_t argumen
     GxAsyncJobManage* manager = reinterpret_cast<GxAsyncJobManage*>(argument);
     if (!manager || thread->IsStopRequested()) return 0;
     do {
+        const std::uint64_t serial = manager->GetWakeSerial();
         GxAsyncJobEntry* entry = manager->TakeNextJob();
         // A taken entry is touched by no one else until FinishJob.
         if (entry && entry->job) {
@@ -92,8 +102,10 @@ std::uint32_t GxAsyncWorker::WorkerLoop(GxThread* thread, std::uintptr_t argumen
             job->OnCompleted(manager);
             manager->FinishJob(entry);
             thread->IncrementJobCount();
+            SleepEx(2, TRUE);
+        } else {
+            manager->WaitForWork(serial, kIdleWaitMilliseconds);
         }
-        SleepEx(2, TRUE);
     } while (!thread->IsStopRequested());
     return 0;
 }
@@ -144,10 +156,34 @@ bool GxAsyncJobManage::AddJob(const std::u16string& name, GxAsyncJobBase* job)
         LogPrint(u"GxAsyncJobManage::AddJob/ジョブがありません(%s)\n", name.c_str());
         return false;
     }
-    GxMutexScopedLock lock(m_Lock);
-    job->ResetJob();
-    m_Queue.push_back(GxAsyncJobEntry{name, job, false, false});
+    {
+        GxMutexScopedLock lock(m_Lock);
+        job->ResetJob();
+        m_Queue.push_back(GxAsyncJobEntry{name, job, false, false});
+    }
+    WakeWorkers();
     return true;
+}
+
+std::uint64_t GxAsyncJobManage::GetWakeSerial()
+{
+    std::lock_guard<std::mutex> lock(m_WakeLock);
+    return m_WakeSerial;
+}
+
+void GxAsyncJobManage::WaitForWork(std::uint64_t seen, std::uint32_t timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_WakeLock);
+    m_Wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_WakeSerial != seen; });
+}
+
+void GxAsyncJobManage::WakeWorkers()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_WakeLock);
+        ++m_WakeSerial;
+    }
+    m_Wake.notify_all();
 }
 
 bool GxAsyncJobManage::HasPendingJobs()
@@ -239,6 +275,7 @@ void GxAsyncJobManage::AsyncShutdown()
         AsyncWaitAll();
         // Not under the manager's lock: the loaders need it to take their last entries.
         for (auto& thread : m_Threads) thread->RequestStop();
+        WakeWorkers();
         for (auto& thread : m_Threads) thread->Wait();
         GxMutexScopedLock lock(m_Lock);
         threads.swap(m_Threads);

@@ -5,9 +5,11 @@
 #include "foundation/mutex.h"
 #include "foundation/thread.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -100,9 +102,15 @@ public:
 
     std::int32_t GetThreadCount();
     bool IsStopped();
+    // For the loader threads: a count that moves whenever there may be work (a job queued) or a
+    // stop to notice; WaitForWork sleeps until it differs from `seen`, or at most `timeoutMs`.
+    // Idle loaders sleep instead of polling the queue.
+    std::uint64_t GetWakeSerial();
+    void WaitForWork(std::uint64_t seen, std::uint32_t timeoutMs);
 
 private:
     bool HasLiveThread();
+    void WakeWorkers();
     void RemoveFinishedFront();
     void CancelFromNext();
 
@@ -113,4 +121,7 @@ private:
     std::deque<GxAsyncJobEntry> m_Queue;
     std::uint32_t m_Next = 0;
     bool m_Stopped = true;
+    std::mutex m_WakeLock;
+    std::condition_variable m_Wake;
+    std::uint64_t m_WakeSerial = 0;
 };

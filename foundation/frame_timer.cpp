@@ -9,6 +9,8 @@ namespace {
 
 constexpr std::int64_t kCorrectionLimit = 4000;
 constexpr std::uint64_t kRateMeasureSpan = 2000000;
+// What is left of a frame's wait after the sleep: enough for the scheduler's usual lateness.
+constexpr DWORD kSpinMicroseconds = 150;
 
 }  // namespace
 
@@ -88,11 +90,18 @@ std::uint64_t GxFrameTimer::WaitFrame()
     if (m_WaitSkippedOnce || passed >= target || m_FramesPerSecond == 0) {
         SleepEx(0, TRUE);
     } else {
-        std::int64_t remainingMs = (target - passed) / 1000;
-        // Sleep only 70% less 5 ms so the scheduler's lateness never makes the frame late;
-        // the spin on the clock finishes the wait.
-        std::int64_t sleepMs = remainingMs * 70 / 100 - 5;
-        SleepEx(sleepMs > 0 ? static_cast<DWORD>(sleepMs) : 0, TRUE);
+        if (m_Clock == DefaultClock() && !platform::IsFakeClock()) {
+            // One sleep to an absolute deadline just short of the first clock value at or past
+            // the target; only the last fraction of a millisecond is spun on the clock.
+            const auto targetMs = static_cast<DWORD>((target + 999) / 1000);
+            platform::SleepUntilClockTime(static_cast<DWORD>(m_FrameStart / 1000) + targetMs, kSpinMicroseconds);
+        } else {
+            // A clock that is not the system's (a test's) cannot be slept to: it moves only as it
+            // is read or as the sleeps of the fake clock add to it.
+            std::int64_t remainingMs = (target - passed) / 1000;
+            std::int64_t sleepMs = remainingMs * 70 / 100 - 5;
+            SleepEx(sleepMs > 0 ? static_cast<DWORD>(sleepMs) : 0, TRUE);
+        }
         do {
             now = Now();
         } while (static_cast<std::int64_t>(Since(now, m_FrameStart)) < target);

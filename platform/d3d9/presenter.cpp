@@ -1,6 +1,7 @@
 #include "platform/d3d9/presenter.h"
 
 #include "platform/d3d9/trace.h"
+#include "platform/win32/present_target.h"
 #include "platform/win32/window.h"
 
 #include <SDL.h>
@@ -10,12 +11,6 @@
 namespace platform::d3d9 {
 
 namespace {
-
-bool VideoShowsNothing()
-{
-    const char* driver = SDL_GetCurrentVideoDriver();   // null until SDL video is initialised
-    return !driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
-}
 
 Uint32 SdlFormatOf(D3DFORMAT format)
 {
@@ -40,16 +35,17 @@ SDL_Rect ToSdlRect(const RECT& rect)
 
 SDL_Window* FindPresentWindow(HWND window)
 {
-    if (!window || VideoShowsNothing()) return nullptr;
+    if (!window || platform::VideoShowsNothing()) return nullptr;
     return platform::GetSdlWindow(window);
 }
 
-// The renderer and the streaming texture of one window. A renderer the window already had is
-// used but not owned.
+// The renderer and the streaming texture of one window, when the window layer gave it a
+// renderer (a real GPU); else the window's surface is written (see present_target.h). The
+// renderer belongs to the window.
 struct Presenter::Sdl {
     Uint32 windowId = 0;
     SDL_Renderer* renderer = nullptr;
-    bool ownsRenderer = false;
+    bool throughSurface = false;
     SDL_Texture* texture = nullptr;
     int textureWidth = 0;
     int textureHeight = 0;
@@ -63,11 +59,10 @@ struct Presenter::Sdl {
         const bool windowAlive = windowId != 0 && SDL_GetWindowFromID(windowId) != nullptr;
         if (windowAlive) {
             if (texture) SDL_DestroyTexture(texture);
-            if (renderer && ownsRenderer) SDL_DestroyRenderer(renderer);
         }
         texture = nullptr;
         renderer = nullptr;
-        ownsRenderer = false;
+        throughSurface = false;
         windowId = 0;
         textureWidth = textureHeight = 0;
         textureFormat = SDL_PIXELFORMAT_UNKNOWN;
@@ -76,21 +71,42 @@ struct Presenter::Sdl {
     bool Attach(SDL_Window* window)
     {
         const Uint32 id = SDL_GetWindowID(window);
-        if (renderer && id == windowId) return true;
+        if (windowId != 0 && id == windowId) return true;
         Drop();
         windowId = id;
+        // Never a renderer of our own: making one now would make SDL re-create the shown window.
         renderer = SDL_GetRenderer(window);
-        if (!renderer) {
-            renderer = SDL_CreateRenderer(window, -1, 0);
-            if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-            ownsRenderer = renderer != nullptr;
-        }
-        if (!renderer) {
-            Trace("Present: no SDL renderer for the window (%s)", SDL_GetError());
-            windowId = 0;
-            return false;
-        }
+        throughSurface = renderer == nullptr;
         return true;
+    }
+
+    // The back buffer copied (and stretched, nearest texel) into the window's surface.
+    void PresentThroughSurface(SDL_Window* window, const PixelStore& backBuffer, Uint32 format, const RECT* source,
+                               const RECT* dest)
+    {
+        SDL_Surface* target = SDL_GetWindowSurface(window);
+        if (!target) {
+            Trace("Present: no window surface (%s)", SDL_GetError());
+            return;
+        }
+        SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<void*>(static_cast<const void*>(backBuffer.Bits())), static_cast<int>(backBuffer.Width()),
+            static_cast<int>(backBuffer.Height()), SDL_BITSPERPIXEL(format), static_cast<int>(backBuffer.Pitch()),
+            format);
+        if (!frame) {
+            Trace("Present: no surface for the back buffer (%s)", SDL_GetError());
+            return;
+        }
+        SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
+        SDL_Rect sourceRect = source ? ToSdlRect(*source) : SDL_Rect{0, 0, frame->w, frame->h};
+        SDL_Rect destRect = dest ? ToSdlRect(*dest) : SDL_Rect{0, 0, target->w, target->h};
+        if (dest) SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+        if (sourceRect.w == destRect.w && sourceRect.h == destRect.h)
+            SDL_BlitSurface(frame, &sourceRect, target, &destRect);
+        else
+            SDL_BlitScaled(frame, &sourceRect, target, &destRect);
+        SDL_FreeSurface(frame);
+        SDL_UpdateWindowSurface(window);
     }
 
     bool EnsureTexture(int width, int height, Uint32 format)
@@ -123,6 +139,10 @@ void Presenter::Present(const PixelStore& backBuffer, HWND window, const RECT* s
     if (!sdlWindow || !m_Sdl->Attach(sdlWindow)) return;   // headless: the back buffer stays readable
     const Uint32 format = SdlFormatOf(backBuffer.Format());
     if (format == SDL_PIXELFORMAT_UNKNOWN) return;
+    if (m_Sdl->throughSurface) {
+        m_Sdl->PresentThroughSurface(sdlWindow, backBuffer, format, source, dest);
+        return;
+    }
     if (!m_Sdl->EnsureTexture(static_cast<int>(backBuffer.Width()), static_cast<int>(backBuffer.Height()), format))
         return;
     // The one copy of the frame: the upload. Scaling to the client area happens in the renderer.

@@ -1,6 +1,7 @@
 // Shows a back buffer: in the SDL window behind the window handle, stretched to its client
-// area, with one upload of the back buffer per present; or, headless (no such window, or
-// SDL's dummy or offscreen video driver), nothing at all: the back buffer stays readable.
+// area, through the renderer the window layer gave the window (one upload per present) or, with
+// no GPU, by a copy into the window's surface; or, headless (no such window, or SDL's dummy or
+// offscreen video driver), nothing at all: the back buffer stays readable.
 #pragma once
 
 #include "platform/d3d9/pixel_store.h"

@@ -2,6 +2,8 @@
 
 #include <time.h>
 
+#include <cerrno>
+
 #include <atomic>
 #include <cstdint>
 
@@ -23,13 +25,23 @@ std::uint64_t MonotonicMicroseconds()
     return static_cast<std::uint64_t>(now.tv_sec) * 1000000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
 }
 
+std::uint64_t ClockStartMilliseconds()
+{
+    static const std::uint64_t start = MonotonicMicroseconds() / 1000u;
+    return start;
+}
+
+DWORD ClockAt(std::uint64_t monotonicMilliseconds)
+{
+    return static_cast<DWORD>(monotonicMilliseconds - ClockStartMilliseconds() + kClockBaseMilliseconds);
+}
+
 }  // namespace
 
 DWORD timeGetTime()
 {
     if (g_FakeClock.load(std::memory_order_acquire)) return static_cast<DWORD>(g_FakeMilliseconds.load());
-    static const std::uint64_t start = MonotonicMicroseconds() / 1000u;
-    return static_cast<DWORD>(MonotonicMicroseconds() / 1000u - start + kClockBaseMilliseconds);
+    return ClockAt(MonotonicMicroseconds() / 1000u);
 }
 
 UINT timeBeginPeriod(UINT) { return TIMERR_NOERROR; }
@@ -53,6 +65,23 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
 }
 
 namespace platform {
+
+void SleepUntilClockTime(DWORD clockMs, DWORD marginMicroseconds)
+{
+    if (IsFakeClock()) return;
+    const std::uint64_t nowMs = MonotonicMicroseconds() / 1000u;
+    const auto ahead = static_cast<std::int32_t>(clockMs - ClockAt(nowMs));
+    if (ahead <= 0) return;
+    // The clock turns to clockMs at the start of that monotonic millisecond.
+    const std::uint64_t deadline = (nowMs + static_cast<std::uint64_t>(ahead)) * 1000u;
+    if (deadline <= marginMicroseconds) return;
+    const std::uint64_t wake = deadline - marginMicroseconds;
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(wake / 1000000u);
+    until.tv_nsec = static_cast<long>(wake % 1000000u) * 1000;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
 
 void SetFakeClock(bool enabled, DWORD startMilliseconds)
 {

@@ -15,6 +15,11 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 
 namespace platform {
 
+// Sleeps until `marginMicroseconds` before timeGetTime reaches `clockMs` (at most 2^31 ms ahead;
+// a value already reached returns at once), with one sleep to an absolute monotonic deadline so
+// the scheduler's lateness does not add up. The caller reads the clock past the margin.
+void SleepUntilClockTime(DWORD clockMs, DWORD marginMicroseconds);
+
 // Fake clock for tests: while on, timeGetTime returns the fake value, the performance
 // counter counts the fake time in microseconds (frequency 1,000,000), and SleepEx adds its
 // milliseconds to the fake clock instead of waiting.

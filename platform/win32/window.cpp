@@ -8,11 +8,13 @@
 #include "platform/win32/message.h"
 #include "platform/win32/mouse.h"
 #include "platform/win32/paint.h"
+#include "platform/win32/present_target.h"
 #include "platform/win32/window_registry.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <map>
@@ -47,6 +49,8 @@ UserState& State()
     return state;
 }
 
+std::atomic<unsigned> g_WindowsCreated{0};
+std::atomic<unsigned> g_WindowsMapped{0};
 std::mutex g_VideoMutex;
 std::thread::id g_WindowThread;
 bool g_VideoFailureLogged = false;
@@ -91,7 +95,10 @@ void ShowRecord(WindowRecord& record)
     record.needsPaint = true;
     record.paintOffered = false;
     record.erase = true;
-    if (record.sdlWindow) SDL_ShowWindow(record.sdlWindow);
+    if (record.sdlWindow) {
+        ++g_WindowsMapped;
+        SDL_ShowWindow(record.sdlWindow);
+    }
 }
 
 void ApplyFrame(WindowRecord& record)
@@ -237,6 +244,10 @@ std::string VideoDriverName()
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver ? driver : "";
 }
+
+unsigned WindowCreationCount() { return g_WindowsCreated.load(); }
+
+unsigned WindowMapCount() { return g_WindowsMapped.load(); }
 
 SDL_Window* GetSdlWindow(HWND window)
 {
@@ -393,6 +404,9 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
+    ++g_WindowsCreated;
+    // Still hidden: whatever re-creation a renderer needs happens before the window is mapped.
+    platform::PreparePresentTarget(record->sdlWindow);
     record->sdlId = SDL_GetWindowID(record->sdlWindow);
     SDL_GetWindowPosition(record->sdlWindow, &record->x, &record->y);
     SDL_GetWindowSize(record->sdlWindow, &record->width, &record->height);

@@ -242,6 +242,10 @@ bool EnsureVideo();
 std::string VideoDriverName();
 // Whether the caller is the window thread (true before video has started).
 bool IsWindowThread();
+// SDL windows made, and hidden windows shown, since the process started: a window is made and
+// mapped once, whatever presents its frames.
+unsigned WindowCreationCount();
+unsigned WindowMapCount();
 // The SDL window behind a window handle (null for none), for presentation.
 SDL_Window* GetSdlWindow(HWND window);
 // The window whose SDL window has this id.
