@@ -12,7 +12,7 @@
 // Largest image DecodePngMemory accepts, in bytes of output (64 Mi pixels).
 constexpr std::size_t kPngMaxImageBytes = std::size_t(1) << 28;
 
-// Decodes a PNG held in memory into a zero-filled block from the runtime heap (free it with
+// Decodes a PNG held in memory (through the D3DX image reader) into a block from the runtime heap (free it with
 // FreePngPixels). `width` and `height` are set to 0 first and receive the size on success.
 // Null for null or empty data, a missing signature, a damaged or cut-short file, or an image
 // larger than kPngMaxImageBytes.
