@@ -153,7 +153,7 @@ private:
         return left;
     }
 
-    Result Apply(const std::string& op, const ConstValue& a, const ConstValue& b)
+    [[gnu::noinline]] Result Apply(const std::string& op, const ConstValue& a, const ConstValue& b)
     {
         if (a.isFloat || b.isFloat) {
             const double x = a.AsDouble();
