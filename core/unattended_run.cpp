@@ -53,10 +53,21 @@ bool ParseInteger(const std::string& token, long long low, long long high, long 
     return true;
 }
 
+// Every white-space character of the C locale separates tokens.
+constexpr const char* kBlank = " \t\r\v\f";
+
 bool ParseLine(const std::string& line, GxScriptedInput& event, std::string& why)
 {
-    std::istringstream stream(line);
-    std::vector<std::string> tokens{std::istream_iterator<std::string>(stream), std::istream_iterator<std::string>()};
+    std::vector<std::string> tokens;
+    for (std::size_t at = line.find_first_not_of(kBlank); at != std::string::npos;) {
+        const std::size_t end = line.find_first_of(kBlank, at);
+        tokens.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end == std::string::npos ? end : line.find_first_not_of(kBlank, end);
+    }
+    if (tokens.empty()) {
+        why = "missing pass number";
+        return false;
+    }
     long long number = 0;
     if (!ParseInteger(tokens[0], 0, GxUnattendedRun::kMaxPasses, number)) {
         why = "bad pass number";
@@ -219,7 +230,7 @@ bool GxUnattendedRun::ParseInputScript(std::string_view text, std::string* error
         ++lineNumber;
         if (const std::size_t hash = line.find('#'); hash != std::string::npos)
             line.erase(hash);
-        if (line.find_first_not_of(" \t\r") == std::string::npos)
+        if (line.find_first_not_of(kBlank) == std::string::npos)
             continue;
         GxScriptedInput event;
         std::string why;

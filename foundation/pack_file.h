@@ -55,6 +55,8 @@ public:
     bool HasWideNames() const;
     std::uint64_t GetDataStart() const;
     std::size_t GetEntryCount() const { return m_Entries.size(); }
+    // In index order; `index` below GetEntryCount.
+    const GxPackFileEntry& GetEntry(std::size_t index) const { return m_Entries[index]; }
     const std::u16string& GetPath() const { return m_Path; }
     // Open while the pack is loaded; entries are read from it with positional reads, so one
     // handle serves every open entry of every thread.

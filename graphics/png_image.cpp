@@ -3,6 +3,7 @@
 #include "graphics/png_image.h"
 
 #include "foundation/log.h"
+#include "platform/d3d9/image_decode.h"
 #include "platform/win32/file.h"
 
 #include <png.h>
@@ -16,21 +17,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr std::size_t kErrorLength = 200;
-
-struct PngDecodeState {
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
-    std::size_t position = 0;
-    std::uint8_t* pixels = nullptr;
-    png_bytep* rows = nullptr;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    char error[kErrorLength] = {};
-};
 
 struct PngWriteState {
     std::FILE* file = nullptr;
@@ -49,60 +40,6 @@ void OnError(png_structp png, png_const_charp message)
 }
 
 void OnWarning(png_structp, png_const_charp) {}
-
-void OnRead(png_structp png, png_bytep out, std::size_t count)
-{
-    auto* state = static_cast<PngDecodeState*>(png_get_io_ptr(png));
-    if (count > state->size - state->position) png_error(png, "read past the end of the data");
-    std::memcpy(out, state->data + state->position, count);
-    state->position += count;
-}
-
-bool RunDecode(png_structp png, png_infop info, PngDecodeState& state)
-{
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_set_read_fn(png, &state, OnRead);
-    png_read_info(png, info);
-    png_uint_32 width = 0, height = 0;
-    int depth = 0, colorType = 0, interlace = 0;
-    png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
-
-    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
-    if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-    if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand(png);
-    if (depth > 8) png_set_strip_16(png);
-    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
-    if ((colorType & PNG_COLOR_MASK_ALPHA) == 0) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-    png_set_bgr(png);
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-
-    // The block size is checked before anything is allocated: a forged header must not
-    // produce a block smaller than the rows written into it.
-    if (width == 0 || height == 0 || std::size_t(height) > kPngMaxImageBytes / 4 / std::size_t(width)) {
-        std::snprintf(state.error, kErrorLength, "image of %ux%u is too large", unsigned(width), unsigned(height));
-        return false;
-    }
-    const std::size_t rowBytes = std::size_t(width) * 4;
-    if (png_get_rowbytes(png, info) != rowBytes) {
-        std::snprintf(state.error, kErrorLength, "rows do not convert to 32 bits");
-        return false;
-    }
-    state.pixels = static_cast<std::uint8_t*>(std::calloc(height, rowBytes));
-    state.rows = static_cast<png_bytep*>(std::calloc(height, sizeof(png_bytep)));
-    if (!state.pixels || !state.rows) {
-        std::snprintf(state.error, kErrorLength, "out of memory");
-        return false;
-    }
-    for (png_uint_32 y = 0; y < height; ++y) state.rows[y] = state.pixels + std::size_t(y) * rowBytes;
-    png_read_image(png, state.rows);
-    std::free(state.rows);
-    state.rows = nullptr;
-    png_read_end(png, nullptr);
-    state.width = width;
-    state.height = height;
-    return true;
-}
 
 bool RunWrite(png_structp png, png_infop info, PngWriteState& state)
 {
@@ -135,29 +72,33 @@ std::uint8_t* DecodePngMemory(const void* data, std::size_t size, std::uint32_t*
     if (width) *width = 0;
     if (height) *height = 0;
     if (!data || size == 0) return nullptr;
-    if (size < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
 
-    PngDecodeState state;
-    state.data = static_cast<const std::uint8_t*>(data);
-    state.size = size;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state.error, OnError, OnWarning);
-    if (!png) return nullptr;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
+    // One PNG reader for the whole engine: the texture loader's, with its bounds on the size
+    // and on what libpng may allocate.
+    platform::d3dx::ImageHeader header;
+    std::vector<std::uint32_t> argb;
+    if (!platform::d3dx::ReadPng({static_cast<const std::uint8_t*>(data), size}, header, &argb)) {
+        LogPrintDebug(u"PNG decode failed\n");
         return nullptr;
     }
-    const bool ok = RunDecode(png, info, state);
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::free(state.rows);
-    if (!ok) {
-        std::free(state.pixels);
-        LogPrintDebug(u"PNG decode failed: %S\n", state.error);
+    const std::size_t bytes = argb.size() * 4;
+    if (bytes == 0 || bytes > kPngMaxImageBytes) return nullptr;
+    auto* pixels = static_cast<std::uint8_t*>(std::malloc(bytes));
+    if (!pixels) {
+        LogPrintDebug(u"PNG decode failed: out of memory\n");
         return nullptr;
     }
-    if (width) *width = state.width;
-    if (height) *height = state.height;
-    return state.pixels;
+    // Pixels 0xAARRGGBB stored little-endian are the bytes blue, green, red, alpha.
+    for (std::size_t i = 0; i < argb.size(); ++i) {
+        const std::uint32_t p = argb[i];
+        pixels[i * 4 + 0] = std::uint8_t(p);
+        pixels[i * 4 + 1] = std::uint8_t(p >> 8);
+        pixels[i * 4 + 2] = std::uint8_t(p >> 16);
+        pixels[i * 4 + 3] = std::uint8_t(p >> 24);
+    }
+    if (width) *width = header.width;
+    if (height) *height = header.height;
+    return pixels;
 }
 
 int WritePngFile(const char16_t* path, std::uint32_t width, std::uint32_t height, const void* pixels)

@@ -12,10 +12,10 @@
 // Largest image DecodePngMemory accepts, in bytes of output (64 Mi pixels).
 constexpr std::size_t kPngMaxImageBytes = std::size_t(1) << 28;
 
-// Decodes a PNG held in memory into a zero-filled block from the runtime heap (free it with
-// FreePngPixels). `width` and `height` are set to 0 first and receive the size on success.
-// Null for null or empty data, a missing signature, a damaged or cut-short file, or an image
-// larger than kPngMaxImageBytes.
+// Decodes a PNG held in memory (through the D3DX image reader, the engine's one PNG reader)
+// into a block from the runtime heap (free it with FreePngPixels). `width` and `height` are set
+// to 0 first and receive the size on success. Null for null or empty data, a missing
+// signature, a damaged or cut-short file, or an image larger than kPngMaxImageBytes.
 std::uint8_t* DecodePngMemory(const void* data, std::size_t size, std::uint32_t* width, std::uint32_t* height);
 
 // Writes 8-bit RGBA with an sBIT chunk. The file is written under a temporary name and renamed

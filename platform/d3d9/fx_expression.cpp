@@ -72,11 +72,13 @@ public:
 private:
     using Result = std::optional<ConstValue>;
 
-    std::nullopt_t Fail(std::string message)
+    [[gnu::noinline]] std::nullopt_t Fail(const std::string& message)
     {
-        if (m_Error.empty()) m_Error = std::move(message);
+        if (m_Error.empty()) m_Error = message;
         return std::nullopt;
     }
+
+    [[gnu::noinline]] std::nullopt_t Fail(const char* message) { return Fail(std::string(message)); }
 
     bool Accept(const char* punct)
     {
@@ -87,64 +89,71 @@ private:
         return false;
     }
 
+    // Every nesting (a parenthesis, a prefix operator, a branch of ?:, an operand of a stronger
+    // operator) costs at most a few frames; the guard keeps the deepest accepted expression
+    // within a small thread stack.
+    bool Enter()
+    {
+        if (++m_Depth > kMaxDepth) {
+            Fail("expression nested too deeply");
+            return false;
+        }
+        return true;
+    }
+
     Result Conditional()
     {
-        auto condition = LogicalOr();
+        auto condition = Binary(1);
         if (!condition || !Accept("?")) return condition;
+        if (!Enter()) return std::nullopt;
         auto whenTrue = Conditional();
         if (!whenTrue) return std::nullopt;
         if (!Accept(":")) return Fail("':' expected");
         auto whenFalse = Conditional();
         if (!whenFalse) return std::nullopt;
+        --m_Depth;
         return condition->IsTrue() ? whenTrue : whenFalse;
     }
 
-    // Both sides are always evaluated: a constant expression has no side effects, and an
-    // error anywhere should be reported.
-    Result LogicalOr()
+    // The binding strength of a binary operator, from || (1) to * / % (10); 0 for anything else.
+    static int Precedence(const Token& token)
     {
-        auto left = LogicalAnd();
-        while (left && Accept("||")) {
-            auto right = LogicalAnd();
-            if (!right) return std::nullopt;
-            left = ConstValue::Int(left->IsTrue() || right->IsTrue());
-        }
-        return left;
-    }
-
-    Result LogicalAnd()
-    {
-        auto left = Binary(0);
-        while (left && Accept("&&")) {
-            auto right = Binary(0);
-            if (!right) return std::nullopt;
-            left = ConstValue::Int(left->IsTrue() && right->IsTrue());
-        }
-        return left;
-    }
-
-    // Binary operators from | (level 0) down to * / % (level 6).
-    Result Binary(int level)
-    {
-        static const std::vector<std::vector<std::string>> kLevels = {
-            {"|"}, {"^"}, {"&"}, {"==", "!="}, {"<", ">", "<=", ">="}, {"<<", ">>"}, {"+", "-"}, {"*", "/", "%"},
+        if (token.kind != TokenKind::Punct) return 0;
+        static const char* const kLevels[][4] = {
+            {"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="}, {"<", ">", "<=", ">="}, {"<<", ">>"}, {"+", "-"},
+            {"*", "/", "%"},
         };
-        if (level == static_cast<int>(kLevels.size())) return Unary();
-        auto left = Binary(level + 1);
-        while (left && m_Pos < m_Tokens.size() && m_Tokens[m_Pos].kind == TokenKind::Punct) {
-            const std::string op = m_Tokens[m_Pos].text;
-            bool found = false;
-            for (const auto& candidate : kLevels[level]) found = found || candidate == op;
-            if (!found) break;
-            ++m_Pos;
-            auto right = Binary(level + 1);
+        for (int level = 0; level < 10; ++level)
+            for (const char* op : kLevels[level])
+                if (op && token.text == op) return level + 1;
+        return 0;
+    }
+
+    // Precedence climbing: one frame per operator of rising strength, none per level skipped.
+    // Both sides of && and || are always evaluated: a constant expression has no side effects,
+    // and an error anywhere should be reported.
+    Result Binary(int minimum)
+    {
+        auto left = Unary();
+        while (left && m_Pos < m_Tokens.size()) {
+            const int precedence = Precedence(m_Tokens[m_Pos]);
+            if (precedence == 0 || precedence < minimum) break;
+            const std::string& op = m_Tokens[m_Pos++].text;
+            if (!Enter()) return std::nullopt;
+            auto right = Binary(precedence + 1);
             if (!right) return std::nullopt;
-            left = Apply(op, *left, *right);
+            --m_Depth;
+            if (op == "||")
+                left = ConstValue::Int(left->IsTrue() || right->IsTrue());
+            else if (op == "&&")
+                left = ConstValue::Int(left->IsTrue() && right->IsTrue());
+            else
+                left = Apply(op, *left, *right);
         }
         return left;
     }
 
-    Result Apply(const std::string& op, const ConstValue& a, const ConstValue& b)
+    [[gnu::noinline]] Result Apply(const std::string& op, const ConstValue& a, const ConstValue& b)
     {
         if (a.isFloat || b.isFloat) {
             const double x = a.AsDouble();
@@ -190,37 +199,54 @@ private:
         return ConstValue::Int(x >= y);
     }
 
+    // Prefix operators are applied in a loop, innermost first: a run of them costs no frames.
     Result Unary()
     {
-        if (++m_Depth > kMaxDepth) return Fail("expression nested too deeply");
-        Result result;
-        if (Accept("+")) {
-            result = Unary();
-        } else if (Accept("-")) {
-            result = Unary();
-            if (result) {
+        const std::size_t first = m_Pos;
+        while (m_Pos < m_Tokens.size() && IsPrefix(m_Tokens[m_Pos])) {
+            if (!Enter()) return std::nullopt;
+            ++m_Pos;
+        }
+        const std::size_t operand = m_Pos;
+        Result result = Primary();
+        for (std::size_t i = operand; result && i-- > first;) {
+            --m_Depth;
+            const std::string& op = m_Tokens[i].text;
+            if (op == "-") {
                 result = result->isFloat
                              ? ConstValue::Float(-result->f)
                              : ConstValue::Int(static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(result->i)));
+            } else if (op == "!") {
+                result = ConstValue::Int(!result->IsTrue());
+            } else if (op == "~") {
+                if (result->isFloat) return Fail("operator '~' needs an integer operand");
+                result = ConstValue::Int(~result->i);
             }
-        } else if (Accept("!")) {
-            result = Unary();
-            if (result) result = ConstValue::Int(!result->IsTrue());
-        } else if (Accept("~")) {
-            result = Unary();
-            if (result && result->isFloat) return Fail("operator '~' needs an integer operand");
-            if (result) result = ConstValue::Int(~result->i);
-        } else {
-            result = Primary();
         }
-        --m_Depth;
         return result;
     }
 
+    static bool IsPrefix(const Token& token)
+    {
+        return token.IsPunct("+") || token.IsPunct("-") || token.IsPunct("!") || token.IsPunct("~");
+    }
+
+    // Recursion passes through here for every parenthesis: the frame holds no strings.
     Result Primary()
     {
         if (m_Pos >= m_Tokens.size()) return Fail("unexpected end of expression");
-        const Token& token = m_Tokens[m_Pos++];
+        if (!m_Tokens[m_Pos].IsPunct("(")) return Leaf(m_Tokens[m_Pos++]);
+        ++m_Pos;
+        if (!Enter()) return std::nullopt;
+        auto value = Conditional();
+        if (!value) return std::nullopt;
+        if (!Accept(")")) return Fail("')' expected");
+        --m_Depth;
+        return value;
+    }
+
+    [[gnu::noinline]] Result Leaf(const Token& token)
+    {
         if (token.kind == TokenKind::Number) {
             auto value = ParseNumber(token.text);
             if (!value) return Fail("invalid number '" + token.text + "'");
@@ -231,12 +257,6 @@ private:
             if (token.text == "false") return ConstValue::Int(0);
             auto value = m_Resolve ? m_Resolve(token.text) : std::nullopt;
             if (!value) return Fail("'" + token.text + "' is not a constant");
-            return value;
-        }
-        if (token.IsPunct("(")) {
-            auto value = Conditional();
-            if (!value) return std::nullopt;
-            if (!Accept(")")) return Fail("')' expected");
             return value;
         }
         return Fail("unexpected token '" + token.text + "'");

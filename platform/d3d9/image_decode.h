@@ -1,4 +1,5 @@
-// Private to the D3DX image functions: the file readers and the shared image limits.
+// Private to the D3DX image functions (graphics decodes PNG through ReadPng too): the file
+// readers and the shared image limits.
 // Every reader bounds-checks what it reads and gives 32-bit ARGB pixels (0xAARRGGBB, rows top
 // to bottom, no padding). Failures return false and write the reason to the debugger output.
 #pragma once
@@ -36,6 +37,8 @@ struct ByteView {
 
 // With `pixels` null only the header is read and checked.
 bool ReadPng(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pixels);
+// ReadPng that also tells the most libpng held at once, in bytes (the image not included).
+bool ReadPngCounted(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pixels, std::size_t* libraryPeak);
 bool ReadJpeg(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pixels);
 bool ReadBmp(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pixels);
 bool ReadTga(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pixels);

@@ -11,8 +11,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -20,6 +22,54 @@
 namespace platform::d3dx {
 
 namespace {
+
+// What libpng may hold at once while reading: row buffers, the inflate window, PLTE and tRNS.
+// The image itself is ours and bounded by the size limits.
+constexpr png_alloc_size_t kPngChunkMax = 1 << 20;
+constexpr std::size_t kPngLibraryBudget = std::size_t(16) << 20;
+
+// Counts libpng's allocations, so that no chunk header can make it reserve what the file
+// cannot fill.
+struct PngMemory {
+    std::size_t current = 0;
+    std::size_t peak = 0;
+};
+
+// Each block starts with its size, so that freeing can subtract it.
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+png_voidp OnPngAlloc(png_structp png, png_alloc_size_t size)
+{
+    auto* memory = static_cast<PngMemory*>(png_get_mem_ptr(png));
+    if (size > kPngLibraryBudget - memory->current) return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(kBlockHeader + size));
+    if (!block) return nullptr;
+    std::memcpy(block, &size, sizeof size);
+    memory->current += size;
+    memory->peak = std::max(memory->peak, memory->current);
+    return block + kBlockHeader;
+}
+
+void OnPngFree(png_structp png, png_voidp pointer)
+{
+    if (!pointer) return;
+    auto* block = static_cast<unsigned char*>(pointer) - kBlockHeader;
+    png_alloc_size_t size = 0;
+    std::memcpy(&size, block, sizeof size);
+    static_cast<PngMemory*>(png_get_mem_ptr(png))->current -= size;
+    std::free(block);
+}
+
+// The ancillary chunks libpng knows but the engine never reads: skipped unread, never stored.
+constexpr png_byte kIgnoredChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0"
+                                      "sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+
+void BoundChunks(png_structp png)
+{
+    png_set_chunk_malloc_max(png, kPngChunkMax);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks, int(sizeof kIgnoredChunks / 5));
+}
 
 struct PngReadState {
     ByteView file;
@@ -82,6 +132,7 @@ bool RunPngRead(png_structp png, png_infop info, PngReadState& state)
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, &state, OnPngRead);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    BoundChunks(png);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
@@ -148,6 +199,12 @@ std::string TemporaryName(const std::string& path)
 
 bool ReadPng(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pixels)
 {
+    return ReadPngCounted(file, header, pixels, nullptr);
+}
+
+bool ReadPngCounted(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pixels, std::size_t* libraryPeak)
+{
+    if (libraryPeak) *libraryPeak = 0;
     if (file.size < 8 || png_sig_cmp(file.data, 0, 8) != 0) {
         Trace("not a PNG file");
         return false;
@@ -156,7 +213,9 @@ bool ReadPng(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pix
     state.file = file;
     state.header = &header;
     state.pixels = pixels;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state.error, OnPngError, OnPngWarning);
+    PngMemory memory;
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, state.error, OnPngError, OnPngWarning,
+                                               &memory, OnPngAlloc, OnPngFree);
     if (!png) {
         Trace("PNG reader could not be created");
         return false;
@@ -170,6 +229,7 @@ bool ReadPng(ByteView file, ImageHeader& header, std::vector<std::uint32_t>* pix
     const bool ok = RunPngRead(png, info, state);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok && state.error[0]) Trace("PNG: %s", state.error);
+    if (libraryPeak) *libraryPeak = memory.peak;
     return ok;
 }
 

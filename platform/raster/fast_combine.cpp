@@ -99,8 +99,13 @@ TW_KERNEL Floats Clamp255(Floats v) {
 
 #if defined(__x86_64__)
 
+// clang ignores GCC target regions: it takes the same target as a function attribute.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 namespace avx2 {
 
 constexpr int kLanes = 8;
@@ -122,10 +127,18 @@ TW_KERNEL Floats Clamp255(Floats v) {
 #include "platform/raster/fast_combine_kernels.inl"
 
 }  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512bw,avx512vl"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,avx512f,avx512bw,avx512vl")
+#endif
 namespace avx512 {
 
 constexpr int kLanes = 16;
@@ -149,7 +162,11 @@ TW_KERNEL Floats Clamp255(Floats v) {
 #include "platform/raster/fast_combine_kernels.inl"
 
 }  // namespace avx512
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 bool HasAvx512() {
     static const bool has = [] {

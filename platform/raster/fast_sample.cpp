@@ -98,8 +98,13 @@ TW_SAMPLE Halves Pack32(Words a, Words b) { return (Halves)_mm_packs_epi32((__m1
 
 }  // namespace baseline
 
+// clang ignores GCC target regions: it takes the same target as a function attribute.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 namespace avx2 {
 
 constexpr int kLanes = 8;
@@ -162,10 +167,18 @@ TW_SAMPLE Halves Pack32(Words a, Words b) { return (Halves)_mm256_packs_epi32((_
 #include "platform/raster/fast_sample_kernels.inl"
 
 }  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512bw,avx512vl"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,avx512f,avx512bw,avx512vl")
+#endif
 namespace avx512 {
 
 // Masked forms of some intrinsics (all lanes set) keep GCC 12 from warning about the
@@ -242,7 +255,11 @@ TW_SAMPLE Halves Pack32(Words a, Words b) { return (Halves)_mm512_packs_epi32((_
 #include "platform/raster/fast_sample_kernels.inl"
 
 }  // namespace avx512
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 // The scalar fetch's test for an axis that WRAP addresses with a mask.
 bool WrapsByMask(int size, Address mode) {

@@ -34,6 +34,13 @@ TEST(UnattendedRunTest, ReadsAScriptOrNamesItsFirstBadLine)
     EXPECT_EQ(script[4].m_Scancode, SDL_SCANCODE_RETURN);
     EXPECT_EQ(script[5].m_Kind, GxScriptedInputKind::Close);
 
+    // Every white-space character is blank: lines of only vertical tabs or form feeds are empty,
+    // and any of them separates the fields.
+    ASSERT_TRUE(run.ParseInputScript("\v\n\f\n \v\f\t\r\n4\vmove\f1\t2\v\n", &error)) << error;
+    ASSERT_EQ(run.GetInputScript().size(), 1u);
+    EXPECT_EQ(run.GetInputScript()[0].m_Pass, 4u);
+    EXPECT_EQ(run.GetInputScript()[0].m_Y, 2);
+
     const struct {
         const char* text;
         const char* error;
@@ -49,6 +56,7 @@ TEST(UnattendedRunTest, ReadsAScriptOrNamesItsFirstBadLine)
         {"1 keydown NoSuchKey", "line 1: expected a key name"},
         {"1 close now", "line 1: unexpected arguments"},
         {"1", "line 1: missing event"},
+        {"\v\n\f\n2\vjump", "line 3: unknown event \"jump\""},
     };
     for (const auto& b : bad) {
         error.clear();
@@ -75,6 +83,15 @@ TEST(UnattendedRunTest, ReadsItsSettingsFromTheEnvironment)
         const char* frames;
         const char* script;
     } bad[] = {{"0", nullptr}, {"ten", nullptr}, {"-3", nullptr}, {nullptr, "/no/such/script.txt"}};
+    // A malformed line in the script file: the message names the file and the line.
+    {
+        WriteFile(temp.Path() / "bad.txt", "\v\n1 close\n\f x\n");
+        ScopedEnv script("TARNWICK_INPUT_SCRIPT", (temp.Path() / "bad.txt").string());
+        GxUnattendedRun run;
+        std::string error;
+        EXPECT_FALSE(run.ConfigureFromEnvironment(&error));
+        EXPECT_NE(error.find("bad.txt\" line 3: bad pass number"), std::string::npos) << error;
+    }
     for (const auto& b : bad) {
         ScopedEnv frames("TARNWICK_MAX_FRAMES", b.frames ? std::optional<std::string>(b.frames) : std::nullopt);
         ScopedEnv script("TARNWICK_INPUT_SCRIPT", b.script ? std::optional<std::string>(b.script) : std::nullopt);

@@ -372,6 +372,9 @@ TEST_F(TransitScreens, APendingScreenWithTheKindBitButNoFadeIsRefused)
 
 TEST_F(TransitScreens, OnlyTheMainSlotChangeReleasesSharedScopes)
 {
+    // The counters outlive the manager, whose destructor releases what is left.
+    int released1 = 0;
+    int released2 = 0;
     GxSharedAssetManage shared;
     m_Core.m_SharedAssets = &shared;
     shared.CreateScope(1);
@@ -382,8 +385,6 @@ TEST_F(TransitScreens, OnlyTheMainSlotChangeReleasesSharedScopes)
         ~Counted() override { ++count; }
         int& count;
     };
-    int released1 = 0;
-    int released2 = 0;
     shared.GetScope(1)->AddAsset(0, u"a", std::make_unique<Counted>(released1));
     keep->AddAsset(0, u"a", std::make_unique<Counted>(released2));
 

@@ -127,6 +127,10 @@ TEST(PngDecode, DamagedInputGivesNullAndZeroSize)
     EXPECT_EQ(height, 0u);
     const char text[] = "GIF89a, not a PNG at all";
     EXPECT_EQ(DecodePngMemory(text, sizeof text, &width, &height), nullptr);
+    // The signature, IHDR and a chunk head announcing 0x70000000 bytes the file lacks.
+    ImageBytes announced(file.begin(), file.begin() + 33);
+    announced.insert(announced.end(), {0x70, 0, 0, 0, 's', 'P', 'L', 'T'});
+    EXPECT_EQ(DecodePngMemory(announced.data(), announced.size(), &width, &height), nullptr);
     // Cut anywhere, the file reads past its end: a failure, never an overrun.
     for (std::size_t length = 1; length < file.size(); ++length) {
         width = height = 1;

@@ -1,6 +1,9 @@
 // Each reader against files built independently by the fixture builders: exact pixels for the
 // lossless formats, a tolerance for JPEG, and refusal of every damaged file.
 #include "tests/platform/d3dx/d3dx_fixture.h"
+#include "platform/d3d9/image_decode.h"
+
+#include <zlib.h>
 
 #include <functional>
 #include <string>
@@ -281,4 +284,84 @@ TEST_F(D3dxTest, ImageInfoReportsEachFormat)
     D3DXIMAGE_INFO info{};
     EXPECT_EQ(D3DXGetImageInfoFromFileInMemory(garbage, sizeof garbage, &info), D3DXERR_INVALIDDATA);
     EXPECT_EQ(D3DXGetImageInfoFromFileInMemory(garbage, 0, &info), D3DERR_INVALIDCALL);
+}
+
+namespace {
+
+// A PNG chunk: length, name, body, CRC.
+ImageBytes Chunk(const char* name, const ImageBytes& body, std::uint32_t declaredLength)
+{
+    ImageBytes out;
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::uint8_t(declaredLength >> shift));
+    out.insert(out.end(), name, name + 4);
+    out.insert(out.end(), body.begin(), body.end());
+    const std::uint32_t crc = std::uint32_t(crc32(crc32(0, reinterpret_cast<const Bytef*>(name), 4), body.data(),
+                                                  uInt(body.size())));
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::uint8_t(crc >> shift));
+    return out;
+}
+
+// `file` with `extra` placed right after the IHDR chunk.
+ImageBytes AfterHeader(ImageBytes file, const ImageBytes& extra)
+{
+    constexpr std::size_t kSignatureAndHeader = 8 + 25;
+    file.insert(file.begin() + kSignatureAndHeader, extra.begin(), extra.end());
+    return file;
+}
+
+std::uint32_t Noise(std::uint32_t x, std::uint32_t y)
+{
+    std::uint32_t v = x * 0x9E3779B1u ^ (y + 0x7F4A7C15u) * 0x85EBCA77u;
+    v ^= v >> 15;
+    return v * 0x2C1B3C6Du;
+}
+
+}  // namespace
+
+TEST_F(D3dxTest, PngChunksCannotMakeTheReaderReserveWhatTheFileLacks)
+{
+    using namespace platform::d3dx;
+    constexpr std::size_t kSmall = std::size_t(1) << 20;
+    const ImageBytes tiny = BuildPng(PngSpecRgba8(TestImage::Make(1, 1, Pattern)));
+    const ImageBytes header(tiny.begin(), tiny.begin() + 33);
+
+    // 41 bytes: the signature, IHDR, and a chunk head announcing 0x70000000 bytes that never come.
+    for (const char* name : {"sPLT", "iCCP", "zTXt", "tEXt", "prVt", "IDAT"}) {
+        ImageBytes file = header;
+        const ImageBytes head = Chunk(name, {}, 0x70000000);
+        file.insert(file.end(), head.begin(), head.begin() + 8);
+        ASSERT_EQ(file.size(), 41u);
+        ImageHeader info;
+        std::vector<std::uint32_t> pixels;
+        std::size_t peak = ~std::size_t(0);
+        EXPECT_FALSE(ReadPngCounted({file.data(), file.size()}, info, &pixels, &peak)) << name;
+        EXPECT_LT(peak, kSmall) << name;
+    }
+
+    // The chunks the engine never reads are skipped, whatever they hold.
+    const TestImage image = TestImage::Make(5, 4, Pattern);
+    const ImageBytes garbage(3000, 0xA5);
+    const ImageBytes dressed = AfterHeader(
+        BuildPng(PngSpecRgba8(image)),
+        [&] {
+            ImageBytes extra;
+            for (const char* name : {"sPLT", "iCCP", "zTXt", "iTXt", "tEXt", "gAMA", "prVt"}) {
+                const ImageBytes chunk = Chunk(name, garbage, std::uint32_t(garbage.size()));
+                extra.insert(extra.end(), chunk.begin(), chunk.end());
+            }
+            return extra;
+        }());
+    ImageHeader info;
+    std::vector<std::uint32_t> pixels;
+    ASSERT_TRUE(ReadPng({dressed.data(), dressed.size()}, info, &pixels));
+    EXPECT_EQ(pixels, image.argb);
+
+    // Image data itself is not bounded by the chunk limit: one IDAT of several MiB still reads.
+    const TestImage noisy = TestImage::Make(1024, 1024, Noise);
+    const ImageBytes big = BuildPng(PngSpecRgba8(noisy));
+    ASSERT_GT(big.size(), std::size_t(4) << 20);
+    std::size_t peak = 0;
+    ASSERT_TRUE(ReadPngCounted({big.data(), big.size()}, info, &pixels, &peak));
+    EXPECT_EQ(pixels, noisy.argb);
+    EXPECT_LT(peak, kSmall);
 }

@@ -2,7 +2,27 @@
 // pools and reference counts.
 #include "tests/platform/d3dx_effect/effect_fixture.h"
 
+#include <pthread.h>
+
+#include <functional>
+
 namespace {
+
+// Runs `body` on a thread with a 512 KiB stack, the least a thread of the engine may have.
+void RunOnSmallStack(const std::function<void()>& body)
+{
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 512 * 1024), 0);
+    pthread_t thread;
+    auto run = [](void* argument) -> void* {
+        (*static_cast<const std::function<void()>*>(argument))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&body)), 0);
+    pthread_attr_destroy(&attributes);
+    pthread_join(thread, nullptr);
+}
 
 std::vector<std::string> ParameterNames(ID3DXEffect* effect)
 {
@@ -177,6 +197,21 @@ TEST_F(EffectTest, SelfReferentialAndExplosiveMacrosEnd)
     EXPECT_NE(created.errors.find("macro expansion too large"), std::string::npos) << created.errors;
 }
 
+TEST_F(EffectTest, ConditionExpressionsFollowOperatorPrecedence)
+{
+    // Each holds only when the operators bind as in C.
+    for (const char* condition : {
+             "2 + 3 * 4 == 14", "(1 << 2 + 1) == 8", "7 - 2 - 1 == 4", "100 / 10 / 5 == 2", "-2 * -3 == 6",
+             "!0 + 1 == 2", "~0 == -1", "1 | 2 ^ 3 & 1 == 3", "(1 < 2) == 1", "3 > 2 > 1 == 0",
+             "0 && 1 || 1", "!(1 || 0 && 0) == 0", "(0 ? 1 : 0 ? 2 : 3) == 3", "(1 ? 0 ? 4 : 5 : 6) == 5",
+             "(1 ? 2 : 3) + 1 == 3", "5 % 3 * 2 == 4", "1.5 * 2 == 3", "-(-(2)) == 2",
+         }) {
+        const EffectResult created = Create(std::string("#if ") + condition + "\nfloat Yes;\n#endif\n");
+        ASSERT_EQ(created.result, D3D_OK) << condition << ": " << created.errors;
+        EXPECT_EQ(ParameterNames(created.effect), (std::vector<std::string>{"Yes"})) << condition;
+    }
+}
+
 TEST_F(EffectTest, DeepNestingIsRefusedNotRecursedInto)
 {
     std::string structs;
@@ -185,10 +220,33 @@ TEST_F(EffectTest, DeepNestingIsRefusedNotRecursedInto)
     EXPECT_EQ(nestedStructs.result, E_FAIL);
     EXPECT_NE(nestedStructs.errors.find("structs nested too deeply"), std::string::npos) << nestedStructs.errors;
 
-    const EffectResult parentheses =
-        Create("#if " + std::string(5000, '(') + "1" + std::string(5000, ')') + "\n#endif\n");
-    EXPECT_EQ(parentheses.result, E_FAIL);
-    EXPECT_NE(parentheses.errors.find("expression nested too deeply"), std::string::npos) << parentheses.errors;
+    // Expressions: the deepest accepted nesting and the refused ones fit a small stack.
+    RunOnSmallStack([&] {
+        std::string deepest = "#if " + std::string(255, '(') + "1" + std::string(255, ')') + " && ";
+        for (int i = 0; i < 255; ++i) deepest += "- ";
+        deepest += "1\nfloat Deepest;\n#endif\n";
+        const EffectResult accepted = Create(deepest);
+        EXPECT_EQ(accepted.result, D3D_OK) << accepted.errors;
+        if (accepted.effect) {
+            EXPECT_EQ(ParameterNames(accepted.effect), (std::vector<std::string>{"Deepest"}));
+        }
+
+        std::string chain = "#if 0";
+        for (int i = 0; i < 255; ++i) chain += " ? 0 : 0 || (1 + 2 * (3 << 1) == 13";
+        chain += std::string(255, ')') + "\nfloat Chained;\n#endif\n";
+        const EffectResult chained = Create(chain);
+        EXPECT_EQ(chained.result, E_FAIL);
+        EXPECT_NE(chained.errors.find("expression nested too deeply"), std::string::npos) << chained.errors;
+
+        for (const char* opener : {"(", "- ", "!", "~"}) {
+            std::string source = "#if ";
+            for (int i = 0; i < 5000; ++i) source += opener;
+            source += "1" + std::string(std::string(opener) == "(" ? 5000 : 0, ')') + "\n#endif\n";
+            const EffectResult refused = Create(source);
+            EXPECT_EQ(refused.result, E_FAIL) << opener;
+            EXPECT_NE(refused.errors.find("expression nested too deeply"), std::string::npos) << refused.errors;
+        }
+    });
 
     // Conditional sections only stack up: any depth is fine.
     std::string sections;
