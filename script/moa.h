@@ -48,10 +48,11 @@ public:
     virtual bool WriteProgram(GxContentWriterBase& writer) const;
     // Starts with Clear. False on any reader error or a closing marker other than "END_MARKER".
     virtual bool ReadProgram(GxContentReaderBase& reader);
-
-    // The first script of a name stays; false (and the script dropped) for a repeated name.
-    bool AddScript(std::unique_ptr<GxMoaScript> script);
-
+    // The EXTERN_ variables of the save class; a false result fails the whole save or load.
+    virtual bool WriteVariables(GxContentWriterBase& writer, std::int32_t saveClass) const;
+    // Stored values overwrite or are appended; nothing is reset first.
+    virtual bool ReadVariables(GxContentReaderBase& reader, std::int32_t saveClass);
+    virtual bool ResetAndReadVariables(GxContentReaderBase& reader, std::int32_t saveClass);
     // The EXTERN_ variables (scopes 8-10) from the program's definitions, after emptying the
     // table: values from an earlier program or a saved file do not survive.
     virtual void BuildVariables();
@@ -62,10 +63,6 @@ public:
     virtual void ResetVariables(std::int32_t saveClass);
     // A new game or a saved game about to be read: INGAME, then NOSAVE.
     virtual bool ResetGameVariables();
-    virtual bool WriteVariables(GxContentWriterBase& writer, std::int32_t saveClass) const;
-    // Stored values overwrite or are appended; nothing is reset first.
-    virtual bool ReadVariables(GxContentReaderBase& reader, std::int32_t saveClass);
-    virtual bool ResetAndReadVariables(GxContentReaderBase& reader, std::int32_t saveClass);
     // "--MoaInstance:\n", then the variable table's lines.
     virtual void Dump(std::FILE* file, int depth) const;
     std::u16string DumpText(int depth) const;
@@ -75,6 +72,9 @@ public:
     virtual void Print(const char16_t* format, ...);
     virtual void Warning(std::u16string scriptName, std::int32_t line, const char16_t* format, ...);
     virtual void Error(std::u16string scriptName, std::int32_t line, const char16_t* format, ...);
+
+    // The first script of a name stays; false (and the script dropped) for a repeated name.
+    bool AddScript(std::unique_ptr<GxMoaScript> script);
 
     const GxMoaLabelMap& GetLabels() const { return m_Labels; }
     const std::vector<GxMoaVariableDefinition>& GetVariableDefinitions() const { return m_VariableDefines; }
