@@ -1,11 +1,31 @@
 #include "script/moa.h"
 
 #include "foundation/content.h"
+#include "foundation/wide_string.h"
+#include "platform/crt/wide_stdio.h"
+#include "script/moa_names.h"
 #include "script/script_entity.h"
 
 namespace {
 
 constexpr char16_t kEndMarker[] = u"END_MARKER";
+
+bool IsExternScope(std::int32_t scope)
+{
+    return scope == MOA_SCOPE_EXTERN_PERMAN || scope == MOA_SCOPE_EXTERN_INGAME || scope == MOA_SCOPE_EXTERN_NOSAVE;
+}
+
+// The EXTERN_ scope a reset of this save class touches; 0 every one, -1 none.
+std::int32_t ResetScope(std::int32_t saveClass)
+{
+    switch (saveClass) {
+    case 0: return 0;
+    case 2: return MOA_SCOPE_EXTERN_PERMAN;
+    case 3: return MOA_SCOPE_EXTERN_INGAME;
+    case 4: return MOA_SCOPE_EXTERN_NOSAVE;
+    default: return -1;
+    }
+}
 
 }  // namespace
 
@@ -174,4 +194,85 @@ bool GxMoa::ReadProgram(GxContentReaderBase& reader)
         return false;
     }
     return reader.GetErrorCount() == 0;
+}
+
+void GxMoa::BuildVariables()
+{
+    m_Variables.Clear();
+    AddMissingVariables();
+}
+
+void GxMoa::AddMissingVariables()
+{
+    for (const GxMoaVariableDefinition& definition : m_VariableDefines) {
+        if (IsExternScope(definition.m_Scope)) {
+            m_Variables.AddFromDefinition(definition);   // a name already there is skipped
+        }
+    }
+}
+
+void GxMoa::ResetVariables(std::int32_t saveClass)
+{
+    const std::int32_t scope = ResetScope(saveClass);
+    if (scope < 0) {
+        return;
+    }
+    for (GxMoaVariableSet& entry : m_Variables.Entries()) {
+        if (IsExternScope(entry.m_Scope) && (scope == 0 || entry.m_Scope == scope)) {
+            GxMoaVariableTable::ResetFromDefinition(entry, FindVariableDefinition(entry.m_Name));
+        }
+    }
+}
+
+bool GxMoa::ResetGameVariables()
+{
+    ResetVariables(3);
+    ResetVariables(4);
+    return true;
+}
+
+bool GxMoa::WriteVariables(GxContentWriterBase& writer, std::int32_t saveClass) const
+{
+    m_Variables.Write(writer, saveClass);
+    return writer.GetErrorCount() == 0;
+}
+
+bool GxMoa::ReadVariables(GxContentReaderBase& reader, std::int32_t saveClass)
+{
+    m_Variables.Read(reader, saveClass);
+    return reader.GetErrorCount() == 0;
+}
+
+bool GxMoa::ResetAndReadVariables(GxContentReaderBase& reader, std::int32_t saveClass)
+{
+    ResetVariables(saveClass);
+    m_Variables.Read(reader, saveClass);
+    AddMissingVariables();
+    return reader.GetErrorCount() == 0;
+}
+
+std::u16string GxMoa::DumpText(int depth) const
+{
+    return u"--MoaInstance:\n" + m_Variables.DumpText(depth);
+}
+
+void GxMoa::Dump(std::FILE* file, int depth) const
+{
+    if (file == nullptr) {
+        return;
+    }
+    fputws(u"--MoaInstance:\n", file);
+    m_Variables.Dump(file, depth);
+}
+
+void GxMoa::Print(const char16_t* /*format*/, ...) {}
+
+void GxMoa::Warning(std::u16string /*scriptName*/, std::int32_t /*line*/, const char16_t* /*format*/, ...)
+{
+    ++m_WarningCount;
+}
+
+void GxMoa::Error(std::u16string /*scriptName*/, std::int32_t /*line*/, const char16_t* /*format*/, ...)
+{
+    ++m_ErrorCount;
 }

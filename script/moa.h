@@ -9,6 +9,7 @@
 #include "script/variable_table.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,6 +48,30 @@ public:
     virtual bool WriteProgram(GxContentWriterBase& writer) const;
     // Starts with Clear. False on any reader error or a closing marker other than "END_MARKER".
     virtual bool ReadProgram(GxContentReaderBase& reader);
+    // The EXTERN_ variables of the save class; a false result fails the whole save or load.
+    virtual bool WriteVariables(GxContentWriterBase& writer, std::int32_t saveClass) const;
+    // Stored values overwrite or are appended; nothing is reset first.
+    virtual bool ReadVariables(GxContentReaderBase& reader, std::int32_t saveClass);
+    virtual bool ResetAndReadVariables(GxContentReaderBase& reader, std::int32_t saveClass);
+    // The EXTERN_ variables (scopes 8-10) from the program's definitions, after emptying the
+    // table: values from an earlier program or a saved file do not survive.
+    virtual void BuildVariables();
+    // Only the EXTERN_ definitions that have no variable yet.
+    virtual void AddMissingVariables();
+    // EXTERN_ variables the save class selects go back to their initial value (Null without a
+    // definition); other scopes are left alone.
+    virtual void ResetVariables(std::int32_t saveClass);
+    // A new game or a saved game about to be read: INGAME, then NOSAVE.
+    virtual bool ResetGameVariables();
+    // "--MoaInstance:\n", then the variable table's lines.
+    virtual void Dump(std::FILE* file, int depth) const;
+    std::u16string DumpText(int depth) const;
+
+    // Script output and diagnostics. The base only counts; GxMoaEx writes the logs. Text that
+    // comes from a script is always an argument of "%s", never the format itself.
+    virtual void Print(const char16_t* format, ...);
+    virtual void Warning(std::u16string scriptName, std::int32_t line, const char16_t* format, ...);
+    virtual void Error(std::u16string scriptName, std::int32_t line, const char16_t* format, ...);
 
     // The first script of a name stays; false (and the script dropped) for a repeated name.
     bool AddScript(std::unique_ptr<GxMoaScript> script);
@@ -60,6 +85,8 @@ public:
     void SetErrorStop(bool stop) { m_ErrorStop = stop; }
     bool IsBreak() const { return m_Break; }
     void SetBreak(bool set) { m_Break = set; }
+    std::int32_t GetErrorCount() const { return m_ErrorCount; }
+    std::int32_t GetWarningCount() const { return m_WarningCount; }
 
 protected:
     GxMoaLabelMap m_Labels;

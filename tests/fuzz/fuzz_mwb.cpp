@@ -1,11 +1,13 @@
 // Fuzz target: the compiled script program as the loader reads it (the first byte picks the
 // text, binary or compressed reader and its header), then walks over what was read: every
-// token through the cursor and its description, every definition's value dump, and a write.
+// token through the cursor and its description, expressions compiled from the first tokens of
+// each line, every definition's value dump, and a write.
 #include "foundation/bin_buffer.h"
 #include "foundation/content_binary.h"
 #include "foundation/content_compressed.h"
 #include "foundation/content_text.h"
 #include "script/dump_line.h"
+#include "script/expression_compiler.h"
 #include "script/moa.h"
 #include "script/token_cursor.h"
 
@@ -25,6 +27,12 @@ void Walk(const GxMoa& moa)
         for (int steps = 0; GxMoaScript::AdvanceTokenPos(script.get(), position) && steps < 100000; ++steps) {
             const GxMoaToken& token = GxMoaTokenCursor::GetToken(script.get(), position.m_Line, position.m_Pos);
             sink += token.Describe().size();
+            if (position.m_Pos < 8) {   // a few starts per line keep long lines linear
+                GxMoaOpcodeList list;
+                GxMoaRunPos cursor = position;
+                Phase_Expr(script.get(), list, cursor);
+                sink += list.size();
+            }
             GxMoaRunPos block;
             GxMoaScript::SeekBlockOpen(script.get(), block, token.GetLink(0).m_Line, token.GetLink(0).m_Pos);
         }
