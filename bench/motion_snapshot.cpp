@@ -13,8 +13,7 @@
 #include "motion/crammed_image_set.h"
 #include "motion/nc_motion_snapshot.h"
 #include "motion/nc_project.h"
-#include "platform/d3d9/virtual_adapter.h"
-#include "platform/win32/message_box.h"
+#include "tests/support/test_device.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,28 +30,10 @@ constexpr int kLayers = 64;
 constexpr int kKeys = 8;
 constexpr int kEndTime = 240;
 
-class BenchDevice {
+// The tests' headless device, made as the engine makes it.
+class BenchDevice : public TestDevice {
 public:
-    BenchDevice()
-    {
-        platform::SetMessageBoxHeadless(true);
-        platform::d3d9::SetVirtualAdapter(platform::d3d9::DefaultVirtualAdapter());
-        m_Ready = GxGraphics::CreateDevice(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1234)), nullptr,
-                                           nullptr, nullptr);
-        if (m_Ready)
-            GxGraphics::SetupDefaultRenderState();
-    }
-    ~BenchDevice()
-    {
-        GxGraphics::Release();
-        platform::d3d9::ResetVirtualAdapter();
-    }
-    BenchDevice(const BenchDevice&) = delete;
-    BenchDevice& operator=(const BenchDevice&) = delete;
-    bool IsReady() const { return m_Ready; }
-
-private:
-    bool m_Ready = false;
+    bool IsReady() const { return Created(); }
 };
 
 // The project, its atlas and the render target, for one benchmark run.

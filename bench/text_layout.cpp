@@ -7,8 +7,7 @@
 #include "graphics/graphics.h"
 #include "graphics/text_layout.h"
 #include "graphics/texture.h"
-#include "platform/d3d9/virtual_adapter.h"
-#include "platform/win32/message_box.h"
+#include "tests/support/test_device.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,28 +24,10 @@ constexpr std::uint32_t kWindowHeight = 200;
 constexpr std::int32_t kMessageFontSize = 24;
 
 // A headless device for the length of one benchmark run.
-class BenchDevice {
+// The tests' headless device, made as the engine makes it.
+class BenchDevice : public TestDevice {
 public:
-    BenchDevice()
-    {
-        platform::SetMessageBoxHeadless(true);
-        platform::d3d9::SetVirtualAdapter(platform::d3d9::DefaultVirtualAdapter());
-        m_Ready = GxGraphics::CreateDevice(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1234)), nullptr,
-                                           nullptr, nullptr);
-        if (m_Ready) GxGraphics::SetupDefaultRenderState();
-    }
-    ~BenchDevice()
-    {
-        GxGraphics::Release();
-        platform::d3d9::ResetVirtualAdapter();
-    }
-    BenchDevice(const BenchDevice&) = delete;
-    BenchDevice& operator=(const BenchDevice&) = delete;
-
-    bool IsReady() const { return m_Ready; }
-
-private:
-    bool m_Ready = false;
+    bool IsReady() const { return Created(); }
 };
 
 std::u16string JapaneseMessage(std::size_t length)
