@@ -22,10 +22,8 @@ GxNcCrammedImageSet* GxNcCrammedImageSetFactory::GetCrammedImageSet(const std::u
 {
     GxMutexScopedLock lock(m_Lock);
     const std::u16string key = WideToLowerAscii(name);
-    if (auto found = m_Registry.find(key); found != m_Registry.end()) {
-        found->second->AddRef();
-        return found->second;
-    }
+    if (GxNcCrammedImageSet* found = m_Registry.AddRefExisting(key))
+        return found;
     const std::u16string path = ChangeFileExtension(name, u".gis");
     GxBinBuffer buffer;
     GxFile::ReadWholeFile(buffer, path, false, false);
@@ -38,10 +36,8 @@ GxNcCrammedImageSet* GxNcCrammedImageSetFactory::GetCrammedImageSetFromBuffer(co
 {
     GxMutexScopedLock lock(m_Lock);
     const std::u16string key = WideToLowerAscii(name);
-    if (auto found = m_Registry.find(key); found != m_Registry.end()) {
-        found->second->AddRef();
-        return found->second;
-    }
+    if (GxNcCrammedImageSet* found = m_Registry.AddRefExisting(key))
+        return found;
     return Load(key, ChangeFileExtension(name, u".gis"), buffer, loadTextures);
 }
 
@@ -75,7 +71,7 @@ GxNcCrammedImageSet* GxNcCrammedImageSetFactory::Load(const std::u16string& key,
     auto* imageSet = new GxNcCrammedImageSet(path, GetFolderFromPath(key));
     reader->ReadBool("m_EconomyMode", &imageSet->m_EconomyMode);
     imageSet->ReadCrammedImageSetBody(*reader, this);
-    m_Registry[key] = imageSet;
+    m_Registry.Add(key, imageSet);
     imageSet->LinkPatterns(this);
     if (loadTextures)
         imageSet->LoadAttachedTexture(imageSet->GetFolder());
@@ -87,25 +83,12 @@ GxNcCrammedImageSet* GxNcCrammedImageSetFactory::Load(const std::u16string& key,
 GxNcCrammedImageSet* GxNcCrammedImageSetFactory::FindCrammedImageSet(const std::u16string& name)
 {
     GxMutexScopedLock lock(m_Lock);
-    auto found = m_Registry.find(WideToLowerAscii(name));
-    return found != m_Registry.end() ? found->second : nullptr;
+    return m_Registry.Find(name);
 }
 
-std::map<std::u16string, GxNcCrammedImageSet*>::iterator GxNcCrammedImageSetFactory::FindEntry(
-    const GxNcCrammedImageSet* imageSet)
+void GxNcCrammedImageSetFactory::ForgetPending(GxNcCrammedImageSet* imageSet)
 {
-    return std::find_if(m_Registry.begin(), m_Registry.end(),
-                        [imageSet](const auto& entry) { return entry.second == imageSet; });
-}
-
-void GxNcCrammedImageSetFactory::ReleaseEntry(std::map<std::u16string, GxNcCrammedImageSet*>::iterator entry)
-{
-    GxNcCrammedImageSet* imageSet = entry->second;
-    if (imageSet->Release() != 0)
-        return;
     std::erase(m_PendingTextureList, imageSet);
-    m_Registry.erase(entry);
-    delete imageSet;
 }
 
 void GxNcCrammedImageSetFactory::ReleaseCrammedImageSet(GxNcCrammedImageSet* imageSet)
@@ -113,36 +96,19 @@ void GxNcCrammedImageSetFactory::ReleaseCrammedImageSet(GxNcCrammedImageSet* ima
     if (imageSet == nullptr)
         return;
     GxMutexScopedLock lock(m_Lock);
-    auto entry = FindEntry(imageSet);
-    if (entry == m_Registry.end()) {
-        // Only the pointer is known to be foreign, so its path is not read.
-        LogPrintWarning(u"Warning/GxNcCrammedImageSetFactory You tried to release the object does not exist(%s)\n",
-                        u"");
-        return;
-    }
-    ReleaseEntry(entry);
+    m_Registry.Release(imageSet, [this](GxNcCrammedImageSet* set) { ForgetPending(set); });
 }
 
 void GxNcCrammedImageSetFactory::ReleaseCrammedImageSet(const std::u16string& name)
 {
     GxMutexScopedLock lock(m_Lock);
-    auto entry = m_Registry.find(WideToLowerAscii(name));
-    if (entry == m_Registry.end()) {
-        LogPrintWarning(u"Warning/GxNcCrammedImageSetFactory You tried to release the object does not exist(%s)\n",
-                        name.c_str());
-        return;
-    }
-    ReleaseEntry(entry);
+    m_Registry.Release(name, [this](GxNcCrammedImageSet* set) { ForgetPending(set); });
 }
 
 void GxNcCrammedImageSetFactory::ReleaseAllCrammedImageSets()
 {
     GxMutexScopedLock lock(m_Lock);
-    for (auto& [key, imageSet] : m_Registry) {
-        imageSet->ReleaseAll();
-        delete imageSet;
-    }
-    m_Registry.clear();
+    m_Registry.ReleaseAll();
     m_PendingTextureList.clear();
 }
 
@@ -176,21 +142,20 @@ GxNcOriginImage* GxNcCrammedImageSetFactory::FindOriginImage(const std::u16strin
                                                              const std::u16string& fileName)
 {
     GxMutexScopedLock lock(m_Lock);
-    auto found = m_Registry.find(WideToLowerAscii(setName));
-    return found != m_Registry.end() ? found->second->FindOriginImage(fileName) : nullptr;
+    GxNcCrammedImageSet* imageSet = m_Registry.Find(setName);
+    return imageSet != nullptr ? imageSet->FindOriginImage(fileName) : nullptr;
 }
 
 void GxNcCrammedImageSetFactory::ReportUnreleasedImageSets()
 {
     GxMutexScopedLock lock(m_Lock);
-    for (const auto& entry : m_Registry)
-        LogPrint(u"Warning/GxNcCrammedImageSetFactory Object Not Released(%s)\n", entry.first.c_str());
+    m_Registry.ReportUnreleased();
 }
 
 std::int32_t GxNcCrammedImageSetFactory::GetCount()
 {
     GxMutexScopedLock lock(m_Lock);
-    return static_cast<std::int32_t>(m_Registry.size());
+    return m_Registry.Count();
 }
 
 GxNcCrammedImageSetFactory& GetCrammedImageSetFactory()

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "foundation/mutex.h"
+#include "motion/nc_registry.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -53,12 +53,11 @@ public:
 private:
     GxNcCrammedImageSet* Load(const std::u16string& key, const std::u16string& path, const GxBinBuffer& buffer,
                               bool loadTextures);
-    // The registry entry holding the set, or end().
-    std::map<std::u16string, GxNcCrammedImageSet*>::iterator FindEntry(const GxNcCrammedImageSet* imageSet);
-    void ReleaseEntry(std::map<std::u16string, GxNcCrammedImageSet*>::iterator entry);
+    // A set deleted at its last release leaves the pending list too.
+    void ForgetPending(GxNcCrammedImageSet* imageSet);
 
     GxMutex m_Lock;
-    std::map<std::u16string, GxNcCrammedImageSet*> m_Registry;
+    GxNcRegistry<GxNcCrammedImageSet> m_Registry{u"GxNcCrammedImageSetFactory"};
     std::vector<GxNcCrammedImageSet*> m_PendingTextureList;
 };
 

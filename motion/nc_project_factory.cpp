@@ -1,11 +1,9 @@
 #include "motion/nc_project_factory.h"
 
-#include "foundation/log.h"
 #include "foundation/wide_string.h"
 #include "motion/crammed_image_set_factory.h"
 #include "motion/nc_project_ex.h"
 
-#include <algorithm>
 
 GxNcProjectFactory::~GxNcProjectFactory()
 {
@@ -17,30 +15,18 @@ GxNcProjectEx* GxNcProjectFactory::GetNcProject(const std::u16string& name, cons
 {
     GxMutexScopedLock lock(m_Lock);
     const std::u16string key = WideToLowerAscii(name);
-    if (auto found = m_Registry.find(key); found != m_Registry.end()) {
-        found->second->AddRef();
-        return found->second;
-    }
+    if (GxNcProjectEx* found = m_Registry.AddRefExisting(key))
+        return found;
     auto* project = new GxNcProjectEx;
     project->LoadFromName(key, imageSetFolder, loadTextures);   // registered whether or not it loaded
-    m_Registry[key] = project;
+    m_Registry.Add(key, project);
     return project;
 }
 
 GxNcProjectEx* GxNcProjectFactory::FindNcProject(const std::u16string& name)
 {
     GxMutexScopedLock lock(m_Lock);
-    auto found = m_Registry.find(WideToLowerAscii(name));
-    return found != m_Registry.end() ? found->second : nullptr;
-}
-
-void GxNcProjectFactory::ReleaseEntry(std::map<std::u16string, GxNcProjectEx*>::iterator entry)
-{
-    GxNcProjectEx* project = entry->second;
-    if (project->Release() != 0)
-        return;
-    m_Registry.erase(entry);
-    delete project;
+    return m_Registry.Find(name);
 }
 
 void GxNcProjectFactory::ReleaseNcProject(GxNcProjectEx* project)
@@ -48,49 +34,31 @@ void GxNcProjectFactory::ReleaseNcProject(GxNcProjectEx* project)
     if (project == nullptr)
         return;
     GxMutexScopedLock lock(m_Lock);
-    auto entry = std::find_if(m_Registry.begin(), m_Registry.end(),
-                              [project](const auto& e) { return e.second == project; });
-    if (entry == m_Registry.end()) {
-        // A pointer the registry does not hold may be gone already, so it is not read.
-        LogPrintWarning(u"Warning/GxNcProjectFactory You tried to release the object does not exist(%s)\n", u"");
-        return;
-    }
-    ReleaseEntry(entry);
+    m_Registry.Release(project);
 }
 
 void GxNcProjectFactory::ReleaseNcProject(const std::u16string& name)
 {
     GxMutexScopedLock lock(m_Lock);
-    auto entry = m_Registry.find(WideToLowerAscii(name));
-    if (entry == m_Registry.end()) {
-        LogPrintWarning(u"Warning/GxNcProjectFactory You tried to release the object does not exist(%s)\n",
-                        name.c_str());
-        return;
-    }
-    ReleaseEntry(entry);
+    m_Registry.Release(name);
 }
 
 void GxNcProjectFactory::ReleaseAllNcProjects()
 {
     GxMutexScopedLock lock(m_Lock);
-    for (auto& [key, project] : m_Registry) {
-        project->ReleaseAll();
-        delete project;
-    }
-    m_Registry.clear();
+    m_Registry.ReleaseAll();
 }
 
 void GxNcProjectFactory::ReportUnreleasedNcProjects()
 {
     GxMutexScopedLock lock(m_Lock);
-    for (const auto& entry : m_Registry)
-        LogPrint(u"Warning/GxNcProjectFactory Object Not Released(%s)\n", entry.first.c_str());
+    m_Registry.ReportUnreleased();
 }
 
 std::int32_t GxNcProjectFactory::GetCount()
 {
     GxMutexScopedLock lock(m_Lock);
-    return static_cast<std::int32_t>(m_Registry.size());
+    return m_Registry.Count();
 }
 
 GxNcProjectFactory& GetNcProjectFactory()

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "foundation/mutex.h"
+#include "motion/nc_registry.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 
 class GxNcProjectEx;
@@ -38,10 +38,8 @@ public:
     GxMutex& GetLock() { return m_Lock; }
 
 private:
-    void ReleaseEntry(std::map<std::u16string, GxNcProjectEx*>::iterator entry);
-
     GxMutex m_Lock;
-    std::map<std::u16string, GxNcProjectEx*> m_Registry;
+    GxNcRegistry<GxNcProjectEx> m_Registry{u"GxNcProjectFactory"};
 };
 
 // The process-wide factory, made on first use and destroyed at exit.
