@@ -1,6 +1,7 @@
 #include "core/standins/avg_standin.h"
 
 #include "core/core.h"
+#include "core/data_services.h"
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
@@ -135,6 +136,8 @@ bool GameStartup(GxCore* core)
         CreateStartupSharedScopes(*core->m_SharedAssets);
     CreateGlobalRenderTargets();
     SetUpSystemFonts(*core);
+    // The data tables, before any module initialises; failures are logged by the readers.
+    LoadGameTables();
 
     GxTaskBase* root = manage->GetRoot();
     if (root == nullptr)
