@@ -17,6 +17,8 @@
 
 namespace data_test {
 
+using Fields = std::vector<std::u16string>;
+
 class LogCapture : public GxDebugListenerBase {
 public:
     int Output(const char16_t* text, std::int32_t level) override

@@ -11,7 +11,7 @@
 namespace data_test {
 namespace {
 
-using Fields = std::vector<std::u16string>;
+
 
 TestTableBuilder ReplayTable()
 {
