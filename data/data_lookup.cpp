@@ -29,6 +29,8 @@ bool FindCGByFileName(const std::u16string& fileName, std::int32_t* row, std::in
     DBCGMode& table = GetDBCGMode();
     for (std::int32_t id = 0; id < table.GetMaxRows(); ++id) {
         const DBCGModeRow* record = table.GetRow(id);
+        if (record == nullptr)
+            continue;
         for (std::int32_t at = 0; at < static_cast<std::int32_t>(std::size(record->m_FileName)); ++at) {
             const std::u16string& name = record->m_FileName[at];
             if (name.empty() || !EqualsIgnoringAsciiCase(name, title))
@@ -47,8 +49,8 @@ std::int32_t FindAvgCharByName(const std::u16string& name)
 {
     DBAvgChar& table = GetDBAvgChar();
     for (std::int32_t id = 0; id < table.GetMaxRows(); ++id) {
-        const std::u16string& charName = table.GetRow(id)->m_CharName;
-        if (!charName.empty() && charName == name)
+        const DBAvgCharRow* record = table.GetRow(id);
+        if (record != nullptr && !record->m_CharName.empty() && record->m_CharName == name)
             return id;
     }
     return -1;
@@ -59,7 +61,7 @@ DBUILayoutRow* FindUILayout(const std::u16string& name)
     DBUILayout& table = GetDBUILayout();
     for (std::int32_t id = 0; id < table.GetMaxRows(); ++id) {
         DBUILayoutRow* record = table.GetRow(id);
-        if (!record->m_TaskName.empty() && record->m_TaskName == name)
+        if (record != nullptr && !record->m_TaskName.empty() && record->m_TaskName == name)
             return record;
     }
     LogPrint(u"UIレイアウトデータ[%s]が見つかりません:%s\n", name.c_str(), u"SeqAvgMain");

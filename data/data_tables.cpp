@@ -52,6 +52,8 @@ void SplitCGFileNames()
     for (std::int32_t id = 0; id < DBCGMode::kRows; ++id) {
         DBCGModeRow* picture = g_CGMode.GetRow(id);
         DBCGModeRow* placement = g_CGModePlacement.GetRow(id);
+        if (picture == nullptr || placement == nullptr)
+            continue;
         for (std::size_t element = 0; element < std::size(picture->m_FileName); ++element) {
             std::u16string& name = picture->m_FileName[element];
             if (name.empty())

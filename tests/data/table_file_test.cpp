@@ -61,6 +61,7 @@ TEST_F(DataTest, RefusedFilesKeepOnlyTheirName)
         EXPECT_EQ(table.GetFileName(), path);
         EXPECT_EQ(table.GetMaxID(), -1);
         EXPECT_EQ(table.GetRow(1)->m_Group, 0);
+        EXPECT_EQ(m_Log.Count(name), 0) << name;   // refused without a message of the reader's own
     }
     DBRPMode missing;
     EXPECT_FALSE(missing.LoadTable(Utf8ToWide(m_Temp.Join("absent.txt").string())));

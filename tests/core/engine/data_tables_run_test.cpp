@@ -75,5 +75,29 @@ TEST_F(DataTablesRunTest, MissingTablesLeaveThemEmpty)
     EXPECT_NE(log.find("db_uimodule.txt"), std::string::npos) << log;
 }
 
+TEST_F(DataTablesRunTest, TheDemoGameReadsItsTablesWithoutError)
+{
+    // This program lives in <build>/tests; the build writes the demo game to <build>/demo/game.
+    const fs::path build = fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+    const fs::path demo = build / "demo" / "game";
+    ASSERT_TRUE(fs::exists(demo / "data" / "db_uimodule.txt")) << "the build writes " << demo << " (target demo_content)";
+    fs::copy(demo, m_Game, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+
+    std::vector<std::u16string> files;
+    m_Module.m_OnInitialize = [&] {
+        for (GxDBBase* table : std::initializer_list<GxDBBase*>{
+                 &GetDBKeyMap(), &GetDBAvgChar(), &GetDBBGMMode(), &GetDBCGMode(), &GetDBCGModePlacement(),
+                 &GetDBRPMode(), &GetDBUIModule(), &GetDBUILayout(), &GetDBVoiceVolume(), &GetDBSystemVoice()})
+            files.push_back(table->GetFileName());
+    };
+    EXPECT_EQ(Run(), 0);
+    ASSERT_EQ(files.size(), 10u);
+    EXPECT_EQ(files[0], u"data/db_keymap.txt");
+    EXPECT_EQ(files[9], u"data/db_systemvoice.txt");
+    const std::string log = ReadLog(m_Game / "Tarnwick_SAVE" / "error.log");
+    for (const char* table : {"db_", "DB", "ID out of range", "AddNameMap"})
+        EXPECT_EQ(log.find(table), std::string::npos) << log;
+}
+
 }  // namespace
 }  // namespace engine_test
