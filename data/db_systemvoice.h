@@ -1,4 +1,5 @@
-// DBSystemVoice: the system voices: numbers 1 to 23 per speaker (element 0 means no voice and stays empty). Read from "data/db_systemvoice.txt".
+// DBSystemVoice: the system voices, numbers 1 to 23 per speaker (element 0 means no voice and
+// stays empty). Read from "data/db_systemvoice.txt".
 #pragma once
 
 #include "data/db_base.h"
