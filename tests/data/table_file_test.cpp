@@ -68,6 +68,25 @@ TEST_F(DataTest, RefusedFilesKeepOnlyTheirName)
     EXPECT_EQ(m_Log.Count("absent.txt"), 1);
 }
 
+TEST_F(DataTest, CarriageReturnsAndFormFeedsVanishAndNulEndsTheText)
+{
+    static const char kText[] = "1\t2\rx\fy\tt\r\n2\t5\tu\0\n3\t1\tlost\n";
+    const std::string text(kText, sizeof kText - 1);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) {
+        utf16.push_back(c);
+        utf16.push_back('\0');
+    }
+    for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"eight.txt", text}, {"wide.txt", utf16}}) {
+        DBRPMode table;
+        ASSERT_TRUE(table.LoadTable(WriteBytes(name, bytes))) << name;
+        EXPECT_EQ(table.GetRow(1)->m_Group, 2) << name;   // "2xy"
+        EXPECT_EQ(table.GetRow(1)->m_Thumbnail, u"t") << name;
+        EXPECT_EQ(table.GetRow(2)->m_Thumbnail, u"u") << name;
+        EXPECT_EQ(table.GetMaxID(), 2) << name;
+    }
+}
+
 TEST_F(DataTest, CommentsAndEmptyLinesOnlyLoadNoRows)
 {
     DBUIModule table;
