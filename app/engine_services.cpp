@@ -1,9 +1,11 @@
 #include "app/engine_services.h"
 
+#include "data/data_services.h"
 #include "motion/motion_services.h"
 
 void InstallEngineServices()
 {
     // Each subsystem above the core installs its services here as it lands.
     InstallMotionServices();
+    InstallDataServices();
 }

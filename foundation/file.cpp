@@ -293,10 +293,15 @@ bool ReadTextLineWide(const char16_t*& cursor, const char16_t* end, std::u16stri
 bool LoadFileToBuffer(std::vector<std::u16string>& lines, const std::u16string& name, bool skipEmpty)
 {
     GxBinBuffer buffer;
-    if (!GxFile::ReadWholeFile(buffer, name, false, false) || buffer.GetSize() == 0)
+    if (!GxFile::ReadWholeFile(buffer, name, false, false))
         return false;
-    const BYTE* data = buffer.GetData();
-    const std::size_t size = buffer.GetSize();
+    return TextBytesToLines(lines, buffer.GetData(), buffer.GetSize(), skipEmpty);
+}
+
+bool TextBytesToLines(std::vector<std::u16string>& lines, const BYTE* data, std::size_t size, bool skipEmpty)
+{
+    if (data == nullptr || size == 0)
+        return false;
     int lineCount = 0;
 
     if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)

@@ -80,6 +80,8 @@ bool ReadWholeFileTerminated(GxBinBuffer& buffer, const std::u16string& name, bo
 // text in the engine's code page. UTF-16BE, an empty or an unreadable file give false.
 // Lines are appended to `lines`.
 bool LoadFileToBuffer(std::vector<std::u16string>& lines, const std::u16string& name, bool skipEmpty);
+// The decoding step of LoadFileToBuffer on bytes already read (the same rules and results).
+bool TextBytesToLines(std::vector<std::u16string>& lines, const BYTE* data, std::size_t size, bool skipEmpty);
 // Empties `lines`, then appends the file's 8-bit lines unconverted.
 bool LoadTextLines(std::vector<std::string>& lines, const std::u16string& name, bool skipEmpty);
 

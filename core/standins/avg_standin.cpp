@@ -1,6 +1,7 @@
 #include "core/standins/avg_standin.h"
 
 #include "core/core.h"
+#include "core/data_services.h"
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
@@ -137,6 +138,8 @@ bool GameStartup(GxCore* core)
     CreateGlobalRenderTargets();
     SetUpSystemFonts(*core);
     InstallStandinLayerGraphics();
+    // The data tables, before any module initialises; failures are logged by the readers.
+    LoadGameTables();
 
     GxTaskBase* root = manage->GetRoot();
     if (root == nullptr)

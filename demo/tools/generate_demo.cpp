@@ -2,6 +2,7 @@
 // binary is kept in the sources). The build runs it after copying demo/game.
 #include "demo_generator.h"
 #include "demo_image_sets.h"
+#include "demo_tables.h"
 
 #include <cstdio>
 
@@ -16,5 +17,6 @@ int main(int argc, char** argv)
     bool ok = true;
     ok = WriteDemoProgram(demoFolder, gameFolder) && ok;
     ok = WriteDemoImageSets(gameFolder) && ok;
+    ok = WriteDemoTables(demoFolder, gameFolder) && ok;
     return ok ? 0 : 1;
 }

@@ -296,4 +296,20 @@ TEST_F(StartupFailureTest, AnInvisibleVideoDriverNobodyAskedForStopsTheEngine)
     EXPECT_EQ(ran.exitCode, kExitNormal) << ran.stderrText;
 }
 
+TEST_F(StartupFailureTest, TheEngineReadsTheGamesDataTables)
+{
+    // The process entry installs the data services: a damaged table is logged by its reader.
+    const fs::path game = MakeGame("tables");
+    WriteFile(game / "data" / "db_rpmode.txt", "1\t0\n999\t1\n");
+    const ChildResult result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "2"}});
+    EXPECT_EQ(result.exitCode, kExitNormal) << result.stderrText;
+    const std::string bytes = ReadFile(game / "CHILD_SAVE" / "error.log");
+    std::u16string wide;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    const std::string log = WideToUtf8(wide);
+    EXPECT_NE(log.find("DBRPMode/ID out of range[data/db_rpmode.txt/999]"), std::string::npos) << log;
+}
+
 }  // namespace

@@ -8,6 +8,8 @@
 #include "core/module_core_base.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
+#include "data/data_services.h"
+#include "data/data_tables.h"
 #include "foundation/file.h"
 #include "graphics/graphics.h"
 #include "motion/motion_services.h"
@@ -98,6 +100,10 @@ protected:
     {
         if (m_MotionServices)
             SetMotionServices(nullptr);
+        if (m_DataServices) {
+            SetDataServices(nullptr);
+            ResetDataTables();
+        }
         GxCore* core = GxCore::GetInstance();
         core->m_ModuleList.SetModule(2, nullptr);
         core->m_UnattendedRun = nullptr;
@@ -131,6 +137,15 @@ protected:
         m_MotionServices = true;
     }
 
+    // Installs the data subsystem's services (the start-up loads the tables), as the process entry
+    // does; the tables are blank again after the test.
+    void UseDataServices()
+    {
+        ResetDataTables();
+        InstallDataServices();
+        m_DataServices = true;
+    }
+
     // The number of main-loop passes the last run made.
     int PassCount() const
     {
@@ -148,6 +163,7 @@ protected:
     GxUnattendedRun m_Run;
     std::uint32_t m_FirstPass = 0;
     bool m_MotionServices = false;
+    bool m_DataServices = false;
 };
 
 }  // namespace engine_test

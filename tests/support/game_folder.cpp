@@ -1,0 +1,124 @@
+#include "tests/support/game_folder.h"
+
+#include "foundation/wide_string.h"
+#include "tests/support/image_fixtures.h"
+#include "tests/support/image_set_builder.h"
+#include "tests/support/moa_assembler.h"
+#include "tests/support/motion_project_builder.h"
+#include "tests/support/pack_builder.h"
+
+#include <algorithm>
+#include <fstream>
+
+const char16_t* const kTestTableFiles[9] = {
+    u"db_keymap.txt",  u"db_avgchar.txt",  u"db_bgmmode.txt",     u"db_cgmode.txt",      u"db_rpmode.txt",
+    u"db_uimodule.txt", u"db_uilayout.txt", u"db_voicevolume.txt", u"db_systemvoice.txt",
+};
+
+namespace {
+
+std::string IniText(const TestIniKeys& keys)
+{
+    std::string text;
+    for (const auto& [key, value] : keys)
+        text += key + "=" + value + "\r\n";
+    return text;
+}
+
+bool WriteText(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+TestGameFolder::TestGameFolder(std::filesystem::path folder) : m_Folder(std::move(folder))
+{
+    std::error_code error;
+    std::filesystem::create_directories(m_Folder, error);
+    Check(!error, "folder " + m_Folder.string());
+}
+
+void TestGameFolder::Check(bool written, const std::string& what)
+{
+    if (!written)
+        m_Errors.push_back("cannot write " + what);
+}
+
+TestGameFolder& TestGameFolder::SysConf(const TestIniKeys& keys)
+{
+    Check(WriteText(m_Folder / "system" / "sysconf.ini", IniText(keys)), "system/sysconf.ini");
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::Setting(const TestIniKeys& keys)
+{
+    Check(WriteText(m_Folder / "setting.ini", IniText(keys)), "setting.ini");
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::Table(const std::u16string& fileName, const TestTableBuilder& table,
+                                      TestTableEncoding encoding)
+{
+    Check(table.Write(m_Folder / "data" / WideToUtf8(fileName), encoding), "data/" + WideToUtf8(fileName));
+    m_TablesWritten.push_back(fileName);
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::EmptyTables()
+{
+    for (const char16_t* file : kTestTableFiles)
+        if (std::find(m_TablesWritten.begin(), m_TablesWritten.end(), file) == m_TablesWritten.end())
+            Table(file, TestTableBuilder().Comment(u"no rows"));
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::Script(std::string_view source, std::u16string_view name)
+{
+    MoaAssembler assembler;
+    assembler.AddScript(name, source);
+    const bool written = assembler.WriteFile(m_Folder / "bincode" / "moacode.mwb", MoaProgramForm::Binary);
+    Check(written, "bincode/moacode.mwb");
+    for (const std::string& error : assembler.Errors())
+        m_Errors.push_back(error);
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::Png(const std::string& path, const TestImage& image)
+{
+    std::error_code error;
+    std::filesystem::create_directories((m_Folder / path).parent_path(), error);
+    Check(WriteImageFile((m_Folder / path).string(), BuildPng(PngSpecRgba8(image))), path);
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::ImageSet(const std::string& path, const TestImageSetSpec& spec, TestContentForm form)
+{
+    Check(WriteImageSetFile((m_Folder / path).string(), spec, form), path);
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::MotionProject(const std::string& path, const TestNcProjectSpec& spec,
+                                              TestContentForm form)
+{
+    Check(WriteMotionProjectFile((m_Folder / path).string(), spec, form), path);
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::Pack(const std::string& path, const TestPackBuilder& pack)
+{
+    std::error_code error;
+    std::filesystem::create_directories((m_Folder / path).parent_path(), error);
+    Check(pack.Write((m_Folder / path).string()), path);
+    return *this;
+}
+
+TestGameFolder& TestGameFolder::File(const std::string& path, std::string_view bytes)
+{
+    Check(WriteText(m_Folder / path, bytes), path);
+    return *this;
+}

@@ -1,0 +1,60 @@
+// A small game folder for engine runs: "system/sysconf.ini" and "setting.ini" from key lists, the
+// nine data tables, "bincode/moacode.mwb" from a readable script, PNG images, ".gis" image sets,
+// ".gnc" motion projects, packs and any other file. Every call writes at once; Ok() tells whether
+// every write so far succeeded and Errors() says which did not. No GoogleTest: the demo
+// generator uses it.
+#pragma once
+
+#include "tests/support/content_bytes.h"
+#include "tests/support/table_builder.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class TestPackBuilder;
+struct TestImage;
+struct TestImageSetSpec;
+struct TestNcProjectSpec;
+
+// The file names of the nine tables under "data/", in start-up order.
+extern const char16_t* const kTestTableFiles[9];
+
+using TestIniKeys = std::vector<std::pair<std::string, std::string>>;
+
+class TestGameFolder {
+public:
+    explicit TestGameFolder(std::filesystem::path folder);
+
+    const std::filesystem::path& Path() const { return m_Folder; }
+
+    // "KEY=VALUE" lines in the given order.
+    TestGameFolder& SysConf(const TestIniKeys& keys);
+    TestGameFolder& Setting(const TestIniKeys& keys);
+    // "data/<fileName>", e.g. "db_uimodule.txt".
+    TestGameFolder& Table(const std::u16string& fileName, const TestTableBuilder& table,
+                          TestTableEncoding encoding = TestTableEncoding::kUtf16LE);
+    // Each of the nine tables not written yet, as a file of one comment line.
+    TestGameFolder& EmptyTables();
+    // "bincode/moacode.mwb" from one script in the assembler's syntax.
+    TestGameFolder& Script(std::string_view source, std::u16string_view name = u"main");
+    TestGameFolder& Png(const std::string& path, const TestImage& image);
+    TestGameFolder& ImageSet(const std::string& path, const TestImageSetSpec& spec,
+                             TestContentForm form = TestContentForm::kBinary);
+    TestGameFolder& MotionProject(const std::string& path, const TestNcProjectSpec& spec,
+                                  TestContentForm form = TestContentForm::kBinary);
+    TestGameFolder& Pack(const std::string& path, const TestPackBuilder& pack);
+    TestGameFolder& File(const std::string& path, std::string_view bytes);
+
+    bool Ok() const { return m_Errors.empty(); }
+    const std::vector<std::string>& Errors() const { return m_Errors; }
+
+private:
+    void Check(bool written, const std::string& what);
+
+    std::filesystem::path m_Folder;
+    std::vector<std::u16string> m_TablesWritten;
+    std::vector<std::string> m_Errors;
+};
