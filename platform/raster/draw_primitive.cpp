@@ -34,10 +34,12 @@ namespace raster {
 namespace {
 
 using detail::kFixedOne;
+using detail::kFixedShift;
 using detail::RoundToInt64;
 
 std::atomic<bool> g_FastPaths{true};
 std::atomic<std::uint64_t> g_ReferenceDraws{0};
+std::atomic<std::uint64_t> g_AlignedDraws{0};
 
 #ifndef NDEBUG
 // One line per state combination, so a slow path is never silent and never floods the log.
@@ -481,6 +483,185 @@ void TriangleIndices(Primitive type, unsigned k, unsigned index[3], unsigned& fl
     }
 }
 
+// ---- Axis-aligned quads ----
+// Text and sprites are screen-aligned rectangles drawn at one texel per pixel. Such a quad is
+// drawn as the rows of one rectangle: the texel offset is proved once per quad for every span
+// start either triangle could give a row, so that each row only fetches its texels and blends.
+
+struct AlignedQuad {
+    int left, top, right, bottom;   // covered pixels, inclusive, clipped
+    int texelX, texelY;             // pixel (x, y) samples texel (x + texelX, y + texelY)
+    const std::uint32_t* texels32;  // 32-bit texture rows, or null
+    const std::uint8_t* nibbles;    // 16-bit texture of 4-bit channels, or null
+    std::ptrdiff_t texturePitch;
+    std::uint32_t texelOr;
+    bool noAlpha;                   // 4-bit texture without alpha
+};
+
+// Whether the first two triangles of `vertices` are the halves of one rectangle split along a
+// diagonal; gives its snapped corners.
+bool RectangleHalves(Primitive type, const Vertex* vertices, std::int64_t& minX, std::int64_t& minY,
+                     std::int64_t& maxX, std::int64_t& maxY) {
+    std::int64_t x[2][3], y[2][3];
+    for (unsigned k = 0; k < 2; ++k) {
+        unsigned index[3], flat;
+        TriangleIndices(type, k, index, flat);
+        for (int i = 0; i < 3; ++i) {
+            if (!Snap(vertices[index[i]], x[k][i], y[k][i])) {
+                return false;
+            }
+        }
+    }
+    minX = maxX = x[0][0];
+    minY = maxY = y[0][0];
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < 3; ++i) {
+            minX = std::min(minX, x[k][i]), maxX = std::max(maxX, x[k][i]);
+            minY = std::min(minY, y[k][i]), maxY = std::max(maxY, y[k][i]);
+        }
+    }
+    if (minX == maxX || minY == maxY) {
+        return false;
+    }
+    // Corners numbered by bit 0 (right) and bit 1 (bottom); each triangle takes three distinct
+    // ones, and the corners they leave out are opposite, so the shared edge is a diagonal.
+    int missing[2];
+    for (int k = 0; k < 2; ++k) {
+        int seen = 0;
+        for (int i = 0; i < 3; ++i) {
+            const bool atX = x[k][i] == minX || x[k][i] == maxX, atY = y[k][i] == minY || y[k][i] == maxY;
+            if (!atX || !atY) {
+                return false;
+            }
+            seen |= 1 << (int(x[k][i] == maxX) | (int(y[k][i] == maxY) << 1));
+        }
+        if (__builtin_popcount(unsigned(seen)) != 3) {
+            return false;
+        }
+        missing[k] = __builtin_ctz(unsigned(~seen & 15));
+    }
+    return (missing[0] ^ missing[1]) == 3;
+}
+
+// The texel offset of `t` along one axis, the same for every span start `from` .. `to`: the
+// texel coordinate the span set-up gives there, less the centre offset of LINEAR (whose samples
+// must then sit on texel centres), in whole texels less the pixel.
+bool AxisOffset(const Triangle& t, const Plane& plane, bool alongX, double size, bool linear, int from, int to,
+                std::int64_t& offset, bool& known) {
+    const std::int64_t centre = linear ? kFixedOne / 2 - 128 : 0;
+    for (int i = from; i <= to; ++i) {
+        const double at = alongX ? At(plane, t, i, t.top) : At(plane, t, t.left, i);
+        const std::int64_t c = RoundToInt64(TexelCoordinate(at * size)) - centre;
+        if (linear && ((c >> 8) & 255) != 0) {
+            return false;
+        }
+        const std::int64_t o = (c >> kFixedShift) - i;
+        if (known && o != offset) {
+            return false;
+        }
+        offset = o;
+        known = true;
+    }
+    return true;
+}
+
+bool MakeAlignedQuad(const DrawContext& c, Primitive type, const Vertex* vertices, const Rect& clip,
+                     const Triangle& a, const Triangle& b, AlignedQuad& q) {
+    using namespace detail;
+    const Pipeline& p = *c.pipeline;
+    if (!p.fast || !c.direct || p.samplingStages > 1 || !ShadesAlike(p, a, b)) {
+        return false;
+    }
+    std::int64_t minX, minY, maxX, maxY;
+    if (!RectangleHalves(type, vertices, minX, minY, maxX, maxY)) {
+        return false;
+    }
+    // Left and top edges take the pixel centres on them, right and bottom ones do not.
+    q.left = int(std::max<std::int64_t>(clip.left, CeilDiv(minX, 256)));
+    q.right = int(std::min<std::int64_t>(clip.right - 1, FloorDiv(maxX - 1, 256)));
+    q.top = int(std::max<std::int64_t>(clip.top, CeilDiv(minY, 256)));
+    q.bottom = int(std::min<std::int64_t>(clip.bottom - 1, FloorDiv(maxY - 1, 256)));
+    if (q.left > q.right || q.top > q.bottom) {
+        return false;
+    }
+    q.texelX = q.texelY = 0;
+    q.texels32 = nullptr;
+    q.nibbles = nullptr;
+    q.texturePitch = 0;
+    q.texelOr = 0;
+    q.noAlpha = false;
+    if (p.samplingStages == 0) {
+        return true;
+    }
+    const Image& image = *c.state->stages[0].texture;
+    const bool is32 = p.stages[0].view.is32 && IsDirect32(image);
+    const bool nibbles = (image.format == PixelFormat::A4R4G4B4 || image.format == PixelFormat::X4R4G4B4);
+    if ((!is32 && !nibbles) || SharesMemory(image, *c.target)) {
+        return false;
+    }
+    const double w = image.width, h = image.height;
+    std::int64_t offsetX = 0, offsetY = 0;
+    bool knownX = false, knownY = false;
+    for (const Triangle* t : {&a, &b}) {
+        // u along rows only, v down columns only, one texel per pixel: then a span's first texel
+        // depends on its first column alone (rows: on the row alone), whatever the triangle.
+        if (t->u.dy != 0 || t->v.dx != 0 || TexelStep(t->u.dx * w) != double(kFixedOne) ||
+            !AxisOffset(*t, t->u, true, w, t->linear[0], q.left, q.right, offsetX, knownX) ||
+            !AxisOffset(*t, t->v, false, h, t->linear[0], q.top, q.bottom, offsetY, knownY)) {
+            return false;
+        }
+    }
+    // Every texel inside the texture, where addressing of any mode leaves it as it is.
+    if (q.left + offsetX < 0 || q.right + offsetX >= image.width || q.top + offsetY < 0 ||
+        q.bottom + offsetY >= image.height) {
+        return false;
+    }
+    q.texelX = int(offsetX);
+    q.texelY = int(offsetY);
+    q.texturePitch = image.pitch;
+    if (is32) {
+        q.texels32 = reinterpret_cast<const std::uint32_t*>(image.bits);
+        q.texelOr = p.stages[0].view.alphaOr;
+    } else {
+        q.nibbles = image.bits;
+        q.noAlpha = image.format == PixelFormat::X4R4G4B4;
+    }
+    return true;
+}
+
+// Rows `from` .. `to` of an aligned quad.
+void DrawAlignedRows(const DrawContext& c, const Triangle& t, const AlignedQuad& q, int from, int to) {
+    using namespace detail;
+    const Pipeline& p = *c.pipeline;
+    const bool noSpecular = !c.state->specularEnable;
+    const std::uint32_t diffuse = t.diffuse;
+    const std::uint32_t specular = noSpecular ? 0 : t.specular;
+    std::uint32_t texelBuffer[kSpanChunk];
+    SpanInputs in;
+    in.diffuse = &diffuse;
+    in.specular = &specular;
+    for (int y = from; y <= to; ++y) {
+        const int ty = y + q.texelY;
+        for (int x = q.left; x <= q.right; x += kSpanChunk) {
+            const int count = std::min(kSpanChunk, q.right - x + 1);
+            const int tx = x + q.texelX;
+            if (q.texels32 != nullptr) {
+                in.texel[0] = reinterpret_cast<const std::uint32_t*>(
+                                  reinterpret_cast<const std::uint8_t*>(q.texels32) + ty * q.texturePitch) + tx;
+                in.texelOr[0] = q.texelOr;
+            } else if (q.nibbles != nullptr) {
+                ConvertNibbleRow(q.nibbles + ty * q.texturePitch + std::ptrdiff_t(tx) * 2, count, q.noAlpha,
+                                 texelBuffer);
+                in.texel[0] = texelBuffer;
+                in.texelOr[0] = 0;
+            }
+            in.count = count;
+            in.destination = reinterpret_cast<std::uint32_t*>(PixelAddress(*c.target, x, y));
+            CombineSpan(p, in);
+        }
+    }
+}
+
 }  // namespace
 
 void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& state, Primitive type,
@@ -528,6 +709,14 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
 
     DrawContext context{&target, &state, &pipeline, IsDirect32(target), fastPaths};
     const std::vector<Triangle>& list = triangles;
+    AlignedQuad quad;
+    const bool aligned = fastPaths && primitiveCount == 2 && list.size() == 2 &&
+                         MakeAlignedQuad(context, type, vertices, clip, list[0], list[1], quad);
+    if (aligned) {
+        g_AlignedDraws.fetch_add(1, std::memory_order_relaxed);
+        top = quad.top;
+        bottom = quad.bottom;
+    }
     auto drawTriangle = [&](const Triangle& t, int from, int to) {
         TexelRun runs[kMaxStages];
         for (int y = from; y <= to; ++y) {
@@ -568,6 +757,10 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
         }
     };
     auto drawRows = [&](int firstRow, int lastRow) {
+        if (aligned) {
+            DrawAlignedRows(context, list[0], quad, firstRow, lastRow);
+            return;
+        }
         for (std::size_t k = 0; k < list.size();) {
             const Triangle& t = list[k];
             if (fastPaths && k + 1 < list.size() && ShadesAlike(pipeline, t, list[k + 1])) {
@@ -613,5 +806,7 @@ void SetThreadCount(int count) { detail::SetBandThreads(count); }
 void SetFastPaths(bool enabled) { g_FastPaths.store(enabled, std::memory_order_relaxed); }
 
 std::uint64_t ReferencePathDraws() { return g_ReferenceDraws.load(std::memory_order_relaxed); }
+
+std::uint64_t AlignedQuadDraws() { return g_AlignedDraws.load(std::memory_order_relaxed); }
 
 }  // namespace raster
