@@ -636,6 +636,26 @@ void DrawAlignedRows(const DrawContext& c, const Triangle& t, const AlignedQuad&
     const bool noSpecular = !c.state->specularEnable;
     const std::uint32_t diffuse = t.diffuse;
     const std::uint32_t specular = noSpecular ? 0 : t.specular;
+    if (p.samplingStages == 1) {
+        RectInputs rect;
+        rect.rows = to - from + 1;
+        rect.count = q.right - q.left + 1;
+        rect.nibbles = q.nibbles != nullptr;
+        rect.texels = rect.nibbles ? q.nibbles + std::ptrdiff_t(from + q.texelY) * q.texturePitch +
+                                         std::ptrdiff_t(q.left + q.texelX) * 2
+                                   : reinterpret_cast<const std::uint8_t*>(q.texels32) +
+                                         std::ptrdiff_t(from + q.texelY) * q.texturePitch +
+                                         std::ptrdiff_t(q.left + q.texelX) * 4;
+        rect.texelPitch = q.texturePitch;
+        rect.texelOr = rect.nibbles ? (q.noAlpha ? 0xFF000000u : 0) : q.texelOr;
+        rect.diffuse = diffuse;
+        rect.specular = specular;
+        rect.destination = PixelAddress(*c.target, q.left, from);
+        rect.destinationPitch = c.target->pitch;
+        if (CombineRect(p, rect)) {
+            return;
+        }
+    }
     std::uint32_t texelBuffer[kSpanChunk];
     SpanInputs in;
     in.diffuse = &diffuse;
