@@ -24,6 +24,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
@@ -543,26 +544,35 @@ bool RectangleHalves(Primitive type, const Vertex* vertices, std::int64_t& minX,
     return (missing[0] ^ missing[1]) == 3;
 }
 
-// The texel offset of `t` along one axis, the same for every span start `from` .. `to`: the
-// texel coordinate the span set-up gives there, less the centre offset of LINEAR (whose samples
-// must then sit on texel centres), in whole texels less the pixel.
-bool AxisOffset(const Triangle& t, const Plane& plane, bool alongX, double size, bool linear, int from, int to,
+// The texel offset along one axis of a plane that does not change along the other (whose step
+// there is zero, so that At's term for it adds nothing), the same for every span start `from` ..
+// `to`: the texel coordinate the span set-up gives there, less the centre offset of LINEAR (whose
+// samples must then sit on texel centres), in whole texels less the pixel.
+bool AxisOffset(const Plane& plane, bool alongX, double origin, double size, bool linear, int from, int to,
                 std::int64_t& offset, bool& known) {
-    const std::int64_t centre = linear ? kFixedOne / 2 - 128 : 0;
-    for (int i = from; i <= to; ++i) {
-        const double at = alongX ? At(plane, t, i, t.top) : At(plane, t, t.left, i);
-        const std::int64_t c = RoundToInt64(TexelCoordinate(at * size)) - centre;
-        if (linear && ((c >> 8) & 255) != 0) {
-            return false;
-        }
-        const std::int64_t o = (c >> kFixedShift) - i;
-        if (known && o != offset) {
-            return false;
-        }
-        offset = o;
-        known = true;
+    const double step = alongX ? plane.dx : plane.dy;
+    auto texels = [&](int i) { return (plane.value + step * (double(i) - origin)) * size; };
+    // Each operation is monotonic in i, so TexelCoordinate's bounds, met at both ends, hold between
+    // and it is a plain scaling.
+    constexpr double kLimit = double(std::int64_t(1) << 40);
+    const double first = texels(from), last = texels(to);
+    if (!(std::fabs(first) < kLimit) || !(std::fabs(last) < kLimit)) {
+        return false;
     }
-    return true;
+    const std::int64_t centre = linear ? kFixedOne / 2 - 128 : 0;
+    const std::int64_t expected =
+        known ? offset : ((RoundToInt64(first * double(kFixedOne)) - centre) >> kFixedShift) - from;
+    std::uint64_t differs = 0;
+    for (int i = from; i <= to; ++i) {
+        const std::int64_t c = RoundToInt64(texels(i) * double(kFixedOne)) - centre;
+        differs |= std::uint64_t(((c >> kFixedShift) - i) ^ expected);
+        if (linear) {
+            differs |= std::uint64_t((c >> 8) & 255);
+        }
+    }
+    offset = expected;
+    known = true;
+    return differs == 0;
 }
 
 bool MakeAlignedQuad(const DrawContext& c, Primitive type, const Vertex* vertices, const Rect& clip,
@@ -602,12 +612,19 @@ bool MakeAlignedQuad(const DrawContext& c, Primitive type, const Vertex* vertice
     const double w = image.width, h = image.height;
     std::int64_t offsetX = 0, offsetY = 0;
     bool knownX = false, knownY = false;
+    auto samePlane = [](const Plane& x, const Plane& y) { return x.value == y.value && x.dx == y.dx && x.dy == y.dy; };
+    // Halves with the same origin and planes (a fan's, mostly) give the same coordinates.
+    const bool alike = a.originX == b.originX && a.originY == b.originY && samePlane(a.u, b.u) &&
+                       samePlane(a.v, b.v) && a.linear[0] == b.linear[0];
     for (const Triangle* t : {&a, &b}) {
+        if (t == &b && alike) {
+            break;
+        }
         // u along rows only, v down columns only, one texel per pixel: then a span's first texel
         // depends on its first column alone (rows: on the row alone), whatever the triangle.
         if (t->u.dy != 0 || t->v.dx != 0 || TexelStep(t->u.dx * w) != double(kFixedOne) ||
-            !AxisOffset(*t, t->u, true, w, t->linear[0], q.left, q.right, offsetX, knownX) ||
-            !AxisOffset(*t, t->v, false, h, t->linear[0], q.top, q.bottom, offsetY, knownY)) {
+            !AxisOffset(t->u, true, t->originX, w, t->linear[0], q.left, q.right, offsetX, knownX) ||
+            !AxisOffset(t->v, false, t->originY, h, t->linear[0], q.top, q.bottom, offsetY, knownY)) {
             return false;
         }
     }
@@ -682,6 +699,45 @@ void DrawAlignedRows(const DrawContext& c, const Triangle& t, const AlignedQuad&
     }
 }
 
+// The pipeline for `state`, compiled again only when the state, a texture it names or the target
+// format differs from the last draw's on this thread (text draws thousands of quads in one state).
+const detail::Pipeline& CompiledPipeline(const DrawState& state, PixelFormat format, bool fastPaths) {
+    struct Cache {
+        bool valid = false;
+        DrawState state;
+        Image textures[kMaxStages];
+        PixelFormat format = PixelFormat::Unknown;
+        bool fastPaths = false;
+        detail::Pipeline pipeline;
+    };
+    thread_local Cache cache;
+    // Bytes, padding included: a difference there only costs a compilation.
+    bool same = cache.valid && cache.format == format && cache.fastPaths == fastPaths &&
+                std::memcmp(&cache.state, &state, sizeof state) == 0;
+    for (int i = 0; same && i < kMaxStages; ++i) {
+        const Image* texture = state.stages[i].texture;
+        same = texture == nullptr || std::memcmp(&cache.textures[i], texture, sizeof(Image)) == 0;
+    }
+    if (!same) {
+        cache.valid = true;
+        cache.state = state;
+        cache.format = format;
+        cache.fastPaths = fastPaths;
+        for (int i = 0; i < kMaxStages; ++i) {
+            cache.textures[i] = state.stages[i].texture != nullptr ? *state.stages[i].texture : Image{};
+        }
+        detail::CompilePipeline(state, format, fastPaths, cache.pipeline);
+    }
+    // The compiled form points at the caller's state and images, equal to the cached ones.
+    cache.pipeline.state = &state;
+    for (int i = 0; i < cache.pipeline.samplingStages; ++i) {
+        if (cache.pipeline.stages[i].samples) {
+            cache.pipeline.stages[i].view.image = state.stages[i].texture;
+        }
+    }
+    return cache.pipeline;
+}
+
 }  // namespace
 
 void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& state, Primitive type,
@@ -698,8 +754,7 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
         return;
     }
     const bool fastPaths = g_FastPaths.load(std::memory_order_relaxed);
-    Pipeline pipeline;
-    CompilePipeline(state, target.format, fastPaths, pipeline);
+    const Pipeline& pipeline = CompiledPipeline(state, target.format, fastPaths);
     if (fastPaths && !pipeline.fast) {
         g_ReferenceDraws.fetch_add(1, std::memory_order_relaxed);
 #ifndef NDEBUG
