@@ -762,28 +762,38 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
 #endif
     }
 
+    // Set up in place: a triangle is written whole where it is kept (SetUpTriangle fills every
+    // field that drawing reads), so the slots are neither cleared nor copied per draw.
     thread_local std::vector<Triangle> triangles;
-    triangles.clear();
+    if (triangles.size() < primitiveCount) {
+        triangles.resize(primitiveCount);
+    }
+    std::size_t kept = 0;
     int top = clip.bottom, bottom = clip.top - 1;
     double pixels = 0;
     for (unsigned k = 0; k < primitiveCount; ++k) {
         unsigned index[3], flat;
         TriangleIndices(type, k, index, flat);
-        Triangle t{};
+        Triangle& t = triangles[kept];
         if (SetUpTriangle(&vertices[index[0]], &vertices[index[1]], &vertices[index[2]], vertices[flat], state,
                           pipeline, clip, t)) {
-            triangles.push_back(t);
+            ++kept;
             top = std::min(top, t.top);
             bottom = std::max(bottom, t.bottom);
             pixels += 0.5 * double(t.right - t.left + 1) * double(t.bottom - t.top + 1);
         }
     }
-    if (triangles.empty()) {
+    if (kept == 0) {
         return;
     }
 
     DrawContext context{&target, &state, &pipeline, IsDirect32(target), fastPaths};
-    const std::vector<Triangle>& list = triangles;
+    struct {
+        const Triangle* first;
+        std::size_t count;
+        std::size_t size() const { return count; }
+        const Triangle& operator[](std::size_t i) const { return first[i]; }
+    } const list{triangles.data(), kept};
     AlignedQuad quad;
     const bool aligned = fastPaths && primitiveCount == 2 && list.size() == 2 &&
                          MakeAlignedQuad(context, type, vertices, clip, list[0], list[1], quad);
