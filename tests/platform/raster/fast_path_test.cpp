@@ -509,3 +509,53 @@ TEST_F(RasterFastPath, WideAlignedQuadsGiveTheSamePixelsAsTheReference) {
 
 }  // namespace
 }  // namespace rastertest
+
+namespace rastertest {
+namespace {
+
+// The compiled state is kept between draws: a texture changed behind the same Image object, a
+// different texture pointer or a changed state must each be drawn as such.
+TEST_F(RasterFastPath, ChangedTexturesAndStatesAreDrawnAsSuch) {
+    unsigned seed = 3;
+    const OwnedImage wide = NoiseImage(64, 64, PixelFormat::A8R8G8B8, ++seed);
+    const OwnedImage nibbles = NoiseImage(64, 64, PixelFormat::A4R4G4B4, ++seed);
+    const OwnedImage other = NoiseImage(64, 64, PixelFormat::X8R8G8B8, ++seed);
+    const OwnedImage background = NoiseImage(40, 32, PixelFormat::A8R8G8B8, ++seed);
+    const auto aligned = TexturedQuad(5, 4, 29, 24, 0xC0FFFFFF, 0, 10.0f / 64, 20.0f / 64, 34.0f / 64, 40.0f / 64);
+    const auto scaled = TexturedQuad(5, 4, 29, 24, 0xC0FFFFFF, 0, 0, 0, 0.6f, 0.5f);
+    Image bound = wide.image;   // one object, its contents replaced between draws
+    DrawState state = EngineState(2, &bound);
+    // `fresh`: a draw in another state before each one, so that none can reuse what the last compiled.
+    auto drawAll = [&](const std::array<Vertex, 4>& quad, bool fresh) {
+        OwnedImage target = background, scratch(1, 1, PixelFormat::R5G6B5);
+        auto draw = [&](const DrawState& s) {
+            if (fresh) {
+                DrawFan(scratch, EngineState(5, nullptr), quad);
+            }
+            DrawFan(target, s, quad);
+        };
+        bound = wide.image;
+        draw(state);
+        bound = nibbles.image;   // same pointer, another format and pixels
+        draw(state);
+        DrawState changed = state;
+        changed.stages[0].texture = &other.image;
+        changed.destBlend = Blend::One;
+        draw(changed);
+        bound = wide.image;
+        changed.stages[0].texture = &bound;
+        draw(changed);
+        draw(state);
+        return target.bytes;
+    };
+    for (const auto* quad : {&aligned, &scaled}) {
+        for (bool fastPaths : {false, true}) {
+            SetFastPaths(fastPaths);
+            EXPECT_EQ(drawAll(*quad, false), drawAll(*quad, true))
+                << (quad == &aligned ? "aligned" : "scaled") << " fast paths " << fastPaths;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace rastertest
