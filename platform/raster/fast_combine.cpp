@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 #pragma GCC diagnostic ignored "-Wpsabi"   // wide vectors stay inside this file
 

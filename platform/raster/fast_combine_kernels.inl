@@ -283,8 +283,19 @@ TW_KERNEL Pixels ShadeGroup(const RectTerms& r, Pixels texels, Pixels destinatio
     return BlendGroup<kKind, kAlphaMax>(br, ga, destination | r.destinationOr) | r.destinationOr;
 }
 
+// The low halves of two vectors as one (a's in the low lanes), and the high half of one moved down.
+template <std::size_t... I>
+TW_KERNEL Pixels JoinLowHalves(Pixels a, Pixels b, std::index_sequence<I...>) {
+    return __builtin_shufflevector(a, b, int(I < kLanes / 2 ? I : I - kLanes / 2 + kLanes)...);
+}
+template <std::size_t... I>
+TW_KERNEL Pixels HighHalfDown(Pixels v, std::index_sequence<I...>) {
+    return __builtin_shufflevector(v, v, int(I < kLanes / 2 ? I + kLanes / 2 : I)...);
+}
+
 // A whole rectangle: set up once, then per row the texels and the blend, the last group of a row
-// through partial loads and stores.
+// through partial loads and stores; where that group is at most half a vector, the last groups
+// of two rows are shaded as one.
 template <BlendKind kKind, bool kAlphaMax, StageForm kForm, bool kNibbles>
 TW_ENTRY void RectEntry(const StageModes& modes, const RectInputs& args, std::uint32_t destinationOr) {
     const RectInputs a = args;   // locals: the stores below may not alias them
@@ -297,7 +308,29 @@ TW_ENTRY void RectEntry(const StageModes& modes, const RectInputs& args, std::ui
     r.destinationOr = Splat(destinationOr);
     const int whole = a.count - a.count % kLanes;
     const int tail = a.count - whole;
-    for (int row = 0; row < a.rows; ++row) {
+    int row = 0;
+    if (tail != 0 && tail <= kLanes / 2) {
+        constexpr auto kIndices = std::make_index_sequence<kLanes>();
+        for (; row + 1 < a.rows; row += 2) {
+            const std::uint8_t* texels = a.texels + row * a.texelPitch;
+            const std::uint8_t* texelsNext = texels + a.texelPitch;
+            std::uint32_t* out = reinterpret_cast<std::uint32_t*>(a.destination + row * a.destinationPitch);
+            std::uint32_t* outNext = reinterpret_cast<std::uint32_t*>(a.destination + (row + 1) * a.destinationPitch);
+            for (int i = 0; i < whole; i += kLanes) {
+                Store(out + i,
+                      ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texels, i, kLanes), Load(out + i)));
+                Store(outNext + i, ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texelsNext, i, kLanes),
+                                                                      Load(outNext + i)));
+            }
+            const Pixels t = JoinLowHalves(RowTexels<kNibbles>(texels, whole, tail),
+                                           RowTexels<kNibbles>(texelsNext, whole, tail), kIndices);
+            const Pixels d = JoinLowHalves(LoadPart(out + whole, tail), LoadPart(outNext + whole, tail), kIndices);
+            const Pixels shaded = ShadeGroup<kKind, kAlphaMax, kForm>(r, t, d);
+            StorePart(out + whole, shaded, tail);
+            StorePart(outNext + whole, HighHalfDown(shaded, kIndices), tail);
+        }
+    }
+    for (; row < a.rows; ++row) {
         const std::uint8_t* texels = a.texels + row * a.texelPitch;
         std::uint32_t* out = reinterpret_cast<std::uint32_t*>(a.destination + row * a.destinationPitch);
         for (int i = 0; i < whole; i += kLanes) {
