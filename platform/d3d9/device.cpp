@@ -165,6 +165,7 @@ Device::Device(Direct3D* direct3d, D3DDEVTYPE deviceType, HWND focusWindow, DWOR
     m_SoftwareVertexProcessing = (behaviorFlags & D3DCREATE_SOFTWARE_VERTEXPROCESSING) ? TRUE : FALSE;
     m_RenderTargets.assign(std::max<DWORD>(1, m_Direct3D->Adapter().caps.NumSimultaneousRTs), nullptr);
     SetDefaultStates(m_States, false);
+    m_DrawStateStale = true;
 }
 
 Device::~Device()
@@ -289,6 +290,7 @@ void Device::RestoreDefaults()
     if (parameters.EnableAutoDepthStencil) SetDepthStencilSlot(m_AutoDepthStencil.get());
     SetFullViewport();
     SetDefaultStates(m_States, parameters.EnableAutoDepthStencil != FALSE);
+    m_DrawStateStale = true;
     m_Fvf = 0;
     m_InScene = false;
 }
@@ -893,6 +895,7 @@ HRESULT Device::GetViewport(D3DVIEWPORT9* viewport)
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
     DeviceLock lock(m_Mutex);
+    m_DrawStateStale = true;
     return StoreState(StateCell(m_States.render, state), value);
 }
 
@@ -939,6 +942,7 @@ HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
     DeviceLock lock(m_Mutex);
+    m_DrawStateStale = true;
     return StoreState(StateCell(m_States.stage, stage, type), value);
 }
 
@@ -951,6 +955,7 @@ HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
 {
     DeviceLock lock(m_Mutex);
+    m_DrawStateStale = true;
     return StoreState(StateCell(m_States.sampler, sampler, type), value);
 }
 
@@ -1076,7 +1081,12 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCo
         textureImages[stage] = m_Textures[stage]->Level(0).Store().Image();
         textures[stage] = &textureImages[stage];
     }
-    const raster::DrawState state = TranslateStates(m_States, textures);
+    if (m_DrawStateStale) {
+        m_DrawState = TranslateStates(m_States, textures);
+        m_DrawStateStale = false;
+    }
+    for (DWORD stage = 0; stage < kStageCount; ++stage) m_DrawState.stages[stage].texture = textures[stage];
+    const raster::DrawState& state = m_DrawState;
     Surface& target = *m_RenderTargets[0];
     RECT viewport{static_cast<LONG>(m_Viewport.X), static_cast<LONG>(m_Viewport.Y),
                   static_cast<LONG>(m_Viewport.X + m_Viewport.Width),

@@ -126,6 +126,10 @@ private:
     std::unique_ptr<Surface> m_AutoDepthStencil;
 
     DeviceStates m_States{};
+    // m_States translated for the rasterizer, again only after a state changes (text draws
+    // thousands of quads in one state); the texture pointers are set per draw.
+    raster::DrawState m_DrawState{};
+    bool m_DrawStateStale = true;
     std::vector<Surface*> m_RenderTargets;
     Surface* m_DepthStencil = nullptr;
     Texture* m_Textures[kSamplerCount] = {};

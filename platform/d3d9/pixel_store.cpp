@@ -27,6 +27,7 @@ bool PixelStore::Allocate(D3DFORMAT format, UINT width, UINT height, UINT pitchP
         return false;
     }
     m_Format = format;
+    m_RasterFormat = info.raster;
     m_Width = width;
     m_Height = height;
     m_Pitch = static_cast<int>(pitch);
@@ -38,6 +39,7 @@ void PixelStore::Free()
 {
     std::vector<std::uint8_t>().swap(m_Bytes);
     m_Format = D3DFMT_UNKNOWN;
+    m_RasterFormat = raster::PixelFormat::Unknown;
     m_Width = m_Height = 0;
     m_Pitch = m_BytesPerPixel = 0;
 }
@@ -49,7 +51,7 @@ raster::Image PixelStore::Image()
     image.pitch = m_Pitch;
     image.width = static_cast<int>(m_Width);
     image.height = static_cast<int>(m_Height);
-    image.format = DescribeFormat(m_Format).raster;
+    image.format = m_RasterFormat;
     return image;
 }
 

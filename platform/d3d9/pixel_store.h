@@ -35,6 +35,7 @@ public:
 private:
     std::vector<std::uint8_t> m_Bytes;
     D3DFORMAT m_Format = D3DFMT_UNKNOWN;
+    raster::PixelFormat m_RasterFormat = raster::PixelFormat::Unknown;
     UINT m_Width = 0;
     UINT m_Height = 0;
     int m_Pitch = 0;

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
@@ -34,10 +35,12 @@ namespace raster {
 namespace {
 
 using detail::kFixedOne;
+using detail::kFixedShift;
 using detail::RoundToInt64;
 
 std::atomic<bool> g_FastPaths{true};
 std::atomic<std::uint64_t> g_ReferenceDraws{0};
+std::atomic<std::uint64_t> g_AlignedDraws{0};
 
 #ifndef NDEBUG
 // One line per state combination, so a slow path is never silent and never floods the log.
@@ -481,6 +484,283 @@ void TriangleIndices(Primitive type, unsigned k, unsigned index[3], unsigned& fl
     }
 }
 
+// ---- Axis-aligned quads ----
+// Text and sprites are screen-aligned rectangles drawn at one texel per pixel. Such a quad is
+// drawn as the rows of one rectangle: the texel offset is proved once per quad for every span
+// start either triangle could give a row, so that each row only fetches its texels and blends.
+
+struct AlignedQuad {
+    int left, top, right, bottom;   // covered pixels, inclusive, clipped
+    int texelX, texelY;             // pixel (x, y) samples texel (x + texelX, y + texelY)
+    const std::uint32_t* texels32;  // 32-bit texture rows, or null
+    const std::uint8_t* nibbles;    // 16-bit texture of 4-bit channels, or null
+    std::ptrdiff_t texturePitch;
+    std::uint32_t texelOr;
+    bool noAlpha;                   // 4-bit texture without alpha
+};
+
+// Whether the first two triangles of `vertices` are the halves of one rectangle split along a
+// diagonal; gives its snapped corners.
+bool RectangleHalves(Primitive type, const Vertex* vertices, std::int64_t& minX, std::int64_t& minY,
+                     std::int64_t& maxX, std::int64_t& maxY) {
+    std::int64_t x[2][3], y[2][3];
+    for (unsigned k = 0; k < 2; ++k) {
+        unsigned index[3], flat;
+        TriangleIndices(type, k, index, flat);
+        for (int i = 0; i < 3; ++i) {
+            if (!Snap(vertices[index[i]], x[k][i], y[k][i])) {
+                return false;
+            }
+        }
+    }
+    minX = maxX = x[0][0];
+    minY = maxY = y[0][0];
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < 3; ++i) {
+            minX = std::min(minX, x[k][i]), maxX = std::max(maxX, x[k][i]);
+            minY = std::min(minY, y[k][i]), maxY = std::max(maxY, y[k][i]);
+        }
+    }
+    if (minX == maxX || minY == maxY) {
+        return false;
+    }
+    // Corners numbered by bit 0 (right) and bit 1 (bottom); each triangle takes three distinct
+    // ones, and the corners they leave out are opposite, so the shared edge is a diagonal.
+    int missing[2];
+    for (int k = 0; k < 2; ++k) {
+        int seen = 0;
+        for (int i = 0; i < 3; ++i) {
+            const bool atX = x[k][i] == minX || x[k][i] == maxX, atY = y[k][i] == minY || y[k][i] == maxY;
+            if (!atX || !atY) {
+                return false;
+            }
+            seen |= 1 << (int(x[k][i] == maxX) | (int(y[k][i] == maxY) << 1));
+        }
+        if (__builtin_popcount(unsigned(seen)) != 3) {
+            return false;
+        }
+        missing[k] = __builtin_ctz(unsigned(~seen & 15));
+    }
+    return (missing[0] ^ missing[1]) == 3;
+}
+
+// The texel offset along one axis of a plane that does not change along the other (whose step
+// there is zero, so that At's term for it adds nothing), the same for every span start `from` ..
+// `to`: the texel coordinate the span set-up gives there, less the centre offset of LINEAR (whose
+// samples must then sit on texel centres), in whole texels less the pixel.
+bool AxisOffset(const Plane& plane, bool alongX, double origin, double size, bool linear, int from, int to,
+                std::int64_t& offset, bool& known) {
+    const double step = alongX ? plane.dx : plane.dy;
+    auto texels = [&](int i) { return (plane.value + step * (double(i) - origin)) * size; };
+    // Each operation is monotonic in i, so TexelCoordinate's bounds, met at both ends, hold between
+    // and it is a plain scaling.
+    constexpr double kLimit = double(std::int64_t(1) << 40);
+    const double first = texels(from), last = texels(to);
+    if (!(std::fabs(first) < kLimit) || !(std::fabs(last) < kLimit)) {
+        return false;
+    }
+    const std::int64_t centre = linear ? kFixedOne / 2 - 128 : 0;
+    const std::int64_t expected =
+        known ? offset : ((RoundToInt64(first * double(kFixedOne)) - centre) >> kFixedShift) - from;
+    std::uint64_t differs = 0;
+    int i = from;
+#if defined(__SSE2__)
+    // Two columns at a time where every coordinate fits 32 bits: the same operations in the same
+    // order, and the same rounding of the conversion.
+    constexpr double kNarrow = 32767;
+    if (std::fabs(first) < kNarrow && std::fabs(last) < kNarrow) {
+        const __m128d value = _mm_set1_pd(plane.value), gradient = _mm_set1_pd(step), base = _mm_set1_pd(origin);
+        const __m128d scale = _mm_set1_pd(size), fixed = _mm_set1_pd(double(kFixedOne));
+        const __m128i centres = _mm_set1_epi32(int(centre)), expectedLanes = _mm_set1_epi32(int(expected));
+        const __m128i fraction = _mm_set1_epi32(linear ? 0xFF00 : 0), lowTwo = _mm_setr_epi32(-1, -1, 0, 0);
+        __m128i bad = _mm_setzero_si128();
+        for (; i + 1 <= to; i += 2) {
+            const __m128d index = _mm_setr_pd(double(i), double(i + 1));
+            const __m128d texel =
+                _mm_mul_pd(_mm_mul_pd(_mm_add_pd(value, _mm_mul_pd(gradient, _mm_sub_pd(index, base))), scale), fixed);
+            const __m128i c = _mm_sub_epi32(_mm_cvtpd_epi32(texel), centres);
+            const __m128i o = _mm_sub_epi32(_mm_srai_epi32(c, kFixedShift), _mm_setr_epi32(i, i + 1, 0, 0));
+            bad = _mm_or_si128(bad, _mm_or_si128(_mm_xor_si128(o, expectedLanes), _mm_and_si128(c, fraction)));
+        }
+        const __m128i zero = _mm_setzero_si128();   // the upper two lanes are no columns
+        differs |= std::uint64_t(_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(bad, lowTwo), zero)) != 0xFFFF);
+    }
+#endif
+    for (; i <= to; ++i) {
+        const std::int64_t c = RoundToInt64(texels(i) * double(kFixedOne)) - centre;
+        differs |= std::uint64_t(((c >> kFixedShift) - i) ^ expected);
+        if (linear) {
+            differs |= std::uint64_t((c >> 8) & 255);
+        }
+    }
+    offset = expected;
+    known = true;
+    return differs == 0;
+}
+
+bool MakeAlignedQuad(const DrawContext& c, Primitive type, const Vertex* vertices, const Rect& clip,
+                     const Triangle& a, const Triangle& b, AlignedQuad& q) {
+    using namespace detail;
+    const Pipeline& p = *c.pipeline;
+    if (!p.fast || !c.direct || p.samplingStages > 1 || !ShadesAlike(p, a, b)) {
+        return false;
+    }
+    std::int64_t minX, minY, maxX, maxY;
+    if (!RectangleHalves(type, vertices, minX, minY, maxX, maxY)) {
+        return false;
+    }
+    // Left and top edges take the pixel centres on them, right and bottom ones do not.
+    q.left = int(std::max<std::int64_t>(clip.left, CeilDiv(minX, 256)));
+    q.right = int(std::min<std::int64_t>(clip.right - 1, FloorDiv(maxX - 1, 256)));
+    q.top = int(std::max<std::int64_t>(clip.top, CeilDiv(minY, 256)));
+    q.bottom = int(std::min<std::int64_t>(clip.bottom - 1, FloorDiv(maxY - 1, 256)));
+    if (q.left > q.right || q.top > q.bottom) {
+        return false;
+    }
+    q.texelX = q.texelY = 0;
+    q.texels32 = nullptr;
+    q.nibbles = nullptr;
+    q.texturePitch = 0;
+    q.texelOr = 0;
+    q.noAlpha = false;
+    if (p.samplingStages == 0) {
+        return true;
+    }
+    const Image& image = *c.state->stages[0].texture;
+    const bool is32 = p.stages[0].view.is32 && IsDirect32(image);
+    const bool nibbles = (image.format == PixelFormat::A4R4G4B4 || image.format == PixelFormat::X4R4G4B4);
+    if ((!is32 && !nibbles) || SharesMemory(image, *c.target)) {
+        return false;
+    }
+    const double w = image.width, h = image.height;
+    std::int64_t offsetX = 0, offsetY = 0;
+    bool knownX = false, knownY = false;
+    auto samePlane = [](const Plane& x, const Plane& y) { return x.value == y.value && x.dx == y.dx && x.dy == y.dy; };
+    // Halves with the same origin and planes (a fan's, mostly) give the same coordinates.
+    const bool alike = a.originX == b.originX && a.originY == b.originY && samePlane(a.u, b.u) &&
+                       samePlane(a.v, b.v) && a.linear[0] == b.linear[0];
+    for (const Triangle* t : {&a, &b}) {
+        if (t == &b && alike) {
+            break;
+        }
+        // u along rows only, v down columns only, one texel per pixel: then a span's first texel
+        // depends on its first column alone (rows: on the row alone), whatever the triangle.
+        if (t->u.dy != 0 || t->v.dx != 0 || TexelStep(t->u.dx * w) != double(kFixedOne) ||
+            !AxisOffset(t->u, true, t->originX, w, t->linear[0], q.left, q.right, offsetX, knownX) ||
+            !AxisOffset(t->v, false, t->originY, h, t->linear[0], q.top, q.bottom, offsetY, knownY)) {
+            return false;
+        }
+    }
+    // Every texel inside the texture, where addressing of any mode leaves it as it is.
+    if (q.left + offsetX < 0 || q.right + offsetX >= image.width || q.top + offsetY < 0 ||
+        q.bottom + offsetY >= image.height) {
+        return false;
+    }
+    q.texelX = int(offsetX);
+    q.texelY = int(offsetY);
+    q.texturePitch = image.pitch;
+    if (is32) {
+        q.texels32 = reinterpret_cast<const std::uint32_t*>(image.bits);
+        q.texelOr = p.stages[0].view.alphaOr;
+    } else {
+        q.nibbles = image.bits;
+        q.noAlpha = image.format == PixelFormat::X4R4G4B4;
+    }
+    return true;
+}
+
+// Rows `from` .. `to` of an aligned quad.
+void DrawAlignedRows(const DrawContext& c, const Triangle& t, const AlignedQuad& q, int from, int to) {
+    using namespace detail;
+    const Pipeline& p = *c.pipeline;
+    const bool noSpecular = !c.state->specularEnable;
+    const std::uint32_t diffuse = t.diffuse;
+    const std::uint32_t specular = noSpecular ? 0 : t.specular;
+    if (p.samplingStages == 1) {
+        RectInputs rect;
+        rect.rows = to - from + 1;
+        rect.count = q.right - q.left + 1;
+        rect.nibbles = q.nibbles != nullptr;
+        rect.texels = rect.nibbles ? q.nibbles + std::ptrdiff_t(from + q.texelY) * q.texturePitch +
+                                         std::ptrdiff_t(q.left + q.texelX) * 2
+                                   : reinterpret_cast<const std::uint8_t*>(q.texels32) +
+                                         std::ptrdiff_t(from + q.texelY) * q.texturePitch +
+                                         std::ptrdiff_t(q.left + q.texelX) * 4;
+        rect.texelPitch = q.texturePitch;
+        rect.texelOr = rect.nibbles ? (q.noAlpha ? 0xFF000000u : 0) : q.texelOr;
+        rect.diffuse = diffuse;
+        rect.specular = specular;
+        rect.destination = PixelAddress(*c.target, q.left, from);
+        rect.destinationPitch = c.target->pitch;
+        if (CombineRect(p, rect)) {
+            return;
+        }
+    }
+    std::uint32_t texelBuffer[kSpanChunk];
+    SpanInputs in;
+    in.diffuse = &diffuse;
+    in.specular = &specular;
+    for (int y = from; y <= to; ++y) {
+        const int ty = y + q.texelY;
+        for (int x = q.left; x <= q.right; x += kSpanChunk) {
+            const int count = std::min(kSpanChunk, q.right - x + 1);
+            const int tx = x + q.texelX;
+            if (q.texels32 != nullptr) {
+                in.texel[0] = reinterpret_cast<const std::uint32_t*>(
+                                  reinterpret_cast<const std::uint8_t*>(q.texels32) + ty * q.texturePitch) + tx;
+                in.texelOr[0] = q.texelOr;
+            } else if (q.nibbles != nullptr) {
+                ConvertNibbleRow(q.nibbles + ty * q.texturePitch + std::ptrdiff_t(tx) * 2, count, q.noAlpha,
+                                 texelBuffer);
+                in.texel[0] = texelBuffer;
+                in.texelOr[0] = 0;
+            }
+            in.count = count;
+            in.destination = reinterpret_cast<std::uint32_t*>(PixelAddress(*c.target, x, y));
+            CombineSpan(p, in);
+        }
+    }
+}
+
+// The pipeline for `state`, compiled again only when the state, a texture it names or the target
+// format differs from the last draw's on this thread (text draws thousands of quads in one state).
+const detail::Pipeline& CompiledPipeline(const DrawState& state, PixelFormat format, bool fastPaths) {
+    struct Cache {
+        bool valid = false;
+        DrawState state;
+        Image textures[kMaxStages];
+        PixelFormat format = PixelFormat::Unknown;
+        bool fastPaths = false;
+        detail::Pipeline pipeline;
+    };
+    thread_local Cache cache;
+    // Bytes, padding included: a difference there only costs a compilation.
+    bool same = cache.valid && cache.format == format && cache.fastPaths == fastPaths &&
+                std::memcmp(&cache.state, &state, sizeof state) == 0;
+    for (int i = 0; same && i < kMaxStages; ++i) {
+        const Image* texture = state.stages[i].texture;
+        same = texture == nullptr || std::memcmp(&cache.textures[i], texture, sizeof(Image)) == 0;
+    }
+    if (!same) {
+        cache.valid = true;
+        cache.state = state;
+        cache.format = format;
+        cache.fastPaths = fastPaths;
+        for (int i = 0; i < kMaxStages; ++i) {
+            cache.textures[i] = state.stages[i].texture != nullptr ? *state.stages[i].texture : Image{};
+        }
+        detail::CompilePipeline(state, format, fastPaths, cache.pipeline);
+    }
+    // The compiled form points at the caller's state and images, equal to the cached ones.
+    cache.pipeline.state = &state;
+    for (int i = 0; i < cache.pipeline.samplingStages; ++i) {
+        if (cache.pipeline.stages[i].samples) {
+            cache.pipeline.stages[i].view.image = state.stages[i].texture;
+        }
+    }
+    return cache.pipeline;
+}
+
 }  // namespace
 
 void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& state, Primitive type,
@@ -497,8 +777,7 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
         return;
     }
     const bool fastPaths = g_FastPaths.load(std::memory_order_relaxed);
-    Pipeline pipeline;
-    CompilePipeline(state, target.format, fastPaths, pipeline);
+    const Pipeline& pipeline = CompiledPipeline(state, target.format, fastPaths);
     if (fastPaths && !pipeline.fast) {
         g_ReferenceDraws.fetch_add(1, std::memory_order_relaxed);
 #ifndef NDEBUG
@@ -506,28 +785,46 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
 #endif
     }
 
+    // Set up in place: a triangle is written whole where it is kept (SetUpTriangle fills every
+    // field that drawing reads), so the slots are neither cleared nor copied per draw.
     thread_local std::vector<Triangle> triangles;
-    triangles.clear();
+    if (triangles.size() < primitiveCount) {
+        triangles.resize(primitiveCount);
+    }
+    std::size_t kept = 0;
     int top = clip.bottom, bottom = clip.top - 1;
     double pixels = 0;
     for (unsigned k = 0; k < primitiveCount; ++k) {
         unsigned index[3], flat;
         TriangleIndices(type, k, index, flat);
-        Triangle t{};
+        Triangle& t = triangles[kept];
         if (SetUpTriangle(&vertices[index[0]], &vertices[index[1]], &vertices[index[2]], vertices[flat], state,
                           pipeline, clip, t)) {
-            triangles.push_back(t);
+            ++kept;
             top = std::min(top, t.top);
             bottom = std::max(bottom, t.bottom);
             pixels += 0.5 * double(t.right - t.left + 1) * double(t.bottom - t.top + 1);
         }
     }
-    if (triangles.empty()) {
+    if (kept == 0) {
         return;
     }
 
     DrawContext context{&target, &state, &pipeline, IsDirect32(target), fastPaths};
-    const std::vector<Triangle>& list = triangles;
+    struct {
+        const Triangle* first;
+        std::size_t count;
+        std::size_t size() const { return count; }
+        const Triangle& operator[](std::size_t i) const { return first[i]; }
+    } const list{triangles.data(), kept};
+    AlignedQuad quad;
+    const bool aligned = fastPaths && primitiveCount == 2 && list.size() == 2 &&
+                         MakeAlignedQuad(context, type, vertices, clip, list[0], list[1], quad);
+    if (aligned) {
+        g_AlignedDraws.fetch_add(1, std::memory_order_relaxed);
+        top = quad.top;
+        bottom = quad.bottom;
+    }
     auto drawTriangle = [&](const Triangle& t, int from, int to) {
         TexelRun runs[kMaxStages];
         for (int y = from; y <= to; ++y) {
@@ -568,6 +865,10 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
         }
     };
     auto drawRows = [&](int firstRow, int lastRow) {
+        if (aligned) {
+            DrawAlignedRows(context, list[0], quad, firstRow, lastRow);
+            return;
+        }
         for (std::size_t k = 0; k < list.size();) {
             const Triangle& t = list[k];
             if (fastPaths && k + 1 < list.size() && ShadesAlike(pipeline, t, list[k + 1])) {
@@ -613,5 +914,7 @@ void SetThreadCount(int count) { detail::SetBandThreads(count); }
 void SetFastPaths(bool enabled) { g_FastPaths.store(enabled, std::memory_order_relaxed); }
 
 std::uint64_t ReferencePathDraws() { return g_ReferenceDraws.load(std::memory_order_relaxed); }
+
+std::uint64_t AlignedQuadDraws() { return g_AlignedDraws.load(std::memory_order_relaxed); }
 
 }  // namespace raster

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 #pragma GCC diagnostic ignored "-Wpsabi"   // wide vectors stay inside this file
 
@@ -49,8 +50,10 @@ using StageFunction = void (*)(const StageModes&, const StageArgs&);
 using BlendFunction = void (*)(const BlendArgs&);
 
 // The forms of the stage operation the fused kernels are built for.
-enum class StageForm { Plain, TwoX, ColorPasses };
+// Texel: the texels themselves are the source colours (texel times white); only rectangles use it.
+enum class StageForm { Plain, TwoX, ColorPasses, Texel };
 
+using RectFunction = void (*)(const StageModes&, const RectInputs&, std::uint32_t destinationOr);
 using InterpolateFunction = void (*)(const float (&)[4], const float (&)[4], int, int, std::uint32_t*);
 
 struct KernelTable {
@@ -58,6 +61,7 @@ struct KernelTable {
     BlendFunction blend[8][2];      // [kind][alpha max]
     StageFunction fused[8][2][3];   // [kind][alpha max][stage form]: one diffuse, no specular
     InterpolateFunction interpolate;
+    RectFunction rect[8][2][4][2];  // [kind][alpha max][stage form][4-bit texels]
 };
 
 namespace baseline {
@@ -93,7 +97,23 @@ TW_KERNEL Floats Clamp255(Floats v) {
 }
 #endif
 
+typedef std::uint16_t Texels16 __attribute__((vector_size(8)));
+#define TW_ENTRY
+
+TW_KERNEL Pixels LoadPart(const std::uint32_t* p, int n) {
+    Pixels v = {};
+    std::memcpy(&v, p, std::size_t(n) * 4);
+    return v;
+}
+TW_KERNEL void StorePart(std::uint32_t* p, Pixels v, int n) { std::memcpy(p, &v, std::size_t(n) * 4); }
+TW_KERNEL Texels16 LoadTexelsPart(const std::uint8_t* p, int n) {
+    Texels16 v = {};
+    std::memcpy(&v, p, std::size_t(n) * 2);
+    return v;
+}
+
 #include "platform/raster/fast_combine_kernels.inl"
+#undef TW_ENTRY
 
 }  // namespace baseline
 
@@ -124,7 +144,25 @@ TW_KERNEL Floats Clamp255(Floats v) {
     return (Floats)_mm256_min_ps(_mm256_max_ps((__m256)v, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
 }
 
+typedef std::uint16_t Texels16 __attribute__((vector_size(16)));
+#define TW_ENTRY __attribute__((target("avx2")))
+
+TW_KERNEL Pixels LoadPart(const std::uint32_t* p, int n) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    return (Pixels)_mm256_maskload_epi32(reinterpret_cast<const int*>(p), _mm256_cmpgt_epi32(_mm256_set1_epi32(n), lanes));
+}
+TW_KERNEL void StorePart(std::uint32_t* p, Pixels v, int n) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(p), _mm256_cmpgt_epi32(_mm256_set1_epi32(n), lanes), (__m256i)v);
+}
+TW_KERNEL Texels16 LoadTexelsPart(const std::uint8_t* p, int n) {
+    Texels16 v = {};
+    std::memcpy(&v, p, std::size_t(n) * 2);
+    return v;
+}
+
 #include "platform/raster/fast_combine_kernels.inl"
+#undef TW_ENTRY
 
 }  // namespace avx2
 #if defined(__clang__)
@@ -159,7 +197,19 @@ TW_KERNEL Floats Clamp255(Floats v) {
     return (Floats)_mm512_maskz_min_ps(0xFFFF, low, _mm512_set1_ps(255.0f));
 }
 
+typedef std::uint16_t Texels16 __attribute__((vector_size(32)));
+#define TW_ENTRY __attribute__((target("avx2,avx512f,avx512bw,avx512vl")))
+
+// Masked loads and stores: lanes past `n` are neither read nor written.
+TW_KERNEL __mmask16 FirstLanes(int n) { return __mmask16((1u << n) - 1); }
+TW_KERNEL Pixels LoadPart(const std::uint32_t* p, int n) { return (Pixels)_mm512_maskz_loadu_epi32(FirstLanes(n), p); }
+TW_KERNEL void StorePart(std::uint32_t* p, Pixels v, int n) { _mm512_mask_storeu_epi32(p, FirstLanes(n), (__m512i)v); }
+TW_KERNEL Texels16 LoadTexelsPart(const std::uint8_t* p, int n) {
+    return (Texels16)_mm256_maskz_loadu_epi16(FirstLanes(n), p);
+}
+
 #include "platform/raster/fast_combine_kernels.inl"
+#undef TW_ENTRY
 
 }  // namespace avx512
 #if defined(__clang__)
@@ -265,6 +315,27 @@ void CombineMasked(const Pipeline& p, const SpanInputs& in, const KernelTable& k
 }
 
 }  // namespace
+
+bool CombineRect(const Pipeline& p, const RectInputs& in) {
+    const bool samples = p.stageCount > 0 && p.stages[0].samples;
+    const std::uint32_t d = in.diffuse;
+    if (!p.fast || p.masked || !samples || (in.specular & 0x00FFFFFF) != 0 ||
+        (p.colorMode == LaneMode::SelectDiffuse && p.alphaMode == LaneMode::SelectDiffuse)) {
+        return false;
+    }
+    // The forms CombineFast picks for one span of the same inputs.
+    StageForm form = StageForm::Plain;
+    if (PassesTexel(p.colorMode, d, 0x00FFFFFF) && PassesTexel(p.alphaMode, d, 0xFF000000)) {
+        form = StageForm::Texel;
+    } else if (p.colorMode == LaneMode::Modulate2X || p.alphaMode == LaneMode::Modulate2X) {
+        form = StageForm::TwoX;
+    } else if (PassesTexel(p.colorMode, d, 0x00FFFFFF)) {
+        form = StageForm::ColorPasses;
+    }
+    Kernels().rect[int(p.blendKind)][p.alphaMax][int(form)][in.nibbles](StageModes{p.colorMode, p.alphaMode}, in,
+                                                                          p.targetX8 ? 0xFF000000u : 0);
+    return true;
+}
 
 void LimitKernels(KernelSet widest) { g_KernelLimit.store(int(widest), std::memory_order_relaxed); }
 

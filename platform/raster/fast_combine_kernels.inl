@@ -2,7 +2,9 @@
 // namespace and target region. The including code provides kLanes (pixels per vector), the
 // Pixels (32-bit lanes), Lanes (16-bit), Signed (16-bit), Ints and Floats (32-bit) vector types,
 // MulHi, the high half of a 16-bit product, Rounded, which keeps a float result from being
-// fused with the next operation, and Clamp255, the scalar form's clamp to 0..255 (NaN gives 0).
+// fused with the next operation, Clamp255, the scalar form's clamp to 0..255 (NaN gives 0),
+// Texels16 (kLanes 16-bit texels), LoadPart, StorePart and LoadTexelsPart, which touch only the
+// first n lanes' memory, and TW_ENTRY, the target attribute of the entry points.
 //
 // Channels are worked on in 16-bit lanes without unpacking: one vector holds blue and red of
 // each pixel, another green and alpha. The stage and blend operations are exact integer
@@ -234,6 +236,114 @@ void FusedEntry(const StageModes& modes, const StageArgs& args) {
     });
 }
 
+// 4-bit channels widened to 8 (n * 17 = n | n << 4 in every byte).
+TW_KERNEL Pixels Widen(Texels16 texels) {
+    const Pixels t = __builtin_convertvector(texels, Pixels);
+    const Pixels spread = ((t & 0xF000u) << 12) | ((t & 0x0F00u) << 8) | ((t & 0x00F0u) << 4) | (t & 0x000Fu);
+    return spread | (spread << 4);
+}
+
+TW_KERNEL Texels16 LoadTexels16(const std::uint8_t* p) {
+    Texels16 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Pixels i .. i + n - 1 of a texel row (n <= kLanes; lanes past n are zero).
+template <bool kNibbles>
+TW_KERNEL Pixels RowTexels(const std::uint8_t* row, int i, int n) {
+    if constexpr (kNibbles) {
+        return Widen(n == kLanes ? LoadTexels16(row + 2 * i) : LoadTexelsPart(row + 2 * i, n));
+    } else {
+        const std::uint32_t* words = reinterpret_cast<const std::uint32_t*>(row) + i;
+        return n == kLanes ? Load(words) : LoadPart(words, n);
+    }
+}
+
+struct RectTerms {
+    StageMasks masks;
+    GroupTerms blueRed, greenAlpha;
+    Pixels texelOr, destinationOr;
+};
+
+// One group of a rectangle: the stage in form kForm, then the blend, as FusedEntry and (for
+// StageForm::Texel) BlendEntry give it.
+template <BlendKind kKind, bool kAlphaMax, StageForm kForm>
+TW_KERNEL Pixels ShadeGroup(const RectTerms& r, Pixels texels, Pixels destination) {
+    constexpr bool kTwoX = kForm == StageForm::TwoX;
+    const Pixels t = texels | r.texelOr;
+    Lanes br, ga;
+    if constexpr (kForm == StageForm::Texel) {
+        br = BlueRed(t);
+        ga = GreenAlpha(t);
+    } else {
+        br = kForm == StageForm::ColorPasses ? BlueRed(t) : StageGroup<kTwoX>(r.masks.blueRed, r.blueRed, BlueRed(t));
+        ga = StageGroup<kTwoX>(r.masks.greenAlpha, r.greenAlpha, GreenAlpha(t));
+    }
+    return BlendGroup<kKind, kAlphaMax>(br, ga, destination | r.destinationOr) | r.destinationOr;
+}
+
+// The low halves of two vectors as one (a's in the low lanes), and the high half of one moved down.
+template <std::size_t... I>
+TW_KERNEL Pixels JoinLowHalves(Pixels a, Pixels b, std::index_sequence<I...>) {
+    return __builtin_shufflevector(a, b, int(I < kLanes / 2 ? I : I - kLanes / 2 + kLanes)...);
+}
+template <std::size_t... I>
+TW_KERNEL Pixels HighHalfDown(Pixels v, std::index_sequence<I...>) {
+    return __builtin_shufflevector(v, v, int(I < kLanes / 2 ? I + kLanes / 2 : I)...);
+}
+
+// A whole rectangle: set up once, then per row the texels and the blend, the last group of a row
+// through partial loads and stores; where that group is at most half a vector, the last groups
+// of two rows are shaded as one.
+template <BlendKind kKind, bool kAlphaMax, StageForm kForm, bool kNibbles>
+TW_ENTRY void RectEntry(const StageModes& modes, const RectInputs& args, std::uint32_t destinationOr) {
+    const RectInputs a = args;   // locals: the stores below may not alias them
+    RectTerms r;
+    r.masks = MakeStageMasks(modes);
+    const Pixels d = Splat(a.diffuse);
+    r.blueRed = TermsOf(r.masks.blueRed, BlueRed(d));
+    r.greenAlpha = TermsOf(r.masks.greenAlpha, GreenAlpha(d));
+    r.texelOr = Splat(a.texelOr);
+    r.destinationOr = Splat(destinationOr);
+    const int whole = a.count - a.count % kLanes;
+    const int tail = a.count - whole;
+    int row = 0;
+    if (tail != 0 && tail <= kLanes / 2) {
+        constexpr auto kIndices = std::make_index_sequence<kLanes>();
+        for (; row + 1 < a.rows; row += 2) {
+            const std::uint8_t* texels = a.texels + row * a.texelPitch;
+            const std::uint8_t* texelsNext = texels + a.texelPitch;
+            std::uint32_t* out = reinterpret_cast<std::uint32_t*>(a.destination + row * a.destinationPitch);
+            std::uint32_t* outNext = reinterpret_cast<std::uint32_t*>(a.destination + (row + 1) * a.destinationPitch);
+            for (int i = 0; i < whole; i += kLanes) {
+                Store(out + i,
+                      ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texels, i, kLanes), Load(out + i)));
+                Store(outNext + i, ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texelsNext, i, kLanes),
+                                                                      Load(outNext + i)));
+            }
+            const Pixels t = JoinLowHalves(RowTexels<kNibbles>(texels, whole, tail),
+                                           RowTexels<kNibbles>(texelsNext, whole, tail), kIndices);
+            const Pixels d = JoinLowHalves(LoadPart(out + whole, tail), LoadPart(outNext + whole, tail), kIndices);
+            const Pixels shaded = ShadeGroup<kKind, kAlphaMax, kForm>(r, t, d);
+            StorePart(out + whole, shaded, tail);
+            StorePart(outNext + whole, HighHalfDown(shaded, kIndices), tail);
+        }
+    }
+    for (; row < a.rows; ++row) {
+        const std::uint8_t* texels = a.texels + row * a.texelPitch;
+        std::uint32_t* out = reinterpret_cast<std::uint32_t*>(a.destination + row * a.destinationPitch);
+        for (int i = 0; i < whole; i += kLanes) {
+            Store(out + i, ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texels, i, kLanes), Load(out + i)));
+        }
+        if (tail != 0) {
+            const Pixels shaded =
+                ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texels, whole, tail), LoadPart(out + whole, tail));
+            StorePart(out + whole, shaded, tail);
+        }
+    }
+}
+
 template <class Vector>
 TW_KERNEL Vector Iota() {
     Vector v = {};
@@ -276,12 +386,23 @@ void InterpolateEntry(const float (&startIn)[4], const float (&stepIn)[4], int o
      FusedEntry<Kind, Max, StageForm::ColorPasses>}
 #define TW_FUSED(Kind) {TW_FUSED_FORMS(Kind, false), TW_FUSED_FORMS(Kind, true)}
 
+#define TW_RECT_FORM(Kind, Max, Form) {RectEntry<Kind, Max, Form, false>, RectEntry<Kind, Max, Form, true>}
+#define TW_RECT_FORMS(Kind, Max)                                                                        \
+    {TW_RECT_FORM(Kind, Max, StageForm::Plain), TW_RECT_FORM(Kind, Max, StageForm::TwoX),              \
+     TW_RECT_FORM(Kind, Max, StageForm::ColorPasses), TW_RECT_FORM(Kind, Max, StageForm::Texel)}
+#define TW_RECT(Kind) {TW_RECT_FORMS(Kind, false), TW_RECT_FORMS(Kind, true)}
+
 const KernelTable kKernels = {
     {{StageEntry<false, false>, StageEntry<false, true>}, {StageEntry<true, false>, StageEntry<true, true>}},
     TW_EACH_KIND(TW_BLEND),
     TW_EACH_KIND(TW_FUSED),
     InterpolateEntry,
+    TW_EACH_KIND(TW_RECT),
 };
+
+#undef TW_RECT
+#undef TW_RECT_FORMS
+#undef TW_RECT_FORM
 
 #undef TW_FUSED
 #undef TW_FUSED_FORMS

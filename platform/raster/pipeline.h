@@ -8,6 +8,7 @@
 #include "platform/raster/raster.h"
 #include "platform/raster/sampler.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace raster::detail {
@@ -65,6 +66,22 @@ struct SpanInputs {
     std::uint32_t* destination = nullptr;   // 0xAARRGGBB words, read and written
 };
 
+// A rectangle of `rows` rows of `count` pixels for the vector combiners: texels one per pixel
+// from rows `texelPitch` bytes apart (32-bit words, or 16-bit texels of 4-bit channels), one
+// diffuse and one specular colour, destination words read and written in place.
+struct RectInputs {
+    int rows = 0;
+    int count = 0;
+    const std::uint8_t* texels = nullptr;
+    std::ptrdiff_t texelPitch = 0;
+    bool nibbles = false;
+    std::uint32_t texelOr = 0;
+    std::uint32_t diffuse = 0;
+    std::uint32_t specular = 0;
+    std::uint8_t* destination = nullptr;
+    std::ptrdiff_t destinationPitch = 0;
+};
+
 // Prepares `state` for drawing into a 32-bit ARGB view of a target of `targetFormat`.
 void CompilePipeline(const DrawState& state, PixelFormat targetFormat, bool fastPaths, Pipeline& out);
 
@@ -72,6 +89,11 @@ void CombineSpan(const Pipeline& pipeline, const SpanInputs& inputs);
 
 // The vector combiners behind CombineSpan for pipelines marked `fast`.
 void CombineFast(const Pipeline& pipeline, const SpanInputs& inputs);
+
+// Draws the rectangle in one pass where a `fast` pipeline's vector combiners have a whole-
+// rectangle form (stage 0 samples, no specular colour, no alpha test or partial write mask);
+// false, with nothing drawn, elsewhere. The pixels are those of CombineSpan row by row.
+bool CombineRect(const Pipeline& pipeline, const RectInputs& inputs);
 
 // Gouraud colours of pixels offset .. offset + count - 1 of a span: per channel (blue, green,
 // red, alpha) start + step * pixel in single precision, clamped to 0..255 and rounded half up,

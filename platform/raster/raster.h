@@ -136,4 +136,8 @@ void SetFastPaths(bool enabled);
 // also write one line to stderr for each state combination that does so.
 std::uint64_t ReferencePathDraws();
 
+// Draws of one screen-aligned rectangle at one texel per pixel, drawn a whole row at a time
+// with the texel offset proved once per draw.
+std::uint64_t AlignedQuadDraws();
+
 }  // namespace raster

@@ -236,19 +236,8 @@ const std::uint32_t* DirectTexels(const TextureView& view, const TexelRun& run, 
     return reinterpret_cast<const std::uint32_t*>(PixelAddress(image, x, y));
 }
 
-const std::uint32_t* ConvertedTexels(const TextureView& view, const TexelRun& run, int first, int& count,
-                                     std::uint32_t* out) {
-    const Image& image = *view.image;
-    const bool x4 = image.format == PixelFormat::X4R4G4B4;
-    int x = 0, y = 0;
-    if ((image.format != PixelFormat::A4R4G4B4 && !x4) || !UnitRun(view, run, first, count, x, y)) {
-        return nullptr;
-    }
-    if (count > kSpanChunk) {
-        count = kSpanChunk;
-    }
-    const std::uint8_t* row = PixelAddress(image, x, y);
-    const std::uint32_t alphaOr = x4 ? 0xFF000000u : 0;
+void ConvertNibbleRow(const std::uint8_t* row, int count, bool noAlpha, std::uint32_t* out) {
+    const std::uint32_t alphaOr = noAlpha ? 0xFF000000u : 0;
     // Each nibble into the low half of its byte, then n * 17 = n | n << 4 in every byte.
     auto widen = [alphaOr](auto t) {
         const auto spread = ((t & 0xF000u) << 12) | ((t & 0x0F00u) << 8) | ((t & 0x00F0u) << 4) | (t & 0x000Fu);
@@ -268,6 +257,20 @@ const std::uint32_t* ConvertedTexels(const TextureView& view, const TexelRun& ru
         std::memcpy(&texel, row + 2 * i, 2);
         out[i] = widen(std::uint32_t(texel));
     }
+}
+
+const std::uint32_t* ConvertedTexels(const TextureView& view, const TexelRun& run, int first, int& count,
+                                     std::uint32_t* out) {
+    const Image& image = *view.image;
+    const bool x4 = image.format == PixelFormat::X4R4G4B4;
+    int x = 0, y = 0;
+    if ((image.format != PixelFormat::A4R4G4B4 && !x4) || !UnitRun(view, run, first, count, x, y)) {
+        return nullptr;
+    }
+    if (count > kSpanChunk) {
+        count = kSpanChunk;
+    }
+    ConvertNibbleRow(PixelAddress(image, x, y), count, x4, out);
     return out;
 }
 

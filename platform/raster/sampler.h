@@ -68,6 +68,10 @@ const std::uint32_t* DirectTexels(const TextureView& view, const TexelRun& run, 
 const std::uint32_t* ConvertedTexels(const TextureView& view, const TexelRun& run, int first, int& count,
                                      std::uint32_t* out);
 
+// Widens `count` 16-bit texels of 4-bit channels at `row` to 0xAARRGGBB (n * 17 per channel);
+// `noAlpha` (X4R4G4B4) reads alpha as 0xFF.
+void ConvertNibbleRow(const std::uint8_t* row, int count, bool noAlpha, std::uint32_t* out);
+
 // Bilinear blend of four texels with 8-bit fractions (the reference form).
 std::uint32_t Bilinear(std::uint32_t t00, std::uint32_t t10, std::uint32_t t01, std::uint32_t t11, int fu, int fv);
 

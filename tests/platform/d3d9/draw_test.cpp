@@ -142,6 +142,44 @@ TEST_F(D3D9Test, DrawAlphaBlendPresetOverACheckerMatchesTheFormula)
     target->Release();
 }
 
+// The translated states are kept between draws: render, texture stage and sampler states
+// changed between two draws each take effect on the second.
+TEST_F(D3D9Test, StatesChangedBetweenDrawsTakeEffect)
+{
+    CreateDevice(8, 8);
+    IDirect3DTexture9* texture = MakeTexture(2, 2, 0, D3DPOOL_MANAGED);
+    IDirect3DSurface9* level = Level0(texture);
+    FillSurface32(level, [](UINT x, UINT) { return x == 0 ? 0xFF0000FFu : 0xFFFF0000u; });
+    device->SetFVF(kFvf);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    std::vector<std::uint32_t> frame;
+    UINT width = 0, height = 0;
+    auto drawAndRead = [&](D3DCOLOR diffuse) {
+        device->BeginScene();
+        DrawQuad(device, 0, 0, 8, 8, diffuse);   // texels u 0..1 across 8 pixels: blue, then red
+        device->EndScene();
+        platform::d3d9::ReadBackBuffer(device, frame, width, height);
+        return frame.empty() ? 0u : frame[3 * 8 + 3];   // pixel (3, 3): texel 0 while point-sampled
+    };
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(drawAndRead(0xFF00FF00), 0xFF00FF00u);   // no texture: diffuse
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
+    EXPECT_EQ(drawAndRead(0xFFFF0000), 0xFFFFFF00u);   // red written, green kept
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF0000FF);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    EXPECT_EQ(drawAndRead(0xFF00FF00), 0xFF0000FFu);   // the factor
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTexture(0, texture);
+    EXPECT_EQ(drawAndRead(0xFFFFFFFF), 0xFF0000FFu);   // texel 0
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    EXPECT_NE(drawAndRead(0xFFFFFFFF), 0xFF0000FFu);   // blended with texel 1
+    device->SetTexture(0, nullptr);
+    level->Release();
+    texture->Release();
+}
+
 TEST_F(D3D9Test, DrawRefusesWhatItCannotDraw)
 {
     CreateDevice(16, 16);

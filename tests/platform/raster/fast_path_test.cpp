@@ -312,3 +312,250 @@ TEST_F(RasterFastPath, LongSpansOverLargeTexturesGiveTheSamePixels) {
 
 }  // namespace
 }  // namespace rastertest
+
+namespace rastertest {
+namespace {
+
+// Screen-aligned quads at one texel per pixel, the form of text and sprites, are drawn a row of
+// a rectangle at a time; these cases are at the edges of that form: positions on and off pixel
+// centres, clipping, every way of splitting a rectangle into two triangles, and quads that only
+// look like it (scaled, mirrored, overlapping halves, texels outside the page, Gouraud colours).
+struct QuadCase {
+    const char* name;
+    enum Expect { kAny, kNever, kPoint, kAlways } expect;   // whether the rectangle path is taken
+    Primitive type;
+    std::vector<Vertex> vertices;
+    Rect viewport;   // clipped to the target
+    int textureWidth = 64, textureHeight = 64;
+    Address address = Address::Wrap;
+    bool gouraud = true;
+    Cull cull = Cull::None;
+};
+
+// A glyph of `w` x `h` texels from texel (tx, ty) of a page of `tw` x `th`, its pixel grid
+// shifted by (dx, dy) from the engine's half-pixel placement at (x, y).
+std::array<Vertex, 4> Glyph(float x, float y, float w, float h, float tx, float ty, float dx = 0, float dy = 0,
+                            float tw = 64, float th = 64, float scale = 1) {
+    return TexturedQuad(x + dx, y + dy, x + dx + w, y + dy + h, 0xFFFFFFFF, 0, tx / tw, ty / th,
+                        (tx + w * scale) / tw, (ty + h * scale) / th);
+}
+
+std::vector<Vertex> Fan(const std::array<Vertex, 4>& q) { return {q.begin(), q.end()}; }
+
+// Corners of a fan quad (left-top, left-bottom, right-bottom, right-top) in another order.
+std::vector<Vertex> Reorder(const std::array<Vertex, 4>& q, std::initializer_list<int> order) {
+    std::vector<Vertex> out;
+    for (int i : order) {
+        out.push_back(q[std::size_t(i)]);
+    }
+    return out;
+}
+
+std::vector<QuadCase> QuadCases() {
+    const Rect all{-1000, -1000, 1000, 1000};
+    auto withColours = [](std::array<Vertex, 4> q, std::uint32_t d0, std::uint32_t d1) {
+        q[0].diffuse = q[3].diffuse = d0;
+        q[1].diffuse = q[2].diffuse = d1;
+        return q;
+    };
+    std::vector<QuadCase> cases = {
+        {"engine glyph", QuadCase::kAlways, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 10, 20)), all},
+        {"one pixel", QuadCase::kAlways, Primitive::TriangleFan, Fan(Glyph(7, 7, 1, 1, 63, 0)), all},
+        {"pixel centres on the edges", QuadCase::kPoint, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, 10, 20, 0.5f, 0.5f)), all},
+        {"quarter-pixel offset", QuadCase::kPoint, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, 10, 20, 0.25f, -0.25f)), all},
+        {"offset below the snap", QuadCase::kAlways, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, 10, 20, 1.0f / 1024, -1.0f / 1024)), all},
+        {"offset of one snap step", QuadCase::kAny, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, 10, 20, 1.0f / 256, 1.0f / 256)), all},
+        {"half a texel off", QuadCase::kPoint, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 10.5f, 20.5f)), all},
+        {"texel edges with float noise", QuadCase::kAny, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, 10, 7, 0.5f, 0.5f, 48, 40)), all, 48, 40},
+        {"scaled by 1.0001", QuadCase::kNever, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, 10, 20, 0, 0, 64, 64, 1.0001f)), all},
+        {"scaled by 2", QuadCase::kNever, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 10, 20, 0, 0, 64, 64, 0.5f)),
+         all},
+        {"mirrored", QuadCase::kNever, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 34, 20, 0, 0, 64, 64, -1)),
+         all},
+        {"clipped left and top", QuadCase::kAlways, Primitive::TriangleFan, Fan(Glyph(-7, -5, 24, 20, 10, 20)), all},
+        {"clipped right and bottom", QuadCase::kAlways, Primitive::TriangleFan, Fan(Glyph(30, 20, 24, 20, 10, 20)),
+         all},
+        {"clipped by the viewport", QuadCase::kAlways, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 10, 20)),
+         Rect{9, 7, 21, 30}},
+        {"texels past the page", QuadCase::kNever, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 50, 50)), all},
+        {"texels before the page, clamped", QuadCase::kNever, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, -3, 20)), all, 64, 64, Address::Clamp},
+        {"texels past the page, clipped away", QuadCase::kAlways, Primitive::TriangleFan,
+         Fan(Glyph(5, 4, 24, 20, 50, 20)), Rect{0, 0, 18, 32}},
+        {"strip", QuadCase::kAlways, Primitive::TriangleStrip, Reorder(Glyph(5, 4, 24, 20, 10, 20), {0, 1, 3, 2}),
+         all},
+        {"list", QuadCase::kAlways, Primitive::TriangleList,
+         Reorder(Glyph(5, 4, 24, 20, 10, 20), {0, 1, 2, 0, 2, 3}), all},
+        {"list, other diagonal", QuadCase::kAlways, Primitive::TriangleList,
+         Reorder(Glyph(5, 4, 24, 20, 10, 20), {0, 1, 3, 1, 2, 3}), all},
+        {"fan, other diagonal", QuadCase::kAlways, Primitive::TriangleFan,
+         Reorder(Glyph(5, 4, 24, 20, 10, 20), {1, 2, 3, 0}), all},
+        {"overlapping halves", QuadCase::kNever, Primitive::TriangleList,
+         Reorder(Glyph(5, 4, 24, 20, 10, 20), {0, 3, 1, 0, 3, 2}), all},
+        {"halves of two rectangles", QuadCase::kNever, Primitive::TriangleList,
+         [] {
+             auto a = Glyph(5, 4, 24, 20, 10, 20), b = Glyph(5, 4, 24, 10, 10, 20);
+             return std::vector<Vertex>{a[0], a[1], a[2], b[0], b[2], b[3]};
+         }(),
+         all},
+        {"Gouraud colours", QuadCase::kNever, Primitive::TriangleFan,
+         Fan(withColours(Glyph(5, 4, 24, 20, 10, 20), 0xFFFFFFFF, 0x80FF8040)), all},
+        {"flat colours, one per triangle", QuadCase::kAlways, Primitive::TriangleFan,
+         Fan(withColours(Glyph(5, 4, 24, 20, 10, 20), 0x20406080, 0xC0FFFFFF)), all, 64, 64, Address::Wrap, false},
+        {"culled", QuadCase::kNever, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 10, 20)), all, 64, 64,
+         Address::Wrap, true, Cull::CCW},
+        {"kept by the cull mode", QuadCase::kAlways, Primitive::TriangleFan, Fan(Glyph(5, 4, 24, 20, 10, 20)), all,
+         64, 64, Address::Wrap, true, Cull::CW},
+        {"one half culled", QuadCase::kNever, Primitive::TriangleList,
+         Reorder(Glyph(5, 4, 24, 20, 10, 20), {0, 1, 2, 0, 3, 2}), all, 64, 64, Address::Wrap, true, Cull::CCW},
+    };
+    return cases;
+}
+
+TEST_F(RasterFastPath, AlignedQuadsGiveTheSamePixelsAsTheReference) {
+    const PixelFormat textureFormats[] = {PixelFormat::A4R4G4B4, PixelFormat::A8R8G8B8, PixelFormat::X8R8G8B8,
+                                          PixelFormat::X4R4G4B4, PixelFormat::Unknown};
+    const std::uint32_t diffuses[] = {0xFFFFFFFF, 0xFF000000, 0x80FFFFFF, 0xC0E0A0FF};
+    unsigned seed = 1234, counter = 0;
+    for (const QuadCase& q : QuadCases()) {
+        for (PixelFormat textureFormat : textureFormats) {
+            const OwnedImage texture =
+                NoiseImage(q.textureWidth, q.textureHeight,
+                           textureFormat == PixelFormat::Unknown ? PixelFormat::A8R8G8B8 : textureFormat, ++seed);
+            const Image* bound = textureFormat == PixelFormat::Unknown ? nullptr : &texture.image;
+            for (PixelFormat targetFormat : {PixelFormat::A8R8G8B8, PixelFormat::X8R8G8B8}) {
+                const OwnedImage background = NoiseImage(40, 32, targetFormat, ++seed);
+                for (int preset = 1; preset <= 10; ++preset) {
+                    const Variant& variant = kVariants[counter % kVariantCount];
+                    const Filter filter = (counter / 3) % 2 ? Filter::Linear : Filter::Point;
+                    std::vector<Vertex> vertices = q.vertices;
+                    if (q.gouraud) {   // flat colours are the case's own
+                        for (Vertex& v : vertices) {
+                            v.diffuse = v.diffuse == 0xFFFFFFFF ? diffuses[counter % 4] : v.diffuse;
+                            v.specular = counter % 5 == 0 ? 0x00102030 : 0;
+                        }
+                    }
+                    ++counter;
+                    DrawState state = EngineState(preset, bound);
+                    state.specularEnable = counter % 2 == 0;
+                    state.alphaTestEnable = variant.alphaTest;
+                    state.alphaFunc = variant.func;
+                    state.alphaRef = variant.reference;
+                    state.colorWriteEnable = variant.writeMask;
+                    state.stages[0].magFilter = state.stages[0].minFilter = filter;
+                    state.stages[0].addressU = state.stages[0].addressV = q.address;
+                    state.gouraud = q.gouraud;
+                    state.cullMode = q.cull;
+                    const unsigned primitives = q.type == Primitive::TriangleList ? 2 : unsigned(vertices.size()) - 2;
+                    auto draw = [&](const OwnedImage& target) {
+                        DrawPrimitive(target.image, q.viewport, state, q.type, primitives, vertices.data());
+                    };
+                    OwnedImage reference = background;
+                    SetFastPaths(false);
+                    draw(reference);
+                    SetFastPaths(true);
+                    for (auto set : kKernelSets) {
+                        detail::LimitKernels(set);
+                        OwnedImage fast = background;
+                        const std::uint64_t aligned = AlignedQuadDraws();
+                        draw(fast);
+                        ASSERT_EQ(fast.bytes, reference.bytes)
+                            << q.name << " preset " << preset << " texture " << int(textureFormat) << " target "
+                            << int(targetFormat) << " filter " << int(filter) << " kernels " << int(set);
+                        const bool taken = AlignedQuadDraws() != aligned;
+                        if (bound != nullptr && q.expect != QuadCase::kAny) {
+                            const bool expected = q.expect == QuadCase::kAlways ||
+                                                  (q.expect == QuadCase::kPoint && filter == Filter::Point);
+                            ASSERT_EQ(taken, expected) << q.name << " filter " << int(filter);
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Rows longer than one chunk of the span loop, drawn by worker threads.
+TEST_F(RasterFastPath, WideAlignedQuadsGiveTheSamePixelsAsTheReference) {
+    unsigned seed = 77;
+    for (PixelFormat textureFormat : {PixelFormat::A4R4G4B4, PixelFormat::A8R8G8B8}) {
+        const OwnedImage texture = NoiseImage(1024, 128, textureFormat, ++seed);
+        const OwnedImage background = NoiseImage(700, 100, PixelFormat::A8R8G8B8, ++seed);
+        for (int threads : {1, 3}) {
+            SetThreadCount(threads);
+            for (int preset : {1, 2, 4, 9}) {
+                const DrawState state = EngineState(preset, &texture.image);
+                const auto quad = TexturedQuad(-5, -2, 695, 98, 0xC0FFFFFF, 0, 3.0f / 1024, 7.0f / 128,
+                                               703.0f / 1024, 107.0f / 128);
+                OwnedImage reference = background;
+                SetFastPaths(false);
+                DrawFan(reference, state, quad);
+                SetFastPaths(true);
+                OwnedImage fast = background;
+                const std::uint64_t aligned = AlignedQuadDraws();
+                DrawFan(fast, state, quad);
+                EXPECT_EQ(AlignedQuadDraws(), aligned + 1);
+                ASSERT_EQ(fast.bytes, reference.bytes) << "preset " << preset << " threads " << threads;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace rastertest
+
+namespace rastertest {
+namespace {
+
+// The compiled state is kept between draws: a texture changed behind the same Image object, a
+// different texture pointer or a changed state must each be drawn as such.
+TEST_F(RasterFastPath, ChangedTexturesAndStatesAreDrawnAsSuch) {
+    unsigned seed = 3;
+    const OwnedImage wide = NoiseImage(64, 64, PixelFormat::A8R8G8B8, ++seed);
+    const OwnedImage nibbles = NoiseImage(64, 64, PixelFormat::A4R4G4B4, ++seed);
+    const OwnedImage other = NoiseImage(64, 64, PixelFormat::X8R8G8B8, ++seed);
+    const OwnedImage background = NoiseImage(40, 32, PixelFormat::A8R8G8B8, ++seed);
+    const auto aligned = TexturedQuad(5, 4, 29, 24, 0xC0FFFFFF, 0, 10.0f / 64, 20.0f / 64, 34.0f / 64, 40.0f / 64);
+    const auto scaled = TexturedQuad(5, 4, 29, 24, 0xC0FFFFFF, 0, 0, 0, 0.6f, 0.5f);
+    Image bound = wide.image;   // one object, its contents replaced between draws
+    DrawState state = EngineState(2, &bound);
+    // `fresh`: a draw in another state before each one, so that none can reuse what the last compiled.
+    auto drawAll = [&](const std::array<Vertex, 4>& quad, bool fresh) {
+        OwnedImage target = background, scratch(1, 1, PixelFormat::R5G6B5);
+        auto draw = [&](const DrawState& s) {
+            if (fresh) {
+                DrawFan(scratch, EngineState(5, nullptr), quad);
+            }
+            DrawFan(target, s, quad);
+        };
+        bound = wide.image;
+        draw(state);
+        bound = nibbles.image;   // same pointer, another format and pixels
+        draw(state);
+        DrawState changed = state;
+        changed.stages[0].texture = &other.image;
+        changed.destBlend = Blend::One;
+        draw(changed);
+        bound = wide.image;
+        changed.stages[0].texture = &bound;
+        draw(changed);
+        draw(state);
+        return target.bytes;
+    };
+    for (const auto* quad : {&aligned, &scaled}) {
+        for (bool fastPaths : {false, true}) {
+            SetFastPaths(fastPaths);
+            EXPECT_EQ(drawAll(*quad, false), drawAll(*quad, true))
+                << (quad == &aligned ? "aligned" : "scaled") << " fast paths " << fastPaths;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace rastertest
