@@ -136,37 +136,59 @@ void XAudio2SourceVoiceImpl::GetState(XAUDIO2_VOICE_STATE* state)
     state->SamplesPlayed = m_SamplesPlayed;
 }
 
-// Source frames to stereo float through the output matrix.
+namespace {
+
+// Source frames to stereo float through `levels` (the output matrix with the gain and the
+// sample scale folded in), added to `out` or written over it.
+template <typename Sample, int kChannels, bool kAdd>
+void ConvertFrames(const BYTE* data, std::uint32_t channels, std::uint32_t frames, const float* levels, float* out)
+{
+    const auto* samples = reinterpret_cast<const Sample*>(data);
+    const std::uint32_t count = kChannels > 0 ? kChannels : channels;
+    auto value = [](Sample sample) {
+        if constexpr (sizeof(Sample) == 1) return static_cast<float>(static_cast<int>(sample) - 128);
+        else return static_cast<float>(sample);
+    };
+    for (std::uint32_t f = 0; f < frames; ++f) {
+        float left = 0.0f;
+        float right = 0.0f;
+        for (std::uint32_t c = 0; c < count; ++c) {
+            const float v = value(samples[f * count + c]);
+            left += v * levels[c * 2];
+            right += v * levels[c * 2 + 1];
+        }
+        if constexpr (kAdd) {
+            out[f * 2] += left;
+            out[f * 2 + 1] += right;
+        } else {
+            out[f * 2] = left;
+            out[f * 2 + 1] = right;
+        }
+    }
+}
+
+template <typename Sample, bool kAdd>
+void ConvertAny(const BYTE* data, std::uint32_t channels, std::uint32_t frames, const float* levels, float* out)
+{
+    switch (channels) {
+    case 1: ConvertFrames<Sample, 1, kAdd>(data, channels, frames, levels, out); break;
+    case 2: ConvertFrames<Sample, 2, kAdd>(data, channels, frames, levels, out); break;
+    default: ConvertFrames<Sample, 0, kAdd>(data, channels, frames, levels, out); break;
+    }
+}
+
+}  // namespace
+
 void XAudio2SourceVoiceImpl::Convert(const Queued& queued, std::uint32_t frames, float* out) const
 {
-    const std::uint32_t channels = m_Format.nChannels;
     const BYTE* data = queued.buffer.pAudioData + std::size_t{queued.position} * m_Format.nBlockAlign;
-    const float* matrix = m_Matrix.data();
+    const std::uint32_t channels = m_Format.nChannels;
     if (m_Format.wBitsPerSample == 16) {
-        const auto* samples = reinterpret_cast<const std::int16_t*>(data);
-        for (std::uint32_t f = 0; f < frames; ++f) {
-            float left = 0.0f;
-            float right = 0.0f;
-            for (std::uint32_t c = 0; c < channels; ++c) {
-                const float value = static_cast<float>(samples[f * channels + c]) * (1.0f / 32768.0f);
-                left += value * matrix[c * 2];
-                right += value * matrix[c * 2 + 1];
-            }
-            out[f * 2] = left;
-            out[f * 2 + 1] = right;
-        }
+        if (m_AddToMix) ConvertAny<std::int16_t, true>(data, channels, frames, m_Levels.data(), out);
+        else ConvertAny<std::int16_t, false>(data, channels, frames, m_Levels.data(), out);
     } else {
-        for (std::uint32_t f = 0; f < frames; ++f) {
-            float left = 0.0f;
-            float right = 0.0f;
-            for (std::uint32_t c = 0; c < channels; ++c) {
-                const float value = static_cast<float>(static_cast<int>(data[f * channels + c]) - 128) * (1.0f / 128.0f);
-                left += value * matrix[c * 2];
-                right += value * matrix[c * 2 + 1];
-            }
-            out[f * 2] = left;
-            out[f * 2 + 1] = right;
-        }
+        if (m_AddToMix) ConvertAny<std::uint8_t, true>(data, channels, frames, m_Levels.data(), out);
+        else ConvertAny<std::uint8_t, false>(data, channels, frames, m_Levels.data(), out);
     }
 }
 
@@ -226,10 +248,22 @@ void XAudio2SourceVoiceImpl::MixInto(float* mix, std::uint32_t frames, MixEvents
         const UINT32 bytes = frames * m_Format.nBlockAlign;
         events.push_back([callback, bytes] { callback->OnVoiceProcessingPassStart(bytes); });
     }
-    m_Scratch.resize(std::size_t{frames} * 2);
-    m_Converter.Produce(m_Scratch.data(), frames,
-                        [&](float* out, std::uint32_t maxFrames) { return Pull(out, maxFrames, events); });
-    for (std::size_t i = 0; i < m_Scratch.size(); ++i) mix[i] += m_Scratch[i] * gain;
+    // The gain and the sample scale go into the levels: one multiply per sample and side.
+    const float scale = gain / (m_Format.wBitsPerSample == 16 ? 32768.0f : 128.0f);
+    m_Levels.resize(m_Matrix.size());
+    for (std::size_t i = 0; i < m_Matrix.size(); ++i) m_Levels[i] = m_Matrix[i] * scale;
+    if (m_Format.nSamplesPerSec == kMixRate) {
+        // At the mix rate the frames go straight into the mix.
+        m_AddToMix = true;
+        const std::uint32_t got = Pull(mix, frames, events);
+        (void)got;
+    } else {
+        m_AddToMix = false;
+        m_Scratch.resize(std::size_t{frames} * 2);
+        m_Converter.Produce(m_Scratch.data(), frames,
+                            [&](float* out, std::uint32_t maxFrames) { return Pull(out, maxFrames, events); });
+        for (std::size_t i = 0; i < m_Scratch.size(); ++i) mix[i] += m_Scratch[i];
+    }
     if (callback) events.push_back([callback] { callback->OnVoiceProcessingPassEnd(); });
 }
 

@@ -66,6 +66,8 @@ private:
     MixEvents m_Pending;           // callbacks owed from calls outside the mix (flushes)
     RateConverter m_Converter;
     std::vector<float> m_Scratch;
+    std::vector<float> m_Levels;   // m_Matrix times gain and sample scale, for this block
+    bool m_AddToMix = false;
 };
 
 }  // namespace platform
