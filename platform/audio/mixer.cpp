@@ -142,7 +142,7 @@ void Mixer::NullSinkLoop()
 void Mixer::AddSource(MixSource* source)
 {
     std::lock_guard<std::mutex> lock(m_StateMutex);
-    m_Sources.push_back(source);
+    m_Sources.push_back({source, m_NextId++});
 }
 
 bool Mixer::RemoveSource(MixSource* source)
@@ -154,7 +154,9 @@ bool Mixer::RemoveSource(MixSource* source)
     {
         std::lock_guard<std::mutex> step(m_StepMutex);
         std::lock_guard<std::mutex> lock(m_StateMutex);
-        m_Sources.erase(std::remove(m_Sources.begin(), m_Sources.end(), source), m_Sources.end());
+        m_Sources.erase(std::remove_if(m_Sources.begin(), m_Sources.end(),
+                                       [&](const Entry& entry) { return entry.source == source; }),
+                        m_Sources.end());
     }
     std::unique_lock<std::mutex> lock(m_StateMutex);
     m_StateChanged.wait(lock, [&] { return m_RunningCallbackOf != source; });
@@ -173,38 +175,44 @@ void Mixer::Render(std::int16_t* out, std::uint32_t frames)
 
 void Mixer::RenderBlock(std::int16_t* out, std::uint32_t frames)
 {
-    std::vector<std::pair<MixSource*, MixEvents>> events;
+    std::vector<Raised> raised;
     {
         std::lock_guard<std::mutex> step(m_StepMutex);
-        std::vector<MixSource*> sources;
+        std::vector<Entry> sources;
         {
             std::lock_guard<std::mutex> lock(m_StateMutex);
             sources = m_Sources;
         }
         m_Mix.assign(static_cast<std::size_t>(frames) * kMixChannels, 0.0f);
-        for (MixSource* source : sources) {
-            MixEvents raised;
-            source->MixInto(m_Mix.data(), frames, raised);
-            if (!raised.empty()) events.emplace_back(source, std::move(raised));
+        for (const Entry& entry : sources) {
+            MixEvents events;
+            entry.source->MixInto(m_Mix.data(), frames, events);
+            if (!events.empty()) raised.push_back({entry, std::move(events)});
         }
         for (std::size_t i = 0; i < m_Mix.size(); ++i) {
             const float scaled = std::nearbyint(m_Mix[i] * 32768.0f);
             out[i] = static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
         }
     }
-    RunEvents(events);
+    RunEvents(raised);
+}
+
+bool Mixer::IsLive(const Entry& entry) const
+{
+    return std::any_of(m_Sources.begin(), m_Sources.end(),
+                       [&](const Entry& live) { return live.source == entry.source && live.id == entry.id; });
 }
 
 // Each callback runs with no lock of the layer held; RemoveSource waits for a running one and
 // drops those of a source removed meanwhile.
-void Mixer::RunEvents(std::vector<std::pair<MixSource*, MixEvents>>& events)
+void Mixer::RunEvents(std::vector<Raised>& raised)
 {
-    for (auto& [source, raised] : events) {
-        for (auto& event : raised) {
+    for (Raised& item : raised) {
+        for (auto& event : item.events) {
             {
                 std::lock_guard<std::mutex> lock(m_StateMutex);
-                if (std::find(m_Sources.begin(), m_Sources.end(), source) == m_Sources.end()) break;
-                m_RunningCallbackOf = source;
+                if (!IsLive(item.entry)) break;
+                m_RunningCallbackOf = item.entry.source;
                 m_CallbackThread = std::this_thread::get_id();
             }
             event();
@@ -239,7 +247,7 @@ std::vector<MixSourceInfo> Mixer::Sources() const
 {
     std::lock_guard<std::mutex> lock(m_StateMutex);   // a source is not removed meanwhile
     std::vector<MixSourceInfo> infos;
-    for (MixSource* source : m_Sources) infos.push_back(source->Info());
+    for (const Entry& entry : m_Sources) infos.push_back(entry.source->Info());
     return infos;
 }
 

@@ -50,7 +50,16 @@ public:
 private:
     Mixer() = default;
     void RenderBlock(std::int16_t* out, std::uint32_t frames);
-    void RunEvents(std::vector<std::pair<MixSource*, MixEvents>>& events);
+    struct Entry {
+        MixSource* source;
+        std::uint64_t id;   // tells a source from a later one at the same address
+    };
+    struct Raised {
+        Entry entry;
+        MixEvents events;
+    };
+    void RunEvents(std::vector<Raised>& raised);
+    bool IsLive(const Entry& entry) const;   // m_StateMutex held
     void StartSink();
     void StopSink();
     void NullSinkLoop();
@@ -60,7 +69,8 @@ private:
     int m_OpenCount = 0;
     AudioSink m_ChosenSink = AudioSink::Sdl;
     AudioSink m_ActiveSink = AudioSink::Sdl;
-    std::vector<MixSource*> m_Sources;
+    std::vector<Entry> m_Sources;
+    std::uint64_t m_NextId = 1;
     MixSource* m_RunningCallbackOf = nullptr;
     std::thread::id m_CallbackThread;
 
