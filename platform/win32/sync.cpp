@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -30,6 +31,30 @@ std::recursive_mutex* SectionMutex(CRITICAL_SECTION* section)
     if (impl.compare_exchange_strong(mutex, created, std::memory_order_acq_rel)) return created;
     delete created;
     return mutex;
+}
+
+// --- settling -----------------------------------------------------------------------------
+
+// Events set since the mark and not yet taken by a wait, and the threads that took one and
+// have not blocked in a wait again (nor ended). Guarded by WaitMutex().
+struct SettleState {
+    bool marked = false;
+    std::set<const void*> untaken;
+    std::set<std::thread::id> busy;
+};
+
+SettleState& Settle()
+{
+    static SettleState* state = new SettleState;
+    return *state;
+}
+
+bool SettleQuiet() { return Settle().untaken.empty() && Settle().busy.empty(); }
+
+// WaitMutex() held. True when the change may let SettleEvents return.
+bool SettleThreadBlocks()
+{
+    return Settle().busy.erase(std::this_thread::get_id()) > 0;
 }
 
 // --- threads ------------------------------------------------------------------------------
@@ -95,6 +120,7 @@ void RunThread(std::shared_ptr<ThreadState> state, LPTHREAD_START_ROUTINE start,
         std::lock_guard<std::mutex> lock(platform::WaitMutex());
         state->exitCode = exitCode;
         state->ended = true;
+        SettleThreadBlocks();   // an ended thread counts as settled
     }
     platform::NotifyWaiters();
 }
@@ -104,6 +130,17 @@ void RunThread(std::shared_ptr<ThreadState> state, LPTHREAD_START_ROUTINE start,
 class EventObject : public platform::WaitableObject {
 public:
     EventObject(bool manualReset, bool signalled) : m_ManualReset(manualReset), m_Signalled(signalled) {}
+    ~EventObject() override
+    {
+        // Dropped unlocked (see WaitForMultipleObjects): a set that nobody can take any more
+        // must not hold SettleEvents up.
+        bool changed = false;
+        {
+            std::lock_guard<std::mutex> lock(platform::WaitMutex());
+            changed = Settle().untaken.erase(this) > 0;
+        }
+        if (changed) platform::NotifyWaiters();
+    }
     bool IsSignalled() const override { return m_Signalled; }
     void Acquire() override
     {
@@ -254,6 +291,16 @@ void SetThreadDescriptionUtf16(HANDLE thread, LPCWSTR name)
         pthread_setname_np(object->Thread().native_handle(), utf8.c_str());
 }
 
+namespace {
+
+// WaitMutex() held: the calling thread took `object`'s signal.
+void TakeForSettle(const platform::WaitableObject* object)
+{
+    if (Settle().untaken.erase(object) > 0) Settle().busy.insert(std::this_thread::get_id());
+}
+
+}  // namespace
+
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds)
 {
     return WaitForMultipleObjects(1, &object, TRUE, milliseconds);
@@ -289,18 +336,23 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll, D
             bool all = true;
             for (const auto& waitable : waitables) all = all && waitable->IsSignalled();
             if (all) {
-                for (const auto& waitable : waitables) waitable->Acquire();
+                for (const auto& waitable : waitables) {
+                    waitable->Acquire();
+                    TakeForSettle(waitable.get());
+                }
                 return WAIT_OBJECT_0;
             }
         } else {
             for (DWORD i = 0; i < count; ++i) {
                 if (waitables[i]->IsSignalled()) {
                     waitables[i]->Acquire();
+                    TakeForSettle(waitables[i].get());
                     return WAIT_OBJECT_0 + i;
                 }
             }
         }
         if (milliseconds == 0) return WAIT_TIMEOUT;
+        if (SettleThreadBlocks()) platform::NotifyWaiters();
         if (milliseconds == INFINITE) {
             platform::WaitCondition().wait(lock);
         } else if (platform::WaitCondition().wait_until(lock, deadline) == std::cv_status::timeout) {
@@ -326,6 +378,13 @@ BOOL SetEventState(HANDLE event, bool signalled)
     {
         std::lock_guard<std::mutex> lock(platform::WaitMutex());
         object->Set(signalled);
+        if (Settle().marked) {
+            if (signalled) {
+                Settle().untaken.insert(object.get());
+            } else {
+                Settle().untaken.erase(object.get());
+            }
+        }
     }
     if (signalled) platform::NotifyWaiters();
     return TRUE;
@@ -387,3 +446,22 @@ DWORD SleepEx(DWORD milliseconds, BOOL)
 }
 
 void Sleep(DWORD milliseconds) { SleepEx(milliseconds, FALSE); }
+
+namespace platform {
+
+void MarkEventSettle()
+{
+    std::lock_guard<std::mutex> lock(WaitMutex());
+    Settle().marked = true;
+    Settle().untaken.clear();
+    Settle().busy.clear();
+}
+
+bool SettleEvents(DWORD milliseconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    std::unique_lock<std::mutex> lock(WaitMutex());
+    return WaitCondition().wait_until(lock, deadline, [] { return SettleQuiet(); });
+}
+
+}  // namespace platform

@@ -62,3 +62,14 @@ BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LONG* previousCount);
 // the fake clock instead of waiting.
 DWORD SleepEx(DWORD milliseconds, BOOL alertable);
 void Sleep(DWORD milliseconds);
+
+namespace platform {
+
+// For deterministic tests of threads woken by events: from the mark on, every SetEvent is
+// followed. SettleEvents waits (at most `milliseconds`, real time) until each event set since
+// the mark has been taken by a wait and the thread that took it is blocked in a wait again or
+// has ended; false on time-out. Only waits of this layer count (not condition variables).
+void MarkEventSettle();
+bool SettleEvents(DWORD milliseconds);
+
+}  // namespace platform
