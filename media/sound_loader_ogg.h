@@ -50,7 +50,7 @@ private:
     GxFileHandle m_File;
     OggVorbis_File m_Vorbis{};
     bool m_Open = false;
-    WAVEFORMATEX m_Format{};
+    alignas(8) WAVEFORMATEX m_Format{};   // packed record: aligned here so its fields are too
     std::uint64_t m_TotalFrames = 0;
     std::uint64_t m_LoopStart = 0;
     bool m_End = false;

@@ -37,5 +37,5 @@ private:
     std::uint64_t m_DataSize = 0;
     std::uint64_t m_Remaining = 0;
     std::uint64_t m_LoopStart = 0;
-    WAVEFORMATEX m_Format{};
+    alignas(8) WAVEFORMATEX m_Format{};   // packed record: aligned here so its fields are too
 };

@@ -53,7 +53,7 @@ private:
     std::uint64_t m_DataSize = 0;
     std::unique_ptr<BYTE[], FreeBlock> m_Data;
     std::uint32_t m_LastUsedTime = 0;
-    WAVEFORMATEX m_Format{};
+    alignas(8) WAVEFORMATEX m_Format{};   // packed record: aligned here so its fields are too
     std::u16string m_Name;
     std::uint32_t m_UseCount = 0;
     std::uint64_t m_FrameCount = 0;
