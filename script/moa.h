@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+class GxMoaFunctionBinder;
 class GxMoaScriptEntity;
+class GxMoaWorker;
 
 using GxMoaScriptMap = std::map<std::u16string, std::unique_ptr<GxMoaScript>>;
 
@@ -72,6 +74,12 @@ public:
     virtual void Print(const char16_t* format, ...);
     virtual void Warning(std::u16string scriptName, std::int32_t line, const char16_t* format, ...);
     virtual void Error(std::u16string scriptName, std::int32_t line, const char16_t* format, ...);
+
+    // Compiles the expression at `start` into the worker's top element and runs it; `end` (may
+    // be the element's own run position) receives where the compiler stopped before anything
+    // runs. A failure sets the error-stop flag.
+    static bool Eval_Token(GxMoa* moa, GxMoaVariable* result, GxMoaFunctionBinder* binder, GxMoaWorker* worker,
+                           GxMoaRunPos start, GxMoaRunPos* end, bool warn);
 
     // The first script of a name stays; false (and the script dropped) for a repeated name.
     bool AddScript(std::unique_ptr<GxMoaScript> script);

@@ -45,4 +45,12 @@ TEST(MoaFuzzCorpus, DISABLED_WriteSeeds)
     ASSERT_TRUE(WriteFileBytes(folder / "cut.zmoa", compressed.substr(0, compressed.size() - 5)));
     ASSERT_TRUE(WriteFileBytes(folder / "oversized_body.zmoa",
                                CompressBinaryContent(binary, "ZMOA", static_cast<std::uint32_t>(binary.size() * 4))));
+
+    // A program that never ends by itself: an endless loop and a call that recurses.
+    MoaAssembler loops;
+    loops.AddScript(u"main", "*MAIN\n$i++\nIF ($i < 5) {\nGO('MAIN')\n} ELSE {\nGOSUB('deep', $i)\n}\n*deep\n"
+                             "GOSUB('deep')\nRETURN(RETVAL())\nEXIT()\n");
+    GxMoa loopProgram;
+    ASSERT_TRUE(loops.Build(loopProgram));
+    ASSERT_TRUE(WriteFileBytes(folder / "loops.bmoa", WriteMoaProgram(loopProgram, MoaProgramForm::Binary)));
 }
