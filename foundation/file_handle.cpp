@@ -5,6 +5,7 @@
 #include "foundation/mutex.h"
 #include "foundation/pack_file.h"
 #include "platform/win32/file.h"
+#include "platform/win32/shell.h"
 
 #include <limits>
 
@@ -33,13 +34,13 @@ std::uint64_t GxFileHandle::BaseOffset() const
 
 bool GxFileHandle::Open(const std::u16string& name)
 {
-    const int kind = FileExists(name);
-    if (kind == kFileNotFound)
-        return false;
+    // As FileExists, with the pack entry looked up once: the disk is asked without the lock.
+    if (name.empty() || !PathFileExistsW(name.c_str()))
+        return OpenPacked(name);
     if (m_Open)
         Close();
 
-    if (kind == kFileOnDisk) {
+    {
         HANDLE handle = OpenForRead(name);
         if (handle == INVALID_HANDLE_VALUE)
             return false;
@@ -63,12 +64,17 @@ bool GxFileHandle::Open(const std::u16string& name)
         m_FileTime = (static_cast<std::uint64_t>(lastWrite.dwHighDateTime) << 32) | lastWrite.dwLowDateTime;
         return true;
     }
+}
 
+bool GxFileHandle::OpenPacked(const std::u16string& name)
+{
     GxMutexScopedLock lock(GxFile::GetLock());   // the pack list must not change while its entry is taken
     GxPackFileHeaderCache* pack = nullptr;
     const GxPackFileEntry* entry = nullptr;
     if (!FindPackEntry(name, &pack, &entry))
         return false;
+    if (m_Open)
+        Close();
     if (pack->GetHandle() == INVALID_HANDLE_VALUE)
         return false;
     m_Handle = pack->GetHandle();   // the pack's own, read at positions and never closed here
