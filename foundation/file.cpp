@@ -161,7 +161,7 @@ std::uint32_t GxFile::GetFileSize(const std::u16string& name)
 
 bool GxFile::ReadWholeFile(GxBinBuffer& buffer, const std::u16string& name, bool useCache, bool quiet)
 {
-    const std::u16string key = WideToLowerAscii(name);
+    const std::u16string key = useCache ? WideToLowerAscii(name) : std::u16string();
     GxFileHandle file;
     if (!file.Open(name)) {
         if (!quiet)

@@ -35,6 +35,7 @@ public:
     bool IsInPack() const { return m_Pack != nullptr; }
 
 private:
+    bool OpenPacked(const std::u16string& name);
     // File offset of the entry's first byte (0 for a disk file).
     std::uint64_t BaseOffset() const;
 

@@ -17,7 +17,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -71,7 +71,7 @@ private:
     bool ParseIndex(std::vector<BYTE>& index, std::uint64_t packSize);
 
     _locale_t m_Locale = nullptr;   // the Japanese locale's lower-case mapping
-    std::map<std::u16string, const GxPackFileEntry*> m_NameMap;
+    std::unordered_map<std::u16string, const GxPackFileEntry*> m_NameMap;
     std::array<BYTE, kPackHeaderSize> m_Header{};
     std::vector<GxPackFileEntry> m_Entries;
     bool m_Loaded = false;

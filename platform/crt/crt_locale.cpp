@@ -142,7 +142,11 @@ _locale_t _create_locale(int category, const char* locale)
 
 void _free_locale(_locale_t locale) { delete locale; }
 
-WCHAR _towlower_l(WCHAR c, _locale_t) { return MapCase(kToLower, c); }
+WCHAR _towlower_l(WCHAR c, _locale_t)
+{
+    if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c + 32) : c;   // most names are ASCII
+    return MapCase(kToLower, c);
+}
 
 WCHAR _towupper_l(WCHAR c, _locale_t) { return MapCase(kToUpper, c); }
 

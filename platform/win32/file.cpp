@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -531,12 +532,28 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
     found = false;
     if (path.empty()) return {};
     const std::string native = ToNative(path);
-    if (Exists(native)) {
+    const std::string base = native[0] == '/' ? "/" : "";
+
+    // The base folder's listing answers for the first part before the disk is asked for the
+    // whole path: a name whose first part is not there (every packed file) costs one check of
+    // the folder's time, and a plain name in the base folder needs nothing more.
+    const std::size_t firstStart = native.find_first_not_of('/');
+    const std::size_t firstEnd = firstStart == std::string::npos ? native.size() : native.find('/', firstStart);
+    const std::string first =
+        firstStart == std::string::npos ? std::string() : native.substr(firstStart, firstEnd - firstStart);
+    std::optional<std::string> firstVariant;
+    if (!first.empty() && first != "." && first != "..")
+        firstVariant = FolderListingCache::Instance().FindCaseVariant(base, first);
+    if (firstVariant && *firstVariant == native) {
+        found = true;
+        return native;
+    }
+    if ((!firstVariant || !firstVariant->empty()) && Exists(native)) {
         found = true;
         return native;
     }
 
-    std::string resolved = native[0] == '/' ? "/" : "";
+    std::string resolved = base;
     bool matching = true;
     std::size_t start = 0;
     while (start < native.size()) {
@@ -547,7 +564,13 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
         if (part.empty()) continue;
         std::string next = JoinPath(resolved, part);
         if (matching && part != "." && part != "..") {
-            const std::string variant = FindEntry(resolved, part);
+            std::string variant;
+            if (firstVariant) {
+                variant = *firstVariant;   // the base folder's answer, taken above
+                firstVariant.reset();
+            } else {
+                variant = FindEntry(resolved, part);
+            }
             if (variant.empty())
                 matching = false;   // missing from here on: the caller's call reports or creates it
             else

@@ -65,11 +65,13 @@ class PackReadTest : public FilesTest, public ::testing::WithParamInterface<Pack
 TEST_P(PackReadTest, FindsAndReadsEveryEntry)
 {
     const std::vector<BYTE> big = Pattern(20000, 2);   // spans several periods of the scramble
+    const std::vector<BYTE> huge = Pattern(600001, 3);   // read and descrambled in several pieces
     TestPackBuilder builder;
     builder.SetScrambled(GetParam().scrambled).SetWideNames(GetParam().wideNames);
     builder.Add(u"data/Image.PNG", "png bytes", 0x0102030405060708ull)
         .Add(u"system/テキスト.txt", "日本語")
         .Add(u"big/blob.bin", big)
+        .Add(u"big/huge.bin", huge)
         .Add(u"empty.dat", "");
     ASSERT_TRUE(builder.Write("test.gxp"));
     ASSERT_TRUE(GxFile::AddPackFile(u"test.gxp"));
@@ -86,6 +88,8 @@ TEST_P(PackReadTest, FindsAndReadsEveryEntry)
     EXPECT_EQ(ToString(buffer), "日本語");
     ASSERT_TRUE(GxFile::ReadWholeFile(buffer, u"big/blob.bin", false, false));
     EXPECT_EQ(ToVector(buffer), big);
+    ASSERT_TRUE(GxFile::ReadWholeFile(buffer, u"big/huge.bin", false, false));
+    EXPECT_TRUE(ToVector(buffer) == huge);
     ASSERT_TRUE(GxFile::ReadWholeFile(buffer, u"empty.dat", false, false));
     EXPECT_EQ(buffer.GetSize(), 0u);
     EXPECT_TRUE(m_Log.lines.empty());
@@ -105,6 +109,11 @@ TEST_P(PackReadTest, FindsAndReadsEveryEntry)
     EXPECT_TRUE(file.IsAtEnd());
     ASSERT_TRUE(file.Seek(-5, 2));
     EXPECT_EQ(file.Tell(), 19995u);
+    ASSERT_TRUE(file.Open(u"big/huge.bin"));
+    std::vector<BYTE> rest(huge.size());
+    ASSERT_TRUE(file.Seek(77777, 0));
+    ASSERT_EQ(file.Read(rest.data(), 400000), 400000u);
+    EXPECT_TRUE(std::equal(rest.begin(), rest.begin() + 400000, huge.begin() + 77777));
     ASSERT_TRUE(file.Open(u"data/image.png"));
     EXPECT_EQ(file.GetFileTime(), 0x0102030405060708ull);
     EXPECT_EQ(file.Read(piece, sizeof(piece)), 9u);
