@@ -156,7 +156,7 @@ void GxCore::LogRefusedPacks()
 
 void GxCore::SetUpSaveFolder()
 {
-    const GxSystemConfig& config = *m_SystemConfig;
+    const GxSystemConfigStandin& config = *m_SystemConfig;
     const std::u16string& name = config.m_SaveDirName;
     const bool inDocuments = config.m_SaveToMyDocuments;
     const std::u16string base = inDocuments ? GetUserDataFolder() : GetCurrentFolder();
@@ -180,7 +180,7 @@ bool GxCore::Initialize(HINSTANCE instance)
     if (!CheckWorkingFolder())
         return false;
 
-    m_OwnedSystemConfig = std::make_unique<GxSystemConfig>();
+    m_OwnedSystemConfig = std::make_unique<GxSystemConfigStandin>();
     m_SystemConfig = m_OwnedSystemConfig.get();
     if (!m_SystemConfig->LoadSysConf()) {
         ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kSysConfFailedText);
@@ -196,7 +196,7 @@ bool GxCore::Initialize(HINSTANCE instance)
         return Fail(kExitAlreadyRunning, std::move(text));
     }
 
-    m_OwnedUserConfig = std::make_unique<GxUserConfig>();
+    m_OwnedUserConfig = std::make_unique<GxUserConfigStandin>();
     m_UserConfig = m_OwnedUserConfig.get();
     m_Instance = instance;
     m_MainWindow = nullptr;
@@ -276,7 +276,7 @@ void GxCore::Finalize()
         m_SharedAssets->ReleaseAll();
     if (m_TaskManage != nullptr)
         m_TaskManage->ReleaseSequences();
-    SaveUserConfig(m_UserConfig, this);
+    SaveUserConfigStandin(m_UserConfig, this);
     SavePermanentData(m_UserDataPerman, m_SaveFolder + u"permanent.dat", 1);
     DropOwned(m_OwnedUIManage, m_UIManage);
     ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);

@@ -20,8 +20,8 @@
 
 class GxTaskManage;
 class GxUIManage;
-class GxSystemConfig;
-class GxUserConfig;
+class GxSystemConfigStandin;
+class GxUserConfigStandin;
 class GxUserData;
 class GxUserDataPerman;
 class GxProfileEx;
@@ -106,6 +106,8 @@ public:
     // After a saved game was loaded: the modules choose first, else slot 0 switches to the game
     // data's restore sequence. Always 0 unless a module chose.
     std::int32_t ChangeSequenceByName();
+    // A copy of the save folder, ending in a separator (empty before start-up made it).
+    std::u16string GetSaveDir() const { return m_SaveFolder; }
 
     // ---- fields, read and written directly by the other parts of the engine
     HINSTANCE m_Instance = nullptr;
@@ -121,8 +123,8 @@ public:
     GxUIManage* m_UIManage = nullptr;
     GxTaskRenderManage m_RenderLists[kRenderSetCount * kRenderListCount];   // entry set * 10 + n
     std::int32_t m_RenderSet = 0;
-    GxSystemConfig* m_SystemConfig = nullptr;
-    GxUserConfig* m_UserConfig = nullptr;
+    GxSystemConfigStandin* m_SystemConfig = nullptr;
+    GxUserConfigStandin* m_UserConfig = nullptr;
     GxUserData* m_UserData = nullptr;
     GxUserDataPerman* m_UserDataPerman = nullptr;
     GxProfileEx* m_Profile = nullptr;
@@ -165,8 +167,8 @@ private:
 
     std::unique_ptr<GxTaskManage> m_OwnedTaskManage;
     std::unique_ptr<GxUIManage> m_OwnedUIManage;
-    std::unique_ptr<GxSystemConfig> m_OwnedSystemConfig;
-    std::unique_ptr<GxUserConfig> m_OwnedUserConfig;
+    std::unique_ptr<GxSystemConfigStandin> m_OwnedSystemConfig;
+    std::unique_ptr<GxUserConfigStandin> m_OwnedUserConfig;
     std::unique_ptr<GxUserData> m_OwnedUserData;
     std::unique_ptr<GxUserDataPerman> m_OwnedUserDataPerman;
     std::unique_ptr<GxProfileEx> m_OwnedProfile;

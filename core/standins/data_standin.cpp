@@ -5,14 +5,14 @@
 #include "foundation/ini_file.h"
 #include "foundation/wide_string.h"
 
-GxSystemConfig::GxSystemConfig() = default;
+GxSystemConfigStandin::GxSystemConfigStandin() = default;
 
-GxSystemConfig::~GxSystemConfig()
+GxSystemConfigStandin::~GxSystemConfigStandin()
 {
     GxStandinTrace::Record(u"~GxSystemConfig");
 }
 
-bool GxSystemConfig::LoadSysConf()
+bool GxSystemConfigStandin::LoadSysConf()
 {
     GxINIFile ini;
     if (!ini.Parse(u"system/sysconf.ini"))
@@ -31,7 +31,7 @@ bool GxSystemConfig::LoadSysConf()
     return true;
 }
 
-bool GxSystemConfig::LoadSettingIni()
+bool GxSystemConfigStandin::LoadSettingIni()
 {
     if (FileExists(u"setting.ini") == kFileNotFound)
         return false;
@@ -46,9 +46,9 @@ bool GxSystemConfig::LoadSettingIni()
     return true;
 }
 
-GxUserConfig::GxUserConfig() = default;
+GxUserConfigStandin::GxUserConfigStandin() = default;
 
-GxUserConfig::~GxUserConfig()
+GxUserConfigStandin::~GxUserConfigStandin()
 {
     GxStandinTrace::Record(u"~GxUserConfig");
 }
@@ -67,7 +67,7 @@ GxUserDataPerman::~GxUserDataPerman()
     GxStandinTrace::Record(u"~GxUserDataPerman");
 }
 
-bool SaveUserConfig(GxUserConfig*, GxCore*)
+bool SaveUserConfigStandin(GxUserConfigStandin*, GxCore*)
 {
     GxStandinTrace::Record(u"SaveUserConfig");
     return true;

@@ -15,10 +15,10 @@ class GxCore;
 constexpr int kConfigFontSizeCount = 6;
 
 // The game configuration.
-class GxSystemConfig {
+class GxSystemConfigStandin {
 public:
-    GxSystemConfig();
-    virtual ~GxSystemConfig();
+    GxSystemConfigStandin();
+    virtual ~GxSystemConfigStandin();
 
     // Reads "system/sysconf.ini" (loose or in a pack) over the defaults and registers the packs
     // it names by "PACK_FILE_00" to "PACK_FILE_31". False when the file cannot be read.
@@ -42,10 +42,10 @@ public:
 };
 
 // The player's options.
-class GxUserConfig {
+class GxUserConfigStandin {
 public:
-    GxUserConfig();
-    virtual ~GxUserConfig();
+    GxUserConfigStandin();
+    virtual ~GxUserConfigStandin();
 };
 
 // The current saved game, as far as the screens touch it.
@@ -71,6 +71,6 @@ public:
 };
 
 // "userconf.dat" in the save folder; recorded only.
-bool SaveUserConfig(GxUserConfig* config, GxCore* core);
+bool SaveUserConfigStandin(GxUserConfigStandin* config, GxCore* core);
 // "permanent.dat" at `path`; recorded only.
 bool SavePermanentData(GxUserDataPerman* data, const std::u16string& path, std::int32_t mode);

@@ -2,6 +2,8 @@
 
 #include "platform/win32/file.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <mutex>
 #include <string>
@@ -163,4 +165,14 @@ int fclose_w(std::FILE* stream)
     }
     Forget(stream);
     return std::fclose(stream);
+}
+
+int _fileno(std::FILE* stream)
+{
+    return fileno(stream);
+}
+
+int _commit(int fd)
+{
+    return fsync(fd);
 }

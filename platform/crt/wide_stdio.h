@@ -17,3 +17,7 @@ std::FILE* _wfopen(const WCHAR* fileName, const WCHAR* mode);
 int fputws(const WCHAR* text, std::FILE* stream);
 // Closes a stream from _wfopen (plain fclose works too, but leaks its mode record until reuse).
 int fclose_w(std::FILE* stream);
+// The descriptor under a stream.
+int _fileno(std::FILE* stream);
+// Sends a descriptor's written data to the disk: 0, or -1 with errno set.
+int _commit(int fd);

@@ -370,6 +370,38 @@ BOOL MoveFileW(LPCWSTR existing, LPCWSTR newName)
     return TRUE;
 }
 
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags)
+{
+    const bool sync = (flags & MOVEFILE_WRITE_THROUGH) != 0;
+    const auto syncPath = [](const std::string& path, int openFlags) {
+        const int fd = open(path.c_str(), openFlags | O_CLOEXEC);
+        if (fd < 0) return false;
+        const bool synced = fsync(fd) == 0;
+        close(fd);
+        return synced;
+    };
+    if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) {
+        const std::string from = Resolve(existing);
+        if (sync && !from.empty() && !syncPath(from, O_RDONLY)) return FailWithErrno(from);
+        if (!MoveFileW(existing, newName)) return FALSE;
+        const std::string to = Resolve(newName);
+        if (sync && !syncPath(ParentOf(to), O_RDONLY | O_DIRECTORY)) return FailWithErrno(to);
+        return TRUE;
+    }
+    const std::string from = Resolve(existing);
+    const std::string to = Resolve(newName, true);
+    if (from.empty() || to.empty()) return FailWith(ERROR_PATH_NOT_FOUND);
+    if (!Exists(from)) return FailWithErrno(from);
+    struct stat info{};
+    if (stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return FailWith(ERROR_ACCESS_DENIED);
+    if (sync && !syncPath(from, O_RDONLY)) return FailWithErrno(from);
+    if (rename(from.c_str(), to.c_str()) != 0) return FailWithErrno(to);
+    Forget(from);
+    Forget(to);
+    if (sync && !syncPath(ParentOf(to), O_RDONLY | O_DIRECTORY)) return FailWithErrno(to);
+    return TRUE;
+}
+
 BOOL CopyFileW(LPCWSTR existing, LPCWSTR newName, BOOL failIfExists)
 {
     const std::string from = Resolve(existing);

@@ -64,6 +64,12 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR fileName);
 BOOL MoveFileW(LPCWSTR existing, LPCWSTR newName);
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+// MOVEFILE_REPLACE_EXISTING replaces a file (never a folder) of the new name in one step;
+// without it this is MoveFileW. MOVEFILE_WRITE_THROUGH syncs the file before and its new folder
+// after, so the move has reached the disk when it returns.
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags);
 BOOL CopyFileW(LPCWSTR existing, LPCWSTR newName, BOOL failIfExists);
 BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);   // one level
 BOOL RemoveDirectoryW(LPCWSTR pathName);

@@ -348,7 +348,7 @@ protected:
     }
 
     TempFolder m_Temp;
-    GxSystemConfig m_Config;
+    GxSystemConfigStandin m_Config;
     GxUIManage m_UI;
     GxUserData m_UserData;
     std::unique_ptr<GxCore> m_Core;

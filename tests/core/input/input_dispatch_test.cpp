@@ -78,7 +78,7 @@ protected:
     }
 
     GxUIManage m_UI;
-    GxSystemConfig m_Config;
+    GxSystemConfigStandin m_Config;
     GxUserData m_UserData;
     GxCore m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;

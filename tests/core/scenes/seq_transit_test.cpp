@@ -152,7 +152,7 @@ protected:
     }
 
     GxCore m_Core;
-    GxSystemConfig m_Config;
+    GxSystemConfigStandin m_Config;
     GxTaskManage* m_Manage = nullptr;
     GxSeqTransitBase* m_A = nullptr;
     GxSeqTransitBase* m_B = nullptr;

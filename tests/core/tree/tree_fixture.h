@@ -235,7 +235,7 @@ protected:
     LogCapture m_Log;
     Journal m_Journal;
     GxUIManage m_UI;
-    GxSystemConfig m_Config;
+    GxSystemConfigStandin m_Config;
     GxUserData m_UserData;
     FakeWidgetServices m_Widgets;
     GxCore m_Core;

@@ -357,6 +357,27 @@ TEST_F(Win32Files, CopyAndMoveNeverLoseData)
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(Win32Files, MoveWithReplaceSwapsTheFileInOneStep)
+{
+    Write("new.tmp", "fresh");
+    Write("Old.dat", "stale and longer");
+    EXPECT_FALSE(MoveFileExW(u"new.tmp", u"old.dat", MOVEFILE_WRITE_THROUGH));   // no replace flag
+    EXPECT_EQ(Read("Old.dat"), "stale and longer");
+    EXPECT_TRUE(MoveFileExW(u"new.tmp", u"old.dat", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    EXPECT_EQ(Read("Old.dat"), "fresh");   // the existing name, whatever its case
+    EXPECT_FALSE(fs::exists("new.tmp"));
+    EXPECT_FALSE(fs::exists("old.dat"));
+
+    fs::create_directory("folder");
+    Write("x.tmp", "x");
+    EXPECT_FALSE(MoveFileExW(u"x.tmp", u"folder", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(MoveFileExW(u"none.tmp", u"y.dat", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(MoveFileExW(u"x.tmp", u"y.dat", MOVEFILE_WRITE_THROUGH));   // a plain move, synced
+    EXPECT_EQ(Read("y.dat"), "x");
+}
+
 TEST(Win32Module, FileNameIsTheRunningProgramCutToFit)
 {
     char16_t name[MAX_PATH * 4] = {};

@@ -1,0 +1,30 @@
+// Fuzz target: "userconf.dat" bytes through the options decoding, which must keep every percent
+// and the thread count in range whatever the file holds.
+#include "data/user_config.h"
+#include "foundation/bin_buffer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size > 1u << 20)
+        return 0;
+    GxBinBuffer bytes;
+    if (size != 0 && bytes.Allocate(static_cast<std::uint32_t>(size)) == nullptr)
+        return 0;
+    if (size != 0)
+        std::memcpy(bytes.GetData(), data, size);
+    GxUserConfig config;
+    const bool decoded = DecodeUserConfig(&config, bytes, nullptr);
+    for (std::int32_t volume : {config.m_Volume_Master, config.m_Volume_BGM, config.m_Volume_Voice[31]})
+        if (volume < 0 || volume > 100)
+            __builtin_trap();
+    if (decoded && (config.m_AsyncThreadNum < 1 || config.m_AsyncThreadNum > 6))
+        __builtin_trap();
+    const std::int32_t attenuation = config.GetBGMAttenuation() + config.GetVoiceAttenuation(5);
+    if (attenuation > 0 || attenuation < -19200)
+        __builtin_trap();
+    return 0;
+}
