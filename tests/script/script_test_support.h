@@ -9,6 +9,7 @@
 #include "foundation/content_text.h"
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
+#include "tests/support/error_log_capture.h"
 #include "tests/support/memory_stream.h"
 #include "script/variable.h"
 
@@ -109,23 +110,7 @@ private:
     bool m_HeaderRead = false;
 };
 
-// Keeps every error line logged while it is registered, as UTF-8.
-class LogCapture : public GxDebugListenerBase {
-public:
-    LogCapture() { LogSetSink(this); }
-    ~LogCapture() override { LogSetSink(nullptr); }
-    int Output(const char16_t* text, std::int32_t level) override
-    {
-        if (level == kLevelError) {
-            m_Lines.push_back(WideToUtf8(text));
-        }
-        return 0;
-    }
-    const std::vector<std::string>& Lines() const { return m_Lines; }
-
-private:
-    std::vector<std::string> m_Lines;
-};
+using LogCapture = TestErrorLogCapture;
 
 inline std::string U8(const std::u16string& text) { return WideToUtf8(text); }
 

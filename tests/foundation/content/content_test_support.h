@@ -7,6 +7,7 @@
 #include "foundation/content.h"
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
+#include "tests/support/error_log_capture.h"
 #include "tests/support/memory_stream.h"
 
 #include <gtest/gtest.h>
@@ -40,24 +41,7 @@ inline std::string Bytes(std::initializer_list<int> values)
     return bytes;
 }
 
-// Keeps every error line logged while it is registered, as UTF-8.
-class LogCapture : public GxDebugListenerBase {
-public:
-    LogCapture() { LogSetSink(this); }
-    ~LogCapture() override { LogSetSink(nullptr); }
-    int Output(const char16_t* text, std::int32_t level) override
-    {
-        if (level == kLevelError) {
-            m_Lines.push_back(WideToUtf8(text));
-        }
-        return 0;
-    }
-    const std::vector<std::string>& Lines() const { return m_Lines; }
-    void Clear() { m_Lines.clear(); }
-
-private:
-    std::vector<std::string> m_Lines;
-};
+using LogCapture = TestErrorLogCapture;
 
 // Values every form stores exactly (the text form keeps six decimals).
 inline void WriteEveryType(GxContentWriterBase& w)
