@@ -98,6 +98,18 @@ void GxContentReaderBase::CountDamage(const char* format, ...)
     va_end(args);
 }
 
+std::uint32_t GxContentReaderBase::ReadBoundedListCount(const char* name, const char* damageFormat)
+{
+    std::uint32_t count = 0;
+    if (!ReadListBegin(name, &count))
+        return 0;
+    if (count > BytesLeft()) {
+        CountDamage(damageFormat, name, count);
+        return 0;
+    }
+    return count;
+}
+
 bool GxContentWriterBase::Flush()
 {
     return m_File != nullptr && std::fflush(m_File) == 0;

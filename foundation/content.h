@@ -161,6 +161,11 @@ public:
     // For a record whose own checks find the data damaged (a count beyond BytesLeft, say):
     // counts one error and, when verbose, logs the formatted message.
     void CountDamage(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The list begin under `name` and its count, not trusted: a count larger than the bytes left
+    // is damage (no stored list comes near one element per byte), counted once and logged through
+    // `damageFormat` (given the name and the count); the list then reads as empty (0), so a
+    // damaged count never makes a reader allocate. A failed list begin gives 0 too.
+    std::uint32_t ReadBoundedListCount(const char* name, const char* damageFormat);
 
 protected:
     GxContentReaderBase(bool verbose) : m_Verbose(verbose) {}

@@ -6,14 +6,7 @@
 
 std::uint32_t ReadListCount(GxContentReaderBase& reader, const char* name)
 {
-    std::uint32_t count = 0;
-    if (!reader.ReadListBegin(name, &count))
-        return 0;
-    if (count > reader.BytesLeft()) {
-        reader.CountDamage("GxContentReader/ListCount Overrun Name=%s Count=%u\n", name, count);
-        return 0;
-    }
-    return count;
+    return reader.ReadBoundedListCount(name, "GxContentReader/ListCount Overrun Name=%s Count=%u\n");
 }
 
 std::uint32_t ReservableCount(const GxContentReaderBase& reader, std::uint32_t count, std::uint32_t minimumBytes)

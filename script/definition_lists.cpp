@@ -4,15 +4,7 @@
 
 std::uint32_t MoaReadListCount(GxContentReaderBase& reader, const char* name)
 {
-    std::uint32_t count = 0;
-    if (!reader.ReadListBegin(name, &count)) {
-        return 0;
-    }
-    if (count > reader.BytesLeft()) {
-        reader.CountDamage("Moa/List %s count out of range %u\n", name, count);
-        return 0;
-    }
-    return count;
+    return reader.ReadBoundedListCount(name, "Moa/List %s count out of range %u\n");
 }
 
 bool MoaElementLeft(GxContentReaderBase& reader)
