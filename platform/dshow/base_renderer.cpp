@@ -55,7 +55,8 @@ HRESULT CRendererInputPin::EndFlush()
 
 HRESULT CRendererInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate)
 {
-    return CBaseInputPin::NewSegment(start, stop, rate);
+    CBaseInputPin::NewSegment(start, stop, rate);
+    return m_Renderer->NewSegment(start, stop, rate);
 }
 
 // --- CBaseRenderer ------------------------------------------------------------------------
@@ -248,6 +249,8 @@ HRESULT CBaseRenderer::EndFlush()
     m_Flushing = false;
     return S_OK;
 }
+
+HRESULT CBaseRenderer::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 int CBaseRenderer::FramesDrawn()
 {

@@ -54,6 +54,7 @@ public:
     virtual HRESULT EndOfStream();
     virtual HRESULT BeginFlush();
     virtual HRESULT EndFlush();
+    virtual HRESULT NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate);
 
     // Test seams: samples drawn and dropped since the filter was made.
     int FramesDrawn();

@@ -670,7 +670,13 @@ void CFilterGraph::PostEvent(const Event& event)
 {
     CAutoLock lock(&m_EventLock);
     m_Events.push_back(event);
-    SetEvent(m_EventHandle);
+    SignalEventsLocked();
+}
+
+void CFilterGraph::SignalEventsLocked()
+{
+    // Set only for a waiter or a holder of the handle, so no set lies around untaken.
+    if (m_EventWaiters > 0 || m_HandleGivenOut) SetEvent(m_EventHandle);
 }
 
 HRESULT CFilterGraph::Notify(LONG code, LONG_PTR param1, LONG_PTR param2)
@@ -688,13 +694,16 @@ HRESULT CFilterGraph::Notify(LONG code, LONG_PTR param1, LONG_PTR param2)
     if (m_Completed.size() < m_Renderers.size()) return S_OK;
     m_CompletePosted = true;
     m_Events.push_back({EC_COMPLETE, S_OK, 0});
-    SetEvent(m_EventHandle);
+    SignalEventsLocked();
     return S_OK;
 }
 
 HRESULT CFilterGraph::GetEventHandle(OAEVENT* event)
 {
     if (!event) return E_POINTER;
+    CAutoLock lock(&m_EventLock);
+    m_HandleGivenOut = true;
+    if (!m_Events.empty()) SetEvent(m_EventHandle);
     *event = reinterpret_cast<OAEVENT>(m_EventHandle);
     return S_OK;
 }
@@ -716,8 +725,16 @@ HRESULT CFilterGraph::GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, L
             }
         }
         if (timeout == 0) break;
+        {
+            CAutoLock lock(&m_EventLock);
+            if (!m_Events.empty()) continue;
+            ++m_EventWaiters;
+        }
         const DWORD wait = timeout < 0 ? INFINITE : static_cast<DWORD>(timeout);
-        if (WaitForSingleObject(m_EventHandle, wait) != WAIT_OBJECT_0) break;
+        const DWORD woken = WaitForSingleObject(m_EventHandle, wait);
+        CAutoLock lock(&m_EventLock);
+        --m_EventWaiters;
+        if (woken != WAIT_OBJECT_0) break;
     }
     *code = 0;
     *param1 = 0;

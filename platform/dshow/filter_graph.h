@@ -100,6 +100,7 @@ private:
     void SeekSources(REFERENCE_TIME position);
     void ResetCompletion();
     void PostEvent(const Event& event);
+    void SignalEventsLocked();
 
     CCritSec m_GraphLock;   // taken before any filter's lock; never by a streaming thread
     std::vector<Entry> m_Filters;
@@ -114,6 +115,8 @@ private:
     CCritSec m_EventLock;   // the queue and the completion count; streaming threads take it
     std::deque<Event> m_Events;
     HANDLE m_EventHandle;   // manual reset: set while the queue holds events
+    int m_EventWaiters = 0;
+    bool m_HandleGivenOut = false;
     std::vector<IBaseFilter*> m_Renderers;
     std::vector<IBaseFilter*> m_Completed;
     bool m_CompletePosted = false;
