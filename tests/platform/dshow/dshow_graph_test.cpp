@@ -220,6 +220,9 @@ TEST_F(DshowTest, AddFilterKeepsAReferenceAndTheInjectedFailureHitsTheNthCall)
     EXPECT_EQ(second->RefCount(), 1u);
     EXPECT_EQ(graph.builder->AddFilter(second, u"TextureRenderer"), S_OK);
     EXPECT_EQ(Utf8(graph.Impl()->FilterNames()), (std::vector<std::string>{"FileReader", "TextureRenderer"}));
+    // A filter's notification reaches the graph's queue as it is.
+    EXPECT_EQ(second->NotifyEvent(EC_ERRORABORT, E_FAIL, 0), S_OK);
+    EXPECT_EQ(graph.NextEvent(), EC_ERRORABORT);
     FILTER_INFO info{};
     ASSERT_EQ(second->QueryFilterInfo(&info), S_OK);
     EXPECT_EQ(std::u16string(info.achName), u"TextureRenderer");
