@@ -454,38 +454,43 @@ void CFilterGraph::ResetCompletion()
 
 // --- IMediaControl ------------------------------------------------------------------------
 
+void CFilterGraph::PrepareFromStopped()
+{
+    ChooseClock();
+    // The renderers of this run-through: filters that take a stream and give none.
+    std::vector<IBaseFilter*> renderers;
+    for (const Entry& entry : m_Filters) {
+        bool input = false;
+        bool output = false;
+        std::vector<IPin*> pins = PinsOf(entry.filter);
+        for (IPin* pin : pins) {
+            if (DirectionOf(pin) == PINDIR_OUTPUT) {
+                output = true;
+            } else if (IPin* peer = PeerOf(pin)) {
+                input = true;
+                peer->Release();
+            }
+        }
+        ReleaseAll(pins);
+        if (input && !output) renderers.push_back(entry.filter);
+    }
+    {
+        CAutoLock events(&m_EventLock);
+        m_Renderers = renderers;
+    }
+    ResetCompletion();
+    if (m_SeekOnRun) SeekSources(m_HeldPosition);
+    m_SeekOnRun = false;
+}
+
 HRESULT CFilterGraph::Run()
 {
     CAutoLock lock(&m_GraphLock);
     if (m_State == State_Running) return S_OK;
     if (m_State == State_Stopped) {
-        ChooseClock();
-        std::vector<IBaseFilter*> renderers;
-        for (const Entry& entry : m_Filters) {
-            bool input = false;
-            bool output = false;
-            std::vector<IPin*> pins = PinsOf(entry.filter);
-            for (IPin* pin : pins) {
-                if (DirectionOf(pin) == PINDIR_OUTPUT) {
-                    output = true;
-                } else if (IPin* peer = PeerOf(pin)) {
-                    input = true;
-                    peer->Release();
-                }
-            }
-            ReleaseAll(pins);
-            if (input && !output) renderers.push_back(entry.filter);
-        }
-        {
-            CAutoLock events(&m_EventLock);
-            m_Renderers = renderers;
-        }
-        ResetCompletion();
-        if (m_SeekOnRun) SeekSources(m_HeldPosition);
-        m_SeekOnRun = false;
+        PrepareFromStopped();
         m_SegmentStart = m_HeldPosition;
-    } else {
-        m_SegmentStart = m_HeldPosition;
+        m_PausedStreamTime = 0;
     }
     const std::vector<IBaseFilter*> order = DownstreamFirst();
     for (IBaseFilter* filter : order) {
@@ -496,7 +501,8 @@ HRESULT CFilterGraph::Run()
             return hr;
         }
     }
-    m_RunStart = ClockNow();
+    // Stream time goes on from where a pause left it.
+    m_RunStart = ClockNow() - m_PausedStreamTime;
     for (IBaseFilter* filter : order) filter->Run(m_RunStart);
     m_State = State_Running;
     {
@@ -511,11 +517,12 @@ HRESULT CFilterGraph::Pause()
     CAutoLock lock(&m_GraphLock);
     if (m_State == State_Paused) return S_OK;
     if (m_State == State_Stopped) {
-        ChooseClock();
-        if (m_SeekOnRun) SeekSources(m_HeldPosition);
-        m_SeekOnRun = false;
+        PrepareFromStopped();
+        m_SegmentStart = m_HeldPosition;
+        m_PausedStreamTime = 0;
     } else {
         m_HeldPosition = PositionLocked();
+        m_PausedStreamTime = ClockNow() - m_RunStart;
     }
     for (IBaseFilter* filter : DownstreamFirst()) filter->Pause();
     m_State = State_Paused;
@@ -629,6 +636,7 @@ HRESULT CFilterGraph::put_CurrentPosition(REFTIME time)
     SeekSources(position);
     ResetCompletion();
     m_SegmentStart = position;
+    m_PausedStreamTime = 0;
     if (running) {
         m_RunStart = ClockNow();
         for (IBaseFilter* filter : order) filter->Run(m_RunStart);
@@ -643,10 +651,6 @@ HRESULT CFilterGraph::put_Rate(double rate)
     // A rate of 0 or below would divide time stamps by nothing or run time backwards.
     if (!(rate > 0.0) || !std::isfinite(rate)) return E_INVALIDARG;
     CAutoLock lock(&m_GraphLock);
-    if (m_State == State_Running) {
-        m_SegmentStart = PositionLocked();
-        m_RunStart = ClockNow();
-    }
     m_Rate = rate;
     std::vector<IMediaSeeking*> sources = SeekingSources();
     for (IMediaSeeking* seeking : sources) {

@@ -95,6 +95,7 @@ private:
     std::vector<IMediaSeeking*> SeekingSources();   // counted
     std::vector<CAudioRenderer*> AudioRenderers();
     void ChooseClock();
+    void PrepareFromStopped();
     REFERENCE_TIME ClockNow();
     REFERENCE_TIME PositionLocked();
     void SeekSources(REFERENCE_TIME position);
@@ -109,6 +110,7 @@ private:
     REFERENCE_TIME m_RunStart = 0;        // clock time of stream time 0
     REFERENCE_TIME m_SegmentStart = 0;    // position of stream time 0
     REFERENCE_TIME m_HeldPosition = 0;    // while stopped or paused
+    REFERENCE_TIME m_PausedStreamTime = 0;
     bool m_SeekOnRun = false;
     double m_Rate = 1.0;
 

@@ -420,6 +420,28 @@ TEST_F(DshowRunTest, StopKeepsThePositionAndTheNextRunGoesOnFromIt)
     EXPECT_EQ(m_Graph->control->Run(), S_OK);   // harmless while running
 }
 
+TEST_F(DshowRunTest, PauseHoldsStreamTimeAndRunGoesOnFromIt)
+{
+    Build(MEDIASUBTYPE_RGB24);
+    Run();
+    Advance(kFrameTime / 2);
+    platform::MarkEventSettle();
+    ASSERT_EQ(m_Graph->control->Pause(), S_OK);
+    Settle();
+    OAFilterState state = -1;
+    ASSERT_EQ(m_Graph->control->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, State_Paused);
+    Advance(5 * kFrameTime);   // the frame waiting for its time stays held while paused
+    EXPECT_EQ(m_Renderer->Frames(), (std::vector<int>{0}));
+    EXPECT_DOUBLE_EQ(m_Graph->Position(), 0.05);
+    Run();
+    Advance(kFrameTime / 2 - 1);
+    EXPECT_EQ(m_Renderer->Frames(), (std::vector<int>{0}));
+    Advance(1);
+    EXPECT_EQ(m_Renderer->Frames(), (std::vector<int>{0, 1}));
+    EXPECT_DOUBLE_EQ(m_Graph->Position(), 0.1);
+}
+
 TEST_F(DshowRunTest, SeekingFlushesEveryPinAndRestartsTheSourceWithOneMoreComplete)
 {
     Build(kEncodedVideo);
@@ -523,6 +545,29 @@ TEST_F(DshowTest, AudioRendererPlaysBitExactAtFullVolumeAndScaledBelow)
         graph.Release();
         source->Release();
     }
+}
+
+TEST_F(DshowTest, AudioRendererTakesPcmOfEightOrSixteenBitsAndOneToEightChannels)
+{
+    struct FormatCase {
+        const char* name;
+        CMediaType type;
+        bool accepted;
+    };
+    CMediaType shortBlock = PcmType(2, 44100, 16);
+    shortBlock.cbFormat = 8;
+    CMediaType video = PcmType(2, 44100, 16);
+    video.SetType(&MEDIATYPE_Video);
+    const FormatCase cases[] = {
+        {"8-bit mono 8 kHz", PcmType(1, 8000, 8), true},
+        {"16-bit stereo 44.1 kHz", PcmType(2, 44100, 16), true},
+        {"16-bit 8 channels 48 kHz", PcmType(8, 48000, 16), true},
+        {"24-bit", PcmType(2, 44100, 24), false},
+        {"9 channels", PcmType(9, 44100, 16), false},
+        {"a format block too short", shortBlock, false},
+        {"not audio", video, false},
+    };
+    for (const FormatCase& c : cases) EXPECT_EQ(CAudioRenderer::IsPlayableFormat(c.type), c.accepted) << c.name;
 }
 
 TEST_F(DshowTest, CompleteComesOnceAfterTheVideoAndTheAudioRendererEnded)
