@@ -607,6 +607,32 @@ TEST_F(DshowTest, CompleteComesOnceAfterTheVideoAndTheAudioRendererEnded)
     audio->Release();
 }
 
+// Without a test clock or sound the graph runs on the system clock; a waiting GetEvent wakes on
+// the completion (no assertion on how long it took).
+TEST_F(DshowTest, WithoutSoundTheSystemClockRunsTheGraphToItsEnd)
+{
+    platform::SetDshowGraphClock(nullptr);
+    Graph graph;
+    auto* source = Counted(new TestSource(Video(MEDIASUBTYPE_RGB24, 2), &m_Log, "source"));
+    auto* renderer = Counted(new RecordingRenderer(&m_Log));
+    ASSERT_EQ(graph.builder->AddFilter(source, u"Source"), S_OK);
+    ASSERT_EQ(graph.builder->AddFilter(renderer, u"Renderer"), S_OK);
+    ASSERT_EQ(graph.builder->Render(source->GetPin(0)), S_OK);
+    ASSERT_EQ(graph.control->Run(), S_OK);
+    LONG code = 0;
+    LONG_PTR p1 = 0;
+    LONG_PTR p2 = 0;
+    ASSERT_EQ(graph.events->GetEvent(&code, &p1, &p2, 60000), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_EQ(renderer->Frames(), (std::vector<int>{0, 1}));
+    const std::vector<REFERENCE_TIME> times = renderer->DrawTimes();
+    ASSERT_EQ(times.size(), 2u);
+    EXPECT_GE(times[1], kFrameTime);   // never before its time
+    graph.Release();
+    source->Release();
+    renderer->Release();
+}
+
 TEST_F(DshowTest, ReleasingARunningGraphStopsItAndDropsEveryFilter)
 {
     Graph graph;
