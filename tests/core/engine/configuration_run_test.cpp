@@ -173,5 +173,29 @@ TEST_F(ConfigurationRunTest, TheOptionsAreSavedAtShutDownAndReadAtTheNextStart)
     EXPECT_EQ(deviceLog.find(kXAudio2Line), std::string::npos) << deviceLog;   // emptied at each start
 }
 
+// The core alone: nothing reads the game's files, the built-in values stand and no options are
+// kept.
+TEST_F(ConfigurationRunTest, WithoutDataServicesTheEngineRunsOnTheBuiltInValues)
+{
+    SetDataServices(nullptr);
+    GxCore* core = GxCore::GetInstance();
+    bool packed = true;
+    bool withoutObjects = false;
+    m_Module.m_OnInitialize = [&] {
+        packed = FileExists(kPackOnlyFile) != kFileNotFound;
+        withoutObjects = core->m_SystemConfig == nullptr && core->m_UserConfig == nullptr;
+    };
+    m_Run.SetMaxPasses(2);
+
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(WindowText(core->m_MainWindow), "Tarnwick");
+    EXPECT_EQ(Utf8(core->GetSaveDir()), (m_Documents / "Tarnwick_SAVE").string() + "/");
+    EXPECT_TRUE(core->GetConfig() == GxCoreConfig{});
+    EXPECT_FALSE(packed);
+    EXPECT_TRUE(withoutObjects);
+    EXPECT_FALSE(fs::exists(m_Documents / "Tarnwick_SAVE" / "userconf.dat"));
+    EXPECT_EQ(ReadLog(m_Documents / "Tarnwick_SAVE" / "device.log").find("サウンドエンジン"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace engine_test

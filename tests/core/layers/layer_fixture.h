@@ -455,8 +455,8 @@ public:
     GxBinBuffer m_Buffer;
 };
 
-// A core, a manager and a root; the fakes are installed for the test's lifetime. Tasks are built
-// on the heap under the root and deleted by the manager.
+// A core with the real configuration and options, a manager and a root; the fakes are installed
+// for the test's lifetime. Tasks are built on the heap under the root and deleted by the manager.
 class LayerFixture : public ::testing::Test {
 protected:
     LayerFixture() : m_Graphics(&m_Journal, &m_Files), m_Motion(&m_Journal), m_Movie(&m_Journal)
