@@ -179,7 +179,8 @@ bool GxCore::Initialize(HINSTANCE instance)
     if (!CheckWorkingFolder())
         return false;
 
-    // Without data services (the core alone, in tests) the built-in values stand.
+    // The configuration objects are the data subsystem's. Without its services (the core alone,
+    // in tests) the built-in values stand and there are no player options.
     DropOwned(m_OwnedUserConfig, m_UserConfig);
     DropOwned(m_OwnedSystemConfig, m_SystemConfig);
     m_Config = GxCoreConfig{};
