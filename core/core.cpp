@@ -71,8 +71,8 @@ std::string CurrentFolderText()
     return folder.empty() ? std::string(".") : WideToUtf8(folder);
 }
 
-template <typename T>
-void DropOwned(std::unique_ptr<T>& owned, T*& field)
+template <typename T, typename D>
+void DropOwned(std::unique_ptr<T, D>& owned, T*& field)
 {
     owned.reset();
     field = nullptr;
@@ -156,9 +156,8 @@ void GxCore::LogRefusedPacks()
 
 void GxCore::SetUpSaveFolder()
 {
-    const GxSystemConfigStandin& config = *m_SystemConfig;
-    const std::u16string& name = config.m_SaveDirName;
-    const bool inDocuments = config.m_SaveToMyDocuments;
+    const std::u16string& name = m_Config.m_SaveDirName;
+    const bool inDocuments = m_Config.m_SaveToMyDocuments;
     const std::u16string base = inDocuments ? GetUserDataFolder() : GetCurrentFolder();
     std::u16string path = CombinePath(base, name, u'/');
     if (!FolderExists(path)) {
@@ -180,24 +179,34 @@ bool GxCore::Initialize(HINSTANCE instance)
     if (!CheckWorkingFolder())
         return false;
 
-    m_OwnedSystemConfig = std::make_unique<GxSystemConfigStandin>();
-    m_SystemConfig = m_OwnedSystemConfig.get();
-    if (!m_SystemConfig->LoadSysConf()) {
-        ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kSysConfFailedText);
-        return RefuseWithoutSysConf();
+    // The configuration objects are the data subsystem's. Without its services (the core alone,
+    // in tests) the built-in values stand and there are no player options.
+    DropOwned(m_OwnedUserConfig, m_UserConfig);
+    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
+    m_Config = GxCoreConfig{};
+    GxDataServicesBase* data = GetDataServices();
+    if (data != nullptr && (m_OwnedSystemConfig = data->CreateSystemConfig())) {
+        m_SystemConfig = m_OwnedSystemConfig.get();
+        if (!data->LoadSysConf(*m_SystemConfig)) {
+            ShowErrorBox(m_Config.m_AppTitle.c_str(), kSysConfFailedText);
+            return RefuseWithoutSysConf();
+        }
+        data->LoadSettingIni(*m_SystemConfig);
+        RefreshConfig();
     }
-    m_SystemConfig->LoadSettingIni();
 
-    if (FindWindowW(m_SystemConfig->m_AppTitle.c_str(), nullptr) != nullptr) {
-        ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kAlreadyRunningText);
+    if (FindWindowW(m_Config.m_AppTitle.c_str(), nullptr) != nullptr) {
+        ShowErrorBox(m_Config.m_AppTitle.c_str(), kAlreadyRunningText);
         std::string text = "\"";
-        text += WideToUtf8(m_SystemConfig->m_AppTitle);
+        text += WideToUtf8(m_Config.m_AppTitle);
         text += "\" is already running (another instance has its window open)";
         return Fail(kExitAlreadyRunning, std::move(text));
     }
 
-    m_OwnedUserConfig = std::make_unique<GxUserConfigStandin>();
-    m_UserConfig = m_OwnedUserConfig.get();
+    if (data != nullptr) {
+        m_OwnedUserConfig = data->CreateUserConfig();
+        m_UserConfig = m_OwnedUserConfig.get();
+    }
     m_Instance = instance;
     m_MainWindow = nullptr;
     m_WindowCreated = false;
@@ -207,7 +216,7 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_AlwaysCompose = EnvironmentFlag("TARNWICK_ALWAYS_COMPOSE");
     m_Composed = false;
     m_ComposedSignature.clear();
-    m_WindowTitle = m_SystemConfig->m_AppTitle;
+    m_WindowTitle = m_Config.m_AppTitle;
 
     m_OwnedProfile = std::make_unique<GxProfileEx>();
     m_Profile = m_OwnedProfile.get();
@@ -276,7 +285,9 @@ void GxCore::Finalize()
         m_SharedAssets->ReleaseAll();
     if (m_TaskManage != nullptr)
         m_TaskManage->ReleaseSequences();
-    SaveUserConfigStandin(m_UserConfig, this);
+    // A failed save is logged by the writer and keeps the earlier file.
+    if (GxDataServicesBase* data = GetDataServices(); data != nullptr && m_UserConfig != nullptr)
+        data->SaveUserConfig(*m_UserConfig, *this);
     SavePermanentData(m_UserDataPerman, m_SaveFolder + u"permanent.dat", 1);
     DropOwned(m_OwnedUIManage, m_UIManage);
     ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);
@@ -330,6 +341,21 @@ bool GxCore::GetOSVersion(DWORD* major, DWORD* minor)
     if (minor != nullptr)
         *minor = info.dwMinorVersion;
     return result != FALSE;
+}
+
+void GxCore::RefreshConfig()
+{
+    GxDataServicesBase* data = GetDataServices();
+    if (data != nullptr && m_SystemConfig != nullptr)
+        data->ReadCoreConfig(*m_SystemConfig, m_Config);
+    else
+        m_Config = GxCoreConfig{};
+}
+
+std::int32_t GxCore::GetMovieAttenuation() const
+{
+    GxDataServicesBase* data = GetDataServices();
+    return data != nullptr && m_UserConfig != nullptr ? data->GetMovieAttenuation(*m_UserConfig) : 0;
 }
 
 std::int32_t GxCore::ChangeSequenceByName()

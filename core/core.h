@@ -8,6 +8,8 @@
 // window procedure, cursor and main loop (core_window.cpp) | the frame (core_frame.cpp)
 #pragma once
 
+#include "core/core_config.h"
+#include "core/data_services.h"
 #include "core/module_list.h"
 #include "core/task_render_manage.h"
 #include "foundation/frame_timer.h"
@@ -20,8 +22,8 @@
 
 class GxTaskManage;
 class GxUIManage;
-class GxSystemConfigStandin;
-class GxUserConfigStandin;
+class GxSystemConfig;
+class GxUserConfig;
 class GxUserData;
 class GxUserDataPerman;
 class GxProfileEx;
@@ -109,6 +111,18 @@ public:
     // A copy of the save folder, ending in a separator (empty before start-up made it).
     std::u16string GetSaveDir() const { return m_SaveFolder; }
 
+    // ---- configuration (core.cpp): the objects are the data subsystem's, reached through its
+    // services (core/data_services.h)
+    // The values the core reads, copied from the game configuration at start-up.
+    const GxCoreConfig& GetConfig() const { return m_Config; }
+    DWORD GetClearColor() const { return m_Config.m_ClearColor; }
+    std::int32_t GetTransitTime() const { return m_Config.m_TransitTime; }
+    // Copies GetConfig's values from m_SystemConfig again (after a change to one of them); the
+    // built-in values without a configuration or data services.
+    void RefreshConfig();
+    // The movie sound's attenuation from the player's options; 0 (full volume) without them.
+    std::int32_t GetMovieAttenuation() const;
+
     // ---- fields, read and written directly by the other parts of the engine
     HINSTANCE m_Instance = nullptr;
     HWND m_MainWindow = nullptr;
@@ -123,8 +137,8 @@ public:
     GxUIManage* m_UIManage = nullptr;
     GxTaskRenderManage m_RenderLists[kRenderSetCount * kRenderListCount];   // entry set * 10 + n
     std::int32_t m_RenderSet = 0;
-    GxSystemConfigStandin* m_SystemConfig = nullptr;
-    GxUserConfigStandin* m_UserConfig = nullptr;
+    GxSystemConfig* m_SystemConfig = nullptr;
+    GxUserConfig* m_UserConfig = nullptr;
     GxUserData* m_UserData = nullptr;
     GxUserDataPerman* m_UserDataPerman = nullptr;
     GxProfileEx* m_Profile = nullptr;
@@ -167,8 +181,9 @@ private:
 
     std::unique_ptr<GxTaskManage> m_OwnedTaskManage;
     std::unique_ptr<GxUIManage> m_OwnedUIManage;
-    std::unique_ptr<GxSystemConfigStandin> m_OwnedSystemConfig;
-    std::unique_ptr<GxUserConfigStandin> m_OwnedUserConfig;
+    GxSystemConfigHolder m_OwnedSystemConfig;
+    GxUserConfigHolder m_OwnedUserConfig;
+    GxCoreConfig m_Config;
     std::unique_ptr<GxUserData> m_OwnedUserData;
     std::unique_ptr<GxUserDataPerman> m_OwnedUserDataPerman;
     std::unique_ptr<GxProfileEx> m_OwnedProfile;

@@ -76,7 +76,7 @@ int GxSeqBase::Render(std::int32_t, std::uint64_t)
 int GxSeqBase::Draw(std::int32_t, std::int32_t)
 {
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
-    const DWORD color = core && core->m_SystemConfig ? core->m_SystemConfig->m_ClearColor : 0xFF000000;
+    const DWORD color = core ? core->GetClearColor() : 0xFF000000;
     ClearTarget(kSeqClearFlags, color, 1.0f, 0, nullptr);
     return 0;
 }

@@ -293,7 +293,6 @@ protected:
         GxStandinTrace::Clear();
         GxStandinTrace::SetEnabled(true);
         m_Core = std::make_unique<GxCore>();
-        m_Core->m_SystemConfig = &m_Config;
         m_Core->m_UIManage = &m_UI;
         m_Core->m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(m_Core.get());
@@ -348,7 +347,6 @@ protected:
     }
 
     TempFolder m_Temp;
-    GxSystemConfigStandin m_Config;
     GxUIManage m_UI;
     GxUserData m_UserData;
     std::unique_ptr<GxCore> m_Core;

@@ -21,7 +21,6 @@
 #include "core/seq_transit_base.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
-#include "core/standins/layer_services.h"
 #include "core/standins/motion_target_graphics.h"
 #include "core/task_layer.h"
 #include "core/transit_graphics.h"
@@ -108,7 +107,7 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
             const std::int32_t sizes[kSystemFontMapCount] = {12, 15, 23, 24, 22, 38};
             for (std::int32_t n = 0; n < kSystemFontMapCount; ++n)
                 EXPECT_EQ(GetSystemFontMap(n)->GetFontSize(), sizes[n]) << n;
-            EXPECT_EQ(Utf8(GetErrorImageFileName(core)), "cg/error.png");
+            EXPECT_EQ(Utf8(core->GetConfig().m_ErrorImageFile), "cg/error.png");
         };
     };
     m_Run.SetMaxPasses(3);

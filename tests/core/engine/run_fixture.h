@@ -94,6 +94,7 @@ protected:
         core->m_FrameTimer.SetClock(&SteppingClock::Read);
         core->m_ModuleList.SetModule(2, &m_Module);
         m_FirstPass = core->m_PassCounter;
+        UseDataServices();   // the core reads its configuration through them
     }
 
     void TearDown() override

@@ -48,7 +48,6 @@ protected:
     {
         InputTest::SetUp();
         m_Core.m_UIManage = &m_UI;
-        m_Core.m_SystemConfig = &m_Config;
         m_Core.m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(&m_Core);
         m_Core.m_TaskManage = m_Manage.get();
@@ -78,7 +77,6 @@ protected:
     }
 
     GxUIManage m_UI;
-    GxSystemConfigStandin m_Config;
     GxUserData m_UserData;
     GxCore m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;

@@ -6,6 +6,7 @@
 #include "core/core.h"
 #include "core/seq_base.h"
 #include "core/standins/data_standin.h"
+#include "tests/support/core_config_fixture.h"
 #include "core/standins/ui_standin.h"
 #include "core/system_dialog_host.h"
 #include "core/task_base.h"
@@ -208,7 +209,6 @@ protected:
     TreeFixture()
     {
         m_Core.m_UIManage = &m_UI;
-        m_Core.m_SystemConfig = &m_Config;
         m_Core.m_UserData = &m_UserData;
         m_Core.m_WidgetServices = &m_Widgets;
         m_Manage = std::make_unique<GxTaskManage>(&m_Core);
@@ -235,10 +235,10 @@ protected:
     LogCapture m_Log;
     Journal m_Journal;
     GxUIManage m_UI;
-    GxSystemConfigStandin m_Config;
     GxUserData m_UserData;
     FakeWidgetServices m_Widgets;
     GxCore m_Core;
+    TestCoreConfig m_Config{m_Core};
     std::unique_ptr<GxTaskManage> m_Manage;
     GxTaskBase* m_Root = nullptr;
 };
