@@ -356,6 +356,11 @@ TEST_F(DirectSoundTest, ALoopingBufferCyclesAndAOneShotStopsAtItsEnd)
     looping->Release();
 
     IDirectSoundBuffer* once = Filled(kStaticFlags, format, ramp);
+    IDirectSoundNotify* notify = nullptr;
+    ASSERT_EQ(once->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)), S_OK);
+    HANDLE stopped = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    const DSBPOSITIONNOTIFY atStop{DSBPN_OFFSETSTOP, stopped};
+    ASSERT_EQ(notify->SetNotificationPositions(1, &atStop), DS_OK);
     ASSERT_EQ(once->SetCurrentPosition(400 * 4), DS_OK);
     ASSERT_EQ(once->Play(0, 0, 0), DS_OK);
     EXPECT_EQ(Status(once), DSBSTATUS_PLAYING);
@@ -363,7 +368,10 @@ TEST_F(DirectSoundTest, ALoopingBufferCyclesAndAOneShotStopsAtItsEnd)
     EXPECT_EQ(Slice(rest, 0, 600), Slice(ramp, 400, 1000));
     EXPECT_EQ(Slice(rest, 600, 900), std::vector<std::int16_t>(600, 0));
     EXPECT_EQ(Status(once), 0u);
+    EXPECT_EQ(WaitForSingleObject(stopped, 0), WAIT_OBJECT_0);
+    notify->Release();
     once->Release();
+    CloseHandle(stopped);
 }
 
 TEST_F(DirectSoundTest, ThePlayCursorMovesAsTheMixerTakesBytesAndPassesSetTheirEvents)
