@@ -306,9 +306,8 @@ HRESULT DirectSoundSecondaryBuffer::SetAllParameters(const DS3DBUFFER* parameter
 {
     if (!parameters || parameters->dwSize != sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
     if (apply != DS3D_IMMEDIATE && apply != DS3D_DEFERRED) return DSERR_INVALIDPARAM;
-    if (parameters->dwMode > DS3DMODE_DISABLE || !(parameters->flMinDistance > 0.0f) ||
-        !(parameters->flMaxDistance >= parameters->flMinDistance) ||
-        parameters->dwInsideConeAngle > parameters->dwOutsideConeAngle || parameters->dwOutsideConeAngle > 360)
+    if (parameters->dwMode > DS3DMODE_DISABLE || parameters->dwInsideConeAngle > 360 ||
+        parameters->dwOutsideConeAngle > 360)
         return DSERR_INVALIDPARAM;
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_Deferred3D = *parameters;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -423,6 +424,93 @@ TEST_F(DirectSoundTest, ThePlayCursorMovesAsTheMixerTakesBytesAndPassesSetTheirE
     notify->Release();
     buffer->Release();
     for (HANDLE event : events) CloseHandle(event);
+}
+
+// The engine's streaming pattern: a thread woken by the notifications refills every chunk the
+// play cursor has left behind while the mixer goes on; the output is the source unbroken over
+// several passes of the ring.
+TEST_F(DirectSoundTest, AThreadRefillingTheChunksBehindTheCursorKeepsTheSoundUnbroken)
+{
+    constexpr DWORD kChunkFrames = 1000;
+    constexpr DWORD kChunk = kChunkFrames * 4;
+    constexpr DWORD kChunks = 16;
+    constexpr std::uint32_t kTotalFrames = 50000;   // three passes and more
+    auto source = [](std::uint32_t frame, int side) {
+        const int value = static_cast<int>(frame % 30000) - 15000;
+        return static_cast<std::int16_t>(side == 0 ? value : -value);
+    };
+    struct Stream {
+        IDirectSoundBuffer* buffer = nullptr;
+        HANDLE notification = nullptr;
+        HANDLE stop = nullptr;
+        std::uint32_t written = 0;   // frames of the source in the ring so far
+        DWORD nextChunk = 0;         // the oldest chunk not yet refilled
+        std::function<std::int16_t(std::uint32_t, int)> source;
+        void Fill(DWORD chunk)
+        {
+            void* p1 = nullptr;
+            void* p2 = nullptr;
+            DWORD n1 = 0, n2 = 0;
+            if (buffer->Lock(chunk * kChunk, kChunk, &p1, &n1, &p2, &n2, 0) != DS_OK) return;
+            auto* samples = static_cast<std::int16_t*>(p1);
+            for (DWORD f = 0; f < kChunkFrames; ++f, ++written) {
+                samples[f * 2] = source(written, 0);
+                samples[f * 2 + 1] = source(written, 1);
+            }
+            buffer->Unlock(p1, n1, p2, n2);
+        }
+        static DWORD Run(LPVOID parameter)
+        {
+            auto* stream = static_cast<Stream*>(parameter);
+            const HANDLE events[2] = {stream->notification, stream->stop};
+            while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) {
+                DWORD play = 0;
+                stream->buffer->GetCurrentPosition(&play, nullptr);
+                const DWORD playing = play / kChunk;
+                while (stream->nextChunk != playing) {
+                    stream->Fill(stream->nextChunk);
+                    stream->nextChunk = (stream->nextChunk + 1) % kChunks;
+                }
+            }
+            return 0;
+        }
+    };
+    Stream stream;
+    stream.source = source;
+    stream.buffer = Buffer(kStreamFlags, Pcm(2, 44100, 16), kChunk * kChunks);
+    stream.notification = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    stream.stop = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    for (DWORD chunk = 0; chunk < kChunks; ++chunk) stream.Fill(chunk);
+    IDirectSoundNotify* notify = nullptr;
+    ASSERT_EQ(stream.buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)), S_OK);
+    std::vector<DSBPOSITIONNOTIFY> positions;
+    for (DWORD i = 0; i < kChunks; ++i) positions.push_back({kChunk / 2 + i * kChunk, stream.notification});
+    ASSERT_EQ(notify->SetNotificationPositions(kChunks, positions.data()), DS_OK);
+    HANDLE thread = CreateThread(nullptr, 0, &Stream::Run, &stream, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+
+    platform::MarkEventSettle();
+    ASSERT_EQ(stream.buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    std::vector<std::int16_t> out;
+    for (std::uint32_t done = 0; done < kTotalFrames; done += 441) {
+        const auto block = Play(441);
+        out.insert(out.end(), block.begin(), block.end());
+        ASSERT_TRUE(platform::SettleEvents(60000));   // the thread has done its refill
+    }
+    std::size_t wrong = 0;
+    for (std::uint32_t f = 0; f < kTotalFrames; ++f) {
+        if (out[f * 2] != source(f, 0) || out[f * 2 + 1] != source(f, 1)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GT(stream.written, kTotalFrames - kChunk);
+
+    SetEvent(stream.stop);
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    notify->Release();
+    stream.buffer->Release();
+    CloseHandle(stream.notification);
+    CloseHandle(stream.stop);
 }
 
 TEST_F(DirectSoundTest, VolumeAndPanAttenuateInHundredthsOfADecibel)
