@@ -513,6 +513,45 @@ TEST_F(DirectSoundTest, AThreadRefillingTheChunksBehindTheCursorKeepsTheSoundUnb
     CloseHandle(stream.stop);
 }
 
+TEST_F(DirectSoundTest, AnyLoaderFormatPlaysAtItsOwnRate)
+{
+    struct Case {
+        WORD channels;
+        DWORD rate;
+        WORD bits;
+    };
+    const Case cases[] = {{1, 11025, 8}, {2, 22050, 16}, {1, 32000, 16}, {6, 48000, 16}, {8, 44100, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.channels) + " x " + std::to_string(c.bits) + " at " + std::to_string(c.rate));
+        // 100 ms of a constant level on every channel, played once.
+        const DWORD frames = c.rate / 10;
+        const WAVEFORMATEX format = Pcm(c.channels, c.rate, c.bits);
+        IDirectSoundBuffer* buffer = Buffer(kStaticFlags, format, frames * format.nBlockAlign);
+        ASSERT_NE(buffer, nullptr);
+        void* p1 = nullptr;
+        DWORD n1 = 0;
+        ASSERT_EQ(buffer->Lock(0, frames * format.nBlockAlign, &p1, &n1, nullptr, nullptr, 0), DS_OK);
+        if (c.bits == 8) {
+            std::memset(p1, 128 + 32, n1);
+        } else {
+            auto* samples = static_cast<std::int16_t*>(p1);
+            std::fill(samples, samples + n1 / 2, std::int16_t{8192});
+        }
+        ASSERT_EQ(buffer->Unlock(p1, n1, nullptr, 0), DS_OK);
+        ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+        const auto out = Play(4410 + 441);
+        EXPECT_EQ(Status(buffer), 0u);
+        const int level = out[2205 * 2];
+        EXPECT_GT(level, 4000);
+        std::size_t sounding = 0;
+        for (std::size_t f = 0; f < out.size() / 2; ++f) {
+            if (std::abs(out[f * 2]) > level / 2) ++sounding;
+        }
+        EXPECT_NEAR(static_cast<double>(sounding), 4410.0, 4.0);   // 100 ms at the mix rate
+        buffer->Release();
+    }
+}
+
 TEST_F(DirectSoundTest, VolumeAndPanAttenuateInHundredthsOfADecibel)
 {
     std::vector<std::int16_t> loud(2000, 20000);
