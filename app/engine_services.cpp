@@ -1,6 +1,7 @@
 #include "app/engine_services.h"
 
 #include "data/data_services.h"
+#include "media/media_services.h"
 #include "motion/motion_services.h"
 
 void InstallEngineServices()
@@ -8,4 +9,5 @@ void InstallEngineServices()
     // Each subsystem above the core installs its services here as it lands.
     InstallMotionServices();
     InstallDataServices();
+    InstallMediaServices();
 }

@@ -4,13 +4,13 @@
 #include "core/exit_code.h"
 #include "core/scene_generation.h"
 #include "core/input.h"
+#include "core/media_services.h"
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
 #include "core/standins/data_standin.h"
 #include "core/transit_graphics.h"
 #include "graphics/graphics.h"
-#include "core/standins/media_standin.h"
 #include "core/standins/ui_standin.h"
 #include "core/task_manage.h"
 #include "foundation/file.h"
@@ -267,9 +267,11 @@ bool GxCore::Initialize(HINSTANCE instance)
     ClearTarget(kClearAll, kStartupClearColor, 1.0f, 0, nullptr);
 
     InitDirectInput(m_MainWindow);
-    InitAudioDevice(0);
-    SoundInitDevice(m_MainWindow, 0);
-    MovieInitCom();
+    if (GxMediaServicesBase* media = GetMediaServices()) {
+        media->InitAudioDevice(0);
+        media->SoundInitDevice(m_MainWindow, 0);
+        media->MovieInitCom();
+    }
 
     SetTransitGraphics(&GetEngineTransitGraphics());
     GameStartup(this);
@@ -306,9 +308,11 @@ void GxCore::Finalize()
     DropOwned(m_OwnedProfile, m_Profile);
     GxGraphics::SetResetJobPool(nullptr);
     DropOwned(m_OwnedSharedAssets, m_SharedAssets);
-    SoundShutdownDevice();
-    AudioShutdownDevice();
-    MovieShutdown();
+    if (GxMediaServicesBase* media = GetMediaServices()) {
+        media->SoundShutdownDevice();
+        media->AudioShutdownDevice();
+        media->MovieShutdown();
+    }
     GxInput::ReleaseDevices();
     GxGraphics::ReleaseShaders();
     GxGraphics::Release();

@@ -89,6 +89,7 @@ protected:
         platform::ClearShownMessageBoxes();
         GxStandinTrace::Clear();
         GxStandinTrace::SetEnabled(true);
+        SetMediaServices(&m_RecordingMedia);
         GxCore* core = GxCore::GetInstance();
         SteppingClock::step = 17;
         core->m_FrameTimer.SetClock(&SteppingClock::Read);
@@ -99,6 +100,7 @@ protected:
 
     void TearDown() override
     {
+        SetMediaServices(nullptr);
         if (m_MotionServices)
             SetMotionServices(nullptr);
         if (m_DataServices) {
@@ -161,6 +163,7 @@ protected:
     std::unique_ptr<ScopedEnv> m_ConfigEnv;
     std::unique_ptr<ScopedEnv> m_DataEnv;
     RecordingModule m_Module;
+    RecordingMediaServices m_RecordingMedia;
     GxUnattendedRun m_Run;
     std::uint32_t m_FirstPass = 0;
     bool m_MotionServices = false;
