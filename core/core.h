@@ -22,8 +22,8 @@ class GxTaskManage;
 class GxUIManage;
 class GxSystemConfigStandin;
 class GxUserConfigStandin;
-class GxUserData;
-class GxUserDataPerman;
+class GxUserDataStandin;
+class GxUserDataPermanStandin;
 class GxProfileEx;
 class GxSharedAssetManage;
 class GxWidgetServicesBase;
@@ -125,8 +125,8 @@ public:
     std::int32_t m_RenderSet = 0;
     GxSystemConfigStandin* m_SystemConfig = nullptr;
     GxUserConfigStandin* m_UserConfig = nullptr;
-    GxUserData* m_UserData = nullptr;
-    GxUserDataPerman* m_UserDataPerman = nullptr;
+    GxUserDataStandin* m_UserData = nullptr;
+    GxUserDataPermanStandin* m_UserDataPerman = nullptr;
     GxProfileEx* m_Profile = nullptr;
     GxSharedAssetManage* m_SharedAssets = nullptr;
     GxModuleList m_ModuleList;   // never owns its modules
@@ -169,8 +169,8 @@ private:
     std::unique_ptr<GxUIManage> m_OwnedUIManage;
     std::unique_ptr<GxSystemConfigStandin> m_OwnedSystemConfig;
     std::unique_ptr<GxUserConfigStandin> m_OwnedUserConfig;
-    std::unique_ptr<GxUserData> m_OwnedUserData;
-    std::unique_ptr<GxUserDataPerman> m_OwnedUserDataPerman;
+    std::unique_ptr<GxUserDataStandin> m_OwnedUserData;
+    std::unique_ptr<GxUserDataPermanStandin> m_OwnedUserDataPerman;
     std::unique_ptr<GxProfileEx> m_OwnedProfile;
     std::unique_ptr<GxSharedAssetManage> m_OwnedSharedAssets;
     // The last presented frame: whether there is one, its scene generation and its lists' words.

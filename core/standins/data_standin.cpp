@@ -53,16 +53,16 @@ GxUserConfigStandin::~GxUserConfigStandin()
     GxStandinTrace::Record(u"~GxUserConfig");
 }
 
-GxUserData::GxUserData(GxCore* core) : m_Core(core) {}
+GxUserDataStandin::GxUserDataStandin(GxCore* core) : m_Core(core) {}
 
-GxUserData::~GxUserData()
+GxUserDataStandin::~GxUserDataStandin()
 {
     GxStandinTrace::Record(u"~GxUserData");
 }
 
-GxUserDataPerman::GxUserDataPerman(GxCore* core) : m_Core(core) {}
+GxUserDataPermanStandin::GxUserDataPermanStandin(GxCore* core) : m_Core(core) {}
 
-GxUserDataPerman::~GxUserDataPerman()
+GxUserDataPermanStandin::~GxUserDataPermanStandin()
 {
     GxStandinTrace::Record(u"~GxUserDataPerman");
 }
@@ -73,7 +73,7 @@ bool SaveUserConfigStandin(GxUserConfigStandin*, GxCore*)
     return true;
 }
 
-bool SavePermanentData(GxUserDataPerman*, const std::u16string& path, std::int32_t)
+bool SavePermanentData(GxUserDataPermanStandin*, const std::u16string& path, std::int32_t)
 {
     GxStandinTrace::Record(u"SavePermanentData " + path);
     return true;

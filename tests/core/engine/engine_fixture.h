@@ -350,7 +350,7 @@ protected:
     TempFolder m_Temp;
     GxSystemConfigStandin m_Config;
     GxUIManage m_UI;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     std::unique_ptr<GxCore> m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxTaskBase* m_Root = nullptr;

@@ -79,7 +79,7 @@ protected:
 
     GxUIManage m_UI;
     GxSystemConfigStandin m_Config;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     GxCore m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxSeqBase* m_Seq = nullptr;

@@ -236,7 +236,7 @@ protected:
     Journal m_Journal;
     GxUIManage m_UI;
     GxSystemConfigStandin m_Config;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     FakeWidgetServices m_Widgets;
     GxCore m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
