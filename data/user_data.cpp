@@ -279,7 +279,11 @@ void ResetAvgState(GxUserData* data, bool stopMusic)
     play.StopExtraVoiceChannels();
     SetBGMRestraintLevel(100);
     play.MovieSlotStopAll();
+    // Music that goes on playing keeps its record, or a later save would drop it.
+    const GxSoundPlayParam music = data->m_BGMPlayParam;
     data->Reset();
+    if (!stopMusic)
+        data->m_BGMPlayParam = music;
     play.ResetWindows();
     GxSavedDataScript script;
     script.MainWorker().Stop();
