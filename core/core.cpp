@@ -245,9 +245,9 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_UIManage = m_OwnedUIManage.get();
     m_RenderSet = 0;
 
-    m_OwnedUserData = std::make_unique<GxUserData>(this);
+    m_OwnedUserData = std::make_unique<GxUserDataStandin>(this);
     m_UserData = m_OwnedUserData.get();
-    m_OwnedUserDataPerman = std::make_unique<GxUserDataPerman>(this);
+    m_OwnedUserDataPerman = std::make_unique<GxUserDataPermanStandin>(this);
     m_UserDataPerman = m_OwnedUserDataPerman.get();
 
     // Window and device failures end the run after its first pass, through the quit message.

@@ -24,8 +24,8 @@ class GxTaskManage;
 class GxUIManage;
 class GxSystemConfig;
 class GxUserConfig;
-class GxUserData;
-class GxUserDataPerman;
+class GxUserDataStandin;
+class GxUserDataPermanStandin;
 class GxProfileEx;
 class GxSharedAssetManage;
 class GxWidgetServicesBase;
@@ -139,8 +139,8 @@ public:
     std::int32_t m_RenderSet = 0;
     GxSystemConfig* m_SystemConfig = nullptr;
     GxUserConfig* m_UserConfig = nullptr;
-    GxUserData* m_UserData = nullptr;
-    GxUserDataPerman* m_UserDataPerman = nullptr;
+    GxUserDataStandin* m_UserData = nullptr;
+    GxUserDataPermanStandin* m_UserDataPerman = nullptr;
     GxProfileEx* m_Profile = nullptr;
     GxSharedAssetManage* m_SharedAssets = nullptr;
     GxModuleList m_ModuleList;   // never owns its modules
@@ -184,8 +184,8 @@ private:
     GxSystemConfigHolder m_OwnedSystemConfig;
     GxUserConfigHolder m_OwnedUserConfig;
     GxCoreConfig m_Config;
-    std::unique_ptr<GxUserData> m_OwnedUserData;
-    std::unique_ptr<GxUserDataPerman> m_OwnedUserDataPerman;
+    std::unique_ptr<GxUserDataStandin> m_OwnedUserData;
+    std::unique_ptr<GxUserDataPermanStandin> m_OwnedUserDataPerman;
     std::unique_ptr<GxProfileEx> m_OwnedProfile;
     std::unique_ptr<GxSharedAssetManage> m_OwnedSharedAssets;
     // The last presented frame: whether there is one, its scene generation and its lists' words.

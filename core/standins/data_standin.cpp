@@ -2,21 +2,21 @@
 
 #include "core/standins/standin_trace.h"
 
-GxUserData::GxUserData(GxCore* core) : m_Core(core) {}
+GxUserDataStandin::GxUserDataStandin(GxCore* core) : m_Core(core) {}
 
-GxUserData::~GxUserData()
+GxUserDataStandin::~GxUserDataStandin()
 {
     GxStandinTrace::Record(u"~GxUserData");
 }
 
-GxUserDataPerman::GxUserDataPerman(GxCore* core) : m_Core(core) {}
+GxUserDataPermanStandin::GxUserDataPermanStandin(GxCore* core) : m_Core(core) {}
 
-GxUserDataPerman::~GxUserDataPerman()
+GxUserDataPermanStandin::~GxUserDataPermanStandin()
 {
     GxStandinTrace::Record(u"~GxUserDataPerman");
 }
 
-bool SavePermanentData(GxUserDataPerman*, const std::u16string& path, std::int32_t)
+bool SavePermanentData(GxUserDataPermanStandin*, const std::u16string& path, std::int32_t)
 {
     GxStandinTrace::Record(u"SavePermanentData " + path);
     return true;

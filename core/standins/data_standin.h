@@ -9,10 +9,10 @@
 class GxCore;
 
 // The current saved game, as far as the screens touch it.
-class GxUserData {
+class GxUserDataStandin {
 public:
-    explicit GxUserData(GxCore* core = nullptr);
-    virtual ~GxUserData();
+    explicit GxUserDataStandin(GxCore* core = nullptr);
+    virtual ~GxUserDataStandin();
 
     const std::u16string& GetRestoreSequence() const { return m_RestoreSequence; }
 
@@ -22,13 +22,13 @@ public:
 };
 
 // The flags kept across games.
-class GxUserDataPerman {
+class GxUserDataPermanStandin {
 public:
-    explicit GxUserDataPerman(GxCore* core = nullptr);
-    virtual ~GxUserDataPerman();
+    explicit GxUserDataPermanStandin(GxCore* core = nullptr);
+    virtual ~GxUserDataPermanStandin();
 
     GxCore* m_Core = nullptr;
 };
 
 // "permanent.dat" at `path`; recorded only.
-bool SavePermanentData(GxUserDataPerman* data, const std::u16string& path, std::int32_t mode);
+bool SavePermanentData(GxUserDataPermanStandin* data, const std::u16string& path, std::int32_t mode);

@@ -375,7 +375,7 @@ protected:
     TempFolder m_Temp;
     RecordingMediaServices m_Media;
     GxUIManage m_UI;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     std::unique_ptr<GxCore> m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxTaskBase* m_Root = nullptr;

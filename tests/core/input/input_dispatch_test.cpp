@@ -77,7 +77,7 @@ protected:
     }
 
     GxUIManage m_UI;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     GxCore m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxSeqBase* m_Seq = nullptr;

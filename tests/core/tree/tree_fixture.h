@@ -235,7 +235,7 @@ protected:
     LogCapture m_Log;
     Journal m_Journal;
     GxUIManage m_UI;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     FakeWidgetServices m_Widgets;
     GxCore m_Core;
     TestCoreConfig m_Config{m_Core};
