@@ -9,7 +9,6 @@
 #include "core/seq_base.h"
 #include "core/standins/data_standin.h"
 #include "core/standins/standin_trace.h"
-#include "core/standins/ui_standin.h"
 #include "core/task_base.h"
 #include "core/task_manage.h"
 #include "foundation/log.h"
@@ -294,7 +293,6 @@ protected:
         GxStandinTrace::SetEnabled(true);
         m_Core = std::make_unique<GxCore>();
         m_Core->m_SystemConfig = &m_Config;
-        m_Core->m_UIManage = &m_UI;
         m_Core->m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(m_Core.get());
         m_Core->m_TaskManage = m_Manage.get();
@@ -349,7 +347,6 @@ protected:
 
     TempFolder m_Temp;
     GxSystemConfigStandin m_Config;
-    GxUIManage m_UI;
     GxUserData m_UserData;
     std::unique_ptr<GxCore> m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
