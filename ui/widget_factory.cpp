@@ -9,9 +9,6 @@
 
 namespace {
 
-using WidgetConstructor = GxTaskUIBase* (*)(GxTaskBase* owner, const char16_t* name, const char16_t* localName,
-                                           std::int32_t localIndex);
-
 template <class Widget>
 GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t* localName, std::int32_t localIndex)
 {
@@ -19,24 +16,33 @@ GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t*
 }
 
 // One row per widget class, by type code; a code whose class is not there builds nothing.
-const std::array<WidgetConstructor, kUITypeLast + 1> kConstructors = [] {
-    std::array<WidgetConstructor, kUITypeLast + 1> table{};
+std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
+    std::array<GxWidgetConstructor, kUITypeLast + 1> table{};
     table[kUITypeNull] = &Construct<GxTaskUINull>;
     return table;
 }();
 
 }  // namespace
 
+GxWidgetConstructor SetWidgetConstructor(std::int32_t type, GxWidgetConstructor construct)
+{
+    if (type < 0 || type > kUITypeLast)
+        return nullptr;
+    GxWidgetConstructor previous = g_Constructors[static_cast<std::size_t>(type)];
+    g_Constructors[static_cast<std::size_t>(type)] = construct;
+    return previous;
+}
+
 GxTaskUIBase* NewWidgetOfType(std::int32_t type, GxTaskBase* owner, const char16_t* name, std::int32_t index)
 {
-    if (type < 0 || type > kUITypeLast || !kConstructors[static_cast<std::size_t>(type)])
+    if (type < 0 || type > kUITypeLast || !g_Constructors[static_cast<std::size_t>(type)])
         return nullptr;
     // A widget outside any tree would never be deleted.
     if (!owner) {
         LogPrint(u"NewWidgetOfType/no owner for the widget (%s)\n", name ? name : u"");
         return nullptr;
     }
-    const WidgetConstructor construct = kConstructors[static_cast<std::size_t>(type)];
+    const GxWidgetConstructor construct = g_Constructors[static_cast<std::size_t>(type)];
     if (index == -1)
         return construct(owner, name, nullptr, 0);
     return construct(owner, nullptr, name, index);

@@ -14,6 +14,13 @@ struct DBUIModuleRow;
 // Codes 1 to 51 can name a class; any other code builds nothing.
 constexpr std::int32_t kUITypeLast = 51;
 
+using GxWidgetConstructor = GxTaskUIBase* (*)(GxTaskBase* owner, const char16_t* name, const char16_t* localName,
+                                             std::int32_t localIndex);
+
+// The class of a code: the widget classes' rows are built in; tests may put a widget of their own
+// at a code. Returns the previous constructor (null for none or a code outside 0 to 51).
+GxWidgetConstructor SetWidgetConstructor(std::int32_t type, GxWidgetConstructor construct);
+
 // A new widget of that code under owner: with index -1 `name` is its unique task name, otherwise
 // its local name with that index. Null for a code without a class.
 GxTaskUIBase* NewWidgetOfType(std::int32_t type, GxTaskBase* owner, const char16_t* name, std::int32_t index);
