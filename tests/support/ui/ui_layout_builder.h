@@ -16,9 +16,9 @@ class TestGameFolder;
 struct ModuleRow {
     std::int32_t id = 0;
     std::int32_t type = 0;
-    std::u16string name;
-    std::u16string imageSet;
-    std::u16string image;
+    std::u16string name = {};
+    std::u16string imageSet = {};
+    std::u16string image = {};
     std::int32_t w = 0;
     std::int32_t h = 0;
     std::int32_t clientLeft = 0;
@@ -33,9 +33,9 @@ struct ModuleRow {
 // One UI layout row, in the table's column order (its ParentIndex is always 0).
 struct LayoutRow {
     std::int32_t id = 0;
-    std::u16string parentName;
-    std::u16string moduleName;
-    std::u16string taskName;
+    std::u16string parentName = {};
+    std::u16string moduleName = {};
+    std::u16string taskName = {};
     std::int32_t taskIndex = -1;
     std::int32_t create = 1;
     std::int32_t visible = 1;
@@ -44,14 +44,14 @@ struct LayoutRow {
     float top = 0.0f;
     float orderZ = 0.0f;
     std::int32_t groupId = 0;
-    std::u16string text;
-    std::u16string label;
+    std::u16string text = {};
+    std::u16string label = {};
     std::int32_t sound = 0;
     std::int32_t value = 0;
     std::int32_t min = 0;
     std::int32_t max = 0;
     std::int32_t helpTime = -1;
-    std::u16string descript;
+    std::u16string descript = {};
 };
 
 TestTableBuilder UIModuleTable(const std::vector<ModuleRow>& rows);
