@@ -143,21 +143,48 @@ void GxTaskUIBase::ApplyLayoutRecord(const DBUILayoutRow* row)
 
 // ---- value, texts, sizes -------------------------------------------------------------------
 
+namespace {
+
+// Truncation toward zero, held inside the 32-bit range: values come from saved games unchecked.
+std::int32_t Truncate(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<std::int32_t>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
+}
+
+}  // namespace
+
+void GxTaskUIBase::SetValueBool(bool value)
+{
+    SetValueDirect(value ? 1.0 : 0.0);
+}
+
+void GxTaskUIBase::SetValueInt(std::int32_t value)
+{
+    SetValueDirect(static_cast<double>(value));
+}
+
 void GxTaskUIBase::SetValue(double value)
+{
+    SetValueDirect(value);
+}
+
+void GxTaskUIBase::SetValueDirect(double value)
 {
     if (m_Value != value)
         GxSceneGeneration::Touch();
     m_Value = value;
 }
 
+std::int32_t GxTaskUIBase::GetValueInt() const
+{
+    return Truncate(m_Value);
+}
+
 std::int32_t GxTaskUIBase::GetValueRounded() const
 {
-    // Truncation toward zero, held inside the 32-bit range so that no double converts out of it.
-    auto truncate = [](double v) {
-        if (std::isnan(v))
-            return 0;
-        return static_cast<std::int32_t>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
-    };
+    const auto truncate = Truncate;
     if (m_Max > 0.0 && m_Min >= 0.0)
         return std::min(truncate(m_Value + 0.5), truncate(m_Max));
     if (m_Max < 0.0 && m_Min <= 0.0)
@@ -298,7 +325,7 @@ std::int32_t GxTaskUIBase::GetAlphaInTree() const
     double alpha = GetAlpha();
     for (const GxTaskUIBase* w = WidgetParentOf(this); w; w = WidgetParentOf(w))
         alpha = w->GetAlpha() * alpha / 255.0;
-    return static_cast<std::int32_t>(std::clamp(std::trunc(alpha), -2147483648.0, 2147483647.0));
+    return Truncate(alpha);
 }
 
 void GxTaskUIBase::DecLock()
@@ -439,7 +466,10 @@ void ReadInto(GxContentReaderBase& reader, const char* name, std::uint32_t& fiel
 
 void ReadInto(GxContentReaderBase& reader, const char* name, std::u16string& field)
 {
-    field = reader.ReadWString(name);
+    const std::int32_t errors = reader.GetErrorCount();
+    std::u16string value = reader.ReadWString(name);
+    if (reader.GetErrorCount() == errors)
+        field = std::move(value);
 }
 
 }  // namespace

@@ -81,11 +81,12 @@ public:
     // ---- value, texts, sizes
     virtual void SetEnabled(bool enabled) { m_Enabled = enabled; }
     virtual bool IsEnabled() const { return m_Enabled; }
-    virtual void SetValueBool(bool value) { SetValue(value ? 1.0 : 0.0); }
-    virtual void SetValueInt(std::int32_t value) { SetValue(static_cast<double>(value)); }
+    virtual void SetValueBool(bool value);
+    virtual void SetValueInt(std::int32_t value);
     virtual void SetValue(double value);
     virtual double GetValue() const { return m_Value; }
-    virtual std::int32_t GetValueInt() const { return static_cast<std::int32_t>(m_Value); }
+    // Truncated toward zero (held within the 32-bit range).
+    virtual std::int32_t GetValueInt() const;
     virtual bool GetValueBool() const { return GetValueInt() != 0; }
     // Rounded towards the nearer end of a one-sided range, held within it; truncated otherwise.
     virtual std::int32_t GetValueRounded() const;
@@ -211,6 +212,8 @@ public:
     GxUIDragState m_DragState;
 
 protected:
+    // m_Value itself, for the setters above.
+    void SetValueDirect(double value);
     // The widget ancestor of `task`, or null at the first ancestor that is no widget.
     static const GxTaskUIBase* WidgetParentOf(const GxTaskUIBase* task);
 };

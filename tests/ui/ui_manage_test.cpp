@@ -43,7 +43,7 @@ TEST_F(UIManageTest, EndingAModeClearsItsButtonOnlyWhenTheModeWasOn)
         button->m_Calls.clear();
         (ui.*mode.end)(holder);
         EXPECT_FALSE(ui.*mode.flag);
-        EXPECT_EQ(button->m_Calls, (std::vector<std::string>{"SetValueBool false", "SetValue"}));
+        EXPECT_EQ(button->m_Calls, (std::vector<std::string>{"SetValueBool false"}));
         EXPECT_FALSE(button->GetValueBool());
         EXPECT_TRUE(other->m_Calls.empty());
 

@@ -110,7 +110,7 @@ TEST_F(WidgetFactoryTest, TheLayoutWalkBuildsMatchingRowsInIdOrderAndDoesNotDesc
 
     auto* rec = static_cast<RecordingWidget*>(Manage().FindTask(u"rec"));
     ASSERT_NE(rec, nullptr);
-    EXPECT_EQ(rec->m_Calls, (std::vector<std::string>{"SetMax 9", "SetMin 1", "SetValueInt 5", "SetValue",
+    EXPECT_EQ(rec->m_Calls, (std::vector<std::string>{"SetMax 9", "SetMin 1", "SetValueInt 5",
                                                       "SetText テキスト", "ApplyModuleRecord"}));
     EXPECT_FALSE(rec->IsVisible());
     EXPECT_FALSE(rec->IsEnabled());
