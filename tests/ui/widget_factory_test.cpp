@@ -172,5 +172,31 @@ TEST_F(WidgetFactoryTest, TheWalkCanBeGivenItsOwnTable)
     EXPECT_NE(Manage().FindTask(u"w_last"), nullptr);   // the last row position is visited
 }
 
+TEST_F(WidgetFactoryTest, MissingOrDamagedTablesBuildNothingAndSayWhy)
+{
+    LogCapture log;
+    EXPECT_FALSE(m_Harness.LoadUITables(m_Harness.Folder() / "nowhere"));
+    EXPECT_FALSE(log.m_Errors.empty());
+    m_Harness.CreateWidgets(u"SeqUITest");
+    EXPECT_EQ(Screen()->m_FirstChild, nullptr);
+
+    // A row ID beyond the table stops the read there; the rows before it still build.
+    ASSERT_TRUE(UIModuleTable({{1, 1, u"null_mod"}}).Write(m_Harness.Folder() / "data" / "db_uimodule.txt"));
+    ASSERT_TRUE(UILayoutTable({{1, u"SeqUITest", u"null_mod", u"w_first", -1}})
+                    .Raw(u"5000\tSeqUITest\t0\tnull_mod\tw_far\t-1\t1")
+                    .Write(m_Harness.Folder() / "data" / "db_uilayout.txt"));
+    log.m_Errors.clear();
+    EXPECT_FALSE(m_Harness.LoadUITables(m_Harness.Folder()));
+    EXPECT_EQ(log.m_Errors.size(), 1u);
+    m_Harness.CreateWidgets(u"SeqUITest");
+    EXPECT_NE(Manage().FindTask(u"w_first"), nullptr);
+    EXPECT_EQ(Manage().FindTask(u"w_far"), nullptr);
+
+    // No sequence to build through: nothing, with a line.
+    log.m_Errors.clear();
+    DBUILayout::CreateWidgets(nullptr, u"SeqUITest", Screen(), nullptr);
+    EXPECT_EQ(log.m_Errors.size(), 1u);
+}
+
 }  // namespace
 }  // namespace ui_test
