@@ -118,14 +118,17 @@ void GxCore::DeleteOwnedUIManage()
 
 std::int32_t GxCore::GetUIModalLevel() const
 {
-    return m_UIManage && m_WidgetServices ? m_WidgetServices->GetModalLevel(m_UIManage) : 0;
+    // Read by the services that made the state (a caller's own state: the installed ones).
+    GxWidgetServicesBase* services = m_UIManageMaker ? m_UIManageMaker : m_WidgetServices;
+    return m_UIManage && services ? services->GetModalLevel(m_UIManage) : 0;
 }
 
 std::int32_t GxCore::GetUIHold(std::int32_t index) const
 {
-    if (!m_UIManage || !m_WidgetServices || index < 0 || index > 3)
+    GxWidgetServicesBase* services = m_UIManageMaker ? m_UIManageMaker : m_WidgetServices;
+    if (!m_UIManage || !services || index < 0 || index > 3)
         return 0;
-    return m_WidgetServices->GetUIHold(m_UIManage, index);
+    return services->GetUIHold(m_UIManage, index);
 }
 
 bool GxCore::Fail(int exitCode, std::string text)
