@@ -3,6 +3,7 @@
 #include "data/data_services.h"
 #include "media/media_services.h"
 #include "motion/motion_services.h"
+#include "ui/ui_services.h"
 
 void InstallEngineServices()
 {
@@ -10,4 +11,5 @@ void InstallEngineServices()
     InstallMotionServices();
     InstallDataServices();
     InstallMediaServices();
+    InstallUIServices();
 }

@@ -10,8 +10,8 @@
 #include "core/standins/avg_standin.h"
 #include "core/standins/data_standin.h"
 #include "core/transit_graphics.h"
+#include "core/widget_services.h"
 #include "graphics/graphics.h"
-#include "core/standins/ui_standin.h"
 #include "core/task_manage.h"
 #include "foundation/file.h"
 #include "foundation/log.h"
@@ -103,8 +103,32 @@ void GxCore::DeleteOwnedObjects()
     DropOwned(m_OwnedUserData, m_UserData);
     DropOwned(m_OwnedUserConfig, m_UserConfig);
     DropOwned(m_OwnedSystemConfig, m_SystemConfig);
-    DropOwned(m_OwnedUIManage, m_UIManage);
+    DeleteOwnedUIManage();
     DropOwned(m_OwnedTaskManage, m_TaskManage);
+}
+
+void GxCore::DeleteOwnedUIManage()
+{
+    if (m_UIManageMaker == nullptr)
+        return;
+    m_UIManageMaker->DeleteUIManage(m_UIManage);
+    m_UIManageMaker = nullptr;
+    m_UIManage = nullptr;
+}
+
+std::int32_t GxCore::GetUIModalLevel() const
+{
+    // Read by the services that made the state (a caller's own state: the installed ones).
+    GxWidgetServicesBase* services = m_UIManageMaker ? m_UIManageMaker : m_WidgetServices;
+    return m_UIManage && services ? services->GetModalLevel(m_UIManage) : 0;
+}
+
+std::int32_t GxCore::GetUIHold(std::int32_t index) const
+{
+    GxWidgetServicesBase* services = m_UIManageMaker ? m_UIManageMaker : m_WidgetServices;
+    if (!m_UIManage || !services || index < 0 || index > 3)
+        return 0;
+    return services->GetUIHold(m_UIManage, index);
 }
 
 bool GxCore::Fail(int exitCode, std::string text)
@@ -241,8 +265,12 @@ bool GxCore::Initialize(HINSTANCE instance)
 
     m_OwnedTaskManage = std::make_unique<GxTaskManage>(this);
     m_TaskManage = m_OwnedTaskManage.get();
-    m_OwnedUIManage = std::make_unique<GxUIManage>();
-    m_UIManage = m_OwnedUIManage.get();
+    // The widget subsystem makes the UI state; without its services there is none.
+    DeleteOwnedUIManage();
+    if (m_WidgetServices != nullptr) {
+        m_UIManage = m_WidgetServices->CreateUIManage();
+        m_UIManageMaker = m_WidgetServices;
+    }
     m_RenderSet = 0;
 
     m_OwnedUserData = std::make_unique<GxUserDataStandin>(this);
@@ -291,7 +319,7 @@ void GxCore::Finalize()
     if (GxDataServicesBase* data = GetDataServices(); data != nullptr && m_UserConfig != nullptr)
         data->SaveUserConfig(*m_UserConfig, *this);
     SavePermanentData(m_UserDataPerman, m_SaveFolder + u"permanent.dat", 1);
-    DropOwned(m_OwnedUIManage, m_UIManage);
+    DeleteOwnedUIManage();
     ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);
     DropOwned(m_OwnedTaskManage, m_TaskManage);
     GameReset(this);

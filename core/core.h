@@ -110,6 +110,10 @@ public:
     std::int32_t ChangeSequenceByName();
     // A copy of the save folder, ending in a separator (empty before start-up made it).
     std::u16string GetSaveDir() const { return m_SaveFolder; }
+    // The UI state's modal level and hold 0 (the input hold) to 3, read through the widget
+    // services; 0 without a UI state or services, or for another index.
+    std::int32_t GetUIModalLevel() const;
+    std::int32_t GetUIHold(std::int32_t index) const;
 
     // ---- configuration (core.cpp): the objects are the data subsystem's, reached through its
     // services (core/data_services.h)
@@ -174,13 +178,15 @@ private:
     bool CheckWorkingFolder();
     void SetUpSaveFolder();
     void DeleteOwnedObjects();
+    void DeleteOwnedUIManage();
     // Routes one mouse message to the task manager; false when the client area is empty.
     bool DispatchMouse(UINT message, WPARAM wParam, LPARAM lParam);
     // True right after the frame timer finished a two-second rate measurement.
     void UpdateDebugTitle();
 
     std::unique_ptr<GxTaskManage> m_OwnedTaskManage;
-    std::unique_ptr<GxUIManage> m_OwnedUIManage;
+    // The services that made m_UIManage, which also delete it; null when the core made none.
+    GxWidgetServicesBase* m_UIManageMaker = nullptr;
     GxSystemConfigHolder m_OwnedSystemConfig;
     GxUserConfigHolder m_OwnedUserConfig;
     GxCoreConfig m_Config;

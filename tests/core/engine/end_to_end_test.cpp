@@ -111,7 +111,7 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
     }
 
     const std::string permanent = "SavePermanentData " + (save / "permanent.dat").string();
-    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", permanent, "~GxUIManage", "~SeqSystem",
+    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", permanent, "~SeqSystem",
                                  "GameReset", "AvgCore::BeforeReset", "Test::BeforeReset", "AvgCore::AfterReset",
                                  "Test::AfterReset", "~GxUserData", "~GxUserDataPerman", "SoundShutdownDevice",
                                  "AudioShutdownDevice", "MovieShutdown"}));

@@ -10,7 +10,6 @@
 #include "core/seq_base.h"
 #include "core/standins/data_standin.h"
 #include "core/standins/standin_trace.h"
-#include "core/standins/ui_standin.h"
 #include "core/task_base.h"
 #include "core/task_manage.h"
 #include "foundation/log.h"
@@ -318,7 +317,6 @@ protected:
         GxStandinTrace::SetEnabled(true);
         SetMediaServices(&m_Media);
         m_Core = std::make_unique<GxCore>();
-        m_Core->m_UIManage = &m_UI;
         m_Core->m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(m_Core.get());
         m_Core->m_TaskManage = m_Manage.get();
@@ -374,7 +372,6 @@ protected:
 
     TempFolder m_Temp;
     RecordingMediaServices m_Media;
-    GxUIManage m_UI;
     GxUserDataStandin m_UserData;
     std::unique_ptr<GxCore> m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;

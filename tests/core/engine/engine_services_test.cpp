@@ -13,8 +13,9 @@
 //   - the six system glyph caches at the configured sizes; the configured error picture.
 // Still stand-ins until their subsystems land (nothing installed, so nothing loads or plays):
 // motion projects and image sets (GxMotionServicesBase, and with them the layer's
-// motion-project drawing), movie slots (GxMovieServicesBase), widgets (GxWidgetServicesBase),
-// and the screens with the resident system sequence.
+// motion-project drawing), movie slots (GxMovieServicesBase), and the screens with the resident
+// system sequence. The widgets (GxWidgetServicesBase, with the UI state it makes) are installed by
+// the process entry; tests/ui runs the engine with them (ui_engine_run_test.cpp).
 #include "run_fixture.h"
 
 #include "core/layer_graphics.h"

@@ -7,7 +7,6 @@
 #include "core/seq_base.h"
 #include "core/standins/data_standin.h"
 #include "tests/support/core_config_fixture.h"
-#include "core/standins/ui_standin.h"
 #include "core/system_dialog_host.h"
 #include "core/task_base.h"
 #include "core/task_folder.h"
@@ -39,6 +38,13 @@ public:
     bool m_Locked = false;
     bool m_ActionsEmpty = true;
     std::int32_t m_ModalPriority = 0;
+};
+
+// The UI state is the widget subsystem's too; the gate reads these through the services.
+class GxUIManage {
+public:
+    std::int32_t m_DialogCount = 0;
+    std::int32_t m_UIHold[4] = {0, 0, 0, 0};
 };
 
 namespace tree_test {
@@ -200,6 +206,10 @@ public:
     {
         return new GxTaskUIBase(owner, name, nullptr, index);
     }
+    GxUIManage* CreateUIManage() override { return new GxUIManage(); }
+    void DeleteUIManage(GxUIManage* ui) override { delete ui; }
+    std::int32_t GetModalLevel(const GxUIManage* ui) override { return ui->m_DialogCount; }
+    std::int32_t GetUIHold(const GxUIManage* ui, std::int32_t index) override { return ui->m_UIHold[index]; }
 };
 
 // A core with its UI state, configuration and game data, a manager and a tree root. Tasks are
