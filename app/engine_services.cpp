@@ -2,10 +2,12 @@
 
 #include "data/data_services.h"
 #include "motion/motion_services.h"
+#include "script/script_services.h"
 
 void InstallEngineServices()
 {
     // Each subsystem above the core installs its services here as it lands.
     InstallMotionServices();
+    InstallScriptServices();
     InstallDataServices();
 }

@@ -3,6 +3,7 @@
 #include "core/core.h"
 #include "core/data_services.h"
 #include "core/motion_services.h"
+#include "core/script_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
 #include "graphics/gdi_font_map.h"
@@ -130,6 +131,10 @@ bool GameStartup(GxCore* core)
     GxFile::SetCacheEnabled(true);
     if (core->m_SystemConfig != nullptr)
         LogSetWarningsMuted(core->m_SystemConfig->m_SkipSlightError);
+    GxScriptServicesBase* script = GetScriptServices();
+    // The compiler runs before the engine objects exist; a failure leaves the old program.
+    if (script != nullptr && core->m_SystemConfig != nullptr && core->m_SystemConfig->m_AutoCompile)
+        script->CompileScripts();
     GxMotionServicesBase* motion = GetMotionServices();
     if (motion != nullptr)
         motion->ReleaseAllImageSets();
@@ -138,6 +143,11 @@ bool GameStartup(GxCore* core)
     CreateGlobalRenderTargets();
     SetUpSystemFonts(*core);
     InstallStandinLayerGraphics();
+    // A missing or damaged program is logged by the loader; the game goes on without one.
+    if (script != nullptr) {
+        script->CreateScriptEngine(core);
+        script->LoadScriptBinary();
+    }
     // The data tables, before any module initialises; failures are logged by the readers.
     LoadGameTables();
 
@@ -156,7 +166,7 @@ bool GameStartup(GxCore* core)
             motion->AddImageSet(folder + name);
     }
     core->m_ModuleList.ModulesInitialize();
-    core->m_ModuleList.ModulesInitializeLate(nullptr);
+    core->m_ModuleList.ModulesInitializeLate(script != nullptr ? script->GetFunctionBinder() : nullptr);
     core->m_ModuleList.ModulesCreateSequences(root);
 
     manage->ChangeSequenceByName(u"SeqBoot", 0, 0);
@@ -175,9 +185,11 @@ void GameReset(GxCore* core)
     core->m_ModuleList.ModulesBeforeReset();
     if (core->m_SharedAssets != nullptr)
         core->m_SharedAssets->ReleaseAll();
+    ClearSystemFonts();
+    if (GxScriptServicesBase* script = GetScriptServices())
+        script->DestroyScriptEngine();
     if (GxMotionServicesBase* motion = GetMotionServices())
         motion->ReleaseAllImageSets();
-    ClearSystemFonts();
     ReleaseStandinLayerGraphics();   // it may still hold the motion target pushed
     ReleaseGlobalRenderTargets();
     core->m_ModuleList.ModulesAfterReset();

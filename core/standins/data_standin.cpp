@@ -43,6 +43,8 @@ bool GxSystemConfigStandin::LoadSettingIni()
     m_SaveToMyDocuments = ini.GetBool(u"SaveToMyDocuments", m_SaveToMyDocuments);
     m_SkipSlightError = ini.GetBool(u"SkipSlightError", true);
     m_CleanErrorLog = ini.GetBool(u"CleanErrorLog", false);
+    m_AutoCompile = ini.GetBool(u"AutoCompile", false);
+    m_TextEditorCommand = ini.GetString(u"TextEditorCommand", u"");
     return true;
 }
 

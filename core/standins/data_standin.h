@@ -33,6 +33,8 @@ public:
     bool m_DebugModeFlag = false;                      // "DebugModeFlag": frame-rate caption
     bool m_SkipSlightError = true;                     // "SkipSlightError": warnings dropped
     bool m_CleanErrorLog = false;                      // "CleanErrorLog": logs emptied at start
+    bool m_AutoCompile = false;                        // "AutoCompile": the script compiler runs at start
+    std::u16string m_TextEditorCommand;                // "TextEditorCommand": "%file", "%line", "%pos"
     DWORD m_ClearColor = 0xFF000000;                   // every screen's clear colour
     std::int32_t m_TransitTime = 400;                  // milliseconds of an entering screen's fade
     std::u16string m_UIImageSetFolder = u"uigis/";     // folder of the user-interface image sets

@@ -15,7 +15,7 @@
 // motion projects and image sets (GxMotionServicesBase, and with them the layer's
 // motion-project drawing), movie slots (GxMovieServicesBase), widgets (GxWidgetServicesBase),
 // and the screens with the resident system sequence.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "core/layer_graphics.h"
 #include "core/seq_transit_base.h"
