@@ -1,6 +1,7 @@
 #include "core/standins/screens_standin.h"
 
 #include "core/core.h"
+#include "core/script_services.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
@@ -21,6 +22,18 @@ void GxStandinScreen::OnSequenceEnter(std::int32_t worker)
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
     if (core && (m_TaskName == u"SeqBoot" || m_TaskName == u"SeqTitle"))
         core->m_ModuleList.ModulesOnBootTitle();
+    if (m_TaskName == u"SeqBoot")
+        StartGameScript();
+}
+
+void GxStandinScreen::StartGameScript()
+{
+    // What the title's start button will do, until there is a title: a program with "MAIN"
+    // starts there on the play screen; a game without one stays on this screen.
+    GxScriptServicesBase* script = GetScriptServices();
+    if (script == nullptr || m_Manage == nullptr || !script->ResetAndJump(u"MAIN"))
+        return;
+    m_Manage->ChangeSequenceByCName(u"SeqAvgMain", 0, 0, 1);
 }
 
 void GxStandinScreen::OnSequenceLeave(std::int32_t worker)
