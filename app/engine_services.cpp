@@ -1,5 +1,6 @@
 #include "app/engine_services.h"
 
+#include "app/game_worker_host.h"
 #include "data/data_services.h"
 #include "motion/motion_services.h"
 
@@ -8,4 +9,5 @@ void InstallEngineServices()
     // Each subsystem above the core installs its services here as it lands.
     InstallMotionServices();
     InstallDataServices();
+    InstallGameWorkerHost();
 }

@@ -60,11 +60,36 @@ GxUserData::~GxUserData()
     GxStandinTrace::Record(u"~GxUserData");
 }
 
+void GxUserData::AddMessageLog(const std::u16string& name, const std::u16string& message, bool ignoreKinsoku,
+                               bool disableAutoNewline)
+{
+    GxMessageLogElement entry;
+    entry.m_Name = name;
+    entry.m_Message = message;
+    entry.m_IgnoreKinsoku = ignoreKinsoku;
+    entry.m_DisenableAutoNewline = disableAutoNewline;
+    entry.m_ShowNameByText = true;
+    m_MessageLog.push_back(std::move(entry));
+    while (m_MessageLog.size() > kMessageLogLimit)
+        m_MessageLog.pop_front();
+}
+
 GxUserDataPerman::GxUserDataPerman(GxCore* core) : m_Core(core) {}
 
 GxUserDataPerman::~GxUserDataPerman()
 {
     GxStandinTrace::Record(u"~GxUserDataPerman");
+}
+
+bool GxUserDataPerman::IsMessageRead(const std::u16string& scriptName, std::int32_t lineKey) const
+{
+    const auto found = m_ReadedMessageFlags.find(scriptName);
+    return found != m_ReadedMessageFlags.end() && found->second.count(lineKey) != 0;
+}
+
+void GxUserDataPerman::SetPermanentFlag(const std::u16string& scriptName, std::int32_t lineKey)
+{
+    m_ReadedMessageFlags[scriptName].insert(lineKey);
 }
 
 bool SaveUserConfigStandin(GxUserConfigStandin*, GxCore*)

@@ -8,6 +8,9 @@
 #include "platform/win32/win_types.h"
 
 #include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
 #include <string>
 
 class GxCore;
@@ -39,6 +42,10 @@ public:
     // "FONTSIZE_0" to "FONTSIZE_5": pixel sizes of the six system glyph caches.
     std::int32_t m_FontSize[kConfigFontSizeCount] = {11, 15, 23, 24, 22, 38};
     std::u16string m_ErrorImageFile = u"cg/error.png";   // "FILE_CG_ERROR": shown for a missing picture
+    // Fixed, not read from a file: the characters that end a speaker's name at the front of a
+    // text line, and the folder of the speakers' name images.
+    std::u16string m_SpeakerSeparators = u"「（";   // U+300C, U+FF08
+    std::u16string m_NameImageFolder = u"cg/name/";
 };
 
 // The player's options.
@@ -48,17 +55,36 @@ public:
     virtual ~GxUserConfigStandin();
 };
 
-// The current saved game, as far as the screens touch it.
+// One message of the message log.
+struct GxMessageLogElement {
+    std::u16string m_Name;
+    std::u16string m_Message;
+    bool m_IgnoreKinsoku = false;
+    bool m_DisenableAutoNewline = false;
+    bool m_ShowNameByText = true;
+};
+
+// The current saved game, as far as the screens and the script worker touch it.
 class GxUserData {
 public:
+    // The message log keeps the newest entries only.
+    static constexpr std::size_t kMessageLogLimit = 100;
+
     explicit GxUserData(GxCore* core = nullptr);
     virtual ~GxUserData();
 
     const std::u16string& GetRestoreSequence() const { return m_RestoreSequence; }
+    // Appends to the message log (in memory), dropping the oldest entry beyond the limit.
+    void AddMessageLog(const std::u16string& name, const std::u16string& message, bool ignoreKinsoku,
+                       bool disableAutoNewline);
 
     GxCore* m_Core = nullptr;
     std::int32_t m_UserDialogAnswer = 0;   // 1 yes/ok, 0 no/cancel
     std::u16string m_RestoreSequence;
+    // How a speaker is shown: 0 no name, 1 as text, 2 its image only, 3 its image or else text.
+    std::int32_t m_NameIdentifyMode = 2;
+    bool m_IgnoreKinsoku = false;
+    std::deque<GxMessageLogElement> m_MessageLog;   // oldest first
 };
 
 // The flags kept across games.
@@ -67,7 +93,13 @@ public:
     explicit GxUserDataPerman(GxCore* core = nullptr);
     virtual ~GxUserDataPerman();
 
+    // The read-message flags by script name (letter case counts) and line key (line + 1); kept
+    // in memory only.
+    bool IsMessageRead(const std::u16string& scriptName, std::int32_t lineKey) const;
+    void SetPermanentFlag(const std::u16string& scriptName, std::int32_t lineKey);
+
     GxCore* m_Core = nullptr;
+    std::map<std::u16string, std::set<std::int32_t>> m_ReadedMessageFlags;
 };
 
 // "userconf.dat" in the save folder; recorded only.
