@@ -29,6 +29,9 @@ protected:
         m_Root = fs::canonical(pattern);
         m_Previous = fs::current_path();
         fs::current_path(m_Root);
+        // Listings live for the whole process, keyed by folder inode; the folder of the test
+        // before was removed and its inode may come back here with the same aged time.
+        platform::FolderListingCache::Instance().Clear();
     }
 
     void TearDown() override
