@@ -3,6 +3,7 @@
 #include "core/core.h"
 #include "core/data_services.h"
 #include "core/motion_services.h"
+#include "core/script_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
 #include "graphics/gdi_font_map.h"
@@ -130,6 +131,8 @@ bool GameStartup(GxCore* core)
     GxFile::SetCacheEnabled(true);
     if (core->m_SystemConfig != nullptr)
         LogSetWarningsMuted(core->m_SystemConfig->m_SkipSlightError);
+    if (GxScriptServicesBase* script = GetScriptServices())
+        script->RegisterDebugConsole();
     GxMotionServicesBase* motion = GetMotionServices();
     if (motion != nullptr)
         motion->ReleaseAllImageSets();

@@ -39,6 +39,7 @@ bool GxSystemConfigStandin::LoadSettingIni()
     if (!ini.Parse(u"setting.ini"))
         return false;
     m_DebugModeFlag = ini.GetBool(u"DebugModeFlag", false);
+    m_DebugConsoleFlag = ini.GetBool(u"DebugConsoleFlag", false);
     // The documents switch of "system/sysconf.ini" survives when this file lacks the key.
     m_SaveToMyDocuments = ini.GetBool(u"SaveToMyDocuments", m_SaveToMyDocuments);
     m_SkipSlightError = ini.GetBool(u"SkipSlightError", true);

@@ -31,6 +31,7 @@ public:
     std::u16string m_SaveDirName = u"Tarnwick_SAVE";   // "APP_SAVEDIR"
     bool m_SaveToMyDocuments = true;                   // "SAVE_TO_MYDOCUMENTS", "SaveToMyDocuments"
     bool m_DebugModeFlag = false;                      // "DebugModeFlag": frame-rate caption
+    bool m_DebugConsoleFlag = false;                   // "DebugConsoleFlag": debug status line
     bool m_SkipSlightError = true;                     // "SkipSlightError": warnings dropped
     bool m_CleanErrorLog = false;                      // "CleanErrorLog": logs emptied at start
     DWORD m_ClearColor = 0xFF000000;                   // every screen's clear colour

@@ -1,9 +1,14 @@
 #include "core/standins/screens_standin.h"
 
 #include "core/core.h"
+#include "core/script_services.h"
+#include "core/standins/data_standin.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
+#include "foundation/log.h"
+#include "graphics/draw2d.h"
+#include "graphics/graphics.h"
 
 #include <string>
 
@@ -29,7 +34,10 @@ void GxStandinScreen::OnSequenceLeave(std::int32_t worker)
     GxStandinTrace::Record(u"Leave " + m_TaskName);
 }
 
-SeqSystem::SeqSystem(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem") {}
+SeqSystem::SeqSystem(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem")
+{
+    m_DebugFont.SetFont(GxGDIFontMap::kDefaultFontSize, nullptr);
+}
 
 SeqSystem::~SeqSystem()
 {
@@ -46,7 +54,29 @@ int SeqSystem::Render(std::int32_t, std::uint64_t)
 
 int SeqSystem::Draw(std::int32_t, std::int32_t)
 {
+    GxScriptServicesBase* script = GetScriptServices();
+    if (script == nullptr || !ShouldDrawDebugStatusLine())
+        return 0;
+    GxGraphics::ResetRenderStates();
+    BeginSceneNested();
+    script->DrawDebugStatusLine(0.0f, 0.0f, &m_DebugFont, m_Statistics);
+    EndSceneNested();
     return 0;
+}
+
+bool SeqSystem::ShouldDrawDebugStatusLine() const
+{
+    GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
+    static const GxSystemConfigStandin kDefaults;
+    const GxSystemConfigStandin& config =
+        core != nullptr && core->m_SystemConfig != nullptr ? *core->m_SystemConfig : kDefaults;
+    if (config.m_DebugConsoleFlag)
+        return true;
+    if (LogGetErrorCount() == 0)
+        return false;
+    GxScriptServicesBase* script = GetScriptServices();
+    const bool stoppedOnError = script != nullptr && script->IsStoppedOnError();
+    return !config.m_SkipSlightError || stoppedOnError;
 }
 
 SeqSystem* CreateStandinScreens(GxTaskBase* root)
