@@ -1,11 +1,15 @@
 #include "app/engine_services.h"
 
 #include "data/data_services.h"
+#include "media/media_services.h"
 #include "motion/motion_services.h"
+#include "ui/ui_services.h"
 
 void InstallEngineServices()
 {
     // Each subsystem above the core installs its services here as it lands.
     InstallMotionServices();
     InstallDataServices();
+    InstallMediaServices();
+    InstallUIServices();
 }

@@ -4,14 +4,14 @@
 #include "core/exit_code.h"
 #include "core/scene_generation.h"
 #include "core/input.h"
+#include "core/media_services.h"
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
 #include "core/standins/data_standin.h"
 #include "core/transit_graphics.h"
+#include "core/widget_services.h"
 #include "graphics/graphics.h"
-#include "core/standins/media_standin.h"
-#include "core/standins/ui_standin.h"
 #include "core/task_manage.h"
 #include "foundation/file.h"
 #include "foundation/log.h"
@@ -71,8 +71,8 @@ std::string CurrentFolderText()
     return folder.empty() ? std::string(".") : WideToUtf8(folder);
 }
 
-template <typename T>
-void DropOwned(std::unique_ptr<T>& owned, T*& field)
+template <typename T, typename D>
+void DropOwned(std::unique_ptr<T, D>& owned, T*& field)
 {
     owned.reset();
     field = nullptr;
@@ -103,8 +103,32 @@ void GxCore::DeleteOwnedObjects()
     DropOwned(m_OwnedUserData, m_UserData);
     DropOwned(m_OwnedUserConfig, m_UserConfig);
     DropOwned(m_OwnedSystemConfig, m_SystemConfig);
-    DropOwned(m_OwnedUIManage, m_UIManage);
+    DeleteOwnedUIManage();
     DropOwned(m_OwnedTaskManage, m_TaskManage);
+}
+
+void GxCore::DeleteOwnedUIManage()
+{
+    if (m_UIManageMaker == nullptr)
+        return;
+    m_UIManageMaker->DeleteUIManage(m_UIManage);
+    m_UIManageMaker = nullptr;
+    m_UIManage = nullptr;
+}
+
+std::int32_t GxCore::GetUIModalLevel() const
+{
+    // Read by the services that made the state (a caller's own state: the installed ones).
+    GxWidgetServicesBase* services = m_UIManageMaker ? m_UIManageMaker : m_WidgetServices;
+    return m_UIManage && services ? services->GetModalLevel(m_UIManage) : 0;
+}
+
+std::int32_t GxCore::GetUIHold(std::int32_t index) const
+{
+    GxWidgetServicesBase* services = m_UIManageMaker ? m_UIManageMaker : m_WidgetServices;
+    if (!m_UIManage || !services || index < 0 || index > 3)
+        return 0;
+    return services->GetUIHold(m_UIManage, index);
 }
 
 bool GxCore::Fail(int exitCode, std::string text)
@@ -156,9 +180,8 @@ void GxCore::LogRefusedPacks()
 
 void GxCore::SetUpSaveFolder()
 {
-    const GxSystemConfigStandin& config = *m_SystemConfig;
-    const std::u16string& name = config.m_SaveDirName;
-    const bool inDocuments = config.m_SaveToMyDocuments;
+    const std::u16string& name = m_Config.m_SaveDirName;
+    const bool inDocuments = m_Config.m_SaveToMyDocuments;
     const std::u16string base = inDocuments ? GetUserDataFolder() : GetCurrentFolder();
     std::u16string path = CombinePath(base, name, u'/');
     if (!FolderExists(path)) {
@@ -180,24 +203,34 @@ bool GxCore::Initialize(HINSTANCE instance)
     if (!CheckWorkingFolder())
         return false;
 
-    m_OwnedSystemConfig = std::make_unique<GxSystemConfigStandin>();
-    m_SystemConfig = m_OwnedSystemConfig.get();
-    if (!m_SystemConfig->LoadSysConf()) {
-        ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kSysConfFailedText);
-        return RefuseWithoutSysConf();
+    // The configuration objects are the data subsystem's. Without its services (the core alone,
+    // in tests) the built-in values stand and there are no player options.
+    DropOwned(m_OwnedUserConfig, m_UserConfig);
+    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
+    m_Config = GxCoreConfig{};
+    GxDataServicesBase* data = GetDataServices();
+    if (data != nullptr && (m_OwnedSystemConfig = data->CreateSystemConfig())) {
+        m_SystemConfig = m_OwnedSystemConfig.get();
+        if (!data->LoadSysConf(*m_SystemConfig)) {
+            ShowErrorBox(m_Config.m_AppTitle.c_str(), kSysConfFailedText);
+            return RefuseWithoutSysConf();
+        }
+        data->LoadSettingIni(*m_SystemConfig);
+        RefreshConfig();
     }
-    m_SystemConfig->LoadSettingIni();
 
-    if (FindWindowW(m_SystemConfig->m_AppTitle.c_str(), nullptr) != nullptr) {
-        ShowErrorBox(m_SystemConfig->m_AppTitle.c_str(), kAlreadyRunningText);
+    if (FindWindowW(m_Config.m_AppTitle.c_str(), nullptr) != nullptr) {
+        ShowErrorBox(m_Config.m_AppTitle.c_str(), kAlreadyRunningText);
         std::string text = "\"";
-        text += WideToUtf8(m_SystemConfig->m_AppTitle);
+        text += WideToUtf8(m_Config.m_AppTitle);
         text += "\" is already running (another instance has its window open)";
         return Fail(kExitAlreadyRunning, std::move(text));
     }
 
-    m_OwnedUserConfig = std::make_unique<GxUserConfigStandin>();
-    m_UserConfig = m_OwnedUserConfig.get();
+    if (data != nullptr) {
+        m_OwnedUserConfig = data->CreateUserConfig();
+        m_UserConfig = m_OwnedUserConfig.get();
+    }
     m_Instance = instance;
     m_MainWindow = nullptr;
     m_WindowCreated = false;
@@ -207,7 +240,7 @@ bool GxCore::Initialize(HINSTANCE instance)
     m_AlwaysCompose = EnvironmentFlag("TARNWICK_ALWAYS_COMPOSE");
     m_Composed = false;
     m_ComposedSignature.clear();
-    m_WindowTitle = m_SystemConfig->m_AppTitle;
+    m_WindowTitle = m_Config.m_AppTitle;
 
     m_OwnedProfile = std::make_unique<GxProfileEx>();
     m_Profile = m_OwnedProfile.get();
@@ -232,13 +265,17 @@ bool GxCore::Initialize(HINSTANCE instance)
 
     m_OwnedTaskManage = std::make_unique<GxTaskManage>(this);
     m_TaskManage = m_OwnedTaskManage.get();
-    m_OwnedUIManage = std::make_unique<GxUIManage>();
-    m_UIManage = m_OwnedUIManage.get();
+    // The widget subsystem makes the UI state; without its services there is none.
+    DeleteOwnedUIManage();
+    if (m_WidgetServices != nullptr) {
+        m_UIManage = m_WidgetServices->CreateUIManage();
+        m_UIManageMaker = m_WidgetServices;
+    }
     m_RenderSet = 0;
 
-    m_OwnedUserData = std::make_unique<GxUserData>(this);
+    m_OwnedUserData = std::make_unique<GxUserDataStandin>(this);
     m_UserData = m_OwnedUserData.get();
-    m_OwnedUserDataPerman = std::make_unique<GxUserDataPerman>(this);
+    m_OwnedUserDataPerman = std::make_unique<GxUserDataPermanStandin>(this);
     m_UserDataPerman = m_OwnedUserDataPerman.get();
 
     // Window and device failures end the run after its first pass, through the quit message.
@@ -258,9 +295,11 @@ bool GxCore::Initialize(HINSTANCE instance)
     ClearTarget(kClearAll, kStartupClearColor, 1.0f, 0, nullptr);
 
     InitDirectInput(m_MainWindow);
-    InitAudioDevice(0);
-    SoundInitDevice(m_MainWindow, 0);
-    MovieInitCom();
+    if (GxMediaServicesBase* media = GetMediaServices()) {
+        media->InitAudioDevice(0);
+        media->SoundInitDevice(m_MainWindow, 0);
+        media->MovieInitCom();
+    }
 
     SetTransitGraphics(&GetEngineTransitGraphics());
     GameStartup(this);
@@ -276,9 +315,11 @@ void GxCore::Finalize()
         m_SharedAssets->ReleaseAll();
     if (m_TaskManage != nullptr)
         m_TaskManage->ReleaseSequences();
-    SaveUserConfigStandin(m_UserConfig, this);
+    // A failed save is logged by the writer and keeps the earlier file.
+    if (GxDataServicesBase* data = GetDataServices(); data != nullptr && m_UserConfig != nullptr)
+        data->SaveUserConfig(*m_UserConfig, *this);
     SavePermanentData(m_UserDataPerman, m_SaveFolder + u"permanent.dat", 1);
-    DropOwned(m_OwnedUIManage, m_UIManage);
+    DeleteOwnedUIManage();
     ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);
     DropOwned(m_OwnedTaskManage, m_TaskManage);
     GameReset(this);
@@ -295,9 +336,11 @@ void GxCore::Finalize()
     DropOwned(m_OwnedProfile, m_Profile);
     GxGraphics::SetResetJobPool(nullptr);
     DropOwned(m_OwnedSharedAssets, m_SharedAssets);
-    SoundShutdownDevice();
-    AudioShutdownDevice();
-    MovieShutdown();
+    if (GxMediaServicesBase* media = GetMediaServices()) {
+        media->SoundShutdownDevice();
+        media->AudioShutdownDevice();
+        media->MovieShutdown();
+    }
     GxInput::ReleaseDevices();
     GxGraphics::ReleaseShaders();
     GxGraphics::Release();
@@ -330,6 +373,21 @@ bool GxCore::GetOSVersion(DWORD* major, DWORD* minor)
     if (minor != nullptr)
         *minor = info.dwMinorVersion;
     return result != FALSE;
+}
+
+void GxCore::RefreshConfig()
+{
+    GxDataServicesBase* data = GetDataServices();
+    if (data != nullptr && m_SystemConfig != nullptr)
+        data->ReadCoreConfig(*m_SystemConfig, m_Config);
+    else
+        m_Config = GxCoreConfig{};
+}
+
+std::int32_t GxCore::GetMovieAttenuation() const
+{
+    GxDataServicesBase* data = GetDataServices();
+    return data != nullptr && m_UserConfig != nullptr ? data->GetMovieAttenuation(*m_UserConfig) : 0;
 }
 
 std::int32_t GxCore::ChangeSequenceByName()

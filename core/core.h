@@ -8,6 +8,8 @@
 // window procedure, cursor and main loop (core_window.cpp) | the frame (core_frame.cpp)
 #pragma once
 
+#include "core/core_config.h"
+#include "core/data_services.h"
 #include "core/module_list.h"
 #include "core/task_render_manage.h"
 #include "foundation/frame_timer.h"
@@ -20,10 +22,10 @@
 
 class GxTaskManage;
 class GxUIManage;
-class GxSystemConfigStandin;
-class GxUserConfigStandin;
-class GxUserData;
-class GxUserDataPerman;
+class GxSystemConfig;
+class GxUserConfig;
+class GxUserDataStandin;
+class GxUserDataPermanStandin;
 class GxProfileEx;
 class GxSharedAssetManage;
 class GxWidgetServicesBase;
@@ -108,6 +110,22 @@ public:
     std::int32_t ChangeSequenceByName();
     // A copy of the save folder, ending in a separator (empty before start-up made it).
     std::u16string GetSaveDir() const { return m_SaveFolder; }
+    // The UI state's modal level and hold 0 (the input hold) to 3, read through the widget
+    // services; 0 without a UI state or services, or for another index.
+    std::int32_t GetUIModalLevel() const;
+    std::int32_t GetUIHold(std::int32_t index) const;
+
+    // ---- configuration (core.cpp): the objects are the data subsystem's, reached through its
+    // services (core/data_services.h)
+    // The values the core reads, copied from the game configuration at start-up.
+    const GxCoreConfig& GetConfig() const { return m_Config; }
+    DWORD GetClearColor() const { return m_Config.m_ClearColor; }
+    std::int32_t GetTransitTime() const { return m_Config.m_TransitTime; }
+    // Copies GetConfig's values from m_SystemConfig again (after a change to one of them); the
+    // built-in values without a configuration or data services.
+    void RefreshConfig();
+    // The movie sound's attenuation from the player's options; 0 (full volume) without them.
+    std::int32_t GetMovieAttenuation() const;
 
     // ---- fields, read and written directly by the other parts of the engine
     HINSTANCE m_Instance = nullptr;
@@ -123,10 +141,10 @@ public:
     GxUIManage* m_UIManage = nullptr;
     GxTaskRenderManage m_RenderLists[kRenderSetCount * kRenderListCount];   // entry set * 10 + n
     std::int32_t m_RenderSet = 0;
-    GxSystemConfigStandin* m_SystemConfig = nullptr;
-    GxUserConfigStandin* m_UserConfig = nullptr;
-    GxUserData* m_UserData = nullptr;
-    GxUserDataPerman* m_UserDataPerman = nullptr;
+    GxSystemConfig* m_SystemConfig = nullptr;
+    GxUserConfig* m_UserConfig = nullptr;
+    GxUserDataStandin* m_UserData = nullptr;
+    GxUserDataPermanStandin* m_UserDataPerman = nullptr;
     GxProfileEx* m_Profile = nullptr;
     GxSharedAssetManage* m_SharedAssets = nullptr;
     GxModuleList m_ModuleList;   // never owns its modules
@@ -160,17 +178,20 @@ private:
     bool CheckWorkingFolder();
     void SetUpSaveFolder();
     void DeleteOwnedObjects();
+    void DeleteOwnedUIManage();
     // Routes one mouse message to the task manager; false when the client area is empty.
     bool DispatchMouse(UINT message, WPARAM wParam, LPARAM lParam);
     // True right after the frame timer finished a two-second rate measurement.
     void UpdateDebugTitle();
 
     std::unique_ptr<GxTaskManage> m_OwnedTaskManage;
-    std::unique_ptr<GxUIManage> m_OwnedUIManage;
-    std::unique_ptr<GxSystemConfigStandin> m_OwnedSystemConfig;
-    std::unique_ptr<GxUserConfigStandin> m_OwnedUserConfig;
-    std::unique_ptr<GxUserData> m_OwnedUserData;
-    std::unique_ptr<GxUserDataPerman> m_OwnedUserDataPerman;
+    // The services that made m_UIManage, which also delete it; null when the core made none.
+    GxWidgetServicesBase* m_UIManageMaker = nullptr;
+    GxSystemConfigHolder m_OwnedSystemConfig;
+    GxUserConfigHolder m_OwnedUserConfig;
+    GxCoreConfig m_Config;
+    std::unique_ptr<GxUserDataStandin> m_OwnedUserData;
+    std::unique_ptr<GxUserDataPermanStandin> m_OwnedUserDataPerman;
     std::unique_ptr<GxProfileEx> m_OwnedProfile;
     std::unique_ptr<GxSharedAssetManage> m_OwnedSharedAssets;
     // The last presented frame: whether there is one, its scene generation and its lists' words.

@@ -7,7 +7,6 @@
 #include "core/input.h"
 #include "core/scene_generation.h"
 #include "core/shared_asset_manage.h"
-#include "core/standins/data_standin.h"
 #include "graphics/graphics.h"
 #include "core/task_manage.h"
 #include "foundation/wide_string.h"
@@ -59,7 +58,7 @@ bool GxCore::NeedsComposing()
 void GxCore::UpdateDebugTitle()
 {
     const D3DPRESENT_PARAMETERS* mode = GxGraphics::GetScreenModeParameters(GxGraphics::GetDisplaySettings().CurrentScreenMode);
-    if (mode == nullptr || !mode->Windowed || m_SystemConfig == nullptr || !m_SystemConfig->m_DebugModeFlag ||
+    if (mode == nullptr || !mode->Windowed || !m_Config.m_DebugModeFlag ||
         m_MainWindow == nullptr)
         return;
     char16_t title[kTitleBufferUnits];

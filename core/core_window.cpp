@@ -2,9 +2,9 @@
 #include "core/core.h"
 
 #include "core/input.h"
+#include "core/media_services.h"
 #include "core/scene_generation.h"
 #include "graphics/graphics.h"
-#include "core/standins/media_standin.h"
 #include "core/task_manage.h"
 #include "core/unattended_run.h"
 #include "foundation/log.h"
@@ -312,14 +312,16 @@ bool GxCore::RunMainLoopPass()
             break;
     }
 
-    if ((m_PassCounter & 3u) == 0) {
-        AudioUpdatePlayers();
-        SoundUpdatePlayers();
-        AudioUpdate3D();
-        SoundUpdate3D();
+    GxMediaServicesBase* media = GetMediaServices();
+    if ((m_PassCounter & 3u) == 0 && media) {
+        media->AudioUpdatePlayers();
+        media->SoundUpdatePlayers();
+        media->AudioUpdate3D();
+        media->SoundUpdate3D();
     }
     ++m_PassCounter;
-    MovieSlotTickAll();
+    if (media)
+        media->MovieSlotTickAll();
     Frame();
     return !m_Quit;
 }

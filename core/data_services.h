@@ -1,7 +1,33 @@
-// What the core's start-up asks of the data subsystem, which sits above the core: the process
-// entry installs a GxDataServicesBase before the core starts. With none installed (tests without
-// one), every call does nothing.
+// What the core asks of the data subsystem, which sits above the core: the data tables at game
+// start-up, and the game configuration and the player's options, which the core owns but sees
+// only as forward-declared classes. The process entry installs a GxDataServicesBase before the
+// core starts. With none installed (tests of the core alone), the core runs on the built-in
+// configuration values (GxCoreConfig) and has no player options.
 #pragma once
+
+#include "platform/win32/win_types.h"
+
+#include <cstdint>
+#include <memory>
+
+class GxCore;
+class GxSystemConfig;
+class GxUserConfig;
+struct GxCoreConfig;
+
+// Deletes an object the data services made. It is a plain function, so an object can be deleted
+// after its services were taken out (a core destroyed at process exit).
+template <typename T>
+struct GxDataObjectDeleter {
+    void (*m_Delete)(T*) = nullptr;
+    void operator()(T* object) const
+    {
+        if (m_Delete != nullptr)
+            m_Delete(object);
+    }
+};
+using GxSystemConfigHolder = std::unique_ptr<GxSystemConfig, GxDataObjectDeleter<GxSystemConfig>>;
+using GxUserConfigHolder = std::unique_ptr<GxUserConfig, GxDataObjectDeleter<GxUserConfig>>;
 
 class GxDataServicesBase {
 public:
@@ -10,6 +36,30 @@ public:
     // Loads the game's data tables from "data/" and prepares them for reading. The results are
     // not checked: a missing or damaged table is logged by its reader and stays (partly) empty.
     virtual void LoadGameTables() = 0;
+
+    // ---- the game configuration
+    // A new one with its built-in values.
+    virtual GxSystemConfigHolder CreateSystemConfig() = 0;
+    // "system/sysconf.ini" over it, registering the packs it names; false when it cannot be read.
+    virtual bool LoadSysConf(GxSystemConfig& config) = 0;
+    // The development switches of the loose "setting.ini"; false when it is absent or unreadable.
+    virtual bool LoadSettingIni(GxSystemConfig& config) = 0;
+    // Copies out the values the core reads.
+    virtual void ReadCoreConfig(const GxSystemConfig& config, GxCoreConfig& values) = 0;
+    // Sets the sound-engine flag from the player's choice (0 automatic by the Windows major
+    // version, 1 DirectSound, 2 XAudio2; another value leaves it) and returns it: true XAudio2.
+    virtual bool SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor) = 0;
+
+    // ---- the player's options
+    // A new one with its defaults.
+    virtual GxUserConfigHolder CreateUserConfig() = 0;
+    // "userconf.dat" in the core's save folder, read into the options and written from them.
+    virtual bool LoadUserConfig(GxUserConfig& options, GxCore& core) = 0;
+    virtual bool SaveUserConfig(GxUserConfig& options, GxCore& core) = 0;
+    // The movie sound's attenuation, 0 to -9600 hundredths of a decibel.
+    virtual std::int32_t GetMovieAttenuation(const GxUserConfig& options) = 0;
+    // The engine-wide BGM restraint level, 0 to 100 (100: not restrained).
+    virtual void SetBGMRestraintLevel(std::int32_t level) = 0;
 };
 
 // Not owned; null removes it. Returns the previous one.

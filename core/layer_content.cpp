@@ -1,5 +1,6 @@
 #include "core/layer_content.h"
 
+#include "core/core.h"
 #include "core/layer_graphics.h"
 #include "core/standins/layer_services.h"
 #include "core/motion_services.h"
@@ -200,7 +201,7 @@ bool GxLayerContent::LoadContent(GxCore* core)
     case kLayerContentImage: {
         std::u16string file = m_ContentFileName;
         if (!ResolveImageFile(file))
-            file = GetErrorImageFileName(core);
+            file = core ? core->GetConfig().m_ErrorImageFile : std::u16string();
         m_pImageTexture.reset(graphics->NewTextureFlex());
         return m_pImageTexture->CreateFromFile(file, D3DFMT_UNKNOWN, 0);
     }
@@ -218,7 +219,7 @@ bool GxLayerContent::LoadContent(GxCore* core)
             return false;
         MovieSlotSetLoopStart(m_MyChannel, m_LoopStartPos);
         MovieSlotSetPosition(m_MyChannel, m_MovieCurrentTime);
-        MovieSlotPlay(m_MyChannel, m_LoopCount, GetMovieAttenuation(core));
+        MovieSlotPlay(m_MyChannel, m_LoopCount, core ? core->GetMovieAttenuation() : 0);
         return true;
     }
     case kLayerContentBlankTexture: {

@@ -2,7 +2,6 @@
 
 #include "core/core.h"
 #include "core/standins/data_standin.h"
-#include "core/standins/ui_standin.h"
 #include "core/system_dialog_host.h"
 #include "core/task_manage.h"
 #include "core/widget_services.h"
@@ -76,7 +75,7 @@ int GxSeqBase::Render(std::int32_t, std::uint64_t)
 int GxSeqBase::Draw(std::int32_t, std::int32_t)
 {
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
-    const DWORD color = core && core->m_SystemConfig ? core->m_SystemConfig->m_ClearColor : 0xFF000000;
+    const DWORD color = core ? core->GetClearColor() : 0xFF000000;
     ClearTarget(kSeqClearFlags, color, 1.0f, 0, nullptr);
     return 0;
 }
@@ -132,9 +131,8 @@ bool GxSeqBase::IsWidgetInputAllowed(GxTaskUIBase* widget, std::uint8_t ignore)
         return false;
     if (!(ignore & kInputGateIgnoreActions) && !services->IsActionListEmpty(widget))
         return false;
-    const GxUIManage* ui = core->m_UIManage;
-    if (!(ignore & kInputGateIgnoreModal) && ui && ui->m_DialogCount != 0 &&
-        services->GetModalPriorityInTree(widget) < ui->m_DialogCount)
+    const std::int32_t modalLevel = core->GetUIModalLevel();
+    if (!(ignore & kInputGateIgnoreModal) && modalLevel != 0 && services->GetModalPriorityInTree(widget) < modalLevel)
         return false;
     // A sequence in no worker slot (the resident system sequence) is never waiting for its
     // slot: it is treated as ready with nothing pending.
@@ -145,7 +143,7 @@ bool GxSeqBase::IsWidgetInputAllowed(GxTaskUIBase* widget, std::uint8_t ignore)
         if (!(ignore & kInputGateIgnoreChangePending) && m_Manage->IsChangePending(worker))
             return false;
     }
-    return !ui || ui->m_UIHold[0] == 0;
+    return core->GetUIHold(0) == 0;
 }
 
 bool GxSeqBase::IsWidgetActive(GxTaskUIBase* widget)
@@ -161,8 +159,7 @@ bool GxSeqBase::IsWidgetActive(GxTaskUIBase* widget)
 bool GxSeqBase::IsUIHoldClear(int index) const
 {
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
-    const GxUIManage* ui = core ? core->m_UIManage : nullptr;
-    return !ui || ui->m_UIHold[index] == 0;
+    return !core || core->GetUIHold(index) == 0;
 }
 
 bool GxSeqBase::IsUIHoldClear1()

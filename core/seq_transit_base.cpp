@@ -2,7 +2,6 @@
 
 #include "core/core.h"
 #include "core/scene_generation.h"
-#include "core/standins/data_standin.h"
 #include "core/task_manage.h"
 #include "core/transit_graphics.h"
 #include "foundation/content.h"
@@ -43,8 +42,7 @@ GxSeqTransitBase::GxSeqTransitBase(GxTaskBase* owner, const char16_t* name) : Gx
 std::int32_t GxSeqTransitBase::GetConfiguredTransitTime() const
 {
     GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-    if (core == nullptr || core->m_SystemConfig == nullptr) return kDefaultTransitTime;
-    return core->m_SystemConfig->m_TransitTime;
+    return core != nullptr ? core->GetTransitTime() : kDefaultTransitTime;
 }
 
 void GxSeqTransitBase::OnSequenceLeave(std::int32_t worker)

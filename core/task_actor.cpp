@@ -208,6 +208,15 @@ GxVector3 GxTaskActor::GetWorldPos() const
     return world;
 }
 
+GxVector3 GxTaskActor::GetAbsolutePosition() const
+{
+    GxVector3 position = m_VisualParam.m_Pos;
+    for (const GxTaskBase* task = m_Parent; task && (task->m_KindFlags & kKindActor); task = task->GetParent())
+        position += static_cast<const GxTaskActor*>(task)->m_VisualParam.m_Pos;
+    position.w = 0.0f;
+    return position;
+}
+
 bool GxTaskActor::WriteState(GxContentWriterBase& writer)
 {
     bool ok = GxTaskFolder::WriteState(writer);

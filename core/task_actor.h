@@ -118,6 +118,8 @@ public:
     GxVector3 GetCenterPos() const override { return m_VisualParam.m_CenterPos; }
     // Position plus shake offset plus the parent's world position.
     GxVector3 GetWorldPos() const override;
+    // Position plus the parent's absolute position, while the parents are actors (no shake); w 0.
+    GxVector3 GetAbsolutePosition() const;
     // The folder part, the visual parameters, action lists 0 and 1, "m_ActionPause".
     bool WriteState(GxContentWriterBase& writer) override;
     // As written; both lists are replaced and resume where they stood.

@@ -397,7 +397,8 @@ bool GxTaskLayer::LoadFlexImage(const std::u16string& file, std::int32_t fadeMs)
         loaded = texture->CreateFromFile(file, D3DFMT_UNKNOWN, 0);
         m_ErrorImage = false;
     } else {
-        loaded = texture->CreateFromFile(GetErrorImageFileName(GetCore()), D3DFMT_UNKNOWN, 0);
+        const GxCore* core = GetCore();
+        loaded = texture->CreateFromFile(core ? core->GetConfig().m_ErrorImageFile : std::u16string(), D3DFMT_UNKNOWN, 0);
         m_ErrorImage = true;
     }
     content.m_ContentType = kLayerContentImage;

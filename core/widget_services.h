@@ -8,6 +8,7 @@
 class GxTaskBase;
 class GxTaskUIBase;
 class GxSeqBase;
+class GxUIManage;  // the engine's UI state, defined by the widgets
 struct DBUILayoutRow;  // one row of the UI layout table
 struct DBUIModuleRow;  // one row of the UI module table
 
@@ -33,4 +34,12 @@ public:
                                        const char16_t* name, std::int32_t index) = 0;
     virtual GxTaskUIBase* CreateWidgetFromModule(GxSeqBase* sequence, GxTaskBase* owner, const DBUIModuleRow* row,
                                                  const char16_t* name, std::int32_t index) = 0;
+
+    // The UI state: made by the core's start-up right after the task manager and given back to
+    // the same services at shut-down.
+    virtual GxUIManage* CreateUIManage() = 0;
+    virtual void DeleteUIManage(GxUIManage* ui) = 0;
+    // What the input gate reads of it: the modal level, and hold 0 (the input hold) to 3.
+    virtual std::int32_t GetModalLevel(const GxUIManage* ui) = 0;
+    virtual std::int32_t GetUIHold(const GxUIManage* ui, std::int32_t index) = 0;
 };

@@ -1,11 +1,107 @@
 #include "data/data_services.h"
 
+#include "core/core_config.h"
 #include "data/data_tables.h"
+#include "data/system_config.h"
+#include "data/user_config.h"
+
+#include <algorithm>
+
+namespace {
+
+void DeleteSystemConfig(GxSystemConfig* config)
+{
+    delete config;
+}
+
+void DeleteUserConfig(GxUserConfig* options)
+{
+    delete options;
+}
+
+}  // namespace
 
 void GxDataServices::LoadGameTables()
 {
     LoadDataTables();
     SplitCGFileNames();
+}
+
+GxSystemConfigHolder GxDataServices::CreateSystemConfig()
+{
+    return GxSystemConfigHolder(new GxSystemConfig(), {&DeleteSystemConfig});
+}
+
+bool GxDataServices::LoadSysConf(GxSystemConfig& config)
+{
+    return config.LoadSysConf();
+}
+
+bool GxDataServices::LoadSettingIni(GxSystemConfig& config)
+{
+    return config.LoadSettingIni();
+}
+
+void GxDataServices::ReadCoreConfig(const GxSystemConfig& config, GxCoreConfig& values)
+{
+    static_assert(GxSystemConfig::kFontSizeCount == kCoreConfigFontSizeCount);
+    values.m_AppTitle = config.m_AppTitle;
+    values.m_SaveDirName = config.m_SaveDirName;
+    values.m_SaveToMyDocuments = config.m_SaveToMyDocuments;
+    values.m_DebugModeFlag = config.m_DebugModeFlag;
+    values.m_DebugConsoleFlag = config.m_DebugConsoleFlag;
+    values.m_AutoCompile = config.m_AutoCompile;
+    values.m_TextEditorCommand = config.m_TextEditorCommand;
+    values.m_SkipSlightError = config.m_SkipSlightError;
+    values.m_CleanErrorLog = config.m_CleanErrorLog;
+    values.m_ClearColor = config.m_ClearColor;
+    values.m_TransitTime = config.m_TransitTime;
+    values.m_UIImageSetFolder = config.m_Folders[GxSystemConfig::kFolderUIGis];
+    std::copy(std::begin(config.m_FontSize), std::end(config.m_FontSize), std::begin(values.m_FontSize));
+    values.m_ErrorImageFile = config.m_ErrorImageFile;
+}
+
+bool GxDataServices::SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor)
+{
+    switch (options.m_SoundEngineMode) {
+    case 0:
+        config.m_SoundEngineXAudio2 = windowsMajor >= 6;
+        break;
+    case 1:
+        config.m_SoundEngineXAudio2 = false;
+        break;
+    case 2:
+        config.m_SoundEngineXAudio2 = true;
+        break;
+    default:
+        break;   // an unknown choice leaves the flag as it was
+    }
+    return config.m_SoundEngineXAudio2;
+}
+
+GxUserConfigHolder GxDataServices::CreateUserConfig()
+{
+    return GxUserConfigHolder(new GxUserConfig(), {&DeleteUserConfig});
+}
+
+bool GxDataServices::LoadUserConfig(GxUserConfig& options, GxCore& core)
+{
+    return ::LoadUserConfig(&options, &core);
+}
+
+bool GxDataServices::SaveUserConfig(GxUserConfig& options, GxCore& core)
+{
+    return ::SaveUserConfig(&options, &core);
+}
+
+std::int32_t GxDataServices::GetMovieAttenuation(const GxUserConfig& options)
+{
+    return options.GetMovieAttenuation();
+}
+
+void GxDataServices::SetBGMRestraintLevel(std::int32_t level)
+{
+    ::SetBGMRestraintLevel(level);
 }
 
 void InstallDataServices()

@@ -1,4 +1,5 @@
-// The data subsystem's side of the core's GxDataServicesBase.
+// The data subsystem's side of the core's GxDataServicesBase: the data tables, and the game
+// configuration and player options that the core owns without seeing their classes.
 #pragma once
 
 #include "core/data_services.h"
@@ -6,6 +7,18 @@
 class GxDataServices : public GxDataServicesBase {
 public:
     void LoadGameTables() override;
+
+    GxSystemConfigHolder CreateSystemConfig() override;
+    bool LoadSysConf(GxSystemConfig& config) override;
+    bool LoadSettingIni(GxSystemConfig& config) override;
+    void ReadCoreConfig(const GxSystemConfig& config, GxCoreConfig& values) override;
+    bool SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor) override;
+
+    GxUserConfigHolder CreateUserConfig() override;
+    bool LoadUserConfig(GxUserConfig& options, GxCore& core) override;
+    bool SaveUserConfig(GxUserConfig& options, GxCore& core) override;
+    std::int32_t GetMovieAttenuation(const GxUserConfig& options) override;
+    void SetBGMRestraintLevel(std::int32_t level) override;
 };
 
 // Installs the one process-wide GxDataServices into the core.

@@ -1,5 +1,11 @@
 #include "data/db_uilayout.h"
 
+#include "core/seq_base.h"
+#include "data/data_tables.h"
+#include "foundation/log.h"
+
+#include <string_view>
+
 namespace {
 
 const GxDBColumn kColumns[] = {
@@ -29,3 +35,18 @@ const GxDBColumn kColumns[] = {
 }  // namespace
 
 const GxDBSchema DBUILayout::kSchema = {u"DBUILayout", kColumns, 21, 21, -1};
+
+void DBUILayout::CreateWidgets(DBUILayout* table, const char16_t* parentName, GxTaskBase* owner, GxSeqBase* sequence)
+{
+    if (!sequence) {
+        LogPrint(u"DBUILayout::CreateWidgets/no sequence to build the widgets of %s\n", parentName ? parentName : u"");
+        return;
+    }
+    DBUILayout& layout = table ? *table : GetDBUILayout();
+    const std::u16string_view parent = parentName ? parentName : u"";
+    for (std::int32_t position = 0; position < kRows; ++position) {
+        const DBUILayoutRow* row = layout.GetRow(position);
+        if (row && row->m_Create != 0 && row->m_ParentName == parent)
+            sequence->CreateWidget(owner, row, row->m_TaskName.c_str(), row->m_TaskIndex);
+    }
+}

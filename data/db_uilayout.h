@@ -30,7 +30,15 @@ struct DBUILayoutRow : DBRowBase {
     std::u16string m_Descript;
 };
 
+class GxTaskBase;
+class GxSeqBase;
+
 class DBUILayout : public GxDBTable<DBUILayout, DBUILayoutRow, 1024> {
 public:
     static const GxDBSchema kSchema;
+
+    // Builds, through the sequence's CreateWidget and in row order, every widget whose row is to
+    // be created under exactly that parent name (case counts), as a child of owner. The table
+    // defaults to the global one. Widgets built here get no children of their own.
+    static void CreateWidgets(DBUILayout* table, const char16_t* parentName, GxTaskBase* owner, GxSeqBase* sequence);
 };

@@ -5,7 +5,6 @@
 #include "core/motion_services.h"
 #include "core/script_services.h"
 #include "core/shared_asset_manage.h"
-#include "core/standins/data_standin.h"
 #include "graphics/gdi_font_map.h"
 #include "core/standins/motion_target_graphics.h"
 #include "graphics/graphics.h"
@@ -63,12 +62,31 @@ void ReleaseGlobalRenderTargets()
 // the game module.
 void SetUpSystemFonts(const GxCore& core)
 {
+    static_assert(kSystemFontMapCount == kCoreConfigFontSizeCount);
     ClearSystemFonts();
-    for (std::int32_t index = 0; index < kSystemFontMapCount; ++index) {
-        const std::int32_t size = core.m_SystemConfig != nullptr ? core.m_SystemConfig->m_FontSize[index]
-                                                                 : GxGDIFontMap::kDefaultFontSize;
-        GetSystemFontMap(index)->SetFont(size, nullptr);
-    }
+    for (std::int32_t index = 0; index < kSystemFontMapCount; ++index)
+        GetSystemFontMap(index)->SetFont(core.GetConfig().m_FontSize[index], nullptr);
+}
+
+// The BGM restraint level back to 100: the music at its full volume.
+void LiftBGMRestraint()
+{
+    if (GxDataServicesBase* data = GetDataServices())
+        data->SetBGMRestraintLevel(100);
+}
+
+// The player's options from "userconf.dat", then the sound engine they choose, noted in
+// "device.log". Without data services there are no options and nothing is chosen.
+void LoadOptionsAndSelectSoundEngine(GxCore& core)
+{
+    GxDataServicesBase* data = GetDataServices();
+    if (data == nullptr || core.m_UserConfig == nullptr || core.m_SystemConfig == nullptr)
+        return;
+    data->LoadUserConfig(*core.m_UserConfig, core);
+    DWORD major = 0, minor = 0;
+    core.GetOSVersion(&major, &minor);
+    const bool xaudio2 = data->SelectSoundEngine(*core.m_SystemConfig, *core.m_UserConfig, major);
+    LogPrintDevice(xaudio2 ? u"サウンドエンジンにXAudio2が選択されました\n" : u"サウンドエンジンにDirectSoundが選択されました\n");
 }
 
 }  // namespace
@@ -114,7 +132,7 @@ void SetDefaultDisplaySettings(GxCore* core)
     core->m_FrameTimer.SetFramesPerSecond(60);
     core->m_FrameTimer.SetLogicRate(60);
     LogDeleteDeviceFile();
-    if (core->m_SystemConfig != nullptr && core->m_SystemConfig->m_CleanErrorLog) {
+    if (core->GetConfig().m_CleanErrorLog) {
         LogDeleteDebugFile();
         LogDeleteErrorFile();
     }
@@ -129,8 +147,7 @@ bool GameStartup(GxCore* core)
     }
     GxTaskManage* manage = core->m_TaskManage;
     GxFile::SetCacheEnabled(true);
-    if (core->m_SystemConfig != nullptr)
-        LogSetWarningsMuted(core->m_SystemConfig->m_SkipSlightError);
+    LogSetWarningsMuted(core->GetConfig().m_SkipSlightError);
     if (GxScriptServicesBase* script = GetScriptServices())
         script->RegisterDebugConsole();
     GxMotionServicesBase* motion = GetMotionServices();
@@ -139,6 +156,7 @@ bool GameStartup(GxCore* core)
     if (core->m_SharedAssets != nullptr)
         CreateStartupSharedScopes(*core->m_SharedAssets);
     CreateGlobalRenderTargets();
+    LiftBGMRestraint();
     SetUpSystemFonts(*core);
     InstallStandinLayerGraphics();
     // The data tables, before any module initialises; failures are logged by the readers.
@@ -153,19 +171,17 @@ bool GameStartup(GxCore* core)
     core->m_ModuleList.SetModule(1, &avg);
     avg.Attach(core);
     if (motion != nullptr) {
-        const std::u16string folder =
-            core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_UIImageSetFolder : std::u16string(u"uigis/");
+        const std::u16string& folder = core->GetConfig().m_UIImageSetFolder;
         for (const char16_t* name : {u"ui_common.gis", u"ui_avgmain.gis", u"ui_iconpool.gis"})
             motion->AddImageSet(folder + name);
     }
     core->m_ModuleList.ModulesInitialize();
     core->m_ModuleList.ModulesInitializeLate(nullptr);
+    LoadOptionsAndSelectSoundEngine(*core);
     core->m_ModuleList.ModulesCreateSequences(root);
 
     manage->ChangeSequenceByName(u"SeqBoot", 0, 0);
 
-    DWORD major = 0, minor = 0;
-    core->GetOSVersion(&major, &minor);
     GxRandomSeed(timeGetTime() + static_cast<std::uint32_t>(std::time(nullptr)));
     return true;
 }
@@ -183,6 +199,7 @@ void GameReset(GxCore* core)
     ClearSystemFonts();
     ReleaseStandinLayerGraphics();   // it may still hold the motion target pushed
     ReleaseGlobalRenderTargets();
+    LiftBGMRestraint();
     core->m_ModuleList.ModulesAfterReset();
 }
 

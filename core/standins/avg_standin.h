@@ -18,15 +18,17 @@ void SetDefaultDisplaySettings(GxCore* core = nullptr);
 
 // Turns the file cache on, mutes warnings by "SkipSlightError", empties the image-set pool, starts
 // the loader threads and the shared scopes, makes the global render textures and the
-// depth-stencil, installs the layer graphics that draws motion projects through them, sets up the
-// system glyph caches with the configured sizes, builds the tree root with "SeqSystem" and the
-// screens, plugs the module core into entry 1, adds the three user-interface image sets to the
-// pool, runs the modules' start-up hooks, requests "SeqBoot" on worker slot 0, reads the system
-// version and seeds the random generator. False when the core lacks its task manager.
+// depth-stencil, lifts the BGM restraint (level 100), installs the layer graphics that draws
+// motion projects through them, sets up the system glyph caches with the configured sizes, builds
+// the tree root with "SeqSystem" and the screens, plugs the module core into entry 1, adds the
+// three user-interface image sets to the pool, runs the modules' initialise hooks, reads the
+// player's options ("userconf.dat") and chooses the sound engine by them and the system version
+// (one "device.log" line), runs the modules' sequence hooks, requests "SeqBoot" on worker slot 0
+// and seeds the random generator. False when the core lacks its task manager.
 bool GameStartup(GxCore* core);
 // The modules' before-reset hook, the release of every shared scope, the emptying of the
 // image-set pool, the system glyph caches, the motion layer graphics and the global render
-// targets, the after-reset hook.
+// targets, the lifted BGM restraint, the after-reset hook.
 void GameReset(GxCore* core);
 
 // The two global render textures "GlobalRenderTexture0" (screen size, A8R8G8B8): number 0

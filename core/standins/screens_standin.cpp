@@ -2,7 +2,6 @@
 
 #include "core/core.h"
 #include "core/script_services.h"
-#include "core/standins/data_standin.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
@@ -67,9 +66,8 @@ int SeqSystem::Draw(std::int32_t, std::int32_t)
 bool SeqSystem::ShouldDrawDebugStatusLine() const
 {
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
-    static const GxSystemConfigStandin kDefaults;
-    const GxSystemConfigStandin& config =
-        core != nullptr && core->m_SystemConfig != nullptr ? *core->m_SystemConfig : kDefaults;
+    static const GxCoreConfig kDefaults;
+    const GxCoreConfig& config = core != nullptr ? core->GetConfig() : kDefaults;
     if (config.m_DebugConsoleFlag)
         return true;
     if (LogGetErrorCount() == 0)

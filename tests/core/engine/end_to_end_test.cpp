@@ -111,11 +111,13 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
     }
 
     const std::string permanent = "SavePermanentData " + (save / "permanent.dat").string();
-    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", "SaveUserConfig", permanent, "~GxUIManage", "~SeqSystem",
+    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", permanent, "~SeqSystem",
                                  "GameReset", "AvgCore::BeforeReset", "Test::BeforeReset", "AvgCore::AfterReset",
-                                 "Test::AfterReset", "~GxSystemConfig", "~GxUserConfig", "~GxUserData",
-                                 "~GxUserDataPerman", "SoundShutdownDevice",
+                                 "Test::AfterReset", "~GxUserData", "~GxUserDataPerman", "SoundShutdownDevice",
                                  "AudioShutdownDevice", "MovieShutdown"}));
+    EXPECT_TRUE(fs::is_regular_file(save / "userconf.dat"));
+    EXPECT_EQ(core->m_SystemConfig, nullptr);
+    EXPECT_EQ(core->m_UserConfig, nullptr);
     EXPECT_EQ(core->m_TaskManage, nullptr);
     EXPECT_EQ(GxGraphics::GetDevice(), nullptr);
     EXPECT_FALSE(core->m_Initialized);
@@ -277,7 +279,10 @@ TEST_F(EngineRunTest, AnInterruptQuitsThroughTheOrderlyShutDown)
     std::signal(SIGTERM, SIG_DFL);
     // Raised in the frame of pass 2; pass 3 takes it, quits and still runs its frame.
     EXPECT_EQ(PassCount(), 4);
-    EXPECT_TRUE(InOrder(Trace(), {"SaveUserConfig", "GameReset", "MovieShutdown"}));
+    const fs::path save = m_Game / "E2E_SAVE";
+    EXPECT_TRUE(fs::is_regular_file(save / "userconf.dat"));
+    EXPECT_TRUE(InOrder(Trace(), {"SavePermanentData " + (save / "permanent.dat").string(), "GameReset",
+                                  "MovieShutdown"}));
 }
 
 }  // namespace

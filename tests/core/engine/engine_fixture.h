@@ -6,10 +6,10 @@
 
 #include "core/core.h"
 #include "core/input.h"
+#include "core/media_services.h"
 #include "core/seq_base.h"
 #include "core/standins/data_standin.h"
 #include "core/standins/standin_trace.h"
-#include "core/standins/ui_standin.h"
 #include "core/task_base.h"
 #include "core/task_manage.h"
 #include "foundation/log.h"
@@ -132,6 +132,29 @@ struct SteppingClock {
     {
         now += step;
         return now;
+    }
+};
+
+// Media services that only record each call in the stand-ins' trace, under the call's name.
+class RecordingMediaServices : public GxMediaServicesBase {
+public:
+    bool InitAudioDevice(std::uint8_t) override { return Record(u"InitAudioDevice"); }
+    bool SoundInitDevice(HWND, std::uint8_t) override { return Record(u"SoundInitDevice"); }
+    bool MovieInitCom() override { return Record(u"MovieInitCom"); }
+    void AudioUpdatePlayers() override { Record(u"AudioUpdatePlayers"); }
+    void SoundUpdatePlayers() override { Record(u"SoundUpdatePlayers"); }
+    void AudioUpdate3D() override { Record(u"AudioUpdate3D"); }
+    void SoundUpdate3D() override { Record(u"SoundUpdate3D"); }
+    void MovieSlotTickAll() override { Record(u"MovieSlotTickAll"); }
+    void SoundShutdownDevice() override { Record(u"SoundShutdownDevice"); }
+    void AudioShutdownDevice() override { Record(u"AudioShutdownDevice"); }
+    void MovieShutdown() override { Record(u"MovieShutdown"); }
+
+private:
+    static bool Record(const char16_t* call)
+    {
+        GxStandinTrace::Record(call);
+        return true;
     }
 };
 
@@ -292,9 +315,8 @@ protected:
         platform::ClearShownMessageBoxes();
         GxStandinTrace::Clear();
         GxStandinTrace::SetEnabled(true);
+        SetMediaServices(&m_Media);
         m_Core = std::make_unique<GxCore>();
-        m_Core->m_SystemConfig = &m_Config;
-        m_Core->m_UIManage = &m_UI;
         m_Core->m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(m_Core.get());
         m_Core->m_TaskManage = m_Manage.get();
@@ -309,6 +331,7 @@ protected:
         s_Core = nullptr;
         m_Core->m_TaskManage = nullptr;
         m_Manage.reset();
+        SetMediaServices(nullptr);
         platform::ResetUserStateForTesting();
         GxStandinTrace::SetEnabled(false);
         GxStandinTrace::Clear();
@@ -348,9 +371,8 @@ protected:
     }
 
     TempFolder m_Temp;
-    GxSystemConfigStandin m_Config;
-    GxUIManage m_UI;
-    GxUserData m_UserData;
+    RecordingMediaServices m_Media;
+    GxUserDataStandin m_UserData;
     std::unique_ptr<GxCore> m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxTaskBase* m_Root = nullptr;

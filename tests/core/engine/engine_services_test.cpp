@@ -13,15 +13,15 @@
 //   - the six system glyph caches at the configured sizes; the configured error picture.
 // Still stand-ins until their subsystems land (nothing installed, so nothing loads or plays):
 // motion projects and image sets (GxMotionServicesBase, and with them the layer's
-// motion-project drawing), movie slots (GxMovieServicesBase), widgets (GxWidgetServicesBase),
-// and the screens with the resident system sequence.
+// motion-project drawing), movie slots (GxMovieServicesBase), and the screens with the resident
+// system sequence. The widgets (GxWidgetServicesBase, with the UI state it makes) are installed by
+// the process entry; tests/ui runs the engine with them (ui_engine_run_test.cpp).
 #include "run_fixture.h"
 
 #include "core/layer_graphics.h"
 #include "core/seq_transit_base.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
-#include "core/standins/layer_services.h"
 #include "core/standins/motion_target_graphics.h"
 #include "core/task_layer.h"
 #include "core/transit_graphics.h"
@@ -108,7 +108,7 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
             const std::int32_t sizes[kSystemFontMapCount] = {12, 15, 23, 24, 22, 38};
             for (std::int32_t n = 0; n < kSystemFontMapCount; ++n)
                 EXPECT_EQ(GetSystemFontMap(n)->GetFontSize(), sizes[n]) << n;
-            EXPECT_EQ(Utf8(GetErrorImageFileName(core)), "cg/error.png");
+            EXPECT_EQ(Utf8(core->GetConfig().m_ErrorImageFile), "cg/error.png");
         };
     };
     m_Run.SetMaxPasses(3);

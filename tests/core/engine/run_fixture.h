@@ -89,15 +89,18 @@ protected:
         platform::ClearShownMessageBoxes();
         GxStandinTrace::Clear();
         GxStandinTrace::SetEnabled(true);
+        SetMediaServices(&m_RecordingMedia);
         GxCore* core = GxCore::GetInstance();
         SteppingClock::step = 17;
         core->m_FrameTimer.SetClock(&SteppingClock::Read);
         core->m_ModuleList.SetModule(2, &m_Module);
         m_FirstPass = core->m_PassCounter;
+        UseDataServices();   // the core reads its configuration through them
     }
 
     void TearDown() override
     {
+        SetMediaServices(nullptr);
         if (m_MotionServices)
             SetMotionServices(nullptr);
         if (m_DataServices) {
@@ -160,6 +163,7 @@ protected:
     std::unique_ptr<ScopedEnv> m_ConfigEnv;
     std::unique_ptr<ScopedEnv> m_DataEnv;
     RecordingModule m_Module;
+    RecordingMediaServices m_RecordingMedia;
     GxUnattendedRun m_Run;
     std::uint32_t m_FirstPass = 0;
     bool m_MotionServices = false;

@@ -4,6 +4,7 @@
 #include "engine_fixture.h"
 
 #include "core/exit_code.h"
+#include "data/data_services.h"
 
 namespace engine_test {
 namespace {
@@ -24,8 +25,13 @@ protected:
         platform::SetWindowLockFolder((m_Temp.Path() / "locks").string());
         platform::ResetUserStateForTesting();
         platform::ClearShownMessageBoxes();
+        InstallDataServices();   // the configuration is read through them
     }
-    void TearDown() override { platform::ResetUserStateForTesting(); }
+    void TearDown() override
+    {
+        SetDataServices(nullptr);
+        platform::ResetUserStateForTesting();
+    }
 
     // A folder under the temporary one whose absolute path has exactly `length` characters.
     fs::path FolderOfLength(std::size_t length)

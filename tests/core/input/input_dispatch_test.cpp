@@ -4,7 +4,6 @@
 
 #include "core/core.h"
 #include "core/standins/data_standin.h"
-#include "core/standins/ui_standin.h"
 #include "core/key_code.h"
 #include "core/seq_base.h"
 #include "core/task_manage.h"
@@ -47,8 +46,6 @@ protected:
     void SetUp() override
     {
         InputTest::SetUp();
-        m_Core.m_UIManage = &m_UI;
-        m_Core.m_SystemConfig = &m_Config;
         m_Core.m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(&m_Core);
         m_Core.m_TaskManage = m_Manage.get();
@@ -77,9 +74,7 @@ protected:
         }
     }
 
-    GxUIManage m_UI;
-    GxSystemConfigStandin m_Config;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     GxCore m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxSeqBase* m_Seq = nullptr;

@@ -72,7 +72,7 @@ TEST_F(LayerContentTest, ClearReleasesEverythingButKeepsSlotsOfOtherKindsAndTheS
     ASSERT_TRUE(content.LoadContent(&m_Core));
     EXPECT_EQ(Lines("Movie"), (std::vector<std::string>{"MovieTexture.Create(op.wmv,640,480)",
                                                         "Movie.Open(2,op.wmv,1,0)", "Movie.SetLoopStart(2,1.5)",
-                                                        "Movie.SetPosition(2,12.25)", "Movie.Play(2,2,-1200)"}));
+                                                        "Movie.SetPosition(2,12.25)", "Movie.Play(2,2,-1536)"}));
     m_Journal.clear();
     content.Clear();
     EXPECT_EQ(Lines("Movie."), (std::vector<std::string>{"Movie.Stop(2)", "Movie.Close(2)"}));

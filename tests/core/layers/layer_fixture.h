@@ -21,6 +21,7 @@
 #include "graphics/texture_flex.h"
 #include "graphics/texture_movie.h"
 #include "platform/crt/numeric.h"
+#include "tests/support/core_config_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -454,8 +455,8 @@ public:
     GxBinBuffer m_Buffer;
 };
 
-// A core, a manager and a root; the fakes are installed for the test's lifetime. Tasks are built
-// on the heap under the root and deleted by the manager.
+// A core with the real configuration and options, a manager and a root; the fakes are installed
+// for the test's lifetime. Tasks are built on the heap under the root and deleted by the manager.
 class LayerFixture : public ::testing::Test {
 protected:
     LayerFixture() : m_Graphics(&m_Journal, &m_Files), m_Motion(&m_Journal), m_Movie(&m_Journal)
@@ -466,8 +467,11 @@ protected:
         SetLayerGraphics(&m_Graphics);
         SetMotionServices(&m_Motion);
         SetMovieServices(&m_Movie);
-        SetErrorImageFileName(u"system/cg_error.png");
-        SetMovieAttenuation(-1200);
+        // Movie sound at 50 % of a master of 80 %: 40 %, -1536.
+        m_Config.m_System.m_ErrorImageFile = u"system/cg_error.png";
+        m_Config.m_User.m_Volume_Movie = 50;
+        m_Config.m_User.m_Volume_Master = 80;
+        m_Config.Refresh();
         GxStandinTrace::Clear();
         GxStandinTrace::SetEnabled(true);
         msvc::srand(1);
@@ -478,8 +482,6 @@ protected:
         SetLayerGraphics(nullptr);
         SetMotionServices(nullptr);
         SetMovieServices(nullptr);
-        SetErrorImageFileName(u"");
-        SetMovieAttenuation(0);
         GxStandinTrace::SetEnabled(false);
         GxStandinTrace::Clear();
     }
@@ -502,6 +504,7 @@ protected:
     FakeMotion m_Motion;
     FakeMovie m_Movie;
     GxCore m_Core;
+    TestCoreConfig m_Config{m_Core};
     std::unique_ptr<GxTaskManage> m_Manage;
     GxTaskBase* m_Root = nullptr;
 };

@@ -490,7 +490,7 @@ TEST_F(LayerTest, StateRoundTripRestoresWhatEachContentShows)
     EXPECT_EQ(m_Journal,
               (std::vector<std::string>{"GetCrammedImageSet(chara.gis)", "MovieTexture.Create(op.wmv,640,480)",
                                         "Movie.Open(2,op.wmv,1,0)", "Movie.SetLoopStart(2,1.5)",
-                                        "Movie.SetPosition(2,12.5)", "Movie.Play(2,1,-1200)"}));
+                                        "Movie.SetPosition(2,12.5)", "Movie.Play(2,1,-1536)"}));
     EXPECT_EQ(movie.m_MyChannel, 2u);
 }
 

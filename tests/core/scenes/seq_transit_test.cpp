@@ -2,7 +2,7 @@
 
 #include "core/core.h"
 #include "core/shared_asset_manage.h"
-#include "core/standins/data_standin.h"
+#include "tests/support/core_config_fixture.h"
 #include "core/task_manage.h"
 #include "core/transit_graphics.h"
 #include "foundation/bin_buffer.h"
@@ -106,7 +106,6 @@ class TransitScreens : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_Core.m_SystemConfig = &m_Config;
         m_Manage = new GxTaskManage(&m_Core);
         m_Core.m_TaskManage = m_Manage;
         auto* root = new GxTaskBase(m_Manage);
@@ -152,7 +151,7 @@ protected:
     }
 
     GxCore m_Core;
-    GxSystemConfigStandin m_Config;
+    TestCoreConfig m_Config{m_Core};
     GxTaskManage* m_Manage = nullptr;
     GxSeqTransitBase* m_A = nullptr;
     GxSeqTransitBase* m_B = nullptr;
@@ -167,7 +166,8 @@ TEST_F(TransitScreens, LeavingForATransitionScreenCapturesTheOldPictureAndStarts
     for (std::int32_t worker : {0, 1}) {
         SCOPED_TRACE(worker);
         m_Graphics.calls.clear();
-        m_Config.m_TransitTime = 250;
+        m_Config.m_System.m_TransitTime = 250;
+        m_Config.Refresh();
         SwitchTo(m_A, worker);
         // Nothing left the empty slot, so nothing was captured and A enters without a fade.
         EXPECT_TRUE(m_Graphics.calls.empty());
@@ -229,7 +229,8 @@ TEST_F(TransitScreens, TheFadeIsDrawnInListNineOverTheClearedScreen)
     constexpr D3DCOLOR kUntouched = 0xFFABCDEF;
     TestDevice device;
     ASSERT_TRUE(device.Created());
-    m_Config.m_ClearColor = 0xFF102030;
+    m_Config.m_System.m_ClearColor = 0xFF102030;
+    m_Config.Refresh();
     SwitchTo(m_A);
     Frame(16667);
     SwitchTo(m_B);
@@ -287,7 +288,8 @@ TEST_F(TransitScreens, WithoutTheCaptureTextureTheEnginesFadeCapturesAndDrawsNot
     ASSERT_TRUE(device.Created());
     ErrorCatcher errors;
     SetTransitGraphics(&GetEngineTransitGraphics());
-    m_Config.m_ClearColor = 0xFF102030;
+    m_Config.m_System.m_ClearColor = 0xFF102030;
+    m_Config.Refresh();
     SwitchTo(m_A);
     Frame(16667);
 

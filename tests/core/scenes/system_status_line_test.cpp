@@ -3,11 +3,11 @@
 #include "core/core.h"
 #include "core/debug_statistics.h"
 #include "core/script_services.h"
-#include "core/standins/data_standin.h"
 #include "core/standins/screens_standin.h"
 #include "core/task_manage.h"
 #include "foundation/log.h"
 #include "graphics/gdi_font_map.h"
+#include "tests/support/core_config_fixture.h"
 #include "tests/support/error_log_capture.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +38,6 @@ class SystemStatusLineTest : public ::testing::Test {
 protected:
     SystemStatusLineTest()
     {
-        m_Core.m_SystemConfig = &m_Config;
         m_Manage = std::make_unique<GxTaskManage>(&m_Core);
         m_Core.m_TaskManage = m_Manage.get();
         m_System = CreateStandinScreens(new GxTaskBase(m_Manage.get()));
@@ -53,8 +52,8 @@ protected:
     }
 
     TestErrorLogCapture m_Log;
-    GxSystemConfigStandin m_Config;
     GxCore m_Core;
+    TestCoreConfig m_Config{m_Core};
     std::unique_ptr<GxTaskManage> m_Manage;
     SeqSystem* m_System = nullptr;
     RecordingScriptServices m_Script;
@@ -82,8 +81,9 @@ TEST_F(SystemStatusLineTest, DrawnUnderTheConsoleSwitchOrAfterErrorsUnlessSlight
         LogResetErrorCount();
         if (c.error)
             LogPrint(u"Test/an error\n");
-        m_Config.m_DebugConsoleFlag = c.consoleFlag;
-        m_Config.m_SkipSlightError = c.skipSlightError;
+        m_Config.m_System.m_DebugConsoleFlag = c.consoleFlag;
+        m_Config.m_System.m_SkipSlightError = c.skipSlightError;
+        m_Config.Refresh();
         m_Script.m_Stopped = c.stoppedOnError;
         m_Script.m_Calls.clear();
         m_System->Draw(-1, 9);
@@ -110,7 +110,8 @@ TEST_F(SystemStatusLineTest, TheScreenOwnsADefaultSizeGlyphCacheAndZeroCounters)
 TEST_F(SystemStatusLineTest, NothingWithoutScriptServices)
 {
     SetScriptServices(nullptr);
-    m_Config.m_DebugConsoleFlag = true;
+    m_Config.m_System.m_DebugConsoleFlag = true;
+    m_Config.Refresh();
     EXPECT_EQ(m_System->Draw(-1, 9), 0);
     EXPECT_TRUE(m_Script.m_Calls.empty());
 }

@@ -129,7 +129,8 @@ TEST_F(RenderListTest, SequenceQueuesIntoListZeroAndClearsWithTheConfiguredColou
     m_Core.DrawRenderLists();
     EXPECT_EQ(device.Pixel(0, 0), 0xFF000000u);
     EXPECT_EQ(device.Pixel(1023, 767), 0xFF000000u);
-    m_Config.m_ClearColor = 0xFF102030;
+    m_Config.m_System.m_ClearColor = 0xFF102030;
+    m_Config.Refresh();
     seq->Draw(5, 0);  // whatever the value
     EXPECT_EQ(device.Pixel(0, 0), 0xFF102030u);
     EXPECT_EQ(device.Pixel(1023, 767), 0xFF102030u);

@@ -6,7 +6,7 @@
 #include "core/core.h"
 #include "core/seq_base.h"
 #include "core/standins/data_standin.h"
-#include "core/standins/ui_standin.h"
+#include "tests/support/core_config_fixture.h"
 #include "core/system_dialog_host.h"
 #include "core/task_base.h"
 #include "core/task_folder.h"
@@ -38,6 +38,13 @@ public:
     bool m_Locked = false;
     bool m_ActionsEmpty = true;
     std::int32_t m_ModalPriority = 0;
+};
+
+// The UI state is the widget subsystem's too; the gate reads these through the services.
+class GxUIManage {
+public:
+    std::int32_t m_DialogCount = 0;
+    std::int32_t m_UIHold[4] = {0, 0, 0, 0};
 };
 
 namespace tree_test {
@@ -199,6 +206,10 @@ public:
     {
         return new GxTaskUIBase(owner, name, nullptr, index);
     }
+    GxUIManage* CreateUIManage() override { return new GxUIManage(); }
+    void DeleteUIManage(GxUIManage* ui) override { delete ui; }
+    std::int32_t GetModalLevel(const GxUIManage* ui) override { return ui->m_DialogCount; }
+    std::int32_t GetUIHold(const GxUIManage* ui, std::int32_t index) override { return ui->m_UIHold[index]; }
 };
 
 // A core with its UI state, configuration and game data, a manager and a tree root. Tasks are
@@ -208,7 +219,6 @@ protected:
     TreeFixture()
     {
         m_Core.m_UIManage = &m_UI;
-        m_Core.m_SystemConfig = &m_Config;
         m_Core.m_UserData = &m_UserData;
         m_Core.m_WidgetServices = &m_Widgets;
         m_Manage = std::make_unique<GxTaskManage>(&m_Core);
@@ -235,10 +245,10 @@ protected:
     LogCapture m_Log;
     Journal m_Journal;
     GxUIManage m_UI;
-    GxSystemConfigStandin m_Config;
-    GxUserData m_UserData;
+    GxUserDataStandin m_UserData;
     FakeWidgetServices m_Widgets;
     GxCore m_Core;
+    TestCoreConfig m_Config{m_Core};
     std::unique_ptr<GxTaskManage> m_Manage;
     GxTaskBase* m_Root = nullptr;
 };

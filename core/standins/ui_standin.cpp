@@ -1,8 +1,0 @@
-#include "core/standins/ui_standin.h"
-
-#include "core/standins/standin_trace.h"
-
-GxUIManage::~GxUIManage()
-{
-    GxStandinTrace::Record(u"~GxUIManage");
-}

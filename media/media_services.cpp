@@ -1,0 +1,29 @@
+#include "media/media_services.h"
+
+#include "media/sound_devices.h"
+
+bool GxMediaServices::InitAudioDevice(std::uint8_t use3D)
+{
+    return ::InitAudioDevice(use3D);
+}
+
+bool GxMediaServices::SoundInitDevice(HWND window, std::uint8_t use3D)
+{
+    return ::SoundInitDevice(window, use3D);
+}
+
+void GxMediaServices::SoundShutdownDevice()
+{
+    ::SoundShutdownDevice();
+}
+
+void GxMediaServices::AudioShutdownDevice()
+{
+    ::AudioShutdownDevice();
+}
+
+void InstallMediaServices()
+{
+    static GxMediaServices services;
+    SetMediaServices(&services);
+}

@@ -1,0 +1,1 @@
+target_link_libraries(tw_platform_dshow PUBLIC tw_platform_audio tw_platform_win32)

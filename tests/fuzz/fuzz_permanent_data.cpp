@@ -1,0 +1,37 @@
+// Fuzz target: "permanent.dat" bytes through the persistent flags' decoding, with a script engine
+// registered so that the persistent variables are read too. No damaged count may make it
+// allocate or loop beyond what the bytes hold.
+#include "data/saved_script.h"
+#include "data/user_data_perman.h"
+#include "foundation/bin_buffer.h"
+#include "script/moa.h"
+#include "script/worker.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size > 1u << 20)
+        return 0;
+    GxBinBuffer bytes;
+    if (size != 0 && bytes.Allocate(static_cast<std::uint32_t>(size)) == nullptr)
+        return 0;
+    if (size != 0)
+        std::memcpy(bytes.GetData(), data, size);
+    GxMoa moa;
+    GxMoaWorker worker(&moa);
+    SetSavedDataScript(&moa, &worker);
+    GxUserDataPerman flags;
+    DecodePermanentData(&flags, bytes);
+    SetSavedDataScript(nullptr, nullptr);
+    // Every word read came from four bytes of the file at least.
+    std::size_t words = 0;
+    for (const auto& [key, bits] : flags.m_ReadedMessageFlags)
+        words += bits.size();
+    if (words > size)
+        __builtin_trap();
+    flags.IsMessageRead(u"main", 100);
+    return 0;
+}

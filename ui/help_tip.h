@@ -1,0 +1,8 @@
+// ShowHelpTip: the resident system screen's help tip, shown for a widget's automatic help. The
+// tip is the widget registered as "tip_help"; without one nothing is shown.
+#pragma once
+
+class GxTaskManage;
+
+// Activates and shows "tip_help" and sets its text. pointer: x, y, 0, 0.
+void ShowHelpTip(GxTaskManage* manage, const char16_t* text, const float* pointer);
