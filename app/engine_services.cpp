@@ -4,11 +4,13 @@
 #include "media/media_services.h"
 #include "motion/motion_services.h"
 #include "ui/ui_services.h"
+#include "script/script_services.h"
 
 void InstallEngineServices()
 {
     // Each subsystem above the core installs its services here as it lands.
     InstallMotionServices();
+    InstallScriptServices();
     InstallDataServices();
     InstallMediaServices();
     InstallUIServices();

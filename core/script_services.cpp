@@ -2,18 +2,18 @@
 
 namespace {
 
-GxScriptServicesBase* g_Services = nullptr;
+GxScriptServicesBase* g_ScriptServices = nullptr;
 
 }  // namespace
 
 GxScriptServicesBase* SetScriptServices(GxScriptServicesBase* services)
 {
-    GxScriptServicesBase* previous = g_Services;
-    g_Services = services;
+    GxScriptServicesBase* previous = g_ScriptServices;
+    g_ScriptServices = services;
     return previous;
 }
 
 GxScriptServicesBase* GetScriptServices()
 {
-    return g_Services;
+    return g_ScriptServices;
 }

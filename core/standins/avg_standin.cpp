@@ -148,8 +148,12 @@ bool GameStartup(GxCore* core)
     GxTaskManage* manage = core->m_TaskManage;
     GxFile::SetCacheEnabled(true);
     LogSetWarningsMuted(core->GetConfig().m_SkipSlightError);
-    if (GxScriptServicesBase* script = GetScriptServices())
+    GxScriptServicesBase* script = GetScriptServices();
+    if (script != nullptr)
         script->RegisterDebugConsole();
+    // The compiler runs before the engine objects exist; a failure leaves the old program.
+    if (script != nullptr && core->GetConfig().m_AutoCompile)
+        script->CompileScripts();
     GxMotionServicesBase* motion = GetMotionServices();
     if (motion != nullptr)
         motion->ReleaseAllImageSets();
@@ -159,6 +163,11 @@ bool GameStartup(GxCore* core)
     LiftBGMRestraint();
     SetUpSystemFonts(*core);
     InstallStandinLayerGraphics();
+    // A missing or damaged program is logged by the loader; the game goes on without one.
+    if (script != nullptr) {
+        script->CreateScriptEngine(core);
+        script->LoadScriptBinary();
+    }
     // The data tables, before any module initialises; failures are logged by the readers.
     LoadGameTables();
 
@@ -176,7 +185,7 @@ bool GameStartup(GxCore* core)
             motion->AddImageSet(folder + name);
     }
     core->m_ModuleList.ModulesInitialize();
-    core->m_ModuleList.ModulesInitializeLate(nullptr);
+    core->m_ModuleList.ModulesInitializeLate(script != nullptr ? script->GetFunctionBinder() : nullptr);
     LoadOptionsAndSelectSoundEngine(*core);
     core->m_ModuleList.ModulesCreateSequences(root);
 
@@ -194,9 +203,11 @@ void GameReset(GxCore* core)
     core->m_ModuleList.ModulesBeforeReset();
     if (core->m_SharedAssets != nullptr)
         core->m_SharedAssets->ReleaseAll();
+    ClearSystemFonts();
+    if (GxScriptServicesBase* script = GetScriptServices())
+        script->DestroyScriptEngine();
     if (GxMotionServicesBase* motion = GetMotionServices())
         motion->ReleaseAllImageSets();
-    ClearSystemFonts();
     ReleaseStandinLayerGraphics();   // it may still hold the motion target pushed
     ReleaseGlobalRenderTargets();
     LiftBGMRestraint();

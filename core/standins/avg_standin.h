@@ -16,19 +16,22 @@ class GxTexture;
 // "CleanErrorLog". A null core means the engine's one core.
 void SetDefaultDisplaySettings(GxCore* core = nullptr);
 
-// Turns the file cache on, mutes warnings by "SkipSlightError", empties the image-set pool, starts
-// the loader threads and the shared scopes, makes the global render textures and the
-// depth-stencil, lifts the BGM restraint (level 100), installs the layer graphics that draws
-// motion projects through them, sets up the system glyph caches with the configured sizes, builds
-// the tree root with "SeqSystem" and the screens, plugs the module core into entry 1, adds the
-// three user-interface image sets to the pool, runs the modules' initialise hooks, reads the
-// player's options ("userconf.dat") and chooses the sound engine by them and the system version
-// (one "device.log" line), runs the modules' sequence hooks, requests "SeqBoot" on worker slot 0
-// and seeds the random generator. False when the core lacks its task manager.
+// Turns the file cache on, mutes warnings by "SkipSlightError", runs the script compiler when
+// "AutoCompile" is set, empties the image-set pool, starts the loader threads and the shared
+// scopes, makes the global render textures and the depth-stencil, lifts the BGM restraint (level
+// 100), installs the layer graphics that draws motion projects through them, sets up the system
+// glyph caches with the configured sizes, creates the script engine and loads
+// "bincode/moacode.mwb" (results ignored), loads the data tables, builds the tree root with
+// "SeqSystem" and the screens, plugs the module core into entry 1, adds the three user-interface
+// image sets to the pool, runs the modules' start-up hooks (the late one with the script
+// engine's binder), reads the player's options ("userconf.dat") and chooses the sound engine by
+// them and the system version (one "device.log" line), requests "SeqBoot" on worker slot 0,
+// reads the system version and seeds the random generator. The script steps are skipped while
+// no script services are installed. False when the core lacks its task manager.
 bool GameStartup(GxCore* core);
-// The modules' before-reset hook, the release of every shared scope, the emptying of the
-// image-set pool, the system glyph caches, the motion layer graphics and the global render
-// targets, the lifted BGM restraint, the after-reset hook.
+// The modules' before-reset hook, the release of every shared scope, the system glyph caches,
+// the script engine, the emptying of the image-set pool, the motion layer graphics and the
+// global render targets, the lifted BGM restraint, the after-reset hook.
 void GameReset(GxCore* core);
 
 // The two global render textures "GlobalRenderTexture0" (screen size, A8R8G8B8): number 0

@@ -25,6 +25,18 @@ void GxStandinScreen::OnSequenceEnter(std::int32_t worker)
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
     if (core && (m_TaskName == u"SeqBoot" || m_TaskName == u"SeqTitle"))
         core->m_ModuleList.ModulesOnBootTitle();
+    if (m_TaskName == u"SeqBoot")
+        StartGameScript();
+}
+
+void GxStandinScreen::StartGameScript()
+{
+    // What the title's start button will do, until there is a title: a program with "MAIN"
+    // starts there on the play screen; a game without one stays on this screen.
+    GxScriptServicesBase* script = GetScriptServices();
+    if (script == nullptr || m_Manage == nullptr || !script->ResetAndJump(u"MAIN"))
+        return;
+    m_Manage->ChangeSequenceByCName(u"SeqAvgMain", 0, 0, 1);
 }
 
 void GxStandinScreen::OnSequenceLeave(std::int32_t worker)
@@ -73,7 +85,7 @@ bool SeqSystem::ShouldDrawDebugStatusLine() const
     if (LogGetErrorCount() == 0)
         return false;
     GxScriptServicesBase* script = GetScriptServices();
-    const bool stoppedOnError = script != nullptr && script->IsStoppedOnError();
+    const bool stoppedOnError = script != nullptr && script->IsErrorStop();
     return !config.m_SkipSlightError || stoppedOnError;
 }
 

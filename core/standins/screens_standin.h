@@ -13,9 +13,14 @@ public:
     GxStandinScreen(GxTaskBase* owner, const char16_t* name);
 
     // Records "Enter <name>"; the boot and title screens also call the modules' boot/title hook.
+    // The boot screen then starts the game's script at "MAIN" on "SeqAvgMain" (request words 0
+    // and 1), when the loaded program has that label.
     void OnSequenceEnter(std::int32_t worker) override;
     // Records "Leave <name>".
     void OnSequenceLeave(std::int32_t worker) override;
+
+private:
+    void StartGameScript();
 };
 
 // The resident system sequence: walked first by input and last by update and render; queues

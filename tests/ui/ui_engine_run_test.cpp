@@ -2,7 +2,7 @@
 // them: the core makes the real UI state through the widget services, a screen builds its widgets
 // from the game folder's layout rows, a fade reports to the screen's hook 25, the modal level
 // closes the gate for the widgets below it, and the shut-down deletes everything.
-#include "tests/core/engine/run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "tests/support/game_folder.h"
 #include "tests/support/ui/harness/ui_harness.h"

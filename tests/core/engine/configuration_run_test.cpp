@@ -2,7 +2,7 @@
 // "system/sysconf.ini" and "setting.ini": what the configuration sets shows in the running engine
 // (window title, save folder, packs, font sizes, the error picture), and the player's options are
 // saved at shut-down and read back, with the sound-engine choice, at the next start.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "core/task_layer.h"
 #include "data/system_config.h"

@@ -1,6 +1,6 @@
 // [Engine] whole runs with the data subsystem's services installed: the start-up reads the
 // game's tables before the modules initialise, and a damaged table is logged and run past.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "tests/support/game_folder.h"
 

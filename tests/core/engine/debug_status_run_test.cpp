@@ -1,27 +1,28 @@
 // [Engine] the debug console registered by the start-up and the debug status line drawn by the
 // system screen in a whole run, read back from the frame the device rendered.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "core/debug_statistics.h"
 #include "core/script_services.h"
 #include "script/debug_console.h"
 #include "script/debug_status_line.h"
+#include "script/script_services.h"
 
 namespace engine_test {
 namespace {
 
-// What the script engine's services do for the console and the status line, with no worker;
-// the first drawing is read back right after it.
-class StatusLineServices : public GxScriptServicesBase {
+// The script engine's services, counting the registrations and reading the first drawing back
+// right after it.
+class StatusLineServices : public GxScriptServices {
 public:
     void RegisterDebugConsole() override
     {
         ++m_Registrations;
-        LogSetSink(&GetDebugConsoleOutput());
+        GxScriptServices::RegisterDebugConsole();
     }
     void DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap, const GxDebugStatistics& statistics) override
     {
-        ::DrawDebugStatusLine(GetDebugConsoleOutput(), x, y, GxDebugStatusSource{fontMap, &statistics, nullptr});
+        GxScriptServices::DrawDebugStatusLine(x, y, fontMap, statistics);
         if (m_Draws++ == 0) {
             m_Band = BackBufferPixel(799, 2);
             m_Outside = BackBufferPixel(801, 2);

@@ -1,6 +1,6 @@
 // The debug text window: hidden at birth, painted as its joined lines, hidden (not destroyed) by
 // a close, shown and hidden with Alt+F11.
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
 #include "core/debug_window.h"
 #include "platform/win32/keyboard.h"

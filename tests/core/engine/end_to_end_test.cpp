@@ -2,7 +2,7 @@
 // save folder and the logs, scripted input reaching the deepest task at mapped coordinates, a
 // sequence switch at the top of the next pass, the close request held back once, the fourth-pass
 // audio updates, the debug caption, the failure roads and the shut-down order.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "core/exit_code.h"
 #include "foundation/bin_buffer.h"

@@ -11,12 +11,16 @@
 //   - the device's two hooks into the core: the loader pool waited out before a reset and the
 //     fatal-error handler; its default drawing state and factories need no hook;
 //   - the six system glyph caches at the configured sizes; the configured error picture.
-// Still stand-ins until their subsystems land (nothing installed, so nothing loads or plays):
-// motion projects and image sets (GxMotionServicesBase, and with them the layer's
-// motion-project drawing), movie slots (GxMovieServicesBase), and the screens with the resident
-// system sequence. The widgets (GxWidgetServicesBase, with the UI state it makes) are installed by
-// the process entry; tests/ui runs the engine with them (ui_engine_run_test.cpp).
-#include "run_fixture.h"
+// Installed by the process entry's wiring (InstallEngineServices), which the first test runs:
+//   - motion projects and image sets (GxMotionServicesBase): motion/'s GxMotionServices;
+//   - the data tables and the configuration (GxDataServicesBase): data/'s GxDataServices;
+//   - the script engine (GxScriptServicesBase): script/'s GxScriptServices;
+//   - the sound devices (GxMediaServicesBase): media/'s GxMediaServices;
+//   - the widgets and the UI state (GxWidgetServicesBase): ui/'s GxUIServices (tests/ui runs the
+//     engine with them, ui_engine_run_test.cpp).
+// Still stand-ins until their subsystems land (nothing installed, so nothing plays): movie slots
+// (GxMovieServicesBase), and the screens with the resident system sequence.
+#include "tests/support/engine_run_fixture.h"
 
 #include "core/layer_graphics.h"
 #include "core/seq_transit_base.h"
@@ -71,6 +75,7 @@ int Channel(std::uint32_t argb, int shift)
 TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEnginesOwn)
 {
     MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    UseEngineServices();
     GxCore* core = GxCore::GetInstance();
     bool checked = false;
     m_Module.m_OnCreateSequences = [&](GxTaskBase*) {
@@ -79,6 +84,15 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
             if (checked || !core->m_Initialized)
                 return;
             checked = true;
+            ASSERT_NE(GetMotionServices(), nullptr);
+            EXPECT_EQ(typeid(*GetMotionServices()), typeid(GxMotionServices));
+            ASSERT_NE(GetDataServices(), nullptr);
+            EXPECT_EQ(typeid(*GetDataServices()), typeid(GxDataServices));
+            ASSERT_NE(GetScriptServices(), nullptr);
+            EXPECT_EQ(typeid(*GetScriptServices()), typeid(GxScriptServices));
+            // The script engine exists from the start-up on, its binder handed to the modules.
+            EXPECT_NE(GetScriptInstance(), nullptr);
+            EXPECT_EQ(GetScriptServices()->GetFunctionBinder(), GetFunctionBinder());
             EXPECT_EQ(GetTransitGraphics(), &GetEngineTransitGraphics());
             EXPECT_NE(GetEngineTransitGraphics().GetCaptureTexture(), nullptr);
             EXPECT_EQ(GetEngineTransitGraphics().GetCaptureTexture(), GetGlobalRenderTexture(0));

@@ -2,7 +2,7 @@
 // presented; every kind of change to the picture presents again; and a scripted run that fades,
 // shakes and switches screens shows the same pictures whether unchanged frames are skipped or
 // composed anyway.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "core/scene_generation.h"
 #include "core/seq_transit_base.h"

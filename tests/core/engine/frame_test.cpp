@@ -1,7 +1,7 @@
 // The frame and the main-loop pass: logic passes with the elapsed time in the first only, early
 // stops, key actions from the input state, the lists of the last pass drawn, and the order of a
 // pass (sequence switch, pump, audio every fourth pass, movie poll, frame).
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
 #include "core/debug_window.h"
 #include "core/task_render_manage.h"

@@ -1,6 +1,6 @@
 // [Engine] picture layers showing an image-set cell and a layered motion in a whole run, read
 // back from the frames the device rendered.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "core/task_layer.h"
 #include "motion/nc_motion_snapshot.h"

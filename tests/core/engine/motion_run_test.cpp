@@ -1,6 +1,6 @@
 // [Engine] whole runs with the motion subsystem's services installed: the user-interface image
 // sets of the start-up, and the shut-down's report of what was never released.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "motion/crammed_image_set.h"
 #include "motion/crammed_image_set_factory.h"

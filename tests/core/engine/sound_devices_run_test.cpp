@@ -1,7 +1,7 @@
 // The engine run whole with the media subsystem's real services: both sound back ends open at
 // start-up after the graphics device and the input devices, report to "device.log", and leave
 // no voice, buffer, open mixer or COM count behind at exit.
-#include "run_fixture.h"
+#include "tests/support/engine_run_fixture.h"
 
 #include "media/media_services.h"
 #include "media/sound_devices.h"

@@ -1,7 +1,7 @@
 // Start-up refusals before anything is made: a working folder longer than 244 characters, an
 // unreadable "system/sysconf.ini", and a second instance. Each shows its box and leaves no
 // save folder and no log behind.
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
 #include "core/exit_code.h"
 #include "data/data_services.h"

@@ -1,6 +1,6 @@
 // Unattended runs: the input script's lines, the last pass of a bounded run, scripted events
 // turned into window messages, and the interrupt signals.
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
 #include "core/unattended_run.h"
 

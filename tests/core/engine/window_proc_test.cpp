@@ -1,7 +1,7 @@
 // The main window's procedure: mouse points mapped to the virtual screen from the current client
 // size, capture between press and release, the close request, swallowed system commands, the
 // cursor kinds and the quit request.
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
 #include "graphics/graphics.h"
 #include "platform/win32/cursor.h"

@@ -24,7 +24,15 @@ public:
         GxGDIFontMap* fontMap;
         const GxDebugStatistics* statistics;
     };
-    bool IsStoppedOnError() override { return m_Stopped; }
+    int CompileScripts() override { return 0; }
+    void CreateScriptEngine(GxCore*) override {}
+    bool LoadScriptBinary() override { return false; }
+    void DestroyScriptEngine() override {}
+    GxMoaFunctionBinder* GetFunctionBinder() override { return nullptr; }
+    bool ResetAndJump(const std::u16string&) override { return false; }
+    bool StepMainWorker() override { return false; }
+    bool IsMainWorkerRunning() override { return false; }
+    bool IsErrorStop() override { return m_Stopped; }
     void DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap, const GxDebugStatistics& statistics) override
     {
         m_Calls.push_back(Call{x, y, fontMap, &statistics});

@@ -1,11 +1,15 @@
 // Whole runs of the engine through its process entry, in this process: a game folder, a home
 // folder, a bounded run with scripted input, and a test module plugged into the core that builds
-// probe tasks and looks at the engine from its hooks.
+// probe tasks and looks at the engine from its hooks. The subsystems above the core take part
+// only when a test installs their services (UseEngineServices: all of them, as the process
+// entry does). Header-only, for test programs (GoogleTest).
 #pragma once
 
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
+#include "app/engine_services.h"
 #include "core/module_core_base.h"
+#include "core/script_services.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
 #include "data/data_services.h"
@@ -14,6 +18,8 @@
 #include "graphics/graphics.h"
 #include "motion/motion_services.h"
 #include "platform/d3d9/device_control.h"
+#include "script/script_engine.h"
+#include "script/script_services.h"
 
 namespace engine_test {
 
@@ -35,7 +41,12 @@ public:
         if (m_OnBeforeReset)
             m_OnBeforeReset();
     }
-    void RegisterBuiltins(GxMoaFunctionBinder*) override { GxStandinTrace::Record(u"Test::RegisterBuiltins"); }
+    void RegisterBuiltins(GxMoaFunctionBinder* binder) override
+    {
+        GxStandinTrace::Record(u"Test::RegisterBuiltins");
+        if (m_OnRegisterBuiltins)
+            m_OnRegisterBuiltins(binder);
+    }
     void CreateSequences(GxTaskBase* root) override
     {
         GxStandinTrace::Record(u"Test::CreateSequences");
@@ -58,6 +69,7 @@ public:
     std::function<void()> m_OnInitialize;
     std::function<void(GxTaskBase*)> m_OnCreateSequences;
     std::function<void()> m_OnBeforeReset;
+    std::function<void(GxMoaFunctionBinder*)> m_OnRegisterBuiltins;
 };
 
 // Back buffer 0 of the engine's device at (x, y) as 0xAARRGGBB; 0x12345678 without a device.
@@ -107,6 +119,10 @@ protected:
             SetDataServices(nullptr);
             ResetDataTables();
         }
+        if (m_ScriptServices) {
+            SetScriptServices(nullptr);
+            DestroyScriptEngine();
+        }
         GxCore* core = GxCore::GetInstance();
         core->m_ModuleList.SetModule(2, nullptr);
         core->m_UnattendedRun = nullptr;
@@ -149,6 +165,24 @@ protected:
         m_DataServices = true;
     }
 
+    // Installs the script engine's services (the start-up creates the engine and loads the
+    // program; the boot screen starts "MAIN"), as the process entry does.
+    void UseScriptServices()
+    {
+        InstallScriptServices();
+        m_ScriptServices = true;
+    }
+
+    // Every subsystem's services through the process entry's own wiring.
+    void UseEngineServices()
+    {
+        ResetDataTables();
+        InstallEngineServices();
+        m_MotionServices = true;
+        m_DataServices = true;
+        m_ScriptServices = true;
+    }
+
     // The number of main-loop passes the last run made.
     int PassCount() const
     {
@@ -168,6 +202,7 @@ protected:
     std::uint32_t m_FirstPass = 0;
     bool m_MotionServices = false;
     bool m_DataServices = false;
+    bool m_ScriptServices = false;
 };
 
 }  // namespace engine_test

@@ -1,7 +1,7 @@
 // Shared pieces of the engine-core tests: temporary folders and game folders, a frame clock that
 // steps by a fixed amount per read, probe tasks that record what reaches them, a core with its
 // own task manager and test window for the window procedure and the frame, and helpers that
-// read the logs and the stand-ins' trace.
+// read the logs and the stand-ins' trace. Header-only, for test programs (GoogleTest).
 #pragma once
 
 #include "core/core.h"
