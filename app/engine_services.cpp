@@ -1,5 +1,6 @@
 #include "app/engine_services.h"
 
+#include "app/game_worker_host.h"
 #include "data/data_services.h"
 #include "media/media_services.h"
 #include "motion/motion_services.h"
@@ -14,4 +15,5 @@ void InstallEngineServices()
     InstallDataServices();
     InstallMediaServices();
     InstallUIServices();
+    InstallGameWorkerHost();
 }

@@ -28,6 +28,7 @@ struct GxCoreConfig {
     // "FONTSIZE_0" to "FONTSIZE_5": pixel sizes of the six system glyph caches.
     std::int32_t m_FontSize[kCoreConfigFontSizeCount] = {11, 15, 23, 24, 22, 38};
     std::u16string m_ErrorImageFile = u"cg/error.png";   // "FILE_CG_ERROR": shown for a missing picture
+    std::u16string m_NameImageFolder = u"cg/name/";      // the speakers' name images
 
     bool operator==(const GxCoreConfig&) const = default;
 };

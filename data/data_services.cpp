@@ -59,6 +59,7 @@ void GxDataServices::ReadCoreConfig(const GxSystemConfig& config, GxCoreConfig& 
     values.m_UIImageSetFolder = config.m_Folders[GxSystemConfig::kFolderUIGis];
     std::copy(std::begin(config.m_FontSize), std::end(config.m_FontSize), std::begin(values.m_FontSize));
     values.m_ErrorImageFile = config.m_ErrorImageFile;
+    values.m_NameImageFolder = config.m_Folders[GxSystemConfig::kFolderCGName];
 }
 
 bool GxDataServices::SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor)

@@ -1,5 +1,7 @@
 #include "script/script_engine.h"
 
+#include "script/worker_ex.h"
+
 #include "foundation/bin_buffer.h"
 #include "foundation/content.h"
 #include "foundation/content_binary.h"
@@ -27,9 +29,9 @@ GxMoaEx* MakeInstance()
 }
 
 // The one place the main worker is made; it is named "MAIN_WORKER" by its constructor.
-GxMoaWorker* MakeWorker(GxMoaEx* instance, GxCore* /*core*/)
+GxMoaWorker* MakeWorker(GxMoaEx* instance, GxCore* core)
 {
-    return new GxMoaWorker(instance);
+    return new GxMoaWorkerEx(instance, core);
 }
 
 GxMoaBuiltinDefault* MakeBuiltins()

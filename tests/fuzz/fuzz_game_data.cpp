@@ -3,23 +3,18 @@
 // and no damaged count may make a reader allocate or loop beyond what the bytes hold.
 #include "data/saved_script.h"
 #include "data/user_data.h"
-#include "foundation/bin_buffer.h"
+#include "tests/fuzz/fuzz_bytes.h"
 #include "script/moa.h"
 #include "script/worker.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size > 1u << 20)
-        return 0;
     GxBinBuffer bytes;
-    if (size != 0 && bytes.Allocate(static_cast<std::uint32_t>(size)) == nullptr)
+    if (!FuzzBytes(data, size, bytes))
         return 0;
-    if (size != 0)
-        std::memcpy(bytes.GetData(), data, size);
     GxMoa moa;
     GxMoaWorker worker(&moa);
     SetSavedDataScript(&moa, &worker);

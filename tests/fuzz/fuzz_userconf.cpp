@@ -1,21 +1,16 @@
 // Fuzz target: "userconf.dat" bytes through the options decoding, which must keep every percent
 // and the thread count in range whatever the file holds.
 #include "data/user_config.h"
-#include "foundation/bin_buffer.h"
+#include "tests/fuzz/fuzz_bytes.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size > 1u << 20)
-        return 0;
     GxBinBuffer bytes;
-    if (size != 0 && bytes.Allocate(static_cast<std::uint32_t>(size)) == nullptr)
+    if (!FuzzBytes(data, size, bytes))
         return 0;
-    if (size != 0)
-        std::memcpy(bytes.GetData(), data, size);
     GxUserConfig config;
     const bool decoded = DecodeUserConfig(&config, bytes, nullptr);
     for (std::int32_t volume : {config.m_Volume_Master, config.m_Volume_BGM, config.m_Volume_Voice[31]})

@@ -8,6 +8,7 @@
 #include "tests/support/engine_fixture.h"
 
 #include "app/engine_services.h"
+#include "app/game_worker_host.h"
 #include "core/module_core_base.h"
 #include "core/script_services.h"
 #include "core/unattended_run.h"
@@ -19,6 +20,7 @@
 #include "motion/motion_services.h"
 #include "platform/d3d9/device_control.h"
 #include "script/script_engine.h"
+#include "script/game_worker_host.h"
 #include "script/script_services.h"
 
 namespace engine_test {
@@ -121,6 +123,7 @@ protected:
         }
         if (m_ScriptServices) {
             SetScriptServices(nullptr);
+            SetGameWorkerHost(nullptr);
             DestroyScriptEngine();
         }
         GxCore* core = GxCore::GetInstance();
@@ -170,6 +173,7 @@ protected:
     void UseScriptServices()
     {
         InstallScriptServices();
+        InstallGameWorkerHost();
         m_ScriptServices = true;
     }
 

@@ -1,0 +1,110 @@
+#include "app/game_worker_host.h"
+
+#include "core/core.h"
+#include "core/standins/avg_standin.h"
+#include "core/standins/data_standin.h"
+#include "core/standins/layer_services.h"
+#include "core/task_manage.h"
+#include "data/system_config.h"
+
+namespace {
+
+// The fixed texts of the configuration, for a core without one.
+constexpr char16_t kSpeakerSeparators[] = u"「（";
+constexpr char16_t kNameImageFolder[] = u"cg/name/";
+constexpr std::int32_t kDefaultNameIdentifyMode = 2;
+
+}  // namespace
+
+GxGameWorkerHost::GxGameWorkerHost(GxCore* core) : m_Core(core) {}
+
+GxCore* GxGameWorkerHost::Core() const
+{
+    return m_Core != nullptr ? m_Core : GxCore::GetInstance();
+}
+
+SeqAvgMain* GxGameWorkerHost::FindPlayScreen() const
+{
+    GxCore* core = Core();
+    if (core->m_TaskManage == nullptr)
+        return nullptr;
+    return dynamic_cast<SeqAvgMain*>(core->m_TaskManage->FindTask(u"SeqAvgMain"));
+}
+
+std::u16string GxGameWorkerHost::GetSpeakerSeparators()
+{
+    const GxSystemConfig* config = Core()->m_SystemConfig;
+    return config != nullptr ? config->m_SpeakerDelimiters : std::u16string(kSpeakerSeparators);
+}
+
+std::u16string GxGameWorkerHost::GetNameImageFolder()
+{
+    const GxSystemConfig* config = Core()->m_SystemConfig;
+    return config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGName] : std::u16string(kNameImageFolder);
+}
+
+bool GxGameWorkerHost::NameImageExists(const std::u16string& name)
+{
+    std::u16string file = name;
+    return ResolveImageFile(file);
+}
+
+std::int32_t GxGameWorkerHost::GetNameIdentifyMode()
+{
+    const GxUserDataStandin* data = Core()->m_UserData;
+    return data != nullptr ? data->m_NameIdentifyMode : kDefaultNameIdentifyMode;
+}
+
+bool GxGameWorkerHost::GetIgnoreKinsoku()
+{
+    const GxUserDataStandin* data = Core()->m_UserData;
+    return data != nullptr && data->m_IgnoreKinsoku;
+}
+
+void GxGameWorkerHost::AddMessageLog(const std::u16string& name, const std::u16string& message, bool ignoreKinsoku,
+                                     bool disableAutoNewline)
+{
+    if (GxUserDataStandin* data = Core()->m_UserData)
+        data->AddMessageLog(name, message, ignoreKinsoku, disableAutoNewline);
+}
+
+bool GxGameWorkerHost::IsMessageRead(const std::u16string& scriptName, std::int32_t lineKey)
+{
+    const GxUserDataPermanStandin* flags = Core()->m_UserDataPerman;
+    return flags != nullptr && flags->IsMessageRead(scriptName, lineKey);
+}
+
+void GxGameWorkerHost::SetPermanentFlag(const std::u16string& scriptName, std::int32_t lineKey)
+{
+    if (GxUserDataPermanStandin* flags = Core()->m_UserDataPerman)
+        flags->SetPermanentFlag(scriptName, lineKey);
+}
+
+bool GxGameWorkerHost::HasPlayScreen()
+{
+    return FindPlayScreen() != nullptr;
+}
+
+void GxGameWorkerHost::SetMessageText(const std::u16string& text, bool read, bool ignoreKinsoku, std::int32_t flags)
+{
+    if (SeqAvgMain* screen = FindPlayScreen())
+        screen->SetMessageText(text, read, ignoreKinsoku, flags);
+}
+
+void GxGameWorkerHost::SetSpeakerName(const std::u16string& name, std::int32_t mode)
+{
+    if (SeqAvgMain* screen = FindPlayScreen())
+        screen->SetSpeakerName(name, mode);
+}
+
+void GxGameWorkerHost::ClearSpeakerName()
+{
+    if (SeqAvgMain* screen = FindPlayScreen())
+        screen->ClearSpeakerName();
+}
+
+void InstallGameWorkerHost()
+{
+    static GxGameWorkerHost host;
+    SetGameWorkerHost(&host);
+}

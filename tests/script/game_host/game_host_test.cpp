@@ -1,0 +1,257 @@
+// [Moa game host] The game worker through the process entry's host over the core's stand-ins:
+// the configuration's separators and name-image folder (a temporary folder), the saved game's
+// name mode and message log, the persistent read flags, and the stand-in play screen, which
+// writes each message to debug.log and steps the main worker in its update until a message
+// holds it.
+#include "app/game_worker_host.h"
+#include "core/core.h"
+#include "core/script_services.h"
+#include "core/standins/avg_standin.h"
+#include "core/standins/data_standin.h"
+#include "tests/support/core_config_fixture.h"
+#include "core/standins/standin_trace.h"
+#include "core/task_manage.h"
+#include "script/function_binder.h"
+#include "script/moa_ex.h"
+#include "script/worker_ex.h"
+#include "tests/script/moa_log_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+using namespace moa_test;
+
+namespace {
+
+std::string U8(const std::u16string& text) { return WideToUtf8(text); }
+
+// Steps the test's worker as the script engine's services will step "MAIN_WORKER".
+class WorkerScriptServices : public GxScriptServicesBase {
+public:
+    WorkerScriptServices(GxMoaWorker* worker, GxMoaFunctionBinder* binder) : m_Worker(worker), m_Binder(binder) {}
+    bool StepMainWorker() override
+    {
+        ++m_Steps;
+        return m_Worker->Step(m_Binder);
+    }
+    bool IsMainWorkerRunning() override { return m_Worker->IsRunning(); }
+    int CompileScripts() override { return 0; }
+    void CreateScriptEngine(GxCore*) override {}
+    bool LoadScriptBinary() override { return false; }
+    void DestroyScriptEngine() override {}
+    GxMoaFunctionBinder* GetFunctionBinder() override { return m_Binder; }
+    bool ResetAndJump(const std::u16string&) override { return false; }
+    bool IsErrorStop() override { return false; }
+
+    int m_Steps = 0;
+
+private:
+    GxMoaWorker* m_Worker;
+    GxMoaFunctionBinder* m_Binder;
+};
+
+class MoaGameHost : public MoaLogTest {
+protected:
+    void SetUp() override
+    {
+        MoaLogTest::SetUp();
+        m_Core.m_UserData = &m_UserData;
+        m_Core.m_UserDataPerman = &m_Perman;
+        m_Manage = std::make_unique<GxTaskManage>(&m_Core);
+        m_Core.m_TaskManage = m_Manage.get();
+        m_Root = new GxTaskBase(m_Manage.get());
+        m_Config.m_System.m_Folders[GxSystemConfig::kFolderCGName] = Utf8ToWide(m_Dir.Join("cg/name").string()) + u"/";
+        m_Config.Refresh();
+        std::filesystem::create_directories(m_Dir.Join("cg/name"));
+        std::ofstream(m_Dir.Join("cg/name/花子.png")) << "png";
+        m_PreviousHost = SetGameWorkerHost(&m_Host);
+        m_PreviousServices = SetScriptServices(&m_Services);
+        GxStandinTrace::Clear();
+        GxStandinTrace::SetEnabled(true);
+    }
+    void TearDown() override
+    {
+        GxStandinTrace::SetEnabled(false);
+        GxStandinTrace::Clear();
+        SetScriptServices(m_PreviousServices);
+        SetGameWorkerHost(m_PreviousHost);
+        m_Manage.reset();
+        MoaLogTest::TearDown();
+    }
+
+    // Script "t" ("*MAIN" on line 0), loaded and started at MAIN.
+    void Start(const std::string& body)
+    {
+        m_Assembler.AddScript(u"t", "*MAIN\n" + body + "\n");
+        ASSERT_TRUE(LoadProgram(m_Assembler, m_Moa));
+        m_Worker.RebuildScriptEntities();
+        ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
+    }
+    // The play screen as the running slot-0 sequence.
+    SeqAvgMain* StartPlayScreen()
+    {
+        auto* screen = new SeqAvgMain(m_Root);
+        EXPECT_TRUE(m_Manage->ChangeSequence(screen, 0, 0, 0));
+        m_Manage->ApplySequenceChanges();
+        m_Manage->SetWorkerReady(0);
+        GxStandinTrace::Clear();
+        return screen;
+    }
+    std::vector<std::string> Trace() const
+    {
+        std::vector<std::string> events;
+        for (const std::u16string& event : GxStandinTrace::GetEvents()) {
+            events.push_back(U8(event));
+        }
+        return events;
+    }
+    std::vector<std::string> LogEntries() const
+    {
+        std::vector<std::string> entries;
+        for (const GxStandinMessageLogEntry& entry : m_UserData.m_MessageLog) {
+            entries.push_back(U8(entry.m_Name) + "|" + U8(entry.m_Message));
+        }
+        return entries;
+    }
+
+    GxUserDataStandin m_UserData;
+    GxUserDataPermanStandin m_Perman;
+    GxCore m_Core;
+    TestCoreConfig m_Config{m_Core};   // after the core: taken out before it
+    std::unique_ptr<GxTaskManage> m_Manage;
+    GxTaskBase* m_Root = nullptr;
+    GxGameWorkerHost m_Host{&m_Core};
+    GxMoaEx m_Moa;
+    GxMoaWorkerEx m_Worker{&m_Moa};
+    GxMoaFunctionBinder m_Binder;
+    MoaAssembler m_Assembler;
+    WorkerScriptServices m_Services{&m_Worker, &m_Binder};
+    GxGameWorkerHostBase* m_PreviousHost = nullptr;
+    GxScriptServicesBase* m_PreviousServices = nullptr;
+};
+
+TEST_F(MoaGameHost, MessagesReachThePlayScreenTheLogAndTheReadFlags)
+{
+    StartPlayScreen();
+    Start("花子「こんにちは」\n太郎「やあ」\nただの地の文 100%\n花子「こんにちは」");
+    // The default mode 2 names only a speaker whose image exists; the fourth line repeats the
+    // first one's text on another line.
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(m_Worker.Step(&m_Binder));
+    }
+    EXPECT_EQ(Trace(), (std::vector<std::string>{
+                           "SeqAvgMain::SetSpeakerName(花子,2)", "SeqAvgMain::SetMessageText(「こんにちは」,0,0,0)",
+                           "SeqAvgMain::SetSpeakerName(,2)", "SeqAvgMain::SetMessageText(太郎「やあ」,0,0,0)",
+                           "SeqAvgMain::ClearSpeakerName()", "SeqAvgMain::SetMessageText(ただの地の文 100%,0,0,0)",
+                           "SeqAvgMain::SetSpeakerName(花子,2)", "SeqAvgMain::SetMessageText(「こんにちは」,0,0,0)",
+                       }));
+    EXPECT_EQ(U8(DebugLog()), "SeqAvgMain::SetSpeakerName/name=[花子] mode=2\n"
+                              "SeqAvgMain::SetMessageText/speaker=[花子] text=[「こんにちは」] read=0\n"
+                              "SeqAvgMain::SetSpeakerName/name=[] mode=2\n"
+                              "SeqAvgMain::SetMessageText/speaker=[] text=[太郎「やあ」] read=0\n"
+                              "SeqAvgMain::ClearSpeakerName/\n"
+                              "SeqAvgMain::SetMessageText/speaker=[] text=[ただの地の文 100%] read=0\n"
+                              "SeqAvgMain::SetSpeakerName/name=[花子] mode=2\n"
+                              "SeqAvgMain::SetMessageText/speaker=[花子] text=[「こんにちは」] read=0\n");
+    EXPECT_EQ(LogEntries(), (std::vector<std::string>{"花子|「こんにちは」", "|太郎「やあ」", "|ただの地の文 100%",
+                                                      "花子|「こんにちは」"}));
+    EXPECT_EQ(m_Perman.m_ReadedMessageFlags, (std::map<std::u16string, std::set<std::int32_t>>{{u"t", {2, 3, 4, 5}}}));
+
+    // Again from the start: read, and logged again. Mode 1 names 太郎 without an image.
+    m_UserData.m_NameIdentifyMode = 1;
+    m_UserData.m_IgnoreKinsoku = true;
+    GxStandinTrace::Clear();
+    ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
+    EXPECT_TRUE(m_Worker.Step(&m_Binder));
+    EXPECT_TRUE(m_Worker.Step(&m_Binder));
+    EXPECT_EQ(Trace(), (std::vector<std::string>{
+                           "SeqAvgMain::SetSpeakerName(花子,1)", "SeqAvgMain::SetMessageText(「こんにちは」,1,1,0)",
+                           "SeqAvgMain::SetSpeakerName(太郎,1)", "SeqAvgMain::SetMessageText(「やあ」,1,1,0)",
+                       }));
+    EXPECT_EQ(m_UserData.m_MessageLog.size(), 6u);
+    EXPECT_TRUE(m_UserData.m_MessageLog.back().m_IgnoreKinsoku);
+    EXPECT_EQ(m_Moa.GetErrorCount(), 0);
+}
+
+TEST_F(MoaGameHost, WithoutThePlayScreenNothingCrashes)
+{
+    // A task of that name that is not the play screen counts as none, as does a core without a
+    // task manager.
+    new GxStandinScreen(m_Root, u"SeqAvgMain");
+    Start("花子「こんにちは」\n$a = 1");
+    EXPECT_FALSE(m_Host.HasPlayScreen());
+    EXPECT_TRUE(m_Worker.Step(&m_Binder));
+    m_Core.m_TaskManage = nullptr;
+    ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
+    EXPECT_TRUE(m_Worker.Step(&m_Binder));
+    EXPECT_TRUE(m_Worker.Step(&m_Binder));
+    EXPECT_TRUE(Trace().empty());
+    EXPECT_EQ(LogEntries(), (std::vector<std::string>{"花子|「こんにちは」", "花子|「こんにちは」"}));
+    EXPECT_TRUE(m_Perman.IsMessageRead(u"t", 2));
+    EXPECT_EQ(DebugLog(), u"");
+}
+
+TEST_F(MoaGameHost, TheUpdateStepsUntilAMessageHoldsTheWorker)
+{
+    SeqAvgMain* screen = StartPlayScreen();
+    Start("$a = 1\n一行目\n$b = 2\n二行目\n$c = 3");
+    screen->Update(0, 0);
+    // "$a = 1", then the first message, which holds the worker.
+    EXPECT_EQ(m_Worker.GetLine(nullptr), 3);
+    EXPECT_TRUE(screen->IsMessageHeld());
+    EXPECT_FALSE(screen->IsScriptRunnable());
+    for (int frame = 1; frame < SeqAvgMain::kMessageHoldFrames; ++frame) {
+        screen->Update(0, 0);
+        screen->Update(1, 0);   // later logic passes of a frame do not count
+    }
+    EXPECT_EQ(m_Worker.GetLine(nullptr), 3);
+    screen->Update(0, 0);
+    EXPECT_EQ(m_Worker.GetLine(nullptr), 5);
+    // A left-button release ends the hold at once.
+    EXPECT_EQ(screen->OnMouseLeftUp(nullptr, 0), 1);
+    EXPECT_EQ(screen->OnMouseLeftUp(nullptr, 0), 0);
+    screen->Update(0, 0);
+    EXPECT_FALSE(m_Worker.IsRunning());
+    // A finished worker is asked once per update and no more.
+    const int steps = m_Services.m_Steps;
+    screen->Update(0, 0);
+    EXPECT_EQ(m_Services.m_Steps, steps + 1);
+
+    // A pending screen change holds the script too.
+    ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
+    const std::int32_t line = m_Worker.GetLine(nullptr);
+    ASSERT_TRUE(m_Manage->ChangeSequence(new GxStandinScreen(m_Root, u"SeqTitle"), 1, 0, 0));
+    screen->Update(0, 0);
+    EXPECT_EQ(m_Worker.GetLine(nullptr), line);
+    EXPECT_EQ(m_Services.m_Steps, steps + 1);
+}
+
+TEST_F(MoaGameHost, TheStandInsKeepTheNewestLogEntriesAndCaseSensitiveFlags)
+{
+    for (int i = 0; i < 105; ++i) {
+        m_UserData.AddMessageLog(u"n", FormatWide(u"m%d", i), false, false);
+    }
+    ASSERT_EQ(m_UserData.m_MessageLog.size(), GxUserDataStandin::kMessageLogLimit);
+    EXPECT_EQ(m_UserData.m_MessageLog.front().m_Message, u"m5");
+    EXPECT_EQ(m_UserData.m_MessageLog.back().m_Message, u"m104");
+    EXPECT_TRUE(m_UserData.m_MessageLog.back().m_ShowNameByText);
+
+    m_Perman.SetPermanentFlag(u"a", 0);
+    EXPECT_TRUE(m_Perman.IsMessageRead(u"a", 0));
+    EXPECT_FALSE(m_Perman.IsMessageRead(u"A", 0));
+    EXPECT_FALSE(m_Perman.IsMessageRead(u"a", 1));
+    EXPECT_FALSE(m_Perman.IsMessageRead(u"b", 0));
+
+    EXPECT_EQ(GxSystemConfig().m_SpeakerDelimiters, u"\u300C\uFF08");
+    EXPECT_EQ(GxSystemConfig().m_Folders[GxSystemConfig::kFolderCGName], u"cg/name/");
+    EXPECT_EQ(GxCoreConfig().m_NameImageFolder, u"cg/name/");
+    EXPECT_EQ(GxUserDataStandin().m_NameIdentifyMode, 2);
+    EXPECT_FALSE(GxUserDataStandin().m_IgnoreKinsoku);
+
+    InstallGameWorkerHost();
+    EXPECT_NE(dynamic_cast<GxGameWorkerHost*>(GetGameWorkerHost()), nullptr);
+}
+
+}  // namespace
