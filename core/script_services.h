@@ -6,7 +6,9 @@
 #include <string>
 
 class GxCore;
+class GxGDIFontMap;
 class GxMoaFunctionBinder;
+struct GxDebugStatistics;
 
 class GxScriptServicesBase {
 public:
@@ -28,6 +30,14 @@ public:
     virtual bool IsMainWorkerRunning() = 0;
     // Whether a script error has stopped the instance.
     virtual bool IsErrorStop() = 0;
+    // Registers the script engine's debug console as the one log listener.
+    virtual void RegisterDebugConsole() {}
+    // Draws the debug status line with its first line's top left at (x, y), with the glyph cache
+    // (its size is the line height) and the owner's counters.
+    virtual void DrawDebugStatusLine(float /*x*/, float /*y*/, GxGDIFontMap* /*fontMap*/,
+                                     const GxDebugStatistics& /*statistics*/)
+    {
+    }
 };
 
 // Not owned; null removes it. Returns the previous one.

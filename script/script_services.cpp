@@ -1,5 +1,8 @@
 #include "script/script_services.h"
 
+#include "foundation/log.h"
+#include "script/debug_console.h"
+#include "script/debug_status_line.h"
 #include "script/moa_ex.h"
 #include "script/script_compiler.h"
 #include "script/script_engine.h"
@@ -52,6 +55,17 @@ bool GxScriptServices::IsErrorStop()
 {
     GxMoaEx* instance = GetScriptInstance();
     return instance != nullptr && instance->IsErrorStop();
+}
+
+void GxScriptServices::RegisterDebugConsole()
+{
+    LogSetSink(&GetDebugConsoleOutput());
+}
+
+void GxScriptServices::DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap,
+                                           const GxDebugStatistics& statistics)
+{
+    ::DrawDebugStatusLine(GetDebugConsoleOutput(), x, y, GxDebugStatusSource{fontMap, &statistics, GetMainWorker()});
 }
 
 void InstallScriptServices()

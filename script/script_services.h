@@ -15,6 +15,8 @@ public:
     bool StepMainWorker() override;
     bool IsMainWorkerRunning() override;
     bool IsErrorStop() override;
+    void RegisterDebugConsole() override;
+    void DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap, const GxDebugStatistics& statistics) override;
 };
 
 // Installs the one process-wide GxScriptServices into the core.

@@ -152,6 +152,8 @@ bool GameStartup(GxCore* core)
     GxFile::SetCacheEnabled(true);
     LogSetWarningsMuted(core->GetConfig().m_SkipSlightError);
     GxScriptServicesBase* script = GetScriptServices();
+    if (script != nullptr)
+        script->RegisterDebugConsole();
     // The compiler runs before the engine objects exist; a failure leaves the old program.
     if (script != nullptr && core->GetConfig().m_AutoCompile)
         script->CompileScripts();

@@ -5,6 +5,9 @@
 #include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
+#include "foundation/log.h"
+#include "graphics/draw2d.h"
+#include "graphics/graphics.h"
 
 #include <string>
 
@@ -42,7 +45,10 @@ void GxStandinScreen::OnSequenceLeave(std::int32_t worker)
     GxStandinTrace::Record(u"Leave " + m_TaskName);
 }
 
-SeqSystem::SeqSystem(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem") {}
+SeqSystem::SeqSystem(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem")
+{
+    m_DebugFont.SetFont(GxGDIFontMap::kDefaultFontSize, nullptr);
+}
 
 SeqSystem::~SeqSystem()
 {
@@ -59,7 +65,28 @@ int SeqSystem::Render(std::int32_t, std::uint64_t)
 
 int SeqSystem::Draw(std::int32_t, std::int32_t)
 {
+    GxScriptServicesBase* script = GetScriptServices();
+    if (script == nullptr || !ShouldDrawDebugStatusLine())
+        return 0;
+    GxGraphics::ResetRenderStates();
+    BeginSceneNested();
+    script->DrawDebugStatusLine(0.0f, 0.0f, &m_DebugFont, m_Statistics);
+    EndSceneNested();
     return 0;
+}
+
+bool SeqSystem::ShouldDrawDebugStatusLine() const
+{
+    GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
+    static const GxCoreConfig kDefaults;
+    const GxCoreConfig& config = core != nullptr ? core->GetConfig() : kDefaults;
+    if (config.m_DebugConsoleFlag)
+        return true;
+    if (LogGetErrorCount() == 0)
+        return false;
+    GxScriptServicesBase* script = GetScriptServices();
+    const bool stoppedOnError = script != nullptr && script->IsErrorStop();
+    return !config.m_SkipSlightError || stoppedOnError;
 }
 
 SeqSystem* CreateStandinScreens(GxTaskBase* root)

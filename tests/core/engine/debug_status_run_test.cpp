@@ -1,0 +1,85 @@
+// [Engine] the debug console registered by the start-up and the debug status line drawn by the
+// system screen in a whole run, read back from the frame the device rendered.
+#include "tests/support/engine_run_fixture.h"
+
+#include "core/debug_statistics.h"
+#include "core/script_services.h"
+#include "script/debug_console.h"
+#include "script/debug_status_line.h"
+#include "script/script_services.h"
+
+namespace engine_test {
+namespace {
+
+// The script engine's services, counting the registrations and reading the first drawing back
+// right after it.
+class StatusLineServices : public GxScriptServices {
+public:
+    void RegisterDebugConsole() override
+    {
+        ++m_Registrations;
+        GxScriptServices::RegisterDebugConsole();
+    }
+    void DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap, const GxDebugStatistics& statistics) override
+    {
+        GxScriptServices::DrawDebugStatusLine(x, y, fontMap, statistics);
+        if (m_Draws++ == 0) {
+            m_Band = BackBufferPixel(799, 2);
+            m_Outside = BackBufferPixel(801, 2);
+        }
+    }
+
+    int m_Registrations = 0;
+    int m_Draws = 0;
+    std::uint32_t m_Band = 0;
+    std::uint32_t m_Outside = 0;
+};
+
+class DebugStatusRunTest : public EngineRunTest {
+protected:
+    void SetUp() override
+    {
+        EngineRunTest::SetUp();
+        m_Previous = SetScriptServices(&m_Services);
+    }
+    void TearDown() override
+    {
+        SetScriptServices(m_Previous);
+        LogSetSink(nullptr);
+        EngineRunTest::TearDown();
+    }
+
+    StatusLineServices m_Services;
+    GxScriptServicesBase* m_Previous = nullptr;
+};
+
+TEST_F(DebugStatusRunTest, TheConsoleSwitchShowsTheStatusLineBandOverTheClearedScreen)
+{
+    MakeGameFolder(m_Game, GameFolder{GameFolder().sysconf, "DebugConsoleFlag=1\nSkipSlightError=1\n"});
+    m_Module.m_OnInitialize = [] { LogPrintDebug(u"Test/seen by the console\n"); };
+    m_Run.SetMaxPasses(5);
+    EXPECT_EQ(Run(), 0);
+
+    EXPECT_EQ(m_Services.m_Registrations, 1);
+    const std::deque<std::u16string> lines = GetDebugConsoleOutput().GetLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), u"Test/seen by the console\n"), lines.end());
+
+    ASSERT_GT(m_Services.m_Draws, 0);
+    // 0x80000050 over opaque black: blue 0x50 at half strength.
+    EXPECT_EQ(m_Services.m_Band & 0xFFFF00u, 0u) << std::hex << m_Services.m_Band;
+    EXPECT_NEAR(static_cast<int>(m_Services.m_Band & 0xFFu), 0x28, 1) << std::hex << m_Services.m_Band;
+    EXPECT_EQ(m_Services.m_Outside & 0xFFFFFFu, 0u) << std::hex << m_Services.m_Outside;
+}
+
+TEST_F(DebugStatusRunTest, WithoutTheSwitchOrErrorsNothingIsDrawn)
+{
+    MakeGameFolder(m_Game, GameFolder{GameFolder().sysconf, "SkipSlightError=1\n"});
+    m_Module.m_OnInitialize = [] { LogResetErrorCount(); };
+    m_Run.SetMaxPasses(5);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(m_Services.m_Registrations, 1);
+    EXPECT_EQ(m_Services.m_Draws, 0);
+}
+
+}  // namespace
+}  // namespace engine_test
