@@ -1,5 +1,6 @@
 #include "graphics/system_fonts.h"
 
+#include "graphics/font_data.h"
 #include "graphics/gdi_font_map.h"
 
 namespace {
@@ -10,6 +11,12 @@ GxGDIFontMap* SystemFontMaps()
     return maps;
 }
 
+GxFontData* SystemBitmapFonts()
+{
+    static GxFontData fonts[kSystemBitmapFontCount];
+    return fonts;
+}
+
 }  // namespace
 
 GxGDIFontMap* GetSystemFontMap(std::int32_t index)
@@ -18,7 +25,14 @@ GxGDIFontMap* GetSystemFontMap(std::int32_t index)
     return &SystemFontMaps()[index];
 }
 
+GxFontData* GetSystemBitmapFont(std::int32_t index)
+{
+    if (index < 0 || index >= kSystemBitmapFontCount) return nullptr;
+    return &SystemBitmapFonts()[index];
+}
+
 void ClearSystemFonts()
 {
     for (std::int32_t index = 0; index < kSystemFontMapCount; ++index) SystemFontMaps()[index].Clear();
+    for (std::int32_t index = 0; index < kSystemBitmapFontCount; ++index) SystemBitmapFonts()[index].Clear();
 }

@@ -7,6 +7,7 @@
 #include "core/shared_asset_manage.h"
 #include "core/standins/data_standin.h"
 #include "core/standins/layer_services.h"
+#include "graphics/font_data.h"
 #include "graphics/gdi_font_map.h"
 #include "core/standins/motion_target_graphics.h"
 #include "graphics/graphics.h"
@@ -61,12 +62,28 @@ void ReleaseGlobalRenderTargets()
     targets.depthStencil.ReleaseAll();
 }
 
-// The six glyph caches at the configured sizes with the default face; the bitmap fonts wait for
-// the game module.
+// The grid fonts of bitmap-font slots 0 to 2, each only when its image is there, then the six
+// glyph caches at the configured sizes with the default face.
 void SetUpSystemFonts(const GxCore& core)
 {
     static_assert(kSystemFontMapCount == kCoreConfigFontSizeCount);
     ClearSystemFonts();
+    struct GridFont {
+        const char16_t* name;
+        std::uint32_t first, last, cellWidth, cellHeight, cellsPerRow;
+    };
+    static constexpr GridFont kGridFonts[] = {
+        {u"FONT16SYS", 32, 126, 8, 16, 16},
+        {u"FONT8NUM", 32, 57, 8, 16, 7},
+        {u"FONT22NUM", 48, 57, 22, 32, 5},
+    };
+    for (std::int32_t slot = 0; slot < 3; ++slot) {
+        const GridFont& font = kGridFonts[slot];
+        const std::u16string image = std::u16string(font.name) + u".png";
+        if (FileExists(image) != 0)
+            GetSystemBitmapFont(slot)->CreateGrid(font.name, image, font.first, font.last, font.cellWidth,
+                                                  font.cellHeight, font.cellsPerRow);
+    }
     for (std::int32_t index = 0; index < kSystemFontMapCount; ++index)
         GetSystemFontMap(index)->SetFont(core.GetConfig().m_FontSize[index], nullptr);
 }
