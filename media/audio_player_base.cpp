@@ -1,0 +1,205 @@
+#include "media/audio_player_base.h"
+
+#include "foundation/file.h"
+#include "foundation/wide_string.h"
+#include "media/sound_loader_ogg.h"
+#include "media/sound_loader_wav.h"
+#include "platform/win32/timer.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr float kVectorEpsilon = 1.1920929e-7f;
+constexpr std::uint32_t kOutputChannels = 2;
+
+bool Differs(const X3DAUDIO_VECTOR& applied, const GxSoundVector& wanted)
+{
+    return std::fabs(applied.x - wanted.x) > kVectorEpsilon || std::fabs(applied.y - wanted.y) > kVectorEpsilon ||
+           std::fabs(applied.z - wanted.z) > kVectorEpsilon;
+}
+
+X3DAUDIO_VECTOR ToVector(const GxSoundVector& vector) { return {vector.x, vector.y, vector.z}; }
+
+}  // namespace
+
+GxAudioPlayerBase::GxAudioPlayerBase()
+{
+    m_Serial = ++GetAudioDeviceState().m_PlayerSerial;
+
+    m_Cone = {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f};
+    m_VolumePoints[0] = {0.0f, 1.0f};
+    m_VolumePoints[1] = {1.0f, 0.0f};
+    m_LowFrequencyPoints[0] = {0.0f, 1.0f};
+    m_LowFrequencyPoints[1] = {0.25f, 0.5f};
+    m_LowFrequencyPoints[2] = {1.0f, 0.0f};
+    m_ReverbPoints[0] = {0.0f, 0.5f};
+    m_ReverbPoints[1] = {0.75f, 1.0f};
+    m_ReverbPoints[2] = {1.0f, 0.0f};
+    m_VolumeCurve = {m_VolumePoints, 2};
+    m_LowFrequencyCurve = {m_LowFrequencyPoints, 3};
+    m_ReverbCurve = {m_ReverbPoints, 3};
+
+    m_Emitter.pCone = &m_Cone;
+    m_Emitter.Position = ToVector(m_Position);
+    m_Emitter.OrientFront = ToVector(m_Front);
+    m_Emitter.OrientTop = ToVector(m_Top);
+    m_Emitter.InnerRadius = 500.0f;
+    m_Emitter.InnerRadiusAngle = 0.0f;
+    m_Emitter.ChannelCount = 2;
+    m_Emitter.ChannelRadius = 1.0f;
+    m_Emitter.pChannelAzimuths = m_Azimuths;
+    m_Emitter.pVolumeCurve = &m_VolumeCurve;
+    m_Emitter.pLFECurve = &m_LowFrequencyCurve;
+    m_Emitter.pReverbCurve = &m_ReverbCurve;
+    m_Emitter.CurveDistanceScaler = 550.0f;
+    m_Emitter.DopplerScaler = 1.0f;
+
+    m_Output.DstChannelCount = kOutputChannels;
+    m_Output.pMatrixCoefficients = m_Matrix;
+}
+
+std::unique_ptr<GxSoundLoaderBase> GxAudioPlayerBase::OpenFileLoader(const std::u16string& fileName)
+{
+    const std::u16string extension = WideToLowerAscii(GetFileExtension(fileName));
+    if (extension == u".wav") {
+        auto wav = std::make_unique<GxSoundLoaderWav>();
+        if (wav->Open(fileName)) return wav;
+    } else if (extension == u".ogg") {
+        auto ogg = std::make_unique<GxSoundLoaderOgg>();
+        if (ogg->Open(fileName)) return ogg;
+    }
+    return nullptr;
+}
+
+std::uint32_t GxAudioPlayerBase::GetFadeOverMs() const
+{
+    if (m_FadeState == kFadeNone || m_FadeStartTime == 0)
+        return 0;
+    const std::uint32_t elapsed = timeGetTime() - m_FadeStartTime;
+    return elapsed > m_FadeDuration ? elapsed - m_FadeDuration : 0;
+}
+
+void GxAudioPlayerBase::ClearFade()
+{
+    m_FadeStartTime = 0;
+    m_FadeEndVolume = 0.0f;
+    m_FadeStartVolume = 0.0f;
+    m_FadeDuration = 0;
+    m_FadeState = kFadeNone;
+}
+
+void GxAudioPlayerBase::CopyVectors(const GxSoundVector* position, const GxSoundVector* front)
+{
+    if (position) m_Position = *position;
+    if (front) m_Front = *front;
+}
+
+float GxAudioPlayerBase::PrepareStart(std::uint32_t channels, std::uint32_t startMs, std::uint32_t fadeInMs,
+                                      float volume, std::uint32_t loopStartMs, BYTE use3D,
+                                      const GxSoundVector* position, const GxSoundVector* front)
+{
+    m_Output.SrcChannelCount = channels < kMaxSourceChannels ? channels : kMaxSourceChannels;
+    m_Output.DstChannelCount = kOutputChannels;
+    m_Use3D = use3D;
+    m_PositionSource = position;
+    m_FrontSource = front;
+    float starting = volume;
+    if (fadeInMs == 0) {
+        m_FadeStartTime = 0;
+        m_FadeStartVolume = volume;
+        m_FadeEndVolume = volume;
+        m_FadeDuration = 0;
+        m_FadeState = kFadeNone;
+    } else {
+        m_FadeStartTime = timeGetTime();
+        m_FadeEndVolume = volume;
+        m_FadeStartVolume = 0.0f;
+        m_FadeDuration = fadeInMs;
+        m_FadeState = kFadeIn;
+        starting = 0.0f;
+    }
+    m_StartMs = startMs;
+    m_LoopStartMs = loopStartMs;
+    m_PlayStartTime = timeGetTime();
+    return starting;
+}
+
+bool GxAudioPlayerBase::FadeStop(std::uint32_t fadeMs)
+{
+    if (fadeMs == 0)
+        return Close();
+    m_FadeStartTime = timeGetTime();
+    m_FadeEndVolume = 0.0f;
+    m_FadeStartVolume = GetVolume();
+    m_FadeDuration = fadeMs;
+    m_FadeState = kFadeOut;
+    return true;
+}
+
+bool GxAudioPlayerBase::FadeSetVolume(float volume)
+{
+    if (m_FadeState == kFadeIn) {
+        m_FadeEndVolume = volume;
+        return true;
+    }
+    if (m_FadeState == kFadeOut) {
+        m_FadeStartVolume = volume;
+        return true;
+    }
+    return SetBufferVolume(volume);
+}
+
+bool GxAudioPlayerBase::FadeFinish()
+{
+    if (m_FadeState != kFadeNone) {
+        const bool fadingOut = m_FadeState == kFadeOut;
+        SetBufferVolume(m_FadeEndVolume);
+        m_FadeState = kFadeNone;
+        if (fadingOut) Close();
+    }
+    return true;
+}
+
+bool GxAudioPlayerBase::FadeUpdate()
+{
+    if (m_FadeState == kFadeNone)
+        return true;
+    if (m_FadeStartTime == 0 || m_FadeDuration == 0) {
+        m_FadeState = kFadeNone;
+        return true;
+    }
+    const std::uint32_t now = timeGetTime();
+    // The clock wraps: the elapsed time is the unsigned difference.
+    const std::uint32_t elapsed = now - m_FadeStartTime;
+    if (elapsed >= m_FadeDuration) {
+        const bool fadingOut = m_FadeState == kFadeOut;
+        SetBufferVolume(m_FadeEndVolume);
+        m_FadeState = kFadeNone;
+        if (fadingOut) Close();
+        return true;
+    }
+    const float t = static_cast<float>(elapsed) / static_cast<float>(m_FadeDuration);
+    SetBufferVolume(m_FadeStartVolume + (m_FadeEndVolume - m_FadeStartVolume) * t);
+    return true;
+}
+
+void GxAudioPlayerBase::Update3D(const X3DAUDIO_HANDLE instance, const X3DAUDIO_LISTENER* listener,
+                                 std::uint32_t flags, BYTE)
+{
+    if (!m_Use3D)
+        return;
+    CopyVectors(m_PositionSource, m_FrontSource);
+    if (Differs(m_Emitter.Position, m_Position)) m_Emitter.Position = ToVector(m_Position);
+    if (Differs(m_Emitter.OrientFront, m_Front)) m_Emitter.OrientFront = ToVector(m_Front);
+    if (Differs(m_Emitter.OrientTop, m_Top)) m_Emitter.OrientTop = ToVector(m_Top);
+    if (!m_Output.pMatrixCoefficients)
+        return;
+    X3DAudioCalculate(instance, listener, &m_Emitter, flags, &m_Output);
+    IXAudio2SourceVoice* voice = GetBufferVoice();
+    IXAudio2MasteringVoice* master = GetAudioDeviceState().m_MasteringVoice;
+    if (voice && master && m_Output.SrcChannelCount != 0)
+        voice->SetOutputMatrix(master, m_Output.SrcChannelCount, m_Output.DstChannelCount, m_Matrix,
+                               XAUDIO2_COMMIT_NOW);
+}
