@@ -4,6 +4,7 @@
 #pragma once
 
 #include "media/sound_devices.h"
+#include "media/sound_loader_base.h"
 #include "platform/xaudio2/x3daudio.h"
 #include "platform/xaudio2/xaudio2.h"
 
@@ -11,7 +12,6 @@
 #include <memory>
 #include <string>
 
-class GxSoundLoaderBase;
 class GxWavData;
 
 class GxAudioPlayerBase {

@@ -4,10 +4,9 @@
 
 #include "media/audio_buffer_stream.h"
 #include "media/audio_player_base.h"
+#include "media/sound_loader_base.h"
 
 #include <memory>
-
-class GxSoundLoaderBase;
 
 class GxAudioPlayerStream : public GxAudioPlayerBase {
 public:
