@@ -69,6 +69,7 @@ public:
     }
     bool Seek(std::uint64_t frame) override
     {
+        if (failSeek) return false;
         m_Frame = frame;
         return true;
     }
@@ -81,6 +82,8 @@ public:
     std::uint64_t GetLoopStart() const override { return m_LoopStart; }
     std::uint64_t GetLoopEnd() const override { return m_Announced; }
     std::uint64_t GetDurationMs() const override { return m_Announced * 1000 / 44100; }
+
+    bool failSeek = false;
 
     void Hold()
     {
@@ -258,6 +261,28 @@ TEST_F(AudioBufferTest, ALoaderThatStopsEarlyPlaysOutWhatIsQueued)
     AppendRamp(want, 0, 30000);
     EXPECT_EQ(FirstDifference(TakeLeft(), want), -1);
     EXPECT_FALSE(buffer.IsPlaying());
+}
+
+TEST_F(AudioBufferTest, FailedSeeksAreLoggedAndPlaybackGoesOnWhereTheLoaderStands)
+{
+    ShortLoader loader(30000, 30000);
+    loader.failSeek = true;
+    GxAudioBufferStream buffer;
+    ASSERT_TRUE(buffer.Create(&loader));
+    TakeLog();
+    // The start seek fails: the loader's own frames from 0, as many as the position leaves.
+    // The wrap to the loop start fails too: that refill ends, and so does the sound.
+    ASSERT_TRUE(buffer.Play(1, 0, 1000, 0, 1.0f, 0));
+    Pump(kRate);
+    std::vector<std::int32_t> want;
+    AppendRamp(want, 0, 29000);
+    EXPECT_EQ(FirstDifference(TakeLeft(), want), -1);
+    EXPECT_FALSE(buffer.IsPlaying());
+    const std::vector<std::u16string> lines = TakeLog();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], u"Error/GxAudioBufferStream::Play ストリーミング再生シーク失敗\n");
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], u"Error/GxAudioBufferStream::ReadBuffer ストリーミング再生シーク失敗\n");
 }
 
 TEST_F(AudioBufferTest, TheStreamRemembersItsVolumeUntilPlayAndStopSilencesFirst)
