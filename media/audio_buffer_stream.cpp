@@ -47,14 +47,15 @@ bool GxAudioBufferStream::Create(GxSoundLoaderBase* loader)
     m_ChunkBytes = static_cast<std::uint32_t>(chunk);
     m_Capacity = m_ChunkBytes * 8;
     m_TotalBytes = loader->GetTotalBytes();
-    for (std::vector<BYTE>& buffer : m_Chunks)
-        if (buffer.size() < m_ChunkBytes) buffer.resize(m_ChunkBytes);
-
+    // The voice first: a damaged header's absurd rate or alignment is refused before the chunk
+    // buffers are sized from it.
     if (FAILED(engine->CreateSourceVoice(&m_Voice, &m_Format, 0, 2.0f, &m_Context, nullptr, nullptr))) {
         m_Voice = nullptr;
         LogPrintWarning(u"Error/GxAudio プライマリサウンドバッファのフォーマット設定に失敗しました\n");
         return false;
     }
+    for (std::vector<BYTE>& buffer : m_Chunks)
+        if (buffer.size() < m_ChunkBytes) buffer.resize(m_ChunkBytes);
     if (!m_Thread) {
         m_StopThread = false;
         m_Thread = CreateThread(nullptr, 0, &GxAudioBufferStream::ThreadMain, this, 0, nullptr);

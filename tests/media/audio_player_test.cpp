@@ -188,6 +188,7 @@ TEST_F(AudioPlayerTest, UnknownNamesMissingFilesAndRefusedFormatsFail)
     Write("music.mp3", SoundBytes(64, 0));
     Write("deep.wav", BuildTestPcmWav(2, kRate, 24, SoundBytes(6 * 100, 0)));
     Write("many.wav", BuildTestPcmWav(9, kRate, 16, SoundBytes(18 * 100, 0)));
+    Write("fast.wav", BuildTestPcmWav(2, 4000000000u, 16, SoundBytes(4 * 100, 0)));   // a damaged header
     GxAudioPlayerStream stream;
     GxAudioPlayerStatic one;
     TakeLog();
@@ -203,7 +204,7 @@ TEST_F(AudioPlayerTest, UnknownNamesMissingFilesAndRefusedFormatsFail)
                                  u"GxAudioPlayerStatic::PlayFromFile ローダー作成に失敗(" + shown + u")\n"}));
     }
     const std::u16string refused = u"Error/GxAudio プライマリサウンドバッファのフォーマット設定に失敗しました\n";
-    for (const char* name : {"deep.wav", "many.wav"}) {
+    for (const char* name : {"deep.wav", "many.wav", "fast.wav"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(stream.Play(std::string(name), 0, 0, 0, 0, 1.0f, 0, 0, 0, nullptr, nullptr));
         EXPECT_FALSE(one.Play(std::string(name), 0, 0, 0, 1.0f, 0, 0, nullptr, nullptr));
