@@ -4,6 +4,8 @@
 #include "data/data_tables.h"
 #include "foundation/log.h"
 #include "ui/task_ui_null.h"
+#include "ui/ui_drop_menu.h"
+#include "ui/ui_menu.h"
 
 #include <array>
 
@@ -19,6 +21,8 @@ GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t*
 std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     std::array<GxWidgetConstructor, kUITypeLast + 1> table{};
     table[kUITypeNull] = &Construct<GxTaskUINull>;
+    table[kUITypeMenu] = &Construct<GxTaskUIMenuIs>;
+    table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
     return table;
 }();
 
