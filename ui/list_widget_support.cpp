@@ -4,6 +4,7 @@
 #include "core/seq_base.h"
 #include "core/task_manage.h"
 #include "data/system_config.h"
+#include "foundation/content.h"
 #include "foundation/file.h"
 #include "foundation/log.h"
 #include "graphics/system_fonts.h"
@@ -76,4 +77,31 @@ void SplitImageSetPath(const std::u16string& path, std::u16string& setName, std:
 {
     setName = RemoveTrailingSeparator(GetFolderFromPath(path)) + u".gis";
     cellName = GetFileNameFromPath(path);
+}
+
+bool ReadStateS32(GxContentReaderBase& reader, const char* name, std::int32_t& field)
+{
+    std::int32_t value = field;
+    if (!reader.ReadS32(name, &value))
+        return false;
+    field = value;
+    return true;
+}
+
+bool ReadStateU32(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
+{
+    std::uint32_t value = field;
+    if (!reader.ReadU32(name, &value))
+        return false;
+    field = value;
+    return true;
+}
+
+bool ReadStateBool(GxContentReaderBase& reader, const char* name, bool& field)
+{
+    bool value = field;
+    if (!reader.ReadBool(name, &value))
+        return false;
+    field = value;
+    return true;
 }

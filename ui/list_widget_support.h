@@ -29,3 +29,9 @@ std::u16string WidgetImageSetFolder(const GxTaskUIBase* widget);
 // Image-set naming from a path: the last folder names the set (".gis" appended), the file name
 // the cell.
 void SplitImageSetPath(const std::u16string& path, std::u16string& setName, std::u16string& cellName);
+
+class GxContentReaderBase;
+// A saved value replaces the field only when it was read.
+bool ReadStateS32(GxContentReaderBase& reader, const char* name, std::int32_t& field);
+bool ReadStateU32(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
+bool ReadStateBool(GxContentReaderBase& reader, const char* name, bool& field);
