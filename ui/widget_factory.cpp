@@ -4,6 +4,7 @@
 #include "data/data_tables.h"
 #include "foundation/log.h"
 #include "ui/task_ui_null.h"
+#include "ui/ui_panel.h"
 
 #include <array>
 
@@ -19,6 +20,8 @@ GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t*
 std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     std::array<GxWidgetConstructor, kUITypeLast + 1> table{};
     table[kUITypeNull] = &Construct<GxTaskUINull>;
+    table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
+    table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
     return table;
 }();
 
