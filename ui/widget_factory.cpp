@@ -6,6 +6,7 @@
 #include "ui/task_ui_null.h"
 #include "ui/ui_drop_menu.h"
 #include "ui/ui_menu.h"
+#include "ui/ui_panel.h"
 
 #include <array>
 
@@ -21,6 +22,8 @@ GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t*
 std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     std::array<GxWidgetConstructor, kUITypeLast + 1> table{};
     table[kUITypeNull] = &Construct<GxTaskUINull>;
+    table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
+    table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
     table[kUITypeMenu] = &Construct<GxTaskUIMenuIs>;
     table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
     return table;
