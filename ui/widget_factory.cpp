@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "ui/task_ui_null.h"
 #include "ui/ui_drop_menu.h"
+#include "ui/ui_list_box.h"
 #include "ui/ui_menu.h"
 #include "ui/ui_panel.h"
 
@@ -26,6 +27,7 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
     table[kUITypeMenu] = &Construct<GxTaskUIMenuIs>;
     table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
+    table[kUITypeListBox] = &Construct<GxTaskUIListBoxFx>;
     return table;
 }();
 
