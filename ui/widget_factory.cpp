@@ -8,6 +8,7 @@
 #include "ui/ui_list_box.h"
 #include "ui/ui_menu.h"
 #include "ui/ui_panel.h"
+#include "ui/ui_text_log.h"
 
 #include <array>
 
@@ -28,6 +29,7 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeMenu] = &Construct<GxTaskUIMenuIs>;
     table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
     table[kUITypeListBox] = &Construct<GxTaskUIListBoxFx>;
+    table[kUITypeTextLog] = &Construct<GxTaskUITextLogFx>;
     return table;
 }();
 
