@@ -330,6 +330,7 @@ int GxTaskUIListBoxFx::Draw(std::int32_t value, std::int32_t listIndex)
     GxWidgetGraphicsBase* g = GetWidgetGraphics();
     g->BeginSceneNested();
     g->ResetRenderStates();
+    g->SetTextureFilter(1);   // point filtering
     GxTaskUIPanelFx::Draw(value, listIndex);
     const GxVector3 at = GetAbsolutePosition();
     const std::int32_t count = static_cast<std::int32_t>(m_Items.size());

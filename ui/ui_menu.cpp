@@ -269,6 +269,7 @@ int GxTaskUIMenuIs::Draw(std::int32_t, std::int32_t)
     GxWidgetGraphicsBase* g = GetWidgetGraphics();
     g->BeginSceneNested();
     g->ResetRenderStates();
+    g->SetTextureFilter(1);   // point filtering
     const GxVector3 p = GetAbsolutePosition();
     const float h = static_cast<float>(m_Height);
     const std::int32_t count = static_cast<std::int32_t>(m_Items.size());

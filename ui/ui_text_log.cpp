@@ -148,6 +148,7 @@ int GxTaskUITextLogFx::Draw(std::int32_t value, std::int32_t listIndex)
     GxWidgetGraphicsBase* g = GetWidgetGraphics();
     g->BeginSceneNested();
     g->ResetRenderStates();
+    g->SetTextureFilter(1);   // point filtering
     GxTaskUIPanelFx::Draw(value, listIndex);
 
     const GxVector3 at = GetAbsolutePosition();
