@@ -4,6 +4,11 @@
 #include "data/data_tables.h"
 #include "foundation/log.h"
 #include "ui/task_ui_null.h"
+#include "ui/ui_drop_menu.h"
+#include "ui/ui_list_box.h"
+#include "ui/ui_menu.h"
+#include "ui/ui_panel.h"
+#include "ui/ui_text_log.h"
 
 #include <array>
 
@@ -19,6 +24,12 @@ GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t*
 std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     std::array<GxWidgetConstructor, kUITypeLast + 1> table{};
     table[kUITypeNull] = &Construct<GxTaskUINull>;
+    table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
+    table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
+    table[kUITypeMenu] = &Construct<GxTaskUIMenuIs>;
+    table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
+    table[kUITypeListBox] = &Construct<GxTaskUIListBoxFx>;
+    table[kUITypeTextLog] = &Construct<GxTaskUITextLogFx>;
     return table;
 }();
 
