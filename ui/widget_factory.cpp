@@ -4,6 +4,10 @@
 #include "data/data_tables.h"
 #include "foundation/log.h"
 #include "ui/task_ui_null.h"
+#include "ui/ui_button.h"
+#include "ui/ui_slider.h"
+#include "ui/ui_text_button.h"
+#include "ui/ui_toggle_button.h"
 
 #include <array>
 
@@ -19,6 +23,12 @@ GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t*
 std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     std::array<GxWidgetConstructor, kUITypeLast + 1> table{};
     table[kUITypeNull] = &Construct<GxTaskUINull>;
+    table[kUITypeButton] = &Construct<GxTaskUIButtonIs>;
+    table[kUITypeToggleButton] = &Construct<GxTaskUIToggleButtonIs>;
+    table[kUITypeRadioButton] = &Construct<GxTaskUIRadioButtonIs>;
+    table[kUITypeTextButton] = &Construct<GxTaskUITextButtonIs>;
+    table[kUITypeHSlider] = &Construct<GxTaskUIHSliderIs>;
+    table[kUITypeVSlider] = &Construct<GxTaskUIVSliderIs>;
     return table;
 }();
 
