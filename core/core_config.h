@@ -29,6 +29,8 @@ struct GxCoreConfig {
     std::int32_t m_FontSize[kCoreConfigFontSizeCount] = {11, 15, 23, 24, 22, 38};
     std::u16string m_ErrorImageFile = u"cg/error.png";   // "FILE_CG_ERROR": shown for a missing picture
     std::u16string m_NameImageFolder = u"cg/name/";      // the speakers' name images
+    // "MESWIN_TEXT_BUILTINFONTNAME": the message window's bitmap font in "fonts/"; empty for none.
+    std::u16string m_MesWinTextBuiltinFontName;
 
     bool operator==(const GxCoreConfig&) const = default;
 };

@@ -60,6 +60,7 @@ void GxDataServices::ReadCoreConfig(const GxSystemConfig& config, GxCoreConfig& 
     std::copy(std::begin(config.m_FontSize), std::end(config.m_FontSize), std::begin(values.m_FontSize));
     values.m_ErrorImageFile = config.m_ErrorImageFile;
     values.m_NameImageFolder = config.m_Folders[GxSystemConfig::kFolderCGName];
+    values.m_MesWinTextBuiltinFontName = config.m_MesWinTextBuiltinFontName;
 }
 
 bool GxDataServices::SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor)

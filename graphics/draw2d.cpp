@@ -539,6 +539,27 @@ void DrawImageCellOutlined2D(const GxImageCell& cell, float x, float y, float di
     DrawImageCell2D(cell, x, y, scale, noRotation, noPivot, color, specular, preset);
 }
 
+void GxDrawTextClipped(const GxGlyphRecord& glyph, float x, float y, const GxVector2& scale,
+                       const GxVector3& rotation, const GxVector2& pivot, D3DCOLOR color, D3DCOLOR specular,
+                       std::int32_t preset)
+{
+    if (glyph.IsEmpty())
+        return;
+    const GxImageCell cell{glyph.texture, glyph.x, glyph.y, glyph.width, glyph.height};
+    DrawImageCell2D(cell, x, y, scale, rotation, pivot, color, specular, preset);
+}
+
+void GxDrawTextClippedEx(const GxGlyphRecord& glyph, float x, float y, float distance, const GxVector2& scale,
+                         const GxVector3& rotation, const GxVector2& pivot, D3DCOLOR color, D3DCOLOR specular,
+                         std::int32_t preset)
+{
+    if (glyph.IsEmpty())
+        return;
+    for (const auto& offset : kOutlineOffsets)
+        GxDrawTextClipped(glyph, x + offset[0] * distance, y + offset[1] * distance, scale, rotation, pivot, color,
+                          specular, preset);
+}
+
 void GxDrawTextOutlined(GxGDIFontMap* font, std::u16string_view text, float x, float y, const GxVector2& scale,
                         D3DCOLOR color, D3DCOLOR specular, D3DCOLOR outlineColor, std::int32_t preset,
                         char16_t breakChar)

@@ -20,6 +20,7 @@
 
 class GxFontData;
 class GxGDIFontMap;
+struct GxGlyphRecord;
 class GxTexture;
 class GxTextureBase;
 class GxTextureFlex;
@@ -152,6 +153,17 @@ void DrawImageCell2D(const GxImageCell& cell, float x, float y, const GxVector2&
 // unshifted in `color`.
 void DrawImageCellOutlined2D(const GxImageCell& cell, float x, float y, float distance, D3DCOLOR color,
                              D3DCOLOR specular, D3DCOLOR outlineColor, std::int32_t preset, const GxVector2& scale);
+
+// One glyph of a glyph cache as a sprite with its top left at (x, y); a record without a texture
+// draws nothing.
+void GxDrawTextClipped(const GxGlyphRecord& glyph, float x, float y, const GxVector2& scale,
+                       const GxVector3& rotation, const GxVector2& pivot, D3DCOLOR color, D3DCOLOR specular,
+                       std::int32_t preset);
+// The same glyph at the eight points `distance` away from (x, y) in x, in y or in both: an
+// outline ring. The glyph at (x, y) itself is left to the caller.
+void GxDrawTextClippedEx(const GxGlyphRecord& glyph, float x, float y, float distance, const GxVector2& scale,
+                         const GxVector3& rotation, const GxVector2& pivot, D3DCOLOR color, D3DCOLOR specular,
+                         std::int32_t preset);
 
 // Text through the glyph cache with a one-pixel outline: copies at the four diagonal neighbours
 // (and, for fonts below size 20, at the four straight ones too) in the outline colour, then the

@@ -12,6 +12,7 @@
 #include "motion/crammed_image_set.h"
 #include "motion/image_set_pool.h"
 #include "ui/task_ui_base.h"
+#include "ui/ui_panel.h"
 #include "ui/widget_graphics.h"
 
 namespace {

@@ -19,9 +19,6 @@ struct GxCoreConfig;
 struct DBUIModuleRow;
 struct GxNcOriginImage;
 
-// Degrees to radians as the widgets turn an actor's rotation (the single-precision pi / 180).
-constexpr float kUIDegreesToRadians = 0.01745329238474369f;
-
 // The sequence's input gate with no test skipped; closed for a widget outside any sequence.
 bool IsUIInputOpen(GxTaskUIBase* widget);
 // The sequence says the widget is drawn; false outside any sequence.

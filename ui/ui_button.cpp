@@ -4,7 +4,6 @@
 #include "data/db_uimodule.h"
 #include "foundation/content.h"
 #include "foundation/log.h"
-#include "graphics/draw2d.h"
 #include "motion/crammed_image_set.h"
 #include "ui/image_widget_support.h"
 #include "ui/widget_graphics.h"
@@ -75,7 +74,7 @@ void GxTaskUIButtonIs::OpenDraw()
     GxWidgetGraphicsBase* graphics = GetWidgetGraphics();
     graphics->BeginSceneNested();
     graphics->ResetRenderStates();
-    GxGraphics::SetTextureFilter(D3DTEXF_POINT);
+    graphics->SetTextureFilter(1);   // point sampling
 }
 
 void GxTaskUIButtonIs::CloseDraw()

@@ -4,7 +4,6 @@
 #include "data/db_uimodule.h"
 #include "foundation/easing.h"
 #include "foundation/log.h"
-#include "graphics/draw2d.h"
 #include "motion/crammed_image_set.h"
 #include "ui/image_widget_support.h"
 #include "ui/widget_graphics.h"
@@ -308,7 +307,7 @@ int GxTaskUISliderIs::Draw(std::int32_t, std::int32_t)
     GxWidgetGraphicsBase* graphics = GetWidgetGraphics();
     graphics->BeginSceneNested();
     graphics->ResetRenderStates();
-    GxGraphics::SetTextureFilter(D3DTEXF_POINT);
+    graphics->SetTextureFilter(1);   // point sampling
     const float alpha = std::clamp(static_cast<float>(GetAlpha()) / 255.0f, 0.0f, 1.0f);
     DrawUICell(*this, trackCell, m_PatternIndex, track, alpha);
     DrawUICell(*this, thumbCell, m_PatternIndex, thumb, alpha);

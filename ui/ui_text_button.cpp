@@ -5,7 +5,6 @@
 #include "data/db_uimodule.h"
 #include "foundation/content.h"
 #include "foundation/log.h"
-#include "graphics/draw2d.h"
 #include "graphics/gdi_font_map.h"
 #include "graphics/system_fonts.h"
 #include "graphics/text_layout.h"
@@ -119,12 +118,10 @@ void GxTaskUITextButtonIs::DrawText(float alpha)
         }
         if (glyph.IsEmpty())
             continue;   // control characters: no glyph, but the pen moved
-        const GxImageCell cell{glyph.texture, glyph.x, glyph.y, glyph.width, glyph.height};
         // The edge's eight copies, then the body, per character.
         if (m_UseEdge)
-            graphics->DrawGlyphOutlined(cell, x, y, 1.0f, textColor, 0, edgeColor, m_VisualParam.m_BlendMode, scale);
-        else
-            graphics->DrawGlyph(cell, x, y, scale, textColor, 0, m_VisualParam.m_BlendMode);
+            graphics->DrawGlyphRing(glyph, x, y, 1.0f, scale, edgeColor, 0, m_VisualParam.m_BlendMode);
+        graphics->DrawGlyphRecord(glyph, x, y, scale, textColor, 0, m_VisualParam.m_BlendMode);
     }
 }
 

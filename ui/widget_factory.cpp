@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "ui/task_ui_null.h"
 #include "ui/ui_button.h"
+#include "ui/ui_panel.h"
 #include "ui/ui_slider.h"
 #include "ui/ui_text_button.h"
 #include "ui/ui_toggle_button.h"
@@ -23,6 +24,8 @@ GxTaskUIBase* Construct(GxTaskBase* owner, const char16_t* name, const char16_t*
 std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     std::array<GxWidgetConstructor, kUITypeLast + 1> table{};
     table[kUITypeNull] = &Construct<GxTaskUINull>;
+    table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
+    table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
     table[kUITypeButton] = &Construct<GxTaskUIButtonIs>;
     table[kUITypeToggleButton] = &Construct<GxTaskUIToggleButtonIs>;
     table[kUITypeRadioButton] = &Construct<GxTaskUIRadioButtonIs>;

@@ -3,7 +3,9 @@
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
 #include "graphics/text_layout.h"
+#include "graphics/gdi_font_map.h"
 #include "graphics/texture.h"
+#include "graphics/texture_flex.h"
 #include "motion/nc_pattern_draw.h"
 
 namespace {
@@ -28,6 +30,11 @@ bool GxWidgetGraphicsBase::EndSceneNested()
     return ::EndSceneNested();
 }
 
+void GxWidgetGraphicsBase::SetTextureFilter(std::int32_t filter)
+{
+    GxGraphics::SetTextureFilter(static_cast<D3DTEXTUREFILTERTYPE>(filter));
+}
+
 void GxWidgetGraphicsBase::DrawTexture(GxTexture* texture, float x, float y, const GxVector2& scale,
                                        std::uint32_t color, std::uint32_t specular, std::int32_t preset)
 {
@@ -37,6 +44,13 @@ void GxWidgetGraphicsBase::DrawTexture(GxTexture* texture, float x, float y, con
                          static_cast<float>(texture->GetImageHeight())};
     ::DrawTextureRect2D(texture, x, y, source, scale, GxVector3(0.0f, 0.0f, 0.0f), GxVector2(0.0f, 0.0f),
                         GxVector2(0.0f, 0.0f), color, specular, preset);
+}
+
+void GxWidgetGraphicsBase::DrawFlexTexture(GxTextureFlex* texture, float x, float y, const GxVector2& scale,
+                                           const GxVector3& rotation, const GxVector2& pivot, std::uint32_t color,
+                                           std::uint32_t specular, std::int32_t preset)
+{
+    DrawTexture2D(texture, x, y, scale, rotation, pivot, color, specular, preset);
 }
 
 void GxWidgetGraphicsBase::DrawImagePattern(const GxNcOriginImage* image, std::int32_t index, const GxMatrix& matrix,
@@ -64,6 +78,20 @@ void GxWidgetGraphicsBase::DrawGlyphOutlined(const GxImageCell& cell, float x, f
                                              std::int32_t preset, const GxVector2& scale)
 {
     DrawImageCellOutlined2D(cell, x, y, distance, color, specular, outlineColor, preset, scale);
+}
+
+void GxWidgetGraphicsBase::DrawGlyphRecord(const GxGlyphRecord& glyph, float x, float y, const GxVector2& scale,
+                                           std::uint32_t color, std::uint32_t specular, std::int32_t preset)
+{
+    GxDrawTextClipped(glyph, x, y, scale, GxVector3(0.0f, 0.0f, 0.0f), GxVector2(0.0f, 0.0f), color, specular, preset);
+}
+
+void GxWidgetGraphicsBase::DrawGlyphRing(const GxGlyphRecord& glyph, float x, float y, float distance,
+                                         const GxVector2& scale, std::uint32_t color, std::uint32_t specular,
+                                         std::int32_t preset)
+{
+    GxDrawTextClippedEx(glyph, x, y, distance, scale, GxVector3(0.0f, 0.0f, 0.0f), GxVector2(0.0f, 0.0f), color,
+                        specular, preset);
 }
 
 GxRect GxWidgetGraphicsBase::DrawAlignedText(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect,

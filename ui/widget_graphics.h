@@ -12,6 +12,8 @@
 class GxFontData;
 class GxGDIFontMap;
 class GxTexture;
+class GxTextureFlex;
+struct GxGlyphRecord;
 struct GxImageCell;
 struct GxNcOriginImage;
 
@@ -30,10 +32,16 @@ public:
     virtual void ResetRenderStates();
     virtual bool BeginSceneNested();
     virtual bool EndSceneNested();
+    // Sampler 0's filter (1: point sampling).
+    virtual void SetTextureFilter(std::int32_t filter);
 
     // A whole texture (its image part) with its top left at (x, y), scaled.
     virtual void DrawTexture(GxTexture* texture, float x, float y, const GxVector2& scale, std::uint32_t color,
                              std::uint32_t specular, std::int32_t preset);
+    // A whole loose-image texture at (x, y): scaled, rotated (radians) about the pivot.
+    virtual void DrawFlexTexture(GxTextureFlex* texture, float x, float y, const GxVector2& scale,
+                                 const GxVector3& rotation, const GxVector2& pivot, std::uint32_t color,
+                                 std::uint32_t specular, std::int32_t preset);
     // Pattern `index` of an image-set origin image placed by `matrix`, whole or cut to `clip`
     // (origin-image pixels: left, top, right, bottom).
     virtual void DrawImagePattern(const GxNcOriginImage* image, std::int32_t index, const GxMatrix& matrix, float alpha,
@@ -47,6 +55,12 @@ public:
     virtual void DrawGlyphOutlined(const GxImageCell& cell, float x, float y, float distance, std::uint32_t color,
                                    std::uint32_t specular, std::uint32_t outlineColor, std::int32_t preset,
                                    const GxVector2& scale);
+    // One glyph of a glyph cache at (x, y), scaled, no rotation; and the same glyph only at the
+    // eight points `distance` away (an outline ring without its centre).
+    virtual void DrawGlyphRecord(const GxGlyphRecord& glyph, float x, float y, const GxVector2& scale,
+                                 std::uint32_t color, std::uint32_t specular, std::int32_t preset);
+    virtual void DrawGlyphRing(const GxGlyphRecord& glyph, float x, float y, float distance, const GxVector2& scale,
+                               std::uint32_t color, std::uint32_t specular, std::int32_t preset);
     // A text laid out in `rect` with an outline; returns the rectangle the layout covers.
     virtual GxRect DrawAlignedText(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect,
                                    GxWidgetTextAlign align, std::uint32_t color, std::uint32_t specular,

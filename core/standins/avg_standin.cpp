@@ -62,8 +62,9 @@ void ReleaseGlobalRenderTargets()
     targets.depthStencil.ReleaseAll();
 }
 
-// The grid fonts of bitmap-font slots 0 to 2, each only when its image is there, then the six
-// glyph caches at the configured sizes with the default face.
+// The grid fonts of bitmap-font slots 0 to 2, each only when its image is there, the message
+// window's built-in font when one is configured, then the six glyph caches at the configured sizes
+// with the default face.
 void SetUpSystemFonts(const GxCore& core)
 {
     static_assert(kSystemFontMapCount == kCoreConfigFontSizeCount);
@@ -83,6 +84,12 @@ void SetUpSystemFonts(const GxCore& core)
         if (FileExists(image) != 0)
             GetSystemBitmapFont(slot)->CreateGrid(font.name, image, font.first, font.last, font.cellWidth,
                                                   font.cellHeight, font.cellsPerRow);
+    }
+    // The font loader logs a missing or damaged file; the window then draws with its glyph cache.
+    const std::u16string& builtin = core.GetConfig().m_MesWinTextBuiltinFontName;
+    if (!builtin.empty()) {
+        const std::u16string path = u"fonts/" + builtin;
+        GetSystemBitmapFont(kBuiltinMessageFontIndex)->CreateFromFile(path + u".fmp", path + u".png");
     }
     for (std::int32_t index = 0; index < kSystemFontMapCount; ++index)
         GetSystemFontMap(index)->SetFont(core.GetConfig().m_FontSize[index], nullptr);

@@ -4,12 +4,9 @@
 
 #include "ui_test_support.h"
 
-#include "foundation/bin_buffer.h"
-#include "foundation/content_binary.h"
-#include "tests/support/content_bytes.h"
 #include "tests/support/ui/harness/widget_image_set.h"
+#include "tests/support/ui/harness/widget_state_io.h"
 
-#include <cstring>
 #include <functional>
 
 namespace ui_test {
@@ -48,15 +45,9 @@ protected:
     // Writes the widget's state in binary form and reads it into `into`.
     static bool RoundTrip(GxTaskUIBase* from, GxTaskUIBase* into)
     {
-        const std::string bytes = WriteContentBytes(TestContentForm::kBinary, [&](GxContentWriterBase& writer) {
-            writer.WriteHeader("WGT", 1);
-            from->WriteState(writer);
-        });
-        GxBinBuffer buffer;
-        std::memcpy(buffer.Allocate(static_cast<std::uint32_t>(bytes.size())), bytes.data(), bytes.size());
-        GxContentBinaryReader reader(buffer, false);
-        std::uint32_t version = 0;
-        return reader.ReadHeader("WGT", &version) && into->ReadState(reader);
+        bool written = false;
+        const std::string bytes = SaveTaskState(*from, TestContentForm::kBinary, &written);
+        return written && LoadTaskState(*into, TestContentForm::kBinary, bytes);
     }
 
     TestUIImageSets m_Sets{m_Harness.Folder()};

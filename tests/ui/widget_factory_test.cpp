@@ -46,7 +46,7 @@ TEST_F(WidgetFactoryTest, TypeCodesBuildTheirClassOrNothing)
         bool built;
     };
     // Codes of classes not built yet build nothing, like unknown codes.
-    const Case cases[] = {{1, true}, {0, false}, {14, false}, {52, false}, {-1, false}, {8, false}, {51, false},
+    const Case cases[] = {{1, true}, {0, false}, {14, false}, {52, false}, {-1, false}, {8, true}, {15, true}, {51, false},
                           {RecordingWidget::kType, true}};
     for (const Case& c : cases) {
         LogCapture log;

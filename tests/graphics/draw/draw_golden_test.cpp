@@ -3,6 +3,7 @@
 // (within 1 per channel).
 #include "draw_fixture.h"
 
+#include "graphics/gdi_font_map.h"
 #include "graphics/texture_flex.h"
 
 #include <algorithm>
@@ -405,6 +406,42 @@ TEST_F(DrawTest, OutlinedImageCellHasAOnePixelRingInTheOutlineColour)
             ASSERT_EQ(frame.At(x, y), inner ? 0xFF00FF00u : ring ? 0xFFFF0000u : kBlack) << x << "," << y;
         }
     }
+}
+
+TEST_F(DrawTest, GlyphRingLeavesItsCentreAndAnEmptyRecordDrawsNothing)
+{
+    GxTexture* texture = MakeTexture(8, 8, [](std::uint32_t, std::uint32_t) { return 0xFFFFFFFFu; });
+    Clear(kBlack);
+    GxGlyphRecord glyph;
+    glyph.texture = texture;
+    glyph.x = 2;
+    glyph.y = 2;
+    glyph.width = 4;
+    glyph.height = 4;
+    const GxVector3 noRotation(0, 0, 0);
+    const GxVector2 noPivot(0, 0);
+    // A 4 x 4 glyph ringed at distance 4: eight copies tile the square round it, and its own place
+    // stays empty.
+    GxDrawTextClippedEx(glyph, 600, 100, 4.0f, GxVector2(1, 1), noRotation, noPivot, 0xFFFF0000, 0, kBlendOpaque);
+    GxDrawTextClipped(glyph, 300, 100, GxVector2(2, 2), noRotation, noPivot, 0xFF00FF00, 0, kBlendOpaque);
+    GxDrawTextClipped(GxGlyphRecord{}, 400, 100, GxVector2(1, 1), noRotation, noPivot, 0xFF00FF00, 0, kBlendOpaque);
+    GxDrawTextClippedEx(GxGlyphRecord{}, 400, 100, 1.0f, GxVector2(1, 1), noRotation, noPivot, 0xFF00FF00, 0,
+                        kBlendOpaque);
+    const Frame frame = ReadFrame();
+    for (int y = 94; y < 110; ++y) {
+        for (int x = 594; x < 610; ++x) {
+            const bool covered = x >= 596 && x < 608 && y >= 96 && y < 108;
+            const bool hole = x >= 600 && x < 604 && y >= 100 && y < 104;
+            ASSERT_EQ(frame.At(x, y), covered && !hole ? 0xFFFF0000u : kBlack) << x << "," << y;
+        }
+    }
+    for (int y = 98; y < 110; ++y)
+        for (int x = 298; x < 310; ++x) {
+            const bool inside = x >= 300 && x < 308 && y >= 100 && y < 108;
+            ASSERT_EQ(frame.At(x, y), inside ? 0xFF00FF00u : kBlack) << x << "," << y;
+        }
+    for (int y = 98; y < 106; ++y)
+        for (int x = 398; x < 406; ++x) ASSERT_EQ(frame.At(x, y), kBlack) << x << "," << y;
 }
 
 }  // namespace

@@ -58,6 +58,40 @@ void WidgetDrawRecorder::DrawTexture(GxTexture* texture, float x, float y, const
         GxWidgetGraphicsBase::DrawTexture(texture, x, y, scale, color, specular, preset);
 }
 
+void WidgetDrawRecorder::DrawFlexTexture(GxTextureFlex* texture, float x, float y, const GxVector2& scale,
+                                         const GxVector3& rotation, const GxVector2& pivot, std::uint32_t color,
+                                         std::uint32_t specular, std::int32_t preset)
+{
+    WidgetDrawCall& record = Add("DrawFlexTexture", preset);
+    record.points = {GxVector2(x, y), scale, pivot};
+    record.rotation = rotation;
+    record.colors = {color, specular};
+    if (m_Draw)
+        GxWidgetGraphicsBase::DrawFlexTexture(texture, x, y, scale, rotation, pivot, color, specular, preset);
+}
+
+void WidgetDrawRecorder::DrawGlyphRecord(const GxGlyphRecord& glyph, float x, float y, const GxVector2& scale,
+                                         std::uint32_t color, std::uint32_t specular, std::int32_t preset)
+{
+    WidgetDrawCall& record = Add("DrawGlyphRecord", preset);
+    record.points = {GxVector2(x, y), scale};
+    record.colors = {color, specular};
+    if (m_Draw)
+        GxWidgetGraphicsBase::DrawGlyphRecord(glyph, x, y, scale, color, specular, preset);
+}
+
+void WidgetDrawRecorder::DrawGlyphRing(const GxGlyphRecord& glyph, float x, float y, float distance,
+                                       const GxVector2& scale, std::uint32_t color, std::uint32_t specular,
+                                       std::int32_t preset)
+{
+    WidgetDrawCall& record = Add("DrawGlyphRing", preset);
+    record.points = {GxVector2(x, y), scale};
+    record.distance = distance;
+    record.colors = {color, specular};
+    if (m_Draw)
+        GxWidgetGraphicsBase::DrawGlyphRing(glyph, x, y, distance, scale, color, specular, preset);
+}
+
 void WidgetDrawRecorder::DrawImagePattern(const GxNcOriginImage* image, std::int32_t index, const GxMatrix& matrix,
                                           float alpha, const GxFColor& color, const GxFColor& color1,
                                           std::int32_t preset)

@@ -18,6 +18,8 @@ struct WidgetDrawCall {
     GxRect clip;                         // the pattern's cut or the text rectangle
     std::u16string text;
     std::int32_t index = 0;              // the pattern's index
+    float distance = 0.0f;               // a glyph ring's distance
+    GxVector3 rotation;                  // a flex texture's rotation (radians)
 };
 
 class WidgetDrawRecorder : public GxWidgetGraphicsBase {
@@ -33,6 +35,13 @@ public:
     bool EndSceneNested() override;
     void DrawTexture(GxTexture* texture, float x, float y, const GxVector2& scale, std::uint32_t color,
                      std::uint32_t specular, std::int32_t preset) override;
+    void DrawFlexTexture(GxTextureFlex* texture, float x, float y, const GxVector2& scale, const GxVector3& rotation,
+                         const GxVector2& pivot, std::uint32_t color, std::uint32_t specular,
+                         std::int32_t preset) override;
+    void DrawGlyphRecord(const GxGlyphRecord& glyph, float x, float y, const GxVector2& scale, std::uint32_t color,
+                         std::uint32_t specular, std::int32_t preset) override;
+    void DrawGlyphRing(const GxGlyphRecord& glyph, float x, float y, float distance, const GxVector2& scale,
+                       std::uint32_t color, std::uint32_t specular, std::int32_t preset) override;
     void DrawImagePattern(const GxNcOriginImage* image, std::int32_t index, const GxMatrix& matrix, float alpha,
                           const GxFColor& color, const GxFColor& color1, std::int32_t preset) override;
     void DrawImagePatternClipped(const GxNcOriginImage* image, std::int32_t index, const GxRect& clip,
