@@ -4,11 +4,15 @@
 #include "data/data_tables.h"
 #include "foundation/log.h"
 #include "ui/task_ui_null.h"
+#include "ui/ui_button.h"
 #include "ui/ui_drop_menu.h"
 #include "ui/ui_list_box.h"
 #include "ui/ui_menu.h"
 #include "ui/ui_panel.h"
+#include "ui/ui_slider.h"
+#include "ui/ui_text_button.h"
 #include "ui/ui_text_log.h"
+#include "ui/ui_toggle_button.h"
 
 #include <array>
 
@@ -30,6 +34,12 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
     table[kUITypeListBox] = &Construct<GxTaskUIListBoxFx>;
     table[kUITypeTextLog] = &Construct<GxTaskUITextLogFx>;
+    table[kUITypeButton] = &Construct<GxTaskUIButtonIs>;
+    table[kUITypeToggleButton] = &Construct<GxTaskUIToggleButtonIs>;
+    table[kUITypeRadioButton] = &Construct<GxTaskUIRadioButtonIs>;
+    table[kUITypeTextButton] = &Construct<GxTaskUITextButtonIs>;
+    table[kUITypeHSlider] = &Construct<GxTaskUIHSliderIs>;
+    table[kUITypeVSlider] = &Construct<GxTaskUIVSliderIs>;
     return table;
 }();
 
