@@ -337,10 +337,11 @@ void GxCore::Finalize()
     ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);
     DropOwned(m_OwnedTaskManage, m_TaskManage);
     GameReset(this);
-    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
-    DropOwned(m_OwnedUserConfig, m_UserConfig);
+    // The game data keeps a pointer to the configuration: it goes first.
     DropOwned(m_OwnedUserData, m_UserData);
     DropOwned(m_OwnedUserDataPerman, m_UserDataPerman);
+    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
+    DropOwned(m_OwnedUserConfig, m_UserConfig);
     if (GxMotionServicesBase* motion = GetMotionServices()) {
         motion->ReportUnreleasedNcProjects();
         motion->ReportUnreleasedImageSets();

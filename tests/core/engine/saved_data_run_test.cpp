@@ -89,7 +89,7 @@ TEST_F(SavedDataRunTest, AShownLineIsReadInTheNextRunAndThePersistentVariableCom
     EXPECT_NE(DebugLog().find("text=[「こんにちは」] read=0"), std::string::npos) << DebugLog();
     // The speaker's name first, then the text.
     EXPECT_EQ(logAtReset, (std::vector<std::string>{"花子|「こんにちは」"}));
-    // The shut-down wrote the flags with the script's persistent variable.
+    // The shut-down wrote the flags.
     GxUserDataPerman saved;
     ASSERT_TRUE(LoadPermanentData(&saved, Utf8ToWide(Permanent().string())));
     EXPECT_TRUE(saved.IsMessageRead(u"main", kSpeakerLineBit));
