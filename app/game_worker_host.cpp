@@ -2,10 +2,11 @@
 
 #include "core/core.h"
 #include "core/standins/avg_standin.h"
-#include "core/standins/data_standin.h"
 #include "core/standins/layer_services.h"
 #include "core/task_manage.h"
 #include "data/system_config.h"
+#include "data/user_data.h"
+#include "data/user_data_perman.h"
 
 namespace {
 
@@ -51,32 +52,32 @@ bool GxGameWorkerHost::NameImageExists(const std::u16string& name)
 
 std::int32_t GxGameWorkerHost::GetNameIdentifyMode()
 {
-    const GxUserDataStandin* data = Core()->m_UserData;
+    const GxUserData* data = Core()->m_UserData;
     return data != nullptr ? data->m_NameIdentifyMode : kDefaultNameIdentifyMode;
 }
 
 bool GxGameWorkerHost::GetIgnoreKinsoku()
 {
-    const GxUserDataStandin* data = Core()->m_UserData;
+    const GxUserData* data = Core()->m_UserData;
     return data != nullptr && data->m_IgnoreKinsoku;
 }
 
 void GxGameWorkerHost::AddMessageLog(const std::u16string& name, const std::u16string& message, bool ignoreKinsoku,
                                      bool disableAutoNewline)
 {
-    if (GxUserDataStandin* data = Core()->m_UserData)
+    if (GxUserData* data = Core()->m_UserData)
         data->AddMessageLog(name, message, ignoreKinsoku, disableAutoNewline);
 }
 
 bool GxGameWorkerHost::IsMessageRead(const std::u16string& scriptName, std::int32_t lineKey)
 {
-    const GxUserDataPermanStandin* flags = Core()->m_UserDataPerman;
+    const GxUserDataPerman* flags = Core()->m_UserDataPerman;
     return flags != nullptr && flags->IsMessageRead(scriptName, lineKey);
 }
 
 void GxGameWorkerHost::SetPermanentFlag(const std::u16string& scriptName, std::int32_t lineKey)
 {
-    if (GxUserDataPermanStandin* flags = Core()->m_UserDataPerman)
+    if (GxUserDataPerman* flags = Core()->m_UserDataPerman)
         flags->SetPermanentFlag(scriptName, lineKey);
 }
 

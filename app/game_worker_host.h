@@ -1,6 +1,6 @@
-// The game worker's host in the running engine: the configuration, saved game and persistent
-// flags are the core's data stand-ins, the play screen is the task "SeqAvgMain" when it is the
-// stand-in screen. The data and play-screen subsystems replace these calls as they land.
+// The game worker's host in the running engine: the configuration, the game in progress and the
+// persistent flags are the core's data objects, the play screen is the task "SeqAvgMain" when it
+// is the stand-in screen. The play-screen subsystem replaces those calls as it lands.
 #pragma once
 
 #include "script/game_worker_host.h"

@@ -8,7 +8,6 @@
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
 #include "core/standins/avg_standin.h"
-#include "core/standins/data_standin.h"
 #include "core/transit_graphics.h"
 #include "core/widget_services.h"
 #include "graphics/graphics.h"
@@ -129,6 +128,13 @@ std::int32_t GxCore::GetUIHold(std::int32_t index) const
     if (!m_UIManage || !services || index < 0 || index > 3)
         return 0;
     return services->GetUIHold(m_UIManage, index);
+}
+
+void GxCore::SetLastDialogResult(std::int32_t result)
+{
+    GxDataServicesBase* data = GetDataServices();
+    if (data != nullptr && m_UserData != nullptr)
+        data->SetLastDialogResult(*m_UserData, result);
 }
 
 bool GxCore::Fail(int exitCode, std::string text)
@@ -273,10 +279,15 @@ bool GxCore::Initialize(HINSTANCE instance)
     }
     m_RenderSet = 0;
 
-    m_OwnedUserData = std::make_unique<GxUserDataStandin>(this);
-    m_UserData = m_OwnedUserData.get();
-    m_OwnedUserDataPerman = std::make_unique<GxUserDataPermanStandin>(this);
-    m_UserDataPerman = m_OwnedUserDataPerman.get();
+    // The saved data is the data subsystem's too: without its services there is none.
+    DropOwned(m_OwnedUserData, m_UserData);
+    DropOwned(m_OwnedUserDataPerman, m_UserDataPerman);
+    if (data != nullptr) {
+        m_OwnedUserData = data->CreateUserData(*this);
+        m_UserData = m_OwnedUserData.get();
+        m_OwnedUserDataPerman = data->CreateUserDataPerman(*this);
+        m_UserDataPerman = m_OwnedUserDataPerman.get();
+    }
 
     // Window and device failures end the run after its first pass, through the quit message.
     if (!CreateMainWindow()) {
@@ -316,17 +327,21 @@ void GxCore::Finalize()
     if (m_TaskManage != nullptr)
         m_TaskManage->ReleaseSequences();
     // A failed save is logged by the writer and keeps the earlier file.
-    if (GxDataServicesBase* data = GetDataServices(); data != nullptr && m_UserConfig != nullptr)
-        data->SaveUserConfig(*m_UserConfig, *this);
-    SavePermanentData(m_UserDataPerman, m_SaveFolder + u"permanent.dat", 1);
+    if (GxDataServicesBase* data = GetDataServices()) {
+        if (m_UserConfig != nullptr)
+            data->SaveUserConfig(*m_UserConfig, *this);
+        if (m_UserDataPerman != nullptr)
+            data->SavePermanentData(*m_UserDataPerman, m_SaveFolder + u"permanent.dat", true);
+    }
     DeleteOwnedUIManage();
     ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);
     DropOwned(m_OwnedTaskManage, m_TaskManage);
     GameReset(this);
-    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
-    DropOwned(m_OwnedUserConfig, m_UserConfig);
+    // The game data keeps a pointer to the configuration: it goes first.
     DropOwned(m_OwnedUserData, m_UserData);
     DropOwned(m_OwnedUserDataPerman, m_UserDataPerman);
+    DropOwned(m_OwnedSystemConfig, m_SystemConfig);
+    DropOwned(m_OwnedUserConfig, m_UserConfig);
     if (GxMotionServicesBase* motion = GetMotionServices()) {
         motion->ReportUnreleasedNcProjects();
         motion->ReportUnreleasedImageSets();
@@ -396,8 +411,9 @@ std::int32_t GxCore::ChangeSequenceByName()
         return chosen;
     if (m_TaskManage == nullptr)
         return 0;
-    static const std::u16string kNone;
-    const std::u16string& name = m_UserData != nullptr ? m_UserData->GetRestoreSequence() : kNone;
+    GxDataServicesBase* data = GetDataServices();
+    const std::u16string name =
+        data != nullptr && m_UserData != nullptr ? data->GetRestoreSequence(*m_UserData) : std::u16string();
     m_TaskManage->ChangeSequenceByName(name, 0, 2);
     return 0;
 }

@@ -24,8 +24,8 @@ class GxTaskManage;
 class GxUIManage;
 class GxSystemConfig;
 class GxUserConfig;
-class GxUserDataStandin;
-class GxUserDataPermanStandin;
+class GxUserData;
+class GxUserDataPerman;
 class GxProfileEx;
 class GxSharedAssetManage;
 class GxWidgetServicesBase;
@@ -114,6 +114,9 @@ public:
     // services; 0 without a UI state or services, or for another index.
     std::int32_t GetUIModalLevel() const;
     std::int32_t GetUIHold(std::int32_t index) const;
+    // Keeps the user dialog's answer (1 yes/ok, 0 no/cancel) in the game data, through the data
+    // services; nothing without game data or services.
+    void SetLastDialogResult(std::int32_t result);
 
     // ---- configuration (core.cpp): the objects are the data subsystem's, reached through its
     // services (core/data_services.h)
@@ -143,8 +146,8 @@ public:
     std::int32_t m_RenderSet = 0;
     GxSystemConfig* m_SystemConfig = nullptr;
     GxUserConfig* m_UserConfig = nullptr;
-    GxUserDataStandin* m_UserData = nullptr;
-    GxUserDataPermanStandin* m_UserDataPerman = nullptr;
+    GxUserData* m_UserData = nullptr;
+    GxUserDataPerman* m_UserDataPerman = nullptr;
     GxProfileEx* m_Profile = nullptr;
     GxSharedAssetManage* m_SharedAssets = nullptr;
     GxModuleList m_ModuleList;   // never owns its modules
@@ -190,8 +193,8 @@ private:
     GxSystemConfigHolder m_OwnedSystemConfig;
     GxUserConfigHolder m_OwnedUserConfig;
     GxCoreConfig m_Config;
-    std::unique_ptr<GxUserDataStandin> m_OwnedUserData;
-    std::unique_ptr<GxUserDataPermanStandin> m_OwnedUserDataPerman;
+    GxUserDataHolder m_OwnedUserData;
+    GxUserDataPermanHolder m_OwnedUserDataPerman;
     std::unique_ptr<GxProfileEx> m_OwnedProfile;
     std::unique_ptr<GxSharedAssetManage> m_OwnedSharedAssets;
     // The last presented frame: whether there is one, its scene generation and its lists' words.

@@ -1,18 +1,22 @@
 // What the core asks of the data subsystem, which sits above the core: the data tables at game
-// start-up, and the game configuration and the player's options, which the core owns but sees
-// only as forward-declared classes. The process entry installs a GxDataServicesBase before the
-// core starts. With none installed (tests of the core alone), the core runs on the built-in
-// configuration values (GxCoreConfig) and has no player options.
+// start-up, and the game configuration, the player's options, the game in progress and the
+// persistent flags, which the core owns but sees only as forward-declared classes. The process
+// entry installs a GxDataServicesBase before the core starts. With none installed (tests of the
+// core alone), the core runs on the built-in configuration values (GxCoreConfig) and has no
+// player options and no saved data.
 #pragma once
 
 #include "platform/win32/win_types.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class GxCore;
 class GxSystemConfig;
 class GxUserConfig;
+class GxUserData;
+class GxUserDataPerman;
 struct GxCoreConfig;
 
 // Deletes an object the data services made. It is a plain function, so an object can be deleted
@@ -28,6 +32,8 @@ struct GxDataObjectDeleter {
 };
 using GxSystemConfigHolder = std::unique_ptr<GxSystemConfig, GxDataObjectDeleter<GxSystemConfig>>;
 using GxUserConfigHolder = std::unique_ptr<GxUserConfig, GxDataObjectDeleter<GxUserConfig>>;
+using GxUserDataHolder = std::unique_ptr<GxUserData, GxDataObjectDeleter<GxUserData>>;
+using GxUserDataPermanHolder = std::unique_ptr<GxUserDataPerman, GxDataObjectDeleter<GxUserDataPerman>>;
 
 class GxDataServicesBase {
 public:
@@ -60,6 +66,19 @@ public:
     virtual std::int32_t GetMovieAttenuation(const GxUserConfig& options) = 0;
     // The engine-wide BGM restraint level, 0 to 100 (100: not restrained).
     virtual void SetBGMRestraintLevel(std::int32_t level) = 0;
+
+    // ---- the game in progress and the flags kept across games
+    // New ones at the start of a game, sized by the core's configuration when it has one.
+    virtual GxUserDataHolder CreateUserData(GxCore& core) = 0;
+    virtual GxUserDataPermanHolder CreateUserDataPerman(GxCore& core) = 0;
+    // The answer of the user dialog: 1 yes/ok, 0 no/cancel.
+    virtual void SetLastDialogResult(GxUserData& data, std::int32_t result) = 0;
+    // The sequence a loaded game goes back to (a copy).
+    virtual std::u16string GetRestoreSequence(const GxUserData& data) = 0;
+    // The persistent flags in `path`; false when the file is missing or damaged (logged by the
+    // reader). Written whole or not at all, binary unless `binary` is false.
+    virtual bool LoadPermanentData(GxUserDataPerman& flags, const std::u16string& path) = 0;
+    virtual bool SavePermanentData(GxUserDataPerman& flags, const std::u16string& path, bool binary) = 0;
 };
 
 // Not owned; null removes it. Returns the previous one.

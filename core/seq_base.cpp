@@ -1,7 +1,6 @@
 #include "core/seq_base.h"
 
 #include "core/core.h"
-#include "core/standins/data_standin.h"
 #include "core/system_dialog_host.h"
 #include "core/task_manage.h"
 #include "core/widget_services.h"
@@ -102,8 +101,7 @@ int GxSeqBase::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam*)
         answer = 0;
     else
         return 0;
-    if (core->m_UserData)
-        core->m_UserData->m_UserDialogAnswer = answer;
+    core->SetLastDialogResult(answer);
     host->CloseUserDialog(true);
     return 1;
 }

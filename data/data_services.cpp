@@ -3,7 +3,10 @@
 #include "core/core_config.h"
 #include "data/data_tables.h"
 #include "data/system_config.h"
+#include "core/core.h"
 #include "data/user_config.h"
+#include "data/user_data.h"
+#include "data/user_data_perman.h"
 
 #include <algorithm>
 
@@ -17,6 +20,16 @@ void DeleteSystemConfig(GxSystemConfig* config)
 void DeleteUserConfig(GxUserConfig* options)
 {
     delete options;
+}
+
+void DeleteUserData(GxUserData* data)
+{
+    delete data;
+}
+
+void DeleteUserDataPerman(GxUserDataPerman* flags)
+{
+    delete flags;
 }
 
 }  // namespace
@@ -104,6 +117,36 @@ std::int32_t GxDataServices::GetMovieAttenuation(const GxUserConfig& options)
 void GxDataServices::SetBGMRestraintLevel(std::int32_t level)
 {
     ::SetBGMRestraintLevel(level);
+}
+
+GxUserDataHolder GxDataServices::CreateUserData(GxCore& core)
+{
+    return GxUserDataHolder(new GxUserData(&core, core.m_SystemConfig), {&DeleteUserData});
+}
+
+GxUserDataPermanHolder GxDataServices::CreateUserDataPerman(GxCore& core)
+{
+    return GxUserDataPermanHolder(new GxUserDataPerman(&core), {&DeleteUserDataPerman});
+}
+
+void GxDataServices::SetLastDialogResult(GxUserData& data, std::int32_t result)
+{
+    data.m_LastDialogResult = result;
+}
+
+std::u16string GxDataServices::GetRestoreSequence(const GxUserData& data)
+{
+    return data.GetRestoreSequence();
+}
+
+bool GxDataServices::LoadPermanentData(GxUserDataPerman& flags, const std::u16string& path)
+{
+    return ::LoadPermanentData(&flags, path);
+}
+
+bool GxDataServices::SavePermanentData(GxUserDataPerman& flags, const std::u16string& path, bool binary)
+{
+    return ::SavePermanentData(&flags, path, binary);
 }
 
 void InstallDataServices()

@@ -1,5 +1,6 @@
 // The data subsystem's side of the core's GxDataServicesBase: the data tables, and the game
-// configuration and player options that the core owns without seeing their classes.
+// configuration, player options, game in progress and persistent flags that the core owns
+// without seeing their classes.
 #pragma once
 
 #include "core/data_services.h"
@@ -19,6 +20,13 @@ public:
     bool SaveUserConfig(GxUserConfig& options, GxCore& core) override;
     std::int32_t GetMovieAttenuation(const GxUserConfig& options) override;
     void SetBGMRestraintLevel(std::int32_t level) override;
+
+    GxUserDataHolder CreateUserData(GxCore& core) override;
+    GxUserDataPermanHolder CreateUserDataPerman(GxCore& core) override;
+    void SetLastDialogResult(GxUserData& data, std::int32_t result) override;
+    std::u16string GetRestoreSequence(const GxUserData& data) override;
+    bool LoadPermanentData(GxUserDataPerman& flags, const std::u16string& path) override;
+    bool SavePermanentData(GxUserDataPerman& flags, const std::u16string& path, bool binary) override;
 };
 
 // Installs the one process-wide GxDataServices into the core.

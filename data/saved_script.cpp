@@ -1,6 +1,8 @@
 #include "data/saved_script.h"
 
 #include "script/moa.h"
+#include "script/moa_ex.h"
+#include "script/script_engine.h"
 #include "script/worker.h"
 
 namespace {
@@ -23,6 +25,13 @@ GxSavedDataScript::GxSavedDataScript()
     if (g_Moa != nullptr) {
         m_Moa = g_Moa;
         m_Worker = g_MainWorker;
+        return;
+    }
+    GxMoa* instance = GetScriptInstance();
+    GxMoaWorker* worker = GetMainWorker();
+    if (instance != nullptr && worker != nullptr) {
+        m_Moa = instance;
+        m_Worker = worker;
         return;
     }
     m_OwnMoa = std::make_unique<GxMoa>();

@@ -1,7 +1,8 @@
 // The script engine whose variables and main-worker stacks the saved game and the persistent
-// flags carry: the engine's one instance and its main worker "MAIN_WORKER". The script set-up
-// registers them and unregisters them before they go. While none is registered, a file is
-// written and read over an empty instance and worker, so that its layout stays the same.
+// flags carry: the engine's one instance and its main worker "MAIN_WORKER" (script/script_engine.h),
+// looked up afresh for each save or load, since the game reset destroys and remakes them. While
+// the engine does not exist, a file is written and read over an empty instance and worker, so
+// that its layout stays the same.
 #pragma once
 
 #include <memory>
@@ -9,10 +10,12 @@
 class GxMoa;
 class GxMoaWorker;
 
-// Not owned; both null unregisters.
+// Puts another pair in the engine's place (tests and fuzz targets, which run no engine); not
+// owned. Both null goes back to the engine's own.
 void SetSavedDataScript(GxMoa* moa, GxMoaWorker* mainWorker);
 
-// The registered pair for the span of one save or load, or an empty pair of its own.
+// The pair in use for the span of one save or load: a substituted pair, else the engine's,
+// else an empty pair of its own.
 class GxSavedDataScript {
 public:
     GxSavedDataScript();

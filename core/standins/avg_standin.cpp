@@ -5,7 +5,6 @@
 #include "core/motion_services.h"
 #include "core/script_services.h"
 #include "core/shared_asset_manage.h"
-#include "core/standins/data_standin.h"
 #include "core/standins/layer_services.h"
 #include "graphics/font_data.h"
 #include "graphics/gdi_font_map.h"
@@ -213,6 +212,9 @@ bool GameStartup(GxCore* core)
     }
     core->m_ModuleList.ModulesInitialize();
     core->m_ModuleList.ModulesInitializeLate(script != nullptr ? script->GetFunctionBinder() : nullptr);
+    // A first start has no file and a damaged one is logged by its reader: the flags start empty.
+    if (GxDataServicesBase* data = GetDataServices(); data != nullptr && core->m_UserDataPerman != nullptr)
+        data->LoadPermanentData(*core->m_UserDataPerman, core->GetSaveDir() + u"permanent.dat");
     LoadOptionsAndSelectSoundEngine(*core);
     core->m_ModuleList.ModulesCreateSequences(root);
 

@@ -8,7 +8,6 @@
 #include "core/input.h"
 #include "core/media_services.h"
 #include "core/seq_base.h"
-#include "core/standins/data_standin.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_base.h"
 #include "core/task_manage.h"
@@ -317,7 +316,6 @@ protected:
         GxStandinTrace::SetEnabled(true);
         SetMediaServices(&m_Media);
         m_Core = std::make_unique<GxCore>();
-        m_Core->m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(m_Core.get());
         m_Core->m_TaskManage = m_Manage.get();
         m_Root = new GxTaskBase(m_Manage.get());
@@ -372,7 +370,6 @@ protected:
 
     TempFolder m_Temp;
     RecordingMediaServices m_Media;
-    GxUserDataStandin m_UserData;
     std::unique_ptr<GxCore> m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxTaskBase* m_Root = nullptr;

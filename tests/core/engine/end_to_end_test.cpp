@@ -5,6 +5,7 @@
 #include "tests/support/engine_run_fixture.h"
 
 #include "core/exit_code.h"
+#include "data/user_data_perman.h"
 #include "foundation/bin_buffer.h"
 #include "platform/d3d9/virtual_adapter.h"
 
@@ -61,7 +62,13 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
         // A smaller client area than the virtual screen: clicks are scaled up.
         SetWindowPos(core->m_MainWindow, nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
     };
-    m_Module.m_OnBeforeReset = [&] { shutdownPixel = BackBufferPixel(10, 10); };
+    // The flags are saved before the reset tears the game down.
+    const fs::path save = m_Game / "E2E_SAVE";
+    bool flagsSavedBeforeReset = false;
+    m_Module.m_OnBeforeReset = [&] {
+        shutdownPixel = BackBufferPixel(10, 10);
+        flagsSavedBeforeReset = fs::is_regular_file(save / "permanent.dat");
+    };
     std::string error;
     ASSERT_TRUE(m_Run.ParseInputScript("2 move 320 240\n3 ldown 320 240\n4 lup 320 240\n6 close\n8 close\n", &error));
     m_Run.SetMaxPasses(50);
@@ -70,7 +77,6 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
 
     // Files: the pack registered before start-up, the save folder made with its notice, the logs in it.
     EXPECT_EQ(packed, kPackedFileText);
-    const fs::path save = m_Game / "E2E_SAVE";
     EXPECT_EQ(ShownBoxes(), (std::vector<std::string>{"E2E Game|インストールフォルダにセーブフォルダ[E2E_SAVE]を作成しました。"}));
     EXPECT_TRUE(fs::is_directory(save));
     const std::string deviceLog = ReadLog(save / "device.log");
@@ -110,12 +116,15 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
         EXPECT_EQ(audio, (m_FirstPass + static_cast<std::uint32_t>(pass)) % 4 == 0 ? 1 : 0) << "pass " << pass;
     }
 
-    const std::string permanent = "SavePermanentData " + (save / "permanent.dat").string();
-    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", permanent, "~SeqSystem",
-                                 "GameReset", "AvgCore::BeforeReset", "Test::BeforeReset", "AvgCore::AfterReset",
-                                 "Test::AfterReset", "~GxUserData", "~GxUserDataPerman", "SoundShutdownDevice",
-                                 "AudioShutdownDevice", "MovieShutdown"}));
+    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", "~SeqSystem", "GameReset", "AvgCore::BeforeReset",
+                                 "Test::BeforeReset", "AvgCore::AfterReset", "Test::AfterReset",
+                                 "SoundShutdownDevice", "AudioShutdownDevice", "MovieShutdown"}));
+    EXPECT_TRUE(flagsSavedBeforeReset);
+    GxUserDataPerman flags;
+    EXPECT_TRUE(LoadPermanentData(&flags, Utf8ToWide((save / "permanent.dat").string())));
     EXPECT_TRUE(fs::is_regular_file(save / "userconf.dat"));
+    EXPECT_EQ(core->m_UserData, nullptr);
+    EXPECT_EQ(core->m_UserDataPerman, nullptr);
     EXPECT_EQ(core->m_SystemConfig, nullptr);
     EXPECT_EQ(core->m_UserConfig, nullptr);
     EXPECT_EQ(core->m_TaskManage, nullptr);
@@ -197,6 +206,10 @@ TEST_F(EngineRunTest, TheSaveFolderFollowsTheDocumentsSwitch)
             WriteFile(c.logFolder / "device.log", "stale");
             WriteFile(c.logFolder / "error.log", "stale");
         }
+        // As the save folder gives it: a relative path is in the game folder, where the run works.
+        const fs::path permanent = m_Game / c.permanentPath;
+        std::error_code ignored;
+        fs::remove(permanent, ignored);
         ScopedEnv home("HOME", c.knowHome ? std::optional<std::string>(m_Home.string()) : std::nullopt);
         platform::ResetUserStateForTesting();
         platform::ClearShownMessageBoxes();
@@ -213,7 +226,7 @@ TEST_F(EngineRunTest, TheSaveFolderFollowsTheDocumentsSwitch)
             EXPECT_FALSE(startsStale(c.logFolder / "device.log"));
             EXPECT_EQ(startsStale(c.logFolder / "error.log"), !c.setting.has_value());
         }
-        EXPECT_TRUE(InOrder(Trace(), {"SavePermanentData " + c.permanentPath}));
+        EXPECT_TRUE(fs::is_regular_file(permanent));
     }
 }
 
@@ -281,8 +294,8 @@ TEST_F(EngineRunTest, AnInterruptQuitsThroughTheOrderlyShutDown)
     EXPECT_EQ(PassCount(), 4);
     const fs::path save = m_Game / "E2E_SAVE";
     EXPECT_TRUE(fs::is_regular_file(save / "userconf.dat"));
-    EXPECT_TRUE(InOrder(Trace(), {"SavePermanentData " + (save / "permanent.dat").string(), "GameReset",
-                                  "MovieShutdown"}));
+    EXPECT_TRUE(fs::is_regular_file(save / "permanent.dat"));
+    EXPECT_TRUE(InOrder(Trace(), {"GameReset", "MovieShutdown"}));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "input_fixture.h"
 
 #include "core/core.h"
-#include "core/standins/data_standin.h"
 #include "core/key_code.h"
 #include "core/seq_base.h"
 #include "core/task_manage.h"
@@ -46,7 +45,6 @@ protected:
     void SetUp() override
     {
         InputTest::SetUp();
-        m_Core.m_UserData = &m_UserData;
         m_Manage = std::make_unique<GxTaskManage>(&m_Core);
         m_Core.m_TaskManage = m_Manage.get();
         auto* root = new GxTaskBase(m_Manage.get());
@@ -74,7 +72,6 @@ protected:
         }
     }
 
-    GxUserDataStandin m_UserData;
     GxCore m_Core;
     std::unique_ptr<GxTaskManage> m_Manage;
     GxSeqBase* m_Seq = nullptr;

@@ -411,12 +411,12 @@ TEST_F(SeqControlTest, UserDialogButtonsAnswerOnlyForThePlayScreensDialog)
     for (const Case& c : cases) {
         auto* button = new GxTaskUIBase(c.parent, nullptr, c.button, 0);
         sys->m_Tag = c.tag;
-        m_UserData.m_UserDialogAnswer = -1;
+        m_UserData.m_LastDialogResult = -1;
         m_Journal.clear();
         GxUIEventParam event;
         event.m_Code = 99;  // not looked at
         EXPECT_EQ(seq->OnUIEvent(button, &event), c.consumed) << WideToUtf8(c.button);
-        EXPECT_EQ(m_UserData.m_UserDialogAnswer, c.answer);
+        EXPECT_EQ(m_UserData.m_LastDialogResult, c.answer);
         EXPECT_EQ(m_Journal, c.consumed ? Journal{"sys.CloseUser+sound"} : Journal{});
         delete button;
     }

@@ -5,7 +5,7 @@
 
 #include "core/core.h"
 #include "core/seq_base.h"
-#include "core/standins/data_standin.h"
+#include "data/user_data.h"
 #include "tests/support/core_config_fixture.h"
 #include "core/system_dialog_host.h"
 #include "core/task_base.h"
@@ -245,7 +245,7 @@ protected:
     LogCapture m_Log;
     Journal m_Journal;
     GxUIManage m_UI;
-    GxUserDataStandin m_UserData;
+    GxUserData m_UserData;
     FakeWidgetServices m_Widgets;
     GxCore m_Core;
     TestCoreConfig m_Config{m_Core};

@@ -1,4 +1,4 @@
-// [Moa game host] The game worker through the process entry's host over the core's stand-ins:
+// [Moa game host] The game worker through the process entry's host over the core's data objects:
 // the configuration's separators and name-image folder (a temporary folder), the saved game's
 // name mode and message log, the persistent read flags, and the stand-in play screen, which
 // writes each message to debug.log and steps the main worker in its update until a message
@@ -7,7 +7,8 @@
 #include "core/core.h"
 #include "core/script_services.h"
 #include "core/standins/avg_standin.h"
-#include "core/standins/data_standin.h"
+#include "data/user_data.h"
+#include "data/user_data_perman.h"
 #include "tests/support/core_config_fixture.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
@@ -110,14 +111,14 @@ protected:
     std::vector<std::string> LogEntries() const
     {
         std::vector<std::string> entries;
-        for (const GxStandinMessageLogEntry& entry : m_UserData.m_MessageLog) {
+        for (const GxMessageLogElement& entry : m_UserData.m_MessageLog) {
             entries.push_back(U8(entry.m_Name) + "|" + U8(entry.m_Message));
         }
         return entries;
     }
 
-    GxUserDataStandin m_UserData;
-    GxUserDataPermanStandin m_Perman;
+    GxUserData m_UserData;
+    GxUserDataPerman m_Perman;
     GxCore m_Core;
     TestCoreConfig m_Config{m_Core};   // after the core: taken out before it
     std::unique_ptr<GxTaskManage> m_Manage;
@@ -157,7 +158,8 @@ TEST_F(MoaGameHost, MessagesReachThePlayScreenTheLogAndTheReadFlags)
                               "SeqAvgMain::SetMessageText/speaker=[花子] text=[「こんにちは」] read=0\n");
     EXPECT_EQ(LogEntries(), (std::vector<std::string>{"花子|「こんにちは」", "|太郎「やあ」", "|ただの地の文 100%",
                                                       "花子|「こんにちは」"}));
-    EXPECT_EQ(m_Perman.m_ReadedMessageFlags, (std::map<std::u16string, std::set<std::int32_t>>{{u"t", {2, 3, 4, 5}}}));
+    // Line keys 2 to 5: bits 2 to 5 of the script's first word.
+    EXPECT_EQ(m_Perman.m_ReadedMessageFlags, (std::map<std::u16string, GxFlagBits>{{u"t", {0x3Cu}}}));
 
     // Again from the start: read, and logged again. Mode 1 names 太郎 without an image.
     m_UserData.m_NameIdentifyMode = 1;
@@ -228,12 +230,12 @@ TEST_F(MoaGameHost, TheUpdateStepsUntilAMessageHoldsTheWorker)
     EXPECT_EQ(m_Services.m_Steps, steps + 1);
 }
 
-TEST_F(MoaGameHost, TheStandInsKeepTheNewestLogEntriesAndCaseSensitiveFlags)
+TEST_F(MoaGameHost, TheDataObjectsKeepTheNewestLogEntriesAndCaseSensitiveFlags)
 {
     for (int i = 0; i < 105; ++i) {
         m_UserData.AddMessageLog(u"n", FormatWide(u"m%d", i), false, false);
     }
-    ASSERT_EQ(m_UserData.m_MessageLog.size(), GxUserDataStandin::kMessageLogLimit);
+    ASSERT_EQ(m_UserData.m_MessageLog.size(), 100u);
     EXPECT_EQ(m_UserData.m_MessageLog.front().m_Message, u"m5");
     EXPECT_EQ(m_UserData.m_MessageLog.back().m_Message, u"m104");
     EXPECT_TRUE(m_UserData.m_MessageLog.back().m_ShowNameByText);
@@ -247,8 +249,8 @@ TEST_F(MoaGameHost, TheStandInsKeepTheNewestLogEntriesAndCaseSensitiveFlags)
     EXPECT_EQ(GxSystemConfig().m_SpeakerDelimiters, u"\u300C\uFF08");
     EXPECT_EQ(GxSystemConfig().m_Folders[GxSystemConfig::kFolderCGName], u"cg/name/");
     EXPECT_EQ(GxCoreConfig().m_NameImageFolder, u"cg/name/");
-    EXPECT_EQ(GxUserDataStandin().m_NameIdentifyMode, 2);
-    EXPECT_FALSE(GxUserDataStandin().m_IgnoreKinsoku);
+    EXPECT_EQ(GxUserData().m_NameIdentifyMode, 2);
+    EXPECT_FALSE(GxUserData().m_IgnoreKinsoku);
 
     InstallGameWorkerHost();
     EXPECT_NE(dynamic_cast<GxGameWorkerHost*>(GetGameWorkerHost()), nullptr);

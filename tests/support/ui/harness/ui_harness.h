@@ -10,8 +10,8 @@
 
 #include "core/core.h"
 #include "core/seq_base.h"
-#include "core/standins/data_standin.h"
 #include "core/ui_listener.h"
+#include "data/user_data.h"
 #include "platform/win32/win_types.h"
 #include "tests/support/core_config_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -121,7 +121,7 @@ private:
     TestTempDir m_Temp{"tw_ui"};
     TestDevice m_Device;
     WidgetDrawRecorder m_Recorder;
-    GxUserDataStandin m_UserData;
+    GxUserData m_UserData;
     GxCore m_Core;
     TestCoreConfig m_Config{m_Core};   // after the core: taken out before it
     std::unique_ptr<GxTaskManage> m_Manage;
