@@ -98,6 +98,7 @@ protected:
         m_HomeEnv = std::make_unique<ScopedEnv>("HOME", m_Home.string());
         m_ConfigEnv = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (m_Home / ".config").string());
         m_DataEnv = std::make_unique<ScopedEnv>("XDG_DATA_HOME", std::nullopt);
+        fs::create_directories(m_Temp.Path() / "locks");
         platform::SetWindowLockFolder((m_Temp.Path() / "locks").string());
         platform::ResetUserStateForTesting();
         platform::ClearShownMessageBoxes();

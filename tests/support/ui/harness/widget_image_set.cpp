@@ -21,9 +21,8 @@ TestUIImageSets::~TestUIImageSets()
     std::filesystem::current_path(m_Previous);
 }
 
-bool TestUIImageSets::Write(const std::string& file, const std::vector<TestUICell>& cells)
+bool WriteTestUIImageSet(const std::filesystem::path& path, const std::vector<TestUICell>& cells)
 {
-    const std::filesystem::path path = m_Folder / file;
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     const std::string stem = path.stem().string();
@@ -54,6 +53,11 @@ bool TestUIImageSets::Write(const std::string& file, const std::vector<TestUICel
         spec.origins.push_back(origin);
     }
     return WriteImageSetFile(path.string(), spec, TestContentForm::kBinary);
+}
+
+bool TestUIImageSets::Write(const std::string& file, const std::vector<TestUICell>& cells)
+{
+    return WriteTestUIImageSet(m_Folder / file, cells);
 }
 
 bool TestUIImageSets::Add(const std::string& file, const std::vector<TestUICell>& cells)

@@ -18,6 +18,9 @@ struct TestUICell {
     std::int32_t patterns = 1;  // each the whole atlas; 0 for a cell without patterns
 };
 
+// Writes the ".gis" at `path` and one atlas per cell beside it; false when a file cannot be written.
+bool WriteTestUIImageSet(const std::filesystem::path& path, const std::vector<TestUICell>& cells);
+
 class TestUIImageSets {
 public:
     explicit TestUIImageSets(const std::filesystem::path& folder);
