@@ -3,6 +3,7 @@
 #include "core/seq_base.h"
 #include "data/data_tables.h"
 #include "foundation/log.h"
+#include "ui/message_window.h"
 #include "ui/task_ui_null.h"
 #include "ui/ui_panel.h"
 
@@ -22,6 +23,7 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeNull] = &Construct<GxTaskUINull>;
     table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
     table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
+    table[kUITypeMessageWindow] = &Construct<GxTaskUIMessageWindowFx>;
     return table;
 }();
 
