@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "ui/message_window.h"
 #include "ui/task_ui_null.h"
+#include "ui/text_window.h"
 #include "ui/ui_panel.h"
 
 #include <array>
@@ -24,6 +25,7 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
     table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
     table[kUITypeMessageWindow] = &Construct<GxTaskUIMessageWindowFx>;
+    table[kUITypeTextWindow] = &Construct<GxTaskUITextWindowFx>;
     return table;
 }();
 
