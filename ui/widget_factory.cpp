@@ -3,7 +3,9 @@
 #include "core/seq_base.h"
 #include "data/data_tables.h"
 #include "foundation/log.h"
+#include "ui/message_window.h"
 #include "ui/task_ui_null.h"
+#include "ui/text_window.h"
 #include "ui/ui_button.h"
 #include "ui/ui_drop_menu.h"
 #include "ui/ui_list_box.h"
@@ -40,6 +42,8 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeTextButton] = &Construct<GxTaskUITextButtonIs>;
     table[kUITypeHSlider] = &Construct<GxTaskUIHSliderIs>;
     table[kUITypeVSlider] = &Construct<GxTaskUIVSliderIs>;
+    table[kUITypeMessageWindow] = &Construct<GxTaskUIMessageWindowFx>;
+    table[kUITypeTextWindow] = &Construct<GxTaskUITextWindowFx>;
     return table;
 }();
 

@@ -7,6 +7,7 @@
 #include "tests/support/image_fixtures.h"
 #include "tests/support/image_set_builder.h"
 #include "tests/support/ui/harness/widget_state_io.h"
+#include "data/db_uimodule.h"
 #include "ui/ui_panel.h"
 #include "ui/widget_factory.h"
 
@@ -67,6 +68,30 @@ TEST_F(PanelTest, TheFactoryBuildsBothPanels)
     EXPECT_EQ(is->GetTaskType(), 15);
     EXPECT_TRUE(fx->m_MouseMoveBlockFlag);
     EXPECT_TRUE(is->m_MouseMoveBlockFlag);
+}
+
+TEST_F(PanelTest, ModuleRowsNameTheImageOfEachPanel)
+{
+    DBUIModuleRow row;
+    row.m_ImageSetName = u"cg/ui/";
+    row.m_ImageName = u"frame";
+    row.m_Width = 12;
+    GxTaskUIPanelFx* fx = PanelFx();
+    fx->ApplyModuleRecord(&row);
+    EXPECT_EQ(fx->GetImagePath(), u"cg/ui/frame.png");   // the set name serves as a folder
+    EXPECT_EQ(fx->m_Width, 12);
+    row.m_ImageSetName = u"ui_common";
+    GxTaskUIPanelIs* is = PanelIs();
+    is->ApplyModuleRecord(&row);
+    EXPECT_EQ(is->m_ImageSetName, u"uigis/ui_common.gis");
+    EXPECT_EQ(is->m_ImageName, u"frame");
+    row.m_ImageName.clear();
+    fx->ApplyModuleRecord(&row);
+    EXPECT_EQ(fx->GetImagePath(), u"");
+    // A path without a folder names a set of no name.
+    is->SetImageName(u"alone");
+    EXPECT_EQ(is->m_ImageSetName, u".gis");
+    EXPECT_EQ(is->m_ImageName, u"alone");
 }
 
 TEST_F(PanelTest, TheLooseImagePanelTakesItsSizeFromTheTexture)

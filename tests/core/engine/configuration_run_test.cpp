@@ -8,6 +8,7 @@
 #include "data/system_config.h"
 #include "data/user_config.h"
 #include "foundation/bin_buffer.h"
+#include "graphics/font_data.h"
 #include "graphics/gdi_font_map.h"
 #include "graphics/system_fonts.h"
 #include "tests/support/game_folder.h"
@@ -23,6 +24,26 @@ constexpr std::uint32_t kConfiguredErrorColour = 0xFF3070A0;
 constexpr std::uint32_t kDefaultErrorColour = 0xFFA07030;
 constexpr char kXAudio2Line[] = "サウンドエンジンにXAudio2が選択されました";
 constexpr char kDirectSoundLine[] = "サウンドエンジンにDirectSoundが選択されました";
+
+// A ".fmp" table of two codes from 'A' (widths 5 and 9) over a 16 x 16 image, cells 16 high.
+std::string MessageFontTable()
+{
+    std::string bytes(96 + 2 * 8, '\0');
+    const auto put32 = [&](std::size_t offset, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[offset + i] = static_cast<char>(value >> (8 * i));
+    };
+    put32(16, 'A');
+    put32(20, 'B');
+    put32(40, 7);
+    put32(44, 16);
+    put32(52, 16);
+    put32(56, 16);
+    bytes[96 + 4] = 5;
+    bytes[104 + 0] = 5;
+    bytes[104 + 4] = 9;
+    return bytes;
+}
 
 std::string WindowText(HWND window)
 {
@@ -46,12 +67,15 @@ protected:
                       {"SAVE_TO_MYDOCUMENTS", "0"},
                       {"PACK_FILE_03", "extra.gxp"},
                       {"FONTSIZE_2", "30"},
+                      {"MESWIN_TEXT_BUILTINFONTNAME", "msgfont"},
                       {"FILE_CG_ERROR", "cg/sys/broken.png"}})
             .Setting({{"SaveToMyDocuments", "1"}, {"SkipSlightError", "0"}})
             .EmptyTables()
             .Pack("extra.gxp", TestPackBuilder().Add(kPackOnlyFile, std::string_view(kPackOnlyText)))
             .Png("cg/sys/broken.png", TestImage::Solid(64, 64, kConfiguredErrorColour))
-            .Png("cg/error.png", TestImage::Solid(64, 64, kDefaultErrorColour));
+            .Png("cg/error.png", TestImage::Solid(64, 64, kDefaultErrorColour))
+            .Png("fonts/msgfont.png", TestImage::Solid(16, 16, 0xFFFFFFFF))
+            .File("fonts/msgfont.fmp", MessageFontTable());
         ASSERT_TRUE(game.Ok());
     }
 
@@ -73,6 +97,7 @@ TEST_F(ConfigurationRunTest, WhatTheConfigurationSetsShowsInTheRunningEngine)
     constexpr int kX = 200, kY = 100;
     std::string packed;
     std::int32_t fontSize = 0;
+    std::uint32_t builtinWidth = 0;
     std::uint32_t errorPixel = 0;
     int passes = 0;
     m_Module.m_OnInitialize = [&] {
@@ -80,6 +105,10 @@ TEST_F(ConfigurationRunTest, WhatTheConfigurationSetsShowsInTheRunningEngine)
         if (GxFile::ReadWholeFile(buffer, kPackOnlyFile))
             packed.assign(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize());
         fontSize = GetSystemFontMap(2)->GetFontSize();
+        // The message window's built-in font from "fonts/" + its configured name.
+        GxFontData* builtin = GetSystemBitmapFont(kBuiltinMessageFontIndex);
+        if (builtin->IsLoaded() && builtin->HasChar(u'B'))
+            builtinWidth = builtin->GetCharWidth(u'B');
     };
     m_Module.m_OnCreateSequences = [&](GxTaskBase* root) {
         auto* screen = new GxSeqBase(root, u"LayerScreen");
@@ -109,6 +138,7 @@ TEST_F(ConfigurationRunTest, WhatTheConfigurationSetsShowsInTheRunningEngine)
     EXPECT_EQ(core->GetSaveDir(), core->m_SaveFolder);
     EXPECT_EQ(packed, kPackOnlyText);
     EXPECT_EQ(fontSize, 30);
+    EXPECT_EQ(builtinWidth, 9u);
     EXPECT_EQ(errorPixel, kConfiguredErrorColour);
     // The options of a first start: mode 0 picks XAudio2 on the reported Windows 6.1.
     const std::string deviceLog = DeviceLog();

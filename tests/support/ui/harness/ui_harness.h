@@ -89,6 +89,8 @@ public:
     UITestScreen* Screen() { return m_Screen; }
     GxUIManage& UI() { return *m_UI; }
     WidgetDrawRecorder& Recorder() { return m_Recorder; }
+    // The game configuration and player options the widgets read (Refresh after a change).
+    TestCoreConfig& Config() { return m_Config; }
     // A folder of the harness's own, e.g. the game folder of the layout tables.
     const std::filesystem::path& Folder() const { return m_Temp.Path(); }
 

@@ -1,0 +1,20 @@
+// The message window of the widget checks and engine runs: its UI module row (type 9, font 2,
+// text region (40, 24, 800, 150)), a layout row placing "$MESWIN:SeqAvgMain" at (72, 540), and its
+// 880 x 200 frame image. No GoogleTest and no widget code.
+#pragma once
+
+#include "tests/support/ui/ui_layout_builder.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+constexpr std::uint32_t kMessageFrameColor = 0xFF102030;
+constexpr std::int32_t kMessageFrameWidth = 880;
+constexpr std::int32_t kMessageFrameHeight = 200;
+
+// `frameFolder` is the image path's folder part ("cg/ui/" in a game folder, or an absolute one).
+ModuleRow MessageWindowModuleRow(const std::u16string& frameFolder = u"cg/ui/");
+LayoutRow MessageWindowLayoutRow(const std::u16string& parentName);
+// "meswin.png" under the folder, in kMessageFrameColor; false when it cannot be written.
+bool WriteMessageWindowFrame(const std::filesystem::path& folder);
