@@ -84,7 +84,6 @@ GxMovieAsyncReader::GxMovieAsyncReader(CAsyncStream* stream)
       m_AllDoneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       m_StopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    InitializeCriticalSection(&m_ReaderLock);
     InitializeCriticalSection(&m_ListLock);
 }
 
@@ -104,7 +103,6 @@ GxMovieAsyncReader::~GxMovieAsyncReader()
             CloseHandle(event);
     }
     DeleteCriticalSection(&m_ListLock);
-    DeleteCriticalSection(&m_ReaderLock);
 }
 
 HRESULT GxMovieAsyncReader::Alignment(LONG* alignment)

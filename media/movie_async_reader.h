@@ -78,7 +78,6 @@ private:
     GxMovieAsyncRequest* TakeDoneItem();
     void PutDoneItem(GxMovieAsyncRequest* request);
 
-    CRITICAL_SECTION m_ReaderLock;
     CAsyncStream* m_Stream;
     CRITICAL_SECTION m_ListLock;
     bool m_Flushing = false;

@@ -34,6 +34,7 @@ HRESULT GxMovieReaderOutputPin::GetMediaType(int position, CMediaType* type)
         return E_UNEXPECTED;
     if (!type)
         return E_POINTER;
+    CAutoLock lock(m_Lock);
     *type = *m_Reader->OutputMediaType();
     return S_OK;
 }

@@ -194,6 +194,40 @@ TEST_F(MovieRendererTest, PixelsAreConvertedToTheTexturesFormat)
     }
 }
 
+TEST_F(MovieRendererTest, EveryPixelOfAWideRowIsConvertedAlike)
+{
+    // Rows are converted in blocks with a remainder: a width of 45 has both, and bytes spread
+    // over every value catch a field taken from the wrong place.
+    constexpr LONG kWide = 45;
+    TestSample sample(RowPitch(kWide) * 2);
+    for (LONG i = 0; i < RowPitch(kWide) * 2; ++i) sample.Data()[i] = static_cast<BYTE>(i * 73 + 11);
+    sample.SetActualDataLength(RowPitch(kWide) * 2);
+    struct Case {
+        D3DFORMAT format;
+        int bytes;
+    };
+    for (const Case& c : {Case{D3DFMT_A8R8G8B8, 4}, {D3DFMT_X8R8G8B8, 4}, {D3DFMT_A1R5G5B5, 2}, {D3DFMT_A4R4G4B4, 2},
+                          {D3DFMT_X4R4G4B4, 2}}) {
+        SCOPED_TRACE(static_cast<int>(c.format));
+        GxTextureMovie movie;
+        ASSERT_TRUE(movie.Create(u"", kWide, 2, c.format, 0, false));
+        GxMovieRenderer* renderer = Renderer(&movie, kWide, 2);
+        ASSERT_EQ(renderer->DoRenderSample(&sample), S_OK);
+        for (LONG y = 0; y < 2; ++y) {
+            for (LONG x = 0; x < kWide; ++x) {
+                const BYTE* pixel = sample.Data() + (1 - y) * RowPitch(kWide) + x * 3;
+                const std::uint32_t blue = pixel[0], green = pixel[1], red = pixel[2];
+                std::uint32_t expected = 0xFF000000u | (red << 16) | (green << 8) | blue;
+                if (c.format == D3DFMT_A1R5G5B5) expected = 0x8000 + (red & 0xF8) * 128 + (green & 0xF8) * 4 + blue / 8;
+                if (c.bytes == 2 && c.format != D3DFMT_A1R5G5B5)
+                    expected = 0xF000 + (red & 0xF0) * 16 + (green & 0xF0) + blue / 16;
+                ASSERT_EQ(Texel(movie.GetCurrentTexture(), x, y, c.bytes), expected) << x << "," << y;
+            }
+        }
+        renderer->Release();
+    }
+}
+
 TEST_F(MovieRendererTest, AnotherFormatIsLeftAsItWasButStillFlipped)
 {
     GxTextureMovie movie;
