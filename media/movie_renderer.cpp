@@ -215,8 +215,10 @@ HRESULT GxMovieRenderer::CheckMediaType(const CMediaType* type)
 
 HRESULT GxMovieRenderer::SetMediaType(const CMediaType* type)
 {
-    if (!type || type->pbFormat == nullptr || type->cbFormat < sizeof(VIDEOINFOHEADER))
-        return E_POINTER;
+    // The pin checks first; a direct caller gets the same answer instead of a size that cannot be.
+    const HRESULT checked = CheckMediaType(type);
+    if (checked != S_OK)
+        return checked;
     const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat);
     m_VideoWidth = info->bmiHeader.biWidth;
     // A top-down picture gives a negative height; its rows are still taken bottom-up.

@@ -40,8 +40,11 @@ std::vector<BYTE> RawFrameFile(LONG width, LONG height, int count)
 // --- TestSample ----------------------------------------------------------------------------
 
 TestSample::TestSample(LONG size, std::size_t offset)
-    : m_Storage(static_cast<std::size_t>(size) + offset + 16, 0xEE), m_Offset(offset), m_Size(size)
+    : m_Storage(static_cast<std::size_t>(size) + offset + 32, 0xEE), m_Size(size)
 {
+    // The buffer starts `offset` bytes past a 16-byte boundary, whatever the vector was given.
+    const auto address = reinterpret_cast<std::uintptr_t>(m_Storage.data());
+    m_Offset = (16 - address % 16) % 16 + offset;
 }
 
 void TestSample::SetSpan(LONGLONG position, LONGLONG length)

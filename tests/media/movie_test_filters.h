@@ -23,7 +23,8 @@ std::vector<BYTE> RawFrameFile(LONG width, LONG height, int count);
 // Frame `index` of such a file as bottom-up rows (the sample bytes).
 std::vector<BYTE> RawFrame(LONG width, LONG height, int index);
 
-// An IMediaSample over a vector the test owns; the buffer may start at any offset into it.
+// An IMediaSample over a vector the test owns; the buffer starts `offset` bytes past a 16-byte
+// boundary.
 class TestSample final : public IMediaSample {
 public:
     explicit TestSample(LONG size, std::size_t offset = 0);
