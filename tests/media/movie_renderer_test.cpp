@@ -196,9 +196,9 @@ TEST_F(MovieRendererTest, PixelsAreConvertedToTheTexturesFormat)
 
 TEST_F(MovieRendererTest, EveryPixelOfAWideRowIsConvertedAlike)
 {
-    // Rows are converted in blocks with a remainder: a width of 45 has both, and bytes spread
-    // over every value catch a field taken from the wrong place.
-    constexpr LONG kWide = 45;
+    // Rows are converted in blocks of 32 and 16 pixels with a remainder: a width of 83 has each
+    // of them, and bytes spread over every value catch a field taken from the wrong place.
+    constexpr LONG kWide = 83;
     TestSample sample(RowPitch(kWide) * 2);
     for (LONG i = 0; i < RowPitch(kWide) * 2; ++i) sample.Data()[i] = static_cast<BYTE>(i * 73 + 11);
     sample.SetActualDataLength(RowPitch(kWide) * 2);
