@@ -128,8 +128,7 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, SECURITY_ATTRIB
     if (words.empty()) words.push_back(program);
 
     const std::string path = FindProgram(program);
-    if (path.empty()) return FailWith(ERROR_FILE_NOT_FOUND);
-    if (access(path.c_str(), X_OK) != 0) return FailWith(ERROR_ACCESS_DENIED);
+    if (path.empty() || access(path.c_str(), X_OK) != 0) return FailWith(ERROR_FILE_NOT_FOUND);
 
     std::vector<std::string> arguments;
     arguments.reserve(words.size());
@@ -148,7 +147,7 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, SECURITY_ATTRIB
     auto state = std::make_shared<ProcessState>();
     const int error = posix_spawn(&state->pid, path.c_str(), nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
-    if (error != 0) return FailWith(error == EACCES ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+    if (error != 0) return FailWith(ERROR_FILE_NOT_FOUND);
 
     try {
         std::thread(ReapChild, state).detach();

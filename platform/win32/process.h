@@ -45,8 +45,8 @@ struct PROCESS_INFORMATION {
 // with a folder is found like a file (case-insensitive, "\" as "/"); a bare name is looked for
 // in the current folder, then along PATH. The child gets this process's environment and
 // folder (an environment or folder of its own is not supported: ERROR_INVALID_PARAMETER),
-// and no handles of the handle table. A program that cannot be found or started fails with
-// ERROR_FILE_NOT_FOUND (ERROR_ACCESS_DENIED when it is not executable). Creation flags and
+// and no handles of the handle table. A program that cannot be found or started (missing, not
+// executable, not a program) fails with ERROR_FILE_NOT_FOUND. Creation flags and
 // start-up information are accepted and otherwise ignored. The child is reaped when it ends,
 // whether or not its handles are still open.
 BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, SECURITY_ATTRIBUTES* processAttributes,

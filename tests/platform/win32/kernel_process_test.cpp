@@ -145,6 +145,9 @@ TEST(Win32Process, AProgramThatCannotBeStartedFails)
 {
     TestTempDir folder;
     WriteScript(folder.Join("plain.txt"), "exit 0\n", false);
+    const std::filesystem::path garbage = folder.Join("garbage.exe");
+    std::ofstream(garbage) << "\x7f\x01not a program";
+    chmod(garbage.c_str(), 0755);
     struct Case {
         std::u16string line;
         DWORD error;
@@ -152,8 +155,10 @@ TEST(Win32Process, AProgramThatCannotBeStartedFails)
     const Case cases[] = {
         {u"\"" + platform::Utf8ToUtf16(folder.Join("missing.exe").string()) + u"\" -a", ERROR_FILE_NOT_FOUND},
         {u"tarnwick-no-such-program-anywhere", ERROR_FILE_NOT_FOUND},
-        {platform::Utf8ToUtf16(folder.Join("plain.txt").string()), ERROR_ACCESS_DENIED},
+        {platform::Utf8ToUtf16(folder.Join("plain.txt").string()), ERROR_FILE_NOT_FOUND},   // not executable
         {u"", ERROR_FILE_NOT_FOUND},
+        {platform::Utf8ToUtf16(garbage.string()), ERROR_FILE_NOT_FOUND},
+        {platform::Utf8ToUtf16(folder.String()), ERROR_FILE_NOT_FOUND},   // a folder
     };
     for (const Case& c : cases) {
         PROCESS_INFORMATION info{};
