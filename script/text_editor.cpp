@@ -7,6 +7,7 @@
 #include "platform/win32/process.h"
 #include "platform/win32/registry.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -30,13 +31,13 @@ std::u16string Decimal(std::int64_t value)
 // A text value of an open key (null name: the default value); false when it cannot be read.
 bool QueryText(HKEY key, const char16_t* name, std::u16string& text)
 {
-    char16_t buffer[kValueBufferBytes / sizeof(char16_t) + 1] = {};
+    constexpr std::size_t kUnits = kValueBufferBytes / sizeof(char16_t);
+    char16_t buffer[kUnits + 1] = {};
     DWORD size = kValueBufferBytes;
     if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
         return false;
     // The stored text may lack its NUL; the extra unit ends it in any case.
-    buffer[size / sizeof(char16_t) < kValueBufferBytes / sizeof(char16_t) ? size / sizeof(char16_t)
-                                                                          : kValueBufferBytes / sizeof(char16_t)] = 0;
+    buffer[std::min<std::size_t>(size / sizeof(char16_t), kUnits)] = 0;
     text = buffer;
     return true;
 }

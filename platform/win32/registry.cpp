@@ -13,7 +13,8 @@ struct Value {
     std::u16string text;
 };
 
-// Keys are stored as "<root>\<path>" in lower case (A-Z only), "/" read as "\".
+// Keys are stored as "<root>\<path>" and value names as given, both in lower case (A-Z only);
+// as in the Windows registry, only "\" separates keys.
 struct Registry {
     std::mutex mutex;
     std::set<std::u16string> keys;
@@ -29,13 +30,11 @@ Registry& TheRegistry()
     return *registry;
 }
 
-std::u16string Folded(const std::u16string& text)
+std::u16string Lowered(const std::u16string& text)
 {
     std::u16string result = text;
-    for (char16_t& c : result) {
+    for (char16_t& c : result)
         if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        if (c == u'/') c = u'\\';
-    }
     return result;
 }
 
@@ -58,7 +57,7 @@ bool KeyPath(Registry& registry, HKEY key, std::u16string& path)
 
 std::u16string Join(const std::u16string& parent, const std::u16string& child)
 {
-    std::u16string trimmed = Folded(child);
+    std::u16string trimmed = Lowered(child);
     while (!trimmed.empty() && trimmed.front() == u'\\') trimmed.erase(trimmed.begin());
     while (!trimmed.empty() && trimmed.back() == u'\\') trimmed.pop_back();
     return trimmed.empty() ? parent : parent + u'\\' + trimmed;
@@ -92,7 +91,7 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE*
     std::lock_guard<std::mutex> lock(registry.mutex);
     std::u16string path;
     if (!KeyPath(registry, key, path)) return static_cast<LSTATUS>(ERROR_INVALID_HANDLE);
-    const std::u16string name = valueName ? Folded(valueName) : std::u16string();
+    const std::u16string name = valueName ? Lowered(valueName) : std::u16string();
     auto it = registry.values.find({path, name});
     if (it == registry.values.end()) return static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND);
     if (type) *type = it->second.type;
@@ -132,7 +131,7 @@ void SetRegistryValue(HKEY root, const std::u16string& key, const std::u16string
     for (std::size_t cut = path.find(u'\\'); cut != std::u16string::npos; cut = path.find(u'\\', cut + 1))
         registry.keys.insert(path.substr(0, cut));
     registry.keys.insert(path);
-    registry.values[{path, Folded(name)}] = Value{type, value};
+    registry.values[{path, Lowered(name)}] = Value{type, value};
 }
 
 void ClearRegistry()
