@@ -155,7 +155,8 @@ TEST_F(TextEditorAssociation, TheUsersChoiceWinsOverTheFileType)
 }
 
 // A stand-in editor in its own folder: it writes its process id, waits for the file "go"
-// beside it, then writes its arguments (one a line) to "args.txt" and ends.
+// of the test (or the test's folder to go), then writes its arguments (one a line) to
+// "args.txt" and ends.
 class TextEditorLaunch : public TextEditorAssociation {
 protected:
     void SetUp() override
@@ -171,7 +172,7 @@ protected:
         const std::string at = m_Dir.String() + "/";
         std::ofstream(program) << "#!/bin/sh\necho $$ > '" << at << "pid.tmp' && mv '" << at << "pid.tmp' '" << at
                                << "pid'\n"
-                               << (gated ? "while [ ! -e '" + at + "go' ]; do sleep 0.01; done\n" : "")
+                               << (gated ? "while [ ! -e '" + at + "go' ] && [ -d '" + at + "' ]; do sleep 0.01; done\n" : "")
                                << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << at << "args.tmp'\nmv '" << at
                                << "args.tmp' '" << at << "args.txt'\n";
         chmod(program.c_str(), 0755);

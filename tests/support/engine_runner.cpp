@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -184,21 +186,25 @@ TestEngineResult TestEngineRunner::Run(const std::vector<std::string>& arguments
         result.started = true;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_TimeoutSeconds);
         int status = 0;
+        bool reaped = false;
         while (true) {
             const pid_t done = waitpid(child, &status, WNOHANG);
-            if (done == child) break;
+            if (done == child) {
+                reaped = true;
+                break;
+            }
             if (done < 0 && errno != EINTR) break;
             if (std::chrono::steady_clock::now() > deadline) {
                 result.timedOut = true;
                 ::kill(-child, SIGKILL);
-                waitpid(child, &status, 0);
+                reaped = waitpid(child, &status, 0) == child;
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        if (WIFEXITED(status)) {
+        if (reaped && WIFEXITED(status)) {
             result.exitCode = WEXITSTATUS(status);
-        } else if (WIFSIGNALED(status)) {
+        } else if (reaped && WIFSIGNALED(status)) {
             result.signal = WTERMSIG(status);
         }
     }

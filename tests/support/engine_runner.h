@@ -17,7 +17,7 @@
 #include <vector>
 
 struct TestEngineResult {
-    bool started = false;    // the process was created (a program that cannot run gives 127)
+    bool started = false;    // false when the program could not be started
     bool timedOut = false;   // killed at the time-out
     int exitCode = -1;       // -1 when a signal ended it
     int signal = 0;          // the signal that ended it, else 0

@@ -46,11 +46,13 @@ bool Start(const std::u16string& commandLine, PROCESS_INFORMATION& info)
                           &startup, &info) != FALSE;
 }
 
-// A child waiting for the file "go" beside `folder` before it exits with 7.
+// A child waiting for the file "go" in `folder` before it exits with 7.
 std::filesystem::path WriteGatedScript(const TestTempDir& folder)
 {
     const std::filesystem::path script = folder.Join("gated.sh");
-    WriteScript(script, "while [ ! -e '" + folder.Join("go").string() + "' ]; do sleep 0.01; done\nexit 7\n");
+    // It also ends once the folder is gone, so that a failed test leaves no child behind.
+    WriteScript(script, "while [ ! -e '" + folder.Join("go").string() + "' ] && [ -d '" + folder.String() +
+                            "' ]; do sleep 0.01; done\nexit 7\n");
     return script;
 }
 
