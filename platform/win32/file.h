@@ -59,7 +59,7 @@ DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
 BOOL FlushFileBuffers(HANDLE file);
-// Files, threads, events and semaphores; a bad or already closed handle fails with
+// Files, threads, processes, events and semaphores; a bad or already closed handle fails with
 // ERROR_INVALID_HANDLE.
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR fileName);

@@ -1,6 +1,6 @@
-// The process's kernel handles: files, threads, events and semaphores behind opaque HANDLE
-// values. Objects are shared, so a handle closed on one thread stays usable by a call that
-// already looked it up on another. Handle values are never reused.
+// The process's kernel handles: files, threads, child processes, events and semaphores behind
+// opaque HANDLE values. Objects are shared, so a handle closed on one thread stays usable by a
+// call that already looked it up on another. Handle values are never reused.
 #pragma once
 
 #include "platform/win32/win_types.h"
@@ -16,7 +16,7 @@ public:
     virtual ~KernelObject() = default;
 };
 
-// Threads, events and semaphores. Their state is read and changed only under WaitMutex();
+// Threads, processes, events and semaphores. Their state is read and changed only under WaitMutex();
 // every change that may signal calls NotifyWaiters.
 class WaitableObject : public KernelObject {
 public:

@@ -47,7 +47,7 @@ DWORD GetCurrentThreadId();
 // Names the calling (null handle) or given thread for debuggers (cut to the 15 bytes Linux keeps).
 void SetThreadDescriptionUtf16(HANDLE thread, LPCWSTR name);
 
-// Threads (signalled when ended), events and semaphores. Timeouts are in real time, also
+// Threads and child processes (signalled when ended), events and semaphores. Timeouts are in real time, also
 // while the fake clock is on.
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll, DWORD milliseconds);

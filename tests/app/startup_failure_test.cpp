@@ -3,21 +3,15 @@
 // bounded run ends with 0 and leaves no lock file behind, and a pack that cannot be read is
 // logged with the reason. ./run refuses a mistyped folder before it builds anything.
 #include "core/exit_code.h"
-#include "foundation/wide_string.h"
 #include "platform/win32/window.h"
+#include "tests/support/engine_runner.h"
 #include "tests/support/pack_builder.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,97 +31,26 @@ void WriteFile(const fs::path& path, std::string_view bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct ChildResult {
-    int exitCode = -1;   // -1: ended by a signal
-    std::string stderrText;
-
-    // The last line on stderr, without its line feed.
-    std::string LastLine() const
-    {
-        std::string text = stderrText;
-        while (!text.empty() && text.back() == '\n')
-            text.pop_back();
-        const std::size_t feed = text.rfind('\n');
-        return feed == std::string::npos ? text : text.substr(feed + 1);
-    }
-};
-
 class StartupFailureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_Temp.Valid());
-        m_Runtime = m_Temp.Join("runtime");
-        m_Home = m_Temp.Join("home");
-        fs::create_directories(m_Runtime);
-        fs::create_directories(m_Home);
+        ASSERT_TRUE(m_Runner.Valid());
+        m_Runtime = m_Runner.Runtime();
     }
 
-    // Runs the engine with `args`, headless, in a private home and runtime folder. `env` sets
+    // Runs the engine with `args`, headless, in the runner's home and runtime folder. `env` sets
     // (a value) or removes (nullopt) further variables.
-    ChildResult RunEngine(const std::vector<std::string>& args,
-                          const std::map<std::string, std::optional<std::string>>& env = {},
-                          const std::string& programPath = TW_TARNWICK)
+    TestEngineResult RunEngine(const std::vector<std::string>& args,
+                               const std::map<std::string, std::optional<std::string>>& env = {},
+                               const std::string& programPath = TW_TARNWICK)
     {
-        const fs::path errorPath = m_Temp.Join("stderr-" + std::to_string(m_Runs++) + ".txt");
-        std::map<std::string, std::optional<std::string>> all = {
-            {"HOME", m_Home.string()},
-            {"XDG_RUNTIME_DIR", m_Runtime.string()},
-            {"XDG_CONFIG_HOME", (m_Home / ".config").string()},
-            {"SDL_VIDEODRIVER", "dummy"},
-            {"SDL_AUDIODRIVER", "dummy"},
-            {"TARNWICK_MAX_FRAMES", std::nullopt},
-            {"TARNWICK_INPUT_SCRIPT", std::nullopt},
-        };
+        m_Runner.SetProgram(programPath);
+        m_Runner.ClearEnvironment();
         for (const auto& [name, value] : env)
-            all[name] = value;
-        // Everything the child needs is made before the fork: only async-signal-safe calls after.
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string text = *entry;
-            if (all.count(text.substr(0, text.find('='))) == 0)
-                environment.push_back(text);
-        }
-        for (const auto& [name, value] : all)
-            if (value)
-                environment.push_back(name + "=" + *value);
-        std::vector<char*> envp;
-        for (std::string& text : environment)
-            envp.push_back(text.data());
-        envp.push_back(nullptr);
-        std::vector<char*> argv;
-        std::string program = programPath;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = args;
-        for (std::string& arg : copies)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        const std::string errorFile = errorPath.string();
-
-        const pid_t child = fork();
-        if (child == 0) {
-            const int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int null = open("/dev/null", O_RDWR);
-            if (err < 0 || null < 0 || dup2(err, 2) < 0 || dup2(null, 1) < 0 || dup2(null, 0) < 0)
-                _exit(126);
-            // A child that never stops (a refusal that no longer refuses) ends here rather than
-            // holding up the test run; the timer survives exec.
-            alarm(300);
-            execve(argv[0], argv.data(), envp.data());
-            _exit(127);
-        }
-        ChildResult result;
-        int status = 0;
-        if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
-            result.exitCode = WEXITSTATUS(status);
-        result.stderrText = ReadFile(errorPath);
-        return result;
+            m_Runner.SetEnvironment(name, value);
+        return m_Runner.Run(args);
     }
 
     // A game folder with its configuration; `path` is made under the temporary folder.
@@ -139,9 +62,8 @@ protected:
     }
 
     TestTempDir m_Temp{"tw_app"};
+    TestEngineRunner m_Runner{TW_TARNWICK};
     fs::path m_Runtime;
-    fs::path m_Home;
-    int m_Runs = 0;
 };
 
 TEST_F(StartupFailureTest, EachRefusedFolderHasItsCodeAndLine)
@@ -196,9 +118,9 @@ TEST_F(StartupFailureTest, EachRefusedFolderHasItsCodeAndLine)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder);
-        const ChildResult result = RunEngine({c.folder});
+        const TestEngineResult result = RunEngine({c.folder});
         EXPECT_EQ(result.exitCode, c.exitCode) << result.stderrText;
-        EXPECT_EQ(result.LastLine(), c.line);
+        EXPECT_EQ(result.LastStderrLine(), c.line);
         // The box keeps its text; with nobody to see it, it reaches stderr too.
         EXPECT_EQ(result.stderrText.find(kSysConfBox) != std::string::npos, c.showsSysConfBox);
     }
@@ -209,22 +131,22 @@ TEST_F(StartupFailureTest, EachRefusedFolderHasItsCodeAndLine)
 TEST_F(StartupFailureTest, TheRunScriptRefusesAMistypedFolderBeforeBuilding)
 {
     const std::string missing = m_Temp.Join("mistyped").string();
-    const ChildResult result = RunEngine({missing}, {}, std::string(TW_SOURCE_DIR) + "/run");
+    const TestEngineResult result = RunEngine({missing}, {}, std::string(TW_SOURCE_DIR) + "/run");
     EXPECT_EQ(result.exitCode, kExitNoGameFolder);
-    EXPECT_EQ(result.LastLine(), "run: no such game folder: " + missing);
+    EXPECT_EQ(result.LastStderrLine(), "run: no such game folder: " + missing);
     EXPECT_FALSE(fs::exists(missing));
 }
 
 TEST_F(StartupFailureTest, ABadCommandLineOrVariableIsAUsageError)
 {
     const fs::path game = MakeGame("game");
-    ChildResult result = RunEngine({game.string(), "extra"});
+    TestEngineResult result = RunEngine({game.string(), "extra"});
     EXPECT_EQ(result.exitCode, kExitUsage);
-    EXPECT_EQ(result.LastLine(), "tarnwick: usage: tarnwick [GAME_FOLDER]");
+    EXPECT_EQ(result.LastStderrLine(), "tarnwick: usage: tarnwick [GAME_FOLDER]");
 
     result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "many"}});
     EXPECT_EQ(result.exitCode, kExitUsage);
-    EXPECT_EQ(result.LastLine().rfind("tarnwick: TARNWICK_MAX_FRAMES: expected a number of frames", 0), 0u)
+    EXPECT_EQ(result.LastStderrLine().rfind("tarnwick: TARNWICK_MAX_FRAMES: expected a number of frames", 0), 0u)
         << result.stderrText;
 }
 
@@ -245,12 +167,12 @@ TEST_F(StartupFailureTest, ASecondInstanceOfTheSameGameIsRefused)
                               nullptr),
               nullptr);
 
-    const ChildResult result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "2"}});
+    const TestEngineResult result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "2"}});
     platform::ResetUserStateForTesting();
     platform::SetWindowLockFolder("");
     EXPECT_EQ(result.exitCode, kExitAlreadyRunning) << result.stderrText;
     EXPECT_NE(result.stderrText.find("既に起動中です"), std::string::npos);
-    EXPECT_EQ(result.LastLine(),
+    EXPECT_EQ(result.LastStderrLine(),
               "tarnwick: \"Child Game\" is already running (another instance has its window open)");
     EXPECT_FALSE(fs::exists(game / "CHILD_SAVE"));
 }
@@ -260,17 +182,14 @@ TEST_F(StartupFailureTest, ABoundedRunEndsWellLeavesNoLockAndLogsAnUnreadablePac
     const fs::path game = MakeGame("game", std::string(kSysConf) + "PACK_FILE_00=broken.gxp\nPACK_FILE_01=absent.gxp\n");
     WriteFile(game / "broken.gxp", "short");
 
-    const ChildResult result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "2"}});
+    const TestEngineResult result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "2"}});
     EXPECT_EQ(result.exitCode, kExitNormal) << result.stderrText;
     EXPECT_EQ(result.stderrText.find("tarnwick:"), std::string::npos) << result.stderrText;
     // The window's lock went with the window.
     EXPECT_TRUE(fs::is_empty(m_Runtime));
 
-    const std::string bytes = ReadFile(game / "CHILD_SAVE" / "error.log");
-    std::u16string wide;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    const std::string log = WideToUtf8(wide);
+    EXPECT_EQ(result.saveFolder, game / "CHILD_SAVE");
+    const std::string log = result.ErrorLogUtf8();
     EXPECT_NE(log.find("Pack not read(Header read error (shorter than the header)):broken.gxp"), std::string::npos) << log;
     EXPECT_NE(log.find("Pack not read(Open error (No such file or directory)):absent.gxp"), std::string::npos) << log;
 }
@@ -283,16 +202,16 @@ TEST_F(StartupFailureTest, AnInvisibleVideoDriverNobodyAskedForStopsTheEngine)
     const fs::path game = MakeGame("game");
     const std::map<std::string, std::optional<std::string>> noDisplay = {
         {"SDL_VIDEODRIVER", std::nullopt}, {"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}};
-    const ChildResult refused = RunEngine({game.string()}, noDisplay);
+    const TestEngineResult refused = RunEngine({game.string()}, noDisplay);
     EXPECT_EQ(refused.exitCode, kExitNoDisplay) << refused.stderrText;
-    EXPECT_EQ(refused.LastLine().rfind("tarnwick: no display: SDL fell back to its invisible \"", 0), 0u)
+    EXPECT_EQ(refused.LastStderrLine().rfind("tarnwick: no display: SDL fell back to its invisible \"", 0), 0u)
         << refused.stderrText;
     EXPECT_FALSE(fs::exists(game / "CHILD_SAVE"));
 
     // A bounded unattended run may go without a display.
     std::map<std::string, std::optional<std::string>> bounded = noDisplay;
     bounded["TARNWICK_MAX_FRAMES"] = "2";
-    const ChildResult ran = RunEngine({game.string()}, bounded);
+    const TestEngineResult ran = RunEngine({game.string()}, bounded);
     EXPECT_EQ(ran.exitCode, kExitNormal) << ran.stderrText;
 }
 
@@ -301,14 +220,9 @@ TEST_F(StartupFailureTest, TheEngineReadsTheGamesDataTables)
     // The process entry installs the data services: a damaged table is logged by its reader.
     const fs::path game = MakeGame("tables");
     WriteFile(game / "data" / "db_rpmode.txt", "1\t0\n999\t1\n");
-    const ChildResult result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "2"}});
+    const TestEngineResult result = RunEngine({game.string()}, {{"TARNWICK_MAX_FRAMES", "2"}});
     EXPECT_EQ(result.exitCode, kExitNormal) << result.stderrText;
-    const std::string bytes = ReadFile(game / "CHILD_SAVE" / "error.log");
-    std::u16string wide;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    const std::string log = WideToUtf8(wide);
+    const std::string log = result.ErrorLogUtf8();
     EXPECT_NE(log.find("DBRPMode/ID out of range[data/db_rpmode.txt/999]"), std::string::npos) << log;
 }
 

@@ -1,0 +1,77 @@
+// The demo game played by the built engine as a child process: it runs its script to the end,
+// prints its results into debug.log, and ends well with no error line.
+#include "tests/support/engine_runner.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// APP_SAVEDIR of the game's configuration.
+std::string SaveFolderName(const fs::path& game)
+{
+    std::ifstream in(game / "system" / "sysconf.ini");
+    const std::string key = "APP_SAVEDIR=";
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(key, 0) == 0) {
+            std::string name = line.substr(key.size());
+            while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) name.pop_back();
+            return name;
+        }
+    }
+    return {};
+}
+
+TEST(DemoSmoke, TheDemoRunsItsScriptAndEndsWell)
+{
+    // A copy of the demo without its save folder (another run of the demo may be writing
+    // there), so that the save folder and logs are this run's alone.
+    TestTempDir temp("tw_demo");
+    ASSERT_TRUE(temp.Valid());
+    const fs::path demo = TW_DEMO_GAME;
+    const fs::path game = temp.Join("game");
+    const std::string saveFolder = SaveFolderName(demo);
+    ASSERT_FALSE(saveFolder.empty());
+    fs::create_directory(game);
+    for (const fs::directory_entry& entry : fs::directory_iterator(demo)) {
+        if (entry.path().filename() == saveFolder)
+            continue;
+        std::error_code error;
+        fs::copy(entry.path(), game / entry.path().filename(), fs::copy_options::recursive, error);
+        ASSERT_FALSE(error) << entry.path() << ": " << error.message();
+    }
+
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    runner.SetMaxFrames(200);
+    // Clicks move the play screen past its messages sooner than waiting does.
+    for (std::uint32_t pass = 10; pass < 200; pass += 10) {
+        runner.AddInput(pass, "ldown 100 100");
+        runner.AddInput(pass + 1, "lup 100 100");
+    }
+    const TestEngineResult result = runner.Run(game);
+    ASSERT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_FALSE(result.saveFolder.empty());
+
+    const std::string debug = result.DebugLogUtf8();
+    std::size_t from = 0;
+    for (const char* line : {"plays 1\n", "sum 10\n", "ten\n", "twice 42\n", "first word Tarnwick\n",
+                             "rest engine\n", "half 1.500000\n", "power 1024.000000\n", "scores 3 40\n"}) {
+        const std::size_t at = debug.find(line, from);
+        EXPECT_NE(at, std::string::npos) << "missing or out of order: " << line << debug;
+        if (at != std::string::npos) from = at + 1;
+    }
+    EXPECT_NE(debug.find("花子"), std::string::npos) << debug;
+    EXPECT_NE(debug.find("はじめまして。"), std::string::npos) << debug;
+    EXPECT_EQ(result.ErrorLogUtf8().find("err:"), std::string::npos) << result.ErrorLogUtf8();
+}
+
+}  // namespace
