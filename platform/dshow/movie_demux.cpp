@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <mutex>
 
 namespace platform {
 
@@ -14,6 +15,10 @@ constexpr int kIoBufferSize = 32 * 1024;
 constexpr std::int64_t kProbeBytes = 512 * 1024;
 constexpr std::int64_t kAnalyzeMicroseconds = 2'000'000;
 constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
+constexpr int kKeyFrameSearchPackets = 256;
+constexpr int kSeekAttempts = 8;
+constexpr std::int64_t kEndScanBytes = 1024 * 1024;
+constexpr int kEndScanPackets = 20000;
 constexpr AVRational kReferenceTimeBase = {1, static_cast<int>(kUnitsPerSecond)};
 
 std::string ErrorText(int code)
@@ -103,6 +108,9 @@ bool MovieDemux::OpenDecoder(Decoder& decoder, int index)
 
 bool MovieDemux::Open(ReadFunction read, std::int64_t size, const char* hint, const std::atomic<bool>* quit)
 {
+    // Failures are ours to report, one line each; FFmpeg's own messages stay quiet.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     m_Read = std::move(read);
     m_Size = std::max<std::int64_t>(0, size);
     m_Quit = quit;
@@ -170,7 +178,31 @@ bool MovieDemux::Open(ReadFunction read, std::int64_t size, const char* hint, co
         m_Input.reset();
         return false;
     }
+    // Without a length in the headers FFmpeg guesses from the last time stamp it finds, which
+    // in a small MPEG file can be a whole packet of pictures short; the packets near the end
+    // give the real end.
+    if (m_Input->duration_estimation_method != AVFMT_DURATION_FROM_STREAM) m_Duration = std::max(m_Duration, ScanEnd());
     return true;
+}
+
+REFERENCE_TIME MovieDemux::ScanEnd()
+{
+    const std::int64_t from = std::max<std::int64_t>(0, m_Size - kEndScanBytes);
+    if (av_seek_frame(m_Input.get(), -1, from, AVSEEK_FLAG_BYTE) < 0) return 0;
+    REFERENCE_TIME end = 0;
+    for (int packets = 0; packets < kEndScanPackets; ++packets) {
+        if (av_read_frame(m_Input.get(), m_Packet.get()) < 0) break;
+        for (const Decoder* decoder : {&m_Video, &m_Audio}) {
+            if (!decoder->codec || m_Packet->stream_index != decoder->index) continue;
+            const std::int64_t ts = m_Packet->pts != AV_NOPTS_VALUE ? m_Packet->pts : m_Packet->dts;
+            if (ts == AV_NOPTS_VALUE) continue;
+            REFERENCE_TIME length = av_rescale_q(m_Packet->duration, decoder->timeBase, kReferenceTimeBase);
+            if (decoder == &m_Video && length <= 0) length = m_FrameTime;
+            end = std::max(end, TimeOf(*decoder, ts) + std::max<REFERENCE_TIME>(0, length));
+        }
+        av_packet_unref(m_Packet.get());
+    }
+    return end;
 }
 
 std::size_t MovieDemux::VideoFrameBytes() const
@@ -181,6 +213,34 @@ std::size_t MovieDemux::VideoFrameBytes() const
 REFERENCE_TIME MovieDemux::TimeOf(const Decoder& decoder, std::int64_t pts) const
 {
     return av_rescale_q(pts, decoder.timeBase, kReferenceTimeBase) - m_StartTime;
+}
+
+bool MovieDemux::SeekBefore(REFERENCE_TIME position)
+{
+    const std::int64_t target = av_rescale_q(position + m_StartTime, kReferenceTimeBase, AV_TIME_BASE_Q);
+    return avformat_seek_file(m_Input.get(), -1, INT64_MIN, target, target, 0) >= 0;
+}
+
+bool MovieDemux::LandsOnKeyFrame(REFERENCE_TIME position)
+{
+    // Time-stamp searches (MPEG program streams) land on any picture; decoding has to start at
+    // a key frame no later than the target.
+    for (int packets = 0; packets < kKeyFrameSearchPackets; ++packets) {
+        if (av_read_frame(m_Input.get(), m_Packet.get()) < 0) return false;
+        const bool video = m_Packet->stream_index == m_Video.index;
+        const bool key = (m_Packet->flags & AV_PKT_FLAG_KEY) != 0;
+        const std::int64_t pts = m_Packet->pts != AV_NOPTS_VALUE ? m_Packet->pts : m_Packet->dts;
+        av_packet_unref(m_Packet.get());
+        if (!video) continue;
+        return key && (pts == AV_NOPTS_VALUE || TimeOf(m_Video, pts) <= position);
+    }
+    return false;
+}
+
+void MovieDemux::SeekToStart()
+{
+    if (SeekBefore(0)) return;
+    if (av_seek_frame(m_Input.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) avio_seek(m_Io.get(), 0, SEEK_SET);
 }
 
 void MovieDemux::Seek(REFERENCE_TIME position)
@@ -196,15 +256,24 @@ void MovieDemux::Seek(REFERENCE_TIME position)
         avcodec_flush_buffers(decoder->codec.get());
         decoder->drained = false;
         decoder->flushSent = false;
-        decoder->next = position;
+        decoder->next = 0;
     }
-    const std::int64_t target = av_rescale_q(std::max<REFERENCE_TIME>(0, position) + m_StartTime, kReferenceTimeBase,
-                                             AV_TIME_BASE_Q);
-    if (avformat_seek_file(m_Input.get(), -1, INT64_MIN, target, target, 0) >= 0) return;
-    // No seeking by time: read again from the first byte; the caller drops what lies before.
-    if (av_seek_frame(m_Input.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) avio_seek(m_Io.get(), 0, SEEK_SET);
-    for (Decoder* decoder : {&m_Video, &m_Audio})
-        if (decoder->codec) decoder->next = 0;
+    // Further back each time until decoding can start cleanly; the caller drops what lies
+    // before the target. Failing that, from the start.
+    REFERENCE_TIME back = 0;
+    for (int attempt = 0; attempt < kSeekAttempts && position - back > 0; ++attempt) {
+        const REFERENCE_TIME aim = position - back;
+        if (!SeekBefore(aim)) break;
+        if (!HasVideo() || LandsOnKeyFrame(position)) {
+            if (SeekBefore(aim)) {
+                for (Decoder* decoder : {&m_Video, &m_Audio}) decoder->next = aim;
+                return;
+            }
+            break;
+        }
+        back = back == 0 ? kUnitsPerSecond / 2 : back * 2;
+    }
+    SeekToStart();
 }
 
 bool MovieDemux::TakeFrame(Decoder& decoder, Unit* unit)

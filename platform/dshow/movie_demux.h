@@ -71,6 +71,10 @@ private:
     static int Interrupt(void* opaque);
     bool OpenInput(const AVInputFormat* format);
     bool OpenDecoder(Decoder& decoder, int index);
+    REFERENCE_TIME ScanEnd();
+    bool SeekBefore(REFERENCE_TIME position);
+    bool LandsOnKeyFrame(REFERENCE_TIME position);
+    void SeekToStart();
     bool TakeFrame(Decoder& decoder, Unit* unit);
     REFERENCE_TIME TimeOf(const Decoder& decoder, std::int64_t pts) const;
 

@@ -393,7 +393,9 @@ void CMovieDemuxFilter::StartThread()
     if (!m_Movie) return;
     m_Quit = false;
     m_Wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_Go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     m_Thread = CreateThread(nullptr, 0, &CMovieDemuxFilter::ThreadMain, this, 0, nullptr);
+    SetEvent(m_Go);   // an event the thread takes first, so that tests can settle on its work
 }
 
 void CMovieDemuxFilter::StopThread()
@@ -404,12 +406,15 @@ void CMovieDemuxFilter::StopThread()
     WaitForSingleObject(m_Thread, INFINITE);
     CloseHandle(m_Thread);
     CloseHandle(m_Wake);
-    m_Thread = m_Wake = nullptr;
+    CloseHandle(m_Go);
+    m_Thread = m_Wake = m_Go = nullptr;
 }
 
 DWORD CMovieDemuxFilter::ThreadMain(LPVOID self)
 {
-    static_cast<CMovieDemuxFilter*>(self)->Stream();
+    auto* filter = static_cast<CMovieDemuxFilter*>(self);
+    WaitForSingleObject(filter->m_Go, INFINITE);
+    filter->Stream();
     return 0;
 }
 

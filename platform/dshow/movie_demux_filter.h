@@ -116,5 +116,6 @@ private:
     double m_Rate = 1.0;
     HANDLE m_Thread = nullptr;
     HANDLE m_Wake = nullptr;
+    HANDLE m_Go = nullptr;
     std::atomic<bool> m_Quit{false};
 };

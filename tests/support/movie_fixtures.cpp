@@ -221,6 +221,8 @@ bool Drain(Stream& stream, AVFormatContext* format, AVPacket* packet)
         const int result = avcodec_receive_packet(stream.codec.get(), packet);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
         if (result < 0) return false;
+        // Raw video packets carry no duration; QuickTime's edit list would then leave the last frame out.
+        if (stream.video && packet->duration == 0) packet->duration = 1;
         av_packet_rescale_ts(packet, stream.codec->time_base, stream.stream->time_base);
         packet->stream_index = stream.stream->index;
         if (av_interleaved_write_frame(format, packet) < 0) return false;
