@@ -8,6 +8,7 @@
 #include "tests/platform/dshow/movie_test_filters.h"
 #include "tests/platform/dshow/test_filters.h"
 #include "tests/support/movie_fixtures.h"
+#include "tests/support/sound_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -325,10 +326,13 @@ TEST_F(MovieDemuxTest, SoundPlaysThroughTheAudioRendererAndCompletesOnceAfterBot
           "Movie Demux.Audio -> Audio Renderer.Audio Input pin"}},
         {".mpa alone", Spec(TestMovieContainer::Mpa, 10, 1), MEDIASUBTYPE_MPEG1Audio, false,
          {"Source.Out -> Movie Demux.Input", "Movie Demux.Audio -> Audio Renderer.Audio Input pin"}},
+        {".wav", {}, MEDIASUBTYPE_WAVE, false,
+         {"Source.Out -> Movie Demux.Input", "Movie Demux.Audio -> Audio Renderer.Audio Input pin"}},
     };
+    const std::vector<std::uint8_t> wav = BuildTestPcmWav(1, 22050, 16, TestPcm16Bytes(TestTone(22050, 1, 22050, 440.0)));
     for (const SoundCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const MovieBytes& bytes = Movie(c.spec);
+        const MovieBytes& bytes = c.subtype == MEDIASUBTYPE_WAVE ? wav : Movie(c.spec);
         ASSERT_FALSE(bytes.empty());
         MovieGraph graph(bytes, c.subtype, c.withRenderer);
         ASSERT_EQ(graph.Render(), S_OK);
