@@ -40,7 +40,7 @@ GUID ReadGuid(const std::uint8_t* bytes)
 }
 
 // The play length the ASF header gives (play duration less the preroll), or none when the
-// header has no file properties or writes the duration as 0, as live streams do.
+// header has no file properties or no length beyond the preroll, as live streams write it.
 std::optional<QWORD> HeaderDuration(const std::vector<std::uint8_t>& header)
 {
     if (header.size() < 30 || !(ReadGuid(header.data()) == kAsfHeaderObject)) return std::nullopt;
@@ -54,8 +54,9 @@ std::optional<QWORD> HeaderDuration(const std::vector<std::uint8_t>& header)
             const std::uint8_t* body = header.data() + offset + 24;
             const QWORD play = ReadLe(body + 40, 8);                  // 100 ns units
             const QWORD preroll = ReadLe(body + 56, 8) * 10'000;      // milliseconds
-            if (play == 0) return std::nullopt;
-            return play > preroll ? play - preroll : 0;
+            // A header written before the end was known holds the preroll alone.
+            if (play <= preroll) return std::nullopt;
+            return play - preroll;
         }
         offset += static_cast<std::size_t>(size);
     }
@@ -111,15 +112,6 @@ CMediaType CompressedType(const AVStream* stream)
 }
 
 }  // namespace
-
-HRESULT WMCreateReader(IUnknown* unknown, DWORD rights, IWMReader** reader)
-{
-    if (!reader) return E_POINTER;
-    *reader = nullptr;
-    if (unknown || rights != 0) return E_INVALIDARG;
-    *reader = new WmReader;
-    return S_OK;
-}
 
 WmReader::WmReader() = default;
 
@@ -691,3 +683,12 @@ bool WmReader::DeliverSample(WORD number, QWORD time, QWORD duration, DWORD flag
 }
 
 }  // namespace platform
+
+HRESULT WMCreateReader(IUnknown* unknown, DWORD rights, IWMReader** reader)
+{
+    if (!reader) return E_POINTER;
+    *reader = nullptr;
+    if (unknown || rights != 0) return E_INVALIDARG;
+    *reader = new platform::WmReader;
+    return S_OK;
+}
