@@ -283,7 +283,15 @@ TEST_F(MovieDemuxTest, SeekingShowsTheTargetFrameNextAndPlaysAgainAfterTheEnd)
     ASSERT_EQ(frames.size(), 5u);
     EXPECT_EQ(NumberOf(frames[4], spec.width, spec.height), 9);
 
-    // After the end: back to 0 and Run again, one more EC_COMPLETE.
+    // After the end, still running: back to 0 plays it all again, with one more EC_COMPLETE.
+    graph.renderer->ClearFrames();
+    platform::MarkEventSettle();
+    ASSERT_EQ(graph.position->put_CurrentPosition(0.0), S_OK);
+    Settle();
+    EXPECT_TRUE(AdvanceUntilComplete(graph, 2 * kUnitsPerSecond));
+    EXPECT_EQ(graph.renderer->Frames().size(), 10u);
+
+    // After the end: stopped, back to 0 and Run again, one more EC_COMPLETE.
     ASSERT_EQ(graph.control->Stop(), S_OK);
     graph.renderer->ClearFrames();
     ASSERT_EQ(graph.position->put_CurrentPosition(0.0), S_OK);
