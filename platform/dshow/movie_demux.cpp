@@ -83,7 +83,8 @@ bool MovieDemux::OpenInput(const AVInputFormat* format)
     const int opened = avformat_open_input(&context, nullptr, format, nullptr);   // frees the context on failure
     if (opened < 0) return false;
     m_Input.reset(context);
-    if (avformat_find_stream_info(m_Input.get(), nullptr) < 0) {
+    // A read failing while the streams are looked at still leaves what the headers said.
+    if (avformat_find_stream_info(m_Input.get(), nullptr) < 0 && m_Input->nb_streams == 0) {
         m_Input.reset();
         return false;
     }
@@ -335,7 +336,8 @@ MovieDemux::Step MovieDemux::Next(Unit* unit)
         const int result = av_read_frame(m_Input.get(), m_Packet.get());
         if (result < 0) {
             if (result == AVERROR_EXIT || (m_Quit && m_Quit->load())) return Step::Interrupted;
-            if (result != AVERROR_EOF && !avio_feof(m_Io.get())) {
+            // A read the stream failed leaves its error on the context, FFmpeg reports it as an end.
+            if (m_Io->error < 0 || (result != AVERROR_EOF && !avio_feof(m_Io.get()))) {
                 m_Failed = true;
                 LogUserError("Movie: reading the file failed in the middle (%s)", ErrorText(result).c_str());
             }

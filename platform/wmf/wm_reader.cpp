@@ -406,19 +406,22 @@ void WmReader::ThreadMain()
         case Command::Close: {
             m_Input.reset();
             m_Io.reset();
-            Status(WMT_CLOSED, S_OK);
-            // Nothing is called back after the close.
+            // The reader lets go of the callback before it reports the close: nothing is called
+            // back after it, and every command from then on is refused.
             IWMReaderCallback* callback = nullptr;
             IWMReaderCallbackAdvanced* advanced = nullptr;
             IStream* stream = nullptr;
+            void* context = nullptr;
             {
                 std::lock_guard<std::mutex> lock(m_Mutex);
                 std::swap(callback, m_Callback);
                 std::swap(advanced, m_Advanced);
                 std::swap(stream, m_Stream);
+                context = m_Context;
                 m_Opened = false;
                 m_Requests.clear();
             }
+            if (callback) callback->OnStatus(WMT_CLOSED, S_OK, WMT_TYPE_DWORD, nullptr, context);
             if (advanced) advanced->Release();
             if (callback) callback->Release();
             if (stream) stream->Release();
@@ -482,7 +485,8 @@ bool WmReader::OpenInput()
     context->max_analyze_duration = kAnalyzeMicroseconds;
     if (avformat_open_input(&context, nullptr, av_find_input_format("asf"), nullptr) < 0) return false;
     m_Input.reset(context);
-    if (avformat_find_stream_info(m_Input.get(), nullptr) < 0) {
+    // A read failing while the streams are looked at still leaves what the headers said.
+    if (avformat_find_stream_info(m_Input.get(), nullptr) < 0 && m_Input->nb_streams == 0) {
         m_Input.reset();
         return false;
     }
@@ -573,7 +577,8 @@ void WmReader::DoStart(QWORD start)
         if (CommandWaiting()) return;
         const int result = av_read_frame(m_Input.get(), m_Packet.get());
         if (result < 0) {
-            if (result != AVERROR_EOF && !avio_feof(m_Io.get())) {
+            // A read the stream failed leaves its error on the context, FFmpeg reports it as an end.
+            if (m_Io->error < 0 || (result != AVERROR_EOF && !avio_feof(m_Io.get()))) {
                 LogUserError("Windows Media: reading the file failed in the middle");
                 Status(WMT_ERROR, NS_E_INVALID_DATA);
             }

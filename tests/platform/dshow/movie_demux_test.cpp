@@ -380,6 +380,7 @@ TEST_F(MovieDemuxTest, DamagedAndUnknownFilesFailRenderOrPlayToTheirEnd)
         const char* name;
         MovieBytes bytes;
         GUID subtype;
+        double failReadsFrom = -1.0;   // share of the file from which reads fail
     };
     const DamageCase cases[] = {
         {"garbage named .avi", garbage, MEDIASUBTYPE_Avi},
@@ -388,10 +389,13 @@ TEST_F(MovieDemuxTest, DamagedAndUnknownFilesFailRenderOrPlayToTheirEnd)
         {".mpg cut in its middle", cut(mpg, 0.5), MEDIASUBTYPE_MPEG1System},
         {".asf cut in its header", MovieBytes(asf.begin(), asf.begin() + 200), MEDIASUBTYPE_Asf},
         {"empty", MovieBytes(), MEDIASUBTYPE_Avi},
+        {".avi whose reads fail from 60 %", avi, MEDIASUBTYPE_Avi, 0.6},
+        {".mpg whose reads fail from 50 %", mpg, MEDIASUBTYPE_MPEG1System, 0.5},
     };
     for (const DamageCase& c : cases) {
         SCOPED_TRACE(c.name);
         MovieGraph graph(c.bytes, c.subtype);
+        if (c.failReadsFrom >= 0) graph.source->FailReadsFrom(static_cast<LONGLONG>(c.bytes.size() * c.failReadsFrom));
         const HRESULT hr = graph.Render();
         if (FAILED(hr)) {
             EXPECT_EQ(graph.Connections(), std::vector<std::string>{});

@@ -59,6 +59,8 @@ HRESULT MemoryReaderPin::SyncRead(LONGLONG position, LONG length, BYTE* buffer)
     const std::vector<std::uint8_t>& bytes = m_Source->Bytes();
     const auto size = static_cast<LONGLONG>(bytes.size());
     if (position < 0 || length < 0 || !buffer) return E_INVALIDARG;
+    const LONGLONG failFrom = m_Source->FailFrom();
+    if (failFrom >= 0 && position + length > failFrom) return E_FAIL;
     const LONGLONG available = std::clamp<LONGLONG>(size - position, 0, length);
     if (available > 0) std::memcpy(buffer, bytes.data() + position, static_cast<std::size_t>(available));
     return available == length ? S_OK : S_FALSE;

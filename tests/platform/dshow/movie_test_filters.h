@@ -6,6 +6,7 @@
 #include "platform/dshow/base_pin.h"
 #include "platform/dshow/base_renderer.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -48,10 +49,14 @@ public:
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? &m_Pin : nullptr; }
     const std::vector<std::uint8_t>& Bytes() const { return m_Bytes; }
+    // From now on a read that reaches `offset` fails, as a broken medium would.
+    void FailReadsFrom(LONGLONG offset) { m_FailFrom = offset; }
+    LONGLONG FailFrom() const { return m_FailFrom; }
 
 private:
     CCritSec m_FilterLock;
     std::vector<std::uint8_t> m_Bytes;
+    std::atomic<LONGLONG> m_FailFrom{-1};
     MemoryReaderPin m_Pin;
 };
 

@@ -41,9 +41,9 @@ struct OpenReader {
     MemoryStream* stream = nullptr;
     HRESULT opened = E_FAIL;   // until WMT_OPENED says otherwise
 
-    explicit OpenReader(const std::vector<std::uint8_t>& bytes)
+    explicit OpenReader(const std::vector<std::uint8_t>& bytes, std::int64_t failReadsFrom = -1)
     {
-        stream = new MemoryStream(bytes);
+        stream = new MemoryStream(bytes, failReadsFrom);
         EXPECT_EQ(WMCreateReader(nullptr, 0, &reader), S_OK);
         EXPECT_EQ(reader->QueryInterface(IID_IWMReaderAdvanced2, reinterpret_cast<void**>(&advanced)), S_OK);
         EXPECT_EQ(advanced->OpenStream(stream, callback, nullptr), S_OK);
@@ -269,6 +269,24 @@ TEST(WmReader, StartFromTheMiddleStopAndCloseEachComplete)
     EXPECT_EQ(open.reader->Start(0, 0, 1.0f, nullptr), NS_E_INVALID_REQUEST);
     EXPECT_EQ(open.callback->Events().size(), seen);   // nothing after the close
     EXPECT_EQ(open.callback->Events().back().status, WMT_CLOSED);
+}
+
+TEST(WmReader, AReadFailingInTheMiddleSendsAnErrorThenTheEndOnce)
+{
+    const MovieBytes& asf = Asf(1);
+    OpenReader open(asf, static_cast<std::int64_t>(asf.size() * 6 / 10));
+    ASSERT_EQ(open.opened, S_OK);
+    open.Receive(kVideo);
+    open.Receive(kAudio);
+    ASSERT_EQ(open.reader->Start(0, 0, 1.0f, nullptr), S_OK);
+    ASSERT_TRUE(open.callback->WaitForStatus(WMT_END_OF_FILE));
+    std::vector<LONG> statuses;
+    for (const ReaderEvent& event : open.callback->Events()) {
+        if (event.kind == ReaderEvent::Status) statuses.push_back(event.status);
+    }
+    EXPECT_EQ(statuses, (std::vector<LONG>{WMT_OPENED, WMT_STARTED, WMT_ERROR, WMT_END_OF_FILE}));
+    EXPECT_FALSE(open.Samples(kVideo).empty());
+    EXPECT_LT(open.Samples(kVideo).size(), 10u);
 }
 
 TEST(WmReader, RatesAreBroughtIntoTheRangeTheReaderAccepts)

@@ -10,7 +10,10 @@ namespace wmf_test {
 
 // --- MemoryStream -------------------------------------------------------------------------
 
-MemoryStream::MemoryStream(std::vector<std::uint8_t> bytes) : m_Bytes(std::move(bytes)) {}
+MemoryStream::MemoryStream(std::vector<std::uint8_t> bytes, std::int64_t failFrom)
+    : m_Bytes(std::move(bytes)), m_FailFrom(failFrom)
+{
+}
 
 HRESULT MemoryStream::QueryInterface(REFIID riid, void** object)
 {
@@ -34,7 +37,13 @@ ULONG MemoryStream::Release()
 HRESULT MemoryStream::Read(void* buffer, ULONG count, ULONG* read)
 {
     const std::uint64_t available = m_Position < m_Bytes.size() ? m_Bytes.size() - m_Position : 0;
-    const auto length = static_cast<ULONG>(std::min<std::uint64_t>(count, available));
+    auto length = static_cast<ULONG>(std::min<std::uint64_t>(count, available));
+    // The bytes before a broken spot still come; the read after them fails.
+    if (m_FailFrom >= 0) {
+        const auto failFrom = static_cast<std::uint64_t>(m_FailFrom);
+        if (m_Position >= failFrom) return E_FAIL;
+        length = static_cast<ULONG>(std::min<std::uint64_t>(length, failFrom - m_Position));
+    }
     if (length) std::memcpy(buffer, m_Bytes.data() + m_Position, length);
     m_Position += length;
     if (read) *read = length;
@@ -74,7 +83,7 @@ HRESULT MemoryStream::Stat(STATSTG* stat, DWORD)
 HRESULT MemoryStream::Clone(IStream** stream)
 {
     if (!stream) return STG_E_INVALIDPOINTER;
-    *stream = new MemoryStream(m_Bytes);
+    *stream = new MemoryStream(m_Bytes, m_FailFrom);
     return S_OK;
 }
 

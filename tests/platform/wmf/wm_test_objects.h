@@ -16,7 +16,8 @@ namespace wmf_test {
 
 class MemoryStream final : public IStream {
 public:
-    explicit MemoryStream(std::vector<std::uint8_t> bytes);   // one reference for the caller
+    // Reads stop short at `failFrom` and fail from there on (-1: none does).
+    explicit MemoryStream(std::vector<std::uint8_t> bytes, std::int64_t failFrom = -1);   // one reference for the caller
 
     HRESULT QueryInterface(REFIID riid, void** object) override;
     ULONG AddRef() override;
@@ -39,6 +40,7 @@ private:
     std::atomic<ULONG> m_RefCount{1};
     std::vector<std::uint8_t> m_Bytes;
     std::uint64_t m_Position = 0;
+    std::int64_t m_FailFrom;
 };
 
 struct ReaderEvent {
