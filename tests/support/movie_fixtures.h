@@ -27,7 +27,7 @@ struct TestMovieSpec {
     TestMovieContainer container = TestMovieContainer::Avi;
     int width = 64;
     int height = 48;
-    int framesPerSecond = 10;
+    int framesPerSecond = 10;     // MPEG-1: 24, 25, 30, 50, 60, or 5, 10, 12, 15 as widely read extensions
     int frames = 10;              // 0: no video stream
     TestMoviePicture picture = TestMoviePicture::Numbered;
     std::uint32_t solidColour = 0x563412;   // 0xRRGGBB
