@@ -170,6 +170,19 @@ TEST(WmReader, OpenStreamDescribesTheProfileTheSelectionAndTheDuration)
 TEST(WmReader, AHeaderWithoutPlayDurationHasNoDurationAndGarbageFailsTheOpen)
 {
     {
+        OpenReader open(Asf(0));   // no sound: the profile holds the video stream alone
+        ASSERT_EQ(open.opened, S_OK);
+        IWMProfile* profile = Query<IWMProfile>(open.reader, IID_IWMProfile);
+        DWORD count = 0;
+        EXPECT_EQ(profile->GetStreamCount(&count), S_OK);
+        EXPECT_EQ(count, 1u);
+        profile->Release();
+        WMT_STREAM_SELECTION selection = WMT_OFF;
+        EXPECT_EQ(open.advanced->GetStreamSelected(kVideo, &selection), S_OK);
+        EXPECT_EQ(selection, WMT_ON);
+        EXPECT_EQ(open.advanced->GetStreamSelected(kAudio, &selection), NS_E_NO_STREAM);
+    }
+    {
         OpenReader open(Asf(1, false));
         ASSERT_EQ(open.opened, S_OK);
         IWMHeaderInfo* header = Query<IWMHeaderInfo>(open.reader, IID_IWMHeaderInfo);
