@@ -2,6 +2,8 @@
 
 #include "platform/dshow/filter_graph.h"
 #include "platform/dshow/mem_allocator.h"
+#include "platform/dshow/movie_decoder_filter.h"
+#include "platform/dshow/movie_demux_filter.h"
 #include "platform/win32/com.h"
 
 #include <algorithm>
@@ -33,6 +35,10 @@ void RegisterDshowClasses()
     std::call_once(once, [] {
         RegisterComClass(CLSID_FilterGraph, &CFilterGraph::Create);
         RegisterComClass(CLSID_MemoryAllocator, &CMemAllocator::Create);
+        // What Render inserts for a byte stream (the movie demux and decode filter) and for a
+        // compressed video or audio pin (the movie decoder).
+        RegisterDshowDecoder(u"Movie Demux", &CMovieDemuxFilter::Create);
+        RegisterDshowDecoder(u"Movie Decoder", &CMovieDecoderFilter::Create);
     });
 }
 

@@ -10,7 +10,8 @@
 
 namespace platform {
 
-// CLSID_FilterGraph and CLSID_MemoryAllocator with the COM class registry; safe to call often.
+// CLSID_FilterGraph and CLSID_MemoryAllocator with the COM class registry, and the movie filters
+// with the decoder registry; safe to call often.
 void RegisterDshowClasses();
 
 // Makes a new decoder filter with one reference for the caller.

@@ -1,0 +1,51 @@
+// Builds small movies for tests in memory with libavformat and libavcodec, from frames and tones
+// made here: raw BGR24 ".avi" (byte-exact), MPEG-1/MP2 program streams, MP2 audio alone,
+// WMV2/WMA2 in ASF and raw video in QuickTime. Encoders run single-threaded, so a spec always
+// gives the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using MovieBytes = std::vector<std::uint8_t>;
+
+enum class TestMovieContainer {
+    Avi,   // raw BGR24 video, 16-bit PCM audio
+    Mpg,   // MPEG-1 video, MP2 audio, MPEG program stream
+    Mpa,   // MP2 audio only (video settings ignored)
+    Asf,   // WMV2 video, WMA2 audio (".wmv" and ".asf" alike)
+    Mov,   // raw BGR24 video, 16-bit PCM audio, QuickTime
+};
+
+enum class TestMoviePicture {
+    Numbered,   // each frame one flat colour that tells its number (TestMovieFrameNumber)
+    Solid,      // every frame the spec's solid colour
+};
+
+struct TestMovieSpec {
+    TestMovieContainer container = TestMovieContainer::Avi;
+    int width = 64;
+    int height = 48;
+    int framesPerSecond = 10;     // MPEG-1: 24, 25, 30, 50, 60, or 5, 10, 12, 15 as widely read extensions
+    int frames = 10;              // 0: no video stream
+    TestMoviePicture picture = TestMoviePicture::Numbered;
+    std::uint32_t solidColour = 0x563412;   // 0xRRGGBB
+    int audioStreams = 0;         // 0, 1 or 2
+    int sampleRate = 22050;
+    int channels = 1;
+    double toneHertz = 440.0;
+    // ASF only: false writes the header as a live stream would, with no play duration.
+    bool playDuration = true;
+};
+
+// The file's bytes; empty (with one stderr line) when an encoder or muxer refuses the spec.
+MovieBytes BuildTestMovie(const TestMovieSpec& spec);
+// The usual file name extension of the container (".avi", ".mpg", ".mpa", ".wmv", ".mov").
+std::string TestMovieExtension(TestMovieContainer container);
+
+// The colour of frame `index` (0xRRGGBB) as the builder draws it.
+std::uint32_t TestMovieFrameColour(const TestMovieSpec& spec, int index);
+// The frame number a numbered frame's colour tells, read with room for a lossy codec's error
+// (a few levels per channel); -1 when the colour is no frame's.
+int TestMovieFrameNumber(std::uint8_t blue, std::uint8_t green, std::uint8_t red);
