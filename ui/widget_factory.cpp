@@ -8,6 +8,7 @@
 #include "ui/text_window.h"
 #include "ui/ui_button.h"
 #include "ui/ui_drop_menu.h"
+#include "ui/ui_drop_menu_item.h"
 #include "ui/ui_list_box.h"
 #include "ui/ui_menu.h"
 #include "ui/ui_panel.h"
@@ -33,6 +34,7 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
     table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
     table[kUITypeMenu] = &Construct<GxTaskUIMenuIs>;
+    table[kUITypeDropMenuItem] = &Construct<GxTaskUIDropMenuItemIs>;
     table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
     table[kUITypeListBox] = &Construct<GxTaskUIListBoxFx>;
     table[kUITypeTextLog] = &Construct<GxTaskUITextLogFx>;
