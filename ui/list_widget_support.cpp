@@ -26,14 +26,12 @@ GxCore* CoreOf(const GxTaskUIBase* widget)
 
 bool WidgetTakesInput(GxTaskUIBase* widget)
 {
-    GxSeqBase* sequence = widget ? widget->GetSequence() : nullptr;
-    return sequence && sequence->IsWidgetInputAllowed(widget, 0);
+    return IsUIInputOpen(widget);
 }
 
 bool WidgetIsShown(GxTaskUIBase* widget)
 {
-    GxSeqBase* sequence = widget ? widget->GetSequence() : nullptr;
-    return sequence && sequence->IsWidgetActive(widget);
+    return IsUIWidgetDrawn(widget);
 }
 
 GxGDIFontMap* WidgetFontMap(std::int32_t index)
@@ -78,8 +76,7 @@ std::u16string WidgetImageSetFolder(const GxTaskUIBase* widget)
 
 void SplitImageSetPath(const std::u16string& path, std::u16string& setName, std::u16string& cellName)
 {
-    setName = RemoveTrailingSeparator(GetFolderFromPath(path)) + u".gis";
-    cellName = GetFileNameFromPath(path);
+    SplitUIImagePath(path, &setName, &cellName);
 }
 
 bool ReadStateS32(GxContentReaderBase& reader, const char* name, std::int32_t& field)
