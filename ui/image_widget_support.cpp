@@ -133,31 +133,39 @@ std::uint32_t GetUISystemEdgeColor(const GxTaskBase* task)
     return SystemConfigOf(task).m_SystemEdgeColor;
 }
 
-void ReadUIField(GxContentReaderBase& reader, const char* name, bool& field)
+bool ReadUIField(GxContentReaderBase& reader, const char* name, bool& field)
 {
     bool value = field;
-    if (reader.ReadBool(name, &value))
-        field = value;
+    if (!reader.ReadBool(name, &value))
+        return false;
+    field = value;
+    return true;
 }
 
-void ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& field)
+bool ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& field)
 {
     std::int32_t value = field;
-    if (reader.ReadS32(name, &value))
-        field = value;
+    if (!reader.ReadS32(name, &value))
+        return false;
+    field = value;
+    return true;
 }
 
-void ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
+bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
 {
     std::uint32_t value = field;
-    if (reader.ReadU32(name, &value))
-        field = value;
+    if (!reader.ReadU32(name, &value))
+        return false;
+    field = value;
+    return true;
 }
 
-void ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field)
+bool ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field)
 {
     const std::int32_t errors = reader.GetErrorCount();
     std::u16string value = reader.ReadWString(name);
-    if (reader.GetErrorCount() == errors)
-        field = std::move(value);
+    if (reader.GetErrorCount() != errors)
+        return false;
+    field = std::move(value);
+    return true;
 }

@@ -55,9 +55,10 @@ void DrawUICell(const GxTaskActor& actor, const GxNcOriginImage* cell, std::int3
 char16_t GetUILineBreakChar(const GxTaskBase* task);
 std::uint32_t GetUISystemEdgeColor(const GxTaskBase* task);
 
-// A saved value replaces the field only when it was read (the reader counts the failures).
+// A saved value replaces the field only when it was read (the reader counts the failures); true
+// when it was.
 class GxContentReaderBase;
-void ReadUIField(GxContentReaderBase& reader, const char* name, bool& field);
-void ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& field);
-void ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
-void ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field);
+bool ReadUIField(GxContentReaderBase& reader, const char* name, bool& field);
+bool ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& field);
+bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
+bool ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field);

@@ -1,6 +1,7 @@
 #include "ui/list_widget_support.h"
 
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/seq_base.h"
 #include "core/task_manage.h"
 #include "data/system_config.h"
@@ -8,7 +9,9 @@
 #include "foundation/file.h"
 #include "foundation/log.h"
 #include "graphics/system_fonts.h"
+#include "ui/image_widget_support.h"
 #include "ui/task_ui_base.h"
+#include "ui/widget_graphics.h"
 
 namespace {
 
@@ -23,14 +26,12 @@ GxCore* CoreOf(const GxTaskUIBase* widget)
 
 bool WidgetTakesInput(GxTaskUIBase* widget)
 {
-    GxSeqBase* sequence = widget ? widget->GetSequence() : nullptr;
-    return sequence && sequence->IsWidgetInputAllowed(widget, 0);
+    return IsUIInputOpen(widget);
 }
 
 bool WidgetIsShown(GxTaskUIBase* widget)
 {
-    GxSeqBase* sequence = widget ? widget->GetSequence() : nullptr;
-    return sequence && sequence->IsWidgetActive(widget);
+    return IsUIWidgetDrawn(widget);
 }
 
 GxGDIFontMap* WidgetFontMap(std::int32_t index)
@@ -75,33 +76,89 @@ std::u16string WidgetImageSetFolder(const GxTaskUIBase* widget)
 
 void SplitImageSetPath(const std::u16string& path, std::u16string& setName, std::u16string& cellName)
 {
-    setName = RemoveTrailingSeparator(GetFolderFromPath(path)) + u".gis";
-    cellName = GetFileNameFromPath(path);
+    SplitUIImagePath(path, &setName, &cellName);
 }
 
 bool ReadStateS32(GxContentReaderBase& reader, const char* name, std::int32_t& field)
 {
-    std::int32_t value = field;
-    if (!reader.ReadS32(name, &value))
-        return false;
-    field = value;
-    return true;
+    return ReadUIField(reader, name, field);
 }
 
 bool ReadStateU32(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
 {
-    std::uint32_t value = field;
-    if (!reader.ReadU32(name, &value))
-        return false;
-    field = value;
-    return true;
+    return ReadUIField(reader, name, field);
 }
 
 bool ReadStateBool(GxContentReaderBase& reader, const char* name, bool& field)
 {
-    bool value = field;
-    if (!reader.ReadBool(name, &value))
+    return ReadUIField(reader, name, field);
+}
+
+bool IsWidgetListIndex(std::size_t size, std::int32_t index, const GxTaskUIBase* widget, const char16_t* who)
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < size)
+        return true;
+    LogPrint(u"%s index out of range:%d [%s]\n", who, index, widget ? widget->GetTaskPath().c_str() : u"");
+    return false;
+}
+
+GxWidgetGraphicsBase* BeginListWidgetDraw(GxTaskUIBase* widget)
+{
+    if (!WidgetIsShown(widget))
+        return nullptr;
+    GxWidgetGraphicsBase* g = GetWidgetGraphics();
+    g->BeginSceneNested();
+    g->ResetRenderStates();
+    g->SetTextureFilter(1);   // point filtering
+    return g;
+}
+
+void DrawOutlinedRowText(GxGDIFontMap* font, const std::u16string& text, float x, float y, std::uint32_t outline,
+                         std::uint32_t first, std::uint32_t second, std::int32_t preset)
+{
+    static constexpr float kOffsets[4][2] = {{1.0f, 1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}, {-1.0f, -1.0f}};
+    if (!font || text.empty())
+        return;
+    GxWidgetGraphicsBase* g = GetWidgetGraphics();
+    const GxVector2 unit(1.0f, 1.0f);
+    for (const auto& offset : kOffsets)
+        g->DrawFontMapText(font, text, x + offset[0], y + offset[1], unit, outline, 0, preset, u'\n');
+    g->DrawFontMapText(font, text, x, y, unit, first, second, preset, u'\n');
+}
+
+void GxWidgetTextLook::InitTextLook(const GxTaskUIBase* widget)
+{
+    m_TextFontSize = WidgetFontSize(widget, m_TextFontIndex);
+    m_EdgeColor = WidgetSystemEdgeColor(widget);
+}
+
+bool GxWidgetTextLook::SetTextLookFont(const GxTaskUIBase* widget, std::int32_t index, const char16_t* who)
+{
+    if (!IsWidgetFontIndex(index, who))
         return false;
-    field = value;
+    m_TextFontIndex = index;
+    m_TextFontSize = WidgetFontSize(widget, index);
+    GxSceneGeneration::Touch();
     return true;
+}
+
+bool GxWidgetTextLook::WriteTextLook(GxContentWriterBase& writer) const
+{
+    bool ok = writer.WriteS32("m_TextFontIndex", m_TextFontIndex);
+    ok = writer.WriteS32("m_TextFontSize", m_TextFontSize) && ok;
+    ok = writer.WriteU32("m_TextColor", m_TextColor) && ok;
+    ok = writer.WriteU32("m_EdgeColor", m_EdgeColor) && ok;
+    ok = writer.WriteBool("m_UseEdge", m_UseEdge) && ok;
+    return ok;
+}
+
+void GxWidgetTextLook::ReadTextLook(GxContentReaderBase& reader, const char16_t* who)
+{
+    std::int32_t fontIndex = m_TextFontIndex;
+    if (ReadStateS32(reader, "m_TextFontIndex", fontIndex) && IsWidgetFontIndex(fontIndex, who))
+        m_TextFontIndex = fontIndex;
+    ReadStateS32(reader, "m_TextFontSize", m_TextFontSize);
+    ReadStateU32(reader, "m_TextColor", m_TextColor);
+    ReadStateU32(reader, "m_EdgeColor", m_EdgeColor);
+    ReadStateBool(reader, "m_UseEdge", m_UseEdge);
 }

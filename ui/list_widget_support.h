@@ -1,14 +1,20 @@
 // Small pieces the list-like widgets (text log, list box, menu, drop menu) share: the screen's
-// input and activity tests, the system fonts by checked index, and the configuration values they
-// take their defaults from.
+// input and activity tests, the system fonts by checked index, the configuration values they
+// take their defaults from, the checked row lookup, the draw frame, outlined row text, and the
+// text look (font, colours, edge) with its saved fields.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+class GxContentReaderBase;
+class GxContentWriterBase;
 class GxFontData;
 class GxGDIFontMap;
 class GxTaskUIBase;
+class GxWidgetGraphicsBase;
 
 // The owning screen lets the widget take pointer input now (no test skipped).
 bool WidgetTakesInput(GxTaskUIBase* widget);
@@ -30,8 +36,55 @@ std::u16string WidgetImageSetFolder(const GxTaskUIBase* widget);
 // the cell.
 void SplitImageSetPath(const std::u16string& path, std::u16string& setName, std::u16string& cellName);
 
-class GxContentReaderBase;
 // A saved value replaces the field only when it was read.
 bool ReadStateS32(GxContentReaderBase& reader, const char* name, std::int32_t& field);
 bool ReadStateU32(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
 bool ReadStateBool(GxContentReaderBase& reader, const char* name, bool& field);
+
+// An index inside a list of `size` elements; logs "`who` index out of range:N [task path]"
+// otherwise.
+bool IsWidgetListIndex(std::size_t size, std::int32_t index, const GxTaskUIBase* widget, const char16_t* who);
+
+// The element at `index`, or null (with IsWidgetListIndex's log line) outside the list.
+template <class T>
+T* WidgetListElement(std::vector<T>& list, std::int32_t index, const GxTaskUIBase* widget, const char16_t* who)
+{
+    if (!IsWidgetListIndex(list.size(), index, widget, who))
+        return nullptr;
+    return &list[static_cast<std::size_t>(index)];
+}
+
+// The element at `index`, or null outside the list (quietly: a selection may have gone stale).
+template <class T>
+const T* FindWidgetListElement(const std::vector<T>& list, std::int32_t index)
+{
+    if (index < 0 || index >= static_cast<std::int32_t>(list.size()))
+        return nullptr;
+    return &list[static_cast<std::size_t>(index)];
+}
+
+// Null when the screen does not report the widget active; otherwise the widget graphics with a
+// nested scene begun, render states reset and point filtering on. The caller ends the scene.
+GxWidgetGraphicsBase* BeginListWidgetDraw(GxTaskUIBase* widget);
+
+// Four copies of the text one pixel off on the diagonals in `outline`, then the text in its two
+// colours, with no scaling; nothing for a null font or an empty text.
+void DrawOutlinedRowText(GxGDIFontMap* font, const std::u16string& text, float x, float y, std::uint32_t outline,
+                         std::uint32_t first, std::uint32_t second, std::int32_t preset);
+
+// The font, colours and edge a list box and a text log draw their text with.
+struct GxWidgetTextLook {
+    // The size of the current font and the system edge colour, from the widget's configuration.
+    void InitTextLook(const GxTaskUIBase* widget);
+    // Refused, with IsWidgetFontIndex's log line as `who`, outside the six system glyph caches.
+    bool SetTextLookFont(const GxTaskUIBase* widget, std::int32_t index, const char16_t* who);
+    bool WriteTextLook(GxContentWriterBase& writer) const;
+    // A saved font index the caches lack keeps the current font.
+    void ReadTextLook(GxContentReaderBase& reader, const char16_t* who);
+
+    std::int32_t m_TextFontIndex = 1;
+    std::int32_t m_TextFontSize = 0;
+    std::uint32_t m_TextColor = 0xFFFFFFFFu;
+    std::uint32_t m_EdgeColor = 0;
+    bool m_UseEdge = true;
+};

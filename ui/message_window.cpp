@@ -1,17 +1,15 @@
 #include "ui/message_window.h"
 
 #include "core/scene_generation.h"
-#include "core/seq_base.h"
 #include "core/task_manage.h"
-#include "data/db_uimodule.h"
 #include "data/system_config.h"
 #include "data/user_config.h"
 #include "foundation/content.h"
-#include "foundation/log.h"
 #include "graphics/font_data.h"
 #include "graphics/gdi_font_map.h"
 #include "graphics/system_fonts.h"
 #include "graphics/text_layout.h"
+#include "ui/image_widget_support.h"
 #include "ui/widget_config.h"
 #include "ui/widget_graphics.h"
 
@@ -24,45 +22,12 @@ namespace {
 constexpr std::int32_t kShadowPreset = 2;
 constexpr float kEdgeDistance = 1.0f;
 
-std::uint32_t ScaleAlpha(std::uint32_t argb, float factor)
-{
-    const float alpha = static_cast<float>(argb >> 24) * factor;
-    const auto scaled = static_cast<std::uint32_t>(std::clamp(alpha, 0.0f, 255.0f));
-    return (scaled << 24) | (argb & 0xFFFFFFu);
-}
-
-// The engine's glyph cache of a font slot; null for a slot outside the six (a damaged save).
-GxGDIFontMap* FontMapOf(std::int32_t index)
-{
-    return index >= 0 && index < kUITextFontCount ? GetSystemFontMap(index) : nullptr;
-}
-
-void ReadS32Into(GxContentReaderBase& reader, const char* name, std::int32_t& field)
-{
-    std::int32_t value = field;
-    if (reader.ReadS32(name, &value))
-        field = value;
-}
-
-void ReadU32Into(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
-{
-    std::uint32_t value = field;
-    if (reader.ReadU32(name, &value))
-        field = value;
-}
-
-void ReadBoolInto(GxContentReaderBase& reader, const char* name, bool& field)
-{
-    bool value = field;
-    if (reader.ReadBool(name, &value))
-        field = value;
-}
-
 }  // namespace
 
 GxTaskUIMessageWindowFx::GxTaskUIMessageWindowFx(GxTaskBase* parent, const char16_t* name, const char16_t* localName,
                                                  std::int32_t localIndex)
-    : GxTaskUIPanelFx(parent, name, localName, localIndex), GxTextStepper(GxTextStepStyle::kMessageWindow)
+    : GxTaskUITextWindowBase(parent, name, localName, localIndex, GxTextStepStyle::kMessageWindow,
+                             u"GxTaskUIMessageWindowFx")
 {
     m_TaskType = kUITypeMessageWindow;
     const GxSystemConfig& config = GetWidgetSystemConfig(this);
@@ -91,51 +56,6 @@ std::int32_t GxTaskUIMessageWindowFx::GetTextLongWaitTime() const
 std::uint32_t GxTaskUIMessageWindowFx::GetDefaultTextColor() const
 {
     return GetWidgetSystemConfig(this).m_MesWinTextColor0;
-}
-
-void GxTaskUIMessageWindowFx::ApplyModuleRecord(const DBUIModuleRow* row)
-{
-    GxTaskUIPanelFx::ApplyModuleRecord(row);
-    if (!row)
-        return;
-    SetTextFont(row->m_FontIndex);
-    SetTextRegion(row->m_ClientLeft, row->m_ClientTop, row->m_ClientWidth, row->m_ClientHeight);
-}
-
-bool GxTaskUIMessageWindowFx::SetTextFont(std::int32_t index)
-{
-    if (index < 0 || index >= kUITextFontCount) {
-        LogPrint(u"GxTaskUIMessageWindowFx/SetTextFont: no font %d [%s]\n", index, GetTaskPath().c_str());
-        return false;
-    }
-    m_TextFontIndex = index;
-    m_TextFontSize = GetWidgetFontSize(this, index);
-    GxSceneGeneration::Touch();
-    return true;
-}
-
-bool GxTaskUIMessageWindowFx::SetRubyFont(std::int32_t index)
-{
-    if (index < 0 || index >= kUITextFontCount) {
-        LogPrint(u"GxTaskUIMessageWindowFx/SetRubyFont: no font %d [%s]\n", index, GetTaskPath().c_str());
-        return false;
-    }
-    m_RubyFontIndex = index;
-    m_RubyFontSize = GetWidgetFontSize(this, index);
-    GxSceneGeneration::Touch();
-    return true;
-}
-
-void GxTaskUIMessageWindowFx::ShowText()
-{
-    m_VisibleText = true;
-    GxSceneGeneration::Touch();
-}
-
-void GxTaskUIMessageWindowFx::HideText()
-{
-    m_VisibleText = false;
-    GxSceneGeneration::Touch();
 }
 
 void GxTaskUIMessageWindowFx::SetText(const char16_t* text)
@@ -169,31 +89,9 @@ void GxTaskUIMessageWindowFx::ClearText()
     GxSceneGeneration::Touch();
 }
 
-void GxTaskUIMessageWindowFx::SetTextRegion(std::int32_t left, std::int32_t top, std::int32_t width,
-                                            std::int32_t height)
-{
-    m_TextRegionLeft = left;
-    m_TextRegionTop = top;
-    m_TextRegionWidth = width;
-    m_TextRegionHeight = height;
-    GxSceneGeneration::Touch();
-}
-
 void GxTaskUIMessageWindowFx::SetProcessPos(std::int32_t position)
 {
     m_ProcessPos = std::clamp(position, 0, GetTextLength());
-}
-
-void GxTaskUIMessageWindowFx::NewPage()
-{
-    GxTextStepper::NewPage();
-    GxSceneGeneration::Touch();
-}
-
-bool GxTaskUIMessageWindowFx::StepChar()
-{
-    GxSceneGeneration::Touch();
-    return GxTextStepper::StepChar();
 }
 
 int GxTaskUIMessageWindowFx::Update(std::int32_t step, std::uint64_t elapsed)
@@ -248,59 +146,10 @@ bool GxTaskUIMessageWindowFx::ShowAll(bool onlyIfRead, bool throughClickWaits)
 
 // ---- drawing -------------------------------------------------------------------------------
 
-int GxTaskUIMessageWindowFx::Draw(std::int32_t value, std::int32_t listIndex)
+void GxTaskUIMessageWindowFx::DrawWindowText(float alpha, const GxVector3& origin, const GxVector2& scale)
 {
-    GxTaskUIPanelFx::Draw(value, listIndex);
-    GxSeqBase* sequence = GetSequence();
-    if (!m_VisibleText || !sequence || !sequence->IsWidgetActive(this))
-        return 0;
-    GxWidgetGraphicsBase* graphics = GetWidgetGraphics();
-    graphics->BeginSceneNested();
-    graphics->ResetRenderStates();
-    const float alpha = static_cast<float>(m_VisualParam.m_Alpha) / 255.0f;
-    const GxVector3 origin = GetAbsolutePosition();
-    const GxVector2 scale(m_VisualParam.m_Scale.x, m_VisualParam.m_Scale.y);
-    DrawRubies(alpha, origin, scale);
+    DrawRubies(alpha, origin, scale, m_TextTotalHeight);
     DrawCharacters(alpha, origin, scale);
-    graphics->EndSceneNested();
-    return 0;
-}
-
-void GxTaskUIMessageWindowFx::DrawRubies(float alpha, const GxVector3& origin, const GxVector2& scale)
-{
-    GxGDIFontMap* fontMap = FontMapOf(m_RubyFontIndex);
-    if (!fontMap)
-        return;
-    GxWidgetGraphicsBase* graphics = GetWidgetGraphics();
-    const std::uint32_t textColor = ScaleAlpha(m_TextColor, alpha);
-    const std::uint32_t shadowColor = ScaleAlpha(m_ShadowColor, alpha);
-    const std::int32_t preset = m_VisualParam.m_BlendMode;
-    for (const GxRubyInfo& ruby : m_Rubies) {
-        std::int32_t x = static_cast<std::int32_t>(ruby.m_OffsetPos.x) +
-                         (ruby.m_RubyUnderCharWidth - ruby.m_RubyCharWidth) / 2;
-        std::int32_t y = static_cast<std::int32_t>(ruby.m_OffsetPos.y);
-        const auto wrap = [&] {
-            if (m_TextRegionWidth <= m_RubyFontSize + x) {
-                x = 0;
-                y += m_TextTotalHeight;
-            }
-        };
-        wrap();
-        for (char16_t c : ruby.m_Text) {
-            const float gx = static_cast<float>(m_TextRegionLeft + x + m_RubyFontSize);
-            const float gy = static_cast<float>(m_TextRegionTop + y);
-            x += CharWidthClass(c) * m_RubyFontSize / 2;
-            wrap();
-            const GxGlyphRecord glyph = fontMap->GetGlyph(c);
-            if (glyph.IsEmpty())
-                continue;
-            if (m_UseShadow)
-                graphics->DrawGlyphRecord(glyph, origin.x + scale.x * (gx + 1), origin.y + scale.y * (gy + 1), scale,
-                                          shadowColor, 0, preset);
-            graphics->DrawGlyphRecord(glyph, origin.x + scale.x * gx, origin.y + scale.y * gy, scale, textColor, 0,
-                                      preset);
-        }
-    }
 }
 
 void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origin, const GxVector2& scale)
@@ -425,10 +274,7 @@ bool GxTaskUIMessageWindowFx::ReadState(GxContentReaderBase& reader)
 {
     ClearText();
     GxTaskUIPanelFx::ReadState(reader);
-    const std::int32_t textErrors = reader.GetErrorCount();
-    std::u16string text = reader.ReadWString("m_Text");
-    if (reader.GetErrorCount() == textErrors)
-        m_Text = std::move(text);
+    ReadUIField(reader, "m_Text", m_Text);
 
     // The stored counts are not trusted: records are taken one by one until one fails to read.
     std::uint32_t count = 0;
@@ -465,32 +311,32 @@ bool GxTaskUIMessageWindowFx::ReadState(GxContentReaderBase& reader)
         }
         reader.ReadListEnd();
     }
-    ReadS32Into(reader, "m_TextRegionLeft", m_TextRegionLeft);
-    ReadS32Into(reader, "m_TextRegionTop", m_TextRegionTop);
-    ReadS32Into(reader, "m_TextRegionWidth", m_TextRegionWidth);
-    ReadS32Into(reader, "m_TextRegionHeight", m_TextRegionHeight);
-    ReadS32Into(reader, "m_TextFontIndex", m_TextFontIndex);
-    ReadS32Into(reader, "m_RubyFontIndex", m_RubyFontIndex);
-    ReadS32Into(reader, "m_TextFontSize", m_TextFontSize);
-    ReadS32Into(reader, "m_RubyFontSize", m_RubyFontSize);
-    ReadS32Into(reader, "m_LetterMarginWidth", m_LetterMarginWidth);
-    ReadS32Into(reader, "m_RubyMarginHeight", m_RubyMarginHeight);
-    ReadS32Into(reader, "m_TextTotalHeight", m_TextTotalHeight);
-    ReadS32Into(reader, "m_ProcessPos", m_ProcessPos);
-    ReadBoolInto(reader, "m_RubyMode", m_RubyMode);
-    ReadS32Into(reader, "m_CursorX", m_CursorX);
-    ReadS32Into(reader, "m_CursorY", m_CursorY);
-    ReadU32Into(reader, "m_TextColor", m_TextColor);
-    ReadU32Into(reader, "m_ShadowColor", m_ShadowColor);
-    ReadBoolInto(reader, "m_ChangeColor", m_ChangeColor);
-    ReadBoolInto(reader, "m_VisibleText", m_VisibleText);
-    ReadBoolInto(reader, "m_UseShadow", m_UseShadow);
-    ReadBoolInto(reader, "m_EnableAutoClickWait", m_EnableAutoClickWait);
-    ReadBoolInto(reader, "m_ClickWaiting", m_ClickWaiting);
-    ReadBoolInto(reader, "m_ReadedFlag", m_ReadedFlag);
-    ReadBoolInto(reader, "m_IgnoreKinsoku", m_IgnoreKinsoku);
-    ReadBoolInto(reader, "m_DisenableAutoNewline", m_DisenableAutoNewline);
-    ReadS32Into(reader, "m_WaitTimeLeft", m_WaitTimeLeft);
+    ReadUIField(reader, "m_TextRegionLeft", m_TextRegionLeft);
+    ReadUIField(reader, "m_TextRegionTop", m_TextRegionTop);
+    ReadUIField(reader, "m_TextRegionWidth", m_TextRegionWidth);
+    ReadUIField(reader, "m_TextRegionHeight", m_TextRegionHeight);
+    ReadUIField(reader, "m_TextFontIndex", m_TextFontIndex);
+    ReadUIField(reader, "m_RubyFontIndex", m_RubyFontIndex);
+    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
+    ReadUIField(reader, "m_RubyFontSize", m_RubyFontSize);
+    ReadUIField(reader, "m_LetterMarginWidth", m_LetterMarginWidth);
+    ReadUIField(reader, "m_RubyMarginHeight", m_RubyMarginHeight);
+    ReadUIField(reader, "m_TextTotalHeight", m_TextTotalHeight);
+    ReadUIField(reader, "m_ProcessPos", m_ProcessPos);
+    ReadUIField(reader, "m_RubyMode", m_RubyMode);
+    ReadUIField(reader, "m_CursorX", m_CursorX);
+    ReadUIField(reader, "m_CursorY", m_CursorY);
+    ReadUIField(reader, "m_TextColor", m_TextColor);
+    ReadUIField(reader, "m_ShadowColor", m_ShadowColor);
+    ReadUIField(reader, "m_ChangeColor", m_ChangeColor);
+    ReadUIField(reader, "m_VisibleText", m_VisibleText);
+    ReadUIField(reader, "m_UseShadow", m_UseShadow);
+    ReadUIField(reader, "m_EnableAutoClickWait", m_EnableAutoClickWait);
+    ReadUIField(reader, "m_ClickWaiting", m_ClickWaiting);
+    ReadUIField(reader, "m_ReadedFlag", m_ReadedFlag);
+    ReadUIField(reader, "m_IgnoreKinsoku", m_IgnoreKinsoku);
+    ReadUIField(reader, "m_DisenableAutoNewline", m_DisenableAutoNewline);
+    ReadUIField(reader, "m_WaitTimeLeft", m_WaitTimeLeft);
     // A damaged save may bring a position outside the text.
     m_ProcessPos = std::clamp(m_ProcessPos, 0, GetTextLength());
     m_ReadedFlag = true;

@@ -5,16 +5,13 @@
 // earlier play may show at once and draws in the read-text colour.
 #pragma once
 
-#include "ui/text_step.h"
-#include "ui/ui_panel.h"
+#include "ui/text_window_base.h"
 
 #include <cstdint>
 
 constexpr std::int32_t kUITypeMessageWindow = 9;
-// The text font slots of the engine's glyph caches.
-constexpr std::int32_t kUITextFontCount = 6;
 
-class GxTaskUIMessageWindowFx : public GxTaskUIPanelFx, public GxTextStepper {
+class GxTaskUIMessageWindowFx : public GxTaskUITextWindowBase {
 public:
     GxTaskUIMessageWindowFx(GxTaskBase* parent, const char16_t* name, const char16_t* localName,
                             std::int32_t localIndex);
@@ -24,33 +21,22 @@ public:
     // steps run while it is not positive; a step that ends the text or stops at a click wait ends
     // the frame's logic passes.
     int Update(std::int32_t step, std::uint64_t elapsed) override;
-    int Draw(std::int32_t value, std::int32_t listIndex) override;
     bool WriteState(GxContentWriterBase& writer) override;
     // A restored text counts as read.
     bool ReadState(GxContentReaderBase& reader) override;
-    // The panel's, then the row's text font and text region.
-    void ApplyModuleRecord(const DBUIModuleRow* row) override;
     // SetText (text, true, false, false, false).
     void SetText(const char16_t* text) override;
 
-    // Font indexes outside 0 to 5 are refused with a log line; the window keeps its font.
-    virtual bool SetTextFont(std::int32_t index);
-    virtual bool SetRubyFont(std::int32_t index);
-    virtual void ShowText();
-    virtual void HideText();
     virtual void SetText(const char16_t* text, bool enableAutoClickWait, bool readed, bool ignoreKinsoku,
                          bool disableAutoNewline);
     // Empties the text and the page; the wait, the read flag, the colour and the line-breaking
     // flags stay.
     virtual void ClearText();
     virtual std::int32_t GetTextLength() const { return static_cast<std::int32_t>(m_Text.size()); }
-    virtual std::uint32_t GetShowCharCount() const { return static_cast<std::uint32_t>(m_ShowChars.size()); }
     virtual bool IsReadedText() const { return m_ReadedFlag; }
-    virtual void SetTextRegion(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height);
     // Held within 0 to the text length.
     virtual void SetProcessPos(std::int32_t position);
     virtual std::int32_t GetProcessPos() const { return m_ProcessPos; }
-    virtual std::int32_t GetRemainingChars() const { return RemainingUnits(); }
     virtual bool IsClickWaiting() const { return m_ClickWaiting; }
     virtual bool IsWaitPending() const { return m_WaitTimeLeft > 0; }
     // A click: true when it finished the page.
@@ -60,8 +46,6 @@ public:
     virtual void SetLetterMarginWidth(std::int32_t pixels) { m_LetterMarginWidth = pixels; }
     virtual std::int32_t GetLetterMarginWidth() const { return m_LetterMarginWidth; }
 
-    bool StepChar() override;
-    void NewPage() override;
     const std::u16string& GetStepText() const override { return m_Text; }
     std::int32_t GetTextWaitTime() const override;
     std::int32_t GetTextLongWaitTime() const override;
@@ -70,7 +54,10 @@ public:
     std::uint32_t m_EdgeColor = 0;   // 0: no edge; not saved
     bool m_ReadedFlag = false;
 
+protected:
+    // The rubies, then the characters.
+    void DrawWindowText(float alpha, const GxVector3& origin, const GxVector2& scale) override;
+
 private:
-    void DrawRubies(float alpha, const GxVector3& origin, const GxVector2& scale);
     void DrawCharacters(float alpha, const GxVector3& origin, const GxVector2& scale);
 };

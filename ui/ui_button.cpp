@@ -88,14 +88,18 @@ void GxTaskUIButtonIs::DrawCell(const GxNcOriginImage* cell, float alpha)
     DrawUICell(*this, cell, m_PatternIndex, transform, std::clamp(alpha, 0.0f, 1.0f));
 }
 
+void GxTaskUIButtonIs::DrawStateCell(const GxNcOriginImage* cell)
+{
+    OpenDraw();
+    DrawCell(cell, static_cast<float>(m_ImageAlpha) * static_cast<float>(GetAlpha()) / 255.0f / 255.0f);
+    CloseDraw();
+}
+
 int GxTaskUIButtonIs::Draw(std::int32_t, std::int32_t)
 {
     if (!IsUIWidgetDrawn(this))
         return 0;
-    OpenDraw();
-    const GxNcOriginImage* cell = IsEnabled() ? GetIndexedImage() : m_StateImages[kButtonImageDisabled];
-    DrawCell(cell, static_cast<float>(m_ImageAlpha) * static_cast<float>(GetAlpha()) / 255.0f / 255.0f);
-    CloseDraw();
+    DrawStateCell(IsEnabled() ? GetIndexedImage() : m_StateImages[kButtonImageDisabled]);
     return 0;
 }
 
@@ -130,12 +134,17 @@ int GxTaskUIButtonIs::ReportPress(const GxVector2& point, std::uint32_t keys, st
     return m_EventBlockFlag ? 1 : 0;
 }
 
-int GxTaskUIButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
+bool GxTaskUIButtonIs::IsPressInside(const GxVector2& point)
 {
     if (!IsUIInputOpen(this))
-        return 0;
+        return false;
     const GxVector3 position = GetAbsolutePosition();
-    if (!HitTestClient(&position.x, point->x, point->y))
+    return HitTestClient(&position.x, point.x, point.y);
+}
+
+int GxTaskUIButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
+{
+    if (!IsPressInside(*point))
         return 0;
     m_EventState = kUIEventClick;
     m_PressFrames = kButtonPressFrames;
@@ -184,21 +193,27 @@ void GxTaskUIButtonIs::TakeSizesFromNormalImage()
         m_ClientHeight = m_Height - 2 * m_ClientTop;
 }
 
-bool GxTaskUIButtonIs::LoadImages()
+bool GxTaskUIButtonIs::FindStateCells(const char16_t* const* suffixes, std::int32_t count, const char16_t* who)
 {
     GxNcCrammedImageSet* imageSet = FindUIImageSet(m_ImageSetName);
     if (!imageSet) {
-        LogPrint(u"GxTaskUIButtonIs/ImageSet wasn't Loaded:%s [%s]\n", m_ImageSetName.c_str(), GetTaskPath().c_str());
+        LogPrint(u"%s/ImageSet wasn't Loaded:%s [%s]\n", who, m_ImageSetName.c_str(), GetTaskPath().c_str());
         return false;
     }
     GxSceneGeneration::Touch();
-    for (std::int32_t slot = 0; slot < 4; ++slot)
-        m_StateImages[slot] = FindUICell(imageSet, m_ImageName + kButtonSuffixes[slot]);
+    for (std::int32_t slot = 0; slot < count && slot < kButtonImageSlotCount; ++slot)
+        m_StateImages[slot] = FindUICell(imageSet, m_ImageName + suffixes[slot]);
     if (!m_StateImages[kButtonImageNormal]) {
-        LogPrint(u"GxTaskUIButtonIs/Image not found:%s [%s]\n", (m_ImageName + kButtonSuffixes[0]).c_str(),
-                 GetTaskPath().c_str());
+        LogPrint(u"%s/Image not found:%s [%s]\n", who, (m_ImageName + suffixes[0]).c_str(), GetTaskPath().c_str());
         return false;
     }
+    return true;
+}
+
+bool GxTaskUIButtonIs::LoadImages()
+{
+    if (!FindStateCells(kButtonSuffixes, 4, u"GxTaskUIButtonIs"))
+        return false;
     if (!m_StateImages[kButtonImagePressed])
         m_StateImages[kButtonImagePressed] = m_StateImages[kButtonImageHover];
     if (!m_StateImages[kButtonImageDisabled])

@@ -72,6 +72,13 @@ protected:
     static void CloseDraw();
     // Pattern m_PatternIndex of the cell through the actor's transform at `alpha`.
     void DrawCell(const GxNcOriginImage* cell, float alpha);
+    // DrawCell in the scene bracket at the image alpha times the actor's alpha.
+    void DrawStateCell(const GxNcOriginImage* cell);
+    // The input gate is open and the point lies in the client rectangle.
+    bool IsPressInside(const GxVector2& point);
+    // The set from the pool, then cell name + suffixes[slot] into each slot below `count`; false,
+    // logged as `who`, without the set or the normal cell. Fallbacks are the caller's.
+    bool FindStateCells(const char16_t* const* suffixes, std::int32_t count, const char16_t* who);
     // Event 1 with pointer and position (and, when `withKeys`, the key flags and the double-click
     // flag), when reported; 1 when it was reported and m_EventBlockFlag is set.
     int ReportPress(const GxVector2& point, std::uint32_t keys, std::int32_t doubleClick, bool withKeys);

@@ -3,7 +3,6 @@
 #include "core/scene_generation.h"
 #include "data/db_uimodule.h"
 #include "foundation/content.h"
-#include "foundation/log.h"
 #include "graphics/font_data.h"
 #include "ui/list_widget_support.h"
 #include "ui/ui_menu.h"
@@ -22,8 +21,6 @@ std::uint32_t MultiplyColors(std::uint32_t a, std::uint32_t b)
                        channel(a, 24) * channel(b, 24));
 }
 
-constexpr float kEdgeOffsets[4][2] = {{1.0f, 1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}, {-1.0f, -1.0f}};
-
 }  // namespace
 
 GxListBoxItem* AddSubItem(GxListBoxItem* row, const char16_t* text)
@@ -41,8 +38,7 @@ GxTaskUIListBoxFx::GxTaskUIListBoxFx(GxTaskBase* parent, const char16_t* name, c
     : GxTaskUIPanelFx(parent, name, localName, localIndex)
 {
     m_TaskType = kUITypeListBox;
-    m_TextFontSize = WidgetFontSize(this, m_TextFontIndex);
-    m_EdgeColor = WidgetSystemEdgeColor(this);
+    InitTextLook(this);
 }
 
 GxTaskUIListBoxFx::~GxTaskUIListBoxFx() = default;
@@ -105,11 +101,7 @@ void GxTaskUIListBoxFx::SetValue(double value)
 
 void GxTaskUIListBoxFx::SetFontIndex(std::int32_t index)
 {
-    if (!IsWidgetFontIndex(index, u"GxTaskUIListBoxFx"))
-        return;
-    m_TextFontIndex = index;
-    m_TextFontSize = WidgetFontSize(this, index);
-    GxSceneGeneration::Touch();
+    SetTextLookFont(this, index, u"GxTaskUIListBoxFx");
 }
 
 GxListBoxItem* GxTaskUIListBoxFx::AppendItem(const GxListBoxItem& item)
@@ -178,34 +170,24 @@ void GxTaskUIListBoxFx::ClearColumns()
 
 GxListBoxItem* GxTaskUIListBoxFx::GetItem(std::int32_t index)
 {
-    if (index < 0 || index >= static_cast<std::int32_t>(m_Items.size())) {
-        LogPrint(u"GxTaskUIListBoxFx/GetItem index out of range:%d [%s]\n", index, GetTaskPath().c_str());
-        return nullptr;
-    }
-    return &m_Items[static_cast<std::size_t>(index)];
+    return WidgetListElement(m_Items, index, this, u"GxTaskUIListBoxFx/GetItem");
 }
 
 std::int32_t* GxTaskUIListBoxFx::GetColumn(std::int32_t index)
 {
-    if (index < 0 || index >= static_cast<std::int32_t>(m_Columns.size())) {
-        LogPrint(u"GxTaskUIListBoxFx/GetColumn index out of range:%d [%s]\n", index, GetTaskPath().c_str());
-        return nullptr;
-    }
-    return &m_Columns[static_cast<std::size_t>(index)];
+    return WidgetListElement(m_Columns, index, this, u"GxTaskUIListBoxFx/GetColumn");
 }
 
 std::u16string GxTaskUIListBoxFx::GetSelectedKey() const
 {
-    if (m_SelectedIndex < 0 || m_SelectedIndex >= static_cast<std::int32_t>(m_Items.size()))
-        return std::u16string();
-    return m_Items[static_cast<std::size_t>(m_SelectedIndex)].m_KeyText;
+    const GxListBoxItem* item = FindWidgetListElement(m_Items, m_SelectedIndex);
+    return item ? item->m_KeyText : std::u16string();
 }
 
 std::int32_t GxTaskUIListBoxFx::GetSelectedData() const
 {
-    if (m_SelectedIndex < 0 || m_SelectedIndex >= static_cast<std::int32_t>(m_Items.size()))
-        return -1;
-    return m_Items[static_cast<std::size_t>(m_SelectedIndex)].m_Data;
+    const GxListBoxItem* item = FindWidgetListElement(m_Items, m_SelectedIndex);
+    return item ? item->m_Data : -1;
 }
 
 void GxTaskUIListBoxFx::SyncScrollBar()
@@ -315,22 +297,14 @@ void GxTaskUIListBoxFx::DrawItemText(const GxListBoxItem& item, float x, float y
                                   unit, color, 0, preset);
         textX += static_cast<float>(item.m_IconText.size() * icons->GetCharWidth(u' '));
     }
-    GxGDIFontMap* font = WidgetFontMap(m_TextFontIndex);
-    if (!font || item.m_Text.empty())
-        return;
-    for (const auto& offset : kEdgeOffsets)
-        g->DrawFontMapText(font, item.m_Text, textX + offset[0], y + offset[1], unit, m_EdgeColor, 0, preset, u'\n');
-    g->DrawFontMapText(font, item.m_Text, textX, y, unit, color, 0, preset, u'\n');
+    DrawOutlinedRowText(WidgetFontMap(m_TextFontIndex), item.m_Text, textX, y, m_EdgeColor, color, 0, preset);
 }
 
 int GxTaskUIListBoxFx::Draw(std::int32_t value, std::int32_t listIndex)
 {
-    if (!WidgetIsShown(this))
+    GxWidgetGraphicsBase* g = BeginListWidgetDraw(this);
+    if (!g)
         return 0;
-    GxWidgetGraphicsBase* g = GetWidgetGraphics();
-    g->BeginSceneNested();
-    g->ResetRenderStates();
-    g->SetTextureFilter(1);   // point filtering
     GxTaskUIPanelFx::Draw(value, listIndex);
     const GxVector3 at = GetAbsolutePosition();
     const std::int32_t count = static_cast<std::int32_t>(m_Items.size());
@@ -378,25 +352,14 @@ int GxTaskUIListBoxFx::Draw(std::int32_t value, std::int32_t listIndex)
 bool GxTaskUIListBoxFx::WriteState(GxContentWriterBase& writer)
 {
     bool ok = GxTaskUIPanelFx::WriteState(writer);
-    ok = writer.WriteS32("m_TextFontIndex", m_TextFontIndex) && ok;
-    ok = writer.WriteS32("m_TextFontSize", m_TextFontSize) && ok;
-    ok = writer.WriteU32("m_TextColor", m_TextColor) && ok;
-    ok = writer.WriteU32("m_EdgeColor", m_EdgeColor) && ok;
-    ok = writer.WriteBool("m_UseEdge", m_UseEdge) && ok;
+    ok = WriteTextLook(writer) && ok;
     return ok && writer.GetErrorCount() == 0;
 }
 
 bool GxTaskUIListBoxFx::ReadState(GxContentReaderBase& reader)
 {
     GxTaskUIPanelFx::ReadState(reader);
-    std::int32_t fontIndex = m_TextFontIndex;
-    // A saved game with a font index the caches lack keeps the current font.
-    if (ReadStateS32(reader, "m_TextFontIndex", fontIndex) && IsWidgetFontIndex(fontIndex, u"GxTaskUIListBoxFx"))
-        m_TextFontIndex = fontIndex;
-    ReadStateS32(reader, "m_TextFontSize", m_TextFontSize);
-    ReadStateU32(reader, "m_TextColor", m_TextColor);
-    ReadStateU32(reader, "m_EdgeColor", m_EdgeColor);
-    ReadStateBool(reader, "m_UseEdge", m_UseEdge);
+    ReadTextLook(reader, u"GxTaskUIListBoxFx");
     // The saved value may lie outside the rows this screen has built.
     StoreClamped(m_Value);
     return reader.GetErrorCount() == 0;

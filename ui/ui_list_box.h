@@ -5,6 +5,7 @@
 // The rows are built by the program; only the fonts and colours are saved.
 #pragma once
 
+#include "ui/list_widget_support.h"
 #include "ui/ui_panel.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ struct GxListBoxItem {
 // Appends a cell with that text to a row's further columns; returns it.
 GxListBoxItem* AddSubItem(GxListBoxItem* row, const char16_t* text);
 
-class GxTaskUIListBoxFx : public GxTaskUIPanelFx {
+class GxTaskUIListBoxFx : public GxTaskUIPanelFx, public GxWidgetTextLook {
 public:
     GxTaskUIListBoxFx(GxTaskBase* parent, const char16_t* name, const char16_t* localName, std::int32_t localIndex);
     ~GxTaskUIListBoxFx() override;
@@ -79,12 +80,6 @@ public:
     virtual void SetVisibleRows(std::int32_t rows) { m_VisibleRows = rows; }
     virtual std::int32_t GetVisibleRows() const { return m_VisibleRows; }
     virtual void SyncScrollBar();
-
-    std::int32_t m_TextFontIndex = 1;
-    std::int32_t m_TextFontSize = 0;
-    std::uint32_t m_TextColor = 0xFFFFFFFFu;
-    std::uint32_t m_EdgeColor = 0;
-    bool m_UseEdge = true;
 
 private:
     // Pixels of one row; 0 or less means no rows fit.

@@ -11,9 +11,8 @@
 
 namespace {
 
+// The colour of the four shadow copies behind a row text.
 constexpr std::uint32_t kMenuShadowColor = 0xD0000000u;
-// The four shadow copies of a text, then the text itself.
-constexpr float kShadowOffsets[4][2] = {{1.0f, 1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}, {-1.0f, -1.0f}};
 
 }  // namespace
 
@@ -217,59 +216,38 @@ void GxTaskUIMenuIs::AddColumn(std::int32_t width)
 
 GxUIMenuItem* GxTaskUIMenuIs::GetItem(std::int32_t index)
 {
-    if (index < 0 || index >= static_cast<std::int32_t>(m_Items.size())) {
-        LogPrint(u"GxTaskUIMenuIs/GetItem index out of range:%d [%s]\n", index, GetTaskPath().c_str());
-        return nullptr;
-    }
-    return &m_Items[static_cast<std::size_t>(index)];
+    return WidgetListElement(m_Items, index, this, u"GxTaskUIMenuIs/GetItem");
 }
 
 std::int32_t* GxTaskUIMenuIs::GetColumn(std::int32_t index)
 {
-    if (index < 0 || index >= static_cast<std::int32_t>(m_Columns.size())) {
-        LogPrint(u"GxTaskUIMenuIs/GetColumn index out of range:%d [%s]\n", index, GetTaskPath().c_str());
-        return nullptr;
-    }
-    return &m_Columns[static_cast<std::size_t>(index)];
+    return WidgetListElement(m_Columns, index, this, u"GxTaskUIMenuIs/GetColumn");
 }
 
 std::u16string GxTaskUIMenuIs::GetSelectedText() const
 {
     // ClearItems keeps the selected row, so it may point past the items.
-    if (m_SelectedRow < 0 || m_SelectedRow >= static_cast<std::int32_t>(m_Items.size()))
-        return std::u16string();
-    return m_Items[static_cast<std::size_t>(m_SelectedRow)].m_ValueText;
+    const GxUIMenuItem* item = FindWidgetListElement(m_Items, m_SelectedRow);
+    return item ? item->m_ValueText : std::u16string();
 }
 
 std::int32_t GxTaskUIMenuIs::GetSelectedID() const
 {
-    if (m_SelectedRow < 0 || m_SelectedRow >= static_cast<std::int32_t>(m_Items.size()))
-        return -1;
-    return m_Items[static_cast<std::size_t>(m_SelectedRow)].m_ID;
+    const GxUIMenuItem* item = FindWidgetListElement(m_Items, m_SelectedRow);
+    return item ? item->m_ID : -1;
 }
 
 void GxTaskUIMenuIs::DrawRowText(const std::u16string& text, float x, float y, std::uint32_t first,
                                  std::uint32_t second)
 {
-    GxGDIFontMap* font = WidgetFontMap(m_FontIndex);
-    if (!font || text.empty())
-        return;
-    GxWidgetGraphicsBase* g = GetWidgetGraphics();
-    const GxVector2 unit(1.0f, 1.0f);
-    const std::int32_t preset = GetBlendMode();
-    for (const auto& offset : kShadowOffsets)
-        g->DrawFontMapText(font, text, x + offset[0], y + offset[1], unit, kMenuShadowColor, 0, preset, u'\n');
-    g->DrawFontMapText(font, text, x, y, unit, first, second, preset, u'\n');
+    DrawOutlinedRowText(WidgetFontMap(m_FontIndex), text, x, y, kMenuShadowColor, first, second, GetBlendMode());
 }
 
 int GxTaskUIMenuIs::Draw(std::int32_t, std::int32_t)
 {
-    if (!WidgetIsShown(this))
+    GxWidgetGraphicsBase* g = BeginListWidgetDraw(this);
+    if (!g)
         return 0;
-    GxWidgetGraphicsBase* g = GetWidgetGraphics();
-    g->BeginSceneNested();
-    g->ResetRenderStates();
-    g->SetTextureFilter(1);   // point filtering
     const GxVector3 p = GetAbsolutePosition();
     const float h = static_cast<float>(m_Height);
     const std::int32_t count = static_cast<std::int32_t>(m_Items.size());

@@ -94,15 +94,18 @@ double GxTaskUISliderIs::PixelsToValueDelta(double pixels) const
     return pixels / (GetTrackLength() / (m_Max - m_Min));
 }
 
+double GxTaskUISliderIs::ClampToRange(double value) const
+{
+    if (value < m_Min)
+        return m_Min;
+    if (value > m_Max)
+        return m_Max;
+    return value;
+}
+
 void GxTaskUISliderIs::StoreClamped(double value)
 {
-    if (std::isnan(value))
-        value = m_Min;
-    if (value < m_Min)
-        value = m_Min;
-    else if (value > m_Max)
-        value = m_Max;
-    SetValueDirect(value);
+    SetValueDirect(ClampToRange(std::isnan(value) ? m_Min : value));
 }
 
 void GxTaskUISliderIs::SetValue(double value)
@@ -117,20 +120,14 @@ void GxTaskUISliderIs::SetValue(double value)
 void GxTaskUISliderIs::SetMax(double max)
 {
     m_Max = max;
-    if (m_Value < m_Min)
-        m_Value = m_Min;
-    else if (m_Value > m_Max)
-        m_Value = m_Max;
+    m_Value = ClampToRange(m_Value);
     SetValue(m_Value);
 }
 
 void GxTaskUISliderIs::SetMin(double min)
 {
     m_Min = min;
-    if (m_Value < m_Min)
-        m_Value = m_Min;
-    else if (m_Value > m_Max)
-        m_Value = m_Max;
+    m_Value = ClampToRange(m_Value);
     SetValue(m_Value);
 }
 

@@ -98,6 +98,8 @@ private:
     const char16_t* ClassName() const;
     // m_Value held to the range (a NaN falls to m_Min).
     void StoreClamped(double value);
+    // The value held to the range, the minimum first (it wins when the range is inverted).
+    double ClampToRange(double value) const;
     void ReportMouse(std::int32_t code, const GxVector2& point);
     // Event 16 and the linked widget.
     void ReportChange(const GxVector2& point);

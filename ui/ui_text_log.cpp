@@ -29,8 +29,7 @@ GxTaskUITextLogFx::GxTaskUITextLogFx(GxTaskBase* parent, const char16_t* name, c
     : GxTaskUIPanelFx(parent, name, localName, localIndex)
 {
     m_TaskType = kUITypeTextLog;
-    m_TextFontSize = WidgetFontSize(this, m_TextFontIndex);
-    m_EdgeColor = WidgetSystemEdgeColor(this);
+    InitTextLook(this);
 }
 
 GxTaskUITextLogFx::~GxTaskUITextLogFx() = default;
@@ -74,11 +73,7 @@ void GxTaskUITextLogFx::SetText(const char16_t* text)
 
 void GxTaskUITextLogFx::SetFontIndex(std::int32_t index)
 {
-    if (!IsWidgetFontIndex(index, u"GxTaskUITextLogFx"))
-        return;
-    m_TextFontIndex = index;
-    m_TextFontSize = WidgetFontSize(this, index);
-    GxSceneGeneration::Touch();
+    SetTextLookFont(this, index, u"GxTaskUITextLogFx");
 }
 
 void GxTaskUITextLogFx::SetIconFontIndex(std::int32_t index)
@@ -143,12 +138,9 @@ void GxTaskUITextLogFx::SyncScrollBar()
 
 int GxTaskUITextLogFx::Draw(std::int32_t value, std::int32_t listIndex)
 {
-    if (!WidgetIsShown(this))
+    GxWidgetGraphicsBase* g = BeginListWidgetDraw(this);
+    if (!g)
         return 0;
-    GxWidgetGraphicsBase* g = GetWidgetGraphics();
-    g->BeginSceneNested();
-    g->ResetRenderStates();
-    g->SetTextureFilter(1);   // point filtering
     GxTaskUIPanelFx::Draw(value, listIndex);
 
     const GxVector3 at = GetAbsolutePosition();
@@ -198,11 +190,7 @@ int GxTaskUITextLogFx::Draw(std::int32_t value, std::int32_t listIndex)
 bool GxTaskUITextLogFx::WriteState(GxContentWriterBase& writer)
 {
     bool ok = GxTaskUIPanelFx::WriteState(writer);
-    ok = writer.WriteS32("m_TextFontIndex", m_TextFontIndex) && ok;
-    ok = writer.WriteS32("m_TextFontSize", m_TextFontSize) && ok;
-    ok = writer.WriteU32("m_TextColor", m_TextColor) && ok;
-    ok = writer.WriteU32("m_EdgeColor", m_EdgeColor) && ok;
-    ok = writer.WriteBool("m_UseEdge", m_UseEdge) && ok;
+    ok = WriteTextLook(writer) && ok;
     ok = writer.WriteS32("m_MaxLine", m_MaxLine) && ok;
     ok = writer.WriteS32("m_MaxView", m_MaxView) && ok;
     ok = writer.WriteBool("m_AutoScroll", m_AutoScroll) && ok;
@@ -225,14 +213,7 @@ bool GxTaskUITextLogFx::WriteState(GxContentWriterBase& writer)
 bool GxTaskUITextLogFx::ReadState(GxContentReaderBase& reader)
 {
     GxTaskUIPanelFx::ReadState(reader);
-    std::int32_t fontIndex = m_TextFontIndex;
-    // A font index the caches lack keeps the current font.
-    if (ReadStateS32(reader, "m_TextFontIndex", fontIndex) && IsWidgetFontIndex(fontIndex, u"GxTaskUITextLogFx"))
-        m_TextFontIndex = fontIndex;
-    ReadStateS32(reader, "m_TextFontSize", m_TextFontSize);
-    ReadStateU32(reader, "m_TextColor", m_TextColor);
-    ReadStateU32(reader, "m_EdgeColor", m_EdgeColor);
-    ReadStateBool(reader, "m_UseEdge", m_UseEdge);
+    ReadTextLook(reader, u"GxTaskUITextLogFx");
     ReadStateS32(reader, "m_MaxLine", m_MaxLine);
     ReadStateS32(reader, "m_MaxView", m_MaxView);
     ReadStateBool(reader, "m_AutoScroll", m_AutoScroll);

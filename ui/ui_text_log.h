@@ -5,6 +5,7 @@
 // fixed interval (crossout), and keeps an attached scroll widget in step. Lines never wrap.
 #pragma once
 
+#include "ui/list_widget_support.h"
 #include "ui/ui_panel.h"
 
 #include <cstdint>
@@ -20,7 +21,7 @@ struct GxTextLogElement {
     std::uint32_t m_TextColor = 0xFFFFFFFFu;   // kept and saved; lines use the widget's colour
 };
 
-class GxTaskUITextLogFx : public GxTaskUIPanelFx {
+class GxTaskUITextLogFx : public GxTaskUIPanelFx, public GxWidgetTextLook {
 public:
     GxTaskUITextLogFx(GxTaskBase* parent, const char16_t* name, const char16_t* localName, std::int32_t localIndex);
     ~GxTaskUITextLogFx() override;
@@ -67,12 +68,7 @@ public:
     const std::deque<GxTextLogElement>& GetElements() const { return m_Elements; }
     std::int32_t GetCrossoutCount() const { return m_CrossoutCount; }
 
-    std::int32_t m_TextFontIndex = 1;
-    std::int32_t m_TextFontSize = 0;
     std::int32_t m_IconFontIndex = 0;   // not saved
-    std::uint32_t m_TextColor = 0xFFFFFFFFu;
-    std::uint32_t m_EdgeColor = 0;
-    bool m_UseEdge = true;
     std::int32_t m_MaxLine = 100;
     std::int32_t m_MaxView = 16;
     bool m_AutoScroll = true;

@@ -2,7 +2,6 @@
 
 #include "core/scene_generation.h"
 #include "foundation/content.h"
-#include "foundation/log.h"
 #include "motion/crammed_image_set.h"
 #include "ui/image_widget_support.h"
 
@@ -33,14 +32,7 @@ int GxTaskUIToggleButtonIs::Draw(std::int32_t, std::int32_t)
         m_ImageIndex = hovered ? kButtonImageOnHover : kButtonImagePressed;
     else
         m_ImageIndex = hovered ? kButtonImageHover : kButtonImageNormal;
-    OpenDraw();
-    const GxNcOriginImage* cell = nullptr;
-    if (IsEnabled())
-        cell = GetIndexedImage();
-    else
-        cell = m_StateImages[on ? kButtonImageOnDisabled : kButtonImageDisabled];
-    DrawCell(cell, static_cast<float>(m_ImageAlpha) * static_cast<float>(GetAlpha()) / 255.0f / 255.0f);
-    CloseDraw();
+    DrawStateCell(IsEnabled() ? GetIndexedImage() : m_StateImages[on ? kButtonImageOnDisabled : kButtonImageDisabled]);
     return 0;
 }
 
@@ -51,10 +43,7 @@ void GxTaskUIToggleButtonIs::ApplyClick()
 
 int GxTaskUIToggleButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
 {
-    if (!IsUIInputOpen(this))
-        return 0;
-    const GxVector3 position = GetAbsolutePosition();
-    if (!HitTestClient(&position.x, point->x, point->y))
+    if (!IsPressInside(*point))
         return 0;
     m_EventState = kUIEventClick;
     // The value changes first, so the event's receiver reads the new one.
@@ -66,21 +55,9 @@ int GxTaskUIToggleButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_
 
 bool GxTaskUIToggleButtonIs::LoadImages()
 {
-    GxNcCrammedImageSet* imageSet = FindUIImageSet(m_ImageSetName);
-    if (!imageSet) {
-        LogPrint(u"GxTaskUI::LoadImage()/ImageSet wasn't Loaded:%s [%s]\n", m_ImageSetName.c_str(),
-                 GetTaskPath().c_str());
+    if (!FindStateCells(kToggleSuffixes, 6, u"GxTaskUI::LoadImage()"))
         return false;
-    }
-    GxSceneGeneration::Touch();
     GxNcOriginImage** slots = m_StateImages;
-    for (std::int32_t slot = 0; slot < 6; ++slot)
-        slots[slot] = FindUICell(imageSet, m_ImageName + kToggleSuffixes[slot]);
-    if (!slots[kButtonImageNormal]) {
-        LogPrint(u"GxTaskUI::LoadImage()/Image not found:%s [%s]\n", (m_ImageName + kToggleSuffixes[0]).c_str(),
-                 GetTaskPath().c_str());
-        return false;
-    }
     // In this order: a set without "_on" shows its hover cell as the on state and has no off hover
     // look; the on-hover and on-disabled cells then follow the slots already filled.
     if (!slots[kButtonImagePressed]) {

@@ -251,7 +251,7 @@ RawFrameParser::RawFrameParser(bool askForReader)
 
 RawFrameParser::~RawFrameParser()
 {
-    StopThread();
+    m_StreamThread.Stop();
     if (m_Reader) m_Reader->Release();
     --s_Live;
 }
@@ -276,45 +276,18 @@ HRESULT RawFrameParser::Pause()
     CAutoLock lock(&m_FilterLock);
     const bool wasStopped = m_State == State_Stopped;
     const HRESULT hr = CBaseFilter::Pause();
-    if (SUCCEEDED(hr) && wasStopped && m_Reader && !m_Thread) {
-        m_Quit = false;
-        m_Go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        m_Wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        ++s_LiveThreads;
-        m_Thread = CreateThread(nullptr, 0, &RawFrameParser::ThreadMain, this, 0, nullptr);
-        SetEvent(m_Go);   // so that a settle follows the thread to its first wait
-    }
+    if (SUCCEEDED(hr) && wasStopped && m_Reader && !m_StreamThread.Running())
+        m_StreamThread.Start([this] { Stream(); }, &s_LiveThreads);
     return hr;
 }
 
 HRESULT RawFrameParser::Stop()
 {
     CAutoLock lock(&m_FilterLock);
-    m_Quit = true;
+    m_StreamThread.RequestQuit();
     const HRESULT hr = CBaseFilter::Stop();   // the decommit frees a thread waiting for a buffer
-    StopThread();
+    m_StreamThread.Stop();
     return hr;
-}
-
-void RawFrameParser::StopThread()
-{
-    if (!m_Thread) return;
-    m_Quit = true;
-    SetEvent(m_Wake);
-    WaitForSingleObject(m_Thread, INFINITE);
-    CloseHandle(m_Thread);
-    CloseHandle(m_Go);
-    CloseHandle(m_Wake);
-    m_Thread = m_Go = m_Wake = nullptr;
-}
-
-DWORD RawFrameParser::ThreadMain(LPVOID self)
-{
-    auto* parser = static_cast<RawFrameParser*>(self);
-    WaitForSingleObject(parser->m_Go, INFINITE);
-    parser->Stream();
-    --s_LiveThreads;
-    return 0;
 }
 
 void RawFrameParser::Stream()
@@ -323,7 +296,7 @@ void RawFrameParser::Stream()
     m_Output.DeliverNewSegment(0, m_Count * kFrameTime, 1.0);
     bool ended = true;
     for (int index = 0; index < m_Count; ++index) {
-        if (m_Quit) {
+        if (m_StreamThread.Quitting()) {
             ended = false;
             break;
         }
@@ -356,8 +329,8 @@ void RawFrameParser::Stream()
             break;
         }
     }
-    if (ended && !m_Quit) m_Output.DeliverEndOfStream();
-    while (!m_Quit) WaitForSingleObject(m_Wake, INFINITE);
+    if (ended && !m_StreamThread.Quitting()) m_Output.DeliverEndOfStream();
+    m_StreamThread.ParkUntilQuit();
 }
 
 }  // namespace movietest

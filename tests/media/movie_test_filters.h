@@ -7,6 +7,7 @@
 #include "media/async_stream.h"
 #include "platform/dshow/base_pin.h"
 #include "platform/win32/sync.h"
+#include "tests/support/test_stream_thread.h"
 
 #include <atomic>
 #include <cstdint>
@@ -147,9 +148,7 @@ public:
 private:
     friend class RawParserInput;
     friend class RawParserOutput;
-    static DWORD ThreadMain(LPVOID self);
     void Stream();
-    void StopThread();
 
     CCritSec m_FilterLock;
     bool m_AskForReader;
@@ -159,10 +158,7 @@ private:
     LONG m_Width = 0;
     LONG m_Height = 0;
     int m_Count = 0;
-    HANDLE m_Thread = nullptr;
-    HANDLE m_Go = nullptr;
-    HANDLE m_Wake = nullptr;
-    std::atomic<bool> m_Quit{false};
+    TestStreamThread m_StreamThread;
 };
 
 }  // namespace movietest

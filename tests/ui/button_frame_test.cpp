@@ -6,17 +6,13 @@
 #include "image_widget_test_support.h"
 
 #include "graphics/gdi_font_map.h"
-#include "graphics/png_image.h"
 #include "graphics/system_fonts.h"
+#include "tests/support/ui/golden_frame.h"
 #include "ui/ui_slider.h"
 #include "ui/ui_text_button.h"
 #include "ui/ui_toggle_button.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace ui_test {
 namespace {
@@ -24,19 +20,6 @@ namespace {
 std::filesystem::path GoldenPath()
 {
     return std::filesystem::path(TW_SOURCE_DIR) / "tests/ui/golden/button_frame.png";
-}
-
-std::vector<std::uint32_t> LoadGolden(std::uint32_t* width, std::uint32_t* height)
-{
-    std::ifstream file(GoldenPath(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::uint8_t* decoded = DecodePngMemory(bytes.data(), bytes.size(), width, height);
-    if (!decoded)
-        return {};
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(*width) * *height);
-    std::memcpy(pixels.data(), decoded, pixels.size() * 4);
-    FreePngPixels(decoded);
-    return pixels;
 }
 
 // Glyph cache `index` at a size of the test's for its lifetime (the caches are the process's).
@@ -103,18 +86,10 @@ TEST_F(ButtonFrameTest, AButtonSetAndASliderMatchTheReferenceFrame)
     const std::vector<std::uint32_t> frame = m_Harness.ReadFrame(&width, &height);
     ASSERT_EQ(width, 1024u);
     ASSERT_EQ(height, 768u);
-    if (std::getenv("TARNWICK_UPDATE_GOLDEN")) {
-        std::filesystem::create_directories(GoldenPath().parent_path());
-        ASSERT_EQ(WritePngFile(GoldenPath().u16string().c_str(), width, height, frame.data()), 1);
-    }
-    std::uint32_t goldenWidth = 0, goldenHeight = 0;
-    const std::vector<std::uint32_t> golden = LoadGolden(&goldenWidth, &goldenHeight);
-    ASSERT_EQ(goldenWidth, width) << "no reference at " << GoldenPath();
-    ASSERT_EQ(goldenHeight, height);
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < frame.size(); ++i)
-        differing += (frame[i] & 0xFFFFFF) != (golden[i] & 0xFFFFFF);
-    EXPECT_EQ(differing, 0u);
+    const GoldenFrame golden = UpdateAndLoadGoldenFrame(GoldenPath(), width, height, frame);
+    ASSERT_EQ(golden.m_Width, width) << "no reference at " << GoldenPath();
+    ASSERT_EQ(golden.m_Height, height);
+    EXPECT_EQ(CountDifferingRgb(frame, golden.m_Pixels), 0u);
 
     // The cells the reference shows, spot-checked.
     EXPECT_EQ(Rgb(50, 50), kOffRgb);

@@ -7,19 +7,16 @@
 
 #include "foundation/wide_string.h"
 #include "graphics/font_data.h"
-#include "graphics/png_image.h"
 #include "graphics/system_fonts.h"
 #include "tests/support/image_fixtures.h"
+#include "tests/support/ui/golden_frame.h"
 #include "tests/support/ui/harness/ui_system_fonts.h"
 #include "tests/support/ui/harness/widget_state_io.h"
 #include "tests/support/ui/message_window_rows.h"
 #include "ui/message_window.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -408,19 +405,6 @@ fs::path GoldenPath()
     return fs::path(TW_SOURCE_DIR) / "tests/ui/golden/message_window_frame.png";
 }
 
-std::vector<std::uint32_t> LoadGolden(std::uint32_t* width, std::uint32_t* height)
-{
-    std::ifstream file(GoldenPath(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::uint8_t* decoded = DecodePngMemory(bytes.data(), bytes.size(), width, height);
-    if (!decoded)
-        return {};
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(*width) * *height);
-    std::memcpy(pixels.data(), decoded, pixels.size() * 4);
-    FreePngPixels(decoded);
-    return pixels;
-}
-
 int Channel(std::uint32_t argb, int shift)
 {
     return static_cast<int>((argb >> shift) & 0xFF);
@@ -479,14 +463,11 @@ TEST_F(MessageWindowTest, TheRenderedFrameHoldsTextOnlyInTheRevealedCells)
     for (std::size_t c = 0; c < cells.size(); ++c)
         EXPECT_GT(inkPerCell[c], 10) << "cell " << c;
 
-    if (std::getenv("TARNWICK_UPDATE_GOLDEN")) {
-        ASSERT_EQ(WritePngFile(GoldenPath().u16string().c_str(), width, height, frame.data()), 1);
-    }
-    std::uint32_t goldenWidth = 0, goldenHeight = 0;
-    const std::vector<std::uint32_t> golden = LoadGolden(&goldenWidth, &goldenHeight);
+    const GoldenFrame goldenFrame = UpdateAndLoadGoldenFrame(GoldenPath(), width, height, frame);
+    const std::vector<std::uint32_t>& golden = goldenFrame.m_Pixels;
     ASSERT_FALSE(golden.empty()) << "no reference at " << GoldenPath();
-    ASSERT_EQ(goldenWidth, width);
-    ASSERT_EQ(goldenHeight, height);
+    ASSERT_EQ(goldenFrame.m_Width, width);
+    ASSERT_EQ(goldenFrame.m_Height, height);
     // Anti-aliasing may drift between font builds; shapes and positions may not.
     std::size_t far = 0;
     long long total = 0;

@@ -6,13 +6,9 @@
 // TARNWICK_UPDATE_GOLDEN=1 writes the reference anew (look at it before keeping it).
 #include "ui_test_support.h"
 
-#include "graphics/png_image.h"
+#include "tests/support/ui/golden_frame.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace ui_test {
 namespace {
@@ -23,19 +19,6 @@ constexpr std::uint32_t kGreen = 0x00FF00;
 std::filesystem::path GoldenPath()
 {
     return std::filesystem::path(TW_SOURCE_DIR) / "tests/ui/golden/harness_frame.png";
-}
-
-std::vector<std::uint32_t> LoadGolden(std::uint32_t* width, std::uint32_t* height)
-{
-    std::ifstream file(GoldenPath(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::uint8_t* decoded = DecodePngMemory(bytes.data(), bytes.size(), width, height);
-    if (!decoded)
-        return {};
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(*width) * *height);
-    std::memcpy(pixels.data(), decoded, pixels.size() * 4);
-    FreePngPixels(decoded);
-    return pixels;
 }
 
 class UIHarnessSelfTest : public UIHarnessTest {
@@ -86,18 +69,10 @@ TEST_F(UIHarnessSelfTest, AWidgetFillsItsBoundsAtItsAbsolutePosition)
     const std::vector<std::uint32_t> frame = m_Harness.ReadFrame(&width, &height);
     ASSERT_EQ(width, 1024u);
     ASSERT_EQ(height, 768u);
-    if (std::getenv("TARNWICK_UPDATE_GOLDEN")) {
-        std::filesystem::create_directories(GoldenPath().parent_path());
-        ASSERT_EQ(WritePngFile(GoldenPath().u16string().c_str(), width, height, frame.data()), 1);
-    }
-    std::uint32_t goldenWidth = 0, goldenHeight = 0;
-    const std::vector<std::uint32_t> golden = LoadGolden(&goldenWidth, &goldenHeight);
-    ASSERT_EQ(goldenWidth, width) << "no reference at " << GoldenPath();
-    ASSERT_EQ(goldenHeight, height);
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < frame.size(); ++i)
-        differing += (frame[i] & 0xFFFFFF) != (golden[i] & 0xFFFFFF);
-    EXPECT_EQ(differing, 0u);
+    const GoldenFrame golden = UpdateAndLoadGoldenFrame(GoldenPath(), width, height, frame);
+    ASSERT_EQ(golden.m_Width, width) << "no reference at " << GoldenPath();
+    ASSERT_EQ(golden.m_Height, height);
+    EXPECT_EQ(CountDifferingRgb(frame, golden.m_Pixels), 0u);
 }
 
 TEST_F(UIHarnessSelfTest, AFadedWidgetDrawsWithItsTreeAlpha)

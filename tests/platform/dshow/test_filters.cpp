@@ -247,7 +247,7 @@ TestSource::TestSource(SourceConfig config, EventLog* log, const char* name)
 
 TestSource::~TestSource()
 {
-    StopThread();
+    m_StreamThread.Stop();
     --g_LiveFilters;
 }
 
@@ -287,9 +287,9 @@ HRESULT TestSource::Pause()
 HRESULT TestSource::Stop()
 {
     CAutoLock lock(&m_FilterLock);
-    m_Quit = true;
+    m_StreamThread.RequestQuit();
     const HRESULT hr = CBaseFilter::Stop();   // the decommit lets a thread waiting for a buffer go
-    StopThread();
+    m_StreamThread.Stop();
     return hr;
 }
 
@@ -303,11 +303,11 @@ HRESULT TestSource::Seek(const LONGLONG* start, const LONGLONG* stop)
         m_StartPosition = std::max<LONGLONG>(0, *start);
     }
     ++m_Seeks;
-    if (!m_Thread) return S_OK;
+    if (!m_StreamThread.Running()) return S_OK;
     // A new start while streaming: flush downstream, then stream again from it.
-    m_Quit = true;
+    m_StreamThread.RequestQuit();
     m_Pin.DeliverBeginFlush();
-    StopThread();
+    m_StreamThread.Stop();
     m_Pin.DeliverEndFlush();
     StartThread();
     return S_OK;
@@ -315,33 +315,7 @@ HRESULT TestSource::Seek(const LONGLONG* start, const LONGLONG* stop)
 
 void TestSource::StartThread()
 {
-    m_Quit = false;
-    m_Go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_Wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    ++g_LiveThreads;
-    m_Thread = CreateThread(nullptr, 0, &TestSource::ThreadMain, this, 0, nullptr);
-    SetEvent(m_Go);   // so that a settle follows the thread to its first wait
-}
-
-void TestSource::StopThread()
-{
-    if (!m_Thread) return;
-    m_Quit = true;
-    SetEvent(m_Wake);
-    WaitForSingleObject(m_Thread, INFINITE);
-    CloseHandle(m_Thread);
-    CloseHandle(m_Go);
-    CloseHandle(m_Wake);
-    m_Thread = m_Go = m_Wake = nullptr;
-}
-
-DWORD TestSource::ThreadMain(LPVOID self)
-{
-    auto* source = static_cast<TestSource*>(self);
-    WaitForSingleObject(source->m_Go, INFINITE);
-    source->Stream();
-    --g_LiveThreads;
-    return 0;
+    m_StreamThread.Start([this] { Stream(); }, &g_LiveThreads);
 }
 
 void TestSource::Stream()
@@ -354,7 +328,7 @@ void TestSource::Stream()
     bool ended = true;
     for (int index = static_cast<int>((start + duration - 1) / duration); index < m_Config.count; ++index) {
         if (index * duration >= stop) break;
-        if (m_Quit) {
+        if (m_StreamThread.Quitting()) {
             ended = false;
             break;
         }
@@ -376,8 +350,8 @@ void TestSource::Stream()
             break;
         }
     }
-    if (ended && !m_Quit) m_Pin.DeliverEndOfStream();
-    while (!m_Quit) WaitForSingleObject(m_Wake, INFINITE);
+    if (ended && !m_StreamThread.Quitting()) m_Pin.DeliverEndOfStream();
+    m_StreamThread.ParkUntilQuit();
 }
 
 // --- PassThroughDecoder -------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "platform/dshow/base_pin.h"
 #include "platform/dshow/base_renderer.h"
+#include "tests/support/test_stream_thread.h"
 
 #include <atomic>
 #include <functional>
@@ -105,10 +106,8 @@ public:
 
 private:
     friend class TestSourcePin;
-    static DWORD ThreadMain(LPVOID self);
     void Stream();
     void StartThread();   // filter lock held
-    void StopThread();
 
     CCritSec m_FilterLock;
     SourceConfig m_Config;
@@ -120,10 +119,7 @@ private:
     REFERENCE_TIME m_StopPosition = -1;   // the end
     double m_Rate = 1.0;
     std::atomic<int> m_Seeks{0};
-    HANDLE m_Thread = nullptr;
-    HANDLE m_Go = nullptr;
-    HANDLE m_Wake = nullptr;
-    std::atomic<bool> m_Quit{false};
+    TestStreamThread m_StreamThread;
 };
 
 class PassThroughDecoder;
