@@ -7,6 +7,7 @@
 #include "motion/crammed_image_set.h"
 #include "ui/image_widget_support.h"
 #include "ui/ui_panel.h"
+#include "ui/ui_timer_button.h"
 #include "ui/widget_graphics.h"
 
 #include <cmath>
@@ -167,9 +168,8 @@ int GxTaskUIHBarIs::Draw(std::int32_t, std::int32_t)
     if (m_MiddleCell && m_PatternIndex >= 0 &&
         static_cast<std::size_t>(m_PatternIndex) < m_MiddleCell->m_PatternArray.size()) {
         const GxNcPattern& pattern = m_MiddleCell->m_PatternArray[static_cast<std::size_t>(m_PatternIndex)];
-        const GxVector3 at(position.x + static_cast<float>(m_ClientLeft - pattern.m_CrammedOffsetLeft),
-                           position.y + static_cast<float>(m_ClientTop - pattern.m_CrammedOffsetTop), position.z);
-        const GxRect clip{m_ClientLeft, m_ClientTop, m_ClientLeft + GetFilledWidth(), m_ClientTop + m_ClientHeight};
+        const GxVector3 at = FillOrigin(position, m_ClientLeft, m_ClientTop, pattern);
+        const GxRect clip = FillClip(m_ClientLeft, m_ClientTop, GetFilledWidth(), m_ClientHeight);
         graphics->DrawImagePatternClipped(m_MiddleCell, m_PatternIndex, clip,
                                           MakeUITransform(*this, at, visual.m_CenterPos), alpha, visual.m_Color0,
                                           visual.m_Color1, visual.m_BlendMode);

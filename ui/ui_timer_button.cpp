@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -26,6 +27,25 @@ double ClampToUIRange(double value, double min, double max)
     if (value > max)
         return max;
     return value;
+}
+
+GxVector3 FillOrigin(const GxVector3& position, std::int32_t clientLeft, std::int32_t clientTop,
+                     const GxNcPattern& pattern)
+{
+    const auto offset = [](std::int32_t client, std::int32_t crammed) {
+        return static_cast<float>(static_cast<std::int64_t>(client) - crammed);
+    };
+    return GxVector3(position.x + offset(clientLeft, pattern.m_CrammedOffsetLeft),
+                     position.y + offset(clientTop, pattern.m_CrammedOffsetTop), position.z);
+}
+
+GxRect FillClip(std::int32_t clientLeft, std::int32_t clientTop, std::int32_t filledWidth, std::int32_t clientHeight)
+{
+    const auto held = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    return GxRect{clientLeft, clientTop, held(static_cast<std::int64_t>(clientLeft) + filledWidth),
+                  held(static_cast<std::int64_t>(clientTop) + clientHeight)};
 }
 
 GxTaskUITimerButtonIs::GxTaskUITimerButtonIs(GxTaskBase* parent, const char16_t* name, const char16_t* localName,
@@ -102,10 +122,9 @@ int GxTaskUITimerButtonIs::Draw(std::int32_t, std::int32_t)
         static_cast<std::size_t>(m_PatternIndex) < fill->m_PatternArray.size()) {
         const GxNcPattern& pattern = fill->m_PatternArray[static_cast<std::size_t>(m_PatternIndex)];
         const GxVector3 position = GetAbsolutePosition();
-        const GxVector3 at(position.x + static_cast<float>(m_ClientLeft - pattern.m_CrammedOffsetLeft),
-                           position.y + static_cast<float>(m_ClientTop - pattern.m_CrammedOffsetTop), position.z);
+        const GxVector3 at = FillOrigin(position, m_ClientLeft, m_ClientTop, pattern);
         const std::int32_t filled = static_cast<std::int32_t>(static_cast<double>(m_ClientWidth) * progress);
-        const GxRect clip{m_ClientLeft, m_ClientTop, m_ClientLeft + filled, m_ClientTop + m_ClientHeight};
+        const GxRect clip = FillClip(m_ClientLeft, m_ClientTop, filled, m_ClientHeight);
         const GxActorVisualParam& visual = m_VisualParam;
         GetWidgetGraphics()->DrawImagePatternClipped(
             fill, m_PatternIndex, clip, MakeUITransform(*this, at, visual.m_CenterPos),

@@ -16,6 +16,15 @@ constexpr std::int32_t kTimerImageBack = 4;     // "_back.png"
 constexpr std::int32_t kTimerImageBackNa = 5;   // "_backna.png", while not enabled
 constexpr std::int32_t kTimerImageFill = 6;     // "_mid.png"
 
+struct GxNcPattern;
+
+// Where a fill pattern goes so that it starts at the client rectangle's top left: the widget's
+// position plus the client offset, less the pattern's own crammed offset.
+GxVector3 FillOrigin(const GxVector3& position, std::int32_t clientLeft, std::int32_t clientTop,
+                     const GxNcPattern& pattern);
+// The fill's cut: from the client top left, `filledWidth` wide and the client height high (held
+// within the 32-bit range for any saved sizes).
+GxRect FillClip(std::int32_t clientLeft, std::int32_t clientTop, std::int32_t filledWidth, std::int32_t clientHeight);
 // `value` held to [min, max] (below min gives min, else above max gives max); a NaN gives min.
 double ClampToUIRange(double value, double min, double max);
 
