@@ -10,6 +10,7 @@
 #include "ui/ui_timer_button.h"
 #include "ui/widget_graphics.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -159,7 +160,7 @@ int GxTaskUIHBarIs::Draw(std::int32_t, std::int32_t)
     graphics->ResetRenderStates();
     graphics->SetTextureFilter(1);   // point sampling
     const GxActorVisualParam& visual = m_VisualParam;
-    const float alpha = static_cast<float>(visual.m_Alpha) / 255.0f;
+    const float alpha = std::clamp(static_cast<float>(visual.m_Alpha) / 255.0f, 0.0f, 1.0f);
     const GxVector3 position = GetAbsolutePosition();
     const GxMatrix transform = MakeUITransform(*this, position, visual.m_CenterPos);
     DrawUICell(*this, m_BackCell, m_PatternIndex, transform, alpha);
