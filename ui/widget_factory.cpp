@@ -6,15 +6,20 @@
 #include "ui/message_window.h"
 #include "ui/task_ui_null.h"
 #include "ui/text_window.h"
+#include "ui/ui_anim_panel.h"
 #include "ui/ui_button.h"
 #include "ui/ui_drop_menu.h"
 #include "ui/ui_drop_menu_item.h"
+#include "ui/ui_hbar.h"
 #include "ui/ui_list_box.h"
 #include "ui/ui_menu.h"
 #include "ui/ui_panel.h"
+#include "ui/ui_press_button.h"
 #include "ui/ui_slider.h"
+#include "ui/ui_spin_button.h"
 #include "ui/ui_text_button.h"
 #include "ui/ui_text_log.h"
+#include "ui/ui_timer_button.h"
 #include "ui/ui_toggle_button.h"
 
 #include <array>
@@ -33,6 +38,7 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeNull] = &Construct<GxTaskUINull>;
     table[kUITypePanelFx] = &Construct<GxTaskUIPanelFx>;
     table[kUITypePanelIs] = &Construct<GxTaskUIPanelIs>;
+    table[kUITypeAnimePanel] = &Construct<GxTaskUIAnimePanelIs>;
     table[kUITypeMenu] = &Construct<GxTaskUIMenuIs>;
     table[kUITypeDropMenuItem] = &Construct<GxTaskUIDropMenuItemIs>;
     table[kUITypeDropMenu] = &Construct<GxTaskUIDropMenuIs>;
@@ -42,8 +48,12 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeToggleButton] = &Construct<GxTaskUIToggleButtonIs>;
     table[kUITypeRadioButton] = &Construct<GxTaskUIRadioButtonIs>;
     table[kUITypeTextButton] = &Construct<GxTaskUITextButtonIs>;
+    table[kUITypePressButton] = &Construct<GxTaskUIPressButtonIs>;
+    table[kUITypeTimerButton] = &Construct<GxTaskUITimerButtonIs>;
+    table[kUITypeSpinButton] = &Construct<GxTaskUISpinButtonIs>;
     table[kUITypeHSlider] = &Construct<GxTaskUIHSliderIs>;
     table[kUITypeVSlider] = &Construct<GxTaskUIVSliderIs>;
+    table[kUITypeHBar] = &Construct<GxTaskUIHBarIs>;
     table[kUITypeMessageWindow] = &Construct<GxTaskUIMessageWindowFx>;
     table[kUITypeTextWindow] = &Construct<GxTaskUITextWindowFx>;
     return table;
