@@ -15,6 +15,11 @@
 #include "ui/ui_text_button.h"
 #include "ui/ui_text_log.h"
 #include "ui/ui_toggle_button.h"
+#include "ui/ui_auto_hide_panel.h"
+#include "ui/ui_notice_panel.h"
+#include "ui/ui_text_panel_fx.h"
+#include "ui/ui_text_panel_is.h"
+#include "ui/ui_tip_help.h"
 
 #include <array>
 
@@ -44,6 +49,11 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeVSlider] = &Construct<GxTaskUIVSliderIs>;
     table[kUITypeMessageWindow] = &Construct<GxTaskUIMessageWindowFx>;
     table[kUITypeTextWindow] = &Construct<GxTaskUITextWindowFx>;
+    table[kUITypeTextPanelFx] = &Construct<GxTaskUITextPanelFx>;
+    table[kUITypeAutoHidePanelFx] = &Construct<GxTaskUIAutoHidePanelFx>;
+    table[kUITypeNoticePanelFx] = &Construct<GxTaskUINoticePanelFx>;
+    table[kUITypeTextPanelIs] = &Construct<GxTaskUITextPanelIs>;
+    table[kUITypeTipHelpIs] = &Construct<GxTaskUITipHelpIs>;
     return table;
 }();
 

@@ -49,6 +49,7 @@ TEST_F(WidgetFactoryTest, TypeCodesBuildTheirClassOrNothing)
     const Case cases[] = {{1, true},  {0, false},  {14, false}, {47, false}, {52, false}, {-1, false},
                           {8, true},  {9, true},   {10, true},  {15, true},  {18, true},  {21, true},
                           {31, true}, {40, true},  {48, true},  {50, true},  {51, true},
+                          {11, true}, {12, true},  {13, true},  {17, true},  {45, true},
                           {RecordingWidget::kType, true}};
     for (const Case& c : cases) {
         LogCapture log;
