@@ -199,10 +199,10 @@ int GxTaskUITipHelpIs::Draw(std::int32_t, std::int32_t)
                 const std::int32_t sourceX = kTipTile * TileSource(c, columns);
                 const std::int32_t sourceY = kTipTile * TileSource(r, rows);
                 const GxRect square{sourceX, sourceY, sourceX + kTipTile, sourceY + kTipTile};
-                // The cut keeps the pattern's corner where the matrix puts it.
+                // The cut square is drawn where the matrix puts the pattern's corner.
                 GxMatrix matrix;
-                matrix.SetTranslationXYZ(origin.x + static_cast<float>(kTipTile * c - sourceX),
-                                         origin.y + static_cast<float>(kTipTile * r - sourceY), 0.0f);
+                matrix.SetTranslationXYZ(origin.x + static_cast<float>(kTipTile * c),
+                                         origin.y + static_cast<float>(kTipTile * r), 0.0f);
                 graphics->DrawImagePatternClipped(m_Cell, m_PatternIndex, square, matrix, alpha, visual.m_Color0,
                                                   visual.m_Color1, visual.m_BlendMode);
             }
