@@ -36,6 +36,12 @@ constexpr const char16_t* kSelectButtonName = u"btn_select";
 constexpr std::int32_t kReplayFadeInMs = 1000;
 constexpr std::int32_t kAvgCharRows = 80;
 
+// A removed task waits for the sweep but is no longer part of the screen.
+GxTaskBase* Live(GxTaskBase* task)
+{
+    return task != nullptr && !task->IsRemoved() ? task : nullptr;
+}
+
 GxTaskManage* ManageOf(GxCore* core)
 {
     return core != nullptr ? core->m_TaskManage : nullptr;
@@ -48,18 +54,18 @@ bool HasPlayScreen(GxTaskManage* manage)
     if (manage == nullptr)
         return false;
     for (const char16_t* name : kLayerNames)
-        if (manage->FindTask(name) != nullptr)
+        if (Live(manage->FindTask(name)) != nullptr)
             return true;
     for (const char16_t* name : kWindowNames)
-        if (manage->FindTask(name) != nullptr)
+        if (Live(manage->FindTask(name)) != nullptr)
             return true;
-    return manage->FindTask(kStandName) != nullptr || manage->FindTask(kSelectName) != nullptr;
+    return Live(manage->FindTask(kStandName)) != nullptr || Live(manage->FindTask(kSelectName)) != nullptr;
 }
 
 // The part, or null with one line naming it and the operation.
 GxTaskBase* FindPart(GxTaskManage* manage, const char16_t* name, const char16_t* operation)
 {
-    GxTaskBase* task = manage->FindTask(name);
+    GxTaskBase* task = Live(manage->FindTask(name));
     if (task == nullptr)
         LogPrint(u"GxUserData::%s/the play screen has no %s\n", operation, name);
     return task;
@@ -180,7 +186,7 @@ bool GxUserData::WriteLayerState(GxContentWriterBase& writer)
         layer->WriteState(writer);
     writer.WriteListBegin("StandLayers", "", 0);
     ForEachStandCharacter([&](const std::u16string& name) {
-        GxTaskBase* child = stand->FindTaskLocal(name, 0);
+        GxTaskBase* child = Live(stand->FindTaskLocal(name, 0));
         if (child == nullptr)
             return;
         writer.WriteTreeStratumBegin();
@@ -214,7 +220,7 @@ bool GxUserData::ReadLayerState(GxContentReaderBase& reader)
             return;
         reader.ReadTreeStratumBegin();
         const std::u16string name = reader.ReadWString("LayerName");
-        GxTaskBase* child = stand->FindTaskLocal(name, 0);
+        GxTaskBase* child = Live(stand->FindTaskLocal(name, 0));
         if (child == nullptr) {
             // Left unread, the stratum would put every later value out of line.
             LogPrint(u"GxUserData::ReadLayerState/no stand layer named %s; its state is skipped\n", name.c_str());
@@ -278,7 +284,7 @@ bool GxUserData::WriteSelectButtonState(GxContentWriterBase& writer)
     const std::int32_t count = SelectButtonCount(m_SelectMenuItemList);
     std::vector<GxTaskBase*> buttons;
     for (std::int32_t i = 1; i <= count; ++i) {
-        GxTaskBase* button = select->FindTaskLocal(kSelectButtonName, i);
+        GxTaskBase* button = Live(select->FindTaskLocal(kSelectButtonName, i));
         if (button == nullptr) {
             LogPrint(u"GxUserData::WriteSelectButtonState/the play screen has no %s %d\n", kSelectButtonName, i);
             return false;
@@ -303,7 +309,7 @@ bool GxUserData::ReadSelectButtonState(GxContentReaderBase& reader)
     const std::int32_t count = SelectButtonCount(m_SelectMenuItemList);
     std::vector<GxTaskBase*> buttons;
     for (std::int32_t i = 1; i <= count; ++i) {
-        GxTaskBase* button = select->FindTaskLocal(kSelectButtonName, i);
+        GxTaskBase* button = Live(select->FindTaskLocal(kSelectButtonName, i));
         if (button == nullptr) {
             LogPrint(u"GxUserData::ReadSelectButtonState/the play screen has no %s %d\n", kSelectButtonName, i);
             return false;
