@@ -16,6 +16,7 @@
 #include "ui/ui_text_button.h"
 #include "ui/ui_text_panel_fx.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -302,6 +303,30 @@ TEST_F(PlayScreenStateTest, AMissingPartFailsTheSaveKeepingTheOldFileAndFailsThe
     EXPECT_FALSE(Load());
     ASSERT_FALSE(m_Log.m_Errors.empty());
     EXPECT_EQ(m_Log.m_Errors[0], "GxUserData::ReadWindowState/the play screen has no $NAMEWIN:SeqAvgMain\n");
+}
+
+// Writes the play-screen seeds of fuzz_game_data (tests/fuzz/corpus/game_data). Run once when
+// a saved state changes; the files are committed:
+//   test_ui --gtest_also_run_disabled_tests --gtest_filter=PlayScreenStateTest.DISABLED_*
+TEST_F(PlayScreenStateTest, DISABLED_WriteFuzzSeeds)
+{
+    const std::filesystem::path corpus = std::filesystem::path(TW_SOURCE_DIR) / "tests" / "fuzz" / "corpus" / "game_data";
+    m_Tree.layers[0]->LoadSolidColor(0xFF336699, 0);
+    m_Tree.messageWindow->SetText(u"台詞");
+    m_Tree.nameWindow->SetText(u"名前");
+    m_Tree.choices[0]->SetText(u"選択肢");
+    m_Data.m_BGMPlayParam.m_FileName = u"bgm01";
+    for (const bool binary : {false, true}) {
+        ASSERT_TRUE(SaveGameData(&m_Data, Path(), binary));
+        std::ofstream(corpus / (binary ? "play_screen.bgd" : "play_screen.tgd"), std::ios::binary) << FileText();
+    }
+    ASSERT_TRUE(SaveText());
+    std::string text = FileText();
+    const std::string stored = "LayerName\t1\t\"B\"";
+    const std::size_t at = text.find(stored);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, stored.size(), "LayerName\t1\t\"Z\"");
+    std::ofstream(corpus / "unknown_stand.tgd", std::ios::binary) << text;
 }
 
 }  // namespace
