@@ -255,8 +255,11 @@ TEST_F(PlayScreenStateTest, ARichStateComesBackWholeInBothForms)
         m_Tree.layers[0]->LoadSolidColor(0xFF336699, 0);
         m_Tree.layers[0]->SetPos(GxVector3(3.0f, 4.0f, 0.0f));
         m_Tree.standLayers[0]->SetAlpha(128);
-        m_Tree.messageWindow->SetText(u"長い台詞がここに続きます");
-        m_Harness.Step(50000);
+        m_Tree.messageWindow->SetText(u"長い≪台詞／せりふ≫がここに続きます");
+        m_Harness.Step(200000);
+        const std::size_t rubies = m_Tree.messageWindow->m_Rubies.size();
+        ASSERT_EQ(rubies, 1u);
+        ASSERT_LT(m_Tree.messageWindow->GetShowCharCount(), 10u) << "mid-reveal";
         const std::uint32_t shown = m_Tree.messageWindow->GetShowCharCount();
         m_Tree.nameWindow->SetText(u"話し手");
         m_Tree.nameWindow->SetTextColor(0xFF00FF00);
@@ -277,7 +280,9 @@ TEST_F(PlayScreenStateTest, ARichStateComesBackWholeInBothForms)
         EXPECT_EQ(m_Tree.layers[0]->GetPos().x, 3.0f);
         EXPECT_EQ(m_Tree.layers[0]->GetCurrentContent().m_ContentType, kLayerContentSolidColor);
         EXPECT_EQ(m_Tree.standLayers[0]->GetAlpha(), 128);
-        EXPECT_EQ(m_Tree.messageWindow->GetText(), u"長い台詞がここに続きます");
+        EXPECT_EQ(m_Tree.messageWindow->GetText(), u"長い≪台詞／せりふ≫がここに続きます");
+        ASSERT_EQ(m_Tree.messageWindow->m_Rubies.size(), rubies);
+        EXPECT_EQ(m_Tree.messageWindow->m_Rubies[0].m_Text, u"せりふ");
         EXPECT_EQ(m_Tree.messageWindow->GetShowCharCount(), shown);
         EXPECT_EQ(m_Tree.nameWindow->GetText(), u"話し手");
         EXPECT_EQ(m_Tree.nameWindow->m_TextColor, 0xFF00FF00u);
