@@ -145,46 +145,6 @@ void GxUserData::AddMessageLog(const std::u16string& name, const std::u16string&
         m_MessageLog.pop_front();
 }
 
-bool GxUserData::WriteSoundState(GxContentWriterBase& writer)
-{
-    return writer.GetErrorCount() == 0;
-}
-
-bool GxUserData::ReadSoundState(GxContentReaderBase& reader)
-{
-    return reader.GetErrorCount() == 0;
-}
-
-bool GxUserData::WriteLayerState(GxContentWriterBase& writer)
-{
-    return writer.GetErrorCount() == 0;
-}
-
-bool GxUserData::ReadLayerState(GxContentReaderBase& reader)
-{
-    return reader.GetErrorCount() == 0;
-}
-
-bool GxUserData::WriteWindowState(GxContentWriterBase& writer)
-{
-    return writer.GetErrorCount() == 0;
-}
-
-bool GxUserData::ReadWindowState(GxContentReaderBase& reader)
-{
-    return reader.GetErrorCount() == 0;
-}
-
-bool GxUserData::WriteSelectButtonState(GxContentWriterBase& writer)
-{
-    return writer.GetErrorCount() == 0;
-}
-
-bool GxUserData::ReadSelectButtonState(GxContentReaderBase& reader)
-{
-    return reader.GetErrorCount() == 0;
-}
-
 bool GxUserData::WriteValues(GxContentWriterBase& w, const std::u16string& saveTime) const
 {
     const GxBit32 option{m_GameDataOption};
@@ -311,12 +271,13 @@ bool SaveGameData(GxUserData* data, const std::u16string& path, bool binary)
         script.Moa().WriteVariables(*writer, kInGameSaveClass);
         script.MainWorker().WriteScriptVariables(*writer, kInGameSaveClass);
         script.MainWorker().Write(*writer);
-        data->WriteSoundState(*writer);
-        data->WriteLayerState(*writer);
-        data->WriteWindowState(*writer);
-        data->WriteSelectButtonState(*writer);
+        // A play screen missing a part cannot be saved whole: the old file stays.
+        bool screen = data->WriteSoundState(*writer);
+        screen = data->WriteLayerState(*writer) && screen;
+        screen = data->WriteWindowState(*writer) && screen;
+        screen = data->WriteSelectButtonState(*writer) && screen;
         const bool modules = data->m_Core == nullptr || data->m_Core->ModulesWriteGameData(writer.get(), path.c_str());
-        return modules && writer->GetErrorCount() == 0;
+        return screen && modules && writer->GetErrorCount() == 0;
     });
 }
 
@@ -328,19 +289,22 @@ bool DecodeGameData(GxUserData* data, const GxBinBuffer& bytes, const std::u16st
     if (!reader)
         return false;
     data->ReadValues(*reader, path);
+    bool screen = true;
     if (fullRestore) {
         GxSavedDataScript script;
         script.Moa().ResetAndReadVariables(*reader, kInGameSaveClass);
         script.MainWorker().ClearAndReadScriptVariables(*reader, kInGameSaveClass);
         script.MainWorker().Read(*reader);
-        data->ReadSoundState(*reader);
-        data->ReadLayerState(*reader);
-        data->ReadWindowState(*reader);
-        data->ReadSelectButtonState(*reader);
+        // The reads' own results add only a missing play-screen part; their value errors are the
+        // reader's count.
+        screen = data->ReadSoundState(*reader) && screen;
+        screen = data->ReadLayerState(*reader) && screen;
+        screen = data->ReadWindowState(*reader) && screen;
+        screen = data->ReadSelectButtonState(*reader) && screen;
     }
     if (data->m_Core != nullptr)
         data->m_Core->ModulesReadGameData(reader.get(), path.c_str(), fullRestore);
-    return reader->GetErrorCount() == 0;
+    return screen && reader->GetErrorCount() == 0;
 }
 
 bool LoadGameData(GxUserData* data, const std::u16string& path, bool fullRestore)

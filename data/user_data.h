@@ -52,7 +52,8 @@ public:
     std::int32_t GetMessageLogCapacity() const;
 
     // The play-screen state of a saved game, in this order: sounds, layers, windows, choice
-    // buttons. They write and read nothing until the play screen's parts take part.
+    // buttons. Without a play screen in the task tree (no part of it exists) they write and
+    // read nothing; a play screen missing one of its parts fails them with one log line.
     bool WriteSoundState(GxContentWriterBase& writer);
     bool ReadSoundState(GxContentReaderBase& reader);
     bool WriteLayerState(GxContentWriterBase& writer);

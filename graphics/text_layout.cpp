@@ -83,7 +83,10 @@ TextLayoutPlacement PlaceTextLayout(std::int32_t fontSize, const TextLayoutLines
     placement.origins.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         std::int32_t left = rect.left;
-        if (align != GxTextAlign::Left) left = rect.left + (width - lines.widths[i]) / 2;
+        if (align == GxTextAlign::Right)
+            left = rect.left + width - lines.widths[i];
+        else if (align != GxTextAlign::Left)
+            left = rect.left + (width - lines.widths[i]) / 2;
         placement.origins.push_back(GxPoint2{left, top + fontSize * static_cast<std::int32_t>(i)});
     }
     const GxPoint2& first = placement.origins.front();

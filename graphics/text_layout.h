@@ -45,6 +45,7 @@ enum class GxTextAlign : std::int32_t {
     Left = 0,      // every line at the left edge
     Center = 1,    // every line centred horizontally, from the top
     Centered = 2,  // centred horizontally and the block vertically
+    Right = 3,     // every line against the right edge, from the top
 };
 
 // Splits the text into lines for a box `width` pixels wide: at the break character (never
@@ -64,13 +65,18 @@ TextLayoutPlacement PlaceTextLayout(std::int32_t fontSize, const TextLayoutLines
 
 // A text panel's string laid out in its client rectangle and drawn line by line with an outline
 // (outline copies in `outlineColor`, then the text in `color`). The result is the layout's
-// rectangle. Text panels choose by their alignment setting: 1 centre, 2 centred, else left.
+// rectangle. Text panels choose by their alignment setting: 1 centre, 2 right, else left;
+// DrawTextCentered serves the callers that centre a block both ways.
 GxRect DrawTextAlignLeft(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect, std::uint32_t color,
                          std::uint32_t specular, std::uint32_t outlineColor, std::int32_t blendPreset,
                          char16_t breakChar);
 GxRect DrawTextAlignCenter(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect, std::uint32_t color,
                            std::uint32_t specular, std::uint32_t outlineColor, std::int32_t blendPreset,
                            char16_t breakChar);
+// Line i at (right - its width, top + fontSize x i).
+GxRect DrawTextAlignRight(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect, std::uint32_t color,
+                          std::uint32_t specular, std::uint32_t outlineColor, std::int32_t blendPreset,
+                          char16_t breakChar);
 GxRect DrawTextCentered(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect, std::uint32_t color,
                         std::uint32_t specular, std::uint32_t outlineColor, std::int32_t blendPreset,
                         char16_t breakChar);

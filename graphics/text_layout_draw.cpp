@@ -64,6 +64,14 @@ GxRect DrawTextAlignCenter(GxGDIFontMap* fontMap, std::u16string_view text, cons
                            GxTextAlign::Center);
 }
 
+GxRect DrawTextAlignRight(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect, std::uint32_t color,
+                          std::uint32_t specular, std::uint32_t outlineColor, std::int32_t blendPreset,
+                          char16_t breakChar)
+{
+    return DrawTextAligned(fontMap, text, rect, color, specular, outlineColor, blendPreset, breakChar,
+                           GxTextAlign::Right);
+}
+
 GxRect DrawTextCentered(GxGDIFontMap* fontMap, std::u16string_view text, const GxRect& rect, std::uint32_t color,
                         std::uint32_t specular, std::uint32_t outlineColor, std::int32_t blendPreset,
                         char16_t breakChar)

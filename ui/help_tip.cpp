@@ -2,8 +2,9 @@
 
 #include "core/task_manage.h"
 #include "ui/task_ui_base.h"
+#include "ui/ui_tip_help.h"
 
-void ShowHelpTip(GxTaskManage* manage, const char16_t* text, const float* /*pointer*/)
+void ShowHelpTip(GxTaskManage* manage, const char16_t* text, const float* pointer)
 {
     GxTaskBase* task = manage ? manage->FindTask(u"tip_help") : nullptr;
     if (!task || !(task->m_KindFlags & kKindWidget))
@@ -12,5 +13,6 @@ void ShowHelpTip(GxTaskManage* manage, const char16_t* text, const float* /*poin
     tip->Resume();
     tip->Show();
     tip->SetText(text);
-    // The tip's placement at the pointer arrives with the tip widget itself.
+    if (auto* help = dynamic_cast<GxTaskUITipHelpIs*>(tip); help && pointer)
+        help->PlaceAt(pointer);
 }

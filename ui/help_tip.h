@@ -4,5 +4,5 @@
 
 class GxTaskManage;
 
-// Activates and shows "tip_help" and sets its text. pointer: x, y, 0, 0.
+// Activates and shows "tip_help", sets its text and places it at the pointer (x, y, 0, 0).
 void ShowHelpTip(GxTaskManage* manage, const char16_t* text, const float* pointer);

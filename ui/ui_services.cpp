@@ -1,6 +1,7 @@
 #include "ui/ui_services.h"
 
 #include "core/core.h"
+#include "ui/play_screen_widgets.h"
 #include "ui/task_ui_base.h"
 #include "ui/ui_manage.h"
 #include "ui/widget_factory.h"
@@ -76,4 +77,5 @@ GxUIServices& GetUIServices()
 void InstallUIServices()
 {
     GxCore::GetInstance()->m_WidgetServices = &GetUIServices();
+    SetPlayScreenWidgets(&GetUIPlayScreenWidgets());
 }

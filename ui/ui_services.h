@@ -24,5 +24,6 @@ public:
 
 // The one process-wide GxUIServices.
 GxUIServices& GetUIServices();
-// Installs it into the engine's core (GxCore::m_WidgetServices).
+// Installs it into the engine's core (GxCore::m_WidgetServices), and the widget calls a saved
+// game's load makes on the play screen.
 void InstallUIServices();

@@ -21,6 +21,11 @@
 #include "ui/ui_text_log.h"
 #include "ui/ui_timer_button.h"
 #include "ui/ui_toggle_button.h"
+#include "ui/ui_auto_hide_panel.h"
+#include "ui/ui_notice_panel.h"
+#include "ui/ui_text_panel_fx.h"
+#include "ui/ui_text_panel_is.h"
+#include "ui/ui_tip_help.h"
 
 #include <array>
 
@@ -56,6 +61,11 @@ std::array<GxWidgetConstructor, kUITypeLast + 1> g_Constructors = [] {
     table[kUITypeHBar] = &Construct<GxTaskUIHBarIs>;
     table[kUITypeMessageWindow] = &Construct<GxTaskUIMessageWindowFx>;
     table[kUITypeTextWindow] = &Construct<GxTaskUITextWindowFx>;
+    table[kUITypeTextPanelFx] = &Construct<GxTaskUITextPanelFx>;
+    table[kUITypeAutoHidePanelFx] = &Construct<GxTaskUIAutoHidePanelFx>;
+    table[kUITypeNoticePanelFx] = &Construct<GxTaskUINoticePanelFx>;
+    table[kUITypeTextPanelIs] = &Construct<GxTaskUITextPanelIs>;
+    table[kUITypeTipHelpIs] = &Construct<GxTaskUITipHelpIs>;
     return table;
 }();
 

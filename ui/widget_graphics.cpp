@@ -101,6 +101,8 @@ GxRect GxWidgetGraphicsBase::DrawAlignedText(GxGDIFontMap* fontMap, std::u16stri
     switch (align) {
     case GxWidgetTextAlign::kCenter:
         return DrawTextAlignCenter(fontMap, text, rect, color, specular, outlineColor, preset, breakChar);
+    case GxWidgetTextAlign::kRight:
+        return DrawTextAlignRight(fontMap, text, rect, color, specular, outlineColor, preset, breakChar);
     case GxWidgetTextAlign::kCentered:
         return DrawTextCentered(fontMap, text, rect, color, specular, outlineColor, preset, breakChar);
     default:

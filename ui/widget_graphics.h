@@ -22,6 +22,7 @@ enum class GxWidgetTextAlign : std::int32_t {
     kLeft = 0,
     kCenter = 1,     // every line centred, from the top
     kCentered = 2,   // centred, and the block centred vertically
+    kRight = 3,      // every line against the right edge, from the top
 };
 
 class GxWidgetGraphicsBase {

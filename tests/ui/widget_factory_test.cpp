@@ -50,6 +50,7 @@ TEST_F(WidgetFactoryTest, TypeCodesBuildTheirClassOrNothing)
                           {8, true},  {9, true},   {10, true},  {15, true},  {18, true},  {21, true},
                           {31, true}, {40, true},  {48, true},  {50, true},  {51, true},
                           {16, true}, {22, true},  {23, true},  {24, true},  {41, true},
+                          {11, true}, {12, true},  {13, true},  {17, true},  {45, true},
                           {RecordingWidget::kType, true}};
     for (const Case& c : cases) {
         LogCapture log;

@@ -116,6 +116,14 @@ TEST(TextLayout, PlacesLinesForEachAlignment)
     EXPECT_EQ(centered.origins[0].y, 50 + (200 - 40) / 2);
     EXPECT_EQ(centered.origins[1].y, 50 + (200 - 40) / 2 + 20);
     EXPECT_EQ(centered.bounds.bottom, 50 + (200 - 40) / 2 + 40);
+
+    // Right-aligned: each line ends at the right edge, lines from the top.
+    const TextLayoutPlacement right = PlaceTextLayout(20, lines, rect, GxTextAlign::Right);
+    EXPECT_EQ(right.origins[0].x, 260);   // 100 + 200 - 40
+    EXPECT_EQ(right.origins[1].x, 280);
+    EXPECT_EQ(right.origins[0].y, 50);
+    EXPECT_EQ(right.origins[1].y, 70);
+    EXPECT_EQ(right.bounds.right, 300);
 }
 
 TEST(TextLayout, CenteredBlockIgnoresAnEmptyLastLine)

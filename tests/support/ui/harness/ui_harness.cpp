@@ -7,6 +7,7 @@
 #include "graphics/graphics.h"
 #include "platform/win32/window.h"
 #include "platform/win32/window_registry.h"
+#include "ui/play_screen_widgets.h"
 #include "ui/ui_manage.h"
 #include "ui/ui_services.h"
 
@@ -56,6 +57,7 @@ UIHarness::UIHarness()
     m_Core.m_MainWindow = m_Window;
     m_Core.m_UserData = &m_UserData;
     m_Core.m_WidgetServices = &GetUIServices();
+    m_PreviousScreenWidgets = SetPlayScreenWidgets(&GetUIPlayScreenWidgets());
     m_Manage = std::make_unique<GxTaskManage>(&m_Core);
     m_Core.m_TaskManage = m_Manage.get();
     m_UI = GetUIServices().CreateUIManage();
@@ -76,6 +78,7 @@ UIHarness::~UIHarness()
     m_Core.m_UIManage = nullptr;
     GetUIServices().DeleteUIManage(m_UI);
     m_Core.m_WidgetServices = nullptr;
+    SetPlayScreenWidgets(m_PreviousScreenWidgets);
     m_Core.m_MainWindow = nullptr;
     if (m_Window)
         DestroyWindow(m_Window);

@@ -1,5 +1,6 @@
 // The headless UI harness: a software device on the virtual adapter (1024 x 768), a core of its
-// own with a task manager, the real UI state and widget services and the configuration, a main
+// own with a task manager, the real UI state and widget services (the saved game's play-screen
+// widget calls included) and the configuration, a main
 // window whose cursor the test sets, and a test screen in worker slot 0, switched in and ready,
 // that records every UI event per hook. Input goes through the task manager's entries that the
 // window procedure uses; a step runs logic passes, the update and render walks, and draws the
@@ -23,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+class GxPlayScreenWidgetsBase;
 class GxTaskManage;
 class GxUIManage;
 
@@ -131,4 +133,5 @@ private:
     GxTaskBase* m_Root = nullptr;
     UITestScreen* m_Screen = nullptr;
     HWND m_Window = nullptr;
+    GxPlayScreenWidgetsBase* m_PreviousScreenWidgets = nullptr;
 };
