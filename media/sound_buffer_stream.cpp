@@ -138,7 +138,8 @@ bool GxSoundBufferStream::PlayAt(std::int32_t loopCount, DWORD priority, std::ui
 
 bool GxSoundBufferStream::Stop()
 {
-    GxMutexScopedLock lock(m_Mutex);
+    // Without the buffer lock, like the teardown it precedes: the notification thread may hold
+    // it inside a slow refill. Only the calling thread changes the buffer pointer.
     return m_Buffer && Device() && SUCCEEDED(m_Buffer->Stop());
 }
 
