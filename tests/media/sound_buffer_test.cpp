@@ -313,8 +313,8 @@ TEST_F(SoundBufferTest, TeardownWaitsForAThreadHeldInsideARefill)
     ASSERT_TRUE(buffer.Play(0, 0, 0, 0));
     const int readsOfPlay = loader->ReadsStarted();
     loader->Hold();
-    // Into chunk 1: the thread refills chunk 0 and stops in the loader's read.
-    platform::Mixer::Instance().Advance(kRate / 4 + 441);
+    // Past the middle of chunk 1: its notification refills chunk 0, whose read holds the thread.
+    platform::Mixer::Instance().Advance(kRate / 4 + kRate / 8 + 441);
     loader->WaitForReads(readsOfPlay + 1);
     std::atomic<bool> released{false};
     std::thread helper([&] {

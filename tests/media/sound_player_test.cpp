@@ -243,7 +243,7 @@ TEST_F(SoundPlayerTest, ReplayingWhileTheOldRefillIsHeldWaitsForItAndFreesNothin
     ASSERT_TRUE(buffer.Play(0, 0, 0, 0));
     const int readsOfPlay = loader->ReadsStarted();
     loader->Hold();
-    platform::Mixer::Instance().Advance(kRate / 4 + 441);
+    platform::Mixer::Instance().Advance(kRate / 4 + kRate / 8 + 441);
     loader->WaitForReads(readsOfPlay + 1);
     std::thread helper([&] {
         while (!buffer.IsStopping()) std::this_thread::yield();
