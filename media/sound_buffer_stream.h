@@ -31,6 +31,11 @@ public:
     // Ends the notification thread (without holding the buffer lock while it waits for it),
     // then closes the events and lets the buffer go. Never called with the buffer lock held.
     void Teardown();
+    // Silence over the range, then the loader's data, back to the loop start at its end as the
+    // loop count allows (a negative count for ever); `loopCountLeft` gets what is left.
+    bool FillBuffer(DWORD offset, DWORD bytes, std::uint64_t loopStartFrame, std::int32_t loopCount,
+                    DWORD* written, std::int32_t* loopCountLeft, bool* endOfData);
+    bool FillSilence(DWORD offset, DWORD bytes);
 
     std::uint32_t GetChunkBytes() const { return m_ChunkBytes; }
     std::uint32_t GetBufferBytes() const { return m_BufferBytes; }
@@ -45,9 +50,6 @@ private:
     void NotificationLoop();
     // True when the thread is done.
     bool NotificationStep();
-    bool FillBuffer(DWORD offset, DWORD bytes, std::uint64_t loopStartFrame, std::int32_t loopCount,
-                    DWORD* written, std::int32_t* loopCountLeft, bool* endOfData);
-    bool FillSilence(DWORD offset, DWORD bytes);
     BYTE SilenceByte() const { return m_Format.wBitsPerSample == 8 ? BYTE{128} : BYTE{0}; }
     bool RestoreIfLost(const char16_t* warning);
 
