@@ -35,6 +35,8 @@ protected:
     void TearDown() override
     {
         SoundShutdownDevice();
+        // The XAudio2 cache outlives its device: its last-use times must not reach the next test.
+        GetAudioDeviceState().m_Cache.Clear();
         platform::SetDirectSoundFaults({});
         EXPECT_EQ(platform::DirectSoundObjects().secondaryBuffers, 0);
         platform::ResetUserStateForTesting();
