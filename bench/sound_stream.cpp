@@ -3,13 +3,17 @@
 // decoder loop over the same data from memory in the same run. Ogg: ReadBuffer against
 // ov_read; WAV: ReadBuffer against a memcpy of the chunk. The voice is never started and its
 // queue is flushed between refills, outside the timing. Counter "chunk_share": the refill's
-// time as a share of the chunk's 0.5 s of play.
+// time as a share of the chunk's 0.5 s of play. DirectSound: four quarter-second chunks of the
+// same Ogg through the stream buffer's FillBuffer, as one notification refills at most, with the
+// share taken of their 1 s of play.
 #include "foundation/wide_string.h"
 #include "media/audio_buffer_stream.h"
+#include "media/sound_buffer_stream.h"
 #include "media/sound_devices.h"
 #include "media/sound_loader_ogg.h"
 #include "media/sound_loader_wav.h"
 #include "platform/audio/mixer.h"
+#include "platform/win32/window.h"
 #include "tests/support/pack_builder.h"
 #include "tests/support/sound_fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -18,6 +22,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -87,6 +92,51 @@ void Refill(benchmark::State& state, const std::string& path)
         buffer.reset();
     }
     AudioShutdownDevice();
+}
+
+LRESULT PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void DirectSoundOggRefill(benchmark::State& state)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    platform::Mixer::Instance().SetSink(platform::AudioSink::Capture);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = PlainProc;
+    windowClass.lpszClassName = u"SoundStreamBench";
+    RegisterClassExW(&windowClass);
+    HWND window = CreateWindowExW(0, u"SoundStreamBench", u"SoundStreamBench", WS_POPUP, 0, 0, 64, 64, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window || !SoundInitDevice(window, 0)) {
+        state.SkipWithError("no DirectSound device");
+    } else {
+        GxSoundLoaderOgg loader;
+        auto buffer = std::make_unique<GxSoundBufferStream>();
+        if (!loader.Open(Utf8ToWide(TheFiles().oggPath)) || !buffer->Create(&loader, false)) {
+            state.SkipWithError("stream buffer not created");
+        } else {
+            const DWORD chunk = buffer->GetChunkBytes();
+            int next = 0;
+            for (auto _ : state) {
+                for (int i = 0; i < GxSoundBufferStream::kMaxRefillChunks; ++i) {
+                    DWORD written = 0;
+                    std::int32_t left = 0;
+                    bool end = false;
+                    buffer->FillBuffer(static_cast<DWORD>(next) * chunk, chunk, 0, -1, &written, &left, &end);
+                    next = (next + 1) % GxSoundBufferStream::kChunkCount;
+                }
+            }
+            state.counters["chunk_share"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                               benchmark::Counter::kIsRate |
+                                                                   benchmark::Counter::kInvert);
+        }
+        buffer.reset();
+    }
+    SoundShutdownDevice();
+    if (window) DestroyWindow(window);
 }
 
 struct MemoryFile {
@@ -168,5 +218,6 @@ void WavMemcpy(benchmark::State& state)
 
 BENCHMARK(OggRefill)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OggPlainDecode)->Unit(benchmark::kMicrosecond);
+BENCHMARK(DirectSoundOggRefill)->Unit(benchmark::kMicrosecond);
 BENCHMARK(WavRefill)->Unit(benchmark::kMicrosecond);
 BENCHMARK(WavMemcpy)->Unit(benchmark::kMicrosecond);

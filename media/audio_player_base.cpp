@@ -1,9 +1,5 @@
 #include "media/audio_player_base.h"
 
-#include "foundation/file.h"
-#include "foundation/wide_string.h"
-#include "media/sound_loader_ogg.h"
-#include "media/sound_loader_wav.h"
 #include "platform/win32/timer.h"
 
 #include <cmath>
@@ -58,19 +54,6 @@ GxAudioPlayerBase::GxAudioPlayerBase()
 
     m_Output.DstChannelCount = kOutputChannels;
     m_Output.pMatrixCoefficients = m_Matrix;
-}
-
-std::unique_ptr<GxSoundLoaderBase> GxAudioPlayerBase::OpenFileLoader(const std::u16string& fileName)
-{
-    const std::u16string extension = WideToLowerAscii(GetFileExtension(fileName));
-    if (extension == u".wav") {
-        auto wav = std::make_unique<GxSoundLoaderWav>();
-        if (wav->Open(fileName)) return wav;
-    } else if (extension == u".ogg") {
-        auto ogg = std::make_unique<GxSoundLoaderOgg>();
-        if (ogg->Open(fileName)) return ogg;
-    }
-    return nullptr;
 }
 
 std::uint32_t GxAudioPlayerBase::GetFadeOverMs() const

@@ -102,9 +102,6 @@ protected:
     // Step 2 on of the fade service, for a player still playing.
     bool FadeUpdate();
 
-    // The loader for ".wav" or ".ogg" (any case), opened; null for other names or a failed open.
-    static std::unique_ptr<GxSoundLoaderBase> OpenFileLoader(const std::u16string& fileName);
-
     void ClearFade();
     // Steps 6 to 9 of a play: 3D output, stored values and the fade; returns the volume the
     // buffer starts at.

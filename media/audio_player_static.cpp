@@ -3,6 +3,7 @@
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
 #include "media/sound_loader_memory.h"
+#include "media/sound_loader_open.h"
 #include "media/wave_format.h"
 
 #include <new>
@@ -47,7 +48,7 @@ bool GxAudioPlayerStatic::PlayFromFile(const std::u16string& fileName, std::int3
                                        std::int32_t reservedValue, BYTE use3D, const GxSoundVector* position,
                                        const GxSoundVector* front)
 {
-    std::unique_ptr<GxSoundLoaderBase> loader = OpenFileLoader(fileName);
+    std::unique_ptr<GxSoundLoaderBase> loader = OpenSoundFileLoader(fileName);
     if (!loader) {
         LogPrintWarning(u"GxAudioPlayerStatic::PlayFromFile ローダー作成に失敗(%s)\n", fileName.c_str());
         return false;

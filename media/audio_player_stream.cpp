@@ -3,6 +3,7 @@
 #include "foundation/log.h"
 #include "foundation/wide_string.h"
 #include "media/sound_loader_memory.h"
+#include "media/sound_loader_open.h"
 #include "media/wave_format.h"
 
 #include <new>
@@ -53,7 +54,7 @@ bool GxAudioPlayerStream::PlayFromFile(const std::u16string& fileName, std::int3
                                        BYTE use3D, const GxSoundVector* position, const GxSoundVector* front)
 {
     Close();
-    std::unique_ptr<GxSoundLoaderBase> loader = OpenFileLoader(fileName);
+    std::unique_ptr<GxSoundLoaderBase> loader = OpenSoundFileLoader(fileName);
     if (!loader) {
         LogPrintWarning(u"GxAudioPlayerStream::PlayFromFile ローダー作成に失敗(%s)\n", fileName.c_str());
         return false;

@@ -1,6 +1,6 @@
 // The media subsystem's side of the core's GxMediaServicesBase: the sound device set-up and
-// shut-down of both back ends. The player updates and the movie calls do nothing until the
-// channel manager and the movie slots land.
+// shut-down of both back ends, and the channel managers' per-frame services. The movie calls
+// do nothing until the movie slots land.
 #pragma once
 
 #include "core/media_services.h"
@@ -10,10 +10,10 @@ public:
     bool InitAudioDevice(std::uint8_t use3D) override;
     bool SoundInitDevice(HWND window, std::uint8_t use3D) override;
     bool MovieInitCom() override { return true; }
-    void AudioUpdatePlayers() override {}
-    void SoundUpdatePlayers() override {}
-    void AudioUpdate3D() override {}
-    void SoundUpdate3D() override {}
+    void AudioUpdatePlayers() override;
+    void SoundUpdatePlayers() override;
+    void AudioUpdate3D() override;
+    void SoundUpdate3D() override;
     void MovieSlotTickAll() override {}
     void SoundShutdownDevice() override;
     void AudioShutdownDevice() override;

@@ -1,17 +1,21 @@
 // Shared fixture of the XAudio2 buffer and player tests: the XAudio2 back end opened on the
-// capture sink, ramp sounds whose every sample names its frame, and a pump that advances the
-// mixer in small steps and, after each, waits until the refill threads wait again.
+// capture sink, ramp sounds whose every sample names its frame, a pump that advances the
+// mixer in small steps and, after each, waits until the refill threads wait again, and a
+// loader that ends early or holds a read until the test lets it go.
 #pragma once
 
 #include "media_fixture.h"
 
 #include "media/sound_devices.h"
+#include "media/sound_loader_base.h"
 #include "platform/audio/mixer.h"
 #include "platform/win32/sync.h"
 #include "platform/xaudio2/xaudio2.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 class AudioTest : public MediaTest {
@@ -91,4 +95,96 @@ protected:
     static int SourceVoices() { return platform::XAudio2Objects().sourceVoices; }
 
     BYTE m_Use3D = 0;
+};
+
+// A PCM source of 44.1 kHz stereo ramp frames that announces `announced` frames but delivers
+// only `delivered`; a read can be held inside the loader until the test lets it go.
+class ShortLoader : public GxSoundLoaderBase {
+public:
+    ShortLoader(std::uint64_t announced, std::uint64_t delivered) : m_Announced(announced), m_Delivered(delivered)
+    {
+        m_Format.wFormatTag = WAVE_FORMAT_PCM;
+        m_Format.nChannels = 2;
+        m_Format.nSamplesPerSec = 44100;
+        m_Format.wBitsPerSample = 16;
+        m_Format.nBlockAlign = 4;
+        m_Format.nAvgBytesPerSec = 44100 * 4;
+    }
+    bool IsOpen() const override { return true; }
+    bool Read(void* destination, std::uint32_t bytes, std::uint32_t* bytesRead) override
+    {
+        {
+            std::unique_lock<std::mutex> lock(m_Mutex);
+            ++m_ReadsStarted;
+            m_Changed.notify_all();
+            m_Changed.wait(lock, [this] { return !m_Hold; });
+        }
+        auto* out = static_cast<std::int16_t*>(destination);
+        std::uint32_t frames = 0;
+        while (frames < bytes / 4 && m_Frame < m_Delivered) {
+            out[frames * 2] = out[frames * 2 + 1] = static_cast<std::int16_t>(m_Frame % 32768);
+            ++m_Frame;
+            ++frames;
+        }
+        if (bytesRead) *bytesRead = frames * 4;
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        ++m_ReadsFinished;
+        return true;
+    }
+    bool Seek(std::uint64_t frame) override
+    {
+        if (failSeek) return false;
+        m_Frame = frame;
+        return true;
+    }
+    std::uint64_t Tell() override { return m_Frame; }
+    bool IsEnd() const override { return false; }   // it never admits the early end
+    const WAVEFORMATEX* GetFormat() const override { return &m_Format; }
+    std::uint64_t GetLength() const override { return m_Announced; }
+    std::uint64_t GetTotalBytes() const override { return m_Announced * 4; }
+    void SetLoopStart(std::uint64_t frame) override { m_LoopStart = frame; }
+    std::uint64_t GetLoopStart() const override { return m_LoopStart; }
+    std::uint64_t GetLoopEnd() const override { return m_Announced; }
+    std::uint64_t GetDurationMs() const override { return m_Announced * 1000 / 44100; }
+
+    bool failSeek = false;
+
+    void Hold()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Hold = true;
+    }
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Hold = false;
+        m_Changed.notify_all();
+    }
+    void WaitForReads(int count)
+    {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        m_Changed.wait(lock, [&] { return m_ReadsStarted >= count; });
+    }
+    int ReadsStarted()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_ReadsStarted;
+    }
+    int ReadsFinished()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_ReadsFinished;
+    }
+
+private:
+    std::uint64_t m_Announced;
+    std::uint64_t m_Delivered;
+    std::uint64_t m_Frame = 0;
+    std::uint64_t m_LoopStart = 0;
+    alignas(8) WAVEFORMATEX m_Format{};
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    bool m_Hold = false;
+    int m_ReadsStarted = 0;
+    int m_ReadsFinished = 0;
 };

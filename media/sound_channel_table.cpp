@@ -1,6 +1,0 @@
-#include "media/sound_channel_table.h"
-
-void AudioCloseAllStreams() {}
-void AudioDeleteAllStatic() {}
-void SoundCloseAllStreams() {}
-void SoundDeleteAllStatic() {}
