@@ -1,5 +1,6 @@
 #include "media/media_services.h"
 
+#include "media/movie_slots.h"
 #include "media/sound_devices.h"
 
 bool GxMediaServices::InitAudioDevice(std::uint8_t use3D)
@@ -21,6 +22,12 @@ void GxMediaServices::AudioShutdownDevice()
 {
     ::AudioShutdownDevice();
 }
+
+bool GxMediaServices::MovieInitCom() { return ::MovieInitCom(); }
+
+void GxMediaServices::MovieSlotTickAll() { ::MovieSlotTickAll(); }
+
+void GxMediaServices::MovieShutdown() { ::MovieShutdown(); }
 
 void InstallMediaServices()
 {
