@@ -2,6 +2,7 @@
 
 #include "foundation/log.h"
 #include "media/movie_player.h"
+#include "platform/dshow/dshow_layer.h"
 #include "platform/win32/com.h"
 
 namespace {
@@ -21,6 +22,8 @@ bool MovieInitCom()
 {
     for (GxMoviePlayerBase*& player : g_Slots) player = nullptr;
     g_ComCount = 0;
+    // The filter graph and its decoders are classes of the DirectShow layer, made known here.
+    platform::RegisterDshowClasses();
     const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (SUCCEEDED(hr)) {
         g_ComCount = 1;
