@@ -235,6 +235,24 @@ TEST_F(MoviePlayerTest, LoopCountTwoPlaysThreeTimes)
     EXPECT_NEAR(MovieSlotGetPosition(0), 0.1, 1e-6);
 }
 
+TEST_F(MoviePlayerTest, AWindowsMediaMovieLoopsThroughTheReadersRestart)
+{
+    m_Settle = false;
+    const std::u16string file = WriteMovie("loop.wmv", Solid(TestMovieContainer::Asf, 3));
+    GxTextureMovie* texture = Texture();
+    ASSERT_TRUE(MovieSlotOpen(0, file, texture, 1, 0));
+    ASSERT_TRUE(Play(0, 1, 0));
+    std::vector<std::int32_t> counts{MovieSlotGetLoopCount(0)};
+    ASSERT_TRUE(PlayUntil([&] {
+        const std::int32_t count = MovieSlotGetLoopCount(0);
+        if (count != counts.back()) counts.push_back(count);
+        return !Player(0)->IsPlaying();
+    }));
+    EXPECT_EQ(counts, (std::vector<std::int32_t>{1, 0}));
+    EXPECT_TRUE(Near(Shown(10, 10), 0xFF000000u | kColour, 6));
+    EXPECT_EQ(MovieSlotGetPosition(0), 0.0);
+}
+
 TEST_F(MoviePlayerTest, ANegativeLoopCountLoopsForEverFromTheLoopStart)
 {
     const std::u16string file = WriteMovie("loop.avi", Solid(TestMovieContainer::Avi, 3));
