@@ -7,6 +7,7 @@
 #include "media/movie_slots.h"
 #include "platform/dshow/dshow_layer.h"
 #include "platform/dshow/reference_clock.h"
+#include "platform/audio/mixer.h"
 #include "platform/win32/com.h"
 #include "tests/media/media_fixture.h"
 #include "tests/support/movie_fixtures.h"
@@ -301,6 +302,61 @@ TEST_F(MoviePlayerTest, AReaderErrorReachesTheGraphsEventQueue)
     ASSERT_EQ(Player(0)->GetEvent(&code, &p1, &p2, 0), S_OK);
     EXPECT_EQ(code, EC_ERRORABORT);
     EXPECT_EQ(static_cast<HRESULT>(p1), static_cast<HRESULT>(0xC00D1B5Eu));
+}
+
+// Frames numbered by their colour: the first pass starts where the position was set, every
+// repetition at the loop start.
+TEST_F(MoviePlayerTest, RepetitionsStartAtTheLoopStart)
+{
+    TestMovieSpec spec;
+    spec.container = TestMovieContainer::Avi;
+    spec.frames = 30;   // three seconds
+    const std::u16string file = WriteMovie("numbered.avi", spec);
+    ASSERT_TRUE(MovieSlotOpen(0, file, Texture(), 1, 0));
+    MovieSlotSetLoopStart(0, 2.5);
+    ASSERT_TRUE(MovieSlotSetPosition(0, 1.0));
+    ASSERT_TRUE(Play(0, 2, 0));
+    std::vector<int> starts;   // the first frame of each pass
+    int last = -1;
+    ASSERT_TRUE(PlayUntil([&] {
+        const std::uint32_t pixel = Shown(10, 10);
+        const int frame = TestMovieFrameNumber(pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF);
+        if (frame >= 0 && frame != last) {
+            if (last < 0 || frame < last) starts.push_back(frame);
+            last = frame;
+        }
+        return !Player(0)->IsPlaying();
+    }));
+    EXPECT_EQ(starts, (std::vector<int>{10, 25, 25}));
+}
+
+// The sound of a movie reaches the capture at the attenuation given: -600 is about 0.501.
+TEST_F(MoviePlayerTest, MovieSoundReachesTheCaptureAtTheAttenuationGiven)
+{
+    platform::SetDshowGraphClock(nullptr);   // the audio renderer's clock runs the graph
+    platform::Mixer::Instance().SetSink(platform::AudioSink::Capture);
+    TestMovieSpec spec = Solid(TestMovieContainer::Avi, 10);
+    spec.audioStreams = 1;
+    const std::u16string file = WriteMovie("tone.avi", spec);
+    const auto loudest = [&](std::int32_t volume) {
+        platform::Mixer::Instance().TakeCaptured();
+        EXPECT_TRUE(MovieSlotOpen(0, file, Texture(), 1, 0));
+        EXPECT_TRUE(Play(0, 0, volume));
+        for (int step = 0; step < 60 && Player(0)->IsPlaying(); ++step) {
+            Settled([] { platform::Mixer::Instance().Advance(2205); });
+            Tick();
+        }
+        EXPECT_FALSE(Player(0)->IsPlaying());
+        int peak = 0;
+        for (std::int16_t value : platform::Mixer::Instance().TakeCaptured())
+            peak = std::max(peak, std::abs(static_cast<int>(value)));
+        MovieSlotClose(0);
+        return peak;
+    };
+    const int full = loudest(0);
+    const int quieter = loudest(-600);
+    ASSERT_GT(full, 8000);
+    EXPECT_NEAR(static_cast<double>(quieter) / full, 0.501, 0.01);
 }
 
 TEST_F(MoviePlayerTest, AMovieWithoutSoundPlaysAndTheVolumeDoesNothing)
