@@ -506,12 +506,26 @@ TEST_F(MoviePlayerTest, AGraphThatCannotBeMadeFailsWithoutALine)
     EXPECT_FALSE(MovieSlotPlay(0, 0, 0));
 }
 
-TEST_F(MoviePlayerTest, GarbageNamedMpgNeverPlaysForEver)
+// Damaged movies either fail to open or play what they hold and finish; none plays for ever.
+TEST_F(MoviePlayerTest, DamagedMoviesFailOrFinish)
 {
+    const MovieBytes avi = BuildTestMovie(Solid(TestMovieContainer::Avi, 10));
+    const MovieBytes wmv = BuildTestMovie(Solid(TestMovieContainer::Asf, 10));
+    ASSERT_FALSE(avi.empty());
+    ASSERT_FALSE(wmv.empty());
+    Write("cut.avi", SoundBytes(avi.begin(), avi.begin() + static_cast<std::ptrdiff_t>(avi.size() * 6 / 10)));
+    Write("cut.wmv", SoundBytes(wmv.begin(), wmv.begin() + static_cast<std::ptrdiff_t>(wmv.size() * 6 / 10)));
     Write("junk.mpg", SoundBytes(4096, 0x47));
-    if (MovieSlotOpen(0, u"junk.mpg", Texture(), 1, 0) && Play(0, 0, 0))
-        EXPECT_TRUE(PlayUntil([&] { return !Player(0)->IsPlaying(); }));
-    MovieSlotClose(0);
+    for (const char16_t* file : {u"cut.avi", u"cut.wmv", u"junk.mpg"}) {
+        SCOPED_TRACE(WideToUtf8(file));
+        m_Settle = std::u16string(file) != u"cut.wmv";
+        // A graph that cannot be rendered fails the open with the platform layer's line alone.
+        if (MovieSlotOpen(0, file, Texture(), 1, 0)) {
+            ASSERT_TRUE(Play(0, 0, 0));
+            EXPECT_TRUE(PlayUntil([&] { return !Player(0)->IsPlaying(); }));
+        }
+        MovieSlotClose(0);
+    }
 }
 
 // --- movie COM ---------------------------------------------------------------------------------
