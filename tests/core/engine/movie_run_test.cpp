@@ -35,7 +35,6 @@ protected:
     {
         platform::SetDshowGraphClock(nullptr);
         m_Clock->Release();
-        SetMovieServices(nullptr);
         EngineRunTest::TearDown();
     }
     void Advance()
