@@ -30,8 +30,8 @@ GxMovieServicesBase* GetMovieServices()
     return g_MovieServices;
 }
 
-bool LayerMovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture, std::int32_t mode,
-                   std::int32_t flags)
+bool LayerMovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture,
+                        std::int32_t mode, std::int32_t flags)
 {
     GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotOpen");
     return services ? services->MovieSlotOpen(slot, file, texture, mode, flags) : false;

@@ -1,8 +1,9 @@
 // The movie-slot services that layer contents and layers call: a narrow door of the core that
 // the media subsystem fills by installing one GxMovieServicesBase at start-up; until it does
 // (and in tests without a fake), no slot opens and no movie plays. Code above the media
-// subsystem calls the media's own slot functions instead. Slots are numbered 0 to 3; a call naming any other slot logs
-// an error line and does nothing, so a damaged saved game cannot reach past the slot table.
+// subsystem calls the media's own slot functions instead. Slots are numbered 0 to 3; a call
+// naming any other slot logs an error line and does nothing, so a damaged saved game cannot
+// reach past the slot table.
 #pragma once
 
 #include <cstdint>
@@ -40,8 +41,8 @@ GxMovieServicesBase* GetMovieServices();
 
 // The calls of the layer code, forwarded to the installed services (named apart from the media's
 // own slot functions).
-bool LayerMovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture, std::int32_t mode,
-                   std::int32_t flags);
+bool LayerMovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture,
+                        std::int32_t mode, std::int32_t flags);
 void LayerMovieSlotSetLoopStart(std::uint32_t slot, double seconds);
 void LayerMovieSlotSetPosition(std::uint32_t slot, double seconds);
 void LayerMovieSlotPlay(std::uint32_t slot, std::int32_t loops, std::int32_t attenuation);
