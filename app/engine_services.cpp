@@ -3,6 +3,7 @@
 #include "app/game_worker_host.h"
 #include "data/data_services.h"
 #include "media/media_services.h"
+#include "media/movie_services.h"
 #include "motion/motion_services.h"
 #include "ui/ui_services.h"
 #include "script/script_services.h"
@@ -14,6 +15,7 @@ void InstallEngineServices()
     InstallScriptServices();
     InstallDataServices();
     InstallMediaServices();
+    InstallMovieServices();
     InstallUIServices();
     InstallGameWorkerHost();
 }

@@ -4,7 +4,7 @@
 #include "core/layer_graphics.h"
 #include "core/standins/layer_services.h"
 #include "core/motion_services.h"
-#include "core/standins/movie_services.h"
+#include "core/movie_services.h"
 #include "foundation/content.h"
 #include "foundation/log.h"
 #include "graphics/texture.h"
@@ -149,8 +149,8 @@ void GxLayerContent::Clear()
     m_pImageTexture.reset();
     // The slot stops feeding the texture before the texture goes.
     if (m_ContentType == kLayerContentMovie && HasValidChannel()) {
-        MovieSlotStop(m_MyChannel);
-        MovieSlotClose(m_MyChannel);
+        LayerMovieSlotStop(m_MyChannel);
+        LayerMovieSlotClose(m_MyChannel);
     }
     m_pTexture.reset();
     ClearLayerBoundsRecord(m_Bounds);
@@ -215,11 +215,11 @@ bool GxLayerContent::LoadContent(GxCore* core)
         GxTextureMovie* texture = graphics->NewTextureMovie();
         m_pTexture.reset(texture);
         texture->Create(m_ContentFileName, SizeArgument(m_Width), SizeArgument(m_Height), D3DFMT_UNKNOWN, 0, false);
-        if (!MovieSlotOpen(m_MyChannel, m_ContentFileName, texture, 1, 0))
+        if (!LayerMovieSlotOpen(m_MyChannel, m_ContentFileName, texture, 1, 0))
             return false;
-        MovieSlotSetLoopStart(m_MyChannel, m_LoopStartPos);
-        MovieSlotSetPosition(m_MyChannel, m_MovieCurrentTime);
-        MovieSlotPlay(m_MyChannel, m_LoopCount, core ? core->GetMovieAttenuation() : 0);
+        LayerMovieSlotSetLoopStart(m_MyChannel, m_LoopStartPos);
+        LayerMovieSlotSetPosition(m_MyChannel, m_MovieCurrentTime);
+        LayerMovieSlotPlay(m_MyChannel, m_LoopCount, core ? core->GetMovieAttenuation() : 0);
         return true;
     }
     case kLayerContentBlankTexture: {

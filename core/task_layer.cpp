@@ -5,7 +5,7 @@
 #include "core/scene_generation.h"
 #include "core/standins/layer_services.h"
 #include "core/motion_services.h"
-#include "core/standins/movie_services.h"
+#include "core/movie_services.h"
 #include "core/task_manage.h"
 #include "foundation/content.h"
 #include "foundation/file.h"
@@ -207,8 +207,8 @@ bool GxTaskLayer::WriteState(GxContentWriterBase& writer)
     // A playing movie is saved where it stands now.
     for (GxLayerContent& content : m_Content) {
         if (content.m_ContentType == kLayerContentMovie && content.HasValidChannel()) {
-            content.m_MovieCurrentTime = MovieSlotGetPosition(content.m_MyChannel);
-            content.m_LoopCount = MovieSlotGetLoopCount(content.m_MyChannel);
+            content.m_MovieCurrentTime = LayerMovieSlotGetPosition(content.m_MyChannel);
+            content.m_LoopCount = LayerMovieSlotGetLoopCount(content.m_MyChannel);
         }
     }
     for (GxLayerContent& content : m_Content)
@@ -439,9 +439,9 @@ bool GxTaskLayer::LoadMovie(const std::u16string& file, std::int32_t width, std:
     content.m_LoopStartPos = loopStart;
     content.m_MovieAutoDisappear = playNow;
     if (playNow) {
-        result = MovieSlotOpen(content.m_MyChannel, file, texture, 1, 0);
-        MovieSlotSetLoopStart(content.m_MyChannel, loopStart);
-        MovieSlotPlay(content.m_MyChannel, content.m_LoopCount, volume);
+        result = LayerMovieSlotOpen(content.m_MyChannel, file, texture, 1, 0);
+        LayerMovieSlotSetLoopStart(content.m_MyChannel, loopStart);
+        LayerMovieSlotPlay(content.m_MyChannel, content.m_LoopCount, volume);
     }
     SetUpFade(fadeMs);
     return result;
@@ -556,7 +556,7 @@ void GxTaskLayer::StopMovie()
     GxSceneGeneration::Touch();
     GxLayerContent& content = GetCurrentContent();
     if (content.m_ContentType == kLayerContentMovie && content.HasValidChannel())
-        MovieSlotStop(content.m_MyChannel);
+        LayerMovieSlotStop(content.m_MyChannel);
 }
 
 bool GxTaskLayer::PlayMovie(std::int32_t volume)
@@ -566,9 +566,9 @@ bool GxTaskLayer::PlayMovie(std::int32_t volume)
     GxTextureMovie* texture = content.GetMovieTexture();
     if (content.m_ContentType != kLayerContentMovie || !texture || !content.HasValidChannel())
         return false;
-    const bool opened = MovieSlotOpen(content.m_MyChannel, content.m_ContentFileName, texture, 1, 0);
-    MovieSlotSetLoopStart(content.m_MyChannel, content.m_LoopStartPos);
-    MovieSlotPlay(content.m_MyChannel, content.m_LoopCount, volume);
+    const bool opened = LayerMovieSlotOpen(content.m_MyChannel, content.m_ContentFileName, texture, 1, 0);
+    LayerMovieSlotSetLoopStart(content.m_MyChannel, content.m_LoopStartPos);
+    LayerMovieSlotPlay(content.m_MyChannel, content.m_LoopCount, volume);
     return opened;
 }
 
@@ -577,21 +577,21 @@ GxMoviePlayerFile* GxTaskLayer::GetMoviePlayer()
     GxLayerContent& content = GetCurrentContent();
     if (content.m_ContentType != kLayerContentMovie || !content.HasValidChannel())
         return nullptr;
-    return MovieSlotGetPlayer(content.m_MyChannel);
+    return LayerMovieSlotGetPlayer(content.m_MyChannel);
 }
 
 bool GxTaskLayer::IsMoviePlaying()
 {
     if (!GetCurrentContent().GetMovieTexture())
         return false;
-    return MoviePlayerIsPlaying(GetMoviePlayer());
+    return LayerMoviePlayerIsPlaying(GetMoviePlayer());
 }
 
 double GxTaskLayer::GetMoviePosition()
 {
     if (!GetCurrentContent().GetMovieTexture())
         return 0.0;
-    return MoviePlayerGetPosition(GetMoviePlayer());
+    return LayerMoviePlayerGetPosition(GetMoviePlayer());
 }
 
 // ---- shake and fade ------------------------------------------------------------------------

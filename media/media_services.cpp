@@ -2,6 +2,7 @@
 
 #include "media/audio_channels.h"
 #include "media/sound_channels.h"
+#include "media/movie_slots.h"
 #include "media/sound_devices.h"
 
 bool GxMediaServices::InitAudioDevice(std::uint8_t use3D)
@@ -31,6 +32,12 @@ void GxMediaServices::AudioShutdownDevice()
 {
     ::AudioShutdownDevice();
 }
+
+bool GxMediaServices::MovieInitCom() { return ::MovieInitCom(); }
+
+void GxMediaServices::MovieSlotTickAll() { ::MovieSlotTickAll(); }
+
+void GxMediaServices::MovieShutdown() { ::MovieShutdown(); }
 
 void InstallMediaServices()
 {

@@ -10,6 +10,7 @@
 #include "app/engine_services.h"
 #include "app/game_worker_host.h"
 #include "core/module_core_base.h"
+#include "core/movie_services.h"
 #include "core/script_services.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
@@ -116,6 +117,7 @@ protected:
     void TearDown() override
     {
         SetMediaServices(nullptr);
+        SetMovieServices(nullptr);
         if (m_MotionServices)
             SetMotionServices(nullptr);
         if (m_DataServices) {

@@ -15,11 +15,13 @@
 //   - motion projects and image sets (GxMotionServicesBase): motion/'s GxMotionServices;
 //   - the data tables and the configuration (GxDataServicesBase): data/'s GxDataServices;
 //   - the script engine (GxScriptServicesBase): script/'s GxScriptServices;
-//   - the sound devices (GxMediaServicesBase): media/'s GxMediaServices;
+//   - the sound devices and the movie start-up, poll and shut-down (GxMediaServicesBase): media/'s
+//     GxMediaServices;
+//   - the movie slots the layers reach (GxMovieServicesBase): media/'s GxMovieServices (a layer
+//     plays a movie in movie_run_test.cpp);
 //   - the widgets and the UI state (GxWidgetServicesBase): ui/'s GxUIServices (tests/ui runs the
 //     engine with them, ui_engine_run_test.cpp).
-// Still stand-ins until their subsystems land (nothing installed, so nothing plays): movie slots
-// (GxMovieServicesBase), and the screens with the resident system sequence.
+// Still stand-ins until their subsystems land: the screens with the resident system sequence.
 #include "tests/support/engine_run_fixture.h"
 
 #include "core/layer_graphics.h"

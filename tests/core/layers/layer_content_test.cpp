@@ -161,8 +161,8 @@ TEST_F(LayerContentTest, MovieChannelOutsideTheSlotTableFailsTheLoad)
     EXPECT_TRUE(Lines("Movie").empty());
 
     // The slot calls themselves refuse a bad slot.
-    EXPECT_FALSE(MovieSlotOpen(4, u"op.wmv", nullptr, 1, 0));
-    MovieSlotStop(0xFFFFFFFF);
+    EXPECT_FALSE(LayerMovieSlotOpen(4, u"op.wmv", nullptr, 1, 0));
+    LayerMovieSlotStop(0xFFFFFFFF);
     EXPECT_TRUE(Lines("Movie").empty());
     EXPECT_EQ(m_Log.m_Errors.size(), 3u);
 }

@@ -9,7 +9,7 @@
 #include "core/layer_graphics.h"
 #include "core/standins/layer_services.h"
 #include "core/motion_services.h"
-#include "core/standins/movie_services.h"
+#include "core/movie_services.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_base.h"
 #include "core/task_manage.h"

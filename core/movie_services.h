@@ -1,7 +1,9 @@
-// The movie-slot services that layer contents and layers call. The media subsystem fills them by
-// installing one GxMovieServicesBase at start-up; until it does (and in tests without a fake),
-// no slot opens and no movie plays. Slots are numbered 0 to 3; a call naming any other slot logs
-// an error line and does nothing, so a damaged saved game cannot reach past the slot table.
+// The movie-slot services that layer contents and layers call: a narrow door of the core that
+// the media subsystem fills by installing one GxMovieServicesBase at start-up; until it does
+// (and in tests without a fake), no slot opens and no movie plays. Code above the media
+// subsystem calls the media's own slot functions instead. Slots are numbered 0 to 3; a call
+// naming any other slot logs an error line and does nothing, so a damaged saved game cannot
+// reach past the slot table.
 #pragma once
 
 #include <cstdint>
@@ -37,16 +39,17 @@ public:
 GxMovieServicesBase* SetMovieServices(GxMovieServicesBase* services);
 GxMovieServicesBase* GetMovieServices();
 
-// The calls of the layer code, forwarded to the installed services.
-bool MovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture, std::int32_t mode,
-                   std::int32_t flags);
-void MovieSlotSetLoopStart(std::uint32_t slot, double seconds);
-void MovieSlotSetPosition(std::uint32_t slot, double seconds);
-void MovieSlotPlay(std::uint32_t slot, std::int32_t loops, std::int32_t attenuation);
-void MovieSlotStop(std::uint32_t slot);
-void MovieSlotClose(std::uint32_t slot);
-double MovieSlotGetPosition(std::uint32_t slot);
-std::int32_t MovieSlotGetLoopCount(std::uint32_t slot);
-GxMoviePlayerFile* MovieSlotGetPlayer(std::uint32_t slot);
-bool MoviePlayerIsPlaying(GxMoviePlayerFile* player);
-double MoviePlayerGetPosition(GxMoviePlayerFile* player);
+// The calls of the layer code, forwarded to the installed services (named apart from the media's
+// own slot functions).
+bool LayerMovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture,
+                        std::int32_t mode, std::int32_t flags);
+void LayerMovieSlotSetLoopStart(std::uint32_t slot, double seconds);
+void LayerMovieSlotSetPosition(std::uint32_t slot, double seconds);
+void LayerMovieSlotPlay(std::uint32_t slot, std::int32_t loops, std::int32_t attenuation);
+void LayerMovieSlotStop(std::uint32_t slot);
+void LayerMovieSlotClose(std::uint32_t slot);
+double LayerMovieSlotGetPosition(std::uint32_t slot);
+std::int32_t LayerMovieSlotGetLoopCount(std::uint32_t slot);
+GxMoviePlayerFile* LayerMovieSlotGetPlayer(std::uint32_t slot);
+bool LayerMoviePlayerIsPlaying(GxMoviePlayerFile* player);
+double LayerMoviePlayerGetPosition(GxMoviePlayerFile* player);

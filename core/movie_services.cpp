@@ -1,4 +1,4 @@
-#include "core/standins/movie_services.h"
+#include "core/movie_services.h"
 
 #include "foundation/log.h"
 
@@ -30,67 +30,67 @@ GxMovieServicesBase* GetMovieServices()
     return g_MovieServices;
 }
 
-bool MovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture, std::int32_t mode,
-                   std::int32_t flags)
+bool LayerMovieSlotOpen(std::uint32_t slot, const std::u16string& file, GxTextureMovie* texture,
+                        std::int32_t mode, std::int32_t flags)
 {
     GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotOpen");
     return services ? services->MovieSlotOpen(slot, file, texture, mode, flags) : false;
 }
 
-void MovieSlotSetLoopStart(std::uint32_t slot, double seconds)
+void LayerMovieSlotSetLoopStart(std::uint32_t slot, double seconds)
 {
     if (GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotSetLoopStart"))
         services->MovieSlotSetLoopStart(slot, seconds);
 }
 
-void MovieSlotSetPosition(std::uint32_t slot, double seconds)
+void LayerMovieSlotSetPosition(std::uint32_t slot, double seconds)
 {
     if (GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotSetPosition"))
         services->MovieSlotSetPosition(slot, seconds);
 }
 
-void MovieSlotPlay(std::uint32_t slot, std::int32_t loops, std::int32_t attenuation)
+void LayerMovieSlotPlay(std::uint32_t slot, std::int32_t loops, std::int32_t attenuation)
 {
     if (GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotPlay"))
         services->MovieSlotPlay(slot, loops, attenuation);
 }
 
-void MovieSlotStop(std::uint32_t slot)
+void LayerMovieSlotStop(std::uint32_t slot)
 {
     if (GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotStop"))
         services->MovieSlotStop(slot);
 }
 
-void MovieSlotClose(std::uint32_t slot)
+void LayerMovieSlotClose(std::uint32_t slot)
 {
     if (GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotClose"))
         services->MovieSlotClose(slot);
 }
 
-double MovieSlotGetPosition(std::uint32_t slot)
+double LayerMovieSlotGetPosition(std::uint32_t slot)
 {
     GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotGetPosition");
     return services ? services->MovieSlotGetPosition(slot) : 0.0;
 }
 
-std::int32_t MovieSlotGetLoopCount(std::uint32_t slot)
+std::int32_t LayerMovieSlotGetLoopCount(std::uint32_t slot)
 {
     GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotGetLoopCount");
     return services ? services->MovieSlotGetLoopCount(slot) : 0;
 }
 
-GxMoviePlayerFile* MovieSlotGetPlayer(std::uint32_t slot)
+GxMoviePlayerFile* LayerMovieSlotGetPlayer(std::uint32_t slot)
 {
     GxMovieServicesBase* services = ServicesFor(slot, u"MovieSlotGetPlayer");
     return services ? services->MovieSlotGetPlayer(slot) : nullptr;
 }
 
-bool MoviePlayerIsPlaying(GxMoviePlayerFile* player)
+bool LayerMoviePlayerIsPlaying(GxMoviePlayerFile* player)
 {
     return player && g_MovieServices ? g_MovieServices->IsPlayerPlaying(player) : false;
 }
 
-double MoviePlayerGetPosition(GxMoviePlayerFile* player)
+double LayerMoviePlayerGetPosition(GxMoviePlayerFile* player)
 {
     return player && g_MovieServices ? g_MovieServices->GetPlayerPosition(player) : 0.0;
 }
