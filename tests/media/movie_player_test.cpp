@@ -201,7 +201,9 @@ TEST_P(MoviePlaysTest, SolidFramesReachTheTextureAndTheMovieEnds)
     EXPECT_TRUE(player->IsPlaying());
     ASSERT_TRUE(PlayUntil([&] { return Near(Shown(10, 10), 0xFF000000u | kColour, c.tolerance); }));
     EXPECT_TRUE(Near(Shown(63, 47), 0xFF000000u | kColour, c.tolerance));
-    if (c.tolerance == 0) EXPECT_EQ(Shown(30, 20), 0xFF000000u | kColour);
+    if (c.tolerance == 0) {
+        EXPECT_EQ(Shown(30, 20), 0xFF000000u | kColour);
+    }
     // The end of a movie played once stops it at position 0.
     ASSERT_TRUE(PlayUntil([&] { return !player->IsPlaying(); }));
     EXPECT_EQ(MovieSlotGetPosition(1), 0.0);
