@@ -46,7 +46,8 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
 
-// The muxer writes here; seeking (for the index and header fix-ups) only when the spec allows.
+// The muxer writes here; it seeks back (for the index and header fix-ups) only when the movie keeps
+// its play duration in the header.
 struct MemoryOutput {
     MovieBytes bytes;
     std::int64_t position = 0;
@@ -350,12 +351,12 @@ MovieBytes BuildTestMovie(const TestMovieSpec& spec)
     std::vector<Stream> streams(static_cast<std::size_t>((withVideo ? 1 : 0) + audioStreams));
     std::size_t next = 0;
     if (withVideo && !AddVideo(spec, setup, format.get(), streams[next++])) {
-        Fail("the video encoder refused the spec");
+        Fail("the video encoder refused the movie settings");
         return {};
     }
     for (int i = 0; i < audioStreams; ++i) {
         if (!AddAudio(spec, setup, format.get(), streams[next++])) {
-            Fail("the audio encoder refused the spec");
+            Fail("the audio encoder refused the movie settings");
             return {};
         }
     }

@@ -20,7 +20,7 @@ enum class TestMovieContainer {
 
 enum class TestMoviePicture {
     Numbered,   // each frame one flat colour that tells its number (TestMovieFrameNumber)
-    Solid,      // every frame the spec's solid colour
+    Solid,      // every frame the movie's solid colour
 };
 
 struct TestMovieSpec {
@@ -39,7 +39,7 @@ struct TestMovieSpec {
     bool playDuration = true;
 };
 
-// The file's bytes; empty (with one stderr line) when an encoder or muxer refuses the spec.
+// The file's bytes; empty (with one stderr line) when an encoder or muxer refuses the settings.
 MovieBytes BuildTestMovie(const TestMovieSpec& spec);
 // The usual file name extension of the container (".avi", ".mpg", ".mpa", ".wmv", ".mov").
 std::string TestMovieExtension(TestMovieContainer container);
