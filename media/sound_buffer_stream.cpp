@@ -145,27 +145,24 @@ bool GxSoundBufferStream::Stop()
 
 bool GxSoundBufferStream::SetVolume(LONG volume)
 {
-    GxMutexScopedLock lock(m_Mutex);
-    if (!m_Buffer || !Device())
-        return false;
-    if (volume == m_LastVolume)
-        return true;
-    if (FAILED(m_Buffer->SetVolume(volume)))
-        return false;
-    m_LastVolume = volume;
-    return true;
+    return SetCachedLevel(volume, m_LastVolume, &IDirectSoundBuffer::SetVolume);
 }
 
 bool GxSoundBufferStream::SetPan(LONG pan)
 {
+    return SetCachedLevel(pan, m_LastPan, &IDirectSoundBuffer::SetPan);
+}
+
+bool GxSoundBufferStream::SetCachedLevel(LONG value, LONG& last, HRESULT (IDirectSoundBuffer::*set)(LONG))
+{
     GxMutexScopedLock lock(m_Mutex);
     if (!m_Buffer || !Device())
         return false;
-    if (pan == m_LastPan)
+    if (value == last)
         return true;
-    if (FAILED(m_Buffer->SetPan(pan)))
+    if (FAILED((m_Buffer->*set)(value)))
         return false;
-    m_LastPan = pan;
+    last = value;
     return true;
 }
 

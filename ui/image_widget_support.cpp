@@ -160,6 +160,15 @@ bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& f
     return true;
 }
 
+bool ReadUIField(GxContentReaderBase& reader, const char* name, double& field)
+{
+    double value = field;
+    if (!reader.ReadF64(name, &value))
+        return false;
+    field = value;
+    return true;
+}
+
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field)
 {
     const std::int32_t errors = reader.GetErrorCount();

@@ -61,4 +61,5 @@ class GxContentReaderBase;
 bool ReadUIField(GxContentReaderBase& reader, const char* name, bool& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
+bool ReadUIField(GxContentReaderBase& reader, const char* name, double& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field);

@@ -210,9 +210,9 @@ bool GxTaskUIButtonIs::FindStateCells(const char16_t* const* suffixes, std::int3
     return true;
 }
 
-bool GxTaskUIButtonIs::LoadImages()
+bool GxTaskUIButtonIs::LoadButtonCells(const char16_t* const* suffixes, std::int32_t count, const char16_t* who)
 {
-    if (!FindStateCells(kButtonSuffixes, 4, u"GxTaskUIButtonIs"))
+    if (!FindStateCells(suffixes, count, who))
         return false;
     if (!m_StateImages[kButtonImagePressed])
         m_StateImages[kButtonImagePressed] = m_StateImages[kButtonImageHover];
@@ -220,6 +220,11 @@ bool GxTaskUIButtonIs::LoadImages()
         m_StateImages[kButtonImageDisabled] = m_StateImages[kButtonImageNormal];
     TakeSizesFromNormalImage();
     return true;
+}
+
+bool GxTaskUIButtonIs::LoadImages()
+{
+    return LoadButtonCells(kButtonSuffixes, 4, u"GxTaskUIButtonIs");
 }
 
 void GxTaskUIButtonIs::ReleaseImages()

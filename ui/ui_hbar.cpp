@@ -38,13 +38,7 @@ GxTaskUIHBarIs::~GxTaskUIHBarIs() = default;
 
 double GxTaskUIHBarIs::Clamped(double value) const
 {
-    if (std::isnan(value))
-        return m_Min;
-    if (value < m_Min)
-        return m_Min;
-    if (value > m_Max)
-        return m_Max;
-    return value;
+    return ClampToUIRange(value, m_Min, m_Max);
 }
 
 void GxTaskUIHBarIs::SetValue(double value)

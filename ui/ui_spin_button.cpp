@@ -45,10 +45,7 @@ const GxNcOriginImage* GxTaskUISpinButtonIs::GetCell(Part part, Look look) const
 
 void GxTaskUISpinButtonIs::SetValue(double value)
 {
-    const double clamped = ClampToUIRange(value, m_Min, m_Max);
-    if (clamped != m_Value)
-        GxSceneGeneration::Touch();
-    SetValueDirect(clamped);
+    SetValueInRange(value);
 }
 
 void GxTaskUISpinButtonIs::SetMax(double max)
