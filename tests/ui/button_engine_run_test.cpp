@@ -3,7 +3,7 @@
 // screen's hook 1 with the button flag, a drag on the slider reports 16 on every move and changes
 // its value, and a release outside the window still ends the drag (the press captured the
 // pointer).
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "motion/image_set_pool.h"
 #include "tests/support/game_folder.h"
@@ -17,19 +17,12 @@
 namespace engine_test {
 namespace {
 
-class ButtonRunTest : public EngineRunTest {
+class ButtonRunTest : public UIEngineRunTest {
 protected:
     void SetUp() override
     {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
+        UIEngineRunTest::SetUp();
         m_Run.SetMaxPasses(80);
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
     }
 };
 

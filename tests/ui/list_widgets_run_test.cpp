@@ -1,7 +1,7 @@
 // [Engine] the list widgets in a whole run: a screen built from layout rows, driven by scripted
 // input through the window: the wheel scrolls a list box one row, a click on a menu row reaches
 // the screen as event 15, and a right press anywhere closes an opened drop menu.
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "tests/support/game_folder.h"
 #include "tests/support/ui/harness/ui_harness.h"
@@ -15,19 +15,12 @@
 namespace engine_test {
 namespace {
 
-class ListWidgetsRunTest : public EngineRunTest {
+class ListWidgetsRunTest : public UIEngineRunTest {
 protected:
     void SetUp() override
     {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
+        UIEngineRunTest::SetUp();
         m_Run.SetMaxPasses(140);
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
     }
 };
 

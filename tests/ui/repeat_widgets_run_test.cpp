@@ -2,7 +2,7 @@
 // folder's layout rows, held through scripted window input over several passes. The press button
 // delivers one event 16 per update held and its value drops to 0 at the release; the spin button
 // steps every 7 updates and the last frame shows its value in system bitmap font 0.
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "motion/image_set_pool.h"
 #include "tests/support/game_folder.h"
@@ -19,19 +19,12 @@ namespace {
 
 constexpr std::uint32_t kFieldRgb = 0x303060;
 
-class RepeatWidgetsRunTest : public EngineRunTest {
+class RepeatWidgetsRunTest : public UIEngineRunTest {
 protected:
     void SetUp() override
     {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
+        UIEngineRunTest::SetUp();
         m_Run.SetMaxPasses(80);
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
     }
 };
 
