@@ -180,13 +180,8 @@ bool GxTaskUIButtonIs::SetImageName(const char16_t* path)
 
 void GxTaskUIButtonIs::TakeSizesFromNormalImage()
 {
-    std::int32_t width = 0, height = 0;
-    if (!GetUICellSize(m_StateImages[kButtonImageNormal], &width, &height))
+    if (!TakeUICellSize(this, m_StateImages[kButtonImageNormal]))
         return;
-    if (m_Width == 0)
-        m_Width = width;
-    if (m_Height == 0)
-        m_Height = height;
     if (m_ClientWidth == 0)
         m_ClientWidth = m_Width - 2 * m_ClientLeft;
     if (m_ClientHeight == 0)

@@ -72,13 +72,7 @@ bool GxTaskUIMenuIs::LoadImages()
             return false;
         }
     }
-    if (!m_BodyCell->m_PatternArray.empty()) {
-        const GxNcPattern& first = m_BodyCell->m_PatternArray.front();
-        if (m_Width == 0)
-            m_Width = first.m_Width;
-        if (m_Height == 0)
-            m_Height = first.m_Height;
-    }
+    TakeUICellSize(this, m_BodyCell);
     if (m_ClientWidth == 0)
         m_ClientWidth = m_Width - 2 * m_ClientLeft;
     if (m_ClientHeight == 0)
