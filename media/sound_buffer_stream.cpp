@@ -176,16 +176,12 @@ bool GxSoundBufferStream::FillBuffer(DWORD offset, DWORD bytes, std::uint64_t lo
     *endOfData = false;
     if (!Device() || !m_Buffer || !m_Loader)
         return false;
-    if (!RestoreIfLost(u"Error/GxSoundBufferStream::FillBuffer RestoreBufferに失敗\n"))
-        return false;
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0;
     DWORD secondBytes = 0;
-    if (FAILED(m_Buffer->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0))) {
-        LogPrintWarning(u"Error/GxSoundBufferStream::FillBuffer Lockに失敗\n");
+    if (!LockForFill(offset, bytes, &first, &firstBytes, &second, &secondBytes))
         return false;
-    }
     // Our ranges are whole chunks inside the ring: one piece.
     BYTE* data = static_cast<BYTE*>(first);
     const DWORD size = firstBytes;
@@ -237,19 +233,27 @@ bool GxSoundBufferStream::FillSilence(DWORD offset, DWORD bytes)
     GxMutexScopedLock lock(m_Mutex);
     if (!Device() || !m_Buffer)
         return false;
-    if (!RestoreIfLost(u"Error/GxSoundBufferStream::FillBuffer RestoreBufferに失敗\n"))
-        return false;
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0;
     DWORD secondBytes = 0;
-    if (FAILED(m_Buffer->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0))) {
-        LogPrintWarning(u"Error/GxSoundBufferStream::FillBuffer Lockに失敗\n");
+    if (!LockForFill(offset, bytes, &first, &firstBytes, &second, &secondBytes))
         return false;
-    }
     std::memset(first, SilenceByte(), firstBytes);
     if (second) std::memset(second, SilenceByte(), secondBytes);
     m_Buffer->Unlock(first, firstBytes, second, secondBytes);
+    return true;
+}
+
+bool GxSoundBufferStream::LockForFill(DWORD offset, DWORD bytes, void** first, DWORD* firstBytes, void** second,
+                                      DWORD* secondBytes)
+{
+    if (!RestoreIfLost(u"Error/GxSoundBufferStream::FillBuffer RestoreBufferに失敗\n"))
+        return false;
+    if (FAILED(m_Buffer->Lock(offset, bytes, first, firstBytes, second, secondBytes, 0))) {
+        LogPrintWarning(u"Error/GxSoundBufferStream::FillBuffer Lockに失敗\n");
+        return false;
+    }
     return true;
 }
 

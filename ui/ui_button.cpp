@@ -142,14 +142,22 @@ bool GxTaskUIButtonIs::IsPressInside(const GxVector2& point)
     return HitTestClient(&position.x, point.x, point.y);
 }
 
-int GxTaskUIButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
+int GxTaskUIButtonIs::PressClient(const GxVector2& point, std::uint32_t keys, std::int32_t doubleClick, bool withKeys)
 {
-    if (!IsPressInside(*point))
+    const GxVector3 position = GetAbsolutePosition();
+    if (!HitTestClient(&position.x, point.x, point.y))
         return 0;
     m_EventState = kUIEventClick;
     m_PressFrames = kButtonPressFrames;
     GxSceneGeneration::Touch();
-    return ReportPress(*point, keys, doubleClick, true);
+    return ReportPress(point, keys, doubleClick, withKeys);
+}
+
+int GxTaskUIButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
+{
+    if (!IsUIInputOpen(this))
+        return 0;
+    return PressClient(*point, keys, doubleClick, true);
 }
 
 // ---- images --------------------------------------------------------------------------------

@@ -76,6 +76,9 @@ protected:
     void DrawStateCell(const GxNcOriginImage* cell);
     // The input gate is open and the point lies in the client rectangle.
     bool IsPressInside(const GxVector2& point);
+    // A press at `point` (the input gate already passed): outside the client rectangle 0;
+    // inside, the click state for the press frames, then ReportPress.
+    int PressClient(const GxVector2& point, std::uint32_t keys, std::int32_t doubleClick, bool withKeys);
     // The set from the pool, then cell name + suffixes[slot] into each slot below `count`; false,
     // logged as `who`, without the set or the normal cell. Fallbacks are the caller's.
     bool FindStateCells(const char16_t* const* suffixes, std::int32_t count, const char16_t* who);

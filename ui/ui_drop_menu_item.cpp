@@ -64,13 +64,7 @@ int GxTaskUIDropMenuItemIs::OnMouseLeftDown(const GxVector2* point, std::uint32_
     const GxTaskBase* shutdown = manage ? manage->FindTask(u"dlg_shutdown") : nullptr;
     if (shutdown && shutdown->GetState() == kTaskActive)
         return 0;
-    const GxVector3 position = GetAbsolutePosition();
-    if (!HitTestClient(&position.x, point->x, point->y))
-        return 0;
-    m_EventState = kUIEventClick;
-    m_PressFrames = kButtonPressFrames;
-    GxSceneGeneration::Touch();
-    return ReportPress(*point, keys, doubleClick, false);
+    return PressClient(*point, keys, doubleClick, false);
 }
 
 int GxTaskUIDropMenuItemIs::Draw(std::int32_t, std::int32_t)

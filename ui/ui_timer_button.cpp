@@ -129,13 +129,7 @@ int GxTaskUITimerButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t
 {
     if (!point || !IsUIInputOpen(this) || !IsAutoEnabled())
         return 0;
-    const GxVector3 position = GetAbsolutePosition();
-    if (!HitTestClient(&position.x, point->x, point->y))
-        return 0;
-    m_EventState = kUIEventClick;
-    m_PressFrames = kButtonPressFrames;
-    GxSceneGeneration::Touch();
-    return ReportPress(*point, keys, doubleClick, false);
+    return PressClient(*point, keys, doubleClick, false);
 }
 
 // ---- images --------------------------------------------------------------------------------
