@@ -61,40 +61,26 @@ TEST_F(ButtonRunTest, AClickAndADragOnWidgetsFromLayoutRowsReachTheScreen)
     double valueAfterDrag = -1.0;
     std::vector<UITestEvent> clicks, changes;   // copied before the shut-down deletes the screen
     bool clickerIsButton = false;
-    int passes = 0;
-    m_Module.m_OnCreateSequences = [&](GxTaskBase* root) {
-        GetImageSetPool().AddImageSet(u"uigis/e2e.gis");
-        screen = new UITestScreen(root, u"UIScreen");
-        screen->SetInstantUIEventFlag(true);
-        DBUILayout::CreateWidgets(nullptr, u"UIScreen", screen, screen);
-        auto* probe = new ProbeTask(core->m_TaskManage->FindTask(u"SeqSystem"), u"probe", "probe", nullptr);
-        probe->m_ConsumeMouse = 0;   // the system screen's probe lets the pointer through
-        probe->m_OnUpdate = [&, core](std::int32_t step) {
-            if (step != 0)
-                return;
-            ++passes;
-            if (passes == 2)
-                core->m_TaskManage->ChangeSequenceByName(u"UIScreen", 0, 0);
-            slider = static_cast<GxTaskUISliderIs*>(core->m_TaskManage->FindTask(u"sl_volume"));
-            auto* button = static_cast<GxTaskUIButtonIs*>(core->m_TaskManage->FindTask(u"btn_ok"));
-            if (passes == 15)
-                imagesLoaded = button && button->GetStateImage(0) && slider && slider->GetCell(GxTaskUISliderIs::kTrack);
-            if (passes == 29) {
-                valueAfterDrag = slider ? slider->GetValue() : -1.0;
-                releasedAfterOutsideUp = slider && !slider->IsPressed();
-            }
-            if (passes == 28)
-                pressedAfterOutsideMove = slider && slider->IsPressed();
-            if (passes == 40) {
-                clicks = screen->EventsOf(1);
-                changes = screen->EventsOf(16);
-                clickerIsButton = clicks.size() == 1 && clicks[0].sender == button &&
-                                  (button->m_KindFlags & kKindPushButton) != 0;
-                GetImageSetPool().ReleaseAllImageSets();
-                core->RequestQuit();
-            }
-        };
-    };
+    BuildUIScreenWithProbe([] { GetImageSetPool().AddImageSet(u"uigis/e2e.gis"); }, screen, [&, core](int passes) {
+        slider = static_cast<GxTaskUISliderIs*>(core->m_TaskManage->FindTask(u"sl_volume"));
+        auto* button = static_cast<GxTaskUIButtonIs*>(core->m_TaskManage->FindTask(u"btn_ok"));
+        if (passes == 15)
+            imagesLoaded = button && button->GetStateImage(0) && slider && slider->GetCell(GxTaskUISliderIs::kTrack);
+        if (passes == 29) {
+            valueAfterDrag = slider ? slider->GetValue() : -1.0;
+            releasedAfterOutsideUp = slider && !slider->IsPressed();
+        }
+        if (passes == 28)
+            pressedAfterOutsideMove = slider && slider->IsPressed();
+        if (passes == 40) {
+            clicks = screen->EventsOf(1);
+            changes = screen->EventsOf(16);
+            clickerIsButton = clicks.size() == 1 && clicks[0].sender == button &&
+                              (button->m_KindFlags & kKindPushButton) != 0;
+            GetImageSetPool().ReleaseAllImageSets();
+            core->RequestQuit();
+        }
+    });
 
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(imagesLoaded);

@@ -5,7 +5,11 @@
 
 #include "tests/support/engine_run_fixture.h"
 
+#include "data/db_uilayout.h"
+#include "tests/support/ui/harness/ui_harness.h"
 #include "ui/ui_services.h"
+
+#include <functional>
 
 namespace engine_test {
 
@@ -22,6 +26,35 @@ protected:
         GxCore::GetInstance()->m_WidgetServices = nullptr;
         EngineRunTest::TearDown();
     }
+
+    // At the sequences' creation: the screen "UIScreen" (in `screen`) with its widgets from the
+    // layout rows and UI events delivered at once, and a probe in the system screen that lets the
+    // pointer through, switches to the screen on pass 2 and calls `onPass` with the pass number
+    // at step 0 of every update. `beforeScreen` runs first (pooling the image sets).
+    void BuildUIScreenWithProbe(std::function<void()> beforeScreen, UITestScreen*& screen,
+                                std::function<void(int)> onPass)
+    {
+        m_Module.m_OnCreateSequences = [this, beforeScreen, &screen, onPass](GxTaskBase* root) {
+            GxCore* core = GxCore::GetInstance();
+            if (beforeScreen)
+                beforeScreen();
+            screen = new UITestScreen(root, u"UIScreen");
+            screen->SetInstantUIEventFlag(true);
+            DBUILayout::CreateWidgets(nullptr, u"UIScreen", screen, screen);
+            auto* probe = new ProbeTask(core->m_TaskManage->FindTask(u"SeqSystem"), u"probe", "probe", nullptr);
+            probe->m_ConsumeMouse = 0;
+            probe->m_OnUpdate = [this, core, onPass](std::int32_t step) {
+                if (step != 0)
+                    return;
+                ++m_Passes;
+                if (m_Passes == 2)
+                    core->m_TaskManage->ChangeSequenceByName(u"UIScreen", 0, 0);
+                onPass(m_Passes);
+            };
+        };
+    }
+
+    int m_Passes = 0;
 };
 
 }  // namespace engine_test
