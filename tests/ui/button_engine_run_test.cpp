@@ -61,7 +61,8 @@ TEST_F(ButtonRunTest, AClickAndADragOnWidgetsFromLayoutRowsReachTheScreen)
     double valueAfterDrag = -1.0;
     std::vector<UITestEvent> clicks, changes;   // copied before the shut-down deletes the screen
     bool clickerIsButton = false;
-    BuildUIScreenWithProbe([] { GetImageSetPool().AddImageSet(u"uigis/e2e.gis"); }, screen, [&, core](int passes) {
+    const auto poolSets = [] { GetImageSetPool().AddImageSet(u"uigis/e2e.gis"); };
+    BuildUIScreenWithProbe(u"UIScreen", poolSets, screen, [&, core](int passes) {
         slider = static_cast<GxTaskUISliderIs*>(core->m_TaskManage->FindTask(u"sl_volume"));
         auto* button = static_cast<GxTaskUIButtonIs*>(core->m_TaskManage->FindTask(u"btn_ok"));
         if (passes == 15)

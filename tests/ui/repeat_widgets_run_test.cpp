@@ -61,7 +61,8 @@ TEST_F(RepeatWidgetsRunTest, HeldPressAndSpinButtonsRepeatAcrossPasses)
     std::vector<UITestEvent> presses, repeats;
     std::vector<double> pressValues(80, -1.0), spinValues(80, -1.0);
     std::uint32_t textPixel = 0, fieldPixel = 0;
-    BuildUIScreenWithProbe([] { GetImageSetPool().AddImageSet(u"uigis/e2e.gis"); }, screen, [&, core](int passes) {
+    const auto poolSets = [] { GetImageSetPool().AddImageSet(u"uigis/e2e.gis"); };
+    BuildUIScreenWithProbe(u"UIScreen", poolSets, screen, [&, core](int passes) {
         auto* press = static_cast<GxTaskUIPressButtonIs*>(core->m_TaskManage->FindTask(u"btn_repeat"));
         auto* spin = static_cast<GxTaskUISpinButtonIs*>(core->m_TaskManage->FindTask(u"spin_count"));
         if (passes < 80) {

@@ -27,28 +27,28 @@ protected:
         EngineRunTest::TearDown();
     }
 
-    // At the sequences' creation: the screen "UIScreen" (in `screen`) with its widgets from the
+    // At the sequences' creation: the screen `name` (in `screen`) with its widgets from the
     // layout rows and UI events delivered at once, and a probe in the system screen that lets the
     // pointer through, switches to the screen on pass 2 and calls `onPass` with the pass number
     // at step 0 of every update. `beforeScreen` runs first (pooling the image sets).
-    void BuildUIScreenWithProbe(std::function<void()> beforeScreen, UITestScreen*& screen,
+    void BuildUIScreenWithProbe(const char16_t* name, std::function<void()> beforeScreen, UITestScreen*& screen,
                                 std::function<void(int)> onPass)
     {
-        m_Module.m_OnCreateSequences = [this, beforeScreen, &screen, onPass](GxTaskBase* root) {
+        m_Module.m_OnCreateSequences = [this, name, beforeScreen, &screen, onPass](GxTaskBase* root) {
             GxCore* core = GxCore::GetInstance();
             if (beforeScreen)
                 beforeScreen();
-            screen = new UITestScreen(root, u"UIScreen");
+            screen = new UITestScreen(root, name);
             screen->SetInstantUIEventFlag(true);
-            DBUILayout::CreateWidgets(nullptr, u"UIScreen", screen, screen);
+            DBUILayout::CreateWidgets(nullptr, name, screen, screen);
             auto* probe = new ProbeTask(core->m_TaskManage->FindTask(u"SeqSystem"), u"probe", "probe", nullptr);
             probe->m_ConsumeMouse = 0;
-            probe->m_OnUpdate = [this, core, onPass](std::int32_t step) {
+            probe->m_OnUpdate = [this, core, name, onPass](std::int32_t step) {
                 if (step != 0)
                     return;
                 ++m_Passes;
                 if (m_Passes == 2)
-                    core->m_TaskManage->ChangeSequenceByName(u"UIScreen", 0, 0);
+                    core->m_TaskManage->ChangeSequenceByName(name, 0, 0);
                 onPass(m_Passes);
             };
         };
