@@ -9,7 +9,6 @@
 #include "motion/crammed_image_set.h"
 #include "ui/image_widget_support.h"
 #include "ui/ui_slider.h"
-#include "ui/ui_timer_button.h"
 #include "ui/widget_graphics.h"
 
 #include <algorithm>
