@@ -113,6 +113,48 @@ std::int32_t SelectButtonCount(const std::vector<GxSelectMenuItem>& items)
     return std::max<std::int32_t>(0, static_cast<std::int32_t>(items.size()) - 1);
 }
 
+// Every named part, or false once one is missing (logged by FindPart).
+template <std::size_t N>
+bool FindParts(GxTaskManage* manage, const std::array<const char16_t*, N>& names, const char16_t* operation,
+               std::array<GxTaskBase*, N>& parts)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if ((parts[i] = FindPart(manage, names[i], operation)) == nullptr)
+            return false;
+    return true;
+}
+
+// The choice buttons 1..count of the select folder, or false with a line naming the missing one.
+bool FindSelectButtons(GxTaskManage* manage, std::int32_t count, const char16_t* operation,
+                       std::vector<GxTaskBase*>& buttons)
+{
+    GxTaskFolder* select = FindFolderPart(manage, kSelectName, operation);
+    if (select == nullptr)
+        return false;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        GxTaskBase* button = Live(select->FindTaskLocal(kSelectButtonName, i));
+        if (button == nullptr) {
+            LogPrint(u"GxUserData::%s/the play screen has no %s %d\n", operation, kSelectButtonName, i);
+            return false;
+        }
+        buttons.push_back(button);
+    }
+    return true;
+}
+
+// The data's own system configuration, else the core's, else the defaults.
+const GxSystemConfig& SystemConfigOf(const GxSystemConfig* own, const GxCore* core)
+{
+    static const GxSystemConfig defaultSystem;
+    return own ? *own : core->m_SystemConfig ? *core->m_SystemConfig : defaultSystem;
+}
+
+const GxUserConfig& UserConfigOf(const GxCore* core)
+{
+    static const GxUserConfig defaultUser;
+    return core->m_UserConfig ? *core->m_UserConfig : defaultUser;
+}
+
 }  // namespace
 
 bool GxUserData::WriteSoundState(GxContentWriterBase& writer)
@@ -176,9 +218,8 @@ bool GxUserData::WriteLayerState(GxContentWriterBase& writer)
     if (!HasPlayScreen(manage))
         return writer.GetErrorCount() == 0;
     std::array<GxTaskBase*, kLayerNames.size()> layers{};
-    for (std::size_t i = 0; i < kLayerNames.size(); ++i)
-        if ((layers[i] = FindPart(manage, kLayerNames[i], u"WriteLayerState")) == nullptr)
-            return false;
+    if (!FindParts(manage, kLayerNames, u"WriteLayerState", layers))
+        return false;
     GxTaskFolder* stand = FindFolderPart(manage, kStandName, u"WriteLayerState");
     if (stand == nullptr)
         return false;
@@ -204,9 +245,8 @@ bool GxUserData::ReadLayerState(GxContentReaderBase& reader)
     if (!HasPlayScreen(manage))
         return reader.GetErrorCount() == 0;
     std::array<GxTaskBase*, kLayerNames.size()> layers{};
-    for (std::size_t i = 0; i < kLayerNames.size(); ++i)
-        if ((layers[i] = FindPart(manage, kLayerNames[i], u"ReadLayerState")) == nullptr)
-            return false;
+    if (!FindParts(manage, kLayerNames, u"ReadLayerState", layers))
+        return false;
     GxTaskFolder* stand = FindFolderPart(manage, kStandName, u"ReadLayerState");
     if (stand == nullptr)
         return false;
@@ -240,9 +280,8 @@ bool GxUserData::WriteWindowState(GxContentWriterBase& writer)
     if (!HasPlayScreen(manage))
         return writer.GetErrorCount() == 0;
     std::array<GxTaskBase*, kWindowNames.size()> windows{};
-    for (std::size_t i = 0; i < kWindowNames.size(); ++i)
-        if ((windows[i] = FindPart(manage, kWindowNames[i], u"WriteWindowState")) == nullptr)
-            return false;
+    if (!FindParts(manage, kWindowNames, u"WriteWindowState", windows))
+        return false;
     for (GxTaskBase* window : windows)
         window->WriteState(writer);
     return writer.GetErrorCount() == 0;
@@ -254,18 +293,13 @@ bool GxUserData::ReadWindowState(GxContentReaderBase& reader)
     if (!HasPlayScreen(manage))
         return reader.GetErrorCount() == 0;
     std::array<GxTaskBase*, kWindowNames.size()> windows{};
-    for (std::size_t i = 0; i < kWindowNames.size(); ++i)
-        if ((windows[i] = FindPart(manage, kWindowNames[i], u"ReadWindowState")) == nullptr)
-            return false;
+    if (!FindParts(manage, kWindowNames, u"ReadWindowState", windows))
+        return false;
     for (GxTaskBase* window : windows)
         window->ReadState(reader);
     // The configuration's margin and the player's current opacity, not those of the save.
-    static const GxSystemConfig defaultSystem;
-    static const GxUserConfig defaultUser;
-    const GxSystemConfig& system = m_SystemConfig ? *m_SystemConfig
-                                   : m_Core->m_SystemConfig ? *m_Core->m_SystemConfig
-                                                            : defaultSystem;
-    const GxUserConfig& user = m_Core->m_UserConfig ? *m_Core->m_UserConfig : defaultUser;
+    const GxSystemConfig& system = SystemConfigOf(m_SystemConfig, m_Core);
+    const GxUserConfig& user = UserConfigOf(m_Core);
     GxPlayScreenWidgetsBase& widgets = GetPlayScreenWidgets();
     widgets.SetLetterMarginWidth(windows[0], system.m_MesWinLetterMarginWidth);
     widgets.SetImageAlpha(windows[0], user.m_TextWindowOpacity);
@@ -278,19 +312,10 @@ bool GxUserData::WriteSelectButtonState(GxContentWriterBase& writer)
     GxTaskManage* manage = ManageOf(m_Core);
     if (!HasPlayScreen(manage))
         return writer.GetErrorCount() == 0;
-    GxTaskFolder* select = FindFolderPart(manage, kSelectName, u"WriteSelectButtonState");
-    if (select == nullptr)
-        return false;
     const std::int32_t count = SelectButtonCount(m_SelectMenuItemList);
     std::vector<GxTaskBase*> buttons;
-    for (std::int32_t i = 1; i <= count; ++i) {
-        GxTaskBase* button = Live(select->FindTaskLocal(kSelectButtonName, i));
-        if (button == nullptr) {
-            LogPrint(u"GxUserData::WriteSelectButtonState/the play screen has no %s %d\n", kSelectButtonName, i);
-            return false;
-        }
-        buttons.push_back(button);
-    }
+    if (!FindSelectButtons(manage, count, u"WriteSelectButtonState", buttons))
+        return false;
     writer.WriteListBegin("SelectButtons", "", static_cast<std::uint32_t>(count));
     for (GxTaskBase* button : buttons)
         button->WriteState(writer);
@@ -303,25 +328,12 @@ bool GxUserData::ReadSelectButtonState(GxContentReaderBase& reader)
     GxTaskManage* manage = ManageOf(m_Core);
     if (!HasPlayScreen(manage))
         return reader.GetErrorCount() == 0;
-    GxTaskFolder* select = FindFolderPart(manage, kSelectName, u"ReadSelectButtonState");
-    if (select == nullptr)
-        return false;
     const std::int32_t count = SelectButtonCount(m_SelectMenuItemList);
     std::vector<GxTaskBase*> buttons;
-    for (std::int32_t i = 1; i <= count; ++i) {
-        GxTaskBase* button = Live(select->FindTaskLocal(kSelectButtonName, i));
-        if (button == nullptr) {
-            LogPrint(u"GxUserData::ReadSelectButtonState/the play screen has no %s %d\n", kSelectButtonName, i);
-            return false;
-        }
-        buttons.push_back(button);
-    }
-    static const GxSystemConfig defaultSystem;
-    static const GxUserConfig defaultUser;
-    const GxSystemConfig& system = m_SystemConfig ? *m_SystemConfig
-                                   : m_Core->m_SystemConfig ? *m_Core->m_SystemConfig
-                                                            : defaultSystem;
-    const GxUserConfig& user = m_Core->m_UserConfig ? *m_Core->m_UserConfig : defaultUser;
+    if (!FindSelectButtons(manage, count, u"ReadSelectButtonState", buttons))
+        return false;
+    const GxSystemConfig& system = SystemConfigOf(m_SystemConfig, m_Core);
+    const GxUserConfig& user = UserConfigOf(m_Core);
     const GxUserDataPerman* perman = m_Core->m_UserDataPerman;
     GxPlayScreenWidgetsBase& widgets = GetPlayScreenWidgets();
     // The stored count is not used: the buttons are the current menu's.

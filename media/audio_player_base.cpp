@@ -58,19 +58,15 @@ GxAudioPlayerBase::GxAudioPlayerBase()
 
 std::uint32_t GxAudioPlayerBase::GetFadeOverMs() const
 {
-    if (m_FadeState == kFadeNone || m_FadeStartTime == 0)
+    if (m_Fade.m_State == kFadeNone || m_Fade.m_StartTime == 0)
         return 0;
-    const std::uint32_t elapsed = timeGetTime() - m_FadeStartTime;
-    return elapsed > m_FadeDuration ? elapsed - m_FadeDuration : 0;
+    const std::uint32_t elapsed = timeGetTime() - m_Fade.m_StartTime;
+    return elapsed > m_Fade.m_Duration ? elapsed - m_Fade.m_Duration : 0;
 }
 
 void GxAudioPlayerBase::ClearFade()
 {
-    m_FadeStartTime = 0;
-    m_FadeEndVolume = 0.0f;
-    m_FadeStartVolume = 0.0f;
-    m_FadeDuration = 0;
-    m_FadeState = kFadeNone;
+    m_Fade.Clear();
 }
 
 void GxAudioPlayerBase::CopyVectors(const GxSoundVector* position, const GxSoundVector* front)
@@ -88,21 +84,7 @@ float GxAudioPlayerBase::PrepareStart(std::uint32_t channels, std::uint32_t star
     m_Use3D = use3D;
     m_PositionSource = position;
     m_FrontSource = front;
-    float starting = volume;
-    if (fadeInMs == 0) {
-        m_FadeStartTime = 0;
-        m_FadeStartVolume = volume;
-        m_FadeEndVolume = volume;
-        m_FadeDuration = 0;
-        m_FadeState = kFadeNone;
-    } else {
-        m_FadeStartTime = timeGetTime();
-        m_FadeEndVolume = volume;
-        m_FadeStartVolume = 0.0f;
-        m_FadeDuration = fadeInMs;
-        m_FadeState = kFadeIn;
-        starting = 0.0f;
-    }
+    const float starting = m_Fade.Start(volume, fadeInMs);
     m_StartMs = startMs;
     m_LoopStartMs = loopStartMs;
     m_PlayStartTime = timeGetTime();
@@ -113,58 +95,24 @@ bool GxAudioPlayerBase::FadeStop(std::uint32_t fadeMs)
 {
     if (fadeMs == 0)
         return Close();
-    m_FadeStartTime = timeGetTime();
-    m_FadeEndVolume = 0.0f;
-    m_FadeStartVolume = GetVolume();
-    m_FadeDuration = fadeMs;
-    m_FadeState = kFadeOut;
+    m_Fade.FadeOut(GetVolume(), fadeMs);
     return true;
 }
 
 bool GxAudioPlayerBase::FadeSetVolume(float volume)
 {
-    if (m_FadeState == kFadeIn) {
-        m_FadeEndVolume = volume;
-        return true;
-    }
-    if (m_FadeState == kFadeOut) {
-        m_FadeStartVolume = volume;
-        return true;
-    }
-    return SetBufferVolume(volume);
+    return m_Fade.Redirect(volume) || SetBufferVolume(volume);
 }
 
 bool GxAudioPlayerBase::FadeFinish()
 {
-    if (m_FadeState != kFadeNone) {
-        const bool fadingOut = m_FadeState == kFadeOut;
-        SetBufferVolume(m_FadeEndVolume);
-        m_FadeState = kFadeNone;
-        if (fadingOut) Close();
-    }
+    m_Fade.Finish([this](float volume) { SetBufferVolume(volume); }, [this] { Close(); });
     return true;
 }
 
 bool GxAudioPlayerBase::FadeUpdate()
 {
-    if (m_FadeState == kFadeNone)
-        return true;
-    if (m_FadeStartTime == 0 || m_FadeDuration == 0) {
-        m_FadeState = kFadeNone;
-        return true;
-    }
-    const std::uint32_t now = timeGetTime();
-    // The clock wraps: the elapsed time is the unsigned difference.
-    const std::uint32_t elapsed = now - m_FadeStartTime;
-    if (elapsed >= m_FadeDuration) {
-        const bool fadingOut = m_FadeState == kFadeOut;
-        SetBufferVolume(m_FadeEndVolume);
-        m_FadeState = kFadeNone;
-        if (fadingOut) Close();
-        return true;
-    }
-    const float t = static_cast<float>(elapsed) / static_cast<float>(m_FadeDuration);
-    SetBufferVolume(m_FadeStartVolume + (m_FadeEndVolume - m_FadeStartVolume) * t);
+    m_Fade.Step([this](float volume) { SetBufferVolume(volume); }, [this] { Close(); });
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "media/sound_devices.h"
 #include "media/sound_loader_base.h"
+#include "media/volume_fade.h"
 #include "platform/xaudio2/x3daudio.h"
 #include "platform/xaudio2/xaudio2.h"
 
@@ -69,10 +70,10 @@ public:
     virtual std::int32_t GetReserved() { return 0; }
     // Milliseconds since the running fade's end; 0 without a fade or while it lasts.
     virtual std::uint32_t GetFadeOverMs() const;
-    virtual float GetFadeEndVolume() const { return m_FadeEndVolume; }
+    virtual float GetFadeEndVolume() const { return m_Fade.m_EndVolume; }
     virtual std::int32_t GetLoopCount() { return 0; }
     virtual bool IsPlaying() { return false; }
-    virtual int GetFadeState() const { return m_FadeStartTime != 0 ? m_FadeState : kFadeNone; }
+    virtual int GetFadeState() const { return m_Fade.m_StartTime != 0 ? m_Fade.m_State : kFadeNone; }
     virtual std::uint32_t GetPlayStartTime() const { return m_PlayStartTime; }
     virtual std::uint32_t GetDurationMs() const { return m_DurationMs; }
     virtual bool FinishFade() { return false; }
@@ -110,16 +111,12 @@ protected:
                        const GxSoundVector* front);
     void CopyVectors(const GxSoundVector* position, const GxSoundVector* front);
 
-    std::uint32_t m_FadeStartTime = 0;
-    float m_FadeEndVolume = 0.0f;
-    float m_FadeStartVolume = 0.0f;
-    std::uint32_t m_FadeDuration = 0;
+    GxVolumeFade<float, 0.0f> m_Fade;
     std::uint32_t m_PlayStartTime = 0;
     std::uint32_t m_StartMs = 0;
     std::uint32_t m_LoopStartMs = 0;
     std::uint32_t m_DurationMs = 0;
     std::uint64_t m_LengthFrames = 0;
-    int m_FadeState = kFadeNone;
     GxSoundVector m_Position{0.0f, 0.0f, 0.0f, 0.0f};
     GxSoundVector m_Front{0.0f, 0.0f, 1.0f, 0.0f};
     GxSoundVector m_Top{0.0f, 1.0f, 0.0f, 0.0f};

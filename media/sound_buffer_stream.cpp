@@ -145,27 +145,24 @@ bool GxSoundBufferStream::Stop()
 
 bool GxSoundBufferStream::SetVolume(LONG volume)
 {
-    GxMutexScopedLock lock(m_Mutex);
-    if (!m_Buffer || !Device())
-        return false;
-    if (volume == m_LastVolume)
-        return true;
-    if (FAILED(m_Buffer->SetVolume(volume)))
-        return false;
-    m_LastVolume = volume;
-    return true;
+    return SetCachedLevel(volume, m_LastVolume, &IDirectSoundBuffer::SetVolume);
 }
 
 bool GxSoundBufferStream::SetPan(LONG pan)
 {
+    return SetCachedLevel(pan, m_LastPan, &IDirectSoundBuffer::SetPan);
+}
+
+bool GxSoundBufferStream::SetCachedLevel(LONG value, LONG& last, HRESULT (IDirectSoundBuffer::*set)(LONG))
+{
     GxMutexScopedLock lock(m_Mutex);
     if (!m_Buffer || !Device())
         return false;
-    if (pan == m_LastPan)
+    if (value == last)
         return true;
-    if (FAILED(m_Buffer->SetPan(pan)))
+    if (FAILED((m_Buffer->*set)(value)))
         return false;
-    m_LastPan = pan;
+    last = value;
     return true;
 }
 
@@ -179,16 +176,12 @@ bool GxSoundBufferStream::FillBuffer(DWORD offset, DWORD bytes, std::uint64_t lo
     *endOfData = false;
     if (!Device() || !m_Buffer || !m_Loader)
         return false;
-    if (!RestoreIfLost(u"Error/GxSoundBufferStream::FillBuffer RestoreBufferに失敗\n"))
-        return false;
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0;
     DWORD secondBytes = 0;
-    if (FAILED(m_Buffer->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0))) {
-        LogPrintWarning(u"Error/GxSoundBufferStream::FillBuffer Lockに失敗\n");
+    if (!LockForFill(offset, bytes, &first, &firstBytes, &second, &secondBytes))
         return false;
-    }
     // Our ranges are whole chunks inside the ring: one piece.
     BYTE* data = static_cast<BYTE*>(first);
     const DWORD size = firstBytes;
@@ -240,19 +233,27 @@ bool GxSoundBufferStream::FillSilence(DWORD offset, DWORD bytes)
     GxMutexScopedLock lock(m_Mutex);
     if (!Device() || !m_Buffer)
         return false;
-    if (!RestoreIfLost(u"Error/GxSoundBufferStream::FillBuffer RestoreBufferに失敗\n"))
-        return false;
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0;
     DWORD secondBytes = 0;
-    if (FAILED(m_Buffer->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0))) {
-        LogPrintWarning(u"Error/GxSoundBufferStream::FillBuffer Lockに失敗\n");
+    if (!LockForFill(offset, bytes, &first, &firstBytes, &second, &secondBytes))
         return false;
-    }
     std::memset(first, SilenceByte(), firstBytes);
     if (second) std::memset(second, SilenceByte(), secondBytes);
     m_Buffer->Unlock(first, firstBytes, second, secondBytes);
+    return true;
+}
+
+bool GxSoundBufferStream::LockForFill(DWORD offset, DWORD bytes, void** first, DWORD* firstBytes, void** second,
+                                      DWORD* secondBytes)
+{
+    if (!RestoreIfLost(u"Error/GxSoundBufferStream::FillBuffer RestoreBufferに失敗\n"))
+        return false;
+    if (FAILED(m_Buffer->Lock(offset, bytes, first, firstBytes, second, secondBytes, 0))) {
+        LogPrintWarning(u"Error/GxSoundBufferStream::FillBuffer Lockに失敗\n");
+        return false;
+    }
     return true;
 }
 

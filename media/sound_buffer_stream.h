@@ -52,6 +52,12 @@ private:
     bool NotificationStep();
     BYTE SilenceByte() const { return m_Format.wBitsPerSample == 8 ? BYTE{128} : BYTE{0}; }
     bool RestoreIfLost(const char16_t* warning);
+    // Under the buffer lock: a lost buffer restored, then the range locked; false, with the fill's
+    // warning, when either fails.
+    bool LockForFill(DWORD offset, DWORD bytes, void** first, DWORD* firstBytes, void** second, DWORD* secondBytes);
+    // Under the buffer lock: the buffer's `set` only for a value other than `last` (the value
+    // the buffer has), which then follows it; a failed call leaves `last` as it was.
+    bool SetCachedLevel(LONG value, LONG& last, HRESULT (IDirectSoundBuffer::*set)(LONG));
 
     DWORD m_ThreadId = 0;
     HANDLE m_Thread = nullptr;

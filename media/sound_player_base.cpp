@@ -30,33 +30,16 @@ LONG GxSoundPlayerBase::GetVolume()
 
 void GxSoundPlayerBase::ClearFade()
 {
-    m_FadeStartTime = 0;
-    m_FadeDuration = 0;
+    m_Fade.Clear();
     m_PlayStartTime = 0;
     m_StartMs = 0;
     m_LoopStartMs = 0;
-    m_FadeState = kFadeNone;
-    m_FadeEndVolume = kSilence;
-    m_FadeStartVolume = kSilence;
 }
 
 LONG GxSoundPlayerBase::PrepareStart(std::uint32_t startMs, std::uint32_t fadeInMs, LONG volume,
                                      std::uint32_t loopStartMs)
 {
-    LONG starting = volume;
-    if (fadeInMs == 0) {
-        m_FadeStartTime = 0;
-        m_FadeEndVolume = m_FadeStartVolume = volume;
-        m_FadeDuration = 0;
-        m_FadeState = kFadeNone;
-    } else {
-        m_FadeStartTime = timeGetTime();
-        m_FadeEndVolume = volume;
-        m_FadeStartVolume = kSilence;
-        m_FadeDuration = fadeInMs;
-        m_FadeState = kFadeIn;
-        starting = kSilence;
-    }
+    const LONG starting = m_Fade.Start(volume, fadeInMs);
     m_PlayStartTime = timeGetTime();
     m_StartMs = startMs;
     m_LoopStartMs = loopStartMs;
@@ -73,58 +56,24 @@ bool GxSoundPlayerBase::Stop(std::uint32_t fadeMs)
 {
     if (fadeMs == 0)
         return Close();
-    m_FadeStartVolume = GetVolume();
-    m_FadeStartTime = timeGetTime();
-    m_FadeEndVolume = kSilence;
-    m_FadeDuration = fadeMs;
-    m_FadeState = kFadeOut;
+    m_Fade.FadeOut(GetVolume(), fadeMs);
     return true;
 }
 
 bool GxSoundPlayerBase::SetVolume(LONG volume)
 {
-    if (m_FadeState == kFadeIn) {
-        m_FadeEndVolume = volume;
-        return true;
-    }
-    if (m_FadeState == kFadeOut) {
-        m_FadeStartVolume = volume;
-        return true;
-    }
-    return SetBufferVolume(volume);
+    return m_Fade.Redirect(volume) || SetBufferVolume(volume);
 }
 
 bool GxSoundPlayerBase::FinishFade()
 {
-    if (m_FadeState != kFadeNone) {
-        const bool fadingOut = m_FadeState == kFadeOut;
-        SetBufferVolume(m_FadeEndVolume);
-        m_FadeState = kFadeNone;
-        if (fadingOut) Close();
-    }
+    m_Fade.Finish([this](LONG volume) { SetBufferVolume(volume); }, [this] { Close(); });
     return true;
 }
 
 bool GxSoundPlayerBase::FadeStep()
 {
-    if (m_FadeState == kFadeNone)
-        return true;
-    if (m_FadeStartTime == 0 || m_FadeDuration == 0) {
-        m_FadeState = kFadeNone;
-        return true;
-    }
-    // The clock wraps: the elapsed time is the unsigned difference.
-    const std::uint32_t elapsed = timeGetTime() - m_FadeStartTime;
-    if (elapsed >= m_FadeDuration) {
-        const bool fadingOut = m_FadeState == kFadeOut;
-        m_FadeState = kFadeNone;
-        SetBufferVolume(m_FadeEndVolume);
-        if (fadingOut) Close();
-        return true;
-    }
-    const float t = static_cast<float>(elapsed) / static_cast<float>(m_FadeDuration);
-    const float volume = static_cast<float>(m_FadeEndVolume - m_FadeStartVolume) * t + static_cast<float>(m_FadeStartVolume);
-    SetBufferVolume(static_cast<LONG>(volume));
+    m_Fade.Step([this](LONG volume) { SetBufferVolume(volume); }, [this] { Close(); });
     return true;
 }
 

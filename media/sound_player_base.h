@@ -4,6 +4,7 @@
 #pragma once
 
 #include "media/sound_devices.h"
+#include "media/volume_fade.h"
 #include "platform/dsound/dsound.h"
 
 #include <cstdint>
@@ -36,7 +37,7 @@ public:
     virtual bool SetVolume(LONG volume);
     virtual LONG GetVolume();
     virtual bool IsPlaying() { return false; }
-    virtual int GetFadeState() const { return m_FadeStartTime != 0 ? m_FadeState : kFadeNone; }
+    virtual int GetFadeState() const { return m_Fade.m_StartTime != 0 ? m_Fade.m_State : kFadeNone; }
     virtual bool FinishFade();
     // The fade step of the channel manager's service; false once the sound no longer plays.
     virtual bool UpdateFade() { return false; }
@@ -59,8 +60,8 @@ public:
     // Four floats of the caller's, read at every 3D update; null for none.
     void Set3DSources(const GxSoundVector* position, const GxSoundVector* orientation);
 
-    LONG GetFadeEndVolume() const { return m_FadeEndVolume; }
-    LONG GetFadeStartVolume() const { return m_FadeStartVolume; }
+    LONG GetFadeEndVolume() const { return m_Fade.m_EndVolume; }
+    LONG GetFadeStartVolume() const { return m_Fade.m_StartVolume; }
     std::uint32_t GetPlayStartTime() const { return m_PlayStartTime; }
     std::uint64_t GetLengthFrames() const { return m_LengthFrames; }
 
@@ -74,17 +75,13 @@ protected:
     void Store3D(const GxSoundVector* position, const GxSoundVector* orientation);
     void ClearFade();
 
-    std::uint32_t m_FadeStartTime = 0;
-    LONG m_FadeEndVolume = kSilence;
-    LONG m_FadeStartVolume = kSilence;
-    std::uint32_t m_FadeDuration = 0;
+    GxVolumeFade<LONG, kSilence> m_Fade;
     std::uint32_t m_PlayStartTime = 0;
     std::uint32_t m_StartMs = 0;
     std::uint32_t m_LoopStartMs = 0;
     BYTE m_HasLoopStart = 0;
     std::uint64_t m_LengthFrames = 0;
     std::uint64_t m_DurationMs = 0;
-    int m_FadeState = kFadeNone;
     GxSoundVector m_Position{0.0f, 0.0f, 0.0f, 0.0f};
     GxSoundVector m_Orientation{0.0f, 0.0f, 1.0f, 0.0f};
     GxSoundVector m_Extra{0.0f, 0.0f, 1.0f, 0.0f};

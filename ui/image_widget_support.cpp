@@ -92,6 +92,18 @@ bool GetUICellSize(const GxNcOriginImage* cell, std::int32_t* width, std::int32_
     return true;
 }
 
+bool TakeUICellSize(GxTaskUIBase* widget, const GxNcOriginImage* cell)
+{
+    std::int32_t width = 0, height = 0;
+    if (!GetUICellSize(cell, &width, &height))
+        return false;
+    if (widget->m_Width == 0)
+        widget->m_Width = width;
+    if (widget->m_Height == 0)
+        widget->m_Height = height;
+    return true;
+}
+
 GxMatrix MakeUITransform(const GxTaskActor& actor, const GxVector3& position, const GxVector3& pivot)
 {
     const GxActorVisualParam& visual = actor.m_VisualParam;
@@ -155,6 +167,15 @@ bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& f
 {
     std::uint32_t value = field;
     if (!reader.ReadU32(name, &value))
+        return false;
+    field = value;
+    return true;
+}
+
+bool ReadUIField(GxContentReaderBase& reader, const char* name, double& field)
+{
+    double value = field;
+    if (!reader.ReadF64(name, &value))
         return false;
     field = value;
     return true;

@@ -42,6 +42,9 @@ GxNcCrammedImageSet* FindUIImageSet(const std::u16string& name);
 GxNcOriginImage* FindUICell(GxNcCrammedImageSet* imageSet, const std::u16string& name);
 // Width and height of the cell's first pattern; false (sizes untouched) without one.
 bool GetUICellSize(const GxNcOriginImage* cell, std::int32_t* width, std::int32_t* height);
+// The widget's width and height that are still 0 from the cell's first pattern; false (nothing
+// changed) without one.
+bool TakeUICellSize(GxTaskUIBase* widget, const GxNcOriginImage* cell);
 
 // The actor's transform at `position`, with its rotation, scale and the given pivot.
 GxMatrix MakeUITransform(const GxTaskActor& actor, const GxVector3& position, const GxVector3& pivot);
@@ -61,4 +64,5 @@ class GxContentReaderBase;
 bool ReadUIField(GxContentReaderBase& reader, const char* name, bool& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
+bool ReadUIField(GxContentReaderBase& reader, const char* name, double& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field);

@@ -24,16 +24,6 @@ GxCore* CoreOf(const GxTaskUIBase* widget)
 
 }  // namespace
 
-bool WidgetTakesInput(GxTaskUIBase* widget)
-{
-    return IsUIInputOpen(widget);
-}
-
-bool WidgetIsShown(GxTaskUIBase* widget)
-{
-    return IsUIWidgetDrawn(widget);
-}
-
 GxGDIFontMap* WidgetFontMap(std::int32_t index)
 {
     return GetSystemFontMap(index);
@@ -74,26 +64,6 @@ std::u16string WidgetImageSetFolder(const GxTaskUIBase* widget)
     return core ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
 }
 
-void SplitImageSetPath(const std::u16string& path, std::u16string& setName, std::u16string& cellName)
-{
-    SplitUIImagePath(path, &setName, &cellName);
-}
-
-bool ReadStateS32(GxContentReaderBase& reader, const char* name, std::int32_t& field)
-{
-    return ReadUIField(reader, name, field);
-}
-
-bool ReadStateU32(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
-{
-    return ReadUIField(reader, name, field);
-}
-
-bool ReadStateBool(GxContentReaderBase& reader, const char* name, bool& field)
-{
-    return ReadUIField(reader, name, field);
-}
-
 bool IsWidgetListIndex(std::size_t size, std::int32_t index, const GxTaskUIBase* widget, const char16_t* who)
 {
     if (index >= 0 && static_cast<std::size_t>(index) < size)
@@ -104,7 +74,7 @@ bool IsWidgetListIndex(std::size_t size, std::int32_t index, const GxTaskUIBase*
 
 GxWidgetGraphicsBase* BeginListWidgetDraw(GxTaskUIBase* widget)
 {
-    if (!WidgetIsShown(widget))
+    if (!IsUIWidgetDrawn(widget))
         return nullptr;
     GxWidgetGraphicsBase* g = GetWidgetGraphics();
     g->BeginSceneNested();
@@ -155,10 +125,10 @@ bool GxWidgetTextLook::WriteTextLook(GxContentWriterBase& writer) const
 void GxWidgetTextLook::ReadTextLook(GxContentReaderBase& reader, const char16_t* who)
 {
     std::int32_t fontIndex = m_TextFontIndex;
-    if (ReadStateS32(reader, "m_TextFontIndex", fontIndex) && IsWidgetFontIndex(fontIndex, who))
+    if (ReadUIField(reader, "m_TextFontIndex", fontIndex) && IsWidgetFontIndex(fontIndex, who))
         m_TextFontIndex = fontIndex;
-    ReadStateS32(reader, "m_TextFontSize", m_TextFontSize);
-    ReadStateU32(reader, "m_TextColor", m_TextColor);
-    ReadStateU32(reader, "m_EdgeColor", m_EdgeColor);
-    ReadStateBool(reader, "m_UseEdge", m_UseEdge);
+    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
+    ReadUIField(reader, "m_TextColor", m_TextColor);
+    ReadUIField(reader, "m_EdgeColor", m_EdgeColor);
+    ReadUIField(reader, "m_UseEdge", m_UseEdge);
 }

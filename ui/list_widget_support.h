@@ -1,7 +1,7 @@
-// Small pieces the list-like widgets (text log, list box, menu, drop menu) share: the screen's
-// input and activity tests, the system fonts by checked index, the configuration values they
-// take their defaults from, the checked row lookup, the draw frame, outlined row text, and the
-// text look (font, colours, edge) with its saved fields.
+// Small pieces the list-like widgets (text log, list box, menu, drop menu) share: the system
+// fonts by checked index, the configuration values they take their defaults from, the checked row
+// lookup, the draw frame, outlined row text, and the text look (font, colours, edge) with its
+// saved fields. The input gate and saved-field readers are in ui/image_widget_support.h.
 #pragma once
 
 #include <cstddef>
@@ -16,10 +16,6 @@ class GxGDIFontMap;
 class GxTaskUIBase;
 class GxWidgetGraphicsBase;
 
-// The owning screen lets the widget take pointer input now (no test skipped).
-bool WidgetTakesInput(GxTaskUIBase* widget);
-// The owning screen reports the widget active (drawn).
-bool WidgetIsShown(GxTaskUIBase* widget);
 // The system glyph cache or bitmap font of an index; null for an index outside their range.
 GxGDIFontMap* WidgetFontMap(std::int32_t index);
 GxFontData* WidgetBitmapFont(std::int32_t index);
@@ -32,15 +28,6 @@ std::int32_t WidgetFontSize(const GxTaskUIBase* widget, std::int32_t index);
 std::uint32_t WidgetSystemEdgeColor(const GxTaskUIBase* widget);
 // The UI image-set folder of the game configuration.
 std::u16string WidgetImageSetFolder(const GxTaskUIBase* widget);
-// Image-set naming from a path: the last folder names the set (".gis" appended), the file name
-// the cell.
-void SplitImageSetPath(const std::u16string& path, std::u16string& setName, std::u16string& cellName);
-
-// A saved value replaces the field only when it was read.
-bool ReadStateS32(GxContentReaderBase& reader, const char* name, std::int32_t& field);
-bool ReadStateU32(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
-bool ReadStateBool(GxContentReaderBase& reader, const char* name, bool& field);
-
 // An index inside a list of `size` elements; logs "`who` index out of range:N [task path]"
 // otherwise.
 bool IsWidgetListIndex(std::size_t size, std::int32_t index, const GxTaskUIBase* widget, const char16_t* who);

@@ -9,6 +9,7 @@
 #include "data/db_uimodule.h"
 #include "foundation/content.h"
 #include "ui/help_tip.h"
+#include "ui/image_widget_support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,17 @@ void GxUIDragState::Reset()
     std::fill(std::begin(m_Start), std::end(m_Start), -1.0f);
     std::fill(std::begin(m_Offset), std::end(m_Offset), 0.0f);
     std::fill(std::begin(m_Values), std::end(m_Values), 0);
+}
+
+double ClampToUIRange(double value, double min, double max)
+{
+    if (std::isnan(value))
+        return min;
+    if (value < min)
+        return min;
+    if (value > max)
+        return max;
+    return value;
 }
 
 std::uint32_t PackUIColor(double alpha, std::uint32_t rgb)
@@ -175,6 +187,11 @@ void GxTaskUIBase::SetValueDirect(double value)
     if (m_Value != value)
         GxSceneGeneration::Touch();
     m_Value = value;
+}
+
+void GxTaskUIBase::SetValueInRange(double value)
+{
+    SetValueDirect(ClampToUIRange(value, m_Min, m_Max));
 }
 
 std::int32_t GxTaskUIBase::GetValueInt() const
@@ -433,81 +450,40 @@ bool GxTaskUIBase::WriteState(GxContentWriterBase& writer)
     return ok && writer.GetErrorCount() == 0;
 }
 
-namespace {
-
-// A value replaces the field only when it was read.
-void ReadInto(GxContentReaderBase& reader, const char* name, bool& field)
-{
-    bool value = field;
-    if (reader.ReadBool(name, &value))
-        field = value;
-}
-
-void ReadInto(GxContentReaderBase& reader, const char* name, double& field)
-{
-    double value = field;
-    if (reader.ReadF64(name, &value))
-        field = value;
-}
-
-void ReadInto(GxContentReaderBase& reader, const char* name, std::int32_t& field)
-{
-    std::int32_t value = field;
-    if (reader.ReadS32(name, &value))
-        field = value;
-}
-
-void ReadInto(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
-{
-    std::uint32_t value = field;
-    if (reader.ReadU32(name, &value))
-        field = value;
-}
-
-void ReadInto(GxContentReaderBase& reader, const char* name, std::u16string& field)
-{
-    const std::int32_t errors = reader.GetErrorCount();
-    std::u16string value = reader.ReadWString(name);
-    if (reader.GetErrorCount() == errors)
-        field = std::move(value);
-}
-
-}  // namespace
-
 bool GxTaskUIBase::ReadState(GxContentReaderBase& reader)
 {
     GxTaskActor::ReadState(reader);   // the error count tells
-    ReadInto(reader, "m_Enabled", m_Enabled);
-    ReadInto(reader, "m_Value", m_Value);
-    ReadInto(reader, "m_Max", m_Max);
-    ReadInto(reader, "m_Min", m_Min);
-    ReadInto(reader, "m_Change", m_Change);
-    ReadInto(reader, "m_GroupID", m_GroupID);
-    ReadInto(reader, "m_ModuleID", m_ModuleID);
-    ReadInto(reader, "m_Text", m_Text);
-    ReadInto(reader, "m_Label", m_Label);
-    ReadInto(reader, "m_SystemSoundID", m_SystemSoundID);
-    ReadInto(reader, "m_AutoHelpTime", m_AutoHelpTime);
-    ReadInto(reader, "m_Descript", m_Descript);
-    ReadInto(reader, "m_Width", m_Width);
-    ReadInto(reader, "m_Height", m_Height);
-    ReadInto(reader, "m_ClientLeft", m_ClientLeft);
-    ReadInto(reader, "m_ClientTop", m_ClientTop);
-    ReadInto(reader, "m_ClientWidth", m_ClientWidth);
-    ReadInto(reader, "m_ClientHeight", m_ClientHeight);
-    ReadInto(reader, "m_ShapeType", m_ShapeType);
-    ReadInto(reader, "m_AnimeSpeed", m_AnimeSpeed);
-    ReadInto(reader, "m_ModalFlag", m_ModalFlag);
-    ReadInto(reader, "m_ModalPriority", m_ModalPriority);
-    ReadInto(reader, "m_TopMostFlag", m_TopMostFlag);
-    ReadInto(reader, "m_ImageAlpha", m_ImageAlpha);
-    ReadInto(reader, "m_EventState", m_EventState);
-    ReadInto(reader, "m_HoverCount", m_HoverCount);
-    ReadInto(reader, "m_EventReportFlags", m_EventReportFlags);
-    ReadInto(reader, "m_EventBlockFlag", m_EventBlockFlag);
-    ReadInto(reader, "m_MouseMoveBlockFlag", m_MouseMoveBlockFlag);
-    ReadInto(reader, "m_AutoReleaseImageFlag", m_AutoReleaseImageFlag);
-    ReadInto(reader, "m_LockCount", m_LockCount);
+    ReadUIField(reader, "m_Enabled", m_Enabled);
+    ReadUIField(reader, "m_Value", m_Value);
+    ReadUIField(reader, "m_Max", m_Max);
+    ReadUIField(reader, "m_Min", m_Min);
+    ReadUIField(reader, "m_Change", m_Change);
+    ReadUIField(reader, "m_GroupID", m_GroupID);
+    ReadUIField(reader, "m_ModuleID", m_ModuleID);
+    ReadUIField(reader, "m_Text", m_Text);
+    ReadUIField(reader, "m_Label", m_Label);
+    ReadUIField(reader, "m_SystemSoundID", m_SystemSoundID);
+    ReadUIField(reader, "m_AutoHelpTime", m_AutoHelpTime);
+    ReadUIField(reader, "m_Descript", m_Descript);
+    ReadUIField(reader, "m_Width", m_Width);
+    ReadUIField(reader, "m_Height", m_Height);
+    ReadUIField(reader, "m_ClientLeft", m_ClientLeft);
+    ReadUIField(reader, "m_ClientTop", m_ClientTop);
+    ReadUIField(reader, "m_ClientWidth", m_ClientWidth);
+    ReadUIField(reader, "m_ClientHeight", m_ClientHeight);
+    ReadUIField(reader, "m_ShapeType", m_ShapeType);
+    ReadUIField(reader, "m_AnimeSpeed", m_AnimeSpeed);
+    ReadUIField(reader, "m_ModalFlag", m_ModalFlag);
+    ReadUIField(reader, "m_ModalPriority", m_ModalPriority);
+    ReadUIField(reader, "m_TopMostFlag", m_TopMostFlag);
+    ReadUIField(reader, "m_ImageAlpha", m_ImageAlpha);
+    ReadUIField(reader, "m_EventState", m_EventState);
+    ReadUIField(reader, "m_HoverCount", m_HoverCount);
+    ReadUIField(reader, "m_EventReportFlags", m_EventReportFlags);
+    ReadUIField(reader, "m_EventBlockFlag", m_EventBlockFlag);
+    ReadUIField(reader, "m_MouseMoveBlockFlag", m_MouseMoveBlockFlag);
+    ReadUIField(reader, "m_AutoReleaseImageFlag", m_AutoReleaseImageFlag);
+    ReadUIField(reader, "m_LockCount", m_LockCount);
     m_HelpCounter = 0;
     m_DragState.Reset();
     GxSceneGeneration::Touch();

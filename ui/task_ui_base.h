@@ -214,9 +214,13 @@ public:
 protected:
     // m_Value itself, for the setters above.
     void SetValueDirect(double value);
+    // SetValueDirect of `value` held to [m_Min, m_Max] by ClampToUIRange.
+    void SetValueInRange(double value);
     // The widget ancestor of `task`, or null at the first ancestor that is no widget.
     static const GxTaskUIBase* WidgetParentOf(const GxTaskUIBase* task);
 };
 
 // Packs `rgb` (its low 24 bits) under an alpha held to 0-255.
 std::uint32_t PackUIColor(double alpha, std::uint32_t rgb);
+// `value` held to [min, max] (below min gives min, else above max gives max); a NaN gives min.
+double ClampToUIRange(double value, double min, double max);

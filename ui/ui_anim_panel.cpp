@@ -58,13 +58,7 @@ bool GxTaskUIAnimePanelIs::LoadImages()
         LogPrint(u"GxTaskUIAnimePanelIs/Image not found:%s.png[%s]\n", m_ImageName.c_str(), GetTaskPath().c_str());
         return false;
     }
-    std::int32_t width = 0, height = 0;
-    if (GetUICellSize(m_Cell, &width, &height)) {
-        if (m_Width == 0)
-            m_Width = width;
-        if (m_Height == 0)
-            m_Height = height;
-    }
+    TakeUICellSize(this, m_Cell);
     ApplyClientRectRule(this);
     return true;
 }

@@ -142,14 +142,22 @@ bool GxTaskUIButtonIs::IsPressInside(const GxVector2& point)
     return HitTestClient(&position.x, point.x, point.y);
 }
 
-int GxTaskUIButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
+int GxTaskUIButtonIs::PressClient(const GxVector2& point, std::uint32_t keys, std::int32_t doubleClick, bool withKeys)
 {
-    if (!IsPressInside(*point))
+    const GxVector3 position = GetAbsolutePosition();
+    if (!HitTestClient(&position.x, point.x, point.y))
         return 0;
     m_EventState = kUIEventClick;
     m_PressFrames = kButtonPressFrames;
     GxSceneGeneration::Touch();
-    return ReportPress(*point, keys, doubleClick, true);
+    return ReportPress(point, keys, doubleClick, withKeys);
+}
+
+int GxTaskUIButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
+{
+    if (!IsUIInputOpen(this))
+        return 0;
+    return PressClient(*point, keys, doubleClick, true);
 }
 
 // ---- images --------------------------------------------------------------------------------
@@ -180,13 +188,8 @@ bool GxTaskUIButtonIs::SetImageName(const char16_t* path)
 
 void GxTaskUIButtonIs::TakeSizesFromNormalImage()
 {
-    std::int32_t width = 0, height = 0;
-    if (!GetUICellSize(m_StateImages[kButtonImageNormal], &width, &height))
+    if (!TakeUICellSize(this, m_StateImages[kButtonImageNormal]))
         return;
-    if (m_Width == 0)
-        m_Width = width;
-    if (m_Height == 0)
-        m_Height = height;
     if (m_ClientWidth == 0)
         m_ClientWidth = m_Width - 2 * m_ClientLeft;
     if (m_ClientHeight == 0)
@@ -210,9 +213,9 @@ bool GxTaskUIButtonIs::FindStateCells(const char16_t* const* suffixes, std::int3
     return true;
 }
 
-bool GxTaskUIButtonIs::LoadImages()
+bool GxTaskUIButtonIs::LoadButtonCells(const char16_t* const* suffixes, std::int32_t count, const char16_t* who)
 {
-    if (!FindStateCells(kButtonSuffixes, 4, u"GxTaskUIButtonIs"))
+    if (!FindStateCells(suffixes, count, who))
         return false;
     if (!m_StateImages[kButtonImagePressed])
         m_StateImages[kButtonImagePressed] = m_StateImages[kButtonImageHover];
@@ -220,6 +223,11 @@ bool GxTaskUIButtonIs::LoadImages()
         m_StateImages[kButtonImageDisabled] = m_StateImages[kButtonImageNormal];
     TakeSizesFromNormalImage();
     return true;
+}
+
+bool GxTaskUIButtonIs::LoadImages()
+{
+    return LoadButtonCells(kButtonSuffixes, 4, u"GxTaskUIButtonIs");
 }
 
 void GxTaskUIButtonIs::ReleaseImages()

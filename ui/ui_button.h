@@ -76,9 +76,15 @@ protected:
     void DrawStateCell(const GxNcOriginImage* cell);
     // The input gate is open and the point lies in the client rectangle.
     bool IsPressInside(const GxVector2& point);
+    // A press at `point` (the input gate already passed): outside the client rectangle 0;
+    // inside, the click state for the press frames, then ReportPress.
+    int PressClient(const GxVector2& point, std::uint32_t keys, std::int32_t doubleClick, bool withKeys);
     // The set from the pool, then cell name + suffixes[slot] into each slot below `count`; false,
     // logged as `who`, without the set or the normal cell. Fallbacks are the caller's.
     bool FindStateCells(const char16_t* const* suffixes, std::int32_t count, const char16_t* who);
+    // FindStateCells, then the plain button's fallbacks (pressed from hover, disabled from normal)
+    // and the sizes from the normal cell.
+    bool LoadButtonCells(const char16_t* const* suffixes, std::int32_t count, const char16_t* who);
     // Event 1 with pointer and position (and, when `withKeys`, the key flags and the double-click
     // flag), when reported; 1 when it was reported and m_EventBlockFlag is set.
     int ReportPress(const GxVector2& point, std::uint32_t keys, std::int32_t doubleClick, bool withKeys);

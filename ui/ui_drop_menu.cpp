@@ -3,6 +3,7 @@
 #include "core/core.h"
 #include "core/scene_generation.h"
 #include "core/task_manage.h"
+#include "ui/image_widget_support.h"
 #include "ui/list_widget_support.h"
 #include "ui/ui_manage.h"
 
@@ -33,7 +34,7 @@ void GxTaskUIDropMenuIs::ResetEventState()
 
 int GxTaskUIDropMenuIs::OnMouseMove(const GxVector2*, std::uint32_t)
 {
-    WidgetTakesInput(this);
+    IsUIInputOpen(this);
     return 0;
 }
 
@@ -49,7 +50,7 @@ int GxTaskUIDropMenuIs::OnMouseRightDown(const GxVector2*, std::uint32_t, std::i
 
 int GxTaskUIDropMenuIs::OnPress()
 {
-    if (WidgetTakesInput(this))
+    if (IsUIInputOpen(this))
         Close();
     return 0;
 }

@@ -52,26 +52,7 @@ void GxTaskUIDropMenuItemIs::ApplyModuleRecord(const DBUIModuleRow* row)
 
 bool GxTaskUIDropMenuItemIs::LoadImages()
 {
-    GxNcCrammedImageSet* imageSet = FindUIImageSet(m_ImageSetName);
-    if (!imageSet) {
-        LogPrint(u"GxTaskUIDropMenuItemIs/ImageSet wasn't Loaded:%s [%s]\n", m_ImageSetName.c_str(),
-                 GetTaskPath().c_str());
-        return false;
-    }
-    GxSceneGeneration::Touch();
-    for (std::int32_t slot = 0; slot < 4; ++slot)
-        m_StateImages[slot] = FindUICell(imageSet, m_ImageName + kItemSuffixes[slot]);
-    if (!m_StateImages[kButtonImageNormal]) {
-        LogPrint(u"GxTaskUIDropMenuItemIs/Image not found:%s [%s]\n", (m_ImageName + kItemSuffixes[0]).c_str(),
-                 GetTaskPath().c_str());
-        return false;
-    }
-    if (!m_StateImages[kButtonImagePressed])
-        m_StateImages[kButtonImagePressed] = m_StateImages[kButtonImageHover];
-    if (!m_StateImages[kButtonImageDisabled])
-        m_StateImages[kButtonImageDisabled] = m_StateImages[kButtonImageNormal];
-    TakeSizesFromNormalImage();
-    return true;
+    return LoadButtonCells(kItemSuffixes, 4, u"GxTaskUIDropMenuItemIs");
 }
 
 int GxTaskUIDropMenuItemIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t doubleClick)
@@ -83,13 +64,7 @@ int GxTaskUIDropMenuItemIs::OnMouseLeftDown(const GxVector2* point, std::uint32_
     const GxTaskBase* shutdown = manage ? manage->FindTask(u"dlg_shutdown") : nullptr;
     if (shutdown && shutdown->GetState() == kTaskActive)
         return 0;
-    const GxVector3 position = GetAbsolutePosition();
-    if (!HitTestClient(&position.x, point->x, point->y))
-        return 0;
-    m_EventState = kUIEventClick;
-    m_PressFrames = kButtonPressFrames;
-    GxSceneGeneration::Touch();
-    return ReportPress(*point, keys, doubleClick, false);
+    return PressClient(*point, keys, doubleClick, false);
 }
 
 int GxTaskUIDropMenuItemIs::Draw(std::int32_t, std::int32_t)

@@ -38,13 +38,7 @@ GxTaskUIHBarIs::~GxTaskUIHBarIs() = default;
 
 double GxTaskUIHBarIs::Clamped(double value) const
 {
-    if (std::isnan(value))
-        return m_Min;
-    if (value < m_Min)
-        return m_Min;
-    if (value > m_Max)
-        return m_Max;
-    return value;
+    return ClampToUIRange(value, m_Min, m_Max);
 }
 
 void GxTaskUIHBarIs::SetValue(double value)
@@ -228,13 +222,7 @@ bool GxTaskUIHBarIs::LoadImages()
                  GetTaskPath().c_str());
         return false;
     }
-    std::int32_t width = 0, height = 0;
-    if (GetUICellSize(m_MiddleCell, &width, &height)) {
-        if (m_Width == 0)
-            m_Width = width;
-        if (m_Height == 0)
-            m_Height = height;
-    }
+    TakeUICellSize(this, m_MiddleCell);
     ApplyClientRectRule(this);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "data/db_uimodule.h"
 #include "foundation/content.h"
 #include "graphics/font_data.h"
+#include "ui/image_widget_support.h"
 #include "ui/list_widget_support.h"
 #include "ui/ui_menu.h"
 #include "ui/widget_graphics.h"
@@ -216,7 +217,7 @@ std::int32_t GxTaskUIListBoxFx::RowUnder(const GxVector2& point) const
 
 int GxTaskUIListBoxFx::OnMouseMove(const GxVector2* point, std::uint32_t)
 {
-    if (!point || !WidgetTakesInput(this))
+    if (!point || !IsUIInputOpen(this))
         return 0;
     const std::int32_t index = RowUnder(*point);
     const std::int32_t before = m_HoverIndex;
@@ -237,7 +238,7 @@ int GxTaskUIListBoxFx::OnMouseMove(const GxVector2* point, std::uint32_t)
 
 int GxTaskUIListBoxFx::OnMouseWheel(const GxVector2* point, std::int32_t delta, std::uint32_t)
 {
-    if (!point || !WidgetTakesInput(this))
+    if (!point || !IsUIInputOpen(this))
         return 0;
     const GxVector3 at = GetAbsolutePosition();
     const float origin[2] = {at.x, at.y};
@@ -257,7 +258,7 @@ int GxTaskUIListBoxFx::OnMouseWheel(const GxVector2* point, std::int32_t delta, 
 
 int GxTaskUIListBoxFx::OnMouseLeftDown(const GxVector2* point, std::uint32_t, std::int32_t)
 {
-    if (!point || !WidgetTakesInput(this))
+    if (!point || !IsUIInputOpen(this))
         return 0;
     const GxVector3 at = GetAbsolutePosition();
     const float origin[2] = {at.x, at.y};

@@ -6,6 +6,7 @@
 #include "foundation/matrix.h"
 #include "motion/crammed_image_set.h"
 #include "motion/image_set_pool.h"
+#include "ui/image_widget_support.h"
 #include "ui/list_widget_support.h"
 #include "ui/widget_graphics.h"
 
@@ -48,7 +49,7 @@ void GxTaskUIMenuIs::ApplyModuleRecord(const DBUIModuleRow* row)
 
 bool GxTaskUIMenuIs::SetImageName(const char16_t* name)
 {
-    SplitImageSetPath(name ? name : u"", m_ImageSetName, m_ImageName);
+    SplitUIImagePath(name ? name : u"", &m_ImageSetName, &m_ImageName);
     return true;
 }
 
@@ -71,13 +72,7 @@ bool GxTaskUIMenuIs::LoadImages()
             return false;
         }
     }
-    if (!m_BodyCell->m_PatternArray.empty()) {
-        const GxNcPattern& first = m_BodyCell->m_PatternArray.front();
-        if (m_Width == 0)
-            m_Width = first.m_Width;
-        if (m_Height == 0)
-            m_Height = first.m_Height;
-    }
+    TakeUICellSize(this, m_BodyCell);
     if (m_ClientWidth == 0)
         m_ClientWidth = m_Width - 2 * m_ClientLeft;
     if (m_ClientHeight == 0)
@@ -118,7 +113,7 @@ void GxTaskUIMenuIs::SetDescriptionText(const char16_t* text)
 
 int GxTaskUIMenuIs::OnMouseMove(const GxVector2* point, std::uint32_t)
 {
-    if (!point || !WidgetTakesInput(this))
+    if (!point || !IsUIInputOpen(this))
         return 0;
     const GxVector3 at = GetAbsolutePosition();
     const float origin[2] = {at.x, at.y};
@@ -141,7 +136,7 @@ int GxTaskUIMenuIs::OnMouseMove(const GxVector2* point, std::uint32_t)
 
 int GxTaskUIMenuIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t, std::int32_t)
 {
-    if (!point || !WidgetTakesInput(this))
+    if (!point || !IsUIInputOpen(this))
         return 0;
     const GxVector3 at = GetAbsolutePosition();
     const float origin[2] = {at.x, at.y};

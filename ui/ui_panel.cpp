@@ -13,6 +13,7 @@
 #include "graphics/texture_flex.h"
 #include "motion/crammed_image_set.h"
 #include "motion/image_set_pool.h"
+#include "ui/image_widget_support.h"
 #include "ui/widget_graphics.h"
 
 namespace {
@@ -249,12 +250,7 @@ bool GxTaskUIPanelIs::LoadImages()
             LogPrint(u"GxTaskUIPanelIs/Image not found:%s [%s]\n", m_ImageName.c_str(), GetTaskPath().c_str());
             return false;
         }
-        if (!m_Cell->m_PatternArray.empty()) {
-            if (m_Width == 0)
-                m_Width = m_Cell->m_PatternArray.front().m_Width;
-            if (m_Height == 0)
-                m_Height = m_Cell->m_PatternArray.front().m_Height;
-        }
+        TakeUICellSize(this, m_Cell);
     }
     ApplyClientRectRule(this);
     GxSceneGeneration::Touch();

@@ -361,13 +361,7 @@ bool GxTaskUISliderIs::LoadImages()
     if (!m_Cells[kTrackDisabled])
         m_Cells[kTrackDisabled] = m_Cells[kTrack];
 
-    std::int32_t width = 0, height = 0;
-    if (GetUICellSize(m_Cells[kTrack], &width, &height)) {
-        if (m_Width == 0)
-            m_Width = width;
-        if (m_Height == 0)
-            m_Height = height;
-    }
+    TakeUICellSize(this, m_Cells[kTrack]);
     m_ThumbWidth = 0;
     m_ThumbHeight = 0;
     GetUICellSize(m_Cells[kThumbNormal], &m_ThumbWidth, &m_ThumbHeight);

@@ -9,7 +9,6 @@
 #include "motion/crammed_image_set.h"
 #include "ui/image_widget_support.h"
 #include "ui/ui_slider.h"
-#include "ui/ui_timer_button.h"
 #include "ui/widget_graphics.h"
 
 #include <algorithm>
@@ -45,10 +44,7 @@ const GxNcOriginImage* GxTaskUISpinButtonIs::GetCell(Part part, Look look) const
 
 void GxTaskUISpinButtonIs::SetValue(double value)
 {
-    const double clamped = ClampToUIRange(value, m_Min, m_Max);
-    if (clamped != m_Value)
-        GxSceneGeneration::Touch();
-    SetValueDirect(clamped);
+    SetValueInRange(value);
 }
 
 void GxTaskUISpinButtonIs::SetMax(double max)

@@ -27,11 +27,9 @@ std::uint32_t FadeColor(std::uint32_t argb, float alpha)
 
 GxTaskUITextButtonIs::GxTaskUITextButtonIs(GxTaskBase* parent, const char16_t* name, const char16_t* localName,
                                            std::int32_t localIndex)
-    : GxTaskUIButtonIs(parent, name, localName, localIndex)
+    : GxTaskUIButtonIs(parent, name, localName, localIndex), GxUITextPanelStyle(this)
 {
     m_TaskType = kUITypeTextButton;
-    m_TextFontSize = GetUIConfig(this).m_FontSize[2];
-    m_EdgeColor = GetUISystemEdgeColor(this);
 }
 
 GxTaskUITextButtonIs::~GxTaskUITextButtonIs() = default;
@@ -128,24 +126,13 @@ void GxTaskUITextButtonIs::DrawText(float alpha)
 bool GxTaskUITextButtonIs::WriteState(GxContentWriterBase& writer)
 {
     bool ok = GxTaskUIButtonIs::WriteState(writer);
-    ok = writer.WriteS32("m_TextFontIndex", m_TextFontIndex) && ok;
-    ok = writer.WriteS32("m_TextFontSize", m_TextFontSize) && ok;
-    ok = writer.WriteU32("m_TextColor", m_TextColor) && ok;
-    ok = writer.WriteU32("m_EdgeColor", m_EdgeColor) && ok;
-    ok = writer.WriteBool("m_UseEdge", m_UseEdge) && ok;
-    ok = writer.WriteS32("m_AutoAlign", m_AutoAlign) && ok;
+    ok = WriteStyle(writer) && ok;
     return ok && writer.GetErrorCount() == 0;
 }
 
 bool GxTaskUITextButtonIs::ReadState(GxContentReaderBase& reader)
 {
     GxTaskUIButtonIs::ReadState(reader);
-    ReadUIField(reader, "m_TextFontIndex", m_TextFontIndex);
-    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
-    ReadUIField(reader, "m_TextColor", m_TextColor);
-    ReadUIField(reader, "m_EdgeColor", m_EdgeColor);
-    ReadUIField(reader, "m_UseEdge", m_UseEdge);
-    ReadUIField(reader, "m_AutoAlign", m_AutoAlign);
-    GxSceneGeneration::Touch();
+    ReadStyle(reader);
     return reader.GetErrorCount() == 0;
 }

@@ -5,11 +5,12 @@
 // buttons are text buttons.
 #pragma once
 
+#include "ui/text_panel_style.h"
 #include "ui/ui_button.h"
 
 constexpr std::int32_t kUITypeTextButton = 21;
 
-class GxTaskUITextButtonIs : public GxTaskUIButtonIs {
+class GxTaskUITextButtonIs : public GxTaskUIButtonIs, public GxUITextPanelStyle {
 public:
     GxTaskUITextButtonIs(GxTaskBase* parent, const char16_t* name, const char16_t* localName,
                          std::int32_t localIndex);
@@ -31,13 +32,6 @@ public:
     virtual void SetEdgeColor(std::uint32_t argb) { m_EdgeColor = argb; }
     virtual void SetAutoAlign(std::int32_t align) { m_AutoAlign = align; }
     virtual std::int32_t GetAutoAlign() const { return m_AutoAlign; }
-
-    std::int32_t m_TextFontIndex = 2;
-    std::int32_t m_TextFontSize = 0;   // the configuration's "FONTSIZE_2" from the constructor
-    std::uint32_t m_TextColor = 0xFFFFFFFFu;
-    std::uint32_t m_EdgeColor = 0;     // the configuration's "SYSTEM_EDGE_COLOR"
-    bool m_UseEdge = true;
-    std::int32_t m_AutoAlign = 1;
 
 private:
     void DrawText(float alpha);

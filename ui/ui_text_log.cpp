@@ -8,6 +8,7 @@
 #include "graphics/gdi_font_map.h"
 #include "graphics/system_fonts.h"
 #include "graphics/text_layout.h"
+#include "ui/image_widget_support.h"
 #include "ui/list_widget_support.h"
 #include "ui/widget_graphics.h"
 
@@ -214,12 +215,12 @@ bool GxTaskUITextLogFx::ReadState(GxContentReaderBase& reader)
 {
     GxTaskUIPanelFx::ReadState(reader);
     ReadTextLook(reader, u"GxTaskUITextLogFx");
-    ReadStateS32(reader, "m_MaxLine", m_MaxLine);
-    ReadStateS32(reader, "m_MaxView", m_MaxView);
-    ReadStateBool(reader, "m_AutoScroll", m_AutoScroll);
-    ReadStateBool(reader, "m_AutoCrossout", m_AutoCrossout);
-    ReadStateS32(reader, "m_CrossoutWaitTime", m_CrossoutWaitTime);
-    ReadStateS32(reader, "m_CrossoutCount", m_CrossoutCount);
+    ReadUIField(reader, "m_MaxLine", m_MaxLine);
+    ReadUIField(reader, "m_MaxView", m_MaxView);
+    ReadUIField(reader, "m_AutoScroll", m_AutoScroll);
+    ReadUIField(reader, "m_AutoCrossout", m_AutoCrossout);
+    ReadUIField(reader, "m_CrossoutWaitTime", m_CrossoutWaitTime);
+    ReadUIField(reader, "m_CrossoutCount", m_CrossoutCount);
 
     // The stored count is not trusted: elements are read one by one until the count is reached
     // or one fails to read, so a damaged count never sizes the log.

@@ -18,17 +18,6 @@ constexpr const char16_t* kTimerSuffixes[7] = {u"_off.png",  u"_on.png",     u"_
 
 }  // namespace
 
-double ClampToUIRange(double value, double min, double max)
-{
-    if (std::isnan(value))
-        return min;
-    if (value < min)
-        return min;
-    if (value > max)
-        return max;
-    return value;
-}
-
 GxVector3 FillOrigin(const GxVector3& position, std::int32_t clientLeft, std::int32_t clientTop,
                      const GxNcPattern& pattern)
 {
@@ -61,10 +50,7 @@ GxTaskUITimerButtonIs::~GxTaskUITimerButtonIs() = default;
 
 void GxTaskUITimerButtonIs::SetValue(double value)
 {
-    const double clamped = ClampToUIRange(value, m_Min, m_Max);
-    if (clamped != m_Value)
-        GxSceneGeneration::Touch();
-    SetValueDirect(clamped);
+    SetValueInRange(value);
 }
 
 void GxTaskUITimerButtonIs::SetMax(double max)
@@ -143,40 +129,17 @@ int GxTaskUITimerButtonIs::OnMouseLeftDown(const GxVector2* point, std::uint32_t
 {
     if (!point || !IsUIInputOpen(this) || !IsAutoEnabled())
         return 0;
-    const GxVector3 position = GetAbsolutePosition();
-    if (!HitTestClient(&position.x, point->x, point->y))
-        return 0;
-    m_EventState = kUIEventClick;
-    m_PressFrames = kButtonPressFrames;
-    GxSceneGeneration::Touch();
-    return ReportPress(*point, keys, doubleClick, false);
+    return PressClient(*point, keys, doubleClick, false);
 }
 
 // ---- images --------------------------------------------------------------------------------
 
 bool GxTaskUITimerButtonIs::LoadImages()
 {
-    GxNcCrammedImageSet* imageSet = FindUIImageSet(m_ImageSetName);
-    if (!imageSet) {
-        LogPrint(u"GxTaskUITimerButtonIs/ImageSet wasn't Loaded:%s [%s]\n", m_ImageSetName.c_str(),
-                 GetTaskPath().c_str());
+    if (!LoadButtonCells(kTimerSuffixes, 7, u"GxTaskUITimerButtonIs"))
         return false;
-    }
-    GxSceneGeneration::Touch();
-    for (std::int32_t slot = 0; slot < 7; ++slot)
-        m_StateImages[slot] = FindUICell(imageSet, m_ImageName + kTimerSuffixes[slot]);
-    if (!m_StateImages[kButtonImageNormal]) {
-        LogPrint(u"GxTaskUITimerButtonIs/Image not found:%s [%s]\n", (m_ImageName + kTimerSuffixes[0]).c_str(),
-                 GetTaskPath().c_str());
-        return false;
-    }
-    if (!m_StateImages[kButtonImagePressed])
-        m_StateImages[kButtonImagePressed] = m_StateImages[kButtonImageHover];
-    if (!m_StateImages[kButtonImageDisabled])
-        m_StateImages[kButtonImageDisabled] = m_StateImages[kButtonImageNormal];
     if (!m_StateImages[kTimerImageBackNa])
         m_StateImages[kTimerImageBackNa] = m_StateImages[kTimerImageBack];
-    TakeSizesFromNormalImage();
     return true;
 }
 

@@ -25,8 +25,6 @@ GxVector3 FillOrigin(const GxVector3& position, std::int32_t clientLeft, std::in
 // The fill's cut: from the client top left, `filledWidth` wide and the client height high (held
 // within the 32-bit range for any saved sizes).
 GxRect FillClip(std::int32_t clientLeft, std::int32_t clientTop, std::int32_t filledWidth, std::int32_t clientHeight);
-// `value` held to [min, max] (below min gives min, else above max gives max); a NaN gives min.
-double ClampToUIRange(double value, double min, double max);
 
 class GxTaskUITimerButtonIs : public GxTaskUIButtonIs {
 public:

@@ -6,6 +6,7 @@
 #include "foundation/wide_string.h"
 #include "platform/win32/registry.h"
 
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -91,25 +91,14 @@ TEST(TextEditorCommand, KnownEditorsJumpToTheLine)
 
 class TextEditorAssociation : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (const char* root = std::getenv("SystemRoot")) m_SavedRoot = root;
-        setenv("SystemRoot", "/opt/windows", 1);
-    }
-    void TearDown() override
-    {
-        platform::ClearRegistry();
-        if (m_SavedRoot)
-            setenv("SystemRoot", m_SavedRoot->c_str(), 1);
-        else
-            unsetenv("SystemRoot");
-    }
+    void SetUp() override { m_Root.Set("/opt/windows"); }
+    void TearDown() override { platform::ClearRegistry(); }
     static void Seed(HKEY root, const std::u16string& key, const std::u16string& name, const std::u16string& value)
     {
         platform::SetRegistryValue(root, key, name, REG_SZ, value);
     }
 
-    std::optional<std::string> m_SavedRoot;
+    ScopedEnvironment m_Root{"SystemRoot"};
 };
 
 TEST_F(TextEditorAssociation, NothingAssociatedGivesNoEditor)

@@ -3,7 +3,7 @@
 // screen's hook 1 with the button flag, a drag on the slider reports 16 on every move and changes
 // its value, and a release outside the window still ends the drag (the press captured the
 // pointer).
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "motion/image_set_pool.h"
 #include "tests/support/game_folder.h"
@@ -17,19 +17,12 @@
 namespace engine_test {
 namespace {
 
-class ButtonRunTest : public EngineRunTest {
+class ButtonRunTest : public UIEngineRunTest {
 protected:
     void SetUp() override
     {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
+        UIEngineRunTest::SetUp();
         m_Run.SetMaxPasses(80);
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
     }
 };
 
@@ -68,40 +61,27 @@ TEST_F(ButtonRunTest, AClickAndADragOnWidgetsFromLayoutRowsReachTheScreen)
     double valueAfterDrag = -1.0;
     std::vector<UITestEvent> clicks, changes;   // copied before the shut-down deletes the screen
     bool clickerIsButton = false;
-    int passes = 0;
-    m_Module.m_OnCreateSequences = [&](GxTaskBase* root) {
-        GetImageSetPool().AddImageSet(u"uigis/e2e.gis");
-        screen = new UITestScreen(root, u"UIScreen");
-        screen->SetInstantUIEventFlag(true);
-        DBUILayout::CreateWidgets(nullptr, u"UIScreen", screen, screen);
-        auto* probe = new ProbeTask(core->m_TaskManage->FindTask(u"SeqSystem"), u"probe", "probe", nullptr);
-        probe->m_ConsumeMouse = 0;   // the system screen's probe lets the pointer through
-        probe->m_OnUpdate = [&, core](std::int32_t step) {
-            if (step != 0)
-                return;
-            ++passes;
-            if (passes == 2)
-                core->m_TaskManage->ChangeSequenceByName(u"UIScreen", 0, 0);
-            slider = static_cast<GxTaskUISliderIs*>(core->m_TaskManage->FindTask(u"sl_volume"));
-            auto* button = static_cast<GxTaskUIButtonIs*>(core->m_TaskManage->FindTask(u"btn_ok"));
-            if (passes == 15)
-                imagesLoaded = button && button->GetStateImage(0) && slider && slider->GetCell(GxTaskUISliderIs::kTrack);
-            if (passes == 29) {
-                valueAfterDrag = slider ? slider->GetValue() : -1.0;
-                releasedAfterOutsideUp = slider && !slider->IsPressed();
-            }
-            if (passes == 28)
-                pressedAfterOutsideMove = slider && slider->IsPressed();
-            if (passes == 40) {
-                clicks = screen->EventsOf(1);
-                changes = screen->EventsOf(16);
-                clickerIsButton = clicks.size() == 1 && clicks[0].sender == button &&
-                                  (button->m_KindFlags & kKindPushButton) != 0;
-                GetImageSetPool().ReleaseAllImageSets();
-                core->RequestQuit();
-            }
-        };
-    };
+    const auto poolSets = [] { GetImageSetPool().AddImageSet(u"uigis/e2e.gis"); };
+    BuildUIScreenWithProbe(u"UIScreen", poolSets, screen, [&, core](int passes) {
+        slider = static_cast<GxTaskUISliderIs*>(core->m_TaskManage->FindTask(u"sl_volume"));
+        auto* button = static_cast<GxTaskUIButtonIs*>(core->m_TaskManage->FindTask(u"btn_ok"));
+        if (passes == 15)
+            imagesLoaded = button && button->GetStateImage(0) && slider && slider->GetCell(GxTaskUISliderIs::kTrack);
+        if (passes == 29) {
+            valueAfterDrag = slider ? slider->GetValue() : -1.0;
+            releasedAfterOutsideUp = slider && !slider->IsPressed();
+        }
+        if (passes == 28)
+            pressedAfterOutsideMove = slider && slider->IsPressed();
+        if (passes == 40) {
+            clicks = screen->EventsOf(1);
+            changes = screen->EventsOf(16);
+            clickerIsButton = clicks.size() == 1 && clicks[0].sender == button &&
+                              (button->m_KindFlags & kKindPushButton) != 0;
+            GetImageSetPool().ReleaseAllImageSets();
+            core->RequestQuit();
+        }
+    });
 
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(imagesLoaded);

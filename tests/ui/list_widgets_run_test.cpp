@@ -1,7 +1,7 @@
 // [Engine] the list widgets in a whole run: a screen built from layout rows, driven by scripted
 // input through the window: the wheel scrolls a list box one row, a click on a menu row reaches
 // the screen as event 15, and a right press anywhere closes an opened drop menu.
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "tests/support/game_folder.h"
 #include "tests/support/ui/harness/ui_harness.h"
@@ -15,19 +15,12 @@
 namespace engine_test {
 namespace {
 
-class ListWidgetsRunTest : public EngineRunTest {
+class ListWidgetsRunTest : public UIEngineRunTest {
 protected:
     void SetUp() override
     {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
+        UIEngineRunTest::SetUp();
         m_Run.SetMaxPasses(140);
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
     }
 };
 
@@ -60,57 +53,45 @@ TEST_F(ListWidgetsRunTest, ScriptedWheelClickAndRightPressReachTheListWidgets)
     GxTaskUIDropMenuIs* drop = nullptr;
     bool readyBeforeInput = false, filled = false, opened = false, menuReported = false;
     double valueAfterWheel = -1.0;
-    int passes = 0, closedAt = -1, pressAt = -1;
-    m_Module.m_OnCreateSequences = [&](GxTaskBase* root) {
-        screen = new UITestScreen(root, u"ListScreen");
-        screen->SetInstantUIEventFlag(true);
-        DBUILayout::CreateWidgets(nullptr, u"ListScreen", screen, screen);
-        auto* probe = new ProbeTask(core->m_TaskManage->FindTask(u"SeqSystem"), u"probe", "probe", nullptr);
-        probe->m_ConsumeMouse = 0;   // the input goes on to the screen
-        probe->m_OnUpdate = [&, core](std::int32_t step) {
-            if (step != 0)
+    int closedAt = -1, pressAt = -1;
+    BuildUIScreenWithProbe(u"ListScreen", nullptr, screen, [&, core](int passes) {
+        if (!core->m_TaskManage->IsWorkerReady(0) || core->m_TaskManage->GetWorker(0)->m_Current != screen)
+            return;
+        auto* ui = static_cast<GxUIManage*>(core->m_UIManage);
+        if (!filled) {
+            list = static_cast<GxTaskUIListBoxFx*>(core->m_TaskManage->FindTask(u"list"));
+            menu = static_cast<GxTaskUIMenuIs*>(core->m_TaskManage->FindTask(u"menu"));
+            drop = static_cast<GxTaskUIDropMenuIs*>(core->m_TaskManage->FindTask(u"drop"));
+            if (!list || !menu || !drop)
                 return;
-            ++passes;
-            if (passes == 2)
-                core->m_TaskManage->ChangeSequenceByName(u"ListScreen", 0, 0);
-            if (!core->m_TaskManage->IsWorkerReady(0) || core->m_TaskManage->GetWorker(0)->m_Current != screen)
-                return;
-            auto* ui = static_cast<GxUIManage*>(core->m_UIManage);
-            if (!filled) {
-                list = static_cast<GxTaskUIListBoxFx*>(core->m_TaskManage->FindTask(u"list"));
-                menu = static_cast<GxTaskUIMenuIs*>(core->m_TaskManage->FindTask(u"menu"));
-                drop = static_cast<GxTaskUIDropMenuIs*>(core->m_TaskManage->FindTask(u"drop"));
-                if (!list || !menu || !drop)
-                    return;
-                for (int i = 0; i < 30; ++i)
-                    list->AddItem(u"row", u"", 0, u"", i, u"");
-                list->SetValueInt(5);
-                for (int i = 0; i < 3; ++i)
-                    menu->AddItem(u"item", u"", i, u"");
-                readyBeforeInput = core->m_UnattendedRun->GetPassCount() < 60;
-                filled = true;
-                return;
-            }
-            if (valueAfterWheel < 0.0 && core->m_UnattendedRun->GetPassCount() > 62)
-                valueAfterWheel = list->GetValue();
-            if (!opened && !screen->EventsOf(15).empty()) {
-                const UITestEvent e = screen->EventsOf(15)[0];
-                menuReported = e.sender == menu && e.event.m_Value1 == 0;
-                // What a screen does to open its drop menu.
-                drop->Resume();
-                drop->SetModalPriority(1);
-                drop->SetOpenFlag(true);
-                ++ui->m_DialogCount;
-                opened = true;
-            }
-            if (opened && pressAt < 0 && !drop->GetOpenFlag())
-                pressAt = passes;
-            if (pressAt >= 0 && closedAt < 0 && drop->IsSuspended()) {
-                closedAt = passes;
-                core->RequestQuit();
-            }
-        };
-    };
+            for (int i = 0; i < 30; ++i)
+                list->AddItem(u"row", u"", 0, u"", i, u"");
+            list->SetValueInt(5);
+            for (int i = 0; i < 3; ++i)
+                menu->AddItem(u"item", u"", i, u"");
+            readyBeforeInput = core->m_UnattendedRun->GetPassCount() < 60;
+            filled = true;
+            return;
+        }
+        if (valueAfterWheel < 0.0 && core->m_UnattendedRun->GetPassCount() > 62)
+            valueAfterWheel = list->GetValue();
+        if (!opened && !screen->EventsOf(15).empty()) {
+            const UITestEvent e = screen->EventsOf(15)[0];
+            menuReported = e.sender == menu && e.event.m_Value1 == 0;
+            // What a screen does to open its drop menu.
+            drop->Resume();
+            drop->SetModalPriority(1);
+            drop->SetOpenFlag(true);
+            ++ui->m_DialogCount;
+            opened = true;
+        }
+        if (opened && pressAt < 0 && !drop->GetOpenFlag())
+            pressAt = passes;
+        if (pressAt >= 0 && closedAt < 0 && drop->IsSuspended()) {
+            closedAt = passes;
+            core->RequestQuit();
+        }
+    });
 
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(readyBeforeInput);

@@ -2,7 +2,7 @@
 // with the message window's rows and frame, a play-screen stand-in that drives the window as the
 // play screen does (letter margin, SetText per line, Advance on a click and the next line when
 // it finishes the page), scripted clicks and a bounded run. The last frame shows the second line.
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "data/system_config.h"
 #include "tests/support/game_folder.h"
@@ -63,20 +63,7 @@ private:
     std::vector<Line> m_Lines;
 };
 
-class MessageWindowRunTest : public EngineRunTest {
-protected:
-    void SetUp() override
-    {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
-    }
-};
+class MessageWindowRunTest : public UIEngineRunTest {};
 
 TEST_F(MessageWindowRunTest, AClickFinishesTheFirstLineAndTheReadSecondLineShowsWhole)
 {

@@ -3,7 +3,7 @@
 // own. Mid-run the game is saved, the name window emptied and the game loaded through
 // SaveGameData and LoadGameData; a later frame shows the name again. A notice queued at the
 // start is at rest at the top right in a frame taken during its hold.
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "data/user_data.h"
 #include "foundation/wide_string.h"
@@ -21,20 +21,7 @@
 namespace engine_test {
 namespace {
 
-class PlayScreenRunTest : public EngineRunTest {
-protected:
-    void SetUp() override
-    {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
-    }
-};
+class PlayScreenRunTest : public UIEngineRunTest {};
 
 // White pixels inside the rectangle of a frame.
 int Ink(const std::vector<std::uint32_t>& frame, UINT width, int left, int top, int right, int bottom)

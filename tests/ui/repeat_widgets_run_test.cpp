@@ -2,7 +2,7 @@
 // folder's layout rows, held through scripted window input over several passes. The press button
 // delivers one event 16 per update held and its value drops to 0 at the release; the spin button
 // steps every 7 updates and the last frame shows its value in system bitmap font 0.
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "motion/image_set_pool.h"
 #include "tests/support/game_folder.h"
@@ -19,19 +19,12 @@ namespace {
 
 constexpr std::uint32_t kFieldRgb = 0x303060;
 
-class RepeatWidgetsRunTest : public EngineRunTest {
+class RepeatWidgetsRunTest : public UIEngineRunTest {
 protected:
     void SetUp() override
     {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
+        UIEngineRunTest::SetUp();
         m_Run.SetMaxPasses(80);
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
     }
 };
 
@@ -68,43 +61,30 @@ TEST_F(RepeatWidgetsRunTest, HeldPressAndSpinButtonsRepeatAcrossPasses)
     std::vector<UITestEvent> presses, repeats;
     std::vector<double> pressValues(80, -1.0), spinValues(80, -1.0);
     std::uint32_t textPixel = 0, fieldPixel = 0;
-    int passes = 0;
-    m_Module.m_OnCreateSequences = [&](GxTaskBase* root) {
-        GetImageSetPool().AddImageSet(u"uigis/e2e.gis");
-        screen = new UITestScreen(root, u"UIScreen");
-        screen->SetInstantUIEventFlag(true);
-        DBUILayout::CreateWidgets(nullptr, u"UIScreen", screen, screen);
-        auto* probe = new ProbeTask(core->m_TaskManage->FindTask(u"SeqSystem"), u"probe", "probe", nullptr);
-        probe->m_ConsumeMouse = 0;   // the system screen's probe lets the pointer through
-        probe->m_OnUpdate = [&, core](std::int32_t step) {
-            if (step != 0)
-                return;
-            ++passes;
-            if (passes == 2)
-                core->m_TaskManage->ChangeSequenceByName(u"UIScreen", 0, 0);
-            auto* press = static_cast<GxTaskUIPressButtonIs*>(core->m_TaskManage->FindTask(u"btn_repeat"));
-            auto* spin = static_cast<GxTaskUISpinButtonIs*>(core->m_TaskManage->FindTask(u"spin_count"));
-            if (passes < 80) {
-                pressValues[static_cast<std::size_t>(passes)] = press ? press->GetValue() : -1.0;
-                spinValues[static_cast<std::size_t>(passes)] = spin ? spin->GetValue() : -1.0;
-            }
-            if (passes == 29) {
-                presses = screen->EventsOf(1);
-                repeats = screen->EventsOf(16);
-                screen->m_Events.clear();
-            }
-            if (passes == 60) {
-                // "1" in the value field: x = (60 - 8) / 2 + 20, y = (24 - 16) / 2.
-                textPixel = BackBufferPixel(100 + 46 + 4, 300 + 4 + 8) & 0xFFFFFF;
-                fieldPixel = BackBufferPixel(100 + 22, 300 + 12) & 0xFFFFFF;
-            }
-            if (passes == 62) {
-                repeats.insert(repeats.end(), screen->m_Events.begin(), screen->m_Events.end());
-                GetImageSetPool().ReleaseAllImageSets();
-                core->RequestQuit();
-            }
-        };
-    };
+    const auto poolSets = [] { GetImageSetPool().AddImageSet(u"uigis/e2e.gis"); };
+    BuildUIScreenWithProbe(u"UIScreen", poolSets, screen, [&, core](int passes) {
+        auto* press = static_cast<GxTaskUIPressButtonIs*>(core->m_TaskManage->FindTask(u"btn_repeat"));
+        auto* spin = static_cast<GxTaskUISpinButtonIs*>(core->m_TaskManage->FindTask(u"spin_count"));
+        if (passes < 80) {
+            pressValues[static_cast<std::size_t>(passes)] = press ? press->GetValue() : -1.0;
+            spinValues[static_cast<std::size_t>(passes)] = spin ? spin->GetValue() : -1.0;
+        }
+        if (passes == 29) {
+            presses = screen->EventsOf(1);
+            repeats = screen->EventsOf(16);
+            screen->m_Events.clear();
+        }
+        if (passes == 60) {
+            // "1" in the value field: x = (60 - 8) / 2 + 20, y = (24 - 16) / 2.
+            textPixel = BackBufferPixel(100 + 46 + 4, 300 + 4 + 8) & 0xFFFFFF;
+            fieldPixel = BackBufferPixel(100 + 22, 300 + 12) & 0xFFFFFF;
+        }
+        if (passes == 62) {
+            repeats.insert(repeats.end(), screen->m_Events.begin(), screen->m_Events.end());
+            GetImageSetPool().ReleaseAllImageSets();
+            core->RequestQuit();
+        }
+    });
 
     EXPECT_EQ(Run(), 0);
     ASSERT_EQ(presses.size(), 1u);

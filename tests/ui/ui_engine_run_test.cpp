@@ -2,7 +2,7 @@
 // them: the core makes the real UI state through the widget services, a screen builds its widgets
 // from the game folder's layout rows, a fade reports to the screen's hook 25, the modal level
 // closes the gate for the widgets below it, and the shut-down deletes everything.
-#include "tests/support/engine_run_fixture.h"
+#include "tests/support/ui/ui_engine_run_fixture.h"
 
 #include "tests/support/game_folder.h"
 #include "tests/support/ui/harness/ui_harness.h"
@@ -17,19 +17,12 @@
 namespace engine_test {
 namespace {
 
-class UIRunTest : public EngineRunTest {
+class UIRunTest : public UIEngineRunTest {
 protected:
     void SetUp() override
     {
-        EngineRunTest::SetUp();
-        UseDataServices();
-        InstallUIServices();
+        UIEngineRunTest::SetUp();
         m_Run.SetMaxPasses(60);
-    }
-    void TearDown() override
-    {
-        GxCore::GetInstance()->m_WidgetServices = nullptr;
-        EngineRunTest::TearDown();
     }
 };
 

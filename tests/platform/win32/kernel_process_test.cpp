@@ -5,7 +5,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/sync.h"
 
-#include "scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "platform/win32/shell.h"
 
-#include "scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "platform/win32/message_box.h"
 #include "platform/win32/system_info.h"
 
-#include "scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "user_fixture.h"
 
 #include "platform/win32/paint.h"
-#include "scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 
 #include <sys/stat.h>
 
