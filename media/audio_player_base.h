@@ -111,7 +111,10 @@ protected:
                        const GxSoundVector* front);
     void CopyVectors(const GxSoundVector* position, const GxSoundVector* front);
 
-    GxVolumeFade<float, 0.0f> m_Fade;
+    struct Silence {
+        static constexpr float kValue = 0.0f;
+    };
+    GxVolumeFade<float, Silence> m_Fade;
     std::uint32_t m_PlayStartTime = 0;
     std::uint32_t m_StartMs = 0;
     std::uint32_t m_LoopStartMs = 0;

@@ -75,7 +75,10 @@ protected:
     void Store3D(const GxSoundVector* position, const GxSoundVector* orientation);
     void ClearFade();
 
-    GxVolumeFade<LONG, kSilence> m_Fade;
+    struct Silence {
+        static constexpr LONG kValue = kSilence;
+    };
+    GxVolumeFade<LONG, Silence> m_Fade;
     std::uint32_t m_PlayStartTime = 0;
     std::uint32_t m_StartMs = 0;
     std::uint32_t m_LoopStartMs = 0;

@@ -1,15 +1,18 @@
 // The volume fade of a sound player, in its back end's volume unit: a ramp from a start to an end
 // volume over a span of timeGetTime milliseconds. A fade-in starts and a fade-out ends at
-// `kSilent`. The player applies the volumes; a fade-out closes it at its end. Both back ends'
-// player bases keep one.
+// `Silence::kValue` (a type, since not every compiler takes a float as a template argument).
+// The player applies the volumes; a fade-out closes it at its end. Both back ends' player bases
+// keep one.
 #pragma once
 
 #include "platform/win32/timer.h"
 
 #include <cstdint>
 
-template <class Volume, Volume kSilent>
+template <class Volume, class Silence>
 struct GxVolumeFade {
+    static constexpr Volume kSilent = Silence::kValue;
+
     // The players' kFadeNone, kFadeIn and kFadeOut.
     static constexpr int kNone = 0;
     static constexpr int kIn = 1;
