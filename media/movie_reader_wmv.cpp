@@ -1,6 +1,7 @@
 #include "media/movie_reader_wmv.h"
 
 #include "media/movie_sample_wmv.h"
+#include "platform/dshow/media_seeking.h"
 
 #include <algorithm>
 #include <cmath>
@@ -144,33 +145,22 @@ HRESULT GxMovieOutputPinWMV::DeliverSample(IMediaSample* sample, DWORD flags)
 
 HRESULT GxMovieOutputPinWMV::GetCapabilities(DWORD* capabilities)
 {
-    if (!capabilities) return E_POINTER;
-    *capabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards |
-                    AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration;
-    return S_OK;
+    return MediaTimeGetCapabilities(capabilities);
 }
 
 HRESULT GxMovieOutputPinWMV::CheckCapabilities(DWORD* capabilities)
 {
-    if (!capabilities) return E_POINTER;
-    DWORD own = 0;
-    GetCapabilities(&own);
-    const DWORD asked = *capabilities;
-    *capabilities &= own;
-    return *capabilities == asked ? S_OK : (*capabilities ? S_FALSE : E_FAIL);
+    return MediaTimeCheckCapabilities(capabilities);
 }
 
 HRESULT GxMovieOutputPinWMV::IsFormatSupported(const GUID* format)
 {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
+    return MediaTimeIsFormatSupported(format);
 }
 
 HRESULT GxMovieOutputPinWMV::QueryPreferredFormat(GUID* format)
 {
-    if (!format) return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
+    return MediaTimeQueryPreferredFormat(format);
 }
 
 HRESULT GxMovieOutputPinWMV::GetTimeFormat(GUID* format) { return QueryPreferredFormat(format); }
@@ -179,8 +169,7 @@ HRESULT GxMovieOutputPinWMV::IsUsingTimeFormat(const GUID* format) { return IsFo
 
 HRESULT GxMovieOutputPinWMV::SetTimeFormat(const GUID* format)
 {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : E_INVALIDARG;
+    return MediaTimeSetTimeFormat(format);
 }
 
 HRESULT GxMovieOutputPinWMV::GetDuration(LONGLONG* duration)
@@ -208,28 +197,15 @@ HRESULT GxMovieOutputPinWMV::GetCurrentPosition(LONGLONG* current)
 HRESULT GxMovieOutputPinWMV::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
                                                const GUID* sourceFormat)
 {
-    if (!target) return E_POINTER;
-    const auto media = [](const GUID* format) { return !format || *format == TIME_FORMAT_MEDIA_TIME; };
-    if (!media(targetFormat) || !media(sourceFormat)) return E_INVALIDARG;
-    *target = source;
-    return S_OK;
+    return MediaTimeConvertTimeFormat(target, targetFormat, source, sourceFormat);
 }
 
 HRESULT GxMovieOutputPinWMV::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags)
 {
-    const auto resolve = [](const LONGLONG* value, DWORD flags, REFERENCE_TIME now) -> std::optional<REFERENCE_TIME> {
-        if (!value) return std::nullopt;
-        switch (flags & AM_SEEKING_PositioningBitsMask) {
-        case AM_SEEKING_AbsolutePositioning: return *value;
-        case AM_SEEKING_RelativePositioning:
-        case AM_SEEKING_IncrementalPositioning: return now + *value;
-        default: return std::nullopt;
-        }
-    };
     const REFERENCE_TIME oldStop = m_Reader->StopPosition();
-    const std::optional<REFERENCE_TIME> start = resolve(current, currentFlags, m_Reader->StartPosition());
+    const std::optional<REFERENCE_TIME> start = ResolveSeekingPosition(current, currentFlags, m_Reader->StartPosition());
     const std::optional<REFERENCE_TIME> end =
-        resolve(stop, stopFlags, oldStop < 0 ? m_Reader->Duration() : oldStop);
+        ResolveSeekingPosition(stop, stopFlags, oldStop < 0 ? m_Reader->Duration() : oldStop);
     const HRESULT hr = m_Reader->Seek(start ? &*start : nullptr, end ? &*end : nullptr);
     if (current && (currentFlags & AM_SEEKING_ReturnTime)) *current = m_Reader->StartPosition();
     if (stop && (stopFlags & AM_SEEKING_ReturnTime)) GetStopPosition(stop);

@@ -1,5 +1,6 @@
 #include "platform/dshow/movie_demux_filter.h"
 
+#include "platform/dshow/media_seeking.h"
 #include "platform/win32/file.h"
 #include "platform/win32/sync.h"
 #include "platform/win32/user_log.h"
@@ -115,33 +116,22 @@ HRESULT CMovieDemuxOutputPin::DecideBufferSize(IMemAllocator* allocator, ALLOCAT
 
 HRESULT CMovieDemuxOutputPin::GetCapabilities(DWORD* capabilities)
 {
-    if (!capabilities) return E_POINTER;
-    *capabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards |
-                    AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration;
-    return S_OK;
+    return MediaTimeGetCapabilities(capabilities);
 }
 
 HRESULT CMovieDemuxOutputPin::CheckCapabilities(DWORD* capabilities)
 {
-    if (!capabilities) return E_POINTER;
-    DWORD own = 0;
-    GetCapabilities(&own);
-    const DWORD asked = *capabilities;
-    *capabilities &= own;
-    return *capabilities == asked ? S_OK : (*capabilities ? S_FALSE : E_FAIL);
+    return MediaTimeCheckCapabilities(capabilities);
 }
 
 HRESULT CMovieDemuxOutputPin::IsFormatSupported(const GUID* format)
 {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
+    return MediaTimeIsFormatSupported(format);
 }
 
 HRESULT CMovieDemuxOutputPin::QueryPreferredFormat(GUID* format)
 {
-    if (!format) return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
+    return MediaTimeQueryPreferredFormat(format);
 }
 
 HRESULT CMovieDemuxOutputPin::GetTimeFormat(GUID* format) { return QueryPreferredFormat(format); }
@@ -150,8 +140,7 @@ HRESULT CMovieDemuxOutputPin::IsUsingTimeFormat(const GUID* format) { return IsF
 
 HRESULT CMovieDemuxOutputPin::SetTimeFormat(const GUID* format)
 {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : E_INVALIDARG;
+    return MediaTimeSetTimeFormat(format);
 }
 
 HRESULT CMovieDemuxOutputPin::GetDuration(LONGLONG* duration)
@@ -178,26 +167,13 @@ HRESULT CMovieDemuxOutputPin::GetCurrentPosition(LONGLONG* current)
 HRESULT CMovieDemuxOutputPin::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
                                                 const GUID* sourceFormat)
 {
-    if (!target) return E_POINTER;
-    const auto media = [](const GUID* format) { return !format || *format == TIME_FORMAT_MEDIA_TIME; };
-    if (!media(targetFormat) || !media(sourceFormat)) return E_INVALIDARG;
-    *target = source;
-    return S_OK;
+    return MediaTimeConvertTimeFormat(target, targetFormat, source, sourceFormat);
 }
 
 HRESULT CMovieDemuxOutputPin::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags)
 {
-    const auto resolve = [](const LONGLONG* value, DWORD flags, REFERENCE_TIME now) -> std::optional<REFERENCE_TIME> {
-        if (!value) return std::nullopt;
-        switch (flags & AM_SEEKING_PositioningBitsMask) {
-        case AM_SEEKING_AbsolutePositioning: return *value;
-        case AM_SEEKING_RelativePositioning:
-        case AM_SEEKING_IncrementalPositioning: return now + *value;
-        default: return std::nullopt;
-        }
-    };
-    const std::optional<REFERENCE_TIME> start = resolve(current, currentFlags, m_Demux->StartPosition());
-    const std::optional<REFERENCE_TIME> end = resolve(stop, stopFlags, m_Demux->StopPosition());
+    const std::optional<REFERENCE_TIME> start = ResolveSeekingPosition(current, currentFlags, m_Demux->StartPosition());
+    const std::optional<REFERENCE_TIME> end = ResolveSeekingPosition(stop, stopFlags, m_Demux->StopPosition());
     const HRESULT hr = m_Demux->Seek(start ? &*start : nullptr, end ? &*end : nullptr);
     if (current && (currentFlags & AM_SEEKING_ReturnTime)) *current = m_Demux->StartPosition();
     if (stop && (stopFlags & AM_SEEKING_ReturnTime)) *stop = m_Demux->StopPosition();
