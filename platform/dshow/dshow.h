@@ -96,7 +96,6 @@ constexpr GUID TarnwickDshowGuid(DWORD id)
     return {id, 0x7A31, 0x4C2E, {0x9D, 0x05, 0x3B, 0x61, 0x2F, 0x84, 0xC0, 0x17}};
 }
 
-inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 inline constexpr GUID MEDIATYPE_Video = FourCCGuid(MakeFourCC('v', 'i', 'd', 's'));
 inline constexpr GUID MEDIATYPE_Audio = FourCCGuid(MakeFourCC('a', 'u', 'd', 's'));

@@ -17,7 +17,6 @@ struct D3DVECTOR {
 };
 using LPCGUID = const GUID*;
 
-inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 inline constexpr GUID DS3DALG_DEFAULT = GUID_NULL;
 
 inline constexpr CLSID CLSID_DirectSound8 = {0x3901cc3f, 0x84b5, 0x4fa4, {0xba, 0x35, 0xaa, 0x81, 0x72, 0xb8, 0xa0, 0x9b}};

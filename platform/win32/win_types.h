@@ -119,6 +119,7 @@ struct GUID {
     BYTE Data4[8];
 };
 using IID = GUID;
+inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 using CLSID = GUID;
 using REFIID = const IID&;
 using REFGUID = const GUID&;

@@ -19,7 +19,6 @@ namespace {
 using movietest::kFrameTime;
 using movietest::RawFrameParser;
 
-constexpr DWORD kSettleMs = 60000;
 constexpr LONG kWidth = 5;
 constexpr LONG kHeight = 3;
 constexpr int kFrames = 4;

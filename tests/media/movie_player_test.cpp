@@ -12,6 +12,7 @@
 #include "tests/media/media_fixture.h"
 #include "tests/support/movie_fixtures.h"
 #include "tests/support/test_device.h"
+#include "tests/support/test_stream_thread.h"
 
 #include <chrono>
 #include <cstring>
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr DWORD kSettleMs = 60000;
 constexpr REFERENCE_TIME kStep = 500'000;   // 50 ms of the graph clock
 constexpr std::uint32_t kColour = 0x563412;
 

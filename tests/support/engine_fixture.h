@@ -92,6 +92,14 @@ inline void WriteFile(const fs::path& path, std::string_view bytes)
 }
 
 // A log file (UTF-16LE with its signature) as UTF-8; empty when missing.
+// A window's title.
+inline std::string WindowText(HWND window)
+{
+    char16_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return Utf8(text);
+}
+
 inline std::string ReadLog(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

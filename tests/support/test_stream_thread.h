@@ -11,6 +11,9 @@
 #include <functional>
 #include <utility>
 
+// How long a test waits for a graph to settle into a state: long enough for a loaded machine.
+inline constexpr DWORD kSettleMs = 60000;
+
 class TestStreamThread {
 public:
     TestStreamThread() = default;

@@ -410,7 +410,7 @@ int Channel(std::uint32_t argb, int shift)
     return static_cast<int>((argb >> shift) & 0xFF);
 }
 
-struct Cell {
+struct GlyphCell {
     int left, top, right, bottom;   // right and bottom outside
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
 };
@@ -439,7 +439,7 @@ TEST_F(MessageWindowTest, TheRenderedFrameHoldsTextOnlyInTheRevealedCells)
     UINT width = 0, height = 0;
     const std::vector<std::uint32_t> frame = m_Harness.ReadFrame(&width, &height);
     ASSERT_EQ(width, 1024u);
-    std::vector<Cell> cells;
+    std::vector<GlyphCell> cells;
     for (float x : kCharX)
         cells.push_back({static_cast<int>(x) - 1, static_cast<int>(kCharY) - 1, static_cast<int>(x) + 27,
                          static_cast<int>(kCharY) + 27});

@@ -11,8 +11,8 @@
 namespace ui_test {
 namespace {
 
-constexpr std::uint32_t kBackRgb = 0x303030;
-constexpr std::uint32_t kBackNaRgb = 0x505050;
+constexpr std::uint32_t kTimerBackRgb = 0x303030;
+constexpr std::uint32_t kTimerBackNaRgb = 0x505050;
 constexpr std::uint32_t kFillRgb = 0x20C0C0;
 
 class TimerButtonTest : public ImageWidgetTest {
@@ -24,12 +24,12 @@ protected:
         ASSERT_TRUE(m_Sets.Add("uigis/tm.gis",
                                {Cell(u"go_off.png", 4, 4, kOffRgb), Cell(u"go_on.png", 4, 4, kOnRgb),
                                 Cell(u"go_over.png", 4, 4, kOverRgb), Cell(u"go_na.png", 4, 4, kNaRgb),
-                                Cell(u"go_back.png", 220, 40, kBackRgb), Cell(u"go_backna.png", 220, 40, kBackNaRgb),
+                                Cell(u"go_back.png", 220, 40, kTimerBackRgb), Cell(u"go_backna.png", 220, 40, kTimerBackNaRgb),
                                 Cell(u"go_mid.png", 220, 40, kFillRgb),
                                 // fallbacks: no "_on", "_na", "_backna"
                                 Cell(u"fb_off.png", 4, 4, kOffRgb), Cell(u"fb_over.png", 4, 4, kOverRgb),
-                                Cell(u"fb_back.png", 220, 40, kBackRgb), Cell(u"nofill_off.png", 4, 4, kOffRgb),
-                                Cell(u"noface_back.png", 220, 40, kBackRgb)}));
+                                Cell(u"fb_back.png", 220, 40, kTimerBackRgb), Cell(u"nofill_off.png", 4, 4, kOffRgb),
+                                Cell(u"noface_back.png", 220, 40, kTimerBackRgb)}));
     }
 
     // At (100, 100), 220 x 40, client (10, 0, 200, 40), range 0..100.
@@ -65,7 +65,7 @@ TEST_F(TimerButtonTest, ItChargesPerUpdateFillsWithTheProgressAndTakesAClickOnce
             EXPECT_EQ(fills[0].clip.bottom, 40);
             EXPECT_EQ(fills[0].points[0].x, 110.0f);
             EXPECT_EQ(Rgb(150, 120), kFillRgb);
-            EXPECT_EQ(Rgb(250, 120), kBackNaRgb) << "not yet enabled: the disabled background";
+            EXPECT_EQ(Rgb(250, 120), kTimerBackNaRgb) << "not yet enabled: the disabled background";
             EXPECT_EQ(Rgb(101, 101), kNaRgb);
         }
     }
@@ -75,7 +75,7 @@ TEST_F(TimerButtonTest, ItChargesPerUpdateFillsWithTheProgressAndTakesAClickOnce
     m_Harness.Step(16000);
     EXPECT_EQ(button->GetValue(), 100.0);
     EXPECT_TRUE(Fills().empty()) << "no fill at exactly 100";
-    EXPECT_EQ(Rgb(150, 120), kBackRgb);
+    EXPECT_EQ(Rgb(150, 120), kTimerBackRgb);
     EXPECT_EQ(Rgb(101, 101), kOffRgb);
     EXPECT_EQ(m_Harness.LeftDown(150, 120, true, 0x9), 1);
     const std::vector<UITestEvent> clicks = Events(1);
@@ -151,7 +151,7 @@ TEST_F(TimerButtonTest, NotEnabledItShowsTheDisabledCellsIgnoresPressesButReport
     EXPECT_EQ(m_Harness.LeftDown(150, 120), 0);
     m_Harness.Step(16000);
     EXPECT_EQ(Rgb(101, 101), kNaRgb);
-    EXPECT_EQ(Rgb(250, 120), kBackNaRgb);
+    EXPECT_EQ(Rgb(250, 120), kTimerBackNaRgb);
     m_Harness.MouseMove(10, 10);
     m_Harness.Step(16000);
     EXPECT_EQ(Events(7).size(), 1u);
@@ -163,7 +163,7 @@ TEST_F(TimerButtonTest, NotEnabledItShowsTheDisabledCellsIgnoresPressesButReport
     button->SetEnabled(false);
     m_Harness.Step(16000);
     EXPECT_EQ(Rgb(101, 101), kNaRgb);
-    EXPECT_EQ(Rgb(250, 120), kBackNaRgb);
+    EXPECT_EQ(Rgb(250, 120), kTimerBackNaRgb);
 }
 
 TEST_F(TimerButtonTest, TheFillDrawsAtTheActorAlphaAndTheOthersWithTheImageAlpha)

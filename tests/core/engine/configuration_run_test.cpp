@@ -45,13 +45,6 @@ std::string MessageFontTable()
     return bytes;
 }
 
-std::string WindowText(HWND window)
-{
-    char16_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return Utf8(text);
-}
-
 class ConfigurationRunTest : public EngineRunTest {
 protected:
     void SetUp() override

@@ -14,18 +14,11 @@
 namespace engine_test {
 namespace {
 
-constexpr char kSysConf[] = "APP_TITLE=E2E Game\nAPP_SAVEDIR=E2E_SAVE\nSAVE_TO_MYDOCUMENTS=0\n";
-
-std::string WindowText(HWND window)
-{
-    char16_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return Utf8(text);
-}
+constexpr char kE2ESysConf[] = "APP_TITLE=E2E Game\nAPP_SAVEDIR=E2E_SAVE\nSAVE_TO_MYDOCUMENTS=0\n";
 
 TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, "SkipSlightError=0\n"});
+    MakeGameFolder(m_Game, GameFolder{kE2ESysConf, "SkipSlightError=0\n"});
     GxCore* core = GxCore::GetInstance();
     std::vector<std::string> journal;
     std::vector<std::string> closes;
@@ -137,7 +130,7 @@ TEST_F(EngineRunTest, TheDebugCaptionShowsTheMeasuredRateEveryTwoSeconds)
     GxCore* core = GxCore::GetInstance();
     SteppingClock::step = 100;   // 2 s of frames within the run
     for (const bool debugMode : {true, false}) {
-        MakeGameFolder(m_Game, GameFolder{kSysConf, debugMode ? "DebugModeFlag=1\n" : "DebugModeFlag=0\n"});
+        MakeGameFolder(m_Game, GameFolder{kE2ESysConf, debugMode ? "DebugModeFlag=1\n" : "DebugModeFlag=0\n"});
         platform::ResetUserStateForTesting();
         m_Run.SetMaxPasses(30);
         EXPECT_EQ(Run(), 0);
@@ -244,7 +237,7 @@ TEST_F(EngineRunTest, ARefusedStartUpRunsNeitherTheLoopNorTheShutDown)
 
 TEST_F(EngineRunTest, AWindowOrDeviceFailureEndsTheRunAfterItsFirstPass)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kE2ESysConf, std::nullopt});
     m_Run.SetMaxPasses(5);   // a run that missed the quit would stop here instead of hanging
 
     platform::d3d9::VirtualAdapter failing = platform::d3d9::DefaultVirtualAdapter();
@@ -274,7 +267,7 @@ TEST_F(EngineRunTest, AWindowOrDeviceFailureEndsTheRunAfterItsFirstPass)
 
 TEST_F(EngineRunTest, AnInterruptQuitsThroughTheOrderlyShutDown)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kE2ESysConf, std::nullopt});
     GxCore* core = GxCore::GetInstance();
     const std::uint32_t raiseAt = m_FirstPass + 2;
     m_Module.m_OnCreateSequences = [&](GxTaskBase*) {

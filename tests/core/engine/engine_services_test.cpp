@@ -43,7 +43,7 @@
 namespace engine_test {
 namespace {
 
-constexpr char kSysConf[] = "APP_TITLE=Services Game\nAPP_SAVEDIR=SERVICES_SAVE\nSAVE_TO_MYDOCUMENTS=0\n"
+constexpr char kServicesSysConf[] = "APP_TITLE=Services Game\nAPP_SAVEDIR=SERVICES_SAVE\nSAVE_TO_MYDOCUMENTS=0\n"
                             "FONTSIZE_0=12\n";
 
 // A transition screen that clears to its own colour and notes the fade rate of every fade it
@@ -76,7 +76,7 @@ int Channel(std::uint32_t argb, int shift)
 
 TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEnginesOwn)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kServicesSysConf, std::nullopt});
     UseEngineServices();
     GxCore* core = GxCore::GetInstance();
     bool checked = false;
@@ -140,7 +140,7 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
 // the fade shows A's captured picture with alpha 1 - rate over B's clear, blend preset 2.
 TEST_F(EngineRunTest, HalfWayThroughAScreenChangeTheFrameBlendsTheOldScreenOverTheNew)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kServicesSysConf, std::nullopt});
     GxCore* core = GxCore::GetInstance();
     constexpr D3DCOLOR kOld = 0xFFC04010;
     constexpr D3DCOLOR kNew = 0xFF2080F0;
@@ -198,7 +198,7 @@ TEST_F(EngineRunTest, HalfWayThroughAScreenChangeTheFrameBlendsTheOldScreenOverT
 // requested name in white at its world position + (32, 64).
 TEST_F(EngineRunTest, ALayerWithAMissingPictureShowsTheErrorPictureLabelledWithTheName)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kServicesSysConf, std::nullopt});
     constexpr std::uint32_t kErrorColour = 0xFF204060;
     fs::create_directories(m_Game / "cg");
     ASSERT_TRUE(WriteImageFile((m_Game / "cg" / "error.png").string(),

@@ -18,7 +18,7 @@
 namespace engine_test {
 namespace {
 
-constexpr char kSysConf[] = "APP_TITLE=Movie Game\nAPP_SAVEDIR=MOVIE_SAVE\nSAVE_TO_MYDOCUMENTS=0\n";
+constexpr char kMovieSysConf[] = "APP_TITLE=Movie Game\nAPP_SAVEDIR=MOVIE_SAVE\nSAVE_TO_MYDOCUMENTS=0\n";
 constexpr std::uint32_t kColour = 0x3060C0;
 constexpr REFERENCE_TIME kStep = 500'000;   // 50 ms of the movie clock per pass
 
@@ -60,7 +60,7 @@ bool Near(std::uint32_t pixel, std::uint32_t rgb)
 
 TEST_F(MovieRunTest, ALayerPlaysAMovieFromThePackAndClearsAfterItsEnd)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kMovieSysConf, std::nullopt});
     TestMovieSpec spec;
     spec.container = TestMovieContainer::Avi;
     spec.picture = TestMoviePicture::Solid;

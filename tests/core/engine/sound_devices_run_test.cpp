@@ -20,11 +20,11 @@
 namespace engine_test {
 namespace {
 
-constexpr char kSysConf[] = "APP_TITLE=Sound Game\nAPP_SAVEDIR=SOUND_SAVE\nSAVE_TO_MYDOCUMENTS=0\n";
+constexpr char kSoundSysConf[] = "APP_TITLE=Sound Game\nAPP_SAVEDIR=SOUND_SAVE\nSAVE_TO_MYDOCUMENTS=0\n";
 
 TEST_F(EngineRunTest, TheRealSoundDevicesOpenAtStartUpAndCloseAtExit)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kSoundSysConf, std::nullopt});
     platform::Mixer::Instance().SetSink(platform::AudioSink::Capture);
     GxMediaServices media;
     SetMediaServices(&media);
@@ -95,7 +95,7 @@ public:
 
 TEST_F(EngineRunTest, TheMainLoopDrivesTheChannelFadesOfBothBackEndsOnEveryFourthPass)
 {
-    MakeGameFolder(m_Game, GameFolder{kSysConf, std::nullopt});
+    MakeGameFolder(m_Game, GameFolder{kSoundSysConf, std::nullopt});
     {
         const SoundBytes wav = BuildTestPcmWav(2, 44100, 16, TestPcm16Bytes(TestRamp(44100 * 2, 2)));
         std::ofstream out(m_Game / "bgm.wav", std::ios::binary);

@@ -38,6 +38,20 @@ namespace layer_test {
 
 using Journal = std::vector<std::string>;
 
+// The game's random sequence (a linear congruential generator), to predict the engine's draws.
+class ReferenceRand {
+public:
+    explicit ReferenceRand(std::uint32_t seed) : m_State(seed) {}
+    int Next()
+    {
+        m_State = m_State * 214013u + 2531011u;
+        return static_cast<int>((m_State >> 16) & 0x7FFF);
+    }
+
+private:
+    std::uint32_t m_State;
+};
+
 inline std::string Utf8(const std::u16string& text)
 {
     return WideToUtf8(text.c_str());

@@ -11,19 +11,6 @@ using namespace layer_test;
 namespace {
 
 // The runtime library's generator, written out independently of the engine's.
-class ReferenceRand {
-public:
-    explicit ReferenceRand(std::uint32_t seed) : m_State(seed) {}
-    int Next()
-    {
-        m_State = m_State * 214013u + 2531011u;
-        return static_cast<int>((m_State >> 16) & 0x7FFF);
-    }
-
-private:
-    std::uint32_t m_State;
-};
-
 class ActorTest : public LayerFixture {
 protected:
     GxTaskActor* MakeActor(GxTaskBase* parent = nullptr)

@@ -13,19 +13,6 @@ using namespace layer_test;
 
 namespace {
 
-class ReferenceRand {
-public:
-    explicit ReferenceRand(std::uint32_t seed) : m_State(seed) {}
-    int Next()
-    {
-        m_State = m_State * 214013u + 2531011u;
-        return static_cast<int>((m_State >> 16) & 0x7FFF);
-    }
-
-private:
-    std::uint32_t m_State;
-};
-
 constexpr std::uint64_t kFrame100ms = 100000;   // elapsed microseconds
 
 class LayerTest : public LayerFixture {

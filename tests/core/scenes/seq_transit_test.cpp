@@ -11,6 +11,8 @@
 #include "graphics/graphics.h"
 #include "tests/support/test_device.h"
 
+#include "tests/support/error_log_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -86,18 +88,6 @@ public:
         return 1;
     }
     int clicks = 0;
-};
-
-class ErrorCatcher : public GxDebugListenerBase {
-public:
-    ErrorCatcher() { LogSetSink(this); }
-    ~ErrorCatcher() override { LogSetSink(nullptr); }
-    int Output(const char16_t* text, std::int32_t level) override
-    {
-        if (level == kLevelError) lines.push_back(text);
-        return 0;
-    }
-    std::vector<std::u16string> lines;
 };
 
 // Two transition screens, a plain screen and a widget on the second transition screen, in a
@@ -286,7 +276,7 @@ TEST_F(TransitScreens, WithoutTheCaptureTextureTheEnginesFadeCapturesAndDrawsNot
 {
     TestDevice device;
     ASSERT_TRUE(device.Created());
-    ErrorCatcher errors;
+    TestErrorLogCapture errors;
     SetTransitGraphics(&GetEngineTransitGraphics());
     m_Config.m_System.m_ClearColor = 0xFF102030;
     m_Config.Refresh();
@@ -296,8 +286,8 @@ TEST_F(TransitScreens, WithoutTheCaptureTextureTheEnginesFadeCapturesAndDrawsNot
     SwitchTo(m_B);
     EXPECT_TRUE(m_B->IsInTransit());
     EXPECT_EQ(m_Core.m_RenderSet, 0);
-    ASSERT_EQ(errors.lines.size(), 1u);
-    EXPECT_EQ(errors.lines[0].rfind(u"CaptureScreenToTexture/", 0), 0u);
+    ASSERT_EQ(errors.Lines().size(), 1u);
+    EXPECT_EQ(errors.Lines()[0].rfind("CaptureScreenToTexture/", 0), 0u);
     Frame(100000);
     EXPECT_EQ(ListEntries(9), (std::vector<std::pair<GxTaskBase*, std::int32_t>>{{m_B, 1}}));
     EXPECT_EQ(device.Pixel(512, 384), 0xFF102030u);
@@ -362,14 +352,14 @@ TEST_F(TransitScreens, StartStepCountsWholeMillisecondsAndEndsOnTheFirstStepWith
 
 TEST_F(TransitScreens, APendingScreenWithTheKindBitButNoFadeIsRefused)
 {
-    ErrorCatcher errors;
+    TestErrorLogCapture errors;
     auto* pretender = new GxSeqBase(m_Manage->GetRoot(), u"SeqPretender");
     pretender->m_KindFlags |= kKindTransitSequence;
     SwitchTo(m_A);
     SwitchTo(pretender);
     EXPECT_TRUE(m_Graphics.calls.empty());
-    ASSERT_EQ(errors.lines.size(), 1u);
-    EXPECT_NE(errors.lines[0].find(u"SeqPretender"), std::u16string::npos);
+    ASSERT_EQ(errors.Lines().size(), 1u);
+    EXPECT_NE(errors.Lines()[0].find("SeqPretender"), std::string::npos);
 }
 
 TEST_F(TransitScreens, OnlyTheMainSlotChangeReleasesSharedScopes)

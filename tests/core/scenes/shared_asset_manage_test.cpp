@@ -3,6 +3,8 @@
 #include "foundation/async_job.h"
 #include "foundation/log.h"
 
+#include "tests/support/error_log_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -55,18 +57,6 @@ std::set<int> ReleasedScopes(const AssetJournal& journal)
     for (const std::string& tag : journal.deleted) scopes.insert(tag[0] - '0');
     return scopes;
 }
-
-class ErrorCatcher : public GxDebugListenerBase {
-public:
-    ErrorCatcher() { LogSetSink(this); }
-    ~ErrorCatcher() override { LogSetSink(nullptr); }
-    int Output(const char16_t* text, std::int32_t level) override
-    {
-        if (level == kLevelError) lines.push_back(text);
-        return 0;
-    }
-    std::vector<std::u16string> lines;
-};
 
 // The engine's four scopes, as game start-up and the adventure module make them, each holding
 // one asset per table.
@@ -169,7 +159,7 @@ TEST(SharedScope, ReleaseDeletesTableByTableInNameOrderAndSteppingSkipsPlainTabl
 
 TEST(SharedScope, AssetsAndNamesAreCheckedOnTheWayIn)
 {
-    ErrorCatcher errors;
+    TestErrorLogCapture errors;
     AssetJournal journal;
     {
         GxSharedScope scope(nullptr);
@@ -180,7 +170,7 @@ TEST(SharedScope, AssetsAndNamesAreCheckedOnTheWayIn)
         EXPECT_FALSE(scope.AddStepAsset(5, u"a", std::make_unique<JournalAsset>(journal, "table5")));
         EXPECT_FALSE(scope.AddAsset(0, u"a", nullptr));
         EXPECT_EQ(journal.deleted.size(), 4u);
-        EXPECT_EQ(errors.lines.size(), 5u);
+        EXPECT_EQ(errors.Lines().size(), 5u);
         EXPECT_EQ(scope.FindAsset(7, u"a"), nullptr);
         EXPECT_EQ(scope.GetAssetCount(-3), 0u);
 
@@ -196,7 +186,7 @@ TEST(SharedScope, AssetsAndNamesAreCheckedOnTheWayIn)
         scope.AddSequenceName(nullptr);
         scope.AddSequenceName(u"");
         EXPECT_EQ(scope.GetSequenceNames().size(), 1u);
-        EXPECT_EQ(errors.lines.size(), 7u);
+        EXPECT_EQ(errors.Lines().size(), 7u);
     }
     // The scope's destructor released what it held.
     EXPECT_EQ(journal.deleted, (std::vector<std::string>{"first", "second"}));
@@ -204,7 +194,7 @@ TEST(SharedScope, AssetsAndNamesAreCheckedOnTheWayIn)
 
 TEST(SharedAssetManage, CreateScopeGrowsTheTableAndReplacesAnExistingScope)
 {
-    ErrorCatcher errors;
+    TestErrorLogCapture errors;
     AssetJournal journal;
     GxSharedAssetManage manage;
     EXPECT_EQ(manage.GetScopeCount(), 5);
@@ -228,7 +218,7 @@ TEST(SharedAssetManage, CreateScopeGrowsTheTableAndReplacesAnExistingScope)
     EXPECT_EQ(manage.GetScopeCount(), 9);
 
     EXPECT_EQ(manage.CreateScope(-2), nullptr);
-    EXPECT_EQ(errors.lines.size(), 1u);
+    EXPECT_EQ(errors.Lines().size(), 1u);
 
     // A change skips the empty numbers and still reaches scope 8.
     FillScope(*again, 8, journal);

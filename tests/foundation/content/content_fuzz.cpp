@@ -75,7 +75,7 @@ void Drive(GxContentReaderBase& r, const char* header, const std::uint8_t* data,
     r.GetS8("n");
 }
 
-void Fill(GxBinBuffer& buffer, const std::uint8_t* data, std::size_t size)
+void FillFromFuzzData(GxBinBuffer& buffer, const std::uint8_t* data, std::size_t size)
 {
     BYTE* out = buffer.Allocate(static_cast<std::uint32_t>(size));
     if (out != nullptr && size != 0) {
@@ -88,7 +88,7 @@ void Fill(GxBinBuffer& buffer, const std::uint8_t* data, std::size_t size)
 int FuzzContentTextReader(const std::uint8_t* data, std::size_t size)
 {
     GxBinBuffer buffer;
-    Fill(buffer, data, size);
+    FillFromFuzzData(buffer, data, size);
     GxContentTextReader reader(buffer, false);
     Drive(reader, "TFZ", data, size);
     return 0;
@@ -97,7 +97,7 @@ int FuzzContentTextReader(const std::uint8_t* data, std::size_t size)
 int FuzzContentBinaryReader(const std::uint8_t* data, std::size_t size)
 {
     GxBinBuffer buffer;
-    Fill(buffer, data, size);
+    FillFromFuzzData(buffer, data, size);
     GxContentBinaryReader reader(buffer, false);
     Drive(reader, "BFZ", data, size);
     return 0;
@@ -106,7 +106,7 @@ int FuzzContentBinaryReader(const std::uint8_t* data, std::size_t size)
 int FuzzContentCompressedReader(const std::uint8_t* data, std::size_t size)
 {
     GxBinBuffer buffer;
-    Fill(buffer, data, size);
+    FillFromFuzzData(buffer, data, size);
     GxContentCompressedBinaryReader reader(buffer, false);
     Drive(reader, "ZFZ", data, size);
     return 0;

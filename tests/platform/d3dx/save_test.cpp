@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::uint32_t Pattern(std::uint32_t x, std::uint32_t y)
+std::uint32_t SavedPattern(std::uint32_t x, std::uint32_t y)
 {
     return (std::uint32_t(0x30 + 20 * x) << 24) | (std::uint32_t(x * 40) << 16) | (std::uint32_t(y * 50) << 8) |
            std::uint32_t(x + y);
@@ -76,7 +76,7 @@ protected:
 
 TEST_F(D3dxSaveTest, TexturesSaveAsRgbaOrRgbByFormatAndReadBack)
 {
-    const TestImage image = TestImage::Make(5, 3, Pattern);
+    const TestImage image = TestImage::Make(5, 3, SavedPattern);
     struct Case {
         D3DFORMAT format;
         std::uint8_t colorType;   // byte 25 of the file, in IHDR
@@ -101,7 +101,7 @@ TEST_F(D3dxSaveTest, TexturesSaveAsRgbaOrRgbByFormatAndReadBack)
 
 TEST_F(D3dxSaveTest, SurfacesSaveARectangleThroughWideAndNarrowPaths)
 {
-    const TestImage image = TestImage::Make(6, 4, Pattern);
+    const TestImage image = TestImage::Make(6, 4, SavedPattern);
     IDirect3DSurface9* surface = MakeSurface(6, 4, D3DFMT_A8R8G8B8);
     const ImageBytes png = BuildPng(PngSpecRgba8(image));
     ASSERT_EQ(D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, png.data(), UINT(png.size()), nullptr,
@@ -125,7 +125,7 @@ TEST_F(D3dxSaveTest, SurfacesSaveARectangleThroughWideAndNarrowPaths)
 
 TEST_F(D3dxSaveTest, FailedSavesLeaveNothingBehind)
 {
-    IDirect3DTexture9* texture = MakeTexture(D3DFMT_A8R8G8B8, TestImage::Make(4, 4, Pattern));
+    IDirect3DTexture9* texture = MakeTexture(D3DFMT_A8R8G8B8, TestImage::Make(4, 4, SavedPattern));
     // A folder that does not exist, another file format, and a name taken by a folder (the
     // file is written in full and then cannot take its name).
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(Wide(m_Folder / "missing" / "a.png").c_str(), D3DXIFF_PNG, texture, nullptr)));

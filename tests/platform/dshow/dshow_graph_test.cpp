@@ -20,17 +20,6 @@ namespace {
 using namespace dshow_test;
 using platform::Mixer;
 
-constexpr DWORD kSettleMs = 60000;
-
-std::string Utf8(const std::u16string& text) { return std::string(text.begin(), text.end()); }
-
-std::vector<std::string> Utf8(const std::vector<std::u16string>& lines)
-{
-    std::vector<std::string> out;
-    for (const auto& line : lines) out.push_back(Utf8(line));
-    return out;
-}
-
 // A graph made as the movie player makes it, with the four interfaces it asks for.
 struct Graph {
     IGraphBuilder* builder = nullptr;

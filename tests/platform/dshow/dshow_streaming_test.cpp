@@ -17,8 +17,6 @@ namespace {
 
 using namespace dshow_test;
 
-constexpr DWORD kSettleMs = 60000;
-
 IMemAllocator* NewAllocator()
 {
     platform::RegisterDshowClasses();

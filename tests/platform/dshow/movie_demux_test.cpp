@@ -24,10 +24,8 @@ namespace {
 using namespace dshow_test;
 using platform::Mixer;
 
-constexpr DWORD kSettleMs = 60000;
 constexpr REFERENCE_TIME kTenth = kUnitsPerSecond / 10;
 
-std::string Utf8(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
 // Each movie is encoded once per test program.
 const MovieBytes& Movie(const TestMovieSpec& spec)

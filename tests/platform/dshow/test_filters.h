@@ -15,6 +15,15 @@
 
 namespace dshow_test {
 
+// The graph's names are ASCII.
+inline std::string Utf8(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+inline std::vector<std::string> Utf8(const std::vector<std::u16string>& lines)
+{
+    std::vector<std::string> out;
+    for (const auto& line : lines) out.push_back(Utf8(line));
+    return out;
+}
+
 // What the filters saw, in order, across threads.
 class EventLog {
 public:
