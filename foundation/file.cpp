@@ -21,6 +21,7 @@ struct FileSystemState {
     GxMutex lock;
     std::vector<std::unique_ptr<GxPackFileHeaderCache>> packs;
     std::vector<GxPackFailure> packFailures;
+    std::uint64_t packReleases = 0;
     GxFileCache cache;
 };
 
@@ -57,16 +58,30 @@ GxFileCache& GxFile::GetCache()
     return State().cache;
 }
 
+std::uint64_t PackReleaseCount()
+{
+    return State().packReleases;
+}
+
+bool LooseFileExists(const std::u16string& name, bool packed)
+{
+    if (name.empty())
+        return false;
+    // A packed name is checked against recently read folder listings only: reading a pack's
+    // files one after another then costs no folder check each.
+    if (packed)
+        return platform::LooseFileBesidePackExists(name);
+    return PathFileExistsW(name.c_str()) != FALSE;
+}
+
 int FileExists(const std::u16string& name)
 {
-    // The disk is asked without the lock: a look-up may read a folder listing, and other
-    // threads' reads from packs need not wait for it.
-    if (!name.empty() && PathFileExistsW(name.c_str()))
-        return kFileOnDisk;
-    GxMutexScopedLock lock(GxFile::GetLock());
     GxPackFileHeaderCache* pack = nullptr;
     const GxPackFileEntry* entry = nullptr;
-    return FindPackEntry(name, &pack, &entry) ? kFileInPack : kFileNotFound;
+    const bool packed = FindPackEntry(name, &pack, &entry);
+    if (LooseFileExists(name, packed))
+        return kFileOnDisk;
+    return packed ? kFileInPack : kFileNotFound;
 }
 
 bool FindPackEntry(const std::u16string& name, GxPackFileHeaderCache** pack, const GxPackFileEntry** entry)
@@ -106,6 +121,7 @@ void GxFile::ReleasePacks()
     GxMutexScopedLock lock(GetLock());
     State().packs.clear();
     State().packFailures.clear();
+    ++State().packReleases;
 }
 
 std::vector<GxPackFailure> GxFile::GetPackFailures()

@@ -31,6 +31,14 @@ int FileExists(const std::u16string& name);
 // The first registered pack that holds the name, and its entry. Both outputs are left null
 // when no pack holds it.
 bool FindPackEntry(const std::u16string& name, GxPackFileHeaderCache** pack, const GxPackFileEntry** entry);
+// How many times the packs were released, read under GxFile::GetLock(). Packs are only ever
+// added after those already searched, so an entry found earlier stays the one to read while
+// this count is unchanged.
+std::uint64_t PackReleaseCount();
+// Whether `name` is a loose file on disk, which is read in place of a packed one of that name;
+// `packed` tells whether a pack holds the name. Asked without the lock: a look-up may read a
+// folder listing, and other threads' reads from packs need not wait for it.
+bool LooseFileExists(const std::u16string& name, bool packed);
 
 // A pack that AddPackFile refused, and why (English, as logged).
 struct GxPackFailure {

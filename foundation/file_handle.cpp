@@ -5,7 +5,6 @@
 #include "foundation/mutex.h"
 #include "foundation/pack_file.h"
 #include "platform/win32/file.h"
-#include "platform/win32/shell.h"
 
 #include <limits>
 
@@ -34,9 +33,17 @@ std::uint64_t GxFileHandle::BaseOffset() const
 
 bool GxFileHandle::Open(const std::u16string& name)
 {
-    // As FileExists, with the pack entry looked up once: the disk is asked without the lock.
-    if (name.empty() || !PathFileExistsW(name.c_str()))
-        return OpenPacked(name);
+    GxPackFileHeaderCache* pack = nullptr;
+    const GxPackFileEntry* entry = nullptr;
+    std::uint64_t releases = 0;
+    {
+        GxMutexScopedLock lock(GxFile::GetLock());
+        FindPackEntry(name, &pack, &entry);
+        releases = PackReleaseCount();
+    }
+    // The disk is asked without the lock.
+    if (!LooseFileExists(name, entry != nullptr))
+        return entry != nullptr && OpenPacked(name, releases, pack, entry);
     if (m_Open)
         Close();
 
@@ -66,12 +73,11 @@ bool GxFileHandle::Open(const std::u16string& name)
     }
 }
 
-bool GxFileHandle::OpenPacked(const std::u16string& name)
+bool GxFileHandle::OpenPacked(const std::u16string& name, std::uint64_t releases, GxPackFileHeaderCache* pack,
+                              const GxPackFileEntry* entry)
 {
     GxMutexScopedLock lock(GxFile::GetLock());   // the pack list must not change while its entry is taken
-    GxPackFileHeaderCache* pack = nullptr;
-    const GxPackFileEntry* entry = nullptr;
-    if (!FindPackEntry(name, &pack, &entry))
+    if (PackReleaseCount() != releases && !FindPackEntry(name, &pack, &entry))
         return false;
     if (m_Open)
         Close();

@@ -35,7 +35,10 @@ public:
     bool IsInPack() const { return m_Pack != nullptr; }
 
 private:
-    bool OpenPacked(const std::u16string& name);
+    // Opens the entry found while the packs had been released `releases` times, looked up again
+    // if they were released since.
+    bool OpenPacked(const std::u16string& name, std::uint64_t releases, GxPackFileHeaderCache* pack,
+                    const GxPackFileEntry* entry);
     // File offset of the entry's first byte (0 for a disk file).
     std::uint64_t BaseOffset() const;
 

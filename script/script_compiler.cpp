@@ -15,7 +15,10 @@ std::u16string BuildCompilerCommandLine()
     const std::u16string folder = AppendPathSeparator(GetCurrentFolder());
     // The program path is quoted as well: an install folder with a blank would otherwise split
     // into another program and stray arguments.
-    return u"\"" + GetFullPath(u"moacgui.exe") + u"\" \"" + folder + u"scripts\" \"" + folder + u"bincode\" -a -mc";
+    std::u16string line = u"\"";
+    line += GetFullPath(u"moacgui.exe");
+    line += u"\" \"" + folder + u"scripts\" \"" + folder + u"bincode\" -a -mc";
+    return line;
 }
 
 int CompileScripts()

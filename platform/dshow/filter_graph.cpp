@@ -143,8 +143,10 @@ HRESULT CFilterGraph::AddFilterLocked(IBaseFilter* filter, LPCWSTR name)
     std::u16string unique = name ? name : u"Filter";
     HRESULT result = S_OK;
     for (int n = 1; std::any_of(m_Filters.begin(), m_Filters.end(), [&](const Entry& e) { return e.name == unique; }); ++n) {
-        const std::string suffix = " " + std::to_string(n);
-        unique = (name ? name : u"Filter") + std::u16string(suffix.begin(), suffix.end());
+        const std::string number = std::to_string(n);
+        unique = name ? name : u"Filter";
+        unique += u' ';
+        unique.append(number.begin(), number.end());
         result = VFW_S_DUPLICATE_NAME;
     }
     const HRESULT hr = filter->JoinFilterGraph(static_cast<IFilterGraph*>(this), unique.c_str());

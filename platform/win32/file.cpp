@@ -104,9 +104,10 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 }
 
 // The entry of `folder` spelled `name`, or a case variant of it, or "" (see the cache).
-std::string FindEntry(const std::string& folder, const std::string& name)
+std::string FindEntry(const std::string& folder, const std::string& name, bool trustRecent)
 {
-    std::optional<std::string> entry = platform::FolderListingCache::Instance().FindCaseVariant(folder, name);
+    std::optional<std::string> entry =
+        platform::FolderListingCache::Instance().FindCaseVariant(folder, name, trustRecent);
     if (entry) return *entry;
     // A folder that can be entered but not listed still opens names spelled exactly.
     return Exists(JoinPath(folder, name)) ? name : std::string();
@@ -505,6 +506,7 @@ BOOL SetCurrentDirectoryW(LPCWSTR pathName)
     const std::string path = Resolve(pathName);
     if (path.empty()) return FailWith(ERROR_PATH_NOT_FOUND);
     if (chdir(path.c_str()) != 0) return FailWith(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+    platform::FolderListingCache::Instance().ForgetRelativeFolders();
     return TRUE;
 }
 
@@ -559,7 +561,9 @@ std::string ResolvePath(const std::u16string& path, bool forCreate)
     return ResolvePath(path, forCreate, found);
 }
 
-std::string ResolvePath(const std::u16string& path, bool, bool& found)
+namespace {
+
+std::string ResolveNative(const std::u16string& path, bool trustRecent, bool& found)
 {
     found = false;
     if (path.empty()) return {};
@@ -575,7 +579,7 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
         firstStart == std::string::npos ? std::string() : native.substr(firstStart, firstEnd - firstStart);
     std::optional<std::string> firstVariant;
     if (!first.empty() && first != "." && first != "..")
-        firstVariant = FolderListingCache::Instance().FindCaseVariant(base, first);
+        firstVariant = FolderListingCache::Instance().FindCaseVariant(base, first, trustRecent);
     if (firstVariant && *firstVariant == native) {
         found = true;
         return native;
@@ -601,7 +605,7 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
                 variant = *firstVariant;   // the base folder's answer, taken above
                 firstVariant.reset();
             } else {
-                variant = FindEntry(resolved, part);
+                variant = FindEntry(resolved, part, trustRecent);
             }
             if (variant.empty())
                 matching = false;   // missing from here on: the caller's call reports or creates it
@@ -613,6 +617,21 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
     if (native.back() == '/' && !resolved.empty() && resolved.back() != '/') resolved += '/';
     found = matching;
     return resolved;
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::u16string& path, bool, bool& found)
+{
+    return ResolveNative(path, false, found);
+}
+
+bool LooseFileBesidePackExists(const std::u16string& path)
+{
+    bool found = false;
+    const std::string native = ResolveNative(path, true, found);
+    struct stat info{};
+    return found && !native.empty() && stat(native.c_str(), &info) == 0;
 }
 
 void ForgetFolderListing(const std::string& path)

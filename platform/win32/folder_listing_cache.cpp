@@ -29,9 +29,16 @@ struct Listing {
 
 using FolderKey = std::pair<dev_t, ino_t>;
 
+// A listing as last checked for a folder named as the caller names it.
+struct Checked {
+    std::shared_ptr<const Listing> listing;
+    std::int64_t at = 0;   // monotonic nanoseconds
+};
+
 struct CacheState {
-    std::mutex lock;   // guards the map only: folders are read without it
+    std::mutex lock;   // guards the maps only: folders are read without it
     std::map<FolderKey, std::shared_ptr<const Listing>> listings;
+    std::unordered_map<std::string, Checked> checked;
     std::atomic<std::uint64_t> reads{0};
 };
 
@@ -44,6 +51,13 @@ CacheState& State()
 std::int64_t Nanoseconds(const timespec& time)
 {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+std::int64_t MonotonicNow()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return Nanoseconds(now);
 }
 
 bool SameTime(const timespec& a, const timespec& b)
@@ -91,10 +105,21 @@ FolderListingCache& FolderListingCache::Instance()
     return cache;
 }
 
-std::optional<std::string> FolderListingCache::FindCaseVariant(const std::string& folder, const std::string& name)
+std::optional<std::string> FolderListingCache::FindCaseVariant(const std::string& folder, const std::string& name,
+                                                               bool trustRecent)
 {
     CacheState& state = State();
     const std::string path = folder.empty() ? "." : folder;
+    const std::int64_t now = MonotonicNow();
+    std::shared_ptr<const Listing> trusted;
+    if (trustRecent) {
+        std::lock_guard<std::mutex> guard(state.lock);
+        const auto recent = state.checked.find(path);
+        if (recent != state.checked.end() && now - recent->second.at < kTrustNanoseconds)
+            trusted = recent->second.listing;
+    }
+    if (trusted) return Lookup(*trusted, name);
+
     struct stat before{};
     if (stat(path.c_str(), &before) != 0 || !S_ISDIR(before.st_mode)) return std::string();
     const FolderKey key{before.st_dev, before.st_ino};
@@ -102,7 +127,12 @@ std::optional<std::string> FolderListingCache::FindCaseVariant(const std::string
         std::lock_guard<std::mutex> guard(state.lock);
         const auto found = state.listings.find(key);
         if (found != state.listings.end()) {
-            if (SameTime(found->second->modified, before.st_mtim)) return Lookup(*found->second, name);
+            if (SameTime(found->second->modified, before.st_mtim)) {
+                // Only settled listings are kept here, so only they are trusted for a while.
+                if (state.checked.size() >= kMaxFolders) state.checked.clear();
+                state.checked[path] = Checked{found->second, now};
+                return Lookup(*found->second, name);
+            }
             state.listings.erase(found);
         }
     }
@@ -117,6 +147,8 @@ std::optional<std::string> FolderListingCache::FindCaseVariant(const std::string
         std::lock_guard<std::mutex> guard(state.lock);
         if (state.listings.size() >= kMaxFolders) state.listings.clear();
         state.listings[key] = listing;
+        if (state.checked.size() >= kMaxFolders) state.checked.clear();
+        state.checked[path] = Checked{listing, now};
     }
     return Lookup(*listing, name);
 }
@@ -130,6 +162,11 @@ void FolderListingCache::ForgetPath(const std::string& path)
     const std::size_t slash = trimmed.find_last_of('/');
     if (slash != std::string::npos) parent = slash == 0 ? "/" : trimmed.substr(0, slash);
     CacheState& state = State();
+    {
+        // Which names reach the folder is not known here: every recent check is dropped.
+        std::lock_guard<std::mutex> guard(state.lock);
+        state.checked.clear();
+    }
     for (const std::string* folder : {&parent, &trimmed}) {
         struct stat info{};
         if (stat(folder->c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
@@ -138,11 +175,19 @@ void FolderListingCache::ForgetPath(const std::string& path)
     }
 }
 
+void FolderListingCache::ForgetRelativeFolders()
+{
+    CacheState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.checked.clear();
+}
+
 void FolderListingCache::Clear()
 {
     CacheState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
     state.listings.clear();
+    state.checked.clear();
 }
 
 std::uint64_t FolderListingCache::ReadCount() const

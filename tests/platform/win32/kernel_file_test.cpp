@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -436,6 +438,28 @@ TEST_F(Win32Files, FolderListingsAreReadAgainOnlyWhenTheFolderChanges)
     EXPECT_EQ(platform::ResolvePath(u"data/FRESH.png"), "Data/Fresh.png");
     Write("Data/Fresher.png", "f");
     EXPECT_EQ(platform::ResolvePath(u"data/FRESHER.png"), "Data/Fresher.png");
+}
+
+// A name that a pack also holds may be answered from a settled listing checked within the last
+// millisecond; once that time is over, a loose copy put there behind the engine's back is seen.
+// Every other name is checked at once.
+TEST_F(Win32Files, LooseCopiesOfPackedNamesAreSeenOnceTheTrustedMomentIsOver)
+{
+    Write("Old.png", "o");
+    AgeFolder(".", 3600);
+    EXPECT_FALSE(platform::LooseFileBesidePackExists(u"packed.PNG"));
+    EXPECT_TRUE(platform::LooseFileBesidePackExists(u"OLD.png"));
+
+    Write("Packed.png", "loose copy");
+    AgeFolder(".", 1800);
+    EXPECT_TRUE(PathFileExistsW(u"packed.png"));   // always checked
+    std::this_thread::sleep_for(
+        std::chrono::nanoseconds(2 * platform::FolderListingCache::kTrustNanoseconds));
+    EXPECT_TRUE(platform::LooseFileBesidePackExists(u"packed.PNG"));
+
+    // The engine's own changes are seen at once.
+    ASSERT_TRUE(DeleteFileW(u"PACKED.png"));
+    EXPECT_FALSE(platform::LooseFileBesidePackExists(u"packed.PNG"));
 }
 
 TEST_F(Win32Files, TheEnginesOwnChangesAreSeenEvenWhenTheFolderTimeStandsStill)
