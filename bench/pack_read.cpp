@@ -124,6 +124,41 @@ void BM_PlainReadPerFileFreshBuffers(benchmark::State& state)
 }
 BENCHMARK(BM_PlainReadPerFileFreshBuffers)->Unit(benchmark::kMillisecond);
 
+// The same files' bytes read with pread() per file from the pack itself, at their places in it,
+// into fresh unfilled buffers: the floor for these very bytes, whose cached pages may be laid out
+// unlike those of a file written in one piece.
+void BM_PlainReadPackRangesFreshBuffers(benchmark::State& state)
+{
+    PackFixture& fixture = Fixture();
+    struct Range {
+        off_t offset;
+        std::size_t size;
+    };
+    std::vector<Range> ranges;
+    for (const std::u16string& name : fixture.names) {
+        GxPackFileHeaderCache* pack = nullptr;
+        const GxPackFileEntry* entry = nullptr;
+        if (!FindPackEntry(name, &pack, &entry)) {
+            state.SkipWithError("a packed name is missing");
+            return;
+        }
+        ranges.push_back({static_cast<off_t>(pack->GetDataStart() + entry->m_DataOffset), entry->m_Size});
+    }
+    for (auto _ : state) {
+        int fd = open(fixture.packPath.c_str(), O_RDONLY);
+        std::size_t total = 0;
+        for (const Range& range : ranges) {
+            std::unique_ptr<char[]> buffer(new char[range.size]);
+            ssize_t got = pread(fd, buffer.get(), range.size, range.offset);
+            if (got > 0) total += static_cast<std::size_t>(got);
+        }
+        close(fd);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fixture.totalBytes));
+}
+BENCHMARK(BM_PlainReadPackRangesFreshBuffers)->Unit(benchmark::kMillisecond);
+
 // Arg: the loose files in the current folder, where every packed name is looked for first.
 void BM_ReadEveryPackedFile(benchmark::State& state)
 {
