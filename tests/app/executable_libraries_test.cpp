@@ -5,42 +5,41 @@
 
 #include <elf.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A plain copy of a record at `offset`, false when it would run past the file.
-template <typename Record>
-bool ReadElfRecord(const std::vector<char>& file, std::uint64_t offset, Record* record)
+// Reads `size` bytes at `offset`; false when they run past the file. The executable of a
+// sanitizer build is large, so only the records the look-up needs are read.
+bool ReadElfBytes(std::ifstream& in, std::uint64_t fileSize, std::uint64_t offset, void* out, std::uint64_t size)
 {
-    if (offset > file.size() || file.size() - offset < sizeof(Record)) return false;
-    std::memcpy(record, file.data() + offset, sizeof(Record));
-    return true;
+    if (offset > fileSize || fileSize - offset < size) return false;
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(static_cast<char*>(out), static_cast<std::streamsize>(size));
+    return static_cast<std::uint64_t>(in.gcount()) == size;
 }
 
 // The DT_NEEDED names of a 64-bit ELF file's dynamic section; false with `error` set when the
 // file cannot be read or is not such a file.
 bool ReadNeededLibraries(const std::string& path, std::vector<std::string>* needed, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const auto fileSize = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
     Elf64_Ehdr header{};
-    if (!ReadElfRecord(file, 0, &header) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+    if (!ReadElfBytes(in, fileSize, 0, &header, sizeof(header)) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
         header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_shentsize != sizeof(Elf64_Shdr)) {
         *error = "not a 64-bit ELF file: " + path;
         return false;
     }
     std::vector<Elf64_Shdr> sections(header.e_shnum);
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-        if (!ReadElfRecord(file, header.e_shoff + i * sizeof(Elf64_Shdr), &sections[i])) {
-            *error = "section table runs past the file";
-            return false;
-        }
+    if (!ReadElfBytes(in, fileSize, header.e_shoff, sections.data(), sections.size() * sizeof(Elf64_Shdr))) {
+        *error = "section table runs past the file";
+        return false;
     }
     for (const Elf64_Shdr& dynamic : sections) {
         if (dynamic.sh_type != SHT_DYNAMIC) continue;
@@ -48,22 +47,22 @@ bool ReadNeededLibraries(const std::string& path, std::vector<std::string>* need
             *error = "dynamic section names no string table";
             return false;
         }
-        const Elf64_Shdr& strings = sections[dynamic.sh_link];
-        for (std::uint64_t at = 0; at + sizeof(Elf64_Dyn) <= dynamic.sh_size; at += sizeof(Elf64_Dyn)) {
-            Elf64_Dyn entry{};
-            if (!ReadElfRecord(file, dynamic.sh_offset + at, &entry)) {
-                *error = "dynamic section runs past the file";
-                return false;
-            }
+        const Elf64_Shdr& table = sections[dynamic.sh_link];
+        std::vector<Elf64_Dyn> entries(dynamic.sh_size / sizeof(Elf64_Dyn));
+        std::string strings(table.sh_size, '\0');
+        if (!ReadElfBytes(in, fileSize, dynamic.sh_offset, entries.data(), entries.size() * sizeof(Elf64_Dyn)) ||
+            !ReadElfBytes(in, fileSize, table.sh_offset, strings.data(), strings.size())) {
+            *error = "dynamic section or its strings run past the file";
+            return false;
+        }
+        for (const Elf64_Dyn& entry : entries) {
             if (entry.d_tag == DT_NULL) break;
             if (entry.d_tag != DT_NEEDED) continue;
-            const std::uint64_t start = strings.sh_offset + entry.d_un.d_val;
-            if (entry.d_un.d_val >= strings.sh_size || start >= file.size()) {
+            if (entry.d_un.d_val >= strings.size()) {
                 *error = "needed name outside the string table";
                 return false;
             }
-            const char* name = file.data() + start;
-            needed->emplace_back(name, strnlen(name, file.size() - start));
+            needed->emplace_back(strings.c_str() + entry.d_un.d_val);
         }
         return true;
     }
