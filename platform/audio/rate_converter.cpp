@@ -1,13 +1,8 @@
 #include "platform/audio/rate_converter.h"
 
 #include "platform/audio/mix_format.h"
+#include "platform/av/av_library.h"
 #include "platform/win32/user_log.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
 
 #include <algorithm>
 #include <cstring>
@@ -17,29 +12,37 @@ namespace platform {
 RateConverter::RateConverter(std::uint32_t sourceRate) : m_SourceRate(sourceRate), m_Direct(sourceRate == kMixRate)
 {
     if (m_Direct) return;
+    // FFmpeg is opened at the first conversion; without it the converter gives silence.
+    const av::AvLibrary* ff = av::LoadResampler();
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    if (swr_alloc_set_opts2(&m_Swr, &stereo, AV_SAMPLE_FMT_FLT, static_cast<int>(kMixRate), &stereo,
-                            AV_SAMPLE_FMT_FLT, static_cast<int>(sourceRate), 0, nullptr) < 0 ||
-        swr_init(m_Swr) < 0) {
+    if (!ff ||
+        ff->swr_alloc_set_opts2(&m_Swr, &stereo, AV_SAMPLE_FMT_FLT, static_cast<int>(kMixRate), &stereo,
+                                AV_SAMPLE_FMT_FLT, static_cast<int>(sourceRate), 0, nullptr) < 0 ||
+        ff->swr_init(m_Swr) < 0) {
         LogUserError("audio: resampler from %u Hz cannot be set up", sourceRate);
-        swr_free(&m_Swr);
+        if (ff) ff->swr_free(&m_Swr);
     }
 }
 
-RateConverter::~RateConverter() { swr_free(&m_Swr); }
+RateConverter::~RateConverter()
+{
+    if (m_Swr) av::Api().swr_free(&m_Swr);
+}
 
 void RateConverter::Reset()
 {
+    const av::AvLibrary& ff = av::Api();
     m_Output.clear();
     m_OutputStart = 0;
     if (m_Swr) {
-        swr_close(m_Swr);
-        swr_init(m_Swr);
+        ff.swr_close(m_Swr);
+        ff.swr_init(m_Swr);
     }
 }
 
 void RateConverter::Produce(float* out, std::uint32_t frames, const Pull& pull)
 {
+    const av::AvLibrary& ff = av::Api();
     if (m_Direct) {
         const std::uint32_t got = pull(out, frames);
         std::fill(out + got * 2, out + frames * 2, 0.0f);
@@ -68,11 +71,12 @@ void RateConverter::Produce(float* out, std::uint32_t frames, const Pull& pull)
         m_Input.resize(inFrames * 2);
         const std::uint32_t got = pull(m_Input.data(), inFrames);
         std::fill(m_Input.begin() + got * 2, m_Input.end(), 0.0f);
-        const int capacity = swr_get_out_samples(m_Swr, static_cast<int>(inFrames));
+        const int capacity = ff.swr_get_out_samples(m_Swr, static_cast<int>(inFrames));
         m_Output.resize(static_cast<std::size_t>(std::max(capacity, 1)) * 2);
         auto* outData = reinterpret_cast<std::uint8_t*>(m_Output.data());
         const auto* inData = reinterpret_cast<const std::uint8_t*>(m_Input.data());
-        const int converted = swr_convert(m_Swr, &outData, std::max(capacity, 1), &inData, static_cast<int>(inFrames));
+        const int converted =
+            ff.swr_convert(m_Swr, &outData, std::max(capacity, 1), &inData, static_cast<int>(inFrames));
         m_Output.resize(static_cast<std::size_t>(std::max(converted, 0)) * 2);
     }
 }

@@ -33,7 +33,11 @@ private:
 class MovieAudioConverter {
 public:
     MovieAudioConverter() = default;
-    ~MovieAudioConverter() { av_channel_layout_uninit(&m_InLayout); }
+    // A layout is kept only after a conversion, which FFmpeg being loaded came before.
+    ~MovieAudioConverter()
+    {
+        if (m_InRate != 0) av::Api().av_channel_layout_uninit(&m_InLayout);
+    }
     MovieAudioConverter(const MovieAudioConverter&) = delete;
     MovieAudioConverter& operator=(const MovieAudioConverter&) = delete;
     // Appends `frame` as interleaved 16-bit samples at `rate` with `channels` channels.

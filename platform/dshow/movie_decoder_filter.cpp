@@ -73,7 +73,7 @@ HRESULT CMovieDecoderInputPin::EndFlush()
 {
     {
         CAutoLock lock(&m_Decoder->m_StreamLock);
-        if (m_Decoder->m_Codec) avcodec_flush_buffers(m_Decoder->m_Codec.get());
+        if (m_Decoder->m_Codec) platform::av::Api().avcodec_flush_buffers(m_Decoder->m_Codec.get());
     }
     CBaseInputPin::EndFlush();
     return m_Decoder->m_Output.DeliverEndFlush();
@@ -142,14 +142,18 @@ CBasePin* CMovieDecoderFilter::GetPin(int n)
 
 AVCodecID CMovieDecoderFilter::CodecOf(const AM_MEDIA_TYPE& type)
 {
+    // FFmpeg is opened with the first stream offered; without it no type is taken.
+    const platform::av::AvLibrary* loaded = platform::av::Load();
+    if (!loaded) return AV_CODEC_ID_NONE;
+    const platform::av::AvLibrary& ff = *loaded;
     AVCodecID id = AV_CODEC_ID_NONE;
     if (type.majortype == MEDIATYPE_Video && type.formattype == FORMAT_VideoInfo && type.pbFormat &&
         type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
         VIDEOINFOHEADER info;
         std::memcpy(&info, type.pbFormat, sizeof(info));
         const DWORD fourcc = FourCCOf(type.subtype) ? FourCCOf(type.subtype) : info.bmiHeader.biCompression;
-        const AVCodecTag* const tags[] = {avformat_get_riff_video_tags(), nullptr};
-        if (fourcc != BI_RGB) id = av_codec_get_id(tags, fourcc);
+        const AVCodecTag* const tags[] = {ff.avformat_get_riff_video_tags(), nullptr};
+        if (fourcc != BI_RGB) id = ff.av_codec_get_id(tags, fourcc);
         const LONG height = info.bmiHeader.biHeight < 0 ? -info.bmiHeader.biHeight : info.bmiHeader.biHeight;
         if (info.bmiHeader.biWidth <= 0 || height <= 0 || info.bmiHeader.biWidth > platform::kMaxMovieDimension ||
             height > platform::kMaxMovieDimension || id == AV_CODEC_ID_RAWVIDEO)
@@ -158,23 +162,25 @@ AVCodecID CMovieDecoderFilter::CodecOf(const AM_MEDIA_TYPE& type)
                type.cbFormat >= sizeof(WAVEFORMATEX)) {
         WAVEFORMATEX format;
         std::memcpy(&format, type.pbFormat, sizeof(format));
-        const AVCodecTag* const tags[] = {avformat_get_riff_audio_tags(), nullptr};
-        if (format.wFormatTag != WAVE_FORMAT_PCM) id = av_codec_get_id(tags, format.wFormatTag);
+        const AVCodecTag* const tags[] = {ff.avformat_get_riff_audio_tags(), nullptr};
+        if (format.wFormatTag != WAVE_FORMAT_PCM) id = ff.av_codec_get_id(tags, format.wFormatTag);
         if (format.nChannels == 0 || format.nSamplesPerSec == 0 || format.cbSize > type.cbFormat - sizeof(WAVEFORMATEX))
             id = AV_CODEC_ID_NONE;
     }
-    if (id != AV_CODEC_ID_NONE && !avcodec_find_decoder(id)) id = AV_CODEC_ID_NONE;
+    if (id != AV_CODEC_ID_NONE && !ff.avcodec_find_decoder(id)) id = AV_CODEC_ID_NONE;
     return id;
 }
 
 HRESULT CMovieDecoderFilter::OpenCodec(const CMediaType& type)
 {
+    const platform::av::AvLibrary& ff = platform::av::Api();
     CAutoLock lock(&m_StreamLock);
     CloseCodec();
     const AVCodecID id = CodecOf(type);
-    const AVCodec* codec = avcodec_find_decoder(id);
+    if (id == AV_CODEC_ID_NONE) return VFW_E_TYPE_NOT_ACCEPTED;
+    const AVCodec* codec = ff.avcodec_find_decoder(id);
     if (!codec) return VFW_E_TYPE_NOT_ACCEPTED;
-    platform::FfCodec context(avcodec_alloc_context3(codec));
+    platform::FfCodec context(ff.avcodec_alloc_context3(codec));
     if (!context) return E_OUTOFMEMORY;
     const BYTE* extra = nullptr;
     std::size_t extraSize = 0;
@@ -199,7 +205,7 @@ HRESULT CMovieDecoderFilter::OpenCodec(const CMediaType& type)
         m_Rate = static_cast<int>(format.nSamplesPerSec);
         m_Channels = std::min<int>(format.nChannels, platform::kMaxMovieChannels);
         context->sample_rate = m_Rate;
-        av_channel_layout_default(&context->ch_layout, format.nChannels);
+        ff.av_channel_layout_default(&context->ch_layout, format.nChannels);
         context->block_align = format.nBlockAlign;
         context->bit_rate = static_cast<std::int64_t>(format.nAvgBytesPerSec) * 8;
         context->bits_per_coded_sample = format.wBitsPerSample;
@@ -210,19 +216,20 @@ HRESULT CMovieDecoderFilter::OpenCodec(const CMediaType& type)
         m_BufferSize = std::max(m_Rate / 4, 1) * m_Channels * 2;
     }
     if (extraSize > 0) {
-        context->extradata = static_cast<std::uint8_t*>(av_mallocz(extraSize + AV_INPUT_BUFFER_PADDING_SIZE));
+        context->extradata =
+            static_cast<std::uint8_t*>(ff.av_mallocz(extraSize + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!context->extradata) return E_OUTOFMEMORY;
         std::memcpy(context->extradata, extra, extraSize);
         context->extradata_size = static_cast<int>(extraSize);
     }
     context->thread_count = 1;   // the same output on every run
     context->pkt_timebase = kReferenceTimeBase;
-    if (avcodec_open2(context.get(), codec, nullptr) < 0) {
-        platform::LogUserError("Movie decoder: FFmpeg cannot open the %s codec", avcodec_get_name(id));
+    if (ff.avcodec_open2(context.get(), codec, nullptr) < 0) {
+        platform::LogUserError("Movie decoder: FFmpeg cannot open the %s codec", ff.avcodec_get_name(id));
         return VFW_E_TYPE_NOT_ACCEPTED;
     }
-    m_Frame.reset(av_frame_alloc());
-    m_Packet.reset(av_packet_alloc());
+    m_Frame.reset(ff.av_frame_alloc());
+    m_Packet.reset(ff.av_packet_alloc());
     if (!m_Frame || !m_Packet) return E_OUTOFMEMORY;
     m_Codec = std::move(context);
     m_Next = 0;
@@ -237,13 +244,14 @@ void CMovieDecoderFilter::CloseCodec()
 
 HRESULT CMovieDecoderFilter::Decode(IMediaSample* sample)
 {
+    const platform::av::AvLibrary& ff = platform::av::Api();
     CAutoLock lock(&m_StreamLock);
     if (!m_Codec) return VFW_E_NOT_CONNECTED;
     BYTE* data = nullptr;
     sample->GetPointer(&data);
     const LONG length = sample->GetActualDataLength();
     if (!data || length <= 0) return S_OK;
-    if (av_new_packet(m_Packet.get(), length) < 0) return E_OUTOFMEMORY;
+    if (ff.av_new_packet(m_Packet.get(), length) < 0) return E_OUTOFMEMORY;
     std::memcpy(m_Packet->data, data, static_cast<std::size_t>(length));
     REFERENCE_TIME start = 0;
     REFERENCE_TIME stop = 0;
@@ -251,24 +259,26 @@ HRESULT CMovieDecoderFilter::Decode(IMediaSample* sample)
     if (sample->IsSyncPoint() == S_OK) m_Packet->flags |= AV_PKT_FLAG_KEY;
     if (sample->IsDiscontinuity() == S_OK && m_Packet->pts != AV_NOPTS_VALUE) m_Next = m_Packet->pts;
     // A damaged sample is skipped; the stream goes on with the next one.
-    const int sent = avcodec_send_packet(m_Codec.get(), m_Packet.get());
-    av_packet_unref(m_Packet.get());
+    const int sent = ff.avcodec_send_packet(m_Codec.get(), m_Packet.get());
+    ff.av_packet_unref(m_Packet.get());
     if (sent < 0) return S_OK;
     return TakeFrames();
 }
 
 void CMovieDecoderFilter::Drain()
 {
+    const platform::av::AvLibrary& ff = platform::av::Api();
     CAutoLock lock(&m_StreamLock);
     if (!m_Codec) return;
-    if (avcodec_send_packet(m_Codec.get(), nullptr) >= 0) TakeFrames();
-    avcodec_flush_buffers(m_Codec.get());
+    if (ff.avcodec_send_packet(m_Codec.get(), nullptr) >= 0) TakeFrames();
+    ff.avcodec_flush_buffers(m_Codec.get());
 }
 
 HRESULT CMovieDecoderFilter::TakeFrames()
 {
+    const platform::av::AvLibrary& ff = platform::av::Api();
     while (true) {
-        const int result = avcodec_receive_frame(m_Codec.get(), m_Frame.get());
+        const int result = ff.avcodec_receive_frame(m_Codec.get(), m_Frame.get());
         if (result < 0) return S_OK;
         const REFERENCE_TIME start =
             m_Frame->best_effort_timestamp != AV_NOPTS_VALUE ? m_Frame->best_effort_timestamp : m_Next;
@@ -281,9 +291,9 @@ HRESULT CMovieDecoderFilter::TakeFrames()
             m_Bytes.clear();
             made = m_AudioConverter.Convert(m_Frame.get(), m_Rate, m_Channels, m_Bytes) && !m_Bytes.empty();
             const auto frames = static_cast<std::int64_t>(m_Bytes.size() / (static_cast<std::size_t>(m_Channels) * 2));
-            stop = start + av_rescale(frames, kUnitsPerSecond, m_Rate);
+            stop = start + ff.av_rescale(frames, kUnitsPerSecond, m_Rate);
         }
-        av_frame_unref(m_Frame.get());
+        ff.av_frame_unref(m_Frame.get());
         if (!made) continue;
         m_Next = stop;
         if (start < 0) continue;   // preroll: decoded to reach the segment start, not shown

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <mutex>
 
 namespace platform {
 
@@ -24,7 +23,7 @@ constexpr AVRational kReferenceTimeBase = {1, static_cast<int>(kUnitsPerSecond)}
 std::string ErrorText(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof(text));
+    av::Api().av_strerror(code, text, sizeof(text));
     return text;
 }
 
@@ -69,22 +68,23 @@ int MovieDemux::Interrupt(void* opaque)
 
 bool MovieDemux::OpenInput(const AVInputFormat* format)
 {
+    const av::AvLibrary& ff = av::Api();
     m_Position = 0;
-    if (avio_seek(m_Io.get(), 0, SEEK_SET) < 0) return false;
+    if (ff.avio_seek(m_Io.get(), 0, SEEK_SET) < 0) return false;
     m_Io->error = 0;
     m_Io->eof_reached = 0;
-    AVFormatContext* context = avformat_alloc_context();
+    AVFormatContext* context = ff.avformat_alloc_context();
     if (!context) return false;
     context->pb = m_Io.get();
     context->flags |= AVFMT_FLAG_CUSTOM_IO;
     context->probesize = kProbeBytes;
     context->max_analyze_duration = kAnalyzeMicroseconds;
     context->interrupt_callback = {&MovieDemux::Interrupt, this};
-    const int opened = avformat_open_input(&context, nullptr, format, nullptr);   // frees the context on failure
+    const int opened = ff.avformat_open_input(&context, nullptr, format, nullptr);   // frees the context on failure
     if (opened < 0) return false;
     m_Input.reset(context);
     // A read failing while the streams are looked at still leaves what the headers said.
-    if (avformat_find_stream_info(m_Input.get(), nullptr) < 0 && m_Input->nb_streams == 0) {
+    if (ff.avformat_find_stream_info(m_Input.get(), nullptr) < 0 && m_Input->nb_streams == 0) {
         m_Input.reset();
         return false;
     }
@@ -93,14 +93,15 @@ bool MovieDemux::OpenInput(const AVInputFormat* format)
 
 bool MovieDemux::OpenDecoder(Decoder& decoder, int index)
 {
+    const av::AvLibrary& ff = av::Api();
     AVStream* stream = m_Input->streams[index];
-    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    const AVCodec* codec = ff.avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) return false;
-    FfCodec context(avcodec_alloc_context3(codec));
-    if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0) return false;
+    FfCodec context(ff.avcodec_alloc_context3(codec));
+    if (!context || ff.avcodec_parameters_to_context(context.get(), stream->codecpar) < 0) return false;
     context->thread_count = 1;   // the same output on every run
     context->pkt_timebase = stream->time_base;
-    if (avcodec_open2(context.get(), codec, nullptr) < 0) return false;
+    if (ff.avcodec_open2(context.get(), codec, nullptr) < 0) return false;
     decoder.codec = std::move(context);
     decoder.index = index;
     decoder.timeBase = stream->time_base;
@@ -109,23 +110,27 @@ bool MovieDemux::OpenDecoder(Decoder& decoder, int index)
 
 bool MovieDemux::Open(ReadFunction read, std::int64_t size, const char* hint, const std::atomic<bool>* quit)
 {
-    // Failures are ours to report, one line each; FFmpeg's own messages stay quiet.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     m_Read = std::move(read);
     m_Size = std::max<std::int64_t>(0, size);
     m_Quit = quit;
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferSize));
+    // FFmpeg is opened with the first movie; without it no movie can be read.
+    const av::AvLibrary* loaded = av::Load();
+    if (!loaded) {
+        LogUserError("Movie: FFmpeg cannot read the file as a movie (%lld bytes)", static_cast<long long>(m_Size));
+        return false;
+    }
+    const av::AvLibrary& ff = *loaded;
+    auto* buffer = static_cast<std::uint8_t*>(ff.av_malloc(kIoBufferSize));
     if (!buffer) return false;
-    m_Io.reset(avio_alloc_context(buffer, kIoBufferSize, 0, this, &MovieDemux::ReadPacket, nullptr,
-                                  &MovieDemux::SeekBytes));
+    m_Io.reset(ff.avio_alloc_context(buffer, kIoBufferSize, 0, this, &MovieDemux::ReadPacket, nullptr,
+                                     &MovieDemux::SeekBytes));
     if (!m_Io) {
-        av_free(buffer);
+        ff.av_free(buffer);
         return false;
     }
     bool opened = OpenInput(nullptr);
     if (!opened && hint) {
-        if (const AVInputFormat* format = av_find_input_format(hint)) opened = OpenInput(format);
+        if (const AVInputFormat* format = ff.av_find_input_format(hint)) opened = OpenInput(format);
     }
     if (!opened) {
         LogUserError("Movie: FFmpeg cannot read the file as a movie (%lld bytes)", static_cast<long long>(m_Size));
@@ -143,8 +148,8 @@ bool MovieDemux::Open(ReadFunction read, std::int64_t size, const char* hint, co
             if (used) {
                 m_Width = parameters->width;
                 m_Height = parameters->height;
-                const AVRational rate = av_guess_frame_rate(m_Input.get(), stream, nullptr);
-                m_FrameTime = rate.num > 0 && rate.den > 0 ? av_rescale(kUnitsPerSecond, rate.den, rate.num) : 0;
+                const AVRational rate = ff.av_guess_frame_rate(m_Input.get(), stream, nullptr);
+                m_FrameTime = rate.num > 0 && rate.den > 0 ? ff.av_rescale(kUnitsPerSecond, rate.den, rate.num) : 0;
                 if (m_FrameTime <= 0 || m_FrameTime > kUnitsPerSecond * 10) m_FrameTime = kDefaultFrameTime;
             }
         } else if (parameters->codec_type == AVMEDIA_TYPE_AUDIO && !HasAudio() && parameters->sample_rate > 0 &&
@@ -163,18 +168,18 @@ bool MovieDemux::Open(ReadFunction read, std::int64_t size, const char* hint, co
         return false;
     }
     m_StartTime = m_Input->start_time != AV_NOPTS_VALUE
-                      ? av_rescale_q(m_Input->start_time, AV_TIME_BASE_Q, kReferenceTimeBase)
+                      ? ff.av_rescale_q(m_Input->start_time, AV_TIME_BASE_Q, kReferenceTimeBase)
                       : 0;
     if (m_Input->duration != AV_NOPTS_VALUE && m_Input->duration > 0)
-        m_Duration = av_rescale_q(m_Input->duration, AV_TIME_BASE_Q, kReferenceTimeBase);
+        m_Duration = ff.av_rescale_q(m_Input->duration, AV_TIME_BASE_Q, kReferenceTimeBase);
     for (const Decoder* decoder : {&m_Video, &m_Audio}) {
         if (!decoder->codec) continue;
         const AVStream* stream = m_Input->streams[decoder->index];
         if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-            m_Duration = std::max(m_Duration, av_rescale_q(stream->duration, stream->time_base, kReferenceTimeBase));
+            m_Duration = std::max(m_Duration, ff.av_rescale_q(stream->duration, stream->time_base, kReferenceTimeBase));
     }
-    m_Frame.reset(av_frame_alloc());
-    m_Packet.reset(av_packet_alloc());
+    m_Frame.reset(ff.av_frame_alloc());
+    m_Packet.reset(ff.av_packet_alloc());
     if (!m_Frame || !m_Packet) {
         m_Input.reset();
         return false;
@@ -188,20 +193,21 @@ bool MovieDemux::Open(ReadFunction read, std::int64_t size, const char* hint, co
 
 REFERENCE_TIME MovieDemux::ScanEnd()
 {
+    const av::AvLibrary& ff = av::Api();
     const std::int64_t from = std::max<std::int64_t>(0, m_Size - kEndScanBytes);
-    if (av_seek_frame(m_Input.get(), -1, from, AVSEEK_FLAG_BYTE) < 0) return 0;
+    if (ff.av_seek_frame(m_Input.get(), -1, from, AVSEEK_FLAG_BYTE) < 0) return 0;
     REFERENCE_TIME end = 0;
     for (int packets = 0; packets < kEndScanPackets; ++packets) {
-        if (av_read_frame(m_Input.get(), m_Packet.get()) < 0) break;
+        if (ff.av_read_frame(m_Input.get(), m_Packet.get()) < 0) break;
         for (const Decoder* decoder : {&m_Video, &m_Audio}) {
             if (!decoder->codec || m_Packet->stream_index != decoder->index) continue;
             const std::int64_t ts = m_Packet->pts != AV_NOPTS_VALUE ? m_Packet->pts : m_Packet->dts;
             if (ts == AV_NOPTS_VALUE) continue;
-            REFERENCE_TIME length = av_rescale_q(m_Packet->duration, decoder->timeBase, kReferenceTimeBase);
+            REFERENCE_TIME length = ff.av_rescale_q(m_Packet->duration, decoder->timeBase, kReferenceTimeBase);
             if (decoder == &m_Video && length <= 0) length = m_FrameTime;
             end = std::max(end, TimeOf(*decoder, ts) + std::max<REFERENCE_TIME>(0, length));
         }
-        av_packet_unref(m_Packet.get());
+        ff.av_packet_unref(m_Packet.get());
     }
     return end;
 }
@@ -213,25 +219,27 @@ std::size_t MovieDemux::VideoFrameBytes() const
 
 REFERENCE_TIME MovieDemux::TimeOf(const Decoder& decoder, std::int64_t pts) const
 {
-    return av_rescale_q(pts, decoder.timeBase, kReferenceTimeBase) - m_StartTime;
+    return av::Api().av_rescale_q(pts, decoder.timeBase, kReferenceTimeBase) - m_StartTime;
 }
 
 bool MovieDemux::SeekBefore(REFERENCE_TIME position)
 {
-    const std::int64_t target = av_rescale_q(position + m_StartTime, kReferenceTimeBase, AV_TIME_BASE_Q);
-    return avformat_seek_file(m_Input.get(), -1, INT64_MIN, target, target, 0) >= 0;
+    const av::AvLibrary& ff = av::Api();
+    const std::int64_t target = ff.av_rescale_q(position + m_StartTime, kReferenceTimeBase, AV_TIME_BASE_Q);
+    return ff.avformat_seek_file(m_Input.get(), -1, INT64_MIN, target, target, 0) >= 0;
 }
 
 bool MovieDemux::LandsOnKeyFrame(REFERENCE_TIME position)
 {
+    const av::AvLibrary& ff = av::Api();
     // Time-stamp searches (MPEG program streams) land on any picture; decoding has to start at
     // a key frame no later than the target.
     for (int packets = 0; packets < kKeyFrameSearchPackets; ++packets) {
-        if (av_read_frame(m_Input.get(), m_Packet.get()) < 0) return false;
+        if (ff.av_read_frame(m_Input.get(), m_Packet.get()) < 0) return false;
         const bool video = m_Packet->stream_index == m_Video.index;
         const bool key = (m_Packet->flags & AV_PKT_FLAG_KEY) != 0;
         const std::int64_t pts = m_Packet->pts != AV_NOPTS_VALUE ? m_Packet->pts : m_Packet->dts;
-        av_packet_unref(m_Packet.get());
+        ff.av_packet_unref(m_Packet.get());
         if (!video) continue;
         return key && (pts == AV_NOPTS_VALUE || TimeOf(m_Video, pts) <= position);
     }
@@ -240,8 +248,9 @@ bool MovieDemux::LandsOnKeyFrame(REFERENCE_TIME position)
 
 void MovieDemux::SeekToStart()
 {
+    const av::AvLibrary& ff = av::Api();
     if (SeekBefore(0)) return;
-    if (av_seek_frame(m_Input.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) avio_seek(m_Io.get(), 0, SEEK_SET);
+    if (ff.av_seek_frame(m_Input.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) ff.avio_seek(m_Io.get(), 0, SEEK_SET);
 }
 
 void MovieDemux::Seek(REFERENCE_TIME position)
@@ -254,7 +263,7 @@ void MovieDemux::Seek(REFERENCE_TIME position)
     m_Io->eof_reached = 0;
     for (Decoder* decoder : {&m_Video, &m_Audio}) {
         if (!decoder->codec) continue;
-        avcodec_flush_buffers(decoder->codec.get());
+        av::Api().avcodec_flush_buffers(decoder->codec.get());
         decoder->drained = false;
         decoder->flushSent = false;
         decoder->next = 0;
@@ -279,8 +288,9 @@ void MovieDemux::Seek(REFERENCE_TIME position)
 
 bool MovieDemux::TakeFrame(Decoder& decoder, Unit* unit)
 {
+    const av::AvLibrary& ff = av::Api();
     while (true) {
-        const int result = avcodec_receive_frame(decoder.codec.get(), m_Frame.get());
+        const int result = ff.avcodec_receive_frame(decoder.codec.get(), m_Frame.get());
         if (result == AVERROR_EOF) decoder.drained = true;
         if (result < 0) return false;
         const std::int64_t pts = m_Frame->best_effort_timestamp;
@@ -297,9 +307,9 @@ bool MovieDemux::TakeFrame(Decoder& decoder, Unit* unit)
             made = m_AudioConverter.Convert(m_Frame.get(), m_Rate, m_Channels, m_Bytes) && !m_Bytes.empty();
             const auto frames = static_cast<std::int64_t>(m_Bytes.size() / (static_cast<std::size_t>(m_Channels) * 2));
             unit->kind = Kind::Audio;
-            unit->stop = start + av_rescale(frames, kUnitsPerSecond, m_Rate);
+            unit->stop = start + ff.av_rescale(frames, kUnitsPerSecond, m_Rate);
         }
-        av_frame_unref(m_Frame.get());
+        ff.av_frame_unref(m_Frame.get());
         if (!made) continue;
         unit->start = start;
         unit->data = m_Bytes.data();
@@ -311,6 +321,7 @@ bool MovieDemux::TakeFrame(Decoder& decoder, Unit* unit)
 
 MovieDemux::Step MovieDemux::Next(Unit* unit)
 {
+    const av::AvLibrary& ff = av::Api();
     if (!m_Input) return Step::End;
     while (true) {
         if (m_Quit && m_Quit->load()) return Step::Interrupted;
@@ -323,7 +334,7 @@ MovieDemux::Step MovieDemux::Next(Unit* unit)
             for (Decoder* decoder : {&m_Video, &m_Audio}) {
                 if (!decoder->codec || decoder->drained) continue;
                 if (!decoder->flushSent) {
-                    avcodec_send_packet(decoder->codec.get(), nullptr);
+                    ff.avcodec_send_packet(decoder->codec.get(), nullptr);
                     decoder->flushSent = true;
                 }
                 m_Pending = decoder;
@@ -333,11 +344,11 @@ MovieDemux::Step MovieDemux::Next(Unit* unit)
             if (!m_Pending) return Step::End;
             continue;
         }
-        const int result = av_read_frame(m_Input.get(), m_Packet.get());
+        const int result = ff.av_read_frame(m_Input.get(), m_Packet.get());
         if (result < 0) {
             if (result == AVERROR_EXIT || (m_Quit && m_Quit->load())) return Step::Interrupted;
             // A read the stream failed leaves its error on the context, FFmpeg reports it as an end.
-            if (m_Io->error < 0 || (result != AVERROR_EOF && !avio_feof(m_Io.get()))) {
+            if (m_Io->error < 0 || (result != AVERROR_EOF && !ff.avio_feof(m_Io.get()))) {
                 m_Failed = true;
                 LogUserError("Movie: reading the file failed in the middle (%s)", ErrorText(result).c_str());
             }
@@ -348,8 +359,8 @@ MovieDemux::Step MovieDemux::Next(Unit* unit)
         if (m_Video.codec && m_Packet->stream_index == m_Video.index) decoder = &m_Video;
         if (m_Audio.codec && m_Packet->stream_index == m_Audio.index) decoder = &m_Audio;
         // A damaged packet is skipped; the decoder carries on with the next one.
-        if (decoder && avcodec_send_packet(decoder->codec.get(), m_Packet.get()) >= 0) m_Pending = decoder;
-        av_packet_unref(m_Packet.get());
+        if (decoder && ff.avcodec_send_packet(decoder->codec.get(), m_Packet.get()) >= 0) m_Pending = decoder;
+        ff.av_packet_unref(m_Packet.get());
     }
 }
 

@@ -81,7 +81,8 @@ CMediaType CompressedType(const AVStream* stream)
         info.rcTarget = info.rcSource;
         info.dwBitRate = static_cast<DWORD>(std::max<std::int64_t>(parameters->bit_rate, 0));
         if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0)
-            info.AvgTimePerFrame = av_rescale(kUnitsPerSecond, stream->avg_frame_rate.den, stream->avg_frame_rate.num);
+            info.AvgTimePerFrame =
+                av::Api().av_rescale(kUnitsPerSecond, stream->avg_frame_rate.den, stream->avg_frame_rate.num);
         info.bmiHeader.biSize = static_cast<DWORD>(sizeof(BITMAPINFOHEADER) + extra);
         info.bmiHeader.biWidth = parameters->width;
         info.bmiHeader.biHeight = parameters->height;
@@ -465,28 +466,30 @@ std::int64_t WmReader::SeekBytes(void* opaque, std::int64_t offset, int whence)
 
 bool WmReader::OpenInput()
 {
+    const av::AvLibrary& ff = av::Api();
     m_Input.reset();
     m_Io.reset();
     LARGE_INTEGER zero{};
     if (FAILED(m_Stream->Seek(zero, STREAM_SEEK_SET, nullptr))) return false;
     m_Position = 0;
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferSize));
+    auto* buffer = static_cast<std::uint8_t*>(ff.av_malloc(kIoBufferSize));
     if (!buffer) return false;
-    m_Io.reset(avio_alloc_context(buffer, kIoBufferSize, 0, this, &WmReader::ReadPacket, nullptr, &WmReader::SeekBytes));
+    m_Io.reset(
+        ff.avio_alloc_context(buffer, kIoBufferSize, 0, this, &WmReader::ReadPacket, nullptr, &WmReader::SeekBytes));
     if (!m_Io) {
-        av_free(buffer);
+        ff.av_free(buffer);
         return false;
     }
-    AVFormatContext* context = avformat_alloc_context();
+    AVFormatContext* context = ff.avformat_alloc_context();
     if (!context) return false;
     context->pb = m_Io.get();
     context->flags |= AVFMT_FLAG_CUSTOM_IO;
     context->probesize = kProbeBytes;
     context->max_analyze_duration = kAnalyzeMicroseconds;
-    if (avformat_open_input(&context, nullptr, av_find_input_format("asf"), nullptr) < 0) return false;
+    if (ff.avformat_open_input(&context, nullptr, ff.av_find_input_format("asf"), nullptr) < 0) return false;
     m_Input.reset(context);
     // A read failing while the streams are looked at still leaves what the headers said.
-    if (avformat_find_stream_info(m_Input.get(), nullptr) < 0 && m_Input->nb_streams == 0) {
+    if (ff.avformat_find_stream_info(m_Input.get(), nullptr) < 0 && m_Input->nb_streams == 0) {
         m_Input.reset();
         return false;
     }
@@ -508,7 +511,8 @@ HRESULT WmReader::DoOpen()
         }
     }
     header.resize(got);
-    if (!OpenInput()) {
+    // FFmpeg is opened with the first file; without it no file can be read.
+    if (!av::Load() || !OpenInput()) {
         LogUserError("Windows Media: the stream is not an ASF file FFmpeg can read");
         return NS_E_INVALID_DATA;
     }
@@ -540,7 +544,7 @@ HRESULT WmReader::DoOpen()
         m_Input.reset();
         return NS_E_NO_STREAM;
     }
-    m_Packet.reset(av_packet_alloc());
+    m_Packet.reset(av::Api().av_packet_alloc());
     if (!m_Packet) return E_OUTOFMEMORY;
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_Streams = std::move(streams);
@@ -551,14 +555,15 @@ HRESULT WmReader::DoOpen()
 
 void WmReader::DoStart(QWORD start)
 {
+    const av::AvLibrary& ff = av::Api();
     bool ready = m_Input != nullptr;
     const auto target = static_cast<std::int64_t>(std::min<QWORD>(start, static_cast<QWORD>(INT64_MAX)));
     if (ready) {
         // From the start, and wherever the index cannot take us, the file is read again from its
         // first byte; what lies before the target is dropped below.
-        const bool seeked = target > 0 &&
-                            av_seek_frame(m_Input.get(), -1, av_rescale_q(target, kReferenceTimeBase, AV_TIME_BASE_Q),
-                                          AVSEEK_FLAG_BACKWARD) >= 0;
+        const bool seeked =
+            target > 0 && ff.av_seek_frame(m_Input.get(), -1, ff.av_rescale_q(target, kReferenceTimeBase, AV_TIME_BASE_Q),
+                                           AVSEEK_FLAG_BACKWARD) >= 0;
         if (!seeked) ready = OpenInput();
     }
     {
@@ -575,10 +580,10 @@ void WmReader::DoStart(QWORD start)
     std::vector<WORD> started;
     while (true) {
         if (CommandWaiting()) return;
-        const int result = av_read_frame(m_Input.get(), m_Packet.get());
+        const int result = ff.av_read_frame(m_Input.get(), m_Packet.get());
         if (result < 0) {
             // A read the stream failed leaves its error on the context, FFmpeg reports it as an end.
-            if (m_Io->error < 0 || (result != AVERROR_EOF && !avio_feof(m_Io.get()))) {
+            if (m_Io->error < 0 || (result != AVERROR_EOF && !ff.avio_feof(m_Io.get()))) {
                 LogUserError("Windows Media: reading the file failed in the middle");
                 Status(WMT_ERROR, NS_E_INVALID_DATA);
             }
@@ -592,15 +597,15 @@ void WmReader::DoStart(QWORD start)
                 if (candidate.index == m_Packet->stream_index && candidate.selected && candidate.receive) info = &candidate;
         }
         if (!info) {
-            av_packet_unref(m_Packet.get());
+            ff.av_packet_unref(m_Packet.get());
             continue;
         }
         const AVStream* stream = m_Input->streams[m_Packet->stream_index];
         const std::int64_t pts = m_Packet->pts != AV_NOPTS_VALUE ? m_Packet->pts : m_Packet->dts;
         const QWORD time = static_cast<QWORD>(
-            std::max<std::int64_t>(0, pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, stream->time_base, kReferenceTimeBase)));
-        const QWORD duration =
-            static_cast<QWORD>(std::max<std::int64_t>(0, av_rescale_q(m_Packet->duration, stream->time_base, kReferenceTimeBase)));
+            std::max<std::int64_t>(0, pts == AV_NOPTS_VALUE ? 0 : ff.av_rescale_q(pts, stream->time_base, kReferenceTimeBase)));
+        const QWORD duration = static_cast<QWORD>(
+            std::max<std::int64_t>(0, ff.av_rescale_q(m_Packet->duration, stream->time_base, kReferenceTimeBase)));
         const bool key = (m_Packet->flags & AV_PKT_FLAG_KEY) != 0;
         const WORD number = info->number;
         if (static_cast<std::int64_t>(time) < target) {
@@ -612,7 +617,7 @@ void WmReader::DoStart(QWORD start)
                     held.push_back({number, time, duration, key,
                                     std::vector<std::uint8_t>(m_Packet->data, m_Packet->data + m_Packet->size)});
             }
-            av_packet_unref(m_Packet.get());
+            ff.av_packet_unref(m_Packet.get());
             continue;
         }
         // The first sample of each stream after a start is a discontinuity.
@@ -633,7 +638,7 @@ void WmReader::DoStart(QWORD start)
         held.clear();
         delivered = delivered && DeliverSample(number, time, duration, flagsOf(number, key), m_Packet->data,
                                                static_cast<std::size_t>(m_Packet->size));
-        av_packet_unref(m_Packet.get());
+        ff.av_packet_unref(m_Packet.get());
         if (!delivered) return;
     }
 }
