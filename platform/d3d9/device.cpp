@@ -843,23 +843,26 @@ HRESULT Device::ClearDepthStencil(const RECT& area, DWORD flags, float z, DWORD 
     const DWORD mask = ((flags & D3DCLEAR_ZBUFFER) ? depthMask : 0) | ((flags & D3DCLEAR_STENCIL) ? stencilMask : 0);
     const DWORD value = (depthBits & depthMask) | (stencilBits & stencilMask);
     PixelStore& store = m_DepthStencil->Store();
-    const int bytes = store.BytesPerPixel();
-    for (LONG y = area.top; y < area.bottom; ++y) {
-        std::uint8_t* pixel = store.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
-        for (LONG x = area.left; x < area.right; ++x, pixel += bytes) {
-            if (bytes == 2) {
-                std::uint16_t old;
-                std::memcpy(&old, pixel, 2);
-                const std::uint16_t updated = static_cast<std::uint16_t>((old & ~mask) | (value & mask));
-                std::memcpy(pixel, &updated, 2);
-            } else {
-                DWORD old;
-                std::memcpy(&old, pixel, 4);
-                const DWORD updated = (old & ~mask) | (value & mask);
-                std::memcpy(pixel, &updated, 4);
+    if (area.right <= area.left) return D3D_OK;
+    const std::size_t count = static_cast<std::size_t>(area.right - area.left);
+    // Each row in a loop of its own width, which the compiler turns into wide stores.
+    const auto clearRows = [&](auto unit) {
+        using Unit = decltype(unit);
+        const Unit keep = static_cast<Unit>(~mask), set = static_cast<Unit>(value & mask);
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            std::uint8_t* row = store.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
+            for (std::size_t x = 0; x < count; ++x) {
+                Unit old;
+                std::memcpy(&old, row + x * sizeof(Unit), sizeof(Unit));
+                const Unit updated = static_cast<Unit>((old & keep) | set);
+                std::memcpy(row + x * sizeof(Unit), &updated, sizeof(Unit));
             }
         }
-    }
+    };
+    if (store.BytesPerPixel() == 2)
+        clearRows(std::uint16_t{});
+    else
+        clearRows(DWORD{});
     return D3D_OK;
 }
 

@@ -21,11 +21,8 @@ bool PixelStore::Allocate(D3DFORMAT format, UINT width, UINT height, UINT pitchP
     const std::uint64_t pitch = static_cast<std::uint64_t>(width) * info.bytesPerPixel + pitchPadding;
     const std::uint64_t total = pitch * height;
     if (pitch > static_cast<std::uint64_t>(std::numeric_limits<int>::max()) || total > kMaxStoreBytes) return false;
-    try {
-        m_Bytes.assign(static_cast<std::size_t>(total), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    m_Bytes.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(total), 1)));
+    if (!m_Bytes) return false;
     m_Format = format;
     m_RasterFormat = info.raster;
     m_Width = width;
@@ -37,7 +34,7 @@ bool PixelStore::Allocate(D3DFORMAT format, UINT width, UINT height, UINT pitchP
 
 void PixelStore::Free()
 {
-    std::vector<std::uint8_t>().swap(m_Bytes);
+    m_Bytes.reset();
     m_Format = D3DFMT_UNKNOWN;
     m_RasterFormat = raster::PixelFormat::Unknown;
     m_Width = m_Height = 0;
@@ -47,7 +44,7 @@ void PixelStore::Free()
 raster::Image PixelStore::Image()
 {
     raster::Image image;
-    image.bits = m_Bytes.data();
+    image.bits = m_Bytes.get();
     image.pitch = m_Pitch;
     image.width = static_cast<int>(m_Width);
     image.height = static_cast<int>(m_Height);

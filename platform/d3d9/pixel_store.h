@@ -5,7 +5,8 @@
 #include "platform/raster/raster.h"
 
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 namespace platform::d3d9 {
 
@@ -20,11 +21,11 @@ public:
     UINT Height() const { return m_Height; }
     int Pitch() const { return m_Pitch; }
     int BytesPerPixel() const { return m_BytesPerPixel; }
-    std::uint8_t* Bits() { return m_Bytes.data(); }
-    const std::uint8_t* Bits() const { return m_Bytes.data(); }
+    std::uint8_t* Bits() { return m_Bytes.get(); }
+    const std::uint8_t* Bits() const { return m_Bytes.get(); }
     std::uint8_t* At(UINT x, UINT y)
     {
-        return m_Bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_Pitch) +
+        return m_Bytes.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_Pitch) +
                static_cast<std::size_t>(x) * static_cast<std::size_t>(m_BytesPerPixel);
     }
 
@@ -33,7 +34,12 @@ public:
     raster::Image Image() const;
 
 private:
-    std::vector<std::uint8_t> m_Bytes;
+    struct FreeBytes {
+        void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+    };
+    // Zero-filled by the allocator: large surfaces then come as untouched zero pages, and a
+    // start-up's render targets cost nothing until they are drawn.
+    std::unique_ptr<std::uint8_t[], FreeBytes> m_Bytes;
     D3DFORMAT m_Format = D3DFMT_UNKNOWN;
     raster::PixelFormat m_RasterFormat = raster::PixelFormat::Unknown;
     UINT m_Width = 0;
