@@ -1,6 +1,7 @@
 // Clears and copies: viewport-clipped clears and their refusals, GetRenderTargetData,
 // UpdateTexture with dirty regions, StretchRect pool rules.
 #include "d3d9_fixture.h"
+#include "platform/d3d9/surface.h"
 
 using namespace d3d9test;
 
@@ -186,4 +187,39 @@ TEST_F(D3D9Test, StretchRectFollowsPoolRules)
     managed->Release();
     target->Release();
     plain->Release();
+}
+
+// Depth clears write the packed value into the cleared rectangle only, in each format's width,
+// and a stencil clear leaves the depth bits alone.
+TEST_F(D3D9Test, DepthClearsFillTheirRectangleInTheFormatsWidth)
+{
+    CreateDevice();
+    struct Case {
+        D3DFORMAT format;
+        DWORD flags;
+        float z;
+        DWORD stencil;
+        std::uint32_t expected;
+    } cases[] = {{D3DFMT_D16, D3DCLEAR_ZBUFFER, 0.5f, 0, 32768u},
+                 {D3DFMT_D24S8, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 1.0f, 0x1A5, 0xFFFFFFA5u},
+                 {D3DFMT_D24S8, D3DCLEAR_STENCIL, 1.0f, 7, 7u}};
+    for (const Case& c : cases) {
+        IDirect3DSurface9* depth = nullptr;
+        ASSERT_EQ(device->CreateDepthStencilSurface(64, 64, c.format, D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr),
+                  D3D_OK);
+        ASSERT_EQ(device->SetDepthStencilSurface(depth), D3D_OK);
+        const D3DRECT area = {3, 2, 13, 6};
+        ASSERT_EQ(device->Clear(1, &area, c.flags, 0, c.z, c.stencil), D3D_OK);
+        ASSERT_EQ(device->SetDepthStencilSurface(nullptr), D3D_OK);
+        platform::d3d9::PixelStore& store = static_cast<platform::d3d9::Surface*>(depth)->Store();
+        for (UINT y = 0; y < 16; ++y) {
+            for (UINT x = 0; x < 16; ++x) {
+                std::uint32_t value = 0;
+                std::memcpy(&value, store.At(x, y), static_cast<std::size_t>(store.BytesPerPixel()));
+                const bool inside = x >= 3 && x < 13 && y >= 2 && y < 6;
+                ASSERT_EQ(value, inside ? c.expected : 0u) << c.format << " at " << x << "," << y;
+            }
+        }
+        depth->Release();
+    }
 }
