@@ -307,10 +307,12 @@ const GxPackFileEntry* GxPackFileHeaderCache::Find(const std::u16string& name) c
 {
     if (!m_Loaded || name.size() > kPackNameMaxLength)
         return nullptr;
-    std::u16string key = name;
+    // As Normalise, into one buffer per thread: reading a pack's files one after another then
+    // allocates nothing per look-up.
+    thread_local std::u16string key;
+    key.assign(name);
     for (char16_t& c : key)
-        if (c == u'\\')
-            c = u'/';
-    auto found = m_NameMap.find(Normalise(std::move(key)));
+        c = c == u'\\' ? u'/' : _towlower_l(c, m_Locale);
+    auto found = m_NameMap.find(key);
     return found == m_NameMap.end() ? nullptr : found->second;
 }
