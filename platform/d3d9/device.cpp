@@ -1077,12 +1077,12 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCo
                     : 0.0f;
     }
 
-    raster::Image textureImages[kStageCount];
+    // Members, not locals: only the bound stages' images are written, nothing is cleared per draw.
     const raster::Image* textures[kStageCount] = {};
     for (DWORD stage = 0; stage < kStageCount; ++stage) {
         if (!m_Textures[stage]) continue;
-        textureImages[stage] = m_Textures[stage]->Level(0).Store().Image();
-        textures[stage] = &textureImages[stage];
+        m_TextureImages[stage] = m_Textures[stage]->Level(0).Store().Image();
+        textures[stage] = &m_TextureImages[stage];
     }
     if (m_DrawStateStale) {
         m_DrawState = TranslateStates(m_States, textures);

@@ -143,6 +143,7 @@ private:
     bool m_LostByWindow = false;
 
     std::vector<raster::Vertex> m_Vertices;   // reused by every draw
+    raster::Image m_TextureImages[kStageCount]{};   // the bound textures' images during a draw
 };
 
 }  // namespace platform::d3d9

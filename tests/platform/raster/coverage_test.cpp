@@ -165,6 +165,58 @@ TEST_F(RasterCoverage, CullModesDropTrianglesOfTheirWinding) {
     }
 }
 
+// Single right triangles (never drawn as a rectangle) whose vertical and horizontal edges sit at
+// every kind of sub-pixel offset, in both windings: the bounds solved once per edge take exactly
+// the pixel centres that the edge functions and the top-left rule take.
+TEST_F(RasterCoverage, AxisAlignedEdgesOfSingleTrianglesFollowTheEdgeFunctions) {
+    auto snap = [](double c) { return std::int64_t(std::llround(c * 256)); };
+    auto inside = [&](const Vertex (&v)[3], int px, int py) {
+        std::int64_t x[3], y[3];
+        for (int i = 0; i < 3; ++i) {
+            x[i] = snap(v[i].x), y[i] = snap(v[i].y);
+        }
+        if ((x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0]) < 0) {
+            std::swap(x[1], x[2]), std::swap(y[1], y[2]);
+        }
+        for (int i = 0; i < 3; ++i) {
+            const int j = (i + 1) % 3;
+            const std::int64_t dx = x[j] - x[i], dy = y[j] - y[i];
+            const std::int64_t e = dx * (std::int64_t(py) * 256 - y[i]) - dy * (std::int64_t(px) * 256 - x[i]);
+            const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+            if (e < (topLeft ? 0 : 1)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const double fractions[] = {0, 1.0 / 256, 0.5, 255.0 / 256};
+    for (double fx : fractions) {
+        for (double fy : fractions) {
+            const float left = float(3 + fx), right = float(14 + fx), top = float(2 + fy), bottom = float(12 + fy);
+            // Each corner of the box in turn is the right angle, taken in both windings.
+            const float corners[4][2] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
+            for (int corner = 0; corner < 4; ++corner) {
+                for (bool reversed : {false, true}) {
+                    Vertex v[3];
+                    for (int i = 0; i < 3; ++i) {
+                        const int k = (corner + (reversed ? 4 - i : i) + 3) % 4;
+                        v[i] = Vertex{corners[k][0], corners[k][1], 0, 1, kCount, 0, 0, 0};
+                    }
+                    OwnedImage target(20, 16, PixelFormat::A8R8G8B8);
+                    DrawPrimitive(target.image, target.Bounds(), CountingState(), Primitive::TriangleList, 1, v);
+                    for (int py = 0; py < 16; ++py) {
+                        for (int px = 0; px < 20; ++px) {
+                            ASSERT_EQ(Count(target, px, py), inside(v, px, py) ? 1 : 0)
+                                << "offsets " << fx << "," << fy << " corner " << corner << " reversed "
+                                << reversed << " pixel " << px << "," << py;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST_F(RasterCoverage, StripAndListDrawTheSamePixelsAsTheFan) {
     const auto q = Quad(3.3f, 2.7f, 27.6f, 19.2f, kCount);
     const Vertex strip[4] = {q[0], q[1], q[3], q[2]};
