@@ -65,13 +65,9 @@ std::uint64_t PackReleaseCount()
 
 bool LooseFileExists(const std::u16string& name, bool packed)
 {
-    if (name.empty())
-        return false;
     // A packed name is checked against recently read folder listings only: reading a pack's
     // files one after another then costs no folder check each.
-    if (packed)
-        return platform::LooseFileBesidePackExists(name);
-    return PathFileExistsW(name.c_str()) != FALSE;
+    return !name.empty() && platform::PathExists(name, packed);
 }
 
 int FileExists(const std::u16string& name)

@@ -3,7 +3,6 @@
 #include "platform/d3d9/format_info.h"
 
 #include <limits>
-#include <new>
 
 namespace platform::d3d9 {
 

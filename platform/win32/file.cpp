@@ -626,10 +626,10 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
     return ResolveNative(path, false, found);
 }
 
-bool LooseFileBesidePackExists(const std::u16string& path)
+bool PathExists(const std::u16string& path, bool trustRecentListings)
 {
     bool found = false;
-    const std::string native = ResolveNative(path, true, found);
+    const std::string native = ResolveNative(path, trustRecentListings, found);
     struct stat info{};
     return found && !native.empty() && stat(native.c_str(), &info) == 0;
 }

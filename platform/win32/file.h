@@ -99,12 +99,12 @@ std::string ResolvePath(const std::u16string& path, bool forCreate = false);
 // As above; `found` tells whether every component was matched (the path exists as returned,
 // unless it changed meanwhile), which spares callers a second look.
 std::string ResolvePath(const std::u16string& path, bool forCreate, bool& found);
-// Whether a loose file `path` is on disk, for a name that a pack also holds: folder listings
-// checked within the last millisecond answer without asking the disk again (see the listing
-// cache), so that reading a pack's files one after another costs no folder check each. A loose
-// copy put beside the pack behind the engine's back is thus seen at most a millisecond late; names
-// no pack holds go through PathFileExistsW, which always checks.
-bool LooseFileBesidePackExists(const std::u16string& path);
+// Whether the file or folder `path` is there (PathFileExistsW). With `trustRecentListings`, for a
+// name that a pack also holds, folder listings checked within the last millisecond answer without
+// asking the disk again (see the listing cache), so that reading a pack's files one after another
+// costs no folder check each; a loose copy put beside the pack behind the engine's back is thus
+// seen at most a millisecond late. Without it every call checks.
+bool PathExists(const std::u16string& path, bool trustRecentListings = false);
 // Tells the name match that the engine created, renamed or deleted the native `path` by other
 // means than the calls above (stdio streams, rename()), so that its folder is listed afresh.
 void ForgetFolderListing(const std::string& path);

@@ -114,9 +114,5 @@ HRESULT SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path)
 
 BOOL PathFileExistsW(LPCWSTR path)
 {
-    if (!path) return FALSE;
-    bool found = false;
-    const std::string native = platform::ResolvePath(std::u16string(path), false, found);
-    struct stat info{};
-    return found && !native.empty() && stat(native.c_str(), &info) == 0 ? TRUE : FALSE;
+    return path && platform::PathExists(path) ? TRUE : FALSE;
 }

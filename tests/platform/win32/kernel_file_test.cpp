@@ -447,19 +447,19 @@ TEST_F(Win32Files, LooseCopiesOfPackedNamesAreSeenOnceTheTrustedMomentIsOver)
 {
     Write("Old.png", "o");
     AgeFolder(".", 3600);
-    EXPECT_FALSE(platform::LooseFileBesidePackExists(u"packed.PNG"));
-    EXPECT_TRUE(platform::LooseFileBesidePackExists(u"OLD.png"));
+    EXPECT_FALSE(platform::PathExists(u"packed.PNG", true));
+    EXPECT_TRUE(platform::PathExists(u"OLD.png", true));
 
     Write("Packed.png", "loose copy");
     AgeFolder(".", 1800);
     EXPECT_TRUE(PathFileExistsW(u"packed.png"));   // always checked
     std::this_thread::sleep_for(
         std::chrono::nanoseconds(2 * platform::FolderListingCache::kTrustNanoseconds));
-    EXPECT_TRUE(platform::LooseFileBesidePackExists(u"packed.PNG"));
+    EXPECT_TRUE(platform::PathExists(u"packed.PNG", true));
 
     // The engine's own changes are seen at once.
     ASSERT_TRUE(DeleteFileW(u"PACKED.png"));
-    EXPECT_FALSE(platform::LooseFileBesidePackExists(u"packed.PNG"));
+    EXPECT_FALSE(platform::PathExists(u"packed.PNG", true));
 }
 
 TEST_F(Win32Files, TheEnginesOwnChangesAreSeenEvenWhenTheFolderTimeStandsStill)
