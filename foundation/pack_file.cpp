@@ -79,6 +79,13 @@ void XorRun(BYTE* __restrict data, const BYTE* __restrict pattern, std::size_t l
     XorRunWords(data, pattern, length);
 }
 
+// FNV-1a over the name's UTF-16 units.
+constexpr std::uint32_t kNameHashSeed = 2166136261u;
+std::uint32_t NameHashStep(std::uint32_t hash, char16_t unit)
+{
+    return (hash ^ unit) * 16777619u;
+}
+
 std::uint32_t ReadU32(const BYTE* p)
 {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -151,7 +158,9 @@ void GxPackFileHeaderCache::Clear()
         CloseHandle(m_Handle);
     m_Handle = INVALID_HANDLE_VALUE;
     m_Header.fill(0);
-    m_NameMap.clear();
+    m_NameSlots.clear();
+    m_NormalisedNames.clear();
+    m_NameSpans.clear();
     m_Entries.clear();
     m_Loaded = false;
     m_Path.clear();
@@ -172,12 +181,6 @@ std::uint64_t GxPackFileHeaderCache::GetDataStart() const
     return ReadU64(m_Header.data() + kHeaderDataStart);
 }
 
-std::u16string GxPackFileHeaderCache::Normalise(std::u16string name) const
-{
-    for (char16_t& c : name)
-        c = _towlower_l(c, m_Locale);
-    return name;
-}
 
 bool GxPackFileHeaderCache::Refuse(const std::u16string& path, std::u16string reason)
 {
@@ -294,25 +297,64 @@ bool GxPackFileHeaderCache::ParseIndex(std::vector<BYTE>& index, std::uint64_t p
         offset += length;
     }
 
-    // Built after the vector is complete so that the map's pointers stay valid.
-    for (const GxPackFileEntry& entry : m_Entries) {
-        if (entry.m_Name.size() > kPackNameMaxLength)
-            continue;
-        m_NameMap.emplace(Normalise(entry.m_Name), &entry);   // the first of equal names stays
-    }
+    BuildNameIndex();
     return true;
+}
+
+void GxPackFileHeaderCache::BuildNameIndex()
+{
+    std::size_t capacity = 16;
+    while (capacity < m_Entries.size() * 2)
+        capacity *= 2;
+    m_NameSlots.assign(capacity, NameSlot{});
+    m_NameSpans.assign(m_Entries.size(), NameSpan{});
+    for (std::size_t i = 0; i < m_Entries.size(); ++i) {
+        const std::u16string& name = m_Entries[i].m_Name;
+        if (name.size() > kPackNameMaxLength)
+            continue;
+        const std::size_t start = m_NormalisedNames.size();
+        std::uint32_t hash = kNameHashSeed;
+        for (char16_t c : name) {
+            const char16_t lower = _towlower_l(c, m_Locale);
+            m_NormalisedNames.push_back(lower);
+            hash = NameHashStep(hash, lower);
+        }
+        const std::size_t slot = FindSlot(m_NormalisedNames.data() + start, name.size(), hash);
+        if (m_NameSlots[slot].m_Entry != kNoEntry) {   // the first of equal names stays
+            m_NormalisedNames.resize(start);
+            continue;
+        }
+        m_NameSlots[slot] = NameSlot{hash, static_cast<std::uint32_t>(i)};
+        m_NameSpans[i] = NameSpan{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(name.size())};
+    }
+}
+
+std::size_t GxPackFileHeaderCache::FindSlot(const char16_t* name, std::size_t length, std::uint32_t hash) const
+{
+    const std::size_t mask = m_NameSlots.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const NameSlot& slot = m_NameSlots[at];
+        if (slot.m_Entry == kNoEntry)
+            return at;
+        if (slot.m_Hash != hash)
+            continue;
+        const NameSpan& span = m_NameSpans[slot.m_Entry];
+        if (span.m_Length == length &&
+            std::memcmp(m_NormalisedNames.data() + span.m_Start, name, length * sizeof(char16_t)) == 0)
+            return at;
+    }
 }
 
 const GxPackFileEntry* GxPackFileHeaderCache::Find(const std::u16string& name) const
 {
-    if (!m_Loaded || name.size() > kPackNameMaxLength)
+    if (!m_Loaded || name.size() > kPackNameMaxLength || m_NameSlots.empty())
         return nullptr;
-    // As Normalise, into one buffer per thread: reading a pack's files one after another then
-    // allocates nothing per look-up.
-    thread_local std::u16string key;
-    key.assign(name);
-    for (char16_t& c : key)
-        c = c == u'\\' ? u'/' : _towlower_l(c, m_Locale);
-    auto found = m_NameMap.find(key);
-    return found == m_NameMap.end() ? nullptr : found->second;
+    char16_t key[kPackNameMaxLength];
+    std::uint32_t hash = kNameHashSeed;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        key[i] = name[i] == u'\\' ? u'/' : _towlower_l(name[i], m_Locale);
+        hash = NameHashStep(hash, key[i]);
+    }
+    const NameSlot& slot = m_NameSlots[FindSlot(key, name.size(), hash)];
+    return slot.m_Entry == kNoEntry ? nullptr : &m_Entries[slot.m_Entry];
 }

@@ -1,6 +1,6 @@
 // Pack archives: one file holding a 48-byte header, an index of entries and a data area.
-// GxPackFileHeaderCache keeps one pack's index in memory, with a map from normalised name to
-// entry, so that a GxFileHandle can open a file inside the pack by seeking to its data.
+// GxPackFileHeaderCache keeps one pack's index in memory, with a hash index of normalised names,
+// so that a GxFileHandle can open a file inside the pack by seeking to its data.
 //
 // Layout (little-endian): header: name encoding @12 (0 = 8-bit names, else UTF-16LE),
 // scrambled flag @20, entry count @24, index size @28, data-area start (u64) @40; index at 48:
@@ -17,7 +17,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -67,11 +66,28 @@ public:
 private:
     // Logs the refusal of the pack at `path` and keeps its reason; always false.
     bool Refuse(const std::u16string& path, std::u16string reason);
-    std::u16string Normalise(std::u16string name) const;
     bool ParseIndex(std::vector<BYTE>& index, std::uint64_t packSize);
+    void BuildNameIndex();
+    // The index's slot for `name` (normalised, `hash` its NameHash): an empty one when absent.
+    std::size_t FindSlot(const char16_t* name, std::size_t length, std::uint32_t hash) const;
+
+    // One slot of the name index: open addressing with linear probing. A look-up reads one slot
+    // at random and then the entry's name, stored in index order like the entries: reading a
+    // pack's files one after another then misses the caches once per file, not at every step.
+    struct NameSlot {
+        std::uint32_t m_Hash = 0;
+        std::uint32_t m_Entry = kNoEntry;
+    };
+    static constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
+    struct NameSpan {
+        std::uint32_t m_Start = 0;
+        std::uint32_t m_Length = 0;
+    };
 
     _locale_t m_Locale = nullptr;   // the Japanese locale's lower-case mapping
-    std::unordered_map<std::u16string, const GxPackFileEntry*> m_NameMap;
+    std::vector<NameSlot> m_NameSlots;   // a power of two in size, at most half full
+    std::u16string m_NormalisedNames;    // the indexed names normalised, end to end
+    std::vector<NameSpan> m_NameSpans;   // per entry, into m_NormalisedNames
     std::array<BYTE, kPackHeaderSize> m_Header{};
     std::vector<GxPackFileEntry> m_Entries;
     bool m_Loaded = false;

@@ -626,8 +626,30 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
     return ResolveNative(path, false, found);
 }
 
+namespace {
+
+// Whether the base folder's listing lacks the path's first part, so that nothing more needs
+// converting or asking: the answer for most names asked for, every packed file's among them.
+bool FirstPartMissing(const std::u16string& path, bool trustRecent)
+{
+    const auto isSlash = [](char16_t c) { return c == u'/' || c == u'\\'; };
+    std::size_t start = 0;
+    while (start < path.size() && isSlash(path[start])) ++start;
+    std::size_t end = start;
+    while (end < path.size() && !isSlash(path[end])) ++end;
+    if (end == start) return false;
+    const std::string first = Utf16ToUtf8(std::u16string_view(path).substr(start, end - start));
+    if (first == "." || first == "..") return false;
+    const std::optional<std::string> variant =
+        FolderListingCache::Instance().FindCaseVariant(start > 0 ? "/" : "", first, trustRecent);
+    return variant && variant->empty();
+}
+
+}  // namespace
+
 bool PathExists(const std::u16string& path, bool trustRecentListings)
 {
+    if (FirstPartMissing(path, trustRecentListings)) return false;
     bool found = false;
     const std::string native = ResolveNative(path, trustRecentListings, found);
     struct stat info{};

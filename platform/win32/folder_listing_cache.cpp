@@ -92,9 +92,10 @@ std::shared_ptr<Listing> ReadListing(const std::string& folder, std::atomic<std:
 
 std::string Lookup(const Listing& listing, const std::string& name)
 {
-    if (listing.names.count(name) != 0) return name;
+    // Folded first: most names asked for are not there at all, and then one look-up answers.
     const auto found = listing.byFolded.find(FoldCase(name));
-    return found == listing.byFolded.end() ? std::string() : found->second;
+    if (found == listing.byFolded.end()) return std::string();
+    return listing.names.count(name) != 0 ? name : found->second;
 }
 
 }  // namespace
@@ -111,14 +112,12 @@ std::optional<std::string> FolderListingCache::FindCaseVariant(const std::string
     CacheState& state = State();
     const std::string path = folder.empty() ? "." : folder;
     const std::int64_t now = MonotonicNow();
-    std::shared_ptr<const Listing> trusted;
     if (trustRecent) {
         std::lock_guard<std::mutex> guard(state.lock);
         const auto recent = state.checked.find(path);
         if (recent != state.checked.end() && now - recent->second.at < kTrustNanoseconds)
-            trusted = recent->second.listing;
+            return Lookup(*recent->second.listing, name);
     }
-    if (trusted) return Lookup(*trusted, name);
 
     struct stat before{};
     if (stat(path.c_str(), &before) != 0 || !S_ISDIR(before.st_mode)) return std::string();

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <typeinfo>
 
 namespace platform {
 
@@ -37,7 +38,11 @@ bool RemoveHandle(HANDLE handle);
 template <class T>
 std::shared_ptr<T> FindHandleAs(HANDLE handle)
 {
-    return std::dynamic_pointer_cast<T>(FindHandle(handle));
+    std::shared_ptr<KernelObject> object = FindHandle(handle);
+    // The object is most often of the very type asked for (every read of a file): that needs
+    // no walk of the class tree.
+    if (object && typeid(*object) == typeid(T)) return std::static_pointer_cast<T>(std::move(object));
+    return std::dynamic_pointer_cast<T>(std::move(object));
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "foundation/file_handle.h"
 #include "foundation/pack_file.h"
+#include "foundation/wide_string.h"
 
 #include <unistd.h>
 
@@ -162,6 +163,34 @@ TEST_F(FilesTest, PackLookupOrderAndNameRules)
 
     GxFile::ReleasePacks();
     EXPECT_EQ(FileExists(u"only_second.txt"), kFileNotFound);
+}
+
+// A large index: every name is found through collisions and wrapped probes, and names that
+// differ in one unit, or in length, are not.
+TEST_F(FilesTest, EveryNameOfALargeIndexIsFoundAndNoOther)
+{
+    TestPackBuilder builder;
+    constexpr int kCount = 5000;
+    for (int i = 0; i < kCount; ++i)
+        builder.Add(u"Dir/F" + Utf8ToWide(std::to_string(i)) + u".bin", std::to_string(i));
+    ASSERT_TRUE(builder.Write("large.gxp"));
+    GxPackFileHeaderCache pack;
+    ASSERT_TRUE(pack.Load(u"large.gxp"));
+    int wrong = 0;
+    for (int i = 0; i < kCount; ++i) {
+        const std::u16string number = Utf8ToWide(std::to_string(i));
+        const GxPackFileEntry* entry = pack.Find(u"dir\\f" + number + u".BIN");
+        if (entry == nullptr || entry->m_Name != u"Dir/F" + number + u".bin")
+            ++wrong;
+        for (const std::u16string& absent : {u"dir/f" + number + u".bix", u"dir/f" + number + u".bin2",
+                                             u"dir/f" + number + u".bi", u"dir/f" + number})
+            if (pack.Find(absent) != nullptr)
+                ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(pack.Find(u""), nullptr);
+    pack.Clear();
+    EXPECT_EQ(pack.Find(u"dir/f1.bin"), nullptr);
 }
 
 // Every damaged pack is refused with a log line, without reading outside what was loaded;
