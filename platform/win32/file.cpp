@@ -628,9 +628,9 @@ std::string ResolvePath(const std::u16string& path, bool, bool& found)
 
 namespace {
 
-// Whether the base folder's listing lacks the path's first part, so that nothing more needs
-// converting or asking: the answer for most names asked for, every packed file's among them.
-bool FirstPartMissing(const std::u16string& path, bool trustRecent)
+// Whether the base folder's recently checked listing lacks the path's first part, so that
+// nothing more needs converting or asking: the answer for every packed file's name.
+bool FirstPartMissingFromRecentListing(const std::u16string& path)
 {
     const auto isSlash = [](char16_t c) { return c == u'/' || c == u'\\'; };
     std::size_t start = 0;
@@ -641,7 +641,7 @@ bool FirstPartMissing(const std::u16string& path, bool trustRecent)
     const std::string first = Utf16ToUtf8(std::u16string_view(path).substr(start, end - start));
     if (first == "." || first == "..") return false;
     const std::optional<std::string> variant =
-        FolderListingCache::Instance().FindCaseVariant(start > 0 ? "/" : "", first, trustRecent);
+        FolderListingCache::Instance().FindCaseVariant(start > 0 ? "/" : "", first, true);
     return variant && variant->empty();
 }
 
@@ -649,7 +649,9 @@ bool FirstPartMissing(const std::u16string& path, bool trustRecent)
 
 bool PathExists(const std::u16string& path, bool trustRecentListings)
 {
-    if (FirstPartMissing(path, trustRecentListings)) return false;
+    // A listing trusted for a while is asked twice for a first part that is there without a
+    // second check of the folder; other callers go the whole way at once.
+    if (trustRecentListings && FirstPartMissingFromRecentListing(path)) return false;
     bool found = false;
     const std::string native = ResolveNative(path, trustRecentListings, found);
     struct stat info{};

@@ -462,6 +462,38 @@ TEST_F(Win32Files, LooseCopiesOfPackedNamesAreSeenOnceTheTrustedMomentIsOver)
     EXPECT_FALSE(platform::PathExists(u"packed.PNG", true));
 }
 
+// The trusted check answers from the first part's listing when that part is missing, and goes
+// on through the rest of the path when it is there, however the path is spelled.
+TEST_F(Win32Files, TrustedChecksFollowEveryFormOfPath)
+{
+    Write("Data/Sub/File.png", "f");
+    AgeFolder("Data/Sub", 3600);
+    AgeFolder("Data", 3600);
+    AgeFolder(".", 3600);
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+    const std::u16string here = platform::Utf8ToUtf16(cwd);
+    const struct {
+        std::u16string path;
+        bool exists;
+    } cases[] = {
+        {u"data\\SUB/file.PNG", true},
+        {u"./Data/Sub/File.png", true},
+        {here + u"/DATA/sub/file.png", true},
+        {here + u"\\data\\sub\\FILE.png", true},
+        {u"DATA", true},
+        {u"data/sub/none.png", false},
+        {u"none/File.png", false},
+        {u"\\none\\File.png", false},
+        {here + u"/none/File.png", false},
+        {u"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::PathExists(c.path, true), c.exists) << platform::Utf16ToUtf8(c.path);
+        EXPECT_EQ(platform::PathExists(c.path, false), c.exists) << platform::Utf16ToUtf8(c.path);
+    }
+}
+
 TEST_F(Win32Files, TheEnginesOwnChangesAreSeenEvenWhenTheFolderTimeStandsStill)
 {
     Write("Save/Old.dat", "o");
