@@ -68,7 +68,7 @@ private:
     bool Refuse(const std::u16string& path, std::u16string reason);
     bool ParseIndex(std::vector<BYTE>& index, std::uint64_t packSize);
     void BuildNameIndex();
-    // The index's slot for `name` (normalised, `hash` its NameHash): an empty one when absent.
+    // The index's slot for `name` (normalised; `hash` is its FNV-1a hash): an empty one when absent.
     std::size_t FindSlot(const char16_t* name, std::size_t length, std::uint32_t hash) const;
 
     // One slot of the name index: open addressing with linear probing. A look-up reads one slot

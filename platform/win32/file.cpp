@@ -563,23 +563,33 @@ std::string ResolvePath(const std::u16string& path, bool forCreate)
 
 namespace {
 
+// The first part of `path` in UTF-8, "" when it has none or it is "." or ".."; `base` is the
+// folder it is in: "/" for a path from the root, else "" (the current folder).
+std::string FirstPart(const std::u16string& path, std::string& base)
+{
+    const auto isSlash = [](char16_t c) { return c == u'/' || c == u'\\'; };
+    std::size_t start = 0;
+    while (start < path.size() && isSlash(path[start])) ++start;
+    std::size_t end = start;
+    while (end < path.size() && !isSlash(path[end])) ++end;
+    base = start > 0 ? "/" : "";
+    std::string first = Utf16ToUtf8(std::u16string_view(path).substr(start, end - start));
+    return first == "." || first == ".." ? std::string() : first;
+}
+
 std::string ResolveNative(const std::u16string& path, bool trustRecent, bool& found)
 {
     found = false;
     if (path.empty()) return {};
     const std::string native = ToNative(path);
-    const std::string base = native[0] == '/' ? "/" : "";
 
     // The base folder's listing answers for the first part before the disk is asked for the
     // whole path: a name whose first part is not there (every packed file) costs one check of
     // the folder's time, and a plain name in the base folder needs nothing more.
-    const std::size_t firstStart = native.find_first_not_of('/');
-    const std::size_t firstEnd = firstStart == std::string::npos ? native.size() : native.find('/', firstStart);
-    const std::string first =
-        firstStart == std::string::npos ? std::string() : native.substr(firstStart, firstEnd - firstStart);
+    std::string base;
+    const std::string first = FirstPart(path, base);
     std::optional<std::string> firstVariant;
-    if (!first.empty() && first != "." && first != "..")
-        firstVariant = FolderListingCache::Instance().FindCaseVariant(base, first, trustRecent);
+    if (!first.empty()) firstVariant = FolderListingCache::Instance().FindCaseVariant(base, first, trustRecent);
     if (firstVariant && *firstVariant == native) {
         found = true;
         return native;
@@ -632,16 +642,10 @@ namespace {
 // nothing more needs converting or asking: the answer for every packed file's name.
 bool FirstPartMissingFromRecentListing(const std::u16string& path)
 {
-    const auto isSlash = [](char16_t c) { return c == u'/' || c == u'\\'; };
-    std::size_t start = 0;
-    while (start < path.size() && isSlash(path[start])) ++start;
-    std::size_t end = start;
-    while (end < path.size() && !isSlash(path[end])) ++end;
-    if (end == start) return false;
-    const std::string first = Utf16ToUtf8(std::u16string_view(path).substr(start, end - start));
-    if (first == "." || first == "..") return false;
-    const std::optional<std::string> variant =
-        FolderListingCache::Instance().FindCaseVariant(start > 0 ? "/" : "", first, true);
+    std::string base;
+    const std::string first = FirstPart(path, base);
+    if (first.empty()) return false;
+    const std::optional<std::string> variant = FolderListingCache::Instance().FindCaseVariant(base, first, true);
     return variant && variant->empty();
 }
 
