@@ -6,7 +6,10 @@
 #include "foundation/pack_file.h"
 #include "platform/win32/file.h"
 
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -15,10 +18,46 @@ namespace {
 // what copying 20 KB does.
 constexpr std::uint32_t kDescramblePiece = 1024 * 1024;
 
+// Packed bytes read ahead for reads that continue the previous one: files read one after
+// another in the pack's order, or a stream read piece by piece, then cost one system call per
+// window instead of one each. Small enough to stay in the cache it is copied out of.
+constexpr std::uint32_t kWindowBytes = 256 * 1024;
+
+// The calling thread's window: loader threads read packs at once, each in its own order.
+struct PackWindow {
+    const GxPackFileHeaderCache* pack = nullptr;
+    std::uint64_t releases = 0;   // the pack list's generation, so a later pack at the same address differs
+    std::uint64_t start = 0;      // pack offsets
+    std::uint32_t size = 0;
+    std::uint64_t nextOffset = 0;   // where the thread's previous read of the pack ended
+    std::unique_ptr<BYTE[]> bytes;
+
+    bool Same(const GxPackFileHeaderCache* of, std::uint64_t generation) const
+    {
+        return pack == of && releases == generation;
+    }
+    bool Holds(const GxPackFileHeaderCache* of, std::uint64_t generation, std::uint64_t offset) const
+    {
+        return Same(of, generation) && offset >= start && offset - start < size;
+    }
+};
+
+thread_local PackWindow t_window;
+
 HANDLE OpenForRead(const std::u16string& path)
 {
     return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
+}
+
+// Reads at a position of `handle`; false at the end or on a failure.
+bool ReadAt(HANDLE handle, std::uint64_t offset, BYTE* out, std::uint32_t count, DWORD& got)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    got = 0;
+    return ReadFile(handle, out, count, &got, &at) && got != 0;
 }
 
 }  // namespace
@@ -93,6 +132,7 @@ bool GxFileHandle::OpenPacked(const std::u16string& name, std::uint64_t releases
     m_FileTime = entry->m_FileTime;
     m_Pack = pack;
     m_Entry = entry;
+    m_Releases = PackReleaseCount();
     return true;
 }
 
@@ -102,33 +142,72 @@ std::uint32_t GxFileHandle::Read(void* buffer, std::uint32_t count)
         return 0;
     const std::uint64_t left = m_Position < m_Size ? m_Size - m_Position : 0;
     const std::uint32_t toRead = count < left ? count : static_cast<std::uint32_t>(left);
-
     BYTE* out = static_cast<BYTE*>(buffer);
-    const bool scrambled = m_Pack != nullptr && m_Pack->IsScrambled();
-    // A scrambled file is read in pieces small enough to be descrambled while they are still
-    // in the cache the read copied them through, rather than in a second pass over memory.
-    const std::uint32_t piece = scrambled ? kDescramblePiece : toRead;
     std::uint32_t total = 0;
-    while (total < toRead) {
-        DWORD got = 0;
-        OVERLAPPED at;
-        OVERLAPPED* where = nullptr;
-        if (m_Pack != nullptr) {
-            const std::uint64_t offset = BaseOffset() + m_Position + total;
-            at.Offset = static_cast<DWORD>(offset);
-            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-            where = &at;
+    if (m_Pack == nullptr) {
+        while (total < toRead) {
+            DWORD got = 0;
+            if (!ReadFile(m_Handle, out + total, toRead - total, &got, nullptr) || got == 0)
+                break;
+            total += got;
         }
-        const std::uint32_t want = toRead - total < piece ? toRead - total : piece;
-        if (!ReadFile(m_Handle, out + total, want, &got, where) || got == 0)
-            break;
-        // Keyed by the position within the file, so each file descrambles as if it began at 0.
-        if (scrambled)
-            PackScramble(out + total, got, static_cast<std::uint32_t>(m_Position + total));
-        total += got;
+    } else {
+        total = ReadPacked(out, toRead);
     }
     m_Position += total;
     m_AtEnd = m_Position >= m_Size;
+    return total;
+}
+
+std::uint32_t GxFileHandle::ReadPacked(BYTE* out, std::uint32_t count)
+{
+    const bool scrambled = m_Pack->IsScrambled();
+    PackWindow& window = t_window;
+    std::uint32_t total = 0;
+    while (total < count) {
+        const std::uint64_t offset = BaseOffset() + m_Position + total;
+        // Keyed by the position within the file, so each file descrambles as if it began at 0.
+        const std::uint32_t key = static_cast<std::uint32_t>(m_Position + total);
+        const std::uint32_t want = count - total;
+        if (window.Holds(m_Pack, m_Releases, offset)) {
+            const std::uint64_t held = window.start + window.size - offset;
+            const std::uint32_t take = want < held ? want : static_cast<std::uint32_t>(held);
+            const BYTE* from = window.bytes.get() + (offset - window.start);
+            if (scrambled)
+                PackScrambleCopy(out + total, from, take, key);
+            else
+                std::memcpy(out + total, from, take);
+            total += take;
+            window.nextOffset = offset + take;
+            continue;
+        }
+        if (want < kWindowBytes / 2 && window.Same(m_Pack, m_Releases) && offset == window.nextOffset) {
+            if (!window.bytes)
+                window.bytes.reset(new (std::nothrow) BYTE[kWindowBytes]);
+            DWORD got = 0;
+            if (window.bytes && ReadAt(m_Handle, offset, window.bytes.get(), kWindowBytes, got)) {
+                window.start = offset;
+                window.size = got;
+                continue;
+            }
+            window.size = 0;
+        }
+        // A scrambled file is read in pieces small enough to be descrambled while they are still
+        // in the cache the read copied them through, rather than in a second pass over memory.
+        const std::uint32_t piece = scrambled && want > kDescramblePiece ? kDescramblePiece : want;
+        DWORD got = 0;
+        if (!ReadAt(m_Handle, offset, out + total, piece, got))
+            break;
+        if (scrambled)
+            PackScramble(out + total, got, key);
+        total += got;
+        if (!window.Same(m_Pack, m_Releases)) {   // what it holds is another pack's
+            window.pack = m_Pack;
+            window.releases = m_Releases;
+            window.size = 0;
+        }
+        window.nextOffset = offset + got;
+    }
     return total;
 }
 
@@ -180,4 +259,5 @@ void GxFileHandle::Close()
     m_FileTime = 0;
     m_Pack = nullptr;
     m_Entry = nullptr;
+    m_Releases = 0;
 }

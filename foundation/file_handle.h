@@ -39,6 +39,9 @@ private:
     // if they were released since.
     bool OpenPacked(const std::u16string& name, std::uint64_t releases, GxPackFileHeaderCache* pack,
                     const GxPackFileEntry* entry);
+    // Reads from the entry at the position, through the calling thread's read-ahead window
+    // where the read continues its previous one.
+    std::uint32_t ReadPacked(BYTE* out, std::uint32_t count);
     // File offset of the entry's first byte (0 for a disk file).
     std::uint64_t BaseOffset() const;
 
@@ -50,4 +53,5 @@ private:
     std::uint64_t m_Position = 0;
     GxPackFileHeaderCache* m_Pack = nullptr;
     const GxPackFileEntry* m_Entry = nullptr;
+    std::uint64_t m_Releases = 0;   // the pack list's generation the entry was opened in
 };

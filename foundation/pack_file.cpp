@@ -29,42 +29,43 @@ struct ScrambleTable {
 };
 constexpr ScrambleTable kScrambleTable;
 
-void XorRunWords(BYTE* __restrict data, const BYTE* __restrict pattern, std::size_t length)
+// `to` may be `from`: each block is loaded before it is stored.
+void XorRunWords(BYTE* to, const BYTE* from, const BYTE* __restrict pattern, std::size_t length)
 {
     // Eight bytes at a time so that even unoptimised builds stay quick; the compiler
     // vectorises the word loop further.
     std::size_t i = 0;
     for (; i + 8 <= length; i += 8) {
         std::uint64_t a, b;
-        std::memcpy(&a, data + i, 8);
+        std::memcpy(&a, from + i, 8);
         std::memcpy(&b, pattern + i, 8);
         a ^= b;
-        std::memcpy(data + i, &a, 8);
+        std::memcpy(to + i, &a, 8);
     }
     for (; i < length; ++i)
-        data[i] ^= pattern[i];
+        to[i] = from[i] ^ pattern[i];
 }
 
 #if defined(__x86_64__)
 // 32 bytes at a time where the processor has AVX2: descrambling runs over data that the read
 // has just brought into the cache, so the width of the loop sets its speed.
-__attribute__((target("avx2"))) void XorRunAvx2(BYTE* __restrict data, const BYTE* __restrict pattern,
+__attribute__((target("avx2"))) void XorRunAvx2(BYTE* to, const BYTE* from, const BYTE* __restrict pattern,
                                                 std::size_t length)
 {
     typedef std::uint8_t Block __attribute__((vector_size(32)));
     std::size_t i = 0;
     for (; i + 32 <= length; i += 32) {
         Block a, b;
-        std::memcpy(&a, data + i, 32);
+        std::memcpy(&a, from + i, 32);
         std::memcpy(&b, pattern + i, 32);
         a ^= b;
-        std::memcpy(data + i, &a, 32);
+        std::memcpy(to + i, &a, 32);
     }
-    XorRunWords(data + i, pattern + i, length - i);
+    XorRunWords(to + i, from + i, pattern + i, length - i);
 }
 #endif
 
-void XorRun(BYTE* __restrict data, const BYTE* __restrict pattern, std::size_t length)
+void XorRun(BYTE* to, const BYTE* from, const BYTE* __restrict pattern, std::size_t length)
 {
 #if defined(__x86_64__)
     static const bool hasAvx2 = [] {
@@ -72,11 +73,11 @@ void XorRun(BYTE* __restrict data, const BYTE* __restrict pattern, std::size_t l
         return __builtin_cpu_supports("avx2") != 0;
     }();
     if (hasAvx2) {
-        XorRunAvx2(data, pattern, length);
+        XorRunAvx2(to, from, pattern, length);
         return;
     }
 #endif
-    XorRunWords(data, pattern, length);
+    XorRunWords(to, from, pattern, length);
 }
 
 // FNV-1a over the name's UTF-16 units.
@@ -124,7 +125,13 @@ std::u16string ErrnoText(const char16_t* what)
 
 void PackScramble(void* bytes, std::size_t length, std::uint32_t position)
 {
-    BYTE* data = static_cast<BYTE*>(bytes);
+    PackScrambleCopy(bytes, bytes, length, position);
+}
+
+void PackScrambleCopy(void* to, const void* from, std::size_t length, std::uint32_t position)
+{
+    BYTE* out = static_cast<BYTE*>(to);
+    const BYTE* in = static_cast<const BYTE*>(from);
     const std::size_t phase = position % kScramblePeriod;
     // Positions are 32-bit and wrap at 2^32; 2^32 is not a multiple of the period, so a run
     // that crosses the wrap restarts its phase there.
@@ -133,11 +140,11 @@ void PackScramble(void* bytes, std::size_t length, std::uint32_t position)
     std::size_t done = 0;
     while (done < first) {
         std::size_t run = first - done < kScramblePeriod ? first - done : kScramblePeriod;
-        XorRun(data + done, kScrambleTable.bytes.data() + phase, run);
+        XorRun(out + done, in + done, kScrambleTable.bytes.data() + phase, run);
         done += run;
     }
     if (first < length)
-        PackScramble(data + first, length - first, 0);
+        PackScrambleCopy(out + first, in + first, length - first, 0);
 }
 
 GxPackFileHeaderCache::GxPackFileHeaderCache()

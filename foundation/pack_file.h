@@ -36,6 +36,9 @@ struct GxPackFileEntry {
 // Applies the scrambling transform in place to `length` bytes whose first byte has the
 // logical position `position`. Self-inverse.
 void PackScramble(void* bytes, std::size_t length, std::uint32_t position);
+// As PackScramble, writing the transformed bytes of `from` to `to` in one pass (`to` may be
+// `from`).
+void PackScrambleCopy(void* to, const void* from, std::size_t length, std::uint32_t position);
 
 class GxPackFileHeaderCache : public GxObjectNotCopyable {
 public:

@@ -120,6 +120,74 @@ TEST_P(PackReadTest, FindsAndReadsEveryEntry)
     EXPECT_EQ(file.Read(piece, sizeof(piece)), 9u);
 }
 
+// Reads that continue each other are served from bytes read ahead: files read in the pack's
+// order, a file read in small pieces across the read-ahead's edges, two files read in turns,
+// seeks back, and a pack put in place of a released one under the same names.
+TEST_P(PackReadTest, ReadsInThePacksOrderAndInPiecesStayExact)
+{
+    const std::size_t sizes[] = {1, 5000, 47000, 131071, 131072, 0, 200000, 3, 70000, 300000, 9};
+    auto build = [&](const char* path, unsigned seed, std::vector<std::vector<BYTE>>& contents) {
+        TestPackBuilder builder;
+        builder.SetScrambled(GetParam().scrambled).SetWideNames(GetParam().wideNames);
+        contents.clear();
+        for (std::size_t i = 0; i < std::size(sizes); ++i) {
+            contents.push_back(Pattern(sizes[i], seed + static_cast<unsigned>(i)));
+            builder.Add(u"f" + Utf8ToWide(std::to_string(i)) + u".bin", contents.back());
+        }
+        return builder.Write(path) && GxFile::AddPackFile(Utf8ToWide(path));
+    };
+    auto name = [](std::size_t i) { return u"f" + Utf8ToWide(std::to_string(i)) + u".bin"; };
+    std::vector<std::vector<BYTE>> contents;
+    ASSERT_TRUE(build("order.gxp", 100, contents));
+
+    GxBinBuffer buffer;
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t i = 0; i < contents.size(); ++i) {
+            ASSERT_TRUE(GxFile::ReadWholeFile(buffer, name(i), false, false));
+            EXPECT_TRUE(ToVector(buffer) == contents[i]) << "file " << i << " pass " << pass;
+        }
+
+    // 300000 bytes in pieces of 999: every edge of the read-ahead falls inside a piece.
+    GxFileHandle file;
+    ASSERT_TRUE(file.Open(name(9)));
+    std::vector<BYTE> got(contents[9].size());
+    for (std::size_t at = 0; at < got.size();) {
+        const std::uint32_t read = file.Read(got.data() + at, 999);
+        ASSERT_GT(read, 0u) << "at " << at;
+        at += read;
+    }
+    EXPECT_TRUE(got == contents[9]);
+
+    // Two files in turns, then back over bytes already read.
+    GxFileHandle other;
+    ASSERT_TRUE(file.Open(name(6)));
+    ASSERT_TRUE(other.Open(name(8)));
+    std::vector<BYTE> first(contents[6].size()), second(contents[8].size());
+    for (std::uint32_t at = 0; at < 70000; at += 7000) {
+        ASSERT_EQ(file.Read(first.data() + at, 7000), 7000u);
+        ASSERT_EQ(other.Read(second.data() + at, 7000), 7000u);
+    }
+    EXPECT_TRUE(std::equal(first.begin(), first.begin() + 70000, contents[6].begin()));
+    EXPECT_TRUE(second == contents[8]);
+    BYTE piece[5000];
+    for (std::int64_t at : {60000, 12345, 0}) {
+        ASSERT_TRUE(file.Seek(at, 0));
+        ASSERT_EQ(file.Read(piece, sizeof(piece)), sizeof(piece));
+        EXPECT_TRUE(std::equal(piece, piece + sizeof(piece), contents[6].begin() + at)) << "at " << at;
+    }
+    file.Close();
+    other.Close();
+
+    // The same names and places with other bytes: nothing read ahead from the old pack shows.
+    GxFile::ReleasePacks();
+    ASSERT_TRUE(build("order2.gxp", 200, contents));
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        ASSERT_TRUE(GxFile::ReadWholeFile(buffer, name(i), false, false));
+        EXPECT_TRUE(ToVector(buffer) == contents[i]) << "file " << i;
+    }
+    EXPECT_TRUE(m_Log.lines.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(AllForms, PackReadTest,
                          ::testing::Values(PackForm{false, false}, PackForm{true, false}, PackForm{false, true},
                                            PackForm{true, true}),
