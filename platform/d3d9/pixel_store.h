@@ -35,7 +35,8 @@ public:
 
 private:
     struct FreeBytes {
-        void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+        std::size_t mapped;   // the length of a mapping of our own, else 0 (from calloc); zero when value-initialised
+        void operator()(std::uint8_t* bytes) const;
     };
     // Zero-filled by the allocator: large surfaces then come as untouched zero pages, and a
     // start-up's render targets cost nothing until they are drawn.

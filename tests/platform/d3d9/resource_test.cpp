@@ -2,7 +2,9 @@
 // refusals, and COM reference counts.
 #include "d3d9_fixture.h"
 
+#include <cstring>
 #include <string>
+#include <utility>
 
 using namespace d3d9test;
 
@@ -100,6 +102,34 @@ TEST_F(D3D9Test, NewResourcesHaveTheAskedSizesAndZeroPixels)
             texture->UnlockRect(level);
         }
         EXPECT_EQ(texture->Release(), 0u);
+    }
+}
+
+// Surfaces of megabytes are laid out apart from small ones: they too start zeroed, hold every
+// byte written up to their last row, and a new one after a release starts zeroed again.
+TEST_F(D3D9Test, LargeSurfacesAreZeroAndHoldEveryRow)
+{
+    CreateDevice();
+    for (const auto& [width, height] : {std::pair<UINT, UINT>{1100, 1000}, {1024, 512}, {2048, 1024}}) {
+        for (int round = 0; round < 2; ++round) {
+            IDirect3DTexture9* texture = MakeTexture(width, height, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8, 1);
+            ASSERT_NE(texture, nullptr);
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            bool zero = true;
+            for (UINT y = 0; y < height; ++y) {
+                auto* row = static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch;
+                for (UINT i = 0; i < width * 4; ++i) zero = zero && row[i] == 0;
+                std::memset(row, static_cast<int>(y & 0xFF), width * 4);
+            }
+            EXPECT_TRUE(zero) << width << "x" << height << " round " << round;
+            texture->UnlockRect(0);
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+            const auto* last = static_cast<const std::uint8_t*>(locked.pBits) + (height - 1) * locked.Pitch;
+            EXPECT_EQ(last[width * 4 - 1], static_cast<std::uint8_t>((height - 1) & 0xFF));
+            texture->UnlockRect(0);
+            EXPECT_EQ(texture->Release(), 0u);
+        }
     }
 }
 
