@@ -111,6 +111,13 @@ TW_KERNEL Texels16 LoadTexelsPart(const std::uint8_t* p, int n) {
     std::memcpy(&v, p, std::size_t(n) * 2);
     return v;
 }
+TW_KERNEL bool AllZero(Pixels v) {
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(_mm_cmpeq_epi32((__m128i)v, _mm_setzero_si128())) == 0xFFFF;
+#else
+    return (v[0] | v[1] | v[2] | v[3]) == 0;
+#endif
+}
 
 #include "platform/raster/fast_combine_kernels.inl"
 #undef TW_ENTRY
@@ -160,6 +167,7 @@ TW_KERNEL Texels16 LoadTexelsPart(const std::uint8_t* p, int n) {
     std::memcpy(&v, p, std::size_t(n) * 2);
     return v;
 }
+TW_KERNEL bool AllZero(Pixels v) { return _mm256_testz_si256((__m256i)v, (__m256i)v) != 0; }
 
 #include "platform/raster/fast_combine_kernels.inl"
 #undef TW_ENTRY
@@ -207,6 +215,7 @@ TW_KERNEL void StorePart(std::uint32_t* p, Pixels v, int n) { _mm512_mask_storeu
 TW_KERNEL Texels16 LoadTexelsPart(const std::uint8_t* p, int n) {
     return (Texels16)_mm256_maskz_loadu_epi16(FirstLanes(n), p);
 }
+TW_KERNEL bool AllZero(Pixels v) { return _mm512_test_epi32_mask((__m512i)v, (__m512i)v) == 0; }
 
 #include "platform/raster/fast_combine_kernels.inl"
 #undef TW_ENTRY

@@ -4,7 +4,8 @@
 // MulHi, the high half of a 16-bit product, Rounded, which keeps a float result from being
 // fused with the next operation, Clamp255, the scalar form's clamp to 0..255 (NaN gives 0),
 // Texels16 (kLanes 16-bit texels), LoadPart, StorePart and LoadTexelsPart, which touch only the
-// first n lanes' memory, and TW_ENTRY, the target attribute of the entry points.
+// first n lanes' memory, AllZero, whether every bit of a vector is clear, and TW_ENTRY, the
+// target attribute of the entry points.
 //
 // Channels are worked on in 16-bit lanes without unpacking: one vector holds blue and red of
 // each pixel, another green and alpha. The stage and blend operations are exact integer
@@ -266,22 +267,37 @@ struct RectTerms {
     Pixels texelOr, destinationOr;
 };
 
-// One group of a rectangle: the stage in form kForm, then the blend, as FusedEntry and (for
+// The staged source of one group of a rectangle, in form kForm, as FusedEntry and (for
 // StageForm::Texel) BlendEntry give it.
-template <BlendKind kKind, bool kAlphaMax, StageForm kForm>
-TW_KERNEL Pixels ShadeGroup(const RectTerms& r, Pixels texels, Pixels destination) {
+struct StagedGroup {
+    Lanes blueRed, greenAlpha;
+};
+
+template <StageForm kForm>
+TW_KERNEL StagedGroup StageRectGroup(const RectTerms& r, Pixels texels) {
     constexpr bool kTwoX = kForm == StageForm::TwoX;
     const Pixels t = texels | r.texelOr;
-    Lanes br, ga;
     if constexpr (kForm == StageForm::Texel) {
-        br = BlueRed(t);
-        ga = GreenAlpha(t);
+        return {BlueRed(t), GreenAlpha(t)};
     } else {
-        br = kForm == StageForm::ColorPasses ? BlueRed(t) : StageGroup<kTwoX>(r.masks.blueRed, r.blueRed, BlueRed(t));
-        ga = StageGroup<kTwoX>(r.masks.greenAlpha, r.greenAlpha, GreenAlpha(t));
+        return {kForm == StageForm::ColorPasses ? BlueRed(t) : StageGroup<kTwoX>(r.masks.blueRed, r.blueRed, BlueRed(t)),
+                StageGroup<kTwoX>(r.masks.greenAlpha, r.greenAlpha, GreenAlpha(t))};
     }
-    return BlendGroup<kKind, kAlphaMax>(br, ga, destination | r.destinationOr) | r.destinationOr;
 }
+
+template <BlendKind kKind, bool kAlphaMax>
+TW_KERNEL Pixels BlendRectGroup(const RectTerms& r, const StagedGroup& s, Pixels destination) {
+    return BlendGroup<kKind, kAlphaMax>(s.blueRed, s.greenAlpha, destination | r.destinationOr) | r.destinationOr;
+}
+
+// Blends that leave the destination exactly as it is under a source of alpha 0 (round(d * 255 / 255)
+// is d, and the greater alpha is the destination's): a glyph cell is mostly clear, and its clear
+// groups need neither the destination's load nor a store.
+template <BlendKind kKind>
+constexpr bool kClearSourceKeeps =
+    kKind == BlendKind::Alpha || kKind == BlendKind::Additive || kKind == BlendKind::RevSubtract;
+
+TW_KERNEL bool ClearSource(const StagedGroup& s) { return AllZero((Pixels)s.greenAlpha & 0xFFFF0000u); }
 
 // The low halves of two vectors as one (a's in the low lanes), and the high half of one moved down.
 template <std::size_t... I>
@@ -306,6 +322,15 @@ TW_ENTRY void RectEntry(const StageModes& modes, const RectInputs& args, std::ui
     r.greenAlpha = TermsOf(r.masks.greenAlpha, GreenAlpha(d));
     r.texelOr = Splat(a.texelOr);
     r.destinationOr = Splat(destinationOr);
+    // Alpha bits the target lacks are set in every pixel written, so clear groups are skipped only
+    // where there are none.
+    const bool skipClear = kClearSourceKeeps<kKind> && destinationOr == 0;
+    auto shadeWhole = [&](const std::uint8_t* texels, std::uint32_t* out, int i) {
+        const StagedGroup s = StageRectGroup<kForm>(r, RowTexels<kNibbles>(texels, i, kLanes));
+        if (!(skipClear && ClearSource(s))) {
+            Store(out + i, BlendRectGroup<kKind, kAlphaMax>(r, s, Load(out + i)));
+        }
+    };
     const int whole = a.count - a.count % kLanes;
     const int tail = a.count - whole;
     int row = 0;
@@ -317,15 +342,17 @@ TW_ENTRY void RectEntry(const StageModes& modes, const RectInputs& args, std::ui
             std::uint32_t* out = reinterpret_cast<std::uint32_t*>(a.destination + row * a.destinationPitch);
             std::uint32_t* outNext = reinterpret_cast<std::uint32_t*>(a.destination + (row + 1) * a.destinationPitch);
             for (int i = 0; i < whole; i += kLanes) {
-                Store(out + i,
-                      ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texels, i, kLanes), Load(out + i)));
-                Store(outNext + i, ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texelsNext, i, kLanes),
-                                                                      Load(outNext + i)));
+                shadeWhole(texels, out, i);
+                shadeWhole(texelsNext, outNext, i);
             }
-            const Pixels t = JoinLowHalves(RowTexels<kNibbles>(texels, whole, tail),
-                                           RowTexels<kNibbles>(texelsNext, whole, tail), kIndices);
+            const StagedGroup s = StageRectGroup<kForm>(
+                r, JoinLowHalves(RowTexels<kNibbles>(texels, whole, tail), RowTexels<kNibbles>(texelsNext, whole, tail),
+                                 kIndices));
+            if (skipClear && ClearSource(s)) {
+                continue;
+            }
             const Pixels d = JoinLowHalves(LoadPart(out + whole, tail), LoadPart(outNext + whole, tail), kIndices);
-            const Pixels shaded = ShadeGroup<kKind, kAlphaMax, kForm>(r, t, d);
+            const Pixels shaded = BlendRectGroup<kKind, kAlphaMax>(r, s, d);
             StorePart(out + whole, shaded, tail);
             StorePart(outNext + whole, HighHalfDown(shaded, kIndices), tail);
         }
@@ -334,12 +361,13 @@ TW_ENTRY void RectEntry(const StageModes& modes, const RectInputs& args, std::ui
         const std::uint8_t* texels = a.texels + row * a.texelPitch;
         std::uint32_t* out = reinterpret_cast<std::uint32_t*>(a.destination + row * a.destinationPitch);
         for (int i = 0; i < whole; i += kLanes) {
-            Store(out + i, ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texels, i, kLanes), Load(out + i)));
+            shadeWhole(texels, out, i);
         }
         if (tail != 0) {
-            const Pixels shaded =
-                ShadeGroup<kKind, kAlphaMax, kForm>(r, RowTexels<kNibbles>(texels, whole, tail), LoadPart(out + whole, tail));
-            StorePart(out + whole, shaded, tail);
+            const StagedGroup s = StageRectGroup<kForm>(r, RowTexels<kNibbles>(texels, whole, tail));
+            if (!(skipClear && ClearSource(s))) {
+                StorePart(out + whole, BlendRectGroup<kKind, kAlphaMax>(r, s, LoadPart(out + whole, tail)), tail);
+            }
         }
     }
 }
