@@ -1,8 +1,8 @@
 // Reading every file of a large scrambled pack through the file system, in the pack's order,
 // against reading the same number of bytes with plain read() from one loose file, in the same
 // run; once from an empty current folder and once from a folder of 3,000 loose files beside the
-// pack. The engine's cases also report "x_floor", their ratio to the per-file pread() floor
-// measured beside each of their passes.
+// pack; and once from the last file to the first. The engine's cases also report "x_floor",
+// their ratio to the per-file pread() floor measured beside each of their passes.
 #include "foundation/bin_buffer.h"
 #include "foundation/file.h"
 #include "foundation/pack_file.h"
@@ -106,18 +106,21 @@ void BM_PlainReadLooseFile(benchmark::State& state)
 BENCHMARK(BM_PlainReadLooseFile)->Unit(benchmark::kMillisecond);
 
 // The same bytes read with pread() per file into a fresh buffer of the file's size, left
-// unfilled as the engine's whole-file buffers are: the floor for reading files one by one.
-std::size_t ReadPerFileFreshBuffers(const PackFixture& fixture)
+// unfilled as the engine's whole-file buffers are: the floor for reading files one by one; in the
+// files' order, or from the last file to the first.
+std::size_t ReadPerFileFreshBuffers(const PackFixture& fixture, bool backwards = false)
 {
     int fd = open(fixture.loosePath.c_str(), O_RDONLY);
     std::size_t total = 0;
-    off_t offset = 0;
-    for (std::size_t i = 0; i < fixture.names.size(); ++i) {
-        std::size_t size = i < kSmallFiles ? kSmallSize : kLargeSize;
+    const std::size_t count = fixture.names.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t i = backwards ? count - 1 - k : k;
+        const std::size_t size = i < kSmallFiles ? kSmallSize : kLargeSize;
+        const off_t offset = static_cast<off_t>(i < kSmallFiles ? i * kSmallSize
+                                                               : kSmallFiles * kSmallSize + (i - kSmallFiles) * kLargeSize);
         std::unique_ptr<char[]> buffer(new char[size]);
         ssize_t got = pread(fd, buffer.get(), size, offset);
         if (got > 0) total += static_cast<std::size_t>(got);
-        offset += static_cast<off_t>(size);
     }
     close(fd);
     return total;
@@ -167,24 +170,25 @@ void BM_PlainReadPackRangesFreshBuffers(benchmark::State& state)
 }
 BENCHMARK(BM_PlainReadPackRangesFreshBuffers)->Unit(benchmark::kMillisecond);
 
-std::size_t ReadEveryPackedFile(const PackFixture& fixture)
+std::size_t ReadEveryPackedFile(const PackFixture& fixture, bool backwards)
 {
     std::size_t total = 0;
-    for (const std::u16string& name : fixture.names) {
+    const std::size_t count = fixture.names.size();
+    for (std::size_t k = 0; k < count; ++k) {
         GxBinBuffer buffer;
-        GxFile::ReadWholeFile(buffer, name);
+        GxFile::ReadWholeFile(buffer, fixture.names[backwards ? count - 1 - k : k]);
         total += buffer.GetSize();
     }
     return total;
 }
 
-// Arg: the loose files in the current folder, where every packed name is looked for first.
-// Each iteration also reads the floor's pass, untimed, right after its own: "x_floor" is the
-// median of the iterations' ratios, which the host's slow drifts between benchmarks leave alone.
-void BM_ReadEveryPackedFile(benchmark::State& state)
+// Each iteration also reads the floor's pass, in the same order, untimed, right after its own:
+// "x_floor" is the median of the iterations' ratios, which the host's slow drifts between
+// benchmarks leave alone.
+void ReadEveryPackedFileAgainstTheFloor(benchmark::State& state, bool inLooseFolder, bool backwards)
 {
     PackFixture& fixture = Fixture();
-    const std::string& current = state.range(0) == 0 ? fixture.emptyFolder : fixture.folder;
+    const std::string& current = inLooseFolder ? fixture.folder : fixture.emptyFolder;
     std::vector<char> previous(4096);
     // Through the engine's own call, as the engine enters its game folder.
     if (!getcwd(previous.data(), previous.size()) ||
@@ -196,11 +200,11 @@ void BM_ReadEveryPackedFile(benchmark::State& state)
     std::vector<double> ratios;
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        benchmark::DoNotOptimize(ReadEveryPackedFile(fixture));
+        benchmark::DoNotOptimize(ReadEveryPackedFile(fixture, backwards));
         const Clock::time_point read = Clock::now();
         state.PauseTiming();
         const Clock::time_point floorStart = Clock::now();
-        benchmark::DoNotOptimize(ReadPerFileFreshBuffers(fixture));
+        benchmark::DoNotOptimize(ReadPerFileFreshBuffers(fixture, backwards));
         const std::chrono::duration<double> floor = Clock::now() - floorStart;
         state.ResumeTiming();
         const std::chrono::duration<double> engine = read - start;
@@ -215,7 +219,20 @@ void BM_ReadEveryPackedFile(benchmark::State& state)
     if (!SetCurrentDirectoryW(std::u16string(back.begin(), back.end()).c_str()))
         state.SkipWithError("cannot leave the folder");
 }
+
+// Arg: the loose files in the current folder, where every packed name is looked for first.
+void BM_ReadEveryPackedFile(benchmark::State& state)
+{
+    ReadEveryPackedFileAgainstTheFloor(state, state.range(0) != 0, false);
+}
 BENCHMARK(BM_ReadEveryPackedFile)->ArgName("loose")->Arg(0)->Arg(kLooseFiles)->Unit(benchmark::kMillisecond);
+
+// From the last file to the first: no read continues the one before it, so nothing is read ahead.
+void BM_ReadEveryPackedFileBackwards(benchmark::State& state)
+{
+    ReadEveryPackedFileAgainstTheFloor(state, false, true);
+}
+BENCHMARK(BM_ReadEveryPackedFileBackwards)->Unit(benchmark::kMillisecond);
 
 void BM_DescrambleOnly(benchmark::State& state)
 {
