@@ -42,3 +42,11 @@ public:
 };
 
 GxMatrix operator*(const GxMatrix& a, const GxMatrix& b);
+
+inline void GxVector2::Transform(const GxMatrix& m)
+{
+    float tx = x * m.m[0] + y * m.m[4] + m.m[12];
+    float ty = x * m.m[1] + y * m.m[5] + m.m[13];
+    x = tx;
+    y = ty;
+}

@@ -27,14 +27,6 @@ GxVector2 GxVector2::operator/(float s) const
     return GxVector2(x / s, y / s);
 }
 
-void GxVector2::Transform(const GxMatrix& m)
-{
-    float tx = x * m.m[0] + y * m.m[4] + m.m[12];
-    float ty = x * m.m[1] + y * m.m[5] + m.m[13];
-    x = tx;
-    y = ty;
-}
-
 float GxVector3::Length() const
 {
     return std::sqrt(x * x + y * y + z * z);

@@ -18,8 +18,9 @@ struct GxVector2 {
     void Assign(const float pair[2]);
     void SetFromPoint2(const GxPoint2& point);
     GxVector2 operator/(float s) const;
-    // In place: (x, y, 0, 1) times the matrix.
-    void Transform(const GxMatrix& m);
+    // In place: (x, y, 0, 1) times the matrix. Defined in matrix.h, inline: 2D drawing transforms
+    // four corners per quad.
+    inline void Transform(const GxMatrix& m);
 };
 
 // w carries no value of its own: every operation producing a new vector sets it to 0.

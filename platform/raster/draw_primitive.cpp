@@ -501,18 +501,16 @@ struct AlignedQuad {
     bool noAlpha;                   // 4-bit texture without alpha
 };
 
-// Whether the first two triangles of `vertices` are the halves of one rectangle split along a
-// diagonal; gives its snapped corners.
-bool RectangleHalves(Primitive type, const Vertex* vertices, std::int64_t& minX, std::int64_t& minY,
+// Whether two set-up triangles are the halves of one rectangle split along a diagonal; gives its
+// snapped corners (each edge starts at one of its triangle's snapped vertices).
+bool RectangleHalves(const Triangle& a, const Triangle& b, std::int64_t& minX, std::int64_t& minY,
                      std::int64_t& maxX, std::int64_t& maxY) {
     std::int64_t x[2][3], y[2][3];
-    for (unsigned k = 0; k < 2; ++k) {
-        unsigned index[3], flat;
-        TriangleIndices(type, k, index, flat);
+    for (int k = 0; k < 2; ++k) {
+        const Triangle& t = k == 0 ? a : b;
         for (int i = 0; i < 3; ++i) {
-            if (!Snap(vertices[index[i]], x[k][i], y[k][i])) {
-                return false;
-            }
+            x[k][i] = t.edges[i].ax;
+            y[k][i] = t.edges[i].ay;
         }
     }
     minX = maxX = x[0][0];
@@ -659,15 +657,14 @@ bool AxisOffset(const Plane& plane, bool alongX, double origin, double size, boo
     return differs == 0;
 }
 
-bool MakeAlignedQuad(const DrawContext& c, Primitive type, const Vertex* vertices, const Rect& clip,
-                     const Triangle& a, const Triangle& b, AlignedQuad& q) {
+bool MakeAlignedQuad(const DrawContext& c, const Rect& clip, const Triangle& a, const Triangle& b, AlignedQuad& q) {
     using namespace detail;
     const Pipeline& p = *c.pipeline;
     if (!p.fast || !c.direct || p.samplingStages > 1 || !ShadesAlike(p, a, b)) {
         return false;
     }
     std::int64_t minX, minY, maxX, maxY;
-    if (!RectangleHalves(type, vertices, minX, minY, maxX, maxY)) {
+    if (!RectangleHalves(a, b, minX, minY, maxX, maxY)) {
         return false;
     }
     // Left and top edges take the pixel centres on them, right and bottom ones do not.
@@ -880,7 +877,7 @@ void DrawPrimitive(const Image& target, const Rect& viewport, const DrawState& s
     } const list{triangles.data(), kept};
     AlignedQuad quad;
     const bool aligned = fastPaths && primitiveCount == 2 && list.size() == 2 &&
-                         MakeAlignedQuad(context, type, vertices, clip, list[0], list[1], quad);
+                         MakeAlignedQuad(context, clip, list[0], list[1], quad);
     if (aligned) {
         g_AlignedDraws.fetch_add(1, std::memory_order_relaxed);
         top = quad.top;
