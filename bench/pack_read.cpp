@@ -116,8 +116,9 @@ std::size_t ReadPerFileFreshBuffers(const PackFixture& fixture, bool backwards =
     for (std::size_t k = 0; k < count; ++k) {
         const std::size_t i = backwards ? count - 1 - k : k;
         const std::size_t size = i < kSmallFiles ? kSmallSize : kLargeSize;
-        const off_t offset = static_cast<off_t>(i < kSmallFiles ? i * kSmallSize
-                                                               : kSmallFiles * kSmallSize + (i - kSmallFiles) * kLargeSize);
+        const std::size_t before =
+            i < kSmallFiles ? i * kSmallSize : kSmallFiles * kSmallSize + (i - kSmallFiles) * kLargeSize;
+        const off_t offset = static_cast<off_t>(before);
         std::unique_ptr<char[]> buffer(new char[size]);
         ssize_t got = pread(fd, buffer.get(), size, offset);
         if (got > 0) total += static_cast<std::size_t>(got);

@@ -188,7 +188,6 @@ std::uint64_t GxPackFileHeaderCache::GetDataStart() const
     return ReadU64(m_Header.data() + kHeaderDataStart);
 }
 
-
 bool GxPackFileHeaderCache::Refuse(const std::u16string& path, std::u16string reason)
 {
     LogPrint(u"GxPackFileHeaderCache::Load/%s:%s\n", reason.c_str(), path.c_str());

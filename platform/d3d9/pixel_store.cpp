@@ -35,7 +35,7 @@ std::uint8_t* MapHugeAligned(std::size_t bytes, std::size_t& mapped)
     const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
     const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
     if (aligned > start) munmap(raw, aligned - start);
-    const std::size_t tail = start + length + kHugePage - (aligned + length);
+    const std::size_t tail = start + kHugePage - aligned;   // of the extra huge page mapped for the alignment
     if (tail > 0) munmap(reinterpret_cast<void*>(aligned + length), tail);
     madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);   // a hint: refused, pages stay small
     mapped = length;

@@ -35,7 +35,8 @@ public:
 
 private:
     struct FreeBytes {
-        std::size_t mapped;   // the length of a mapping of our own, else 0 (from calloc); zero when value-initialised
+        // The length of a mapping of our own, else 0 (from calloc); zero when value-initialised.
+        std::size_t mapped;
         void operator()(std::uint8_t* bytes) const;
     };
     // Zero-filled by the allocator: large surfaces then come as untouched zero pages, and a

@@ -280,8 +280,9 @@ TW_KERNEL StagedGroup StageRectGroup(const RectTerms& r, Pixels texels) {
     if constexpr (kForm == StageForm::Texel) {
         return {BlueRed(t), GreenAlpha(t)};
     } else {
-        return {kForm == StageForm::ColorPasses ? BlueRed(t) : StageGroup<kTwoX>(r.masks.blueRed, r.blueRed, BlueRed(t)),
-                StageGroup<kTwoX>(r.masks.greenAlpha, r.greenAlpha, GreenAlpha(t))};
+        const Lanes blueRed =
+            kForm == StageForm::ColorPasses ? BlueRed(t) : StageGroup<kTwoX>(r.masks.blueRed, r.blueRed, BlueRed(t));
+        return {blueRed, StageGroup<kTwoX>(r.masks.greenAlpha, r.greenAlpha, GreenAlpha(t))};
     }
 }
 

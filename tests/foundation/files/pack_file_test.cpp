@@ -126,17 +126,17 @@ TEST_P(PackReadTest, FindsAndReadsEveryEntry)
 TEST_P(PackReadTest, ReadsInThePacksOrderAndInPiecesStayExact)
 {
     const std::size_t sizes[] = {1, 5000, 47000, 131071, 131072, 0, 200000, 3, 70000, 300000, 9};
+    auto name = [](std::size_t i) { return u"f" + Utf8ToWide(std::to_string(i)) + u".bin"; };
     auto build = [&](const char* path, unsigned seed, std::vector<std::vector<BYTE>>& contents) {
         TestPackBuilder builder;
         builder.SetScrambled(GetParam().scrambled).SetWideNames(GetParam().wideNames);
         contents.clear();
         for (std::size_t i = 0; i < std::size(sizes); ++i) {
             contents.push_back(Pattern(sizes[i], seed + static_cast<unsigned>(i)));
-            builder.Add(u"f" + Utf8ToWide(std::to_string(i)) + u".bin", contents.back());
+            builder.Add(name(i), contents.back());
         }
         return builder.Write(path) && GxFile::AddPackFile(Utf8ToWide(path));
     };
-    auto name = [](std::size_t i) { return u"f" + Utf8ToWide(std::to_string(i)) + u".bin"; };
     std::vector<std::vector<BYTE>> contents;
     ASSERT_TRUE(build("order.gxp", 100, contents));
 
