@@ -1,6 +1,7 @@
 #include "platform/audio/mixer.h"
 
 #include "platform/audio/mix_format.h"
+#include "platform/audio/pcm_convert.h"
 #include "platform/win32/user_log.h"
 
 #include <SDL.h>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <utility>
 #include <chrono>
-#include <cmath>
 
 namespace platform {
 
@@ -178,21 +178,17 @@ void Mixer::RenderBlock(std::int16_t* out, std::uint32_t frames)
     std::vector<Raised> raised;
     {
         std::lock_guard<std::mutex> step(m_StepMutex);
-        std::vector<Entry> sources;
         {
             std::lock_guard<std::mutex> lock(m_StateMutex);
-            sources = m_Sources;
+            m_StepSources.assign(m_Sources.begin(), m_Sources.end());
         }
         m_Mix.assign(static_cast<std::size_t>(frames) * kMixChannels, 0.0f);
-        for (const Entry& entry : sources) {
+        for (const Entry& entry : m_StepSources) {
             MixEvents events;
             entry.source->MixInto(m_Mix.data(), frames, events);
             if (!events.empty()) raised.push_back({entry, std::move(events)});
         }
-        for (std::size_t i = 0; i < m_Mix.size(); ++i) {
-            const float scaled = std::nearbyint(m_Mix[i] * 32768.0f);
-            out[i] = static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
-        }
+        ClipToPcm16(m_Mix.data(), out, m_Mix.size());
     }
     RunEvents(raised);
 }

@@ -75,6 +75,7 @@ private:
     std::thread::id m_CallbackThread;
 
     std::mutex m_StepMutex;   // one mix step at a time; taken before m_StateMutex
+    std::vector<Entry> m_StepSources;   // the step's copy of the list, kept for its capacity
     std::vector<float> m_Mix;
     std::vector<std::int16_t> m_Captured;
 

@@ -32,8 +32,7 @@ RateConverter::~RateConverter()
 void RateConverter::Reset()
 {
     const av::AvLibrary& ff = av::Api();
-    m_Output.clear();
-    m_OutputStart = 0;
+    m_OutputStart = m_OutputEnd = 0;
     if (m_Swr) {
         ff.swr_close(m_Swr);
         ff.swr_init(m_Swr);
@@ -54,7 +53,7 @@ void RateConverter::Produce(float* out, std::uint32_t frames, const Pull& pull)
     }
     std::uint32_t done = 0;
     while (done < frames) {
-        const std::size_t ready = (m_Output.size() - m_OutputStart) / 2;
+        const std::size_t ready = (m_OutputEnd - m_OutputStart) / 2;
         if (ready > 0) {
             const std::size_t take = std::min<std::size_t>(ready, frames - done);
             std::memcpy(out + done * 2, m_Output.data() + m_OutputStart, take * 2 * sizeof(float));
@@ -62,8 +61,7 @@ void RateConverter::Produce(float* out, std::uint32_t frames, const Pull& pull)
             done += static_cast<std::uint32_t>(take);
             continue;
         }
-        m_Output.clear();
-        m_OutputStart = 0;
+        m_OutputStart = m_OutputEnd = 0;
         // Enough input for the rest of the block, and at least one frame so the filter moves.
         const std::uint64_t want =
             (static_cast<std::uint64_t>(frames - done) * m_SourceRate + kMixRate - 1) / kMixRate + 1;
@@ -72,12 +70,14 @@ void RateConverter::Produce(float* out, std::uint32_t frames, const Pull& pull)
         const std::uint32_t got = pull(m_Input.data(), inFrames);
         std::fill(m_Input.begin() + got * 2, m_Input.end(), 0.0f);
         const int capacity = ff.swr_get_out_samples(m_Swr, static_cast<int>(inFrames));
-        m_Output.resize(static_cast<std::size_t>(std::max(capacity, 1)) * 2);
+        // Grown only: the converter writes what it returns, so nothing needs clearing first.
+        const std::size_t room = static_cast<std::size_t>(std::max(capacity, 1)) * 2;
+        if (m_Output.size() < room) m_Output.resize(room);
         auto* outData = reinterpret_cast<std::uint8_t*>(m_Output.data());
         const auto* inData = reinterpret_cast<const std::uint8_t*>(m_Input.data());
         const int converted =
             ff.swr_convert(m_Swr, &outData, std::max(capacity, 1), &inData, static_cast<int>(inFrames));
-        m_Output.resize(static_cast<std::size_t>(std::max(converted, 0)) * 2);
+        m_OutputEnd = static_cast<std::size_t>(std::max(converted, 0)) * 2;
     }
 }
 

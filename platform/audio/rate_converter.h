@@ -32,8 +32,9 @@ private:
     bool m_Direct;
     SwrContext* m_Swr = nullptr;
     std::vector<float> m_Input;
-    std::vector<float> m_Output;   // converted frames not yet handed out
+    std::vector<float> m_Output;   // converted frames not yet handed out: [start, end)
     std::size_t m_OutputStart = 0;
+    std::size_t m_OutputEnd = 0;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/audio/mix_format.h"
 #include "platform/audio/mixer.h"
+#include "platform/audio/pcm_convert.h"
 #include "platform/dsound/census.h"
 #include "platform/dsound/direct_sound.h"
 #include "platform/win32/sync.h"
@@ -32,26 +33,6 @@ DS3DBUFFER Default3D()
     parameters.flMaxDistance = DS3D_DEFAULTMAXDISTANCE;
     parameters.dwMode = DS3DMODE_NORMAL;
     return parameters;
-}
-
-// Source frames to stereo float through `levels`, written over `out`.
-template <typename Sample>
-void ConvertFrames(const BYTE* data, std::uint32_t channels, std::uint32_t frames, const float* levels, float* out)
-{
-    const auto* samples = reinterpret_cast<const Sample*>(data);
-    for (std::uint32_t f = 0; f < frames; ++f) {
-        float left = 0.0f;
-        float right = 0.0f;
-        for (std::uint32_t c = 0; c < channels; ++c) {
-            float v;
-            if constexpr (sizeof(Sample) == 1) v = static_cast<float>(static_cast<int>(samples[f * channels + c]) - 128);
-            else v = static_cast<float>(samples[f * channels + c]);
-            left += v * levels[c * 2];
-            right += v * levels[c * 2 + 1];
-        }
-        out[f * 2] = left;
-        out[f * 2 + 1] = right;
-    }
 }
 
 }  // namespace
@@ -362,10 +343,8 @@ std::uint32_t DirectSoundSecondaryBuffer::Pull(float* out, std::uint32_t maxFram
     while (done < maxFrames && m_Playing) {
         const std::uint32_t take = std::min(maxFrames - done, (m_Size - m_PlayCursor) / align);
         const BYTE* data = m_Data.data() + m_PlayCursor;
-        if (m_Format.wBitsPerSample == 16)
-            ConvertFrames<std::int16_t>(data, m_Format.nChannels, take, m_Levels.data(), out + std::size_t{done} * 2);
-        else
-            ConvertFrames<std::uint8_t>(data, m_Format.nChannels, take, m_Levels.data(), out + std::size_t{done} * 2);
+        ConvertPcmToStereo(data, m_Format.wBitsPerSample, m_Format.nChannels, take, m_Levels.data(),
+                           out + std::size_t{done} * 2, MixWrite::Over);
         const DWORD from = m_PlayCursor;
         const DWORD to = m_PlayCursor + take * align;
         for (const DSBPOSITIONNOTIFY& notification : m_Notifications) {

@@ -2,6 +2,7 @@
 
 #include "platform/audio/mix_format.h"
 #include "platform/audio/mixer.h"
+#include "platform/audio/pcm_convert.h"
 #include "platform/win32/user_log.h"
 #include "platform/xaudio2/census.h"
 #include "platform/xaudio2/engine.h"
@@ -136,60 +137,11 @@ void XAudio2SourceVoiceImpl::GetState(XAUDIO2_VOICE_STATE* state)
     state->SamplesPlayed = m_SamplesPlayed;
 }
 
-namespace {
-
-// Source frames to stereo float through `levels` (the output matrix with the gain and the
-// sample scale folded in), added to `out` or written over it.
-template <typename Sample, int kChannels, bool kAdd>
-void ConvertFrames(const BYTE* data, std::uint32_t channels, std::uint32_t frames, const float* levels, float* out)
-{
-    const auto* samples = reinterpret_cast<const Sample*>(data);
-    const std::uint32_t count = kChannels > 0 ? kChannels : channels;
-    auto value = [](Sample sample) {
-        if constexpr (sizeof(Sample) == 1) return static_cast<float>(static_cast<int>(sample) - 128);
-        else return static_cast<float>(sample);
-    };
-    for (std::uint32_t f = 0; f < frames; ++f) {
-        float left = 0.0f;
-        float right = 0.0f;
-        for (std::uint32_t c = 0; c < count; ++c) {
-            const float v = value(samples[f * count + c]);
-            left += v * levels[c * 2];
-            right += v * levels[c * 2 + 1];
-        }
-        if constexpr (kAdd) {
-            out[f * 2] += left;
-            out[f * 2 + 1] += right;
-        } else {
-            out[f * 2] = left;
-            out[f * 2 + 1] = right;
-        }
-    }
-}
-
-template <typename Sample, bool kAdd>
-void ConvertAny(const BYTE* data, std::uint32_t channels, std::uint32_t frames, const float* levels, float* out)
-{
-    switch (channels) {
-    case 1: ConvertFrames<Sample, 1, kAdd>(data, channels, frames, levels, out); break;
-    case 2: ConvertFrames<Sample, 2, kAdd>(data, channels, frames, levels, out); break;
-    default: ConvertFrames<Sample, 0, kAdd>(data, channels, frames, levels, out); break;
-    }
-}
-
-}  // namespace
-
 void XAudio2SourceVoiceImpl::Convert(const Queued& queued, std::uint32_t frames, float* out) const
 {
     const BYTE* data = queued.buffer.pAudioData + std::size_t{queued.position} * m_Format.nBlockAlign;
-    const std::uint32_t channels = m_Format.nChannels;
-    if (m_Format.wBitsPerSample == 16) {
-        if (m_AddToMix) ConvertAny<std::int16_t, true>(data, channels, frames, m_Levels.data(), out);
-        else ConvertAny<std::int16_t, false>(data, channels, frames, m_Levels.data(), out);
-    } else {
-        if (m_AddToMix) ConvertAny<std::uint8_t, true>(data, channels, frames, m_Levels.data(), out);
-        else ConvertAny<std::uint8_t, false>(data, channels, frames, m_Levels.data(), out);
-    }
+    ConvertPcmToStereo(data, m_Format.wBitsPerSample, m_Format.nChannels, frames, m_Levels.data(), out,
+                       m_AddToMix ? MixWrite::Add : MixWrite::Over);
 }
 
 // Voice lock held. A buffer's frames count as played once handed on; its end comes with its

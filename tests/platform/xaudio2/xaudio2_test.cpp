@@ -1,4 +1,5 @@
 #include "platform/audio/mixer.h"
+#include "platform/audio/rate_converter.h"
 #include "platform/win32/com.h"
 #include "platform/win32/file.h"
 #include "platform/win32/sync.h"
@@ -6,10 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <future>
+#include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -368,6 +374,140 @@ TEST_F(XAudio2Test, OutputMatrixIsApplied)
         EXPECT_NEAR(out[f * 2 + 1], ramp[f * 2] / 2.0, 1.0);
     }
     voice->DestroyVoice();
+}
+
+// One voice of the mix worked out the plain way: each source frame's channels times the matrix,
+// the gain and the sample scale, summed from zero in channel order; looped for ever.
+struct PlainVoice {
+    WAVEFORMATEX format{};
+    std::vector<std::uint8_t> data;
+    std::vector<float> levels;   // [channel * 2 + side]
+    std::size_t position = 0;    // frame
+    std::unique_ptr<platform::RateConverter> converter;
+
+    void Next(float* left, float* right)
+    {
+        const std::size_t channels = format.nChannels;
+        const std::uint8_t* frame = data.data() + position * format.nBlockAlign;
+        float l = 0.0f;
+        float r = 0.0f;
+        for (std::size_t c = 0; c < channels; ++c) {
+            float value;
+            if (format.wBitsPerSample == 16) {
+                std::int16_t sample;
+                std::memcpy(&sample, frame + c * 2, 2);
+                value = static_cast<float>(sample);
+            } else {
+                value = static_cast<float>(static_cast<int>(frame[c]) - 128);
+            }
+            l += value * levels[c * 2];
+            r += value * levels[c * 2 + 1];
+        }
+        *left = l;
+        *right = r;
+        position = (position + 1) % (data.size() / format.nBlockAlign);
+    }
+};
+
+// Random voices (8 and 16 bits; mono, stereo and six channels; at the mix rate and resampled up
+// and down; random gains, some negative; straight, panned and crossed matrices), mixed in blocks
+// of odd sizes, give the very samples of the plain sums, converted the same way, clipped once.
+TEST_F(XAudio2Test, MixOfRandomVoicesIsSampleExactToThePlainSums)
+{
+    std::mt19937 random(53);
+    auto pick = [&](std::initializer_list<int> values) {
+        return *(values.begin() + std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(random));
+    };
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::vector<PlainVoice> plain(14);
+    std::vector<IXAudio2SourceVoice*> voices;
+    for (PlainVoice& voice : plain) {
+        const auto channels = static_cast<WORD>(pick({1, 2, 2, 2, 6}));
+        const auto bits = static_cast<WORD>(pick({8, 16, 16}));
+        const auto rate = static_cast<DWORD>(pick({44100, 44100, 44100, 22050, 48000, 11025}));
+        voice.format = Pcm(channels, rate, bits);
+        const std::size_t frames = std::uniform_int_distribution<std::size_t>(200, 2000)(random);
+        for (std::size_t i = 0; i < frames * channels; ++i) {
+            if (bits == 16) {
+                const auto sample = static_cast<std::int16_t>(std::uniform_int_distribution<int>(-6000, 6000)(random));
+                voice.data.push_back(static_cast<std::uint8_t>(sample & 0xFF));
+                voice.data.push_back(static_cast<std::uint8_t>((sample >> 8) & 0xFF));
+            } else {
+                voice.data.push_back(static_cast<std::uint8_t>(std::uniform_int_distribution<int>(80, 176)(random)));
+            }
+        }
+        // A stereo voice's cross levels are each zero half the time: straight, bleeding one way, panned.
+        std::vector<float> matrix(channels * 2u);   // [channel * 2 + side]
+        for (WORD c = 0; c < channels; ++c) {
+            for (int side = 0; side < 2; ++side) {
+                const bool cross = channels == 2 && c != side;
+                matrix[c * 2 + side] = cross && unit(random) < 0.5f ? 0.0f : unit(random);
+            }
+        }
+        const float volume = unit(random) * 2.0f - 0.5f;
+        const float scale = volume / (bits == 16 ? 32768.0f : 128.0f);
+        for (float level : matrix) voice.levels.push_back(level * scale);
+        if (rate != 44100) voice.converter = std::make_unique<platform::RateConverter>(rate);
+
+        IXAudio2SourceVoice* source = Voice(voice.format);
+        std::vector<float> byDestination(matrix.size());
+        for (WORD c = 0; c < channels; ++c) {
+            for (int side = 0; side < 2; ++side) byDestination[channels * side + c] = matrix[c * 2 + side];
+        }
+        ASSERT_EQ(source->SetOutputMatrix(m_Master, channels, 2, byDestination.data()), S_OK);
+        ASSERT_EQ(source->SetVolume(volume), S_OK);
+        XAUDIO2_BUFFER buffer{};
+        buffer.AudioBytes = static_cast<UINT32>(voice.data.size());
+        buffer.pAudioData = voice.data.data();
+        buffer.LoopCount = XAUDIO2_LOOP_INFINITE;
+        ASSERT_EQ(source->SubmitSourceBuffer(&buffer), S_OK);
+        ASSERT_EQ(source->Start(0, 0), S_OK);
+        voices.push_back(source);
+    }
+
+    std::vector<std::int16_t> out;
+    std::vector<std::int16_t> expected;
+    for (std::uint32_t frames : {1000u, 441u, 7u, 1500u, 333u, 1u}) {
+        const auto part = Play(frames);
+        out.insert(out.end(), part.begin(), part.end());
+        for (std::uint32_t left = frames; left > 0;) {   // the mixer's blocks
+            const std::uint32_t block = std::min(left, 441u);
+            left -= block;
+            std::vector<float> mix(block * 2u, 0.0f);
+            std::vector<float> converted(block * 2u);
+            for (PlainVoice& voice : plain) {
+                if (!voice.converter) {
+                    for (std::uint32_t f = 0; f < block; ++f) {
+                        float l, r;
+                        voice.Next(&l, &r);
+                        mix[f * 2] += l;
+                        mix[f * 2 + 1] += r;
+                    }
+                    continue;
+                }
+                voice.converter->Produce(converted.data(), block, [&](float* to, std::uint32_t count) {
+                    for (std::uint32_t f = 0; f < count; ++f) voice.Next(&to[f * 2], &to[f * 2 + 1]);
+                    return count;
+                });
+                for (std::size_t i = 0; i < mix.size(); ++i) mix[i] += converted[i];
+            }
+            for (float value : mix) {
+                const float scaled = std::nearbyint(value * 32768.0f);
+                expected.push_back(static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f)));
+            }
+        }
+    }
+    ASSERT_EQ(out.size(), expected.size());
+    const auto loud = std::count_if(out.begin(), out.end(), [](std::int16_t s) { return s == 32767 || s == -32768; });
+    EXPECT_GT(loud, 0);                                        // the clip is reached,
+    EXPECT_LT(static_cast<std::size_t>(loud), out.size() / 4);   // but most samples are sums
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i] != expected[i]) {
+            ADD_FAILURE() << "first difference at sample " << i << ": " << out[i] << " for " << expected[i];
+            break;
+        }
+    }
+    for (IXAudio2SourceVoice* voice : voices) voice->DestroyVoice();
 }
 
 TEST_F(XAudio2Test, FlushDropsPendingBuffersAndKeepsTheOnePlaying)
