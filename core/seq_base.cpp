@@ -55,6 +55,11 @@ int GxSeqBase::StartMain(std::int32_t, std::uint64_t)
     const std::int32_t worker = GetWorkerIndex();
     if (worker < 0)
         return 0;
+    // A request on the slot clears its switched flag at once, so a sequence that has not yet run
+    // its start step when a change is asked for (e.g. from its own enter hook, or an input event
+    // before the frame) is simply on its way out: it waits for the switch, it is not broken.
+    if (m_Manage && m_Manage->IsChangePending(worker))
+        return 0;
     if (!m_Manage || !m_Manage->IsWorkerSwitched(worker)) {
         LogPrint(u"GxTaskManage::StartMain/シーケンスの準備ができていません seqworkindex=%d\n", worker);
         return 0;

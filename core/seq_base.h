@@ -33,7 +33,8 @@ public:
     // The folder's leave step, then closes the system dialogs.
     void OnSequenceLeave(std::int32_t worker) override;
     void RefreshSequence(std::int32_t) override;
-    // Sets the slot's ready flag once the slot was switched in.
+    // Sets the slot's ready flag once the slot was switched in; while a change is pending on the
+    // slot the sequence is waiting to be replaced and stays not ready without a log line.
     int StartMain(std::int32_t step, std::uint64_t elapsed) override;
     // Render list 0, the list's own mode, depth 0, value 0.
     int Render(std::int32_t step, std::uint64_t elapsed) override;

@@ -79,12 +79,23 @@ TW_CONTENT_GET(GxBit32, Bit32)
 
 #undef TW_CONTENT_GET
 
+GxContentReaderBase::~GxContentReaderBase()
+{
+    if (m_UnloggedFailures > 0)
+        LogPrintTagged("GxContentReader/%d more read errors not logged\n", m_UnloggedFailures);
+}
+
 void GxContentReaderBase::CountFailure(const char* prefix, const char* format, va_list args)
 {
     ++m_ErrorCount;
     if (!m_Verbose) {
         return;
     }
+    if (m_LoggedFailures >= kLoggedFailureLimit) {
+        ++m_UnloggedFailures;
+        return;
+    }
+    ++m_LoggedFailures;
     char message[1024];
     std::vsnprintf(message, sizeof(message), format, args);
     LogPrintTagged("%s%s", prefix, message);

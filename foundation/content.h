@@ -73,7 +73,11 @@ class GxBinBuffer;
 // The platform's long is 32-bit, so the int and long overloads of the 32-bit reads are one.
 class GxContentReaderBase {
 public:
-    virtual ~GxContentReaderBase() = default;
+    // A damaged record fails field after field: a verbose reader logs the first failures and
+    // only counts the rest, which its destructor reports in one line.
+    static constexpr std::int32_t kLoggedFailureLimit = 99;
+
+    virtual ~GxContentReaderBase();
 
     virtual void SetRange(const void* data, std::uint32_t size) = 0;
     virtual void SetNameCheck(int check) = 0;
@@ -176,6 +180,9 @@ protected:
     bool m_Verbose = false;
     std::int32_t m_ErrorCount = 0;
     std::int32_t m_NameCheck = 1;
+    // Failures logged, and failures past the limit that were only counted.
+    std::int32_t m_LoggedFailures = 0;
+    std::int32_t m_UnloggedFailures = 0;
 };
 
 // Writes one content record to a stream the caller opened with "wb" and closes after the

@@ -572,7 +572,10 @@ std::string FirstPart(const std::u16string& path, std::string& base)
     while (start < path.size() && isSlash(path[start])) ++start;
     std::size_t end = start;
     while (end < path.size() && !isSlash(path[end])) ++end;
-    base = start > 0 ? "/" : "";
+    // Built by characters: g++ 12 at -O2 misreads the assignment of a literal here as a
+    // possibly overlapping copy (-Wrestrict).
+    base.clear();
+    if (start > 0) base.push_back('/');
     std::string first = Utf16ToUtf8(std::u16string_view(path).substr(start, end - start));
     return first == "." || first == ".." ? std::string() : first;
 }

@@ -147,8 +147,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 renderer->Release();
         }
         for (NullRenderer* renderer : renderers) renderer->Pause();
-        demux->Pause();
-        for (NullRenderer* renderer : renderers) WaitForSingleObject(renderer->Ended(), INFINITE);
+        // A graph that refuses to start (an allocator the stream's sizes cannot commit, say)
+        // runs no streaming thread, so no stream would ever end.
+        if (SUCCEEDED(demux->Pause())) {
+            for (NullRenderer* renderer : renderers) WaitForSingleObject(renderer->Ended(), INFINITE);
+        }
         for (NullRenderer* renderer : renderers) renderer->Stop();
         demux->Stop();
         for (int i = 1; i < demux->GetPinCount(); ++i) demux->GetPin(i)->Disconnect();

@@ -3,6 +3,7 @@
 // reader's lines, never a crash or an allocation the data cannot back.
 #include "motion_fixture.h"
 
+#include "foundation/content.h"
 #include "motion/crammed_image_set.h"
 #include "motion/nc_project.h"
 #include "motion/nc_project_ex.h"
@@ -145,6 +146,34 @@ TEST_F(DamagedInputTest, ProjectListCountsBeyondTheDataReadAsEmptyLists)
         EXPECT_EQ(m_Log.Errors("ListCount Overrun"), 1) << at;
         EXPECT_LE(project.m_StageList.size(), 1u);
     }
+}
+
+TEST_F(DamagedInputTest, ADamagedProjectLogsItsFirstFailuresAndCountsTheRest)
+{
+    // Every list count raised to what the bytes after it could just hold: the reader runs past
+    // the real data and fails field after field, thousands of times for a track's keys.
+    const std::string whole = BuildMotionProject(TreeProject(), TestContentForm::kBinary);
+    std::size_t mostFailures = 0;
+    for (const std::size_t at : ListBegins(whole)) {
+        std::string bytes = whole;
+        const std::uint32_t count = static_cast<std::uint32_t>(whole.size() - at - 5);
+        const char big[4] = {static_cast<char>(count >> 24), static_cast<char>(count >> 16),
+                             static_cast<char>(count >> 8), static_cast<char>(count)};
+        bytes.replace(at + 1, 4, big, 4);
+        m_Log.Clear();
+        GxNcProject project;
+        std::vector<std::u16string> names;
+        project.LoadFromBuffer(*MakeBuffer(bytes), names);
+        const std::size_t lines = m_Log.errors.size();
+        mostFailures = std::max(mostFailures, lines);
+        EXPECT_LE(lines, static_cast<std::size_t>(GxContentReaderBase::kLoggedFailureLimit + 1)) << at;
+        if (lines > static_cast<std::size_t>(GxContentReaderBase::kLoggedFailureLimit)) {
+            EXPECT_EQ(m_Log.Errors("more read errors not logged"), 1) << at;
+            EXPECT_NE(m_Log.errors.back().find("more read errors not logged"), std::string::npos) << at;
+        }
+    }
+    // The fixture does reach the limit, so the count line was seen.
+    EXPECT_EQ(mostFailures, static_cast<std::size_t>(GxContentReaderBase::kLoggedFailureLimit + 1));
 }
 
 TEST_F(DamagedInputTest, AStratumCutInTheMiddleOrNestedDeepDoesNoHarm)

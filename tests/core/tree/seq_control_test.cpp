@@ -334,15 +334,55 @@ TEST_F(SeqControlTest, StartMainMakesASwitchedSlotReady)
     m_Manage->UpdateAll(0, 0);
     EXPECT_EQ(m_Journal, (Journal{"a.Update", "aChild.Update"}));
 
-    // A request takes the slot out of the running walks until the switch.
+    // A request takes the slot out of the running walks until the switch; the leaving sequence
+    // waits without becoming ready and without an error line.
     ASSERT_TRUE(m_Manage->ChangeSequence(idle, 0, 0, 0));
     m_Log.Clear();
     m_Journal.clear();
     m_Manage->UpdateAll(0, 0);
     EXPECT_EQ(m_Journal, (Journal{"a.StartMain", "aChild.StartMain"}));
     EXPECT_FALSE(Slot(0).m_Ready);
+    EXPECT_TRUE(m_Log.m_Errors.empty()) << m_Log.m_Errors[0];
+
+    // A slot that is neither switched in nor waiting for a change is out of order.
+    m_Manage->ApplySequenceChanges();
+    m_Manage->GetWorker(0)->m_Switched = false;
+    m_Manage->UpdateAll(0, 0);
     ASSERT_EQ(m_Log.m_Errors.size(), 1u);
     EXPECT_EQ(m_Log.m_Errors[0], "GxTaskManage::StartMain/シーケンスの準備ができていません seqworkindex=0\n");
+}
+
+TEST_F(SeqControlTest, ARequestFromAHookBeforeTheStartStepIsNoError)
+{
+    // A first screen that asks for its successor as it enters (before its start step), and a
+    // leave hook that redirects the switch: the sequence in the slot meanwhile gets its start
+    // step with the change pending, and the change is applied on the next pass.
+    for (const bool fromLeave : {false, true}) {
+        SCOPED_TRACE(fromLeave ? "leave hook" : "enter hook");
+        const std::u16string tag = fromLeave ? u"L" : u"E";
+        IndexSeq* boot = MakeSeq((u"SeqBoot" + tag).c_str(), "boot");
+        IndexSeq* next = MakeSeq((u"SeqNext" + tag).c_str(), "next");
+        if (fromLeave) {
+            IndexSeq* first = MakeSeq((u"SeqFirst" + tag).c_str(), "first");
+            ASSERT_TRUE(m_Manage->ChangeSequence(first, 0, 0, 0));
+            m_Manage->ApplySequenceChanges();
+            first->m_RequestOnLeave = next;
+        } else {
+            boot->m_RequestOnEnter = next;
+        }
+        ASSERT_TRUE(m_Manage->ChangeSequence(boot, 0, 0, 0));
+        m_Log.Clear();
+        m_Manage->ApplySequenceChanges();
+        EXPECT_EQ(Slot(0).m_Current, boot);
+        EXPECT_TRUE(Slot(0).m_ChangePending);
+        m_Manage->UpdateAll(0, 0);
+        EXPECT_FALSE(Slot(0).m_Ready);
+        m_Manage->ApplySequenceChanges();
+        EXPECT_EQ(Slot(0).m_Current, next);
+        m_Manage->UpdateAll(0, 0);
+        EXPECT_TRUE(Slot(0).m_Ready);
+        EXPECT_TRUE(m_Log.m_Errors.empty()) << m_Log.m_Errors[0];
+    }
 }
 
 TEST_F(SeqControlTest, LeavingClosesTheSystemDialogsItOwns)
