@@ -194,6 +194,37 @@ TEST_F(PlayScreenStateTest, AStandStratumWithoutItsLayerIsSkippedAndTheRestStays
     EXPECT_NE(m_Log.m_Errors[0].find("no stand layer named A"), std::string::npos);
 }
 
+// The text form reads past its end without failing: a stand stratum that is never closed must
+// end the load (with an error), not skip for ever.
+TEST_F(PlayScreenStateTest, AStandStratumLeftOpenAtTheEndOfTheDataFailsTheLoad)
+{
+    ASSERT_TRUE(SaveText());
+    std::string unknownCut = FileText();
+    const std::string stored = "LayerName\t1\t\"B\"\n";
+    const std::size_t at = unknownCut.find(stored);
+    ASSERT_NE(at, std::string::npos);
+    unknownCut.replace(at, stored.size(), "LayerName\t1\t\"Z\"\n24\n");
+    unknownCut.resize(at + stored.size() + 3);
+    std::string nested = "TGD\t100\n";
+    for (int i = 0; i < 509; ++i)
+        nested += "24\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"a stratum of an unknown layer, cut inside", unknownCut},
+        {"nothing but stratum begins", nested},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(m_Harness.Folder() / "gamedata001.gd", std::ios::binary) << c.bytes;
+        EXPECT_FALSE(Load()) << c.name;
+    }
+    // The screen is whole and takes the next save and load.
+    m_Harness.Step(0);
+    ASSERT_TRUE(SaveText());
+    EXPECT_TRUE(Load());
+}
+
 TEST_F(PlayScreenStateTest, WindowsTakeTheConfiguredMarginAndThePlayersCurrentOpacity)
 {
     m_Harness.Config().m_System.m_MesWinLetterMarginWidth = 6;
