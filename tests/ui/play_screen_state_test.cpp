@@ -5,7 +5,9 @@
 // play screen missing a part.
 #include "ui_test_support.h"
 
+#include "core/task_folder.h"
 #include "core/task_layer.h"
+#include "core/task_manage.h"
 #include "data/data_tables.h"
 #include "data/db_avgchar.h"
 #include "data/play_state_services.h"
@@ -223,6 +225,44 @@ TEST_F(PlayScreenStateTest, AStandStratumLeftOpenAtTheEndOfTheDataFailsTheLoad)
     m_Harness.Step(0);
     ASSERT_TRUE(SaveText());
     EXPECT_TRUE(Load());
+}
+
+// One flipped bit turns a saved "m_GlobalState" from active into removed: byte 1897 of the seed
+// is the background-window layer's, 7441 and 8889 two choice buttons'. The parts are live, so
+// the load counts the damage and keeps them, and the game can still be saved and loaded.
+TEST_F(PlayScreenStateTest, AStoredRemovedStateKeepsThePartsAndTheNextSaveAndLoadWork)
+{
+    std::ifstream in(std::filesystem::path(TW_SOURCE_DIR) / "tests/fuzz/corpus/game_data/play_screen.bgd",
+                     std::ios::binary);
+    std::ostringstream seed;
+    seed << in.rdbuf();
+    std::string bytes = seed.str();
+    GxTaskManage* manage = m_Harness.Core().m_TaskManage;
+    const auto wholeScreen = [&] {
+        for (const char16_t* name : PlayScreenTree::kLayerNames)
+            if (manage->FindTask(name) == nullptr)
+                return false;
+        for (int i = 1; i <= PlayScreenTree::kChoiceCount; ++i)
+            if (m_Tree.select->FindTaskLocal(u"btn_select", i) == nullptr)
+                return false;
+        return true;
+    };
+    for (const std::size_t at : {1897u, 7441u, 8889u}) {
+        ASSERT_GT(bytes.size(), at);
+        ASSERT_EQ(bytes[at], '\x01') << "the seed's state at " << at;
+        bytes[at] = '\x03';
+    }
+    std::ofstream(m_Harness.Folder() / "gamedata001.gd", std::ios::binary) << bytes;
+    EXPECT_FALSE(Load()) << "the damage is counted";
+    m_Harness.Step(0);
+    m_Harness.Step(0);
+    ASSERT_TRUE(wholeScreen());
+    EXPECT_FALSE(m_Tree.layers[2]->IsRemoved());
+    m_Log.m_Errors.clear();
+    ASSERT_TRUE(SaveText());
+    EXPECT_TRUE(Load());
+    EXPECT_TRUE(m_Log.m_Errors.empty());
+    EXPECT_TRUE(wholeScreen());
 }
 
 TEST_F(PlayScreenStateTest, WindowsTakeTheConfiguredMarginAndThePlayersCurrentOpacity)
