@@ -7,7 +7,7 @@
 #include "data/user_config.h"
 #include "data/user_data_perman.h"
 
-#include <string_view>
+#include <functional>
 
 namespace data_test {
 namespace {
@@ -90,7 +90,8 @@ TEST_F(RefusedSavedFilesTest, AFlippedOrCutFileIsKeptBesideAndTheNewFileLoads)
             std::filesystem::remove(m_Temp.Path() / (std::string(kind.name) + ".damaged"));
             WriteBytes(kind.name, bytes);
             ASSERT_TRUE(kind.saveLoaded(m_Core, path)) << kind.name << " " << damage;
-            EXPECT_EQ(ReadAll(m_Temp.Path() / (std::string(kind.name) + ".damaged")), bytes) << kind.name << " " << damage;
+            const std::string kept = ReadAll(m_Temp.Path() / (std::string(kind.name) + ".damaged"));
+            EXPECT_EQ(kept, bytes) << kind.name << " " << damage;
             EXPECT_TRUE(kind.load(m_Core, path)) << kind.name << " " << damage;
             // The load's line, then one naming both files.
             ASSERT_EQ(m_Log.errors.size(), 2u) << kind.name << " " << damage;

@@ -3,8 +3,9 @@
 // persistent read flags, the shut-down writes "permanent.dat" with the script's persistent
 // variable, and the next run starts with the line read and the variable back. A damaged
 // "permanent.dat" is logged, kept beside as "permanent.dat.damaged" by the shut-down's save, and
-// the game starts with empty flags; a temporary file of a killed save is gone at start-up. A saved game written and read
-// back in the running engine carries the script engine's own variables.
+// the game starts with empty flags; a temporary file of a killed save is gone at start-up. A
+// saved game written and read back in the running engine carries the script engine's own
+// variables.
 #include "tests/support/engine_run_fixture.h"
 
 #include "data/user_data.h"
