@@ -15,6 +15,7 @@
 #include "foundation/file.h"
 #include "foundation/log.h"
 #include "foundation/profile.h"
+#include "foundation/safe_save.h"
 #include "foundation/wide_string.h"
 #include "platform/win32/message.h"
 #include "platform/win32/system_info.h"
@@ -261,6 +262,10 @@ bool GxCore::Initialize(HINSTANCE instance)
     LogSetDebugFile((m_SaveFolder + u"debug.log").c_str());
     LogSetErrorFile((m_SaveFolder + u"error.log").c_str());
     LogSetDeviceFile((m_SaveFolder + u"device.log").c_str());
+    // A save killed before its rename left a temporary file; the working folder, where the saves
+    // go when no folder of their own could be made, is not the engine's to clear.
+    if (!m_SaveFolder.empty() && !m_Config.m_SaveDirName.empty())
+        RemoveStaleSaveTemporaries(m_SaveFolder);
 
     ResetDebugWindowState();
     CreateDebugWindow(m_Instance);

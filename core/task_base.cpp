@@ -230,13 +230,30 @@ bool GxTaskBase::ReadState(GxContentReaderBase& reader)
         m_Manage->UnregisterTaskID(m_TaskID, this);
 
     // A value that cannot be read leaves the field as it was, so a damaged record does not
-    // turn the task into state 0 or lose its id.
-    std::uint32_t state = static_cast<std::uint32_t>(m_GlobalState);
-    if (reader.ReadU32("m_GlobalState", &state))
-        m_GlobalState = static_cast<std::int32_t>(state);
-    std::int64_t id = static_cast<std::int64_t>(m_TaskID);
-    if (reader.ReadS64("m_TaskID", &id))
-        m_TaskID = static_cast<std::uint64_t>(id);
+    // turn the task into state 0 or lose its id. A task reads its state only while it is in the
+    // tree, so a state it cannot have there (removed, or none of the states) is damage too: the
+    // live state stays, or the next sweep would delete the task.
+    std::uint32_t state = 0;
+    if (reader.ReadU32("m_GlobalState", &state)) {
+        if (state == kTaskActive || state == kTaskSuspended)
+            m_GlobalState = static_cast<std::int32_t>(state);
+        else
+            reader.CountDamage("GxTaskBase::ReadState/state %u cannot be a live task's; %d is kept (%s)\n", state,
+                               m_GlobalState, WideToUtf8(m_TaskName).c_str());
+    }
+    // An id that another task holds would be refused by the registry and leave this task
+    // registered under none.
+    std::int64_t stored = 0;
+    if (reader.ReadS64("m_TaskID", &stored)) {
+        const auto id = static_cast<std::uint64_t>(stored);
+        const GxTaskBase* holder = id != 0 && m_Manage ? m_Manage->FindTaskByID(id) : nullptr;
+        if (holder == nullptr)
+            m_TaskID = id;
+        else
+            reader.CountDamage("GxTaskBase::ReadState/TaskID %llu belongs to another task; %llu is kept (%s)\n",
+                               static_cast<unsigned long long>(id), static_cast<unsigned long long>(m_TaskID),
+                               WideToUtf8(m_TaskName).c_str());
+    }
 
     if (m_TaskID != 0 && m_Manage)
         m_Manage->RegisterTaskID(this, m_TaskID);

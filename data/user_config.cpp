@@ -265,6 +265,8 @@ bool LoadUserConfig(GxUserConfig* config, GxCore* core)
         return false;
     if (!DecodeUserConfig(config, bytes, core)) {
         LogPrint(u"LoadUserConfig/the file could not be read whole[%s]\n", path.c_str());
+        // The options hold only what came before the damage: the next save must not destroy the rest.
+        KeepRefusedFileAtNextSave(path);
         return false;
     }
     return true;

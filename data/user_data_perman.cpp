@@ -275,6 +275,8 @@ bool LoadPermanentData(GxUserDataPerman* data, const std::u16string& path)
         return false;
     if (!DecodePermanentData(data, bytes)) {
         LogPrint(u"LoadPermanentData/the file could not be read whole[%s]\n", path.c_str());
+        // The flags hold only what came before the damage: the next save must not destroy the rest.
+        KeepRefusedFileAtNextSave(path);
         return false;
     }
     return true;

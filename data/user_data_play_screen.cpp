@@ -93,11 +93,17 @@ void ForEachStandCharacter(Visit visit)
     }
 }
 
-// Passes over a stratum whose begin has been read, up to and with its matching end.
+// Passes over a stratum whose begin has been read, up to and with its matching end. The text
+// form skips past its end without failing, so the end of the data ends the loop: a stratum
+// still open there is damage.
 void SkipStratum(GxContentReaderBase& reader)
 {
     std::int32_t depth = 1;
     while (depth > 0) {
+        if (reader.IsEnd()) {
+            reader.CountDamage("GxUserData::ReadLayerState/a stand layer's stratum is not closed\n");
+            return;
+        }
         const int type = reader.PeekValueType();
         if (type == VALTYPE_TreeStratumBegin)
             ++depth;

@@ -187,6 +187,13 @@ void GxContentTextReader::SetRange(const void* data, std::uint32_t size)
 {
     m_Position = static_cast<const BYTE*>(data);
     m_End = m_Position != nullptr ? m_Position + size : nullptr;
+    // No line reaches past a zero byte, so the data ends there: the bytes left then bound the
+    // counts read from it.
+    if (m_Position != nullptr) {
+        if (const void* zero = std::memchr(m_Position, 0, size)) {
+            m_End = static_cast<const BYTE*>(zero);
+        }
+    }
 }
 
 void GxContentTextReader::Fail(const char* format, ...)

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -371,6 +372,15 @@ BOOL MoveFileW(LPCWSTR existing, LPCWSTR newName)
     return TRUE;
 }
 
+namespace {
+std::atomic<bool> g_FolderSyncFails{false};
+}  // namespace
+
+void platform::SetFolderSyncFailsForTesting(bool fails)
+{
+    g_FolderSyncFails = fails;
+}
+
 BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags)
 {
     const bool sync = (flags & MOVEFILE_WRITE_THROUGH) != 0;
@@ -399,6 +409,7 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags)
     if (rename(from.c_str(), to.c_str()) != 0) return FailWithErrno(to);
     Forget(from);
     Forget(to);
+    if (sync && g_FolderSyncFails.load()) return FailWith(ERROR_GEN_FAILURE);
     if (sync && !syncPath(ParentOf(to), O_RDONLY | O_DIRECTORY)) return FailWithErrno(to);
     return TRUE;
 }

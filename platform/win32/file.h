@@ -109,6 +109,11 @@ bool PathExists(const std::u16string& path, bool trustRecentListings = false);
 // means than the calls above (stdio streams, rename()), so that its folder is listed afresh.
 void ForgetFolderListing(const std::string& path);
 
+// Test seam: while set, the folder sync of MoveFileExW with MOVEFILE_REPLACE_EXISTING and
+// MOVEFILE_WRITE_THROUGH fails (ERROR_GEN_FAILURE) after the rename took place, as on a disk
+// that refuses it.
+void SetFolderSyncFailsForTesting(bool fails);
+
 // FILETIME from POSIX seconds and nanoseconds.
 FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds);
 

@@ -5,7 +5,9 @@
 // play screen missing a part.
 #include "ui_test_support.h"
 
+#include "core/task_folder.h"
 #include "core/task_layer.h"
+#include "core/task_manage.h"
 #include "data/data_tables.h"
 #include "data/db_avgchar.h"
 #include "data/play_state_services.h"
@@ -192,6 +194,75 @@ TEST_F(PlayScreenStateTest, AStandStratumWithoutItsLayerIsSkippedAndTheRestStays
     EXPECT_EQ(m_Tree.choices[0]->GetText(), u"選択肢");
     ASSERT_EQ(m_Log.m_Errors.size(), 1u);
     EXPECT_NE(m_Log.m_Errors[0].find("no stand layer named A"), std::string::npos);
+}
+
+// The text form reads past its end without failing: a stand stratum that is never closed must
+// end the load (with an error), not skip for ever.
+TEST_F(PlayScreenStateTest, AStandStratumLeftOpenAtTheEndOfTheDataFailsTheLoad)
+{
+    ASSERT_TRUE(SaveText());
+    std::string unknownCut = FileText();
+    const std::string stored = "LayerName\t1\t\"B\"\n";
+    const std::size_t at = unknownCut.find(stored);
+    ASSERT_NE(at, std::string::npos);
+    unknownCut.replace(at, stored.size(), "LayerName\t1\t\"Z\"\n24\n");
+    unknownCut.resize(at + stored.size() + 3);
+    std::string nested = "TGD\t100\n";
+    for (int i = 0; i < 509; ++i)
+        nested += "24\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"a stratum of an unknown layer, cut inside", unknownCut},
+        {"nothing but stratum begins", nested},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(m_Harness.Folder() / "gamedata001.gd", std::ios::binary) << c.bytes;
+        EXPECT_FALSE(Load()) << c.name;
+    }
+    // The screen is whole and takes the next save and load.
+    m_Harness.Step(0);
+    ASSERT_TRUE(SaveText());
+    EXPECT_TRUE(Load());
+}
+
+// One flipped bit turns a saved "m_GlobalState" from active into removed: byte 1897 of the seed
+// is the background-window layer's, 7441 and 8889 two choice buttons'. The parts are live, so
+// the load counts the damage and keeps them, and the game can still be saved and loaded.
+TEST_F(PlayScreenStateTest, AStoredRemovedStateKeepsThePartsAndTheNextSaveAndLoadWork)
+{
+    std::ifstream in(std::filesystem::path(TW_SOURCE_DIR) / "tests/fuzz/corpus/game_data/play_screen.bgd",
+                     std::ios::binary);
+    std::ostringstream seed;
+    seed << in.rdbuf();
+    std::string bytes = seed.str();
+    GxTaskManage* manage = m_Harness.Core().m_TaskManage;
+    const auto wholeScreen = [&] {
+        for (const char16_t* name : PlayScreenTree::kLayerNames)
+            if (manage->FindTask(name) == nullptr)
+                return false;
+        for (int i = 1; i <= PlayScreenTree::kChoiceCount; ++i)
+            if (m_Tree.select->FindTaskLocal(u"btn_select", i) == nullptr)
+                return false;
+        return true;
+    };
+    for (const std::size_t at : {1897u, 7441u, 8889u}) {
+        ASSERT_GT(bytes.size(), at);
+        ASSERT_EQ(bytes[at], '\x01') << "the seed's state at " << at;
+        bytes[at] = '\x03';
+    }
+    std::ofstream(m_Harness.Folder() / "gamedata001.gd", std::ios::binary) << bytes;
+    EXPECT_FALSE(Load()) << "the damage is counted";
+    m_Harness.Step(0);
+    m_Harness.Step(0);
+    ASSERT_TRUE(wholeScreen());
+    EXPECT_FALSE(m_Tree.layers[2]->IsRemoved());
+    m_Log.m_Errors.clear();
+    ASSERT_TRUE(SaveText());
+    EXPECT_TRUE(Load());
+    EXPECT_TRUE(m_Log.m_Errors.empty());
+    EXPECT_TRUE(wholeScreen());
 }
 
 TEST_F(PlayScreenStateTest, WindowsTakeTheConfiguredMarginAndThePlayersCurrentOpacity)

@@ -2,8 +2,10 @@
 // entry does it: a speaker line of the game's script lands in the game's message log and the
 // persistent read flags, the shut-down writes "permanent.dat" with the script's persistent
 // variable, and the next run starts with the line read and the variable back. A damaged
-// "permanent.dat" is logged and the game starts with empty flags. A saved game written and read
-// back in the running engine carries the script engine's own variables.
+// "permanent.dat" is logged, kept beside as "permanent.dat.damaged" by the shut-down's save, and
+// the game starts with empty flags; a temporary file of a killed save is gone at start-up. A
+// saved game written and read back in the running engine carries the script engine's own
+// variables.
 #include "tests/support/engine_run_fixture.h"
 
 #include "data/user_data.h"
@@ -107,11 +109,19 @@ TEST_F(SavedDataRunTest, AShownLineIsReadInTheNextRunAndThePersistentVariableCom
     EXPECT_EQ(logAtReset, (std::vector<std::string>{"花子|「こんにちは」"}));   // the log is the game's, not kept
 }
 
-TEST_F(SavedDataRunTest, ADamagedFlagsFileIsLoggedAndTheGameStartsWithEmptyFlags)
+TEST_F(SavedDataRunTest, ADamagedFlagsFileIsLoggedKeptBesideAndTheGameStartsWithEmptyFlags)
 {
     fs::create_directories(m_Game / Save());
     WriteFile(Permanent(), "BPD garbage that is no flags file");
+    // What a save killed before its rename left: gone once the save folder is known.
+    const fs::path stale = m_Game / Save() / "gamedata001.gd.tmp";
+    WriteFile(stale, "cut");
     EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(fs::exists(stale));
+    // The shut-down's save kept the refused file before replacing it.
+    std::ifstream kept(m_Game / Save() / "permanent.dat.damaged", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()),
+              "BPD garbage that is no flags file");
     const std::string errors = ErrorLog();
     // The save folder is named from the working folder, with its links resolved.
     const std::string line = "LoadPermanentData/the file could not be read whole[" +

@@ -315,3 +315,52 @@ TEST_F(TaskBaseTest, ReadingIdZeroLeavesNoIdAndADamagedRecordChangesNothing)
     EXPECT_EQ(task->GetTaskID(), 8u);
     EXPECT_EQ(m_Manage->FindTaskByID(8), task);
 }
+
+// A task reads its state while it is in the tree: a stored state or id it cannot have there is
+// damage, counted, and the live value stays, so a flipped bit cannot make the sweep delete it.
+TEST_F(TaskBaseTest, AStoredStateOrIdTheLiveTaskCannotHaveIsDamageAndTheLiveValueStays)
+{
+    auto* task = new GxTaskFolder(m_Root, u"T", nullptr, 0);
+    auto* other = new GxTaskBase(m_Root, nullptr, nullptr, 0);
+    task->SetTaskID(5);
+    other->SetTaskID(7);
+    const struct {
+        std::uint32_t state;
+        std::int64_t id;
+        std::int32_t errors;
+        std::int32_t stateAfter;
+        std::uint64_t idAfter;
+    } cases[] = {
+        {kTaskSuspended, 5, 0, kTaskSuspended, 5},
+        {kTaskActive, 6, 0, kTaskActive, 6},   // a free id is taken
+        {kTaskRemoved, 6, 1, kTaskActive, 6},
+        {0, 6, 1, kTaskActive, 6},
+        {4, 6, 1, kTaskActive, 6},
+        {0xFFFFFFFFu, 6, 1, kTaskActive, 6},
+        {kTaskActive, 7, 1, kTaskActive, 6},   // another task's id
+        {kTaskRemoved, 7, 2, kTaskActive, 6},
+    };
+    for (const auto& c : cases) {
+        task->SetState(kTaskActive);
+        const std::string saved = WriteRecord([&](GxContentWriterBase& w) {
+            w.WriteU32("m_GlobalState", c.state);
+            w.WriteS64("m_TaskID", c.id);
+            w.WriteBool("m_AcceptUIEventFlag", false);
+            w.WriteBool("m_InstantUIEventFlag", false);
+        });
+        GxBinBuffer buffer;
+        Fill(buffer, saved);
+        GxContentBinaryReader reader(buffer, false);
+        std::uint32_t version = 0;
+        ASSERT_TRUE(reader.ReadHeader("TASK", &version));
+        EXPECT_EQ(task->ReadState(reader), c.errors == 0) << c.state << " " << c.id;
+        EXPECT_EQ(reader.GetErrorCount(), c.errors) << c.state << " " << c.id;
+        EXPECT_EQ(task->GetState(), c.stateAfter) << c.state << " " << c.id;
+        EXPECT_EQ(task->GetTaskID(), c.idAfter) << c.state << " " << c.id;
+        EXPECT_EQ(m_Manage->FindTaskByID(c.idAfter), task);
+        EXPECT_EQ(m_Manage->FindTaskByID(7), other);
+    }
+    m_Manage->SweepRemovedTasks(m_Root);
+    m_Manage->SweepRemovedTasks(m_Root);
+    EXPECT_EQ(Children(m_Root), (std::vector<GxTaskBase*>{task, other}));
+}

@@ -201,6 +201,7 @@ TEST(ContentText, EndOfData)
     TextRecord zero(std::string("02\tn\t4\n\0" "02\tn\t5\n", 15));
     EXPECT_EQ(zero.reader->GetU8("n"), 4);
     EXPECT_TRUE(zero.reader->IsEnd());
+    EXPECT_EQ(zero.reader->BytesLeft(), 0u) << "nothing after the zero can be read, so no count may rely on it";
     EXPECT_EQ(zero.reader->GetU8("n"), 0);
 }
 
