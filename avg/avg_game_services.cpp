@@ -1,6 +1,7 @@
 #include "avg/avg_game_services.h"
 
 #include "avg/game_startup.h"
+#include "avg/module_services.h"
 #include "avg/resource_lookup.h"
 #include "media/movie_slots.h"
 
@@ -29,7 +30,10 @@ void GxAvgPlayStateServices::MovieSlotStopAll()
     ::MovieSlotStopAll();
 }
 
-void GxAvgPlayStateServices::AvgGlobalFadeOut(std::int32_t) {}
+void GxAvgPlayStateServices::AvgGlobalFadeOut(std::int32_t ms)
+{
+    ::AvgGlobalFadeOut(ms);
+}
 
 void InstallAvgGameServices()
 {
