@@ -142,6 +142,10 @@ TEST_F(AvgStartupTest, TheStartUpRunsItsStepsInOrderAndLeavesARunningGame)
         EXPECT_EQ(core->m_UserConfig->m_KeyCodes[5][0], 28);
         EXPECT_EQ(core->m_UserConfig->m_KeyCodes[5][2], 57);
     };
+    m_Module.m_OnRegisterBuiltins = [&](GxMoaFunctionBinder* binder) {
+        EXPECT_NE(binder, nullptr);
+        EXPECT_EQ(binder, GetFunctionBinder());
+    };
     m_Module.m_OnCreateSequences = [&](GxTaskBase* owner) {
         checkedScreens = true;
         GxTaskManage* manage = core->m_TaskManage;
@@ -227,7 +231,8 @@ TEST_F(AvgStartupTest, SeedingTakesTheCalendarTimeAndTheClockSoTheSameInputsGive
                 draw.twister = GxRandomNext();
             }
         };
-        platform::ResetUserStateForTesting();
+        platform::ResetUserStateForTesting();   // the window lock of the run before
+        platform::SetWindowLockFolder((m_Temp.Path() / "locks").string());
         platform::SetFakeClock(true, 5000);
         EXPECT_EQ(Run(), 0);
         platform::SetFakeClock(false);
@@ -261,7 +266,10 @@ TEST_F(AvgStartupTest, ARefusedFullScreenLeavesTheGameWindowedAndAMissingBootScr
     GxCore* core = GxCore::GetInstance();
     std::int32_t screenMode = -1;
     bool pending = true;
-    m_Module.m_OnInitialize = [&] { core->m_UserConfig->m_ScreenMode = 1; };   // no "userconf.dat" to read
+    m_Module.m_OnInitialize = [&] {   // no "userconf.dat" to read over these
+        core->m_UserConfig->m_ScreenMode = 1;
+        core->m_UserConfig->m_SoundEngineMode = 1;
+    };
     m_OnStep = [&](GxGameRoutine routine, std::int32_t step) {
         if (routine == GxGameRoutine::Startup && step == 24)
             screenMode = core->m_UserConfig->m_ScreenMode;
@@ -273,6 +281,7 @@ TEST_F(AvgStartupTest, ARefusedFullScreenLeavesTheGameWindowedAndAMissingBootScr
     EXPECT_EQ(GxGraphics::GetDisplaySettings().CurrentScreenMode, 0);
     EXPECT_FALSE(pending);
     EXPECT_NE(ErrorLog().find("遷移先のシーケンスが見つかりません(SeqBoot)"), std::string::npos) << ErrorLog();
+    EXPECT_NE(DeviceLog().find("サウンドエンジンにDirectSoundが選択されました"), std::string::npos) << DeviceLog();
 }
 
 TEST_F(AvgStartupTest, EveryMissingInputIsLoggedByItsLoaderAndTheGameStillRuns)
@@ -295,6 +304,14 @@ TEST_F(AvgStartupTest, EveryMissingInputIsLoggedByItsLoaderAndTheGameStillRuns)
                              "data/db_avgchar.txt", "uigis/ui_iconpool.gis", "スクリプトコンパイラの起動に失敗しました"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_EQ(log.find("db_keymap"), std::string::npos) << log;   // read only when it is there
+    // The tables in start-up order, the gallery twice.
+    std::size_t at = 0;
+    for (const char* table : {"db_avgchar", "db_bgmmode", "db_cgmode", "db_cgmode", "db_rpmode", "db_uimodule",
+                              "db_uilayout", "db_voicevolume", "db_systemvoice"}) {
+        at = log.find(table, at);
+        ASSERT_NE(at, std::string::npos) << table << "\n" << log;
+        ++at;
+    }
     EXPECT_NE(DeviceLog().find("サウンドエンジン"), std::string::npos);
 }
 

@@ -16,6 +16,8 @@ class KeyBindingsTest : public InputTest {
 protected:
     void SetUp() override
     {
+        // The window's class lock goes into a folder of this test's own, whatever ran before.
+        platform::SetWindowLockFolder(m_Locks.Path().string());
         InputTest::SetUp();
         ResetDataTables();
         Start();
@@ -48,6 +50,7 @@ protected:
         return down;
     }
 
+    TestTempDir m_Locks{"tw_avg_keys"};
     GxUserConfig m_Config;
 };
 
