@@ -1,9 +1,7 @@
 #include "avg/avg_game_services.h"
 
 #include "avg/game_startup.h"
-#include "avg/module_services.h"
 #include "avg/resource_lookup.h"
-#include "media/movie_slots.h"
 
 void GxAvgGameServices::SetDefaultDisplaySettings(GxCore* core)
 {
@@ -25,24 +23,8 @@ bool GxAvgGameServices::ResolveImageFile(std::u16string& path)
     return ::ResolveImageFile(path);
 }
 
-void GxAvgPlayStateServices::MovieSlotStopAll()
-{
-    ::MovieSlotStopAll();
-}
-
-void GxAvgPlayStateServices::AvgGlobalFadeOut(std::int32_t ms)
-{
-    ::AvgGlobalFadeOut(ms);
-}
-
 void InstallAvgGameServices()
 {
     static GxAvgGameServices services;
     SetGameServices(&services);
-}
-
-void InstallAvgPlayStateServices()
-{
-    static GxAvgPlayStateServices services;
-    SetPlayStateServices(&services);
 }
