@@ -1,6 +1,8 @@
 #include "app/engine_services.h"
 
 #include "app/game_worker_host.h"
+#include "avg/avg_game_services.h"
+#include "avg/avg_play_state_services.h"
 #include "data/data_services.h"
 #include "media/media_services.h"
 #include "media/movie_services.h"
@@ -18,4 +20,6 @@ void InstallEngineServices()
     InstallMovieServices();
     InstallUIServices();
     InstallGameWorkerHost();
+    InstallAvgGameServices();
+    InstallAvgPlayStateServices();
 }
