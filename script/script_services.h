@@ -13,6 +13,7 @@ public:
     GxMoaFunctionBinder* GetFunctionBinder() override;
     bool ResetAndJump(const std::u16string& label) override;
     bool StepMainWorker() override;
+    void StepMainWorkerWithinBudget(const std::function<bool()>& runnable) override;
     bool IsMainWorkerRunning() override;
     bool IsErrorStop() override;
     void RegisterDebugConsole() override;
