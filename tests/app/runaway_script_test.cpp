@@ -59,7 +59,7 @@ protected:
     {
         const fs::path game = m_Temp.Join(name);
         WriteGameFile(game / "system" / "sysconf.ini",
-                  "APP_TITLE=Runaway " + name + "\nAPP_SAVEDIR=RUNAWAY_SAVE\nSAVE_TO_MYDOCUMENTS=1\n");
+                      "APP_TITLE=Runaway " + name + "\nAPP_SAVEDIR=RUNAWAY_SAVE\nSAVE_TO_MYDOCUMENTS=1\n");
         MoaAssembler assembler;
         assembler.AddScript(u"main", source);
         EXPECT_TRUE(assembler.WriteFile(game / "bincode" / "moacode.mwb", MoaProgramForm::Binary));
@@ -87,8 +87,8 @@ TEST_F(RunawayScriptTest, AScriptedCloseEndsEveryRunawayScriptWithTheSaves)
         const char* errorLine;   // empty: the script runs on without an error
     };
     const Case cases[] = {
-        {"loop", "*MAIN\n*@loop\n$n = $n + 1\nGO(\"@loop\")\n", ""},
-        {"if_loop", "*MAIN\n*@loop\nIF ($n >= 0) {\n$n = $n + 1\nGO(\"@loop\")\n}\n", ""},
+        {"loop", "*MAIN\nPrint(\"looping\")\n*@loop\n$n = $n + 1\nGO(\"@loop\")\n", ""},
+        {"if_loop", "*MAIN\nPrint(\"looping\")\n*@loop\nIF ($n >= 0) {\n$n = $n + 1\nGO(\"@loop\")\n}\n", ""},
         {"recursion", RecursionScript(), "the exec stack has reached its limit of 200000 blocks"},
         {"text", "*MAIN\n$s = \"ab\"\n*@grow\n$s = $s : $s\nGO(\"@grow\")\n",
          "a text would pass the limit of 4194304 characters"},
@@ -106,6 +106,8 @@ TEST_F(RunawayScriptTest, AScriptedCloseEndsEveryRunawayScriptWithTheSaves)
         ExpectNormalEndWithSaves(result);
         const std::string errors = result.ErrorLogUtf8();
         if (*c.errorLine == '\0') {
+            // The loop was under way when the close came, and met no error.
+            EXPECT_NE(result.DebugLogUtf8().find("looping"), std::string::npos) << result.DebugLogUtf8();
             EXPECT_EQ(errors.find("err:"), std::string::npos) << errors;
         } else {
             const std::size_t at = errors.find(c.errorLine);
@@ -121,7 +123,9 @@ TEST_F(RunawayScriptTest, AnEndlessLoopStillReachesTheFrameLimit)
     ASSERT_TRUE(runner.Valid());
     runner.SetMaxFrames(kLoopClosePass);
     runner.SetTimeoutSeconds(120);
-    ExpectNormalEndWithSaves(runner.Run(MakeGame("frames", "*MAIN\n*@loop\nGO(\"@loop\")\n")));
+    const TestEngineResult result = runner.Run(MakeGame("frames", "*MAIN\nPrint(\"looping\")\n*@loop\nGO(\"@loop\")\n"));
+    ExpectNormalEndWithSaves(result);
+    EXPECT_NE(result.DebugLogUtf8().find("looping"), std::string::npos) << result.DebugLogUtf8();
 }
 
 }  // namespace
