@@ -53,8 +53,7 @@ int SeqAvgMain::Update(std::int32_t step, std::uint64_t)
     GxScriptServicesBase* script = GetScriptServices();
     if (handled != 0 || script == nullptr)
         return 0;
-    while (IsScriptRunnable() && script->StepMainWorker()) {
-    }
+    script->StepMainWorkerWithinBudget([this] { return IsScriptRunnable(); });
     return 0;
 }
 

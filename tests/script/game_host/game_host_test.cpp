@@ -37,6 +37,10 @@ public:
         ++m_Steps;
         return m_Worker->Step(m_Binder);
     }
+    void StepMainWorkerWithinBudget(const std::function<bool()>& runnable) override
+    {
+        m_Steps += m_Worker->StepWithinBudget(m_Binder, runnable);
+    }
     bool IsMainWorkerRunning() override { return m_Worker->IsRunning(); }
     bool ResetAndJump(const std::u16string&) override { return false; }
     bool IsErrorStop() override { return false; }
