@@ -159,6 +159,8 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
     const bool readColour = m_ReadedFlag && GetWidgetUserConfig(this).m_ChangeColorReadedText;
     const std::uint32_t plainColor = readColour ? config.m_MesWinTextColor1 : config.m_MesWinTextColor0;
     const std::uint32_t shadowColor = ScaleAlpha(m_ShadowColor, alpha);
+    // The edge fades with the window, or a faded window would leave its text as outlines.
+    const std::uint32_t edgeColor = ScaleAlpha(m_EdgeColor, alpha);
     const float shadowOffset = m_EdgeColor != 0 ? 3.0f : 2.0f;
     const std::int32_t preset = m_VisualParam.m_BlendMode;
     const auto colorOf = [&](const GxShowChar& shown) {
@@ -182,7 +184,7 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
                 graphics->DrawGlyphRecord(glyph, screenX(gx + shadowOffset), screenY(gy + shadowOffset), scale,
                                           shadowColor, 0, kShadowPreset);
             if (m_EdgeColor != 0)
-                graphics->DrawGlyphRing(glyph, screenX(gx), screenY(gy), kEdgeDistance, scale, m_EdgeColor, 0,
+                graphics->DrawGlyphRing(glyph, screenX(gx), screenY(gy), kEdgeDistance, scale, edgeColor, 0,
                                         kShadowPreset);
             graphics->DrawGlyphRecord(glyph, screenX(gx), screenY(gy), scale, colorOf(shown), 0, preset);
         }
@@ -208,8 +210,8 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
         if (m_EdgeColor != 0) {
             static constexpr float kDiagonals[4][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
             for (const auto& d : kDiagonals)
-                graphics->DrawBitmapFontText(font, one, screenX(gx + d[0]), screenY(gy + d[1]), scale, m_EdgeColor,
-                                             0, kShadowPreset);
+                graphics->DrawBitmapFontText(font, one, screenX(gx + d[0]), screenY(gy + d[1]), scale, edgeColor, 0,
+                                             kShadowPreset);
         }
         graphics->DrawBitmapFontText(font, one, screenX(gx), screenY(gy), scale, colorOf(shown), 0, preset);
     }

@@ -1,5 +1,6 @@
 #include "ui/text_step.h"
 
+#include "foundation/log.h"
 #include "graphics/text_layout.h"
 #include "platform/crt/numeric.h"
 
@@ -223,11 +224,21 @@ bool GxTextStepper::StepChar()
                 std::uint32_t value = 0;
                 const std::int32_t length = ScanTagNumber(text.data() + p, text.data() + n, &value);
                 if (length > 0) {
-                    if (message)
-                        m_WaitTimeLeft = AddWaitClamped(m_WaitTimeLeft, value);
+                    const std::int32_t start = p - 3;   // the "%w(" of the tag
                     p += length;
                     if (ch(p) == u')')
                         ++p;
+                    // A negative wait or one of 2^31 ms and more would freeze the reveal, and
+                    // the wait outlives the line: it is dropped.
+                    const bool usable = text[static_cast<std::size_t>(start + 3)] != u'-' &&
+                                        value <= static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
+                    if (message && usable) {
+                        m_WaitTimeLeft = AddWaitClamped(m_WaitTimeLeft, value);
+                    } else if (message) {
+                        const std::u16string tag = text.substr(static_cast<std::size_t>(start),
+                                                               static_cast<std::size_t>(p - start));
+                        LogPrintWarning(u"GxTaskUIMessageWindowFx/wait out of range, ignored:%s\n", tag.c_str());
+                    }
                 }
             } else if (message) {
                 m_WaitTimeLeft = AddWaitClamped(m_WaitTimeLeft, GetTextLongWaitTime());
