@@ -199,7 +199,7 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
         if (!font->HasChar(c))
             continue;
         const std::u16string one(1, c);
-        const double cell = CharWidthClass(c) * m_TextFontSize * 0.5;
+        const double cell = CharWidthClass(c) * static_cast<double>(m_TextFontSize) * 0.5;
         const float gx = std::trunc(static_cast<float>(m_TextRegionLeft + shown.m_OffsetPos.x +
                                                        (cell - static_cast<double>(font->GetCharWidth(c))) * 0.5));
         const float gy = std::trunc(static_cast<float>(m_TextRegionTop) + shown.m_OffsetPos.y +
@@ -292,6 +292,7 @@ bool GxTaskUIMessageWindowFx::ReadState(GxContentReaderBase& reader)
             reader.ReadListElementEnd();
             if (reader.GetErrorCount() != errors)
                 break;
+            shown.m_OffsetPos = HoldUIExtent(shown.m_OffsetPos);
             m_ShowChars.push_back(shown);
         }
         reader.ReadListEnd();
@@ -309,25 +310,28 @@ bool GxTaskUIMessageWindowFx::ReadState(GxContentReaderBase& reader)
             reader.ReadListElementEnd();
             if (reader.GetErrorCount() != errors)
                 break;
+            ruby.m_RubyCharWidth = HoldUIExtent(ruby.m_RubyCharWidth);
+            ruby.m_RubyUnderCharWidth = HoldUIExtent(ruby.m_RubyUnderCharWidth);
+            ruby.m_OffsetPos = HoldUIExtent(ruby.m_OffsetPos);
             m_Rubies.push_back(std::move(ruby));
         }
         reader.ReadListEnd();
     }
-    ReadUIField(reader, "m_TextRegionLeft", m_TextRegionLeft);
-    ReadUIField(reader, "m_TextRegionTop", m_TextRegionTop);
-    ReadUIField(reader, "m_TextRegionWidth", m_TextRegionWidth);
-    ReadUIField(reader, "m_TextRegionHeight", m_TextRegionHeight);
+    ReadUIExtent(reader, "m_TextRegionLeft", m_TextRegionLeft);
+    ReadUIExtent(reader, "m_TextRegionTop", m_TextRegionTop);
+    ReadUIExtent(reader, "m_TextRegionWidth", m_TextRegionWidth);
+    ReadUIExtent(reader, "m_TextRegionHeight", m_TextRegionHeight);
     ReadUIField(reader, "m_TextFontIndex", m_TextFontIndex);
     ReadUIField(reader, "m_RubyFontIndex", m_RubyFontIndex);
-    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
-    ReadUIField(reader, "m_RubyFontSize", m_RubyFontSize);
-    ReadUIField(reader, "m_LetterMarginWidth", m_LetterMarginWidth);
-    ReadUIField(reader, "m_RubyMarginHeight", m_RubyMarginHeight);
-    ReadUIField(reader, "m_TextTotalHeight", m_TextTotalHeight);
+    ReadUIExtent(reader, "m_TextFontSize", m_TextFontSize);
+    ReadUIExtent(reader, "m_RubyFontSize", m_RubyFontSize);
+    ReadUIExtent(reader, "m_LetterMarginWidth", m_LetterMarginWidth);
+    ReadUIExtent(reader, "m_RubyMarginHeight", m_RubyMarginHeight);
+    ReadUIExtent(reader, "m_TextTotalHeight", m_TextTotalHeight);
     ReadUIField(reader, "m_ProcessPos", m_ProcessPos);
     ReadUIField(reader, "m_RubyMode", m_RubyMode);
-    ReadUIField(reader, "m_CursorX", m_CursorX);
-    ReadUIField(reader, "m_CursorY", m_CursorY);
+    ReadUIExtent(reader, "m_CursorX", m_CursorX);
+    ReadUIExtent(reader, "m_CursorY", m_CursorY);
     ReadUIField(reader, "m_TextColor", m_TextColor);
     ReadUIField(reader, "m_ShadowColor", m_ShadowColor);
     ReadUIField(reader, "m_ChangeColor", m_ChangeColor);
