@@ -13,7 +13,9 @@
 #include "tests/support/ui/harness/ui_system_fonts.h"
 #include "tests/support/ui/harness/widget_state_io.h"
 #include "ui/message_window.h"
+#include "ui/ui_list_box.h"
 #include "ui/ui_text_panel_fx.h"
+#include "ui/ui_tip_help.h"
 
 #include <cmath>
 #include <filesystem>
@@ -195,6 +197,30 @@ TEST_F(RestoredGeometryTest, APenRunningOnForAWholeLongTextStaysWithin32Bits)
     m_Harness.Recorder().Clear();
     window->Draw(0, 0);
     EXPECT_FALSE(m_Harness.Recorder().CallsOf("DrawGlyphRecord").empty());
+}
+
+TEST_F(RestoredGeometryTest, TheListBoxAndTheHelpTipHoldTheirTextSizes)
+{
+    auto* box = new GxTaskUIListBoxFx(Screen(), nullptr, nullptr, 0);
+    box->AddItem(u"row", u"", 0, u"key", 1, u"help");
+    box->m_TextFontSize = kBottom;
+    auto* readBox = new GxTaskUIListBoxFx(Screen(), nullptr, nullptr, 0);
+    ASSERT_TRUE(LoadTaskState(*readBox, TestContentForm::kBinary, SaveTaskState(*box, TestContentForm::kBinary)));
+    EXPECT_EQ(readBox->m_TextFontSize, -kUIMaxExtent);
+
+    auto* tip = new GxTaskUITipHelpIs(Screen(), nullptr, nullptr, 0);
+    tip->m_TextFontSize = kTop;
+    tip->SetNewLineWidth(kBottom);
+    tip->SetPadding(kTop);
+    auto* readTip = new GxTaskUITipHelpIs(Screen(), nullptr, nullptr, 0);
+    ASSERT_TRUE(LoadTaskState(*readTip, TestContentForm::kText, SaveTaskState(*tip, TestContentForm::kText)));
+    EXPECT_EQ(readTip->m_TextFontSize, kUIMaxExtent);
+    EXPECT_EQ(readTip->GetNewLineWidth(), -kUIMaxExtent);
+    EXPECT_EQ(readTip->GetPadding(), kUIMaxExtent);
+    for (GxTaskUIBase* widget : {static_cast<GxTaskUIBase*>(readBox), static_cast<GxTaskUIBase*>(readTip)}) {
+        widget->Update(0, 16000);
+        widget->Draw(0, 0);
+    }
 }
 
 // ---- the play screen's windows in a whole saved game -----------------------------------------
