@@ -235,13 +235,13 @@ bool GxTextStepper::StepChar()
                 const std::int32_t length = ScanTagNumber(text.data() + p, text.data() + n, &value);
                 if (length > 0) {
                     const std::int32_t start = p - 3;   // the "%w(" of the tag
+                    // A negative wait or one of 2^31 ms and more would freeze the reveal, and
+                    // the wait outlives the line: it is dropped.
+                    const bool usable = ch(p) != u'-' &&
+                                        value <= static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
                     p += length;
                     if (ch(p) == u')')
                         ++p;
-                    // A negative wait or one of 2^31 ms and more would freeze the reveal, and
-                    // the wait outlives the line: it is dropped.
-                    const bool usable = text[static_cast<std::size_t>(start + 3)] != u'-' &&
-                                        value <= static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
                     if (message && usable) {
                         m_WaitTimeLeft = AddWaitClamped(m_WaitTimeLeft, value);
                     } else if (message) {
