@@ -22,15 +22,16 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <string_view>
 
 namespace ui_test {
 namespace {
 
-constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kBottom = std::numeric_limits<std::int32_t>::min();
-constexpr float kReach = static_cast<float>(kUIMaxExtent);
+constexpr float kSavedInf = std::numeric_limits<float>::infinity();
+constexpr float kSavedNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr std::int32_t kSavedTop = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kSavedBottom = std::numeric_limits<std::int32_t>::min();
+constexpr float kSavedReach = static_cast<float>(kUIMaxExtent);
 
 class RestoredGeometryTest : public UIHarnessTest {
 protected:
@@ -71,25 +72,25 @@ TEST_F(RestoredGeometryTest, ANamePanelHoldsItsPositionClientRectangleAndFontSiz
         std::function<void(const GxTaskUITextPanelFx*)> expect;
     };
     const Case cases[] = {
-        {"infinite position", [](GxTaskUITextPanelFx* p) { p->SetPos(GxVector3(kInf, -kInf, 0.0f)); },
+        {"infinite position", [](GxTaskUITextPanelFx* p) { p->SetPos(GxVector3(kSavedInf, -kSavedInf, 0.0f)); },
          [](const GxTaskUITextPanelFx* p) {
-             EXPECT_EQ(p->GetPos().x, kReach);
-             EXPECT_EQ(p->GetPos().y, -kReach);
+             EXPECT_EQ(p->GetPos().x, kSavedReach);
+             EXPECT_EQ(p->GetPos().y, -kSavedReach);
          }},
-        {"NaN position", [](GxTaskUITextPanelFx* p) { p->SetPos(GxVector3(kNaN, kNaN, kNaN)); },
+        {"NaN position", [](GxTaskUITextPanelFx* p) { p->SetPos(GxVector3(kSavedNaN, kSavedNaN, kSavedNaN)); },
          [](const GxTaskUITextPanelFx* p) {
              EXPECT_EQ(p->GetPos().x, 0.0f);
              EXPECT_EQ(p->GetPos().y, 0.0f);
              EXPECT_EQ(p->GetPos().z, 0.0f);
          }},
         {"position beyond 2^31", [](GxTaskUITextPanelFx* p) { p->SetPos(GxVector3(3e9f, -3e9f, 0.0f)); },
-         [](const GxTaskUITextPanelFx* p) { EXPECT_EQ(p->GetPos().x, kReach); }},
+         [](const GxTaskUITextPanelFx* p) { EXPECT_EQ(p->GetPos().x, kSavedReach); }},
         {"position in reach", [](GxTaskUITextPanelFx* p) { p->SetPos(GxVector3(-40.5f, 900.25f, 0.0f)); },
          [](const GxTaskUITextPanelFx* p) {
              EXPECT_EQ(p->GetPos().x, -40.5f);
              EXPECT_EQ(p->GetPos().y, 900.25f);
          }},
-        {"client rectangle near 2^31", [](GxTaskUITextPanelFx* p) { p->SetClientRect(kTop, kTop, kTop, kBottom); },
+        {"client rectangle near 2^31", [](GxTaskUITextPanelFx* p) { p->SetClientRect(kSavedTop, kSavedTop, kSavedTop, kSavedBottom); },
          [](const GxTaskUITextPanelFx* p) {
              EXPECT_EQ(p->GetClientLeft(), kUIMaxExtent);
              EXPECT_EQ(p->GetClientTop(), kUIMaxExtent);
@@ -98,8 +99,8 @@ TEST_F(RestoredGeometryTest, ANamePanelHoldsItsPositionClientRectangleAndFontSiz
          }},
         {"size and font size near 2^31",
          [](GxTaskUITextPanelFx* p) {
-             p->SetWidth(kTop);
-             p->SetHeight(kBottom);
+             p->SetWidth(kSavedTop);
+             p->SetHeight(kSavedBottom);
              p->m_TextFontSize = 2000000000;
          },
          [](const GxTaskUITextPanelFx* p) {
@@ -133,15 +134,15 @@ TEST_F(RestoredGeometryTest, AMessageWindowHoldsItsFontSizesRegionPensAndRecords
 {
     GxTaskUIMessageWindowFx* written = MessageWindow();
     written->m_TextFontSize = 2000000000;
-    written->m_RubyFontSize = kBottom;
-    written->m_LetterMarginWidth = kTop;
-    written->m_TextTotalHeight = kTop;
-    written->m_RubyMarginHeight = kBottom;
-    written->SetTextRegion(kBottom, kTop, kTop, kTop);
-    written->m_CursorX = kTop;
-    written->m_CursorY = kTop;
-    written->m_ShowChars.push_back(GxShowChar{u'X', GxVector3(kInf, kNaN, 0.0f), 0xFFFFFFFFu, false});
-    written->m_Rubies.push_back(GxRubyInfo{u"よみ", kBottom, kTop, GxVector3(-kInf, 3e9f, 0.0f)});
+    written->m_RubyFontSize = kSavedBottom;
+    written->m_LetterMarginWidth = kSavedTop;
+    written->m_TextTotalHeight = kSavedTop;
+    written->m_RubyMarginHeight = kSavedBottom;
+    written->SetTextRegion(kSavedBottom, kSavedTop, kSavedTop, kSavedTop);
+    written->m_CursorX = kSavedTop;
+    written->m_CursorY = kSavedTop;
+    written->m_ShowChars.push_back(GxShowChar{u'X', GxVector3(kSavedInf, kSavedNaN, 0.0f), 0xFFFFFFFFu, false});
+    written->m_Rubies.push_back(GxRubyInfo{u"よみ", kSavedBottom, kSavedTop, GxVector3(-kSavedInf, 3e9f, 0.0f)});
     for (TestContentForm form : {TestContentForm::kText, TestContentForm::kBinary}) {
         SCOPED_TRACE(form == TestContentForm::kText ? "text" : "binary");
         const std::string bytes = SaveTaskState(*written, form);
@@ -159,13 +160,13 @@ TEST_F(RestoredGeometryTest, AMessageWindowHoldsItsFontSizesRegionPensAndRecords
         EXPECT_EQ(read->m_CursorX, kUIMaxExtent);
         EXPECT_EQ(read->m_CursorY, kUIMaxExtent);
         ASSERT_EQ(read->m_ShowChars.size(), 1u);
-        EXPECT_EQ(read->m_ShowChars[0].m_OffsetPos.x, kReach);
+        EXPECT_EQ(read->m_ShowChars[0].m_OffsetPos.x, kSavedReach);
         EXPECT_EQ(read->m_ShowChars[0].m_OffsetPos.y, 0.0f);
         ASSERT_EQ(read->m_Rubies.size(), 1u);
         EXPECT_EQ(read->m_Rubies[0].m_RubyCharWidth, -kUIMaxExtent);
         EXPECT_EQ(read->m_Rubies[0].m_RubyUnderCharWidth, kUIMaxExtent);
-        EXPECT_EQ(read->m_Rubies[0].m_OffsetPos.x, -kReach);
-        EXPECT_EQ(read->m_Rubies[0].m_OffsetPos.y, kReach);
+        EXPECT_EQ(read->m_Rubies[0].m_OffsetPos.x, -kSavedReach);
+        EXPECT_EQ(read->m_Rubies[0].m_OffsetPos.y, kSavedReach);
 
         // The rest of the text is revealed and everything drawn with those values.
         read->SetProcessPos(0);
@@ -188,12 +189,13 @@ TEST_F(RestoredGeometryTest, APenRunningOnForAWholeLongTextStaysWithin32Bits)
     window->SetLetterMarginWidth(kUIMaxExtent);
     window->SetText(std::u16string(20000, u'あ').c_str(), false, false, false, true);
     window->ShowAll(false, true);
-    EXPECT_EQ(window->m_CursorX, kTop);
-    const std::u16string withRuby = std::u16string(20000, u'あ') + u"≪漢漢／かんかん≫";
+    EXPECT_EQ(window->m_CursorX, kSavedTop);
+    std::u16string withRuby(20000, u'あ');
+    withRuby += std::u16string_view(u"≪漢漢／かんかん≫");
     window->SetText(withRuby.c_str(), false, false, false, true);
     window->ShowAll(false, true);
     ASSERT_EQ(window->m_Rubies.size(), 1u);
-    EXPECT_EQ(window->m_Rubies[0].m_OffsetPos.x, static_cast<float>(kTop - kUIMaxExtent / 2));
+    EXPECT_EQ(window->m_Rubies[0].m_OffsetPos.x, static_cast<float>(kSavedTop - kUIMaxExtent / 2));
     m_Harness.Recorder().Clear();
     window->Draw(0, 0);
     EXPECT_FALSE(m_Harness.Recorder().CallsOf("DrawGlyphRecord").empty());
@@ -203,15 +205,15 @@ TEST_F(RestoredGeometryTest, TheListBoxAndTheHelpTipHoldTheirTextSizes)
 {
     auto* box = new GxTaskUIListBoxFx(Screen(), nullptr, nullptr, 0);
     box->AddItem(u"row", u"", 0, u"key", 1, u"help");
-    box->m_TextFontSize = kBottom;
+    box->m_TextFontSize = kSavedBottom;
     auto* readBox = new GxTaskUIListBoxFx(Screen(), nullptr, nullptr, 0);
     ASSERT_TRUE(LoadTaskState(*readBox, TestContentForm::kBinary, SaveTaskState(*box, TestContentForm::kBinary)));
     EXPECT_EQ(readBox->m_TextFontSize, -kUIMaxExtent);
 
     auto* tip = new GxTaskUITipHelpIs(Screen(), nullptr, nullptr, 0);
-    tip->m_TextFontSize = kTop;
-    tip->SetNewLineWidth(kBottom);
-    tip->SetPadding(kTop);
+    tip->m_TextFontSize = kSavedTop;
+    tip->SetNewLineWidth(kSavedBottom);
+    tip->SetPadding(kSavedTop);
     auto* readTip = new GxTaskUITipHelpIs(Screen(), nullptr, nullptr, 0);
     ASSERT_TRUE(LoadTaskState(*readTip, TestContentForm::kText, SaveTaskState(*tip, TestContentForm::kText)));
     EXPECT_EQ(readTip->m_TextFontSize, kUIMaxExtent);
@@ -244,8 +246,8 @@ protected:
     // at two thousand million pixels.
     void Damage()
     {
-        m_Tree.nameWindow->SetPos(GxVector3(kInf, kNaN, 3e9f));
-        m_Tree.nameWindow->SetClientRect(kTop - 5, kTop - 5, kTop, kTop);
+        m_Tree.nameWindow->SetPos(GxVector3(kSavedInf, kSavedNaN, 3e9f));
+        m_Tree.nameWindow->SetClientRect(kSavedTop - 5, kSavedTop - 5, kSavedTop, kSavedTop);
         m_Tree.messageWindow->m_TextFontSize = 2000000000;
     }
     void Repair()
@@ -271,9 +273,9 @@ TEST_F(RestoredPlayScreenTest, OutlandishWindowGeometryComesBackHeldInBothForms)
         Repair();
         ASSERT_TRUE(LoadGameData(&m_Data, Path(), true));
         const GxVector3 position = m_Tree.nameWindow->GetPos();
-        EXPECT_EQ(position.x, kReach);
+        EXPECT_EQ(position.x, kSavedReach);
         EXPECT_EQ(position.y, 0.0f);
-        EXPECT_EQ(position.z, kReach);
+        EXPECT_EQ(position.z, kSavedReach);
         EXPECT_EQ(m_Tree.nameWindow->GetClientLeft(), kUIMaxExtent);
         EXPECT_EQ(m_Tree.nameWindow->GetClientWidth(), kUIMaxExtent);
         EXPECT_EQ(m_Tree.messageWindow->m_TextFontSize, kUIMaxExtent);
