@@ -90,7 +90,8 @@ TEST_F(RestoredGeometryTest, ANamePanelHoldsItsPositionClientRectangleAndFontSiz
              EXPECT_EQ(p->GetPos().x, -40.5f);
              EXPECT_EQ(p->GetPos().y, 900.25f);
          }},
-        {"client rectangle near 2^31", [](GxTaskUITextPanelFx* p) { p->SetClientRect(kSavedTop, kSavedTop, kSavedTop, kSavedBottom); },
+        {"client rectangle near 2^31",
+         [](GxTaskUITextPanelFx* p) { p->SetClientRect(kSavedTop, kSavedTop, kSavedTop, kSavedBottom); },
          [](const GxTaskUITextPanelFx* p) {
              EXPECT_EQ(p->GetClientLeft(), kUIMaxExtent);
              EXPECT_EQ(p->GetClientTop(), kUIMaxExtent);
