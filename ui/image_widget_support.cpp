@@ -163,6 +163,14 @@ bool ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& fi
     return true;
 }
 
+bool ReadUIExtent(GxContentReaderBase& reader, const char* name, std::int32_t& field)
+{
+    if (!ReadUIField(reader, name, field))
+        return false;
+    field = HoldUIExtent(field);
+    return true;
+}
+
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field)
 {
     std::uint32_t value = field;

@@ -66,3 +66,5 @@ bool ReadUIField(GxContentReaderBase& reader, const char* name, std::int32_t& fi
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::uint32_t& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, double& field);
 bool ReadUIField(GxContentReaderBase& reader, const char* name, std::u16string& field);
+// ReadUIField of a position, offset or size, held by HoldUIExtent.
+bool ReadUIExtent(GxContentReaderBase& reader, const char* name, std::int32_t& field);

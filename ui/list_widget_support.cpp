@@ -127,7 +127,7 @@ void GxWidgetTextLook::ReadTextLook(GxContentReaderBase& reader, const char16_t*
     std::int32_t fontIndex = m_TextFontIndex;
     if (ReadUIField(reader, "m_TextFontIndex", fontIndex) && IsWidgetFontIndex(fontIndex, who))
         m_TextFontIndex = fontIndex;
-    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
+    ReadUIExtent(reader, "m_TextFontSize", m_TextFontSize);
     ReadUIField(reader, "m_TextColor", m_TextColor);
     ReadUIField(reader, "m_EdgeColor", m_EdgeColor);
     ReadUIField(reader, "m_UseEdge", m_UseEdge);

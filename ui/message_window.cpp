@@ -159,6 +159,8 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
     const bool readColour = m_ReadedFlag && GetWidgetUserConfig(this).m_ChangeColorReadedText;
     const std::uint32_t plainColor = readColour ? config.m_MesWinTextColor1 : config.m_MesWinTextColor0;
     const std::uint32_t shadowColor = ScaleAlpha(m_ShadowColor, alpha);
+    // The edge fades with the window, or a faded window would leave its text as outlines.
+    const std::uint32_t edgeColor = ScaleAlpha(m_EdgeColor, alpha);
     const float shadowOffset = m_EdgeColor != 0 ? 3.0f : 2.0f;
     const std::int32_t preset = m_VisualParam.m_BlendMode;
     const auto colorOf = [&](const GxShowChar& shown) {
@@ -182,7 +184,7 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
                 graphics->DrawGlyphRecord(glyph, screenX(gx + shadowOffset), screenY(gy + shadowOffset), scale,
                                           shadowColor, 0, kShadowPreset);
             if (m_EdgeColor != 0)
-                graphics->DrawGlyphRing(glyph, screenX(gx), screenY(gy), kEdgeDistance, scale, m_EdgeColor, 0,
+                graphics->DrawGlyphRing(glyph, screenX(gx), screenY(gy), kEdgeDistance, scale, edgeColor, 0,
                                         kShadowPreset);
             graphics->DrawGlyphRecord(glyph, screenX(gx), screenY(gy), scale, colorOf(shown), 0, preset);
         }
@@ -197,7 +199,7 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
         if (!font->HasChar(c))
             continue;
         const std::u16string one(1, c);
-        const double cell = CharWidthClass(c) * m_TextFontSize * 0.5;
+        const double cell = CharWidthClass(c) * static_cast<double>(m_TextFontSize) * 0.5;
         const float gx = std::trunc(static_cast<float>(m_TextRegionLeft + shown.m_OffsetPos.x +
                                                        (cell - static_cast<double>(font->GetCharWidth(c))) * 0.5));
         const float gy = std::trunc(static_cast<float>(m_TextRegionTop) + shown.m_OffsetPos.y +
@@ -208,8 +210,8 @@ void GxTaskUIMessageWindowFx::DrawCharacters(float alpha, const GxVector3& origi
         if (m_EdgeColor != 0) {
             static constexpr float kDiagonals[4][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
             for (const auto& d : kDiagonals)
-                graphics->DrawBitmapFontText(font, one, screenX(gx + d[0]), screenY(gy + d[1]), scale, m_EdgeColor,
-                                             0, kShadowPreset);
+                graphics->DrawBitmapFontText(font, one, screenX(gx + d[0]), screenY(gy + d[1]), scale, edgeColor, 0,
+                                             kShadowPreset);
         }
         graphics->DrawBitmapFontText(font, one, screenX(gx), screenY(gy), scale, colorOf(shown), 0, preset);
     }
@@ -290,6 +292,7 @@ bool GxTaskUIMessageWindowFx::ReadState(GxContentReaderBase& reader)
             reader.ReadListElementEnd();
             if (reader.GetErrorCount() != errors)
                 break;
+            shown.m_OffsetPos = HoldUIExtent(shown.m_OffsetPos);
             m_ShowChars.push_back(shown);
         }
         reader.ReadListEnd();
@@ -307,25 +310,28 @@ bool GxTaskUIMessageWindowFx::ReadState(GxContentReaderBase& reader)
             reader.ReadListElementEnd();
             if (reader.GetErrorCount() != errors)
                 break;
+            ruby.m_RubyCharWidth = HoldUIExtent(ruby.m_RubyCharWidth);
+            ruby.m_RubyUnderCharWidth = HoldUIExtent(ruby.m_RubyUnderCharWidth);
+            ruby.m_OffsetPos = HoldUIExtent(ruby.m_OffsetPos);
             m_Rubies.push_back(std::move(ruby));
         }
         reader.ReadListEnd();
     }
-    ReadUIField(reader, "m_TextRegionLeft", m_TextRegionLeft);
-    ReadUIField(reader, "m_TextRegionTop", m_TextRegionTop);
-    ReadUIField(reader, "m_TextRegionWidth", m_TextRegionWidth);
-    ReadUIField(reader, "m_TextRegionHeight", m_TextRegionHeight);
+    ReadUIExtent(reader, "m_TextRegionLeft", m_TextRegionLeft);
+    ReadUIExtent(reader, "m_TextRegionTop", m_TextRegionTop);
+    ReadUIExtent(reader, "m_TextRegionWidth", m_TextRegionWidth);
+    ReadUIExtent(reader, "m_TextRegionHeight", m_TextRegionHeight);
     ReadUIField(reader, "m_TextFontIndex", m_TextFontIndex);
     ReadUIField(reader, "m_RubyFontIndex", m_RubyFontIndex);
-    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
-    ReadUIField(reader, "m_RubyFontSize", m_RubyFontSize);
-    ReadUIField(reader, "m_LetterMarginWidth", m_LetterMarginWidth);
-    ReadUIField(reader, "m_RubyMarginHeight", m_RubyMarginHeight);
-    ReadUIField(reader, "m_TextTotalHeight", m_TextTotalHeight);
+    ReadUIExtent(reader, "m_TextFontSize", m_TextFontSize);
+    ReadUIExtent(reader, "m_RubyFontSize", m_RubyFontSize);
+    ReadUIExtent(reader, "m_LetterMarginWidth", m_LetterMarginWidth);
+    ReadUIExtent(reader, "m_RubyMarginHeight", m_RubyMarginHeight);
+    ReadUIExtent(reader, "m_TextTotalHeight", m_TextTotalHeight);
     ReadUIField(reader, "m_ProcessPos", m_ProcessPos);
     ReadUIField(reader, "m_RubyMode", m_RubyMode);
-    ReadUIField(reader, "m_CursorX", m_CursorX);
-    ReadUIField(reader, "m_CursorY", m_CursorY);
+    ReadUIExtent(reader, "m_CursorX", m_CursorX);
+    ReadUIExtent(reader, "m_CursorY", m_CursorY);
     ReadUIField(reader, "m_TextColor", m_TextColor);
     ReadUIField(reader, "m_ShadowColor", m_ShadowColor);
     ReadUIField(reader, "m_ChangeColor", m_ChangeColor);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 void GxUIDragState::Reset()
 {
@@ -31,6 +32,31 @@ double ClampToUIRange(double value, double min, double max)
     if (value > max)
         return max;
     return value;
+}
+
+std::int32_t HoldUIExtent(std::int32_t value)
+{
+    return std::clamp(value, -kUIMaxExtent, kUIMaxExtent);
+}
+
+float HoldUIExtent(float value)
+{
+    constexpr float kMax = static_cast<float>(kUIMaxExtent);
+    return std::isnan(value) ? 0.0f : std::clamp(value, -kMax, kMax);
+}
+
+GxVector3 HoldUIExtent(const GxVector3& value)
+{
+    GxVector3 held = value;
+    held.x = HoldUIExtent(value.x);
+    held.y = HoldUIExtent(value.y);
+    held.z = HoldUIExtent(value.z);
+    return held;
+}
+
+std::int32_t UIPixel(float value)
+{
+    return static_cast<std::int32_t>(std::trunc(HoldUIExtent(value)));
 }
 
 std::uint32_t PackUIColor(double alpha, std::uint32_t rgb)
@@ -345,6 +371,12 @@ std::int32_t GxTaskUIBase::GetAlphaInTree() const
     return Truncate(alpha);
 }
 
+void GxTaskUIBase::IncLock()
+{
+    if (m_LockCount < std::numeric_limits<std::int32_t>::max())   // a saved count may be at the top
+        ++m_LockCount;
+}
+
 void GxTaskUIBase::DecLock()
 {
     if (m_LockCount >= 1)
@@ -453,6 +485,7 @@ bool GxTaskUIBase::WriteState(GxContentWriterBase& writer)
 bool GxTaskUIBase::ReadState(GxContentReaderBase& reader)
 {
     GxTaskActor::ReadState(reader);   // the error count tells
+    m_VisualParam.m_Pos = HoldUIExtent(m_VisualParam.m_Pos);
     ReadUIField(reader, "m_Enabled", m_Enabled);
     ReadUIField(reader, "m_Value", m_Value);
     ReadUIField(reader, "m_Max", m_Max);
@@ -465,12 +498,12 @@ bool GxTaskUIBase::ReadState(GxContentReaderBase& reader)
     ReadUIField(reader, "m_SystemSoundID", m_SystemSoundID);
     ReadUIField(reader, "m_AutoHelpTime", m_AutoHelpTime);
     ReadUIField(reader, "m_Descript", m_Descript);
-    ReadUIField(reader, "m_Width", m_Width);
-    ReadUIField(reader, "m_Height", m_Height);
-    ReadUIField(reader, "m_ClientLeft", m_ClientLeft);
-    ReadUIField(reader, "m_ClientTop", m_ClientTop);
-    ReadUIField(reader, "m_ClientWidth", m_ClientWidth);
-    ReadUIField(reader, "m_ClientHeight", m_ClientHeight);
+    ReadUIExtent(reader, "m_Width", m_Width);
+    ReadUIExtent(reader, "m_Height", m_Height);
+    ReadUIExtent(reader, "m_ClientLeft", m_ClientLeft);
+    ReadUIExtent(reader, "m_ClientTop", m_ClientTop);
+    ReadUIExtent(reader, "m_ClientWidth", m_ClientWidth);
+    ReadUIExtent(reader, "m_ClientHeight", m_ClientHeight);
     ReadUIField(reader, "m_ShapeType", m_ShapeType);
     ReadUIField(reader, "m_AnimeSpeed", m_AnimeSpeed);
     ReadUIField(reader, "m_ModalFlag", m_ModalFlag);

@@ -150,7 +150,7 @@ public:
     virtual bool IsTopMostInTree() const;
     // The actor alphas multiplied down the chain (a / 255 per ancestor), truncated.
     virtual std::int32_t GetAlphaInTree() const;
-    virtual void IncLock() { ++m_LockCount; }
+    virtual void IncLock();
     virtual void DecLock();
     virtual void ClearLock() { m_LockCount = 0; }
     virtual std::int32_t GetLockCount() const { return m_LockCount; }
@@ -224,3 +224,14 @@ protected:
 std::uint32_t PackUIColor(double alpha, std::uint32_t rgb);
 // `value` held to [min, max] (below min gives min, else above max gives max); a NaN gives min.
 double ClampToUIRange(double value, double min, double max);
+
+// Geometry from a saved game is held to what a screen can use: positions, offsets and sizes
+// within +-kUIMaxExtent pixels, so that a position, an offset and a size added together stay far
+// inside 32 bits. A NaN counts as 0.
+constexpr std::int32_t kUIMaxExtent = 1 << 16;
+std::int32_t HoldUIExtent(std::int32_t value);
+float HoldUIExtent(float value);
+GxVector3 HoldUIExtent(const GxVector3& value);
+// A pixel coordinate truncated toward zero to a whole pixel, held like HoldUIExtent: positions
+// summed over a widget's parents may be anything.
+std::int32_t UIPixel(float value);

@@ -61,12 +61,13 @@ void GxUITextPanelStyle::DrawPanelText(GxTaskUIBase* widget) const
         return;
     const std::int32_t alpha = widget->m_VisualParam.m_Alpha;
     const GxVector3 origin = widget->GetAbsolutePosition();
-    // Whole pixels only: a fractional move leaves the text where it was.
+    // Whole pixels only: a fractional move leaves the text where it was. Every term is held to a
+    // screen's reach, so the rectangle's sums stay inside 32 bits whatever the rows or moves said.
     GxRect rect;
-    rect.left = static_cast<std::int32_t>(std::trunc(origin.x)) + widget->m_ClientLeft;
-    rect.top = static_cast<std::int32_t>(std::trunc(origin.y)) + widget->m_ClientTop;
-    rect.right = rect.left + widget->m_ClientWidth;
-    rect.bottom = rect.top + widget->m_ClientHeight;
+    rect.left = UIPixel(origin.x) + HoldUIExtent(widget->m_ClientLeft);
+    rect.top = UIPixel(origin.y) + HoldUIExtent(widget->m_ClientTop);
+    rect.right = rect.left + HoldUIExtent(widget->m_ClientWidth);
+    rect.bottom = rect.top + HoldUIExtent(widget->m_ClientHeight);
     GxWidgetGraphicsBase* graphics = GetWidgetGraphics();
     graphics->BeginSceneNested();
     graphics->ResetRenderStates();
@@ -91,7 +92,7 @@ bool GxUITextPanelStyle::WriteStyle(GxContentWriterBase& writer) const
 void GxUITextPanelStyle::ReadStyle(GxContentReaderBase& reader)
 {
     ReadUIField(reader, "m_TextFontIndex", m_TextFontIndex);
-    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
+    ReadUIExtent(reader, "m_TextFontSize", m_TextFontSize);
     ReadUIField(reader, "m_TextColor", m_TextColor);
     ReadUIField(reader, "m_EdgeColor", m_EdgeColor);
     ReadUIField(reader, "m_UseEdge", m_UseEdge);

@@ -1,5 +1,6 @@
 #include "ui/text_step.h"
 
+#include "foundation/log.h"
 #include "graphics/text_layout.h"
 #include "platform/crt/numeric.h"
 
@@ -23,9 +24,16 @@ bool IsDecimalDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
-std::int32_t Width(char16_t c, std::int32_t size)
+std::int64_t Width(char16_t c, std::int32_t size)
 {
-    return CharWidthClass(c) * size / 2;
+    return CharWidthClass(c) * static_cast<std::int64_t>(size) / 2;
+}
+
+// Pens and widths are summed in 64 bits and held within 32: a long text never wraps them.
+std::int32_t Saturate(std::int64_t value)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace
@@ -83,7 +91,7 @@ std::int32_t GxTextStepper::RemainingUnits() const
 
 void GxTextStepper::LineReturn()
 {
-    m_CursorY += m_TextTotalHeight;
+    m_CursorY = Saturate(static_cast<std::int64_t>(m_CursorY) + m_TextTotalHeight);
     m_CursorX = 0;
 }
 
@@ -108,7 +116,8 @@ bool GxTextStepper::StartRuby(const std::u16string& text, std::int32_t p)
     const std::int32_t n = static_cast<std::int32_t>(text.size());
     const auto ch = [&](std::int32_t i) -> char16_t { return i < n ? text[static_cast<std::size_t>(i)] : u'\0'; };
     std::int32_t q = p;
-    std::int32_t underWidth = 0;
+    std::int64_t underWidth = 0;
+    std::int64_t rubyWidth = 0;
     while (ch(q) != 0 && ch(q) != kRubySeparatorChar) {
         underWidth += Width(ch(q), m_TextFontSize);
         ++q;
@@ -118,13 +127,15 @@ bool GxTextStepper::StartRuby(const std::u16string& text, std::int32_t p)
     ++q;
     GxRubyInfo ruby;
     while (ch(q) != 0 && ch(q) != kRubyCloseChar) {
-        ruby.m_RubyCharWidth += Width(ch(q), m_RubyFontSize);
+        rubyWidth += Width(ch(q), m_RubyFontSize);
         ruby.m_Text.push_back(ch(q));
         ++q;
     }
-    ruby.m_RubyUnderCharWidth = underWidth;
-    ruby.m_OffsetPos = GxVector3(static_cast<float>(std::max(0, m_CursorX - m_TextFontSize / 2)),
-                                 static_cast<float>(m_CursorY), 0.0f);
+    ruby.m_RubyCharWidth = Saturate(rubyWidth);
+    ruby.m_RubyUnderCharWidth = Saturate(underWidth);
+    const std::int64_t anchor = static_cast<std::int64_t>(m_CursorX) - m_TextFontSize / 2;
+    ruby.m_OffsetPos = GxVector3(static_cast<float>(std::max<std::int64_t>(0, anchor)), static_cast<float>(m_CursorY),
+                                 0.0f);
     m_Rubies.push_back(std::move(ruby));
     m_RubyMode = true;
     return true;
@@ -150,7 +161,7 @@ bool GxTextStepper::RevealChar(const std::u16string& text, std::int32_t& p)
     ++p;
     m_ProcessPos = p;
     const std::int32_t margin = m_StepStyle == GxTextStepStyle::kMessageWindow ? m_LetterMarginWidth : 0;
-    m_CursorX += Width(c, m_TextFontSize) + margin;
+    m_CursorX = Saturate(m_CursorX + Width(c, m_TextFontSize) + margin);
 
     const char16_t next = ch(p);
     const std::int64_t x = m_CursorX;
@@ -223,11 +234,21 @@ bool GxTextStepper::StepChar()
                 std::uint32_t value = 0;
                 const std::int32_t length = ScanTagNumber(text.data() + p, text.data() + n, &value);
                 if (length > 0) {
-                    if (message)
-                        m_WaitTimeLeft = AddWaitClamped(m_WaitTimeLeft, value);
+                    const std::int32_t start = p - 3;   // the "%w(" of the tag
+                    // A negative wait or one of 2^31 ms and more would freeze the reveal, and
+                    // the wait outlives the line: it is dropped.
+                    const bool usable = ch(p) != u'-' &&
+                                        value <= static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
                     p += length;
                     if (ch(p) == u')')
                         ++p;
+                    if (message && usable) {
+                        m_WaitTimeLeft = AddWaitClamped(m_WaitTimeLeft, value);
+                    } else if (message) {
+                        const std::u16string tag = text.substr(static_cast<std::size_t>(start),
+                                                               static_cast<std::size_t>(p - start));
+                        LogPrintWarning(u"GxTaskUIMessageWindowFx/wait out of range, ignored:%s\n", tag.c_str());
+                    }
                 }
             } else if (message) {
                 m_WaitTimeLeft = AddWaitClamped(m_WaitTimeLeft, GetTextLongWaitTime());

@@ -6,6 +6,9 @@
 #include "ui/widget_config.h"
 #include "ui/widget_graphics.h"
 
+#include <algorithm>
+#include <cstdint>
+
 
 namespace {
 
@@ -82,7 +85,8 @@ bool GxTaskUITextWindowFx::ShowAll()
 
 void GxTaskUITextWindowFx::LineReturn()
 {
-    m_CursorY += m_TextTotalHeight + (m_RubyLine ? m_RubyFontSize : 0);
+    const std::int64_t y = static_cast<std::int64_t>(m_CursorY) + m_TextTotalHeight + (m_RubyLine ? m_RubyFontSize : 0);
+    m_CursorY = static_cast<std::int32_t>(std::clamp<std::int64_t>(y, INT32_MIN, INT32_MAX));
     m_CursorX = 0;
 }
 

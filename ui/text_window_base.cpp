@@ -128,9 +128,10 @@ void GxTaskUITextWindowBase::DrawRubies(float alpha, const GxVector3& origin, co
     const std::uint32_t shadowColor = ScaleAlpha(m_ShadowColor, alpha);
     const std::int32_t preset = m_VisualParam.m_BlendMode;
     for (const GxRubyInfo& ruby : m_Rubies) {
-        std::int32_t x = static_cast<std::int32_t>(ruby.m_OffsetPos.x) +
-                         (ruby.m_RubyUnderCharWidth - ruby.m_RubyCharWidth) / 2;
-        std::int32_t y = static_cast<std::int32_t>(ruby.m_OffsetPos.y);
+        // 64-bit pens: the widths and anchors are the laid-out (or saved) ones, of any size.
+        std::int64_t x = static_cast<std::int64_t>(UIPixel(ruby.m_OffsetPos.x)) +
+                         (static_cast<std::int64_t>(ruby.m_RubyUnderCharWidth) - ruby.m_RubyCharWidth) / 2;
+        std::int64_t y = UIPixel(ruby.m_OffsetPos.y);
         const auto wrap = [&] {
             if (m_TextRegionWidth <= m_RubyFontSize + x) {
                 x = 0;
@@ -141,7 +142,7 @@ void GxTaskUITextWindowBase::DrawRubies(float alpha, const GxVector3& origin, co
         for (char16_t c : ruby.m_Text) {
             const float gx = static_cast<float>(m_TextRegionLeft + x + m_RubyFontSize);
             const float gy = static_cast<float>(m_TextRegionTop + y);
-            x += CharWidthClass(c) * m_RubyFontSize / 2;
+            x += CharWidthClass(c) * static_cast<std::int64_t>(m_RubyFontSize) / 2;
             wrap();
             const GxGlyphRecord glyph = fontMap->GetGlyph(c);
             if (glyph.IsEmpty())

@@ -269,13 +269,13 @@ bool GxTaskUITipHelpIs::ReadState(GxContentReaderBase& reader)
     ReadUIField(reader, "m_ImageSetName", m_ImageSetName);
     ReadUIField(reader, "m_PatternIndex", m_PatternIndex);
     ReadUIField(reader, "m_TextFontIndex", m_TextFontIndex);
-    ReadUIField(reader, "m_TextFontSize", m_TextFontSize);
+    ReadUIExtent(reader, "m_TextFontSize", m_TextFontSize);
     ReadUIField(reader, "m_TextColor", m_TextColor);
     ReadUIField(reader, "m_EdgeColor", m_EdgeColor);
     ReadUIField(reader, "m_UseEdge", m_UseEdge);
-    ReadUIField(reader, "m_NewLineWidth", m_NewLineWidth);
+    ReadUIExtent(reader, "m_NewLineWidth", m_NewLineWidth);
     ReadUIField(reader, "m_AutoHide", m_AutoHide);
-    ReadUIField(reader, "m_Padding", m_Padding);
+    ReadUIExtent(reader, "m_Padding", m_Padding);
     ReleaseImages();
     ResetEventState();
     GxSceneGeneration::Touch();

@@ -14,6 +14,7 @@
 #include "tests/support/ui/harness/widget_state_io.h"
 #include "tests/support/ui/message_window_rows.h"
 #include "ui/message_window.h"
+#include "ui/ui_panel.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -321,8 +322,8 @@ TEST_F(MessageWindowTest, EachCharacterDrawsShadowEdgeAndBodyAtItsPlace)
         EXPECT_EQ(body.colors[0], 0xFFFFFFFFu);
     }
 
-    // Half the actor's alpha halves text and shadow, not the edge; a read text takes colour 1;
-    // the body takes the actor's blend preset.
+    // Half the actor's alpha halves text, shadow and edge; a read text takes colour 1; the body
+    // takes the actor's blend preset.
     m_Window->m_VisualParam.m_Alpha = 128;
     m_Window->m_VisualParam.m_BlendMode = 5;
     m_Window->m_ReadedFlag = true;
@@ -334,7 +335,7 @@ TEST_F(MessageWindowTest, EachCharacterDrawsShadowEdgeAndBodyAtItsPlace)
     EXPECT_EQ(half[6].preset, 2);
     EXPECT_EQ(half[7].colors[0], 0x80AAEEFFu);
     EXPECT_EQ(half[7].preset, 5);
-    EXPECT_EQ(m_Harness.Recorder().CallsOf("DrawGlyphRing")[0].colors[0], 0x80000000u);
+    EXPECT_EQ(m_Harness.Recorder().CallsOf("DrawGlyphRing")[0].colors[0], 0x40000000u);
 
     // No edge colour: the shadow two pixels off and no rings.
     m_Window->m_EdgeColor = 0;
@@ -482,6 +483,46 @@ TEST_F(MessageWindowTest, TheRenderedFrameHoldsTextOnlyInTheRevealedCells)
     }
     EXPECT_LE(far, golden.size() / 100) << "pixels far from the reference";
     EXPECT_LE(total / static_cast<long long>(golden.size() * 3), 4) << "mean difference per channel";
+}
+
+TEST_F(MessageWindowTest, AWindowFadedOverALightSceneLeavesNoOutlines)
+{
+    // A light scene behind the window: what a fade to 0 leaves must be exactly the scene.
+    constexpr std::uint32_t kScene = 0xFFE8E4DC;
+    TestImage image;
+    image.width = kMessageFrameWidth;
+    image.height = kMessageFrameHeight;
+    image.argb.assign(static_cast<std::size_t>(image.width) * image.height, kScene);
+    const fs::path path = m_Harness.Folder() / "scene.png";
+    ASSERT_TRUE(WriteImageFile(path.string(), BuildPng(PngSpecRgba8(image))));
+    auto* scene = new GxTaskUIPanelFx(Screen(), nullptr, nullptr, 0);
+    ASSERT_TRUE(scene->SetImageName(Utf8ToWide(path.string()).c_str()));
+    ASSERT_TRUE(scene->LoadImages());
+    scene->SetPos(GxVector3(72.0f, 540.0f, 0.0f));
+    scene->SetOrderZ(m_Window->GetOrderZ() - 1.0f);
+
+    m_Window->SetText(kRubyText, true, false, false, false);
+    m_Window->ShowAll(false, true);
+    struct Case {
+        std::int32_t alpha;
+        bool windowShows;
+    };
+    for (const Case& c : {Case{255, true}, Case{0, false}}) {
+        SCOPED_TRACE(c.alpha);
+        m_Window->SetAlpha(c.alpha);
+        m_Harness.Step(0);
+        UINT width = 0;
+        const std::vector<std::uint32_t> frame = m_Harness.ReadFrame(&width);
+        int differing = 0;
+        for (float x : kCharX)
+            for (int y = static_cast<int>(kCharY) - 1; y < static_cast<int>(kCharY) + 27; ++y)
+                for (int cx = static_cast<int>(x) - 1; cx < static_cast<int>(x) + 27; ++cx)
+                    differing += (frame[static_cast<std::size_t>(y) * width + cx] & 0xFFFFFF) != (kScene & 0xFFFFFF);
+        if (c.windowShows)
+            EXPECT_GT(differing, 100);
+        else
+            EXPECT_EQ(differing, 0);
+    }
 }
 
 }  // namespace

@@ -144,6 +144,7 @@ TEST_F(TextStepTest, TagsShowEndWaitAndColour)
         std::u16string shown;
         bool clickWait;     // with the automatic click wait on
         int waitMs;         // added by the tags alone (text wait 0)
+        bool warned = false;   // a wait tag's number was dropped with a warning
     };
     const Case cases[] = {
         {u"%%", u"%", true, 0},
@@ -157,8 +158,13 @@ TEST_F(TextStepTest, TagsShowEndWaitAndColour)
         {u"%w(0100)", u"", false, 64},
         {u"%w(09)", u"", false, 0},   // two units scanned, octal 0
         {u"%w(ab)", u"ab)", true, 0},
-        {u"%w(4294967295)", u"", false, std::numeric_limits<std::int32_t>::max()},
-        {u"%w(-1)", u"", false, std::numeric_limits<std::int32_t>::max()},
+        {u"%w(2147483647)", u"", false, std::numeric_limits<std::int32_t>::max()},
+        // Negative as written or 2^31 and more: no wait (and a warning), so the reveal goes on.
+        {u"%w(4294967295)あ", u"あ", true, 0, true},
+        {u"%w(-1)", u"", false, 0, true},
+        {u"%w(-5)あ", u"あ", true, 0, true},
+        {u"%w(0x80000000)あ", u"あ", true, 0, true},
+        {u"%w(99999999999)あ", u"あ", true, 0, true},
         {u"≪漢%r／かん≫", u"漢%r", true, 0},
         {u"≪漢字", u"漢字", true, 0},
         {u"≪漢／かん", u"漢", true, 0},
@@ -168,6 +174,7 @@ TEST_F(TextStepTest, TagsShowEndWaitAndColour)
     m_Harness.Config().m_User.m_TextWaitTime = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.text));
+        LogCapture log;
         GxTaskUIMessageWindowFx* w = Window();
         w->SetText(c.text.c_str(), true, false, false, false);
         w->ShowAll(false, true);
@@ -175,6 +182,19 @@ TEST_F(TextStepTest, TagsShowEndWaitAndColour)
         EXPECT_EQ(w->IsClickWaiting(), c.clickWait);
         EXPECT_EQ(w->m_WaitTimeLeft, c.waitMs);
         EXPECT_EQ(w->GetRemainingChars(), 0);
+        ASSERT_EQ(log.m_Warnings.size(), c.warned ? 1u : 0u);
+        if (c.warned) {
+            const std::string tag = WideToUtf8(c.text.substr(0, c.text.find(u')') + 1));
+            EXPECT_NE(log.m_Warnings[0].find(tag), std::string::npos) << log.m_Warnings[0];
+        }
+
+        // Revealed by the frames alone, the text ends within the tags' own wait: no click needed.
+        GxTaskUIMessageWindowFx* paced = Window();
+        paced->SetText(c.text.c_str(), true, false, false, false);
+        for (int frame = 0; frame < 40 && paced->GetRemainingChars() > 0; ++frame)
+            paced->Update(0, 16000);
+        EXPECT_EQ(paced->GetRemainingChars(), 0);
+        EXPECT_EQ(ShownText(paced), c.shown);
     }
 
     // A few long waits add up without overflowing.

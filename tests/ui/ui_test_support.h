@@ -24,9 +24,12 @@ public:
     {
         if (level == kLevelError)
             m_Errors.push_back(WideToUtf8(text));
+        else if (level == kLevelWarning)
+            m_Warnings.push_back(WideToUtf8(text));
         return 0;
     }
     std::vector<std::string> m_Errors;
+    std::vector<std::string> m_Warnings;
 };
 
 // A widget that notes its virtual calls and, when asked, fills its bounds through the seam.
