@@ -4,10 +4,6 @@
 #include "core/script_services.h"
 #include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
-#include "core/task_render_manage.h"
-#include "foundation/log.h"
-#include "graphics/draw2d.h"
-#include "graphics/graphics.h"
 
 #include <string>
 
@@ -45,56 +41,10 @@ void GxStandinScreen::OnSequenceLeave(std::int32_t worker)
     GxStandinTrace::Record(u"Leave " + m_TaskName);
 }
 
-SeqSystem::SeqSystem(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem")
-{
-    m_DebugFont.SetFont(GxGDIFontMap::kDefaultFontSize, nullptr);
-}
-
-SeqSystem::~SeqSystem()
-{
-    GxStandinTrace::Record(u"~SeqSystem");
-}
-
-int SeqSystem::Render(std::int32_t, std::uint64_t)
-{
-    GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
-    if (GxTaskRenderManage* list = core ? core->GetRenderList(9) : nullptr)
-        list->Add(kRenderModeDefault, this, 0.0f, -1);
-    return 0;
-}
-
-int SeqSystem::Draw(std::int32_t, std::int32_t)
-{
-    GxScriptServicesBase* script = GetScriptServices();
-    if (script == nullptr || !ShouldDrawDebugStatusLine())
-        return 0;
-    GxGraphics::ResetRenderStates();
-    BeginSceneNested();
-    script->DrawDebugStatusLine(0.0f, 0.0f, &m_DebugFont, m_Statistics);
-    EndSceneNested();
-    return 0;
-}
-
-bool SeqSystem::ShouldDrawDebugStatusLine() const
-{
-    GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
-    static const GxCoreConfig kDefaults;
-    const GxCoreConfig& config = core != nullptr ? core->GetConfig() : kDefaults;
-    if (config.m_DebugConsoleFlag)
-        return true;
-    if (LogGetErrorCount() == 0)
-        return false;
-    GxScriptServicesBase* script = GetScriptServices();
-    const bool stoppedOnError = script != nullptr && script->IsErrorStop();
-    return !config.m_SkipSlightError || stoppedOnError;
-}
-
-SeqSystem* CreateStandinScreens(GxTaskBase* owner)
+void CreateStandinScreens(GxTaskBase* owner)
 {
     if (owner == nullptr)
-        return nullptr;
-    auto* system = new SeqSystem(owner);
+        return;
     for (const char16_t* name : kStandinScreenNames)
         new GxStandinScreen(owner, name);
-    return system;
 }

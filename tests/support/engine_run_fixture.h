@@ -10,6 +10,7 @@
 
 #include "app/engine_services.h"
 #include "app/game_worker_host.h"
+#include "avg/game_screens_builder.h"
 #include "avg/game_startup.h"
 #include "avg/resource_lookup.h"
 #include "core/game_services.h"
@@ -149,6 +150,8 @@ protected:
         SetMovieServices(nullptr);
         SetGameServices(nullptr);
         SetPlayStateServices(nullptr);
+        // The process entry's wiring installs the screens' builder; later runs build stand-ins.
+        SetGameScreensBuilder(nullptr);
         if (m_MotionServices)
             SetMotionServices(nullptr);
         if (m_DataServices) {

@@ -183,6 +183,13 @@ public:
     GxSeqBase* GetUserDialogOpener() const override { return m_Opener; }
     void CloseShutdownDialog(bool playSound) override { Note(playSound ? "CloseShutdown+sound" : "CloseShutdown"); }
     void CloseUserDialog(bool playSound) override { Note(playSound ? "CloseUser+sound" : "CloseUser"); }
+    void ShowUserDialog(const std::u16string&, GxSeqBase*, const std::u16string&, std::int32_t) override
+    {
+        Note("ShowUser");
+    }
+    bool IsShutdownDialogActive() const override { return false; }
+    void PostSystemNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
+    void PostUserNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
 
     std::u16string m_Tag;
     GxSeqBase* m_Opener = nullptr;
