@@ -13,13 +13,13 @@
 #include "data/system_config.h"
 #include "data/user_data.h"
 #include "data/user_data_perman.h"
+#include "foundation/wide_string.h"
 #include "script/builtin_default.h"
 #include "script/function_binder.h"
 #include "script/label_definition.h"
 #include "script/moa_ex.h"
 #include "script/variable.h"
 #include "script/worker.h"
-#include "foundation/wide_string.h"
 
 #include <cmath>
 #include <cstddef>
@@ -165,10 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         args.MakeArray(count);
         for (std::int32_t i = 0; i < count; ++i) {
             GxMoaVariable value = Value(in, 0);
-            const float x = AvgParseHorizontalPosition(value, 1.0f, static_cast<float>(in.Byte()) * 8.0f);
-            const float y = AvgParseVerticalPosition(value, 1.0f, static_cast<float>(in.Byte()) * 8.0f);
-            (void)x;
-            (void)y;
+            AvgParseHorizontalPosition(value, 1.0f, static_cast<float>(in.Byte()) * 8.0f);
+            AvgParseVerticalPosition(value, 1.0f, static_cast<float>(in.Byte()) * 8.0f);
             args.SetElement(i, value);
         }
         const std::int32_t before = args.ArraySize();
