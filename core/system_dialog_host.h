@@ -1,8 +1,9 @@
-// GxSystemDialogHost: the system dialogs that a screen closes when it is left and whose user
-// dialog answers it handles. The resident system sequence implements it; the sequence base finds
-// it on the task manager's system sequence.
+// GxSystemDialogHost: the system dialogs that a screen opens, closes when it is left and whose
+// user dialog answers it handles. The resident system sequence implements it; the sequence base
+// and the game module find it on the task manager's system sequence.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class GxSeqBase;
@@ -17,4 +18,10 @@ public:
     virtual GxSeqBase* GetUserDialogOpener() const = 0;
     virtual void CloseShutdownDialog(bool playSound) = 0;
     virtual void CloseUserDialog(bool playSound) = 0;
+    // Opens the user dialog "dlg_user" with the text; the requester receives the button events.
+    // Button set 2: OK and Cancel, 3: Yes and No, any other: one OK.
+    virtual void ShowUserDialog(const std::u16string& identifier, GxSeqBase* requester, const std::u16string& text,
+                                std::int32_t buttonSet) = 0;
+    // True while the shut-down dialog "dlg_shutdown" is shown.
+    virtual bool IsShutdownDialogActive() const = 0;
 };

@@ -55,6 +55,16 @@ SeqSystem::~SeqSystem()
     GxStandinTrace::Record(u"~SeqSystem");
 }
 
+void SeqSystem::ShowUserDialog(const std::u16string& identifier, GxSeqBase* requester, const std::u16string& text,
+                               std::int32_t buttonSet)
+{
+    LogPrintDebug(u"SeqSystem::ShowUserDialog %s (%d) %s\n", identifier.c_str(), buttonSet, text.c_str());
+    m_UserDialogTag = identifier;
+    m_UserDialogOpener = requester;
+    m_LastUserDialogRequest = {identifier, requester, text, buttonSet};
+    ++m_UserDialogRequestCount;
+}
+
 int SeqSystem::Render(std::int32_t, std::uint64_t)
 {
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;

@@ -26,6 +26,7 @@ TEST(AdventureGameRun, TheBinaryStartsTheGameRunsMainAndShutsDownCleanly)
         .Table(u"db_keymap.txt", TestTableBuilder().Row({u"5", u"decide", u"decide", u"1", u"1", u"0", u"0",
                                                         u"KC_KEYB_RETURN"}))
         .Table(u"db_avgchar.txt", TestTableBuilder().Row({u"1", u"Mio", u"2", u"stand/mio", u"", u"voice/mio/"}))
+        .Setting({{"DebugModeFlag", "1"}})   // the script's Print writes only in debug mode
         .EmptyTables()
         .Script("*MAIN\nPrint(\"main reached\")\nEXIT()\n")
         .StartupFiles();

@@ -183,6 +183,11 @@ public:
     GxSeqBase* GetUserDialogOpener() const override { return m_Opener; }
     void CloseShutdownDialog(bool playSound) override { Note(playSound ? "CloseShutdown+sound" : "CloseShutdown"); }
     void CloseUserDialog(bool playSound) override { Note(playSound ? "CloseUser+sound" : "CloseUser"); }
+    void ShowUserDialog(const std::u16string&, GxSeqBase*, const std::u16string&, std::int32_t) override
+    {
+        Note("ShowUser");
+    }
+    bool IsShutdownDialogActive() const override { return false; }
 
     std::u16string m_Tag;
     GxSeqBase* m_Opener = nullptr;
