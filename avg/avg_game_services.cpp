@@ -1,5 +1,6 @@
 #include "avg/avg_game_services.h"
 
+#include "avg/game_sound_services.h"
 #include "avg/game_startup.h"
 #include "avg/resource_lookup.h"
 
@@ -21,6 +22,11 @@ bool GxAvgGameServices::GameReset(GxCore* core)
 bool GxAvgGameServices::ResolveImageFile(std::u16string& path)
 {
     return ::ResolveImageFile(path);
+}
+
+bool GxAvgGameServices::PlaySystemSound(std::int32_t soundID, std::int32_t voiceID)
+{
+    return ::PlaySystemSound(soundID, voiceID);
 }
 
 void InstallAvgGameServices()

@@ -1,5 +1,5 @@
 // The adventure module's side of the core's game services: the start-up, the reset, the display
-// defaults and the picture look-up. The process entry installs it.
+// defaults, the picture look-up and the system sounds. The process entry installs it.
 #pragma once
 
 #include "core/game_services.h"
@@ -10,6 +10,7 @@ public:
     bool GameStartup(GxCore* core) override;
     bool GameReset(GxCore* core) override;
     bool ResolveImageFile(std::u16string& path) override;
+    bool PlaySystemSound(std::int32_t soundID, std::int32_t voiceID) override;
 };
 
 // Installs the module's one object into the core.

@@ -3,25 +3,24 @@
 
 #include "data/play_state_services.h"
 
-// What a loaded game stops and resets that this module already has: the movies and the global
-// fade. The sounds and the play screen's windows come with the play screen and the sound
-// services.
+// What a loaded game stops, asks and restarts: the game sound services, the movies and the
+// global fade. The play screen's windows come with the play screen.
 class GxAvgPlayStateServices : public GxPlayStateServicesBase {
 public:
-    void StopBgm(std::int32_t) override {}
-    void StopBgv(std::int32_t) override {}
-    void StopAllSeChannels() override {}
-    void StopAllVoiceChannels() override {}
-    void StopExtraVoiceChannels() override {}
-    bool IsBgmPlaying() override { return false; }
-    bool IsBgvPlaying() override { return false; }
-    void PlayBgm(const std::u16string&, std::int32_t, std::uint32_t, std::uint32_t, std::int32_t, bool) override {}
-    void PlayBgv(const std::u16string&, std::int32_t, std::uint32_t, std::uint32_t, std::int32_t) override {}
-    void PlaySeChannel(std::int32_t, const std::u16string&, std::int32_t, std::uint32_t, std::int32_t,
-                       std::uint32_t) override
-    {
-    }
-    void StopAllStaticSounds() override {}
+    void StopBgm(std::int32_t fadeMs) override;
+    void StopBgv(std::int32_t fadeMs) override;
+    void StopAllSeChannels() override;
+    void StopAllVoiceChannels() override;
+    void StopExtraVoiceChannels() override;
+    bool IsBgmPlaying() override;
+    bool IsBgvPlaying() override;
+    void PlayBgm(const std::u16string& file, std::int32_t loop, std::uint32_t startPos, std::uint32_t loopPos,
+                 std::int32_t fadeInMs, bool skipIfSame) override;
+    void PlayBgv(const std::u16string& file, std::int32_t loop, std::uint32_t startPos, std::uint32_t loopPos,
+                 std::int32_t fadeInMs) override;
+    void PlaySeChannel(std::int32_t slot, const std::u16string& file, std::int32_t loop, std::uint32_t startPos,
+                       std::int32_t fadeInMs, std::uint32_t loopPos) override;
+    void StopAllStaticSounds() override;
     void MovieSlotStopAll() override;
     void ResetWindows() override {}
     void AvgGlobalFadeOut(std::int32_t ms) override;

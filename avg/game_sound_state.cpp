@@ -29,11 +29,20 @@ GxConfigSampleState& GetConfigSampleState()
     return State().sample;
 }
 
+void ClearExtraVoiceRecords()
+{
+    for (GxExtraVoiceRecord& record : State().extraVoices)
+        record = GxExtraVoiceRecord{};
+}
+
+void ClearConfigSampleState()
+{
+    State().sample = GxConfigSampleState{};
+}
+
 void ResetGameSoundState()
 {
     SetBGMRestraintLevel(100);
-    SoundState& state = State();
-    for (std::int32_t index = 0; index < kExtraVoiceRecordCount; ++index)
-        state.extraVoices[index] = GxExtraVoiceRecord{u"", 0, index, 0};
-    state.sample = GxConfigSampleState{};
+    ClearExtraVoiceRecords();
+    ClearConfigSampleState();
 }

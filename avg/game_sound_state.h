@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+// The sound on extra-voice channel 17 + i; m_Slot is its voice-volume slot (-1 none).
 struct GxExtraVoiceRecord {
     std::u16string m_Name;
     std::int32_t m_Playing = 0;
@@ -25,5 +26,9 @@ constexpr std::int32_t kExtraVoiceRecordCount = 9;
 GxExtraVoiceRecord* GetExtraVoiceRecord(std::int32_t index);
 GxConfigSampleState& GetConfigSampleState();
 
+// Every record to (empty, 0, -1, 0).
+void ClearExtraVoiceRecords();
+// Empty name, inactive, slot -1, time 0.
+void ClearConfigSampleState();
 // The BGM restraint lifted (100), every extra-voice record and the sample state cleared.
 void ResetGameSoundState();

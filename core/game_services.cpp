@@ -26,3 +26,10 @@ bool ResolveGameImageFile(std::u16string& path)
         return g_GameServices->ResolveImageFile(path);
     return FileExists(path) != kFileNotFound;
 }
+
+bool PlayGameSystemSound(std::int32_t soundID, std::int32_t voiceID)
+{
+    if (g_GameServices != nullptr)
+        return g_GameServices->PlaySystemSound(soundID, voiceID);
+    return true;
+}

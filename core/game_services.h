@@ -1,11 +1,12 @@
-// What the core's start-up, shut-down and layer contents ask of the game module, which sits
-// above the core: the display defaults before the device exists, the game's start-up and reset,
-// and the look-up of a picture named without its extension. The process entry installs a
-// GxGameServicesBase before the core starts. With none installed (tests of the core alone), the
-// core keeps the graphics layer's built-in display settings, starts and resets no game, and a
-// picture is found only under its exact name.
+// What the core's start-up, shut-down, layer contents and actors ask of the game module, which
+// sits above the core: the display defaults before the device exists, the game's start-up and
+// reset, the look-up of a picture named without its extension, and the system sounds. The process
+// entry installs a GxGameServicesBase before the core starts. With none installed (tests of the
+// core alone), the core keeps the graphics layer's built-in display settings, starts and resets
+// no game, a picture is found only under its exact name, and system sounds are silent.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class GxCore;
@@ -23,6 +24,8 @@ public:
     // The path as it is when it exists, else with the first picture extension that exists; false,
     // with the path unchanged, when none does.
     virtual bool ResolveImageFile(std::u16string& path) = 0;
+    // System sound `soundID` (0 to 9, -1 none) with system voice `voiceID` (0 none); true.
+    virtual bool PlaySystemSound(std::int32_t soundID, std::int32_t voiceID) = 0;
 };
 
 // Not owned; null removes it. Returns the previous one.
@@ -31,3 +34,5 @@ GxGameServicesBase* GetGameServices();
 
 // The installed services' resolver; without services, whether the exact path exists.
 bool ResolveGameImageFile(std::u16string& path);
+// The installed services' system sound; without services nothing plays. True.
+bool PlayGameSystemSound(std::int32_t soundID, std::int32_t voiceID);

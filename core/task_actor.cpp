@@ -1,7 +1,7 @@
 #include "core/task_actor.h"
 
+#include "core/game_services.h"
 #include "core/scene_generation.h"
-#include "core/standins/layer_services.h"
 #include "foundation/content.h"
 #include "foundation/easing.h"
 #include "foundation/log.h"
@@ -535,7 +535,7 @@ void GxTaskActor::RunEndEffect(const GxActionParam& action)
         v.m_BlendMode = TruncToInt(action.m_End.x);
         break;
     case kActionSystemSound:
-        PlaySystemSound(TruncToInt(action.m_End.x), 0);
+        PlayGameSystemSound(TruncToInt(action.m_End.x), 0);
         break;
     case kActionSuspend:
         Suspend();

@@ -1,27 +1,33 @@
 #include "screens/screen_sound.h"
 
+#include "avg/game_sound_services.h"
+
 namespace {
 
 GxScreenSoundBase* g_Sound = nullptr;
 
 }  // namespace
 
-bool GxScreenSoundBase::PlaySystemSound(std::int32_t, std::int32_t)
+bool GxScreenSoundBase::PlaySystemSound(std::int32_t soundID, std::int32_t voiceID)
 {
-    return true;
+    return ::PlaySystemSound(soundID, voiceID);
 }
 
-bool GxScreenSoundBase::PlaySystemVoice(std::int32_t)
+bool GxScreenSoundBase::PlaySystemVoice(std::int32_t voiceID)
 {
-    return false;
+    return ::PlaySystemVoice(voiceID);
 }
 
 bool GxScreenSoundBase::IsVoicePlaying()
 {
-    return false;
+    return ::IsVoicePlaying();
 }
 
-void GxScreenSoundBase::ApplyMusicVolumes() {}
+void GxScreenSoundBase::ApplyMusicVolumes()
+{
+    ApplyBgmVolume();
+    ApplyBgvVolume(false);
+}
 
 GxScreenSoundBase* SetScreenSound(GxScreenSoundBase* sound)
 {

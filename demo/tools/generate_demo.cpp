@@ -1,5 +1,6 @@
 // generate_demo DEMO_FOLDER GAME_FOLDER: writes the demo game's generated content (nothing
 // binary is kept in the sources). The build runs it after copying demo/game.
+#include "demo_fonts.h"
 #include "demo_generator.h"
 #include "demo_image_sets.h"
 #include "demo_tables.h"
@@ -18,5 +19,7 @@ int main(int argc, char** argv)
     ok = WriteDemoProgram(demoFolder, gameFolder) && ok;
     ok = WriteDemoImageSets(gameFolder) && ok;
     ok = WriteDemoTables(demoFolder, gameFolder) && ok;
+    ok = WriteDemoFonts(gameFolder) && ok;
+    ok = WriteDemoSystemLayer(gameFolder) && ok;
     return ok ? 0 : 1;
 }

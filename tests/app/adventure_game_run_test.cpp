@@ -4,6 +4,7 @@
 #include "tests/support/engine_runner.h"
 #include "tests/support/game_folder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui/system_layer_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,11 @@ TEST(AdventureGameRun, TheBinaryStartsTheGameRunsMainAndShutsDownCleanly)
         .Table(u"db_keymap.txt", TestTableBuilder().Row({u"5", u"decide", u"decide", u"1", u"1", u"0", u"0",
                                                         u"KC_KEYB_RETURN"}))
         .Table(u"db_avgchar.txt", TestTableBuilder().Row({u"1", u"Mio", u"2", u"stand/mio", u"", u"voice/mio/"}))
+        .Setting({{"DebugModeFlag", "1"}})   // the script's Print writes only in debug mode
         .EmptyTables()
         .Script("*MAIN\nPrint(\"main reached\")\nEXIT()\n")
         .StartupFiles();
+    AddSystemLayer(game);
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
 
     TestEngineRunner runner(TW_TARNWICK);

@@ -43,7 +43,8 @@ protected:
         const fs::path game = m_Temp.Join("my game");
         WriteText(game / "system" / "sysconf.ini",
                   "APP_TITLE=Compile Game\nAPP_SAVEDIR=COMPILE_SAVE\nSAVE_TO_MYDOCUMENTS=1\n");
-        WriteText(game / "setting.ini", "AutoCompile=1\n");
+        // Debug mode, so that the script's Print reaches "debug.log".
+        WriteText(game / "setting.ini", "AutoCompile=1\nDebugModeFlag=1\n");
         m_Game = fs::canonical(game);
         // What the stand-in compiler "writes": a program that prints one line.
         MoaAssembler assembler;

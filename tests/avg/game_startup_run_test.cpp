@@ -211,6 +211,7 @@ TEST_F(AvgStartupTest, TheStartUpRunsItsStepsInOrderAndLeavesARunningGame)
     EXPECT_TRUE(GetThumbnailBuffer().empty());
     EXPECT_EQ(GetBGMRestraintLevel(), 100);
     EXPECT_EQ(GetExtraVoiceRecord(4)->m_Name, u"");
+    EXPECT_EQ(GetExtraVoiceRecord(4)->m_Slot, -1);
     EXPECT_FALSE(GetConfigSampleState().m_Active);
     EXPECT_EQ(AvgCore::GetInstance().GetBuiltin(), nullptr);
 }

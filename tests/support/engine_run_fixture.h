@@ -11,6 +11,7 @@
 #include "app/engine_services.h"
 #include "app/game_worker_host.h"
 #include "avg/game_screens_builder.h"
+#include "avg/game_sound_services.h"
 #include "avg/game_startup.h"
 #include "avg/resource_lookup.h"
 #include "core/game_services.h"
@@ -102,6 +103,10 @@ public:
         return ::GameReset(core);
     }
     bool ResolveImageFile(std::u16string& path) override { return ::ResolveImageFile(path); }
+    bool PlaySystemSound(std::int32_t soundID, std::int32_t voiceID) override
+    {
+        return ::PlaySystemSound(soundID, voiceID);
+    }
 };
 
 // Back buffer 0 of the engine's device at (x, y) as 0xAARRGGBB; 0x12345678 without a device.

@@ -37,7 +37,8 @@ protected:
         UseEngineServices();
         // A shown message holds the script for 30 frames when nobody clicks.
         m_Run.SetMaxPasses(80);
-        MakeGameFolder(m_Game, GameFolder{});
+        // Debug mode, so that the script's Print reaches "debug.log".
+        MakeGameFolder(m_Game, GameFolder{.setting = "DebugModeFlag=1\n"});
         // The default name mode shows a speaker only when the name's image exists.
         fs::create_directories(m_Game / "cg" / "name");
         std::ofstream(m_Game / "cg" / "name" / "花子.png") << "png";

@@ -9,7 +9,6 @@
 #include "core/core.h"
 #include "core/game_services.h"
 #include "core/layer_graphics.h"
-#include "core/standins/layer_services.h"
 #include "core/motion_services.h"
 #include "core/movie_services.h"
 #include "core/standins/standin_trace.h"
@@ -471,13 +470,20 @@ public:
     GxBinBuffer m_Buffer;
 };
 
-// The game module's picture look-up for the layer contents; the rest of the game is not started.
+// The game module's picture look-up for the layer contents; system sounds are only traced
+// ("PlaySystemSound(id,voice)"); the rest of the game is not started.
 class LayerGameServices : public GxGameServicesBase {
 public:
     void SetDefaultDisplaySettings(GxCore*) override {}
     bool GameStartup(GxCore*) override { return true; }
     bool GameReset(GxCore*) override { return true; }
     bool ResolveImageFile(std::u16string& path) override { return ::ResolveImageFile(path); }
+    bool PlaySystemSound(std::int32_t soundID, std::int32_t voiceID) override
+    {
+        const std::string text = "PlaySystemSound(" + std::to_string(soundID) + "," + std::to_string(voiceID) + ")";
+        GxStandinTrace::Record(std::u16string(text.begin(), text.end()));
+        return true;
+    }
 };
 
 // A core with the real configuration and options, a manager and a root; the fakes are installed

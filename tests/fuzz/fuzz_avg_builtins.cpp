@@ -1,0 +1,205 @@
+// Fuzz target: the adventure builtins called through the binder with arbitrary argument arrays.
+// The input is a list of calls: a byte choosing a bound builtin (with two flag bits: debug mode,
+// a shown user dialog), an argument count and the arguments, each a type byte and its payload
+// (Null, integer, float, text, or a nested array). Sequence slots, dialogs, labels and choice
+// items are asked for with any number; nothing may crash, hang or read out of bounds. Each
+// argument also goes through the two position parsers.
+#include "avg/avg_builtin.h"
+#include "core/core.h"
+#include "core/seq_base.h"
+#include "core/system_dialog_host.h"
+#include "core/task_manage.h"
+#include "data/data_services.h"
+#include "data/system_config.h"
+#include "data/user_data.h"
+#include "data/user_data_perman.h"
+#include "foundation/wide_string.h"
+#include "script/builtin_default.h"
+#include "script/function_binder.h"
+#include "script/label_definition.h"
+#include "script/moa_ex.h"
+#include "script/variable.h"
+#include "script/worker.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kMaxDepth = 3;
+constexpr std::int32_t kMaxArgs = 16;
+
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : m_Data(data), m_Size(size) {}
+    bool Empty() const { return m_Pos >= m_Size; }
+    std::uint8_t Byte() { return m_Pos < m_Size ? m_Data[m_Pos++] : 0; }
+    std::uint64_t Word()
+    {
+        std::uint64_t value = 0;
+        for (int i = 0; i < 8; ++i)
+            value |= static_cast<std::uint64_t>(Byte()) << (8 * i);
+        return value;
+    }
+
+private:
+    const std::uint8_t* m_Data;
+    std::size_t m_Size;
+    std::size_t m_Pos = 0;
+};
+
+// Texts from a small alphabet, so that keywords, labels and format directives come up often.
+std::u16string Text(Input& in)
+{
+    static const char16_t kAlphabet[] = u"LMRTBNX0159%sd@*:ab.-あ";
+    const std::size_t length = in.Byte() % 12;
+    std::u16string text;
+    for (std::size_t i = 0; i < length; ++i)
+        text.push_back(kAlphabet[in.Byte() % (std::size(kAlphabet) - 1)]);
+    return text;
+}
+
+GxMoaVariable Value(Input& in, int depth)
+{
+    GxMoaVariable value;
+    switch (in.Byte() % 5) {
+    case 0: break;
+    case 1: value.SetInt64(static_cast<std::int64_t>(in.Word())); break;
+    case 2: {
+        const std::uint64_t bits = in.Word();
+        double number;
+        std::memcpy(&number, &bits, sizeof number);
+        value.SetFloat(number);
+        break;
+    }
+    case 3: value.SetString(Text(in)); break;
+    default: {
+        const std::int32_t count = depth < kMaxDepth ? in.Byte() % 4 : 0;
+        value.MakeArray(count);
+        for (std::int32_t i = 0; i < count; ++i)
+            value.SetElement(i, Value(in, depth + 1));
+        break;
+    }
+    }
+    return value;
+}
+
+// The system layer as the builtins reach it: a request opens nothing.
+class FuzzSystemLayer : public GxSeqBase, public GxSystemDialogHost {
+public:
+    explicit FuzzSystemLayer(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem") {}
+    const std::u16string& GetUserDialogTag() const override { return m_Tag; }
+    GxSeqBase* GetUserDialogOpener() const override { return m_Opener; }
+    void CloseShutdownDialog(bool) override {}
+    void CloseUserDialog(bool) override { m_Opener = nullptr; }
+    void ShowUserDialog(const std::u16string& identifier, GxSeqBase* requester, const std::u16string&,
+                        std::int32_t) override
+    {
+        m_Tag = identifier;
+        m_Opener = requester;
+    }
+    bool IsShutdownDialogActive() const override { return false; }
+    void PostSystemNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
+    void PostUserNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
+
+private:
+    std::u16string m_Tag;
+    GxSeqBase* m_Opener = nullptr;
+};
+
+struct Environment {
+    Environment()
+    {
+        InstallDataServices();
+        GxCore* core = GxCore::GetInstance();
+        core->m_SystemConfig = &m_SystemConfig;
+        core->m_UserData = &m_UserData;
+        core->m_UserDataPerman = &m_Perman;
+        core->m_TaskManage = &m_Manage;
+        core->RefreshConfig();
+        GxTaskBase* root = new GxTaskBase(&m_Manage);
+        m_System = new FuzzSystemLayer(root);
+        m_Manage.SetSystemSequence(m_System);
+        m_Dialog = new GxTaskBase(root, u"dlg_user", nullptr, 0);
+        auto* play = new GxSeqBase(root, u"SeqAvgMain");
+        m_Manage.ChangeSequence(play, 0, 0, 0);
+        m_Manage.ApplySequenceChanges();
+
+        for (const char16_t* name : {u"MAIN", u"a", u"@b"}) {
+            GxMoaLabelDefinition label;
+            label.m_Name = name;
+            m_Moa.AddLabel(label);
+        }
+        m_Defaults.Register(&m_Binder);
+        m_Builtins.RegisterBuiltins(&m_Binder);
+        for (const AvgBuiltin::Entry& entry : AvgBuiltin::kBuiltins) {
+            if (entry.handler != nullptr)
+                m_Names.push_back(WideToLowerAscii(entry.name));
+        }
+    }
+
+    GxSystemConfig m_SystemConfig;
+    GxUserData m_UserData;
+    GxUserDataPerman m_Perman;
+    GxTaskManage m_Manage{GxCore::GetInstance()};
+    FuzzSystemLayer* m_System = nullptr;
+    GxTaskBase* m_Dialog = nullptr;
+    GxMoaEx m_Moa;
+    GxMoaWorker m_Worker{&m_Moa};
+    GxMoaBuiltinDefault m_Defaults;
+    GxMoaFunctionBinder m_Binder;
+    AvgBuiltin m_Builtins{GxCore::GetInstance()};
+    std::vector<std::u16string> m_Names;
+};
+
+Environment& Env()
+{
+    static Environment* environment = new Environment();
+    return *environment;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size > 1u << 16)
+        return 0;
+    Environment& env = Env();
+    env.m_UserData.Reset();
+    Input in(data, size);
+    while (!in.Empty()) {
+        const std::uint8_t pick = in.Byte();
+        const std::u16string& name = env.m_Names[(pick & 0x3F) % env.m_Names.size()];
+        env.m_SystemConfig.m_DebugModeFlag = (pick & 0x40) != 0;
+        GxCore::GetInstance()->RefreshConfig();
+        if (pick & 0x80)
+            env.m_Dialog->Resume();
+        else
+            env.m_Dialog->Suspend();
+
+        GxMoaVariable args;
+        const std::int32_t count = in.Byte() % kMaxArgs;
+        args.MakeArray(count);
+        for (std::int32_t i = 0; i < count; ++i) {
+            GxMoaVariable value = Value(in, 0);
+            AvgParseHorizontalPosition(value, 1.0f, static_cast<float>(in.Byte()) * 8.0f);
+            AvgParseVerticalPosition(value, 1.0f, static_cast<float>(in.Byte()) * 8.0f);
+            args.SetElement(i, value);
+        }
+        const std::int32_t before = args.ArraySize();
+        GxMoaVariable result;
+        env.m_Binder.CallFunction(name, 0, args, &env.m_Worker, nullptr, &env.m_Worker.GetExecStack(), result);
+        // Handlers only ever grow the caller's array.
+        if (args.ArraySize() < before)
+            std::abort();
+        if (env.m_UserData.m_SelectMenuItemList.size() != 11)
+            std::abort();
+    }
+    return 0;
+}
