@@ -1,0 +1,141 @@
+// The engine binary with the resident system layer of the kit: Escape, the variable dump and the
+// shut-down dialog driven by scripted input, the window's close answered by the dialog and ended
+// by its "yes", the player's files written by that shut-down; and a folder without one of the
+// layer's rows still runs.
+#include "data/user_config.h"
+#include "data/user_data_perman.h"
+#include "foundation/bin_buffer.h"
+#include "tests/support/engine_runner.h"
+#include "tests/support/game_folder.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/ui/system_layer_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Far beyond any pass a run reaches: only the dialog's "yes" ends it.
+constexpr std::uint32_t kNoFrameBound = 1000000;
+
+// The shut-down dialog (400 x 200) centred and 120 above the middle: yes and no along its bottom.
+constexpr int kDialogX = (1024 - kSystemDialogWidth) / 2;
+constexpr int kDialogY = (768 - kSystemDialogHeight) / 2 - 120;
+constexpr int kYesX = kDialogX + 84 + kSystemButtonWidth / 2;
+constexpr int kNoX = kDialogX + 216 + kSystemButtonWidth / 2;
+constexpr int kButtonY = kDialogY + 120 + kSystemButtonHeight / 2;
+
+TestGameFolder SystemLayerGame(const fs::path& path, const std::vector<std::u16string>& omit = {})
+{
+    TestGameFolder game(path);
+    game.SysConf({{"APP_TITLE", "System Layer"}, {"APP_SAVEDIR", "SYS_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
+        .Setting({{"DebugModeFlag", "1"}})
+        .EmptyTables()
+        .Script("*MAIN\n$count = 7\nEXIT()\n")
+        .StartupFiles();
+    AddSystemLayer(game, {}, {}, omit);
+    return game;
+}
+
+std::vector<unsigned char> ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// UTF-16LE bytes after the byte-order mark, as ASCII (other units as '?').
+std::string AsciiOfUtf16(const std::vector<unsigned char>& bytes)
+{
+    std::string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text += bytes[i + 1] == 0 && bytes[i] < 0x80 ? static_cast<char>(bytes[i]) : '?';
+    return text;
+}
+
+void Click(TestEngineRunner& runner, std::uint32_t pass, int x, int y)
+{
+    const std::string at = " " + std::to_string(x) + " " + std::to_string(y);
+    runner.AddInput(pass, "move" + at);
+    runner.AddInput(pass + 1, "ldown" + at);
+    runner.AddInput(pass + 2, "lup" + at);
+}
+
+TEST(SystemLayerRun, EscapeDumpAndTheShutdownDialogEndTheRunThroughItsYes)
+{
+    TestTempDir folder("tw_system_layer_run");
+    ASSERT_TRUE(folder.Valid());
+    const TestGameFolder game = SystemLayerGame(folder.Join("game"));
+    ASSERT_TRUE(game.Ok()) << game.Errors().front();
+
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    runner.SetMaxFrames(kNoFrameBound);
+    runner.SetTimeoutSeconds(120);
+    runner.AddInput(40, "keydown Escape");   // opens
+    runner.AddInput(41, "keyup Escape");
+    runner.AddInput(50, "keydown Escape");   // closes
+    runner.AddInput(51, "keyup Escape");
+    runner.AddInput(70, "close");            // opens instead of closing
+    Click(runner, 80, kNoX, kButtonY);       // closes
+    runner.AddInput(100, "close");           // opens again
+    // The dump comes only from a run that none of the steps above has ended.
+    runner.AddInput(105, "keydown F1");
+    runner.AddInput(106, "keyup F1");
+    Click(runner, 110, kYesX, kButtonY);     // ends the program
+    const TestEngineResult result = runner.Run(game.Path());
+    ASSERT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut) << "the dialog's yes did not end the run";
+    EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    ASSERT_FALSE(result.saveFolder.empty());
+
+    // The dump: BOM, the local time, then the main worker's variables.
+    const fs::path dump = result.saveFolder / "vardump.txt";
+    const std::vector<unsigned char> bytes = ReadBytes(dump);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xFE);
+    const std::string text = AsciiOfUtf16(bytes);
+    EXPECT_TRUE(std::regex_search(text, std::regex("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}\r\n----Worker:MAIN_WORKER\r\n")))
+        << text;
+    const std::string debug = result.DebugLogUtf8();
+    EXPECT_NE(debug.find(dump.string() + "に通常変数をダンプしました"), std::string::npos) << debug;
+
+    // Written by the normal shut-down and readable again.
+    GxBinBuffer configBytes;
+    const std::vector<unsigned char> userconf = ReadBytes(result.saveFolder / "userconf.dat");
+    ASSERT_FALSE(userconf.empty());
+    std::copy(userconf.begin(), userconf.end(), configBytes.Allocate(static_cast<std::uint32_t>(userconf.size())));
+    GxUserConfig config;
+    EXPECT_TRUE(DecodeUserConfig(&config, configBytes, nullptr));
+    GxUserDataPerman permanent;
+    EXPECT_TRUE(LoadPermanentData(&permanent, (result.saveFolder / "permanent.dat").u16string()));
+}
+
+TEST(SystemLayerRun, AFolderWithoutARowLogsItAndStillRunsToItsEnd)
+{
+    TestTempDir folder("tw_system_layer_row");
+    ASSERT_TRUE(folder.Valid());
+    const TestGameFolder game = SystemLayerGame(folder.Join("game"), {u"btn_cancel"});
+    ASSERT_TRUE(game.Ok()) << game.Errors().front();
+
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    runner.SetMaxFrames(30);
+    runner.AddInput(20, "keydown Escape");
+    const TestEngineResult result = runner.Run(game.Path());
+    ASSERT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_NE(result.ErrorLogUtf8().find("UIモジュールデータ[btn_cancel]が見つかりません:SeqSystem"), std::string::npos)
+        << result.ErrorLogUtf8();
+}
+
+}  // namespace
