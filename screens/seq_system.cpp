@@ -15,6 +15,7 @@
 #include "foundation/log.h"
 #include "foundation/random.h"
 #include "foundation/time_util.h"
+#include "foundation/wide_string.h"
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
 #include "graphics/texture_factory.h"
@@ -436,10 +437,33 @@ int SeqSystem::Render(std::int32_t, std::uint64_t)
     GxCore* core = Core();
     if (GxTaskRenderManage* list = core != nullptr ? core->GetRenderList(9) : nullptr)
         list->Add(kRenderModeDefault, this, 0.0f, -1);
-    // The line's text follows the console and the counters, which move no scene generation.
-    if (ShouldDrawDebugStatusLine())
-        GxSceneGeneration::Touch();
+    // The line's text follows the console, the log, the counters and the script's position,
+    // none of which moves the scene generation.
+    if (ShouldDrawDebugStatusLine()) {
+        std::u16string signature = StatusLineSignature();
+        if (signature != m_StatusLineSignature) {
+            m_StatusLineSignature = std::move(signature);
+            GxSceneGeneration::Touch();
+        }
+    }
     return 0;
+}
+
+std::u16string SeqSystem::StatusLineSignature() const
+{
+    const GxDebugStatistics& s = m_Statistics;
+    std::u16string text = FormatWide(u"%d/%u/%d %d %d %d %d %s %d %d %d %d", LogGetErrorCount(),
+                                     GetDebugStatusDrawCalls().GetTotalVideoMemory(), s.m_Clk, s.m_Time, s.m_Mov,
+                                     s.m_AA, s.m_ASNumber, s.m_ASName.c_str(), s.m_BGM, s.m_BGV, s.m_SE, s.m_VO);
+    if (GxMoaWorker* worker = GetMainWorker(); worker != nullptr && worker->IsRunning()) {
+        GxMoaEx* instance = GetScriptInstance();
+        text += FormatWide(u"/%u %s %d %d", static_cast<unsigned>(worker->GetExecStack().size()),
+                           worker->GetScriptName(nullptr).c_str(), worker->GetLastLine(nullptr),
+                           instance != nullptr && instance->IsErrorStop() ? 1 : 0);
+    }
+    for (const std::u16string& line : GetDebugConsoleOutput().GetLines())
+        text += u"\n" + line;
+    return text;
 }
 
 int SeqSystem::Draw(std::int32_t, std::int32_t)

@@ -102,6 +102,8 @@ private:
     void ToggleScreenMode();
     void OpenScriptInEditor();
     void WriteDump(const char16_t* fileName, bool instance);
+    // What the status line shows, in short: a change of it is a change of the picture.
+    std::u16string StatusLineSignature() const;
 
     GxTaskUIBase* m_ShutdownDialog = nullptr;
     GxTaskUIBase* m_UserDialog = nullptr;
@@ -116,4 +118,5 @@ private:
     std::u16string m_ShutdownDialogTag;
     std::deque<GxNoticeParam> m_SystemNotices;
     std::vector<std::u16string> m_MissingRows;   // logged at construction
+    std::u16string m_StatusLineSignature;
 };

@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -33,13 +35,15 @@ constexpr int kYesX = kDialogX + 84 + kSystemButtonWidth / 2;
 constexpr int kNoX = kDialogX + 216 + kSystemButtonWidth / 2;
 constexpr int kButtonY = kDialogY + 120 + kSystemButtonHeight / 2;
 
-TestGameFolder SystemLayerGame(const fs::path& path, const std::vector<std::u16string>& omit = {})
+// The script keeps the main worker on its loop, so that it has a script and a line.
+TestGameFolder SystemLayerGame(const fs::path& path, const std::vector<std::u16string>& omit = {},
+                               const TestIniKeys& setting = {{"DebugModeFlag", "1"}})
 {
     TestGameFolder game(path);
     game.SysConf({{"APP_TITLE", "System Layer"}, {"APP_SAVEDIR", "SYS_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
-        .Setting({{"DebugModeFlag", "1"}})
+        .Setting(setting)
         .EmptyTables()
-        .Script("*MAIN\n$count = 7\nEXIT()\n")
+        .Script("*MAIN\n$count = 7\n*@loop\nGO(\"@loop\")\n")
         .StartupFiles();
     AddSystemLayer(game, {}, {}, omit);
     return game;
@@ -60,6 +64,29 @@ std::string AsciiOfUtf16(const std::vector<unsigned char>& bytes)
     return text;
 }
 
+// A stand-in editor that writes its arguments, one a line, to "args.txt" beside it.
+fs::path WriteEditor(const fs::path& folder)
+{
+    const fs::path program = folder / "editor";
+    const std::string at = folder.string() + "/";
+    std::ofstream(program) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << at
+                           << "args.tmp'\nmv '" << at << "args.tmp' '" << at << "args.txt'\n";
+    fs::permissions(program, fs::perms::owner_all);
+    return program;
+}
+
+// The editor is started and never waited for.
+bool EventuallyExists(const fs::path& path)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!fs::exists(path)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 void Click(TestEngineRunner& runner, std::uint32_t pass, int x, int y)
 {
     const std::string at = " " + std::to_string(x) + " " + std::to_string(y);
@@ -72,12 +99,15 @@ TEST(SystemLayerRun, EscapeDumpAndTheShutdownDialogEndTheRunThroughItsYes)
 {
     TestTempDir folder("tw_system_layer_run");
     ASSERT_TRUE(folder.Valid());
-    const TestGameFolder game = SystemLayerGame(folder.Join("game"));
+    const fs::path editor = WriteEditor(folder.Path());
+    const TestGameFolder game = SystemLayerGame(
+        folder.Join("game"), {}, {{"DebugModeFlag", "1"}, {"TextEditorCommand", editor.string() + " %file %line"}});
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
     runner.SetMaxFrames(kNoFrameBound);
+    runner.AddInput(30, "keydown F11");
     runner.SetTimeoutSeconds(120);
     runner.AddInput(40, "keydown Escape");   // opens
     runner.AddInput(41, "keyup Escape");
@@ -107,6 +137,15 @@ TEST(SystemLayerRun, EscapeDumpAndTheShutdownDialogEndTheRunThroughItsYes)
         << text;
     const std::string debug = result.DebugLogUtf8();
     EXPECT_NE(debug.find(dump.string() + "に通常変数をダンプしました"), std::string::npos) << debug;
+
+    // The editor on the absolute path of the running script, at a line of the loop.
+    ASSERT_TRUE(EventuallyExists(folder.Path() / "args.txt"));
+    std::ifstream args(folder.Path() / "args.txt");
+    std::string file, line;
+    std::getline(args, file);
+    std::getline(args, line);
+    EXPECT_EQ(file, (fs::canonical(game.Path()) / "scripts" / "main").string());
+    EXPECT_GE(std::stoi(line), 1) << line;
 
     // Written by the normal shut-down and readable again.
     GxBinBuffer configBytes;

@@ -4,6 +4,7 @@
 #include "screens/seq_system.h"
 
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
 #include "data/user_config.h"
@@ -463,6 +464,22 @@ TEST(SystemLayer, StatusLineRuleAndRenderEntry)
     ASSERT_NE(mine, entries.end());
     EXPECT_EQ(mine->m_Depth, 0.0f);
     EXPECT_EQ(mine->m_Value, -1);
+
+    // While shown, a change of its text is a change of the picture, and only that.
+    h.m_UI.Config().m_System.m_DebugConsoleFlag = true;
+    h.m_UI.Config().Refresh();
+    system->Render(0, 0);
+    const std::uint64_t settled = GxSceneGeneration::Get();
+    system->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), settled);
+    system->m_Statistics.m_Clk = 3;
+    system->Render(0, 0);
+    EXPECT_NE(GxSceneGeneration::Get(), settled);
+    const std::uint64_t counted = GxSceneGeneration::Get();
+    LogPrint(u"Test/an error\n");
+    system->Render(0, 0);
+    EXPECT_NE(GxSceneGeneration::Get(), counted);
+    LogResetErrorCount();
 }
 
 // A screen in slot 0 that refuses everything, to see whose answers the layer gives.
