@@ -60,6 +60,7 @@ protected:
         const fs::path game = m_Temp.Join(name);
         WriteGameFile(game / "system" / "sysconf.ini",
                       "APP_TITLE=Runaway " + name + "\nAPP_SAVEDIR=RUNAWAY_SAVE\nSAVE_TO_MYDOCUMENTS=1\n");
+        WriteGameFile(game / "setting.ini", "DebugModeFlag=1\n");   // the script's Print writes only in debug mode
         MoaAssembler assembler;
         assembler.AddScript(u"main", source);
         EXPECT_TRUE(assembler.WriteFile(game / "bincode" / "moacode.mwb", MoaProgramForm::Binary));
