@@ -5,13 +5,16 @@
 
 #include "core/core.h"
 #include "core/scene_generation.h"
+#include "core/shared_asset_manage.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
 #include "data/user_config.h"
 #include "data/user_data.h"
+#include "foundation/async_job.h"
 #include "foundation/log.h"
 #include "foundation/random.h"
 #include "foundation/wide_string.h"
+#include "graphics/graphics.h"
 #include "motion/crammed_image_set.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/message.h"
@@ -327,6 +330,36 @@ TEST(SystemLayer, NoticesShowOneAtATimeSystemFirstAndUserNoticesWaitForTheHold)
     ClearUINamedValues();
 }
 
+// A job no loader thread takes: it stays pending.
+class IdleJob : public GxAsyncJobBase {
+public:
+    void RunJob(GxThread*, GxAsyncJobManage*) override {}
+};
+
+TEST(SystemLayer, TheLoadingIconBlinksWhileLoaderJobsArePending)
+{
+    ScreenHarness h;
+    ASSERT_TRUE(h.m_UI.Ok());
+    h.MakeSystem();
+    GxSharedAssetManage assets;
+    h.m_UI.Core().m_SharedAssets = &assets;
+    GxTaskUIBase* icon = h.Widget(u"icon_asload");
+    std::vector<bool> active;
+    for (int frame = 0; frame < 2; ++frame) {
+        h.m_UI.Step(0);
+        active.push_back(icon->IsActive());
+    }
+    IdleJob job;
+    ASSERT_TRUE(assets.GetJobManage().AddJob(u"idle", &job));
+    for (int frame = 0; frame < 4; ++frame) {
+        h.m_UI.Step(0);
+        active.push_back(icon->IsActive());
+    }
+    EXPECT_EQ(active, (std::vector<bool>{false, false, true, false, true, false}));
+    assets.GetJobManage().CancelPendingJobs();
+    h.m_UI.Core().m_SharedAssets = nullptr;
+}
+
 TEST(SystemLayer, MusicRestraintFollowsTheVoiceOnTheFirstPassWithOneRandomDrawPerFrame)
 {
     ScreenHarness h;
@@ -389,6 +422,50 @@ TEST(SystemLayer, DeveloperKeysNeedTheDebugSwitchButF4AndEscapeDoNot)
     EXPECT_TRUE(system->ShouldDrawDebugStatusLine());
     system->OnKeyDown(kF1 + 7, 0);
     EXPECT_FALSE(core.GetConfig().m_DebugConsoleFlag);
+}
+
+// Records the window notifications every task receives.
+class WindowWatcher : public GxTaskBase {
+public:
+    explicit WindowWatcher(GxTaskBase* parent) : GxTaskBase(parent, u"watcher", nullptr, 0) {}
+    int OnWindowEvent(std::int32_t from, std::int32_t to) override
+    {
+        m_Events.push_back({from, to});
+        return 0;
+    }
+    std::vector<std::pair<std::int32_t, std::int32_t>> m_Events;
+};
+
+TEST(SystemLayer, F4SwitchesBetweenWindowAndFullScreenWithoutTheDebugSwitch)
+{
+    ScreenHarness h;
+    ASSERT_TRUE(h.m_UI.Ok());
+    SeqSystem* system = h.MakeSystem();
+    auto* watcher = new WindowWatcher(h.m_UI.Screen());
+    GxUserConfig& options = h.m_UI.Config().m_User;
+    options.m_ScreenMode = 0;
+    const WPARAM f4 = kF1 + 3;
+
+    // Whatever the device allows: a change is reported and stored, a refused one changes nothing.
+    for (int press = 0; press < 2; ++press) {
+        const std::int32_t before = GxGraphics::GetDisplaySettings().CurrentScreenMode;
+        const std::int32_t storedBefore = options.m_ScreenMode;
+        const std::size_t eventsBefore = watcher->m_Events.size();
+        EXPECT_EQ(system->OnKeyDown(f4, 0), 0);
+        const std::int32_t after = GxGraphics::GetDisplaySettings().CurrentScreenMode;
+        if (after == before) {
+            EXPECT_EQ(options.m_ScreenMode, storedBefore);
+            EXPECT_EQ(watcher->m_Events.size(), eventsBefore);
+            continue;
+        }
+        ASSERT_EQ(watcher->m_Events.size(), eventsBefore + 1);
+        const bool toFull = before < SCRMODE_FULLSCREEN;
+        EXPECT_EQ(after, toFull ? 2 : 0);
+        EXPECT_EQ(options.m_ScreenMode, toFull ? 1 : 0);
+        EXPECT_EQ(watcher->m_Events.back(), (toFull ? std::pair{0, 2} : std::pair{2, 0}));
+    }
+    if (GxGraphics::GetDisplaySettings().CurrentScreenMode != SCRMODE_WINDOW)
+        GxGraphics::ChangeScreenMode(SCRMODE_WINDOW);
 }
 
 std::vector<unsigned char> ReadBytes(const std::filesystem::path& path)
