@@ -306,11 +306,13 @@ int SeqSystem::OnWindowClose()
     return 1;
 }
 
-int SeqSystem::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam*)
+int SeqSystem::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
 {
     GxTaskBase* parent = widget != nullptr ? widget->GetParent() : nullptr;
+    // A user dialog asked with no screen to answer sends its buttons here: the play screen's
+    // own question is still answered and closed by the base, or it would stay up for good.
     if (parent == nullptr || parent->GetTaskName() != u"dlg_shutdown")
-        return 0;
+        return GxSeqBase::OnUIEvent(widget, event);
     const std::u16string& name = widget->GetTaskLocalName();
     if (name == u"btn_dlgshutdown_yes") {
         GxCore* core = Core();

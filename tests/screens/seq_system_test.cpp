@@ -212,6 +212,19 @@ TEST(SystemLayer, UserDialogButtonsAnswerTheAskingScreen)
     EXPECT_EQ(events[0].sender, h.Child(u"dlg_user", u"btn_dlguser_no"));
 }
 
+TEST(SystemLayer, ThePlayScreensQuestionAskedWithNoScreenRunningIsStillAnsweredAndClosed)
+{
+    ScreenHarness h;
+    ASSERT_TRUE(h.m_UI.Ok());
+    SeqSystem* system = h.MakeSystem();
+    system->ShowUserDialog(u"SeqAvgMain_USERDIALOG", nullptr, u"?", 3);
+    h.Child(u"dlg_user", u"btn_dlguser_yes")->ReportEvent(1);
+    h.m_UI.Step(0);
+    EXPECT_FALSE(system->IsUserDialogActive());
+    EXPECT_EQ(h.m_UI.UI().m_DialogCount, 0);
+    EXPECT_TRUE(h.m_UI.Screen()->EventsOf(1).empty());
+}
+
 TEST(SystemLayer, EscapeAndTheCloseRequestOpenAndCloseTheShutdownDialog)
 {
     ScreenHarness h;
