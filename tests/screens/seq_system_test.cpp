@@ -17,6 +17,8 @@
 #include "graphics/graphics.h"
 #include "motion/crammed_image_set.h"
 #include "platform/win32/keyboard.h"
+#include "script/moa_ex.h"
+#include "script/script_engine.h"
 #include "platform/win32/message.h"
 #include "platform/win32/window.h"
 #include "tests/screens/screen_test_support.h"
@@ -522,18 +524,21 @@ TEST(SystemLayer, StatusLineRuleAndRenderEntry)
         bool consoleFlag;
         bool error;
         bool skipSlightError;
+        bool scriptStopped;
         bool drawn;
     };
-    // Without a script instance the script error flag is clear.
     const Case cases[] = {
-        {true, false, true, true},
-        {false, false, false, false},
-        {false, true, false, true},
-        {false, true, true, false},
+        {true, false, true, false, true},
+        {false, false, false, false, false},
+        {false, false, false, true, false},
+        {false, true, false, false, true},
+        {false, true, true, false, false},   // slight errors skipped while the script runs on
+        {false, true, true, true, true},
     };
     ScreenHarness h;
     ASSERT_TRUE(h.m_UI.Ok());
     SeqSystem* system = h.MakeSystem();
+    CreateScriptEngine(nullptr);
     for (const Case& c : cases) {
         LogResetErrorCount();
         if (c.error)
@@ -541,8 +546,11 @@ TEST(SystemLayer, StatusLineRuleAndRenderEntry)
         h.m_UI.Config().m_System.m_DebugConsoleFlag = c.consoleFlag;
         h.m_UI.Config().m_System.m_SkipSlightError = c.skipSlightError;
         h.m_UI.Config().Refresh();
-        EXPECT_EQ(system->ShouldDrawDebugStatusLine(), c.drawn) << c.consoleFlag << c.error << c.skipSlightError;
+        GetScriptInstance()->SetErrorStop(c.scriptStopped);
+        EXPECT_EQ(system->ShouldDrawDebugStatusLine(), c.drawn)
+            << c.consoleFlag << c.error << c.skipSlightError << c.scriptStopped;
     }
+    DestroyScriptEngine();
     LogResetErrorCount();
     EXPECT_EQ(system->m_DebugFont.GetFontSize(), GxGDIFontMap::kDefaultFontSize);
 
