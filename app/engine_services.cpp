@@ -1,6 +1,7 @@
 #include "app/engine_services.h"
 
 #include "app/game_worker_host.h"
+#include "avg/avg_game_services.h"
 #include "data/data_services.h"
 #include "media/media_services.h"
 #include "media/movie_services.h"
@@ -18,4 +19,6 @@ void InstallEngineServices()
     InstallMovieServices();
     InstallUIServices();
     InstallGameWorkerHost();
+    InstallAvgGameServices();
+    InstallAvgPlayStateServices();
 }

@@ -1,8 +1,8 @@
 #include "app/game_worker_host.h"
 
 #include "core/core.h"
-#include "core/standins/avg_standin.h"
-#include "core/standins/layer_services.h"
+#include "avg/resource_lookup.h"
+#include "avg/standins/seq_avg_main.h"
 #include "core/task_manage.h"
 #include "data/system_config.h"
 #include "data/user_data.h"

@@ -7,8 +7,7 @@
 #include "core/media_services.h"
 #include "core/motion_services.h"
 #include "core/shared_asset_manage.h"
-#include "core/standins/avg_standin.h"
-#include "core/transit_graphics.h"
+#include "core/game_services.h"
 #include "core/widget_services.h"
 #include "graphics/graphics.h"
 #include "core/task_manage.h"
@@ -265,7 +264,8 @@ bool GxCore::Initialize(HINSTANCE instance)
     ResetDebugWindowState();
     CreateDebugWindow(m_Instance);
 
-    SetDefaultDisplaySettings(this);
+    if (GxGameServicesBase* game = GetGameServices())
+        game->SetDefaultDisplaySettings(this);
     // Only now: the display defaults may have emptied the logs.
     LogRefusedPacks();
 
@@ -312,8 +312,8 @@ bool GxCore::Initialize(HINSTANCE instance)
         media->MovieInitCom();
     }
 
-    SetTransitGraphics(&GetEngineTransitGraphics());
-    GameStartup(this);
+    if (GxGameServicesBase* game = GetGameServices())
+        game->GameStartup(this);
 
     m_Initialized = true;
     return true;
@@ -336,7 +336,8 @@ void GxCore::Finalize()
     DeleteOwnedUIManage();
     ClearTarget(kClearAll, 0, 1.0f, 0, nullptr);
     DropOwned(m_OwnedTaskManage, m_TaskManage);
-    GameReset(this);
+    if (GxGameServicesBase* game = GetGameServices())
+        game->GameReset(this);
     // The game data keeps a pointer to the configuration: it goes first.
     DropOwned(m_OwnedUserData, m_UserData);
     DropOwned(m_OwnedUserDataPerman, m_UserDataPerman);
@@ -360,8 +361,6 @@ void GxCore::Finalize()
     GxGraphics::ReleaseShaders();
     GxGraphics::Release();
     GxGraphics::SetFatalErrorHandler(nullptr);
-    if (GetTransitGraphics() == &GetEngineTransitGraphics())
-        SetTransitGraphics(nullptr);
     GxDebugWindowState& debugWindow = GetDebugWindowState();
     if (debugWindow.m_Window != nullptr) {
         debugWindow.m_Shown = false;

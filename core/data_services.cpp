@@ -18,8 +18,3 @@ GxDataServicesBase* GetDataServices()
     return g_DataServices;
 }
 
-void LoadGameTables()
-{
-    if (g_DataServices)
-        g_DataServices->LoadGameTables();
-}

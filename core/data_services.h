@@ -1,5 +1,4 @@
-// What the core asks of the data subsystem, which sits above the core: the data tables at game
-// start-up, and the game configuration, the player's options, the game in progress and the
+// What the core asks of the data subsystem, which sits above the core: the game configuration, the player's options, the game in progress and the
 // persistent flags, which the core owns but sees only as forward-declared classes. The process
 // entry installs a GxDataServicesBase before the core starts. With none installed (tests of the
 // core alone), the core runs on the built-in configuration values (GxCoreConfig) and has no
@@ -39,10 +38,6 @@ class GxDataServicesBase {
 public:
     virtual ~GxDataServicesBase() = default;
 
-    // Loads the game's data tables from "data/" and prepares them for reading. The results are
-    // not checked: a missing or damaged table is logged by its reader and stays (partly) empty.
-    virtual void LoadGameTables() = 0;
-
     // ---- the game configuration
     // A new one with its built-in values.
     virtual GxSystemConfigHolder CreateSystemConfig() = 0;
@@ -52,20 +47,14 @@ public:
     virtual bool LoadSettingIni(GxSystemConfig& config) = 0;
     // Copies out the values the core reads.
     virtual void ReadCoreConfig(const GxSystemConfig& config, GxCoreConfig& values) = 0;
-    // Sets the sound-engine flag from the player's choice (0 automatic by the Windows major
-    // version, 1 DirectSound, 2 XAudio2; another value leaves it) and returns it: true XAudio2.
-    virtual bool SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor) = 0;
 
     // ---- the player's options
     // A new one with its defaults.
     virtual GxUserConfigHolder CreateUserConfig() = 0;
-    // "userconf.dat" in the core's save folder, read into the options and written from them.
-    virtual bool LoadUserConfig(GxUserConfig& options, GxCore& core) = 0;
+    // "userconf.dat" in the core's save folder, written from the options.
     virtual bool SaveUserConfig(GxUserConfig& options, GxCore& core) = 0;
     // The movie sound's attenuation, 0 to -9600 hundredths of a decibel.
     virtual std::int32_t GetMovieAttenuation(const GxUserConfig& options) = 0;
-    // The engine-wide BGM restraint level, 0 to 100 (100: not restrained).
-    virtual void SetBGMRestraintLevel(std::int32_t level) = 0;
 
     // ---- the game in progress and the flags kept across games
     // New ones at the start of a game, sized by the core's configuration when it has one.
@@ -75,9 +64,7 @@ public:
     virtual void SetLastDialogResult(GxUserData& data, std::int32_t result) = 0;
     // The sequence a loaded game goes back to (a copy).
     virtual std::u16string GetRestoreSequence(const GxUserData& data) = 0;
-    // The persistent flags in `path`; false when the file is missing or damaged (logged by the
-    // reader). Written whole or not at all, binary unless `binary` is false.
-    virtual bool LoadPermanentData(GxUserDataPerman& flags, const std::u16string& path) = 0;
+    // The persistent flags into `path`, whole or not at all, binary unless `binary` is false.
     virtual bool SavePermanentData(GxUserDataPerman& flags, const std::u16string& path, bool binary) = 0;
 };
 
@@ -85,5 +72,3 @@ public:
 GxDataServicesBase* SetDataServices(GxDataServicesBase* services);
 GxDataServicesBase* GetDataServices();
 
-// Forwarded to the installed services.
-void LoadGameTables();

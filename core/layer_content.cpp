@@ -2,7 +2,7 @@
 
 #include "core/core.h"
 #include "core/layer_graphics.h"
-#include "core/standins/layer_services.h"
+#include "core/game_services.h"
 #include "core/motion_services.h"
 #include "core/movie_services.h"
 #include "foundation/content.h"
@@ -200,7 +200,7 @@ bool GxLayerContent::LoadContent(GxCore* core)
     }
     case kLayerContentImage: {
         std::u16string file = m_ContentFileName;
-        if (!ResolveImageFile(file))
+        if (!ResolveGameImageFile(file))
             file = core ? core->GetConfig().m_ErrorImageFile : std::u16string();
         m_pImageTexture.reset(graphics->NewTextureFlex());
         return m_pImageTexture->CreateFromFile(file, D3DFMT_UNKNOWN, 0);

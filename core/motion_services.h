@@ -54,12 +54,6 @@ public:
     // Draws the evaluated layers back to front into the current render target.
     virtual void DrawSnapShot(const GxLayerBoundsRecord& bounds, const GxMatrix& matrix, const GxFColor& color) = 0;
 
-    // The pool of user-interface image sets, by name as given (letter case counts).
-    virtual GxNcCrammedImageSet* AddImageSet(const std::u16string&) { return nullptr; }
-    virtual bool ReleaseImageSet(const std::u16string&) { return false; }
-    virtual GxNcCrammedImageSet* GetImageSet(const std::u16string&) { return nullptr; }
-    virtual void ReleaseAllImageSets() {}
-
     // Shut-down: the reports of what is still loaded, then the releases, projects first.
     virtual void ReportUnreleasedNcProjects() {}
     virtual void ReportUnreleasedImageSets() {}

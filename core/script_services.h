@@ -1,28 +1,17 @@
-// What the core's start-up, reset and screens ask of the script engine, which sits above the
-// core: the process entry installs a GxScriptServicesBase before the core starts. With none
-// installed (tests without one), the callers skip every call: no engine, no script runs.
+// What the core's screens ask of the script engine, which sits above the core: the process entry
+// installs a GxScriptServicesBase before the core starts. With none installed (tests without
+// one), the callers skip every call: no script runs.
 #pragma once
 
 #include <string>
 
-class GxCore;
 class GxGDIFontMap;
-class GxMoaFunctionBinder;
 struct GxDebugStatistics;
 
 class GxScriptServicesBase {
 public:
     virtual ~GxScriptServicesBase() = default;
 
-    // Runs the outside script compiler and waits for it; its exit code (1: not started).
-    virtual int CompileScripts() = 0;
-    // Makes the script instance, the main worker, the default builtins and the binder.
-    virtual void CreateScriptEngine(GxCore* core) = 0;
-    // Loads "bincode/moacode.mwb"; false when it could not be read completely.
-    virtual bool LoadScriptBinary() = 0;
-    virtual void DestroyScriptEngine() = 0;
-    // The binder the modules register their builtins with; null without an engine.
-    virtual GxMoaFunctionBinder* GetFunctionBinder() = 0;
     // Empties the main worker's stacks and starts it at the label; false when it is absent.
     virtual bool ResetAndJump(const std::u16string& label) = 0;
     // One statement of the main worker; false when it has nothing to run, stopped or failed.
@@ -30,8 +19,6 @@ public:
     virtual bool IsMainWorkerRunning() = 0;
     // Whether a script error has stopped the instance.
     virtual bool IsErrorStop() = 0;
-    // Registers the script engine's debug console as the one log listener.
-    virtual void RegisterDebugConsole() {}
     // Draws the debug status line with its first line's top left at (x, y), with the glyph cache
     // (its size is the line height) and the owner's counters.
     virtual void DrawDebugStatusLine(float /*x*/, float /*y*/, GxGDIFontMap* /*fontMap*/,

@@ -3,7 +3,6 @@
 #include "core/core.h"
 #include "core/layer_graphics.h"
 #include "core/scene_generation.h"
-#include "core/standins/layer_services.h"
 #include "core/motion_services.h"
 #include "core/movie_services.h"
 #include "core/task_manage.h"

@@ -1,7 +1,7 @@
 // What a screen transition needs from the graphics layer and the adventure module's screen
 // snapshot: the capture into the first global render texture, the nested scene bracket, the 2D
-// state reset and the texture-rectangle draw. The core's start-up installs the engine's own
-// (GxTransitGraphics); without one (tests that install none) captures and fade drawing do
+// state reset and the texture-rectangle draw. The game module's start-up installs its own and its
+// reset takes it out again; without one (tests that install none) captures and fade drawing do
 // nothing.
 #pragma once
 
@@ -34,21 +34,3 @@ public:
 // Not owned; null removes it. Returns the previous one.
 GxTransitGraphicsBase* SetTransitGraphics(GxTransitGraphicsBase* graphics);
 GxTransitGraphicsBase* GetTransitGraphics();
-
-// The engine's transition graphics: the game module's screen snapshot into the first
-// "GlobalRenderTexture0", and the fade through the graphics layer's 2D drawing (which draws
-// nothing while that texture does not exist).
-class GxTransitGraphics : public GxTransitGraphicsBase {
-public:
-    bool CaptureScreenToTexture(GxCore* core) override;
-    GxTexture* GetCaptureTexture() override;
-    bool BeginSceneNested() override;
-    bool EndSceneNested() override;
-    void ResetRenderStates() override;
-    void DrawTextureRect2D(GxTexture* texture, float x, float y, const GxFRect& source, const GxVector2& scale,
-                           float rotation, const GxVector2& pivot, const GxVector2& uvOffset, std::uint32_t color0,
-                           std::uint32_t color1, std::int32_t preset) override;
-};
-
-// The one instance the core's start-up installs.
-GxTransitGraphics& GetEngineTransitGraphics();

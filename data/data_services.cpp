@@ -1,7 +1,6 @@
 #include "data/data_services.h"
 
 #include "core/core_config.h"
-#include "data/data_tables.h"
 #include "data/system_config.h"
 #include "core/core.h"
 #include "data/user_config.h"
@@ -33,12 +32,6 @@ void DeleteUserDataPerman(GxUserDataPerman* flags)
 }
 
 }  // namespace
-
-void GxDataServices::LoadGameTables()
-{
-    LoadDataTables();
-    SplitCGFileNames();
-}
 
 GxSystemConfigHolder GxDataServices::CreateSystemConfig()
 {
@@ -76,7 +69,7 @@ void GxDataServices::ReadCoreConfig(const GxSystemConfig& config, GxCoreConfig& 
     values.m_MesWinTextBuiltinFontName = config.m_MesWinTextBuiltinFontName;
 }
 
-bool GxDataServices::SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor)
+bool SelectSoundEngine(GxSystemConfig& config, const GxUserConfig& options, DWORD windowsMajor)
 {
     switch (options.m_SoundEngineMode) {
     case 0:
@@ -99,11 +92,6 @@ GxUserConfigHolder GxDataServices::CreateUserConfig()
     return GxUserConfigHolder(new GxUserConfig(), {&DeleteUserConfig});
 }
 
-bool GxDataServices::LoadUserConfig(GxUserConfig& options, GxCore& core)
-{
-    return ::LoadUserConfig(&options, &core);
-}
-
 bool GxDataServices::SaveUserConfig(GxUserConfig& options, GxCore& core)
 {
     return ::SaveUserConfig(&options, &core);
@@ -112,11 +100,6 @@ bool GxDataServices::SaveUserConfig(GxUserConfig& options, GxCore& core)
 std::int32_t GxDataServices::GetMovieAttenuation(const GxUserConfig& options)
 {
     return options.GetMovieAttenuation();
-}
-
-void GxDataServices::SetBGMRestraintLevel(std::int32_t level)
-{
-    ::SetBGMRestraintLevel(level);
 }
 
 GxUserDataHolder GxDataServices::CreateUserData(GxCore& core)
@@ -137,11 +120,6 @@ void GxDataServices::SetLastDialogResult(GxUserData& data, std::int32_t result)
 std::u16string GxDataServices::GetRestoreSequence(const GxUserData& data)
 {
     return data.GetRestoreSequence();
-}
-
-bool GxDataServices::LoadPermanentData(GxUserDataPerman& flags, const std::u16string& path)
-{
-    return ::LoadPermanentData(&flags, path);
 }
 
 bool GxDataServices::SavePermanentData(GxUserDataPerman& flags, const std::u16string& path, bool binary)

@@ -97,26 +97,6 @@ void GxMotionServices::DrawSnapShot(const GxLayerBoundsRecord& bounds, const GxM
                                color, GxFColor(0.0f, 0.0f, 0.0f, 0.0f), 0, 0);
 }
 
-GxNcCrammedImageSet* GxMotionServices::AddImageSet(const std::u16string& name)
-{
-    return GetImageSetPool().AddImageSet(name);
-}
-
-bool GxMotionServices::ReleaseImageSet(const std::u16string& name)
-{
-    return GetImageSetPool().ReleaseImageSet(name);
-}
-
-GxNcCrammedImageSet* GxMotionServices::GetImageSet(const std::u16string& name)
-{
-    return GetImageSetPool().GetImageSet(name);
-}
-
-void GxMotionServices::ReleaseAllImageSets()
-{
-    GetImageSetPool().ReleaseAllImageSets();
-}
-
 void GxMotionServices::ReportUnreleasedNcProjects()
 {
     GetNcProjectFactory().ReportUnreleasedNcProjects();

@@ -32,10 +32,6 @@ public:
                         std::int32_t flags) override;
     void DrawSnapShot(const GxLayerBoundsRecord& bounds, const GxMatrix& matrix, const GxFColor& color) override;
 
-    GxNcCrammedImageSet* AddImageSet(const std::u16string& name) override;
-    bool ReleaseImageSet(const std::u16string& name) override;
-    GxNcCrammedImageSet* GetImageSet(const std::u16string& name) override;
-    void ReleaseAllImageSets() override;
 
     void ReportUnreleasedNcProjects() override;
     void ReportUnreleasedImageSets() override;

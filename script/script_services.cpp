@@ -1,37 +1,10 @@
 #include "script/script_services.h"
 
-#include "foundation/log.h"
 #include "script/debug_console.h"
 #include "script/debug_status_line.h"
 #include "script/moa_ex.h"
-#include "script/script_compiler.h"
 #include "script/script_engine.h"
 #include "script/worker.h"
-
-int GxScriptServices::CompileScripts()
-{
-    return ::CompileScripts();
-}
-
-void GxScriptServices::CreateScriptEngine(GxCore* core)
-{
-    ::CreateScriptEngine(core);
-}
-
-bool GxScriptServices::LoadScriptBinary()
-{
-    return ::LoadScriptBinary();
-}
-
-void GxScriptServices::DestroyScriptEngine()
-{
-    ::DestroyScriptEngine();
-}
-
-GxMoaFunctionBinder* GxScriptServices::GetFunctionBinder()
-{
-    return ::GetFunctionBinder();
-}
 
 bool GxScriptServices::ResetAndJump(const std::u16string& label)
 {
@@ -55,11 +28,6 @@ bool GxScriptServices::IsErrorStop()
 {
     GxMoaEx* instance = GetScriptInstance();
     return instance != nullptr && instance->IsErrorStop();
-}
-
-void GxScriptServices::RegisterDebugConsole()
-{
-    LogSetSink(&GetDebugConsoleOutput());
 }
 
 void GxScriptServices::DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap,

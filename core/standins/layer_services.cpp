@@ -1,7 +1,6 @@
 #include "core/standins/layer_services.h"
 
 #include "core/standins/standin_trace.h"
-#include "foundation/file.h"
 
 #include <string>
 
@@ -12,17 +11,4 @@ bool PlaySystemSound(std::int32_t id, std::int32_t voice)
         GxStandinTrace::Record(std::u16string(text.begin(), text.end()));
     }
     return true;
-}
-
-bool ResolveImageFile(std::u16string& name)
-{
-    static const char16_t* const kExtensions[] = {u".png", u".dds", u".tga", u".jpg", u".bmp"};
-    for (const char16_t* extension : kExtensions) {
-        std::u16string candidate = name + extension;
-        if (FileExists(candidate) != kFileNotFound) {
-            name = std::move(candidate);
-            return true;
-        }
-    }
-    return false;
 }

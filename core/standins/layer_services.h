@@ -1,5 +1,5 @@
 // Stand-ins for the neighbour services that actors and layers call, until the adventure module
-// offers them: system sounds and the image-file lookup by extension.
+// offers them: system sounds.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,3 @@
 // Plays system sound `id` of the game configuration and hands `voice` to the system-voice player.
 // Here only recorded (GxStandinTrace "PlaySystemSound(id,voice)"); always true.
 bool PlaySystemSound(std::int32_t id, std::int32_t voice);
-
-// Tries `name` with ".png", ".dds", ".tga", ".jpg" and ".bmp" in this order, as a loose file or a
-// pack entry; on success `name` becomes the name found. False when none exists.
-bool ResolveImageFile(std::u16string& name);

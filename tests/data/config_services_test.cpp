@@ -79,13 +79,12 @@ TEST(ConfigServices, TheSoundEngineFollowsThePlayersChoiceAndTheSystemVersion)
         {3, 6, false, false},   // unknown choices leave the flag as it was
         {-1, 6, true, true},
     };
-    GxDataServices services;
     for (const Case& c : cases) {
         GxSystemConfig config;
         GxUserConfig options;
         config.m_SoundEngineXAudio2 = c.before;
         options.m_SoundEngineMode = c.mode;
-        EXPECT_EQ(services.SelectSoundEngine(config, options, c.windowsMajor), c.xaudio2) << c.mode;
+        EXPECT_EQ(SelectSoundEngine(config, options, c.windowsMajor), c.xaudio2) << c.mode;
         EXPECT_EQ(config.m_SoundEngineXAudio2, c.xaudio2) << c.mode;
     }
 }

@@ -47,9 +47,8 @@ TEST_F(TablesTest, PictureNamesSplitBetweenTheTwoTables)
     std::filesystem::remove(game.Path() / "data" / "db_keymap.txt");
     {
         InFolder inGame(game.Path());
-        InstallDataServices();
-        LoadGameTables();
-        SetDataServices(nullptr);
+        LoadDataTables();
+        SplitCGFileNames();
     }
     const DBCGModeRow* pictures = GetDBCGMode().GetRow(0);
     const DBCGModeRow* places = GetDBCGModePlacement().GetRow(0);
@@ -150,16 +149,6 @@ TEST_F(TablesTest, ResetGivesBlankTables)
     EXPECT_FALSE(GetDBUIModule().HasDuplicateName());
     EXPECT_EQ(GetDBUIModule().GetRow(3)->m_Name, u"");
     EXPECT_EQ(GetDBUIModule().GetFileName(), u"");
-}
-
-TEST_F(TablesTest, NothingHappensWithoutDataServices)
-{
-    TestGameFolder game(m_Temp.Join("game"));
-    game.Table(u"db_uimodule.txt", TestTableBuilder().Row({u"1", u"1", u"a"}));
-    InFolder inGame(game.Path());
-    SetDataServices(nullptr);
-    LoadGameTables();
-    EXPECT_EQ(GetDBUIModule().GetMaxID(), -1);
 }
 
 }  // namespace

@@ -48,13 +48,13 @@ TEST(SavedDataServices, TheFlagsFileGoesThroughTheServices)
     GxUserDataPermanHolder flags = services.CreateUserDataPerman(core);
     ASSERT_NE(flags, nullptr);
     EXPECT_EQ(flags->m_Core, &core);
-    EXPECT_FALSE(services.LoadPermanentData(*flags, path));   // a first start: no file
+    EXPECT_FALSE(LoadPermanentData(flags.get(), path));   // a first start: no file
 
     flags->SetPermanentFlag(u"main", 3);
     flags->m_ExtraOption = 1u << 10;
     ASSERT_TRUE(services.SavePermanentData(*flags, path, true));
     GxUserDataPermanHolder loaded = services.CreateUserDataPerman(core);
-    ASSERT_TRUE(services.LoadPermanentData(*loaded, path));
+    ASSERT_TRUE(LoadPermanentData(loaded.get(), path));
     EXPECT_TRUE(loaded->IsMessageRead(u"main", 3));
     EXPECT_EQ(loaded->m_ExtraOption, 1u << 10);
 }

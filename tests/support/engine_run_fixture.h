@@ -1,6 +1,7 @@
 // Whole runs of the engine through its process entry, in this process: a game folder, a home
 // folder, a bounded run with scripted input, and a test module plugged into the core that builds
-// probe tasks and looks at the engine from its hooks. The subsystems above the core take part
+// probe tasks and looks at the engine from its hooks. The game's start-up and reset always run
+// (through a recording game-services object); the other subsystems above the core take part
 // only when a test installs their services (UseEngineServices: all of them, as the process
 // entry does). Header-only, for test programs (GoogleTest).
 #pragma once
@@ -9,13 +10,18 @@
 
 #include "app/engine_services.h"
 #include "app/game_worker_host.h"
+#include "avg/game_startup.h"
+#include "avg/resource_lookup.h"
+#include "core/game_services.h"
 #include "core/module_core_base.h"
 #include "core/movie_services.h"
 #include "core/script_services.h"
+#include "core/transit_graphics.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
 #include "data/data_services.h"
 #include "data/data_tables.h"
+#include "data/play_state_services.h"
 #include "foundation/file.h"
 #include "graphics/graphics.h"
 #include "motion/motion_services.h"
@@ -75,6 +81,28 @@ public:
     std::function<void(GxMoaFunctionBinder*)> m_OnRegisterBuiltins;
 };
 
+// The game module's start-up, reset and look-up as the engine's own, each of the first three
+// also noted in the trace under its name.
+class RecordingGameServices : public GxGameServicesBase {
+public:
+    void SetDefaultDisplaySettings(GxCore* core) override
+    {
+        GxStandinTrace::Record(u"SetDefaultDisplaySettings");
+        ::SetDefaultDisplaySettings(core);
+    }
+    bool GameStartup(GxCore* core) override
+    {
+        GxStandinTrace::Record(u"GameStartup");
+        return ::GameStartup(core);
+    }
+    bool GameReset(GxCore* core) override
+    {
+        GxStandinTrace::Record(u"GameReset");
+        return ::GameReset(core);
+    }
+    bool ResolveImageFile(std::u16string& path) override { return ::ResolveImageFile(path); }
+};
+
 // Back buffer 0 of the engine's device at (x, y) as 0xAARRGGBB; 0x12345678 without a device.
 inline std::uint32_t BackBufferPixel(int x, int y)
 {
@@ -106,6 +134,7 @@ protected:
         GxStandinTrace::Clear();
         GxStandinTrace::SetEnabled(true);
         SetMediaServices(&m_RecordingMedia);
+        SetGameServices(&m_RecordingGame);
         GxCore* core = GxCore::GetInstance();
         SteppingClock::step = 17;
         core->m_FrameTimer.SetClock(&SteppingClock::Read);
@@ -118,6 +147,8 @@ protected:
     {
         SetMediaServices(nullptr);
         SetMovieServices(nullptr);
+        SetGameServices(nullptr);
+        SetPlayStateServices(nullptr);
         if (m_MotionServices)
             SetMotionServices(nullptr);
         if (m_DataServices) {
@@ -205,6 +236,7 @@ protected:
     std::unique_ptr<ScopedEnv> m_DataEnv;
     RecordingModule m_Module;
     RecordingMediaServices m_RecordingMedia;
+    RecordingGameServices m_RecordingGame;
     GxUnattendedRun m_Run;
     std::uint32_t m_FirstPass = 0;
     bool m_MotionServices = false;

@@ -38,8 +38,9 @@ TEST_F(RepeatWidgetsRunTest, HeldPressAndSpinButtonsRepeatAcrossPasses)
                   99}});
     game.EmptyTables();
     ASSERT_TRUE(game.Ok());
-    // The engine's start-up makes bitmap font 0 from this grid: white 8 x 16 cells.
-    ASSERT_TRUE(WriteImageFile((m_Game / "FONT16SYS.png").string(),
+    // The engine's start-up makes bitmap font 0 from this grid in the fonts folder: white 8 x 16 cells.
+    fs::create_directories(m_Game / "fonts");
+    ASSERT_TRUE(WriteImageFile((m_Game / "fonts" / "FONT16SYS.png").string(),
                                BuildPng(PngSpecRgba8(TestImage::Solid(16 * 8, 6 * 16, 0xFFFFFFFF)))));
     TestUIImageSets sets(m_Game);
     ASSERT_TRUE(sets.Write("uigis/e2e.gis", {TestUICell{u"rep_off.png", 100, 40, 0xFF2040C0},

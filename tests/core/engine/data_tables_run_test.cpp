@@ -4,6 +4,8 @@
 
 #include "tests/support/game_folder.h"
 
+#include <sstream>
+
 namespace engine_test {
 namespace {
 
@@ -23,10 +25,21 @@ protected:
         return game;
     }
 
-    std::string ErrorLog() const { return ReadLog(m_Game / "ENGINE_SAVE" / "error.log"); }
+    // The lines about the tables; this game has no fonts, program or image sets, whose loaders
+    // log their absence too.
+    std::string TableErrors() const
+    {
+        std::istringstream log(ReadLog(m_Game / "ENGINE_SAVE" / "error.log"));
+        std::string lines;
+        for (std::string line; std::getline(log, line);) {
+            if (line.find("data/") != std::string::npos)
+                lines += line + "\n";
+        }
+        return lines;
+    }
 };
 
-TEST_F(DataTablesRunTest, ModulesSeeTheLoadedRowsAndTheLogHoldsOnlyTheTableErrors)
+TEST_F(DataTablesRunTest, ModulesSeeTheLoadedRowsAndTheLogHoldsTheTableErrorsInLoadOrder)
 {
     TestGameFolder game = Game();
     game.Table(u"db_uimodule.txt", TestTableBuilder()
@@ -56,7 +69,7 @@ TEST_F(DataTablesRunTest, ModulesSeeTheLoadedRowsAndTheLogHoldsOnlyTheTableError
     EXPECT_EQ(placement, u"0 0|1");
     EXPECT_EQ(keyMapFile, u"");
     // In load order: the characters before the modules.
-    EXPECT_EQ(ErrorLog(),
+    EXPECT_EQ(TableErrors(),
               "DBAvgChar/ID out of range[data/db_avgchar.txt/80]\r\n"
               "GxDBBase::AddNameMap/同じ名前キーがあるようです。テーブルを確認してください "
               "(File:data/db_uimodule.txt/Name:btn_ok/ID=2)\r\n");
@@ -70,7 +83,7 @@ TEST_F(DataTablesRunTest, MissingTablesLeaveThemEmpty)
     m_Module.m_OnInitialize = [&] { maxModule = GetDBUIModule().GetMaxID(); };
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(maxModule, -1);
-    const std::string log = ErrorLog();
+    const std::string log = ReadLog(m_Game / "ENGINE_SAVE" / "error.log");
     EXPECT_EQ(log.find("db_keymap"), std::string::npos) << log;
     EXPECT_NE(log.find("db_uimodule.txt"), std::string::npos) << log;
 }

@@ -87,8 +87,7 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
 
     const std::vector<std::string> events = Trace();
     EXPECT_TRUE(InOrder(events, {"SetDefaultDisplaySettings", "InitAudioDevice", "SoundInitDevice", "MovieInitCom",
-                                 "GameStartup", "AvgCore::Attach", "AvgCore::Initialize", "Test::Initialize",
-                                 "AvgCore::RegisterBuiltins", "Test::RegisterBuiltins", "AvgCore::CreateSequences",
+                                 "GameStartup", "Test::Initialize", "Test::RegisterBuiltins",
                                  "Test::CreateSequences", "Enter SeqBoot", "Test::OnBootTitle", "Test::BootReady"}));
     EXPECT_EQ(PassOf(events, "Enter SeqBoot"), 0);
     EXPECT_EQ(PassOf(events, "Test::ChangeRequested"), 4);
@@ -109,8 +108,7 @@ TEST_F(EngineRunTest, RunsAGameFolderFromStartUpToShutDown)
         EXPECT_EQ(audio, (m_FirstPass + static_cast<std::uint32_t>(pass)) % 4 == 0 ? 1 : 0) << "pass " << pass;
     }
 
-    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", "~SeqSystem", "GameReset", "AvgCore::BeforeReset",
-                                 "Test::BeforeReset", "AvgCore::AfterReset", "Test::AfterReset",
+    EXPECT_TRUE(InOrder(events, {"Leave SeqTitle", "~SeqSystem", "GameReset", "Test::BeforeReset", "Test::AfterReset",
                                  "SoundShutdownDevice", "AudioShutdownDevice", "MovieShutdown"}));
     EXPECT_TRUE(flagsSavedBeforeReset);
     GxUserDataPerman flags;

@@ -4,10 +4,11 @@
 // picture. Every picture is read back from the engine's own device.
 //
 // Installed by the engine itself after start-up:
-//   - transition graphics (GxTransitGraphicsBase): the core's GxTransitGraphics, capturing into
-//     "GlobalRenderTexture0" with "GlobalDepthStencil";
-//   - layer graphics (GxLayerGraphicsBase): the built-in one, with the error-image label drawn
-//     by the default system glyph cache;
+//   - transition graphics (GxTransitGraphicsBase): the adventure module's GxAvgTransitGraphics,
+//     capturing into "GlobalRenderTexture0" with "GlobalDepthStencil";
+//   - layer graphics (GxLayerGraphicsBase): the adventure module's GxAvgLayerGraphics (motion
+//     projects through the second render texture), with the error-image label drawn by the
+//     default system glyph cache;
 //   - the device's two hooks into the core: the loader pool waited out before a reset and the
 //     fatal-error handler; its default drawing state and factories need no hook;
 //   - the six system glyph caches at the configured sizes; the configured error picture.
@@ -20,15 +21,20 @@
 //   - the movie slots the layers reach (GxMovieServicesBase): media/'s GxMovieServices (a layer
 //     plays a movie in movie_run_test.cpp);
 //   - the widgets and the UI state (GxWidgetServicesBase): ui/'s GxUIServices (tests/ui runs the
-//     engine with them, ui_engine_run_test.cpp).
+//     engine with them, ui_engine_run_test.cpp);
+//   - the game's start-up, reset and picture look-up (GxGameServicesBase): avg/'s
+//     GxAvgGameServices;
+//   - what a loaded game stops (GxPlayStateServicesBase): avg/'s GxAvgPlayStateServices.
 // Still stand-ins until their subsystems land: the screens with the resident system sequence.
 #include "tests/support/engine_run_fixture.h"
 
 #include "core/layer_graphics.h"
 #include "core/seq_transit_base.h"
 #include "core/shared_asset_manage.h"
-#include "core/standins/avg_standin.h"
-#include "core/standins/motion_target_graphics.h"
+#include "avg/avg_game_services.h"
+#include "avg/avg_layer_graphics.h"
+#include "avg/avg_transit_graphics.h"
+#include "avg/global_render_target.h"
 #include "core/task_layer.h"
 #include "core/transit_graphics.h"
 #include "graphics/gdi_font_map.h"
@@ -94,10 +100,12 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
             EXPECT_EQ(typeid(*GetScriptServices()), typeid(GxScriptServices));
             // The script engine exists from the start-up on, its binder handed to the modules.
             EXPECT_NE(GetScriptInstance(), nullptr);
-            EXPECT_EQ(GetScriptServices()->GetFunctionBinder(), GetFunctionBinder());
-            EXPECT_EQ(GetTransitGraphics(), &GetEngineTransitGraphics());
-            EXPECT_NE(GetEngineTransitGraphics().GetCaptureTexture(), nullptr);
-            EXPECT_EQ(GetEngineTransitGraphics().GetCaptureTexture(), GetGlobalRenderTexture(0));
+            ASSERT_NE(GetGameServices(), nullptr);
+            EXPECT_EQ(typeid(*GetGameServices()), typeid(GxAvgGameServices));
+            EXPECT_EQ(typeid(GetPlayStateServices()), typeid(GxAvgPlayStateServices));
+            EXPECT_EQ(GetTransitGraphics(), &GetAvgTransitGraphics());
+            EXPECT_NE(GetAvgTransitGraphics().GetCaptureTexture(), nullptr);
+            EXPECT_EQ(GetAvgTransitGraphics().GetCaptureTexture(), GetGlobalRenderTexture(0));
             for (std::int32_t n : {0, 1}) {
                 GxTexture* texture = GetGlobalRenderTexture(n);
                 ASSERT_NE(texture, nullptr);
@@ -111,7 +119,7 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
             GxLayerGraphicsBase* layerGraphics = GetLayerGraphics();
             // The game's own: motion projects through global render texture 1, the rest (the
             // error-image label among it) the built-in drawing.
-            EXPECT_EQ(typeid(*layerGraphics), typeid(GxStandinLayerGraphics));
+            EXPECT_EQ(typeid(*layerGraphics), typeid(GxAvgLayerGraphics));
 
             IDirect3DDevice9* device = GxGraphics::GetDevice();
             ASSERT_NE(device, nullptr);
@@ -131,8 +139,9 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
 
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(checked);
-    // The shut-down takes the engine's transition graphics out with the device.
+    // The game reset takes the module's graphics out before the render target goes.
     EXPECT_EQ(GetTransitGraphics(), nullptr);
+    EXPECT_EQ(typeid(*GetLayerGraphics()), typeid(GxLayerGraphicsBase));
     EXPECT_FALSE(GetGlobalRenderTexture(0)->HasTexture());
 }
 

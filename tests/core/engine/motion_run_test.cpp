@@ -42,7 +42,7 @@ TEST_F(MotionRunTest, TheStartUpPoolsTheThreeUserInterfaceSetsAndTheResetGivesTh
     m_Module.m_OnInitialize = [&] {
         // Added after the module core is attached, before the modules initialise.
         for (const char* name : kUISets) {
-            GxNcCrammedImageSet* set = GetMotionServices()->GetImageSet(u"uigis/" + Utf8ToWide(name));
+            GxNcCrammedImageSet* set = GetImageSetPool().GetImageSet(u"uigis/" + Utf8ToWide(name));
             if (set != nullptr && set->m_CrammedImageArray.at(0).m_pTexture != nullptr)
                 pooled.push_back(name);
         }

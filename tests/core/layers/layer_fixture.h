@@ -5,7 +5,9 @@
 // and a tree root. Records go through the text content form in memory.
 #pragma once
 
+#include "avg/resource_lookup.h"
 #include "core/core.h"
+#include "core/game_services.h"
 #include "core/layer_graphics.h"
 #include "core/standins/layer_services.h"
 #include "core/motion_services.h"
@@ -469,6 +471,15 @@ public:
     GxBinBuffer m_Buffer;
 };
 
+// The game module's picture look-up for the layer contents; the rest of the game is not started.
+class LayerGameServices : public GxGameServicesBase {
+public:
+    void SetDefaultDisplaySettings(GxCore*) override {}
+    bool GameStartup(GxCore*) override { return true; }
+    bool GameReset(GxCore*) override { return true; }
+    bool ResolveImageFile(std::u16string& path) override { return ::ResolveImageFile(path); }
+};
+
 // A core with the real configuration and options, a manager and a root; the fakes are installed
 // for the test's lifetime. Tasks are built on the heap under the root and deleted by the manager.
 class LayerFixture : public ::testing::Test {
@@ -481,6 +492,7 @@ protected:
         SetLayerGraphics(&m_Graphics);
         SetMotionServices(&m_Motion);
         SetMovieServices(&m_Movie);
+        SetGameServices(&m_Game);
         // Movie sound at 50 % of a master of 80 %: 40 %, -1536.
         m_Config.m_System.m_ErrorImageFile = u"system/cg_error.png";
         m_Config.m_User.m_Volume_Movie = 50;
@@ -496,6 +508,7 @@ protected:
         SetLayerGraphics(nullptr);
         SetMotionServices(nullptr);
         SetMovieServices(nullptr);
+        SetGameServices(nullptr);
         GxStandinTrace::SetEnabled(false);
         GxStandinTrace::Clear();
     }
@@ -517,6 +530,7 @@ protected:
     FakeGraphics m_Graphics;
     FakeMotion m_Motion;
     FakeMovie m_Movie;
+    LayerGameServices m_Game;
     GxCore m_Core;
     TestCoreConfig m_Config{m_Core};
     std::unique_ptr<GxTaskManage> m_Manage;

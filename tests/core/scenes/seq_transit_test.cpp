@@ -1,5 +1,6 @@
 #include "core/seq_transit_base.h"
 
+#include "avg/avg_transit_graphics.h"
 #include "core/core.h"
 #include "core/shared_asset_manage.h"
 #include "tests/support/core_config_fixture.h"
@@ -269,7 +270,7 @@ TEST_F(TransitScreens, TheFadeIsDrawnInListNineOverTheClearedScreen)
     EXPECT_EQ(device.Pixel(0, 0), kUntouched);
 }
 
-// The engine's own transition graphics outside a started game, where no render texture exists:
+// The adventure module's transition graphics outside a started game, where no render texture exists:
 // the capture is refused with a log line and the fade covers the new screen with nothing (not
 // with a blank quad).
 TEST_F(TransitScreens, WithoutTheCaptureTextureTheEnginesFadeCapturesAndDrawsNothing)
@@ -277,7 +278,7 @@ TEST_F(TransitScreens, WithoutTheCaptureTextureTheEnginesFadeCapturesAndDrawsNot
     TestDevice device;
     ASSERT_TRUE(device.Created());
     TestErrorLogCapture errors;
-    SetTransitGraphics(&GetEngineTransitGraphics());
+    SetTransitGraphics(&GetAvgTransitGraphics());
     m_Config.m_System.m_ClearColor = 0xFF102030;
     m_Config.Refresh();
     SwitchTo(m_A);

@@ -4,9 +4,9 @@
 // writes each message to debug.log and steps the main worker in its update until a message
 // holds it.
 #include "app/game_worker_host.h"
+#include "avg/standins/seq_avg_main.h"
 #include "core/core.h"
 #include "core/script_services.h"
-#include "core/standins/avg_standin.h"
 #include "data/user_data.h"
 #include "data/user_data_perman.h"
 #include "tests/support/core_config_fixture.h"
@@ -38,11 +38,6 @@ public:
         return m_Worker->Step(m_Binder);
     }
     bool IsMainWorkerRunning() override { return m_Worker->IsRunning(); }
-    int CompileScripts() override { return 0; }
-    void CreateScriptEngine(GxCore*) override {}
-    bool LoadScriptBinary() override { return false; }
-    void DestroyScriptEngine() override {}
-    GxMoaFunctionBinder* GetFunctionBinder() override { return m_Binder; }
     bool ResetAndJump(const std::u16string&) override { return false; }
     bool IsErrorStop() override { return false; }
 

@@ -1,9 +1,9 @@
-// [Core] the resident system screen draws the script engine's debug status line at (0, 0) with
+// [Screens] the resident system screen stand-in draws the script engine's debug status line at (0, 0) with
 // its own glyph cache and counters, under the debug console switch or after logged errors.
+#include "avg/standins/screens_standin.h"
 #include "core/core.h"
 #include "core/debug_statistics.h"
 #include "core/script_services.h"
-#include "core/standins/screens_standin.h"
 #include "core/task_manage.h"
 #include "foundation/log.h"
 #include "graphics/gdi_font_map.h"
@@ -24,11 +24,6 @@ public:
         GxGDIFontMap* fontMap;
         const GxDebugStatistics* statistics;
     };
-    int CompileScripts() override { return 0; }
-    void CreateScriptEngine(GxCore*) override {}
-    bool LoadScriptBinary() override { return false; }
-    void DestroyScriptEngine() override {}
-    GxMoaFunctionBinder* GetFunctionBinder() override { return nullptr; }
     bool ResetAndJump(const std::u16string&) override { return false; }
     bool StepMainWorker() override { return false; }
     bool IsMainWorkerRunning() override { return false; }

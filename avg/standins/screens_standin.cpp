@@ -1,4 +1,4 @@
-#include "core/standins/screens_standin.h"
+#include "avg/standins/screens_standin.h"
 
 #include "core/core.h"
 #include "core/script_services.h"
@@ -12,8 +12,8 @@
 #include <string>
 
 const char16_t* const kStandinScreenNames[12] = {
-    u"SeqBoot",   u"SeqOpening", u"SeqTitle",   u"SeqConfig",  u"SeqLoad",          u"SeqSave",
-    u"SeqQuickLoad", u"SeqDebug", u"SeqBGMMode", u"SeqCGMode", u"SeqCGModeView", u"SeqRPMode",
+    u"SeqBoot", u"SeqTitle",     u"SeqOpening", u"SeqConfig",     u"SeqSave",   u"SeqLoad",
+    u"SeqQuickLoad", u"SeqCGMode", u"SeqCGModeView", u"SeqRPMode", u"SeqBGMMode", u"SeqDebug",
 };
 
 GxStandinScreen::GxStandinScreen(GxTaskBase* owner, const char16_t* name) : GxSeqBase(owner, name) {}
@@ -89,12 +89,12 @@ bool SeqSystem::ShouldDrawDebugStatusLine() const
     return !config.m_SkipSlightError || stoppedOnError;
 }
 
-SeqSystem* CreateStandinScreens(GxTaskBase* root)
+SeqSystem* CreateStandinScreens(GxTaskBase* owner)
 {
-    if (root == nullptr)
+    if (owner == nullptr)
         return nullptr;
-    auto* system = new SeqSystem(root);
+    auto* system = new SeqSystem(owner);
     for (const char16_t* name : kStandinScreenNames)
-        new GxStandinScreen(root, name);
+        new GxStandinScreen(owner, name);
     return system;
 }

@@ -1,8 +1,6 @@
-#include "core/standins/motion_target_graphics.h"
+#include "avg/avg_layer_graphics.h"
 
-#include "core/standins/avg_standin.h"
-
-#include "foundation/log.h"
+#include "avg/global_render_target.h"
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
 #include "graphics/surface.h"
@@ -10,23 +8,11 @@
 
 namespace {
 
-constexpr std::uint32_t kTargetWidth = 1024;
-constexpr std::uint32_t kTargetHeight = 768;
-constexpr std::int32_t kMotionTargetIndex = 1;   // texture 0 holds the screen-change snapshot
-
-GxStandinLayerGraphics& Instance()
-{
-    static GxStandinLayerGraphics graphics;
-    return graphics;
-}
+constexpr std::int32_t kMotionTargetIndex = 1;   // texture 0 holds the screen captures
 
 }  // namespace
 
-GxStandinLayerGraphics::GxStandinLayerGraphics() = default;
-
-GxStandinLayerGraphics::~GxStandinLayerGraphics() = default;
-
-bool GxStandinLayerGraphics::BeginMotionTarget()
+bool GxAvgLayerGraphics::BeginMotionTarget()
 {
     GxTexture* target = GetGlobalRenderTexture(kMotionTargetIndex);
     if (GxGraphics::GetDevice() == nullptr || target == nullptr || !target->HasTexture())
@@ -40,20 +26,21 @@ bool GxStandinLayerGraphics::BeginMotionTarget()
     return true;
 }
 
-void GxStandinLayerGraphics::EndMotionTarget()
+void GxAvgLayerGraphics::EndMotionTarget()
 {
     if (m_Pushed)
         GxGraphics::PopRenderTarget(0);
     m_Pushed = false;
 }
 
-void GxStandinLayerGraphics::DrawMotionTarget(std::uint32_t color0, std::uint32_t color1, std::int32_t preset)
+void GxAvgLayerGraphics::DrawMotionTarget(std::uint32_t color0, std::uint32_t color1, std::int32_t preset)
 {
     GxTexture* target = GetGlobalRenderTexture(kMotionTargetIndex);
     if (target == nullptr || !target->HasTexture())
         return;
-    const float width = static_cast<float>(kTargetWidth);
-    const float height = static_cast<float>(kTargetHeight);
+    const GxDisplaySettings& settings = GxGraphics::GetDisplaySettings();
+    const float width = static_cast<float>(settings.VirtualWidth);
+    const float height = static_cast<float>(settings.VirtualHeight);
     const GxVector2 corners[4] = {{0.0f, 0.0f}, {0.0f, height}, {width, height}, {width, 0.0f}};
     const GxFRect uv{0.0f, 0.0f, target->GetU(width), target->GetV(height)};
     const D3DCOLOR diffuse[4] = {color0, color0, color0, color0};
@@ -61,19 +48,20 @@ void GxStandinLayerGraphics::DrawMotionTarget(std::uint32_t color0, std::uint32_
     DrawQuad2D(target, corners, uv, diffuse, specular, preset);
 }
 
-void GxStandinLayerGraphics::ReleaseTargets()
+GxAvgLayerGraphics& GetAvgLayerGraphics()
 {
-    EndMotionTarget();
+    static GxAvgLayerGraphics graphics;
+    return graphics;
 }
 
-void InstallStandinLayerGraphics()
+void InstallAvgLayerGraphics()
 {
-    SetLayerGraphics(&Instance());
+    SetLayerGraphics(&GetAvgLayerGraphics());
 }
 
-void ReleaseStandinLayerGraphics()
+void ReleaseAvgLayerGraphics()
 {
-    if (GetLayerGraphics() == &Instance())
+    if (GetLayerGraphics() == &GetAvgLayerGraphics())
         SetLayerGraphics(nullptr);
-    Instance().ReleaseTargets();
+    GetAvgLayerGraphics().EndMotionTarget();
 }

@@ -1,6 +1,6 @@
-// Stand-ins for the screens of the screens subsystem until it is built: the resident system
-// sequence "SeqSystem" and the engine's screens as empty sequences that record when they enter
-// and leave their worker slot.
+// Stand-ins for the game's screens until they are built: the resident system sequence
+// "SeqSystem" and the screens as empty sequences that record when they enter and leave their
+// worker slot.
 #pragma once
 
 #include "core/debug_statistics.h"
@@ -44,8 +44,8 @@ public:
     GxDebugStatistics m_Statistics;
 };
 
-// Names of the engine's own screens, built by CreateStandinScreens in this order after SeqSystem.
+// Names of the game's screens, built by CreateStandinScreens in this order after SeqSystem.
 extern const char16_t* const kStandinScreenNames[12];
 
-// Builds "SeqSystem" and the engine's screens under the tree root; returns the system sequence.
-SeqSystem* CreateStandinScreens(GxTaskBase* root);
+// Builds "SeqSystem" and the game's screens under the owner; returns the system sequence.
+SeqSystem* CreateStandinScreens(GxTaskBase* owner);

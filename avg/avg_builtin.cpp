@@ -1,0 +1,3 @@
+#include "avg/avg_builtin.h"
+
+void AvgBuiltin::RegisterBuiltins(GxMoaFunctionBinder*) {}
