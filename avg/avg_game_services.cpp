@@ -1,7 +1,10 @@
 #include "avg/avg_game_services.h"
 
+#include "avg/game_sound_services.h"
 #include "avg/game_startup.h"
 #include "avg/resource_lookup.h"
+#include "avg/seq_avg_main.h"
+#include "core/core.h"
 #include "media/movie_slots.h"
 
 void GxAvgGameServices::SetDefaultDisplaySettings(GxCore* core)
@@ -22,6 +25,22 @@ bool GxAvgGameServices::GameReset(GxCore* core)
 bool GxAvgGameServices::ResolveImageFile(std::u16string& path)
 {
     return ::ResolveImageFile(path);
+}
+
+bool GxAvgPlayStateServices::IsBgmPlaying()
+{
+    return ::IsBgmPlaying();
+}
+
+bool GxAvgPlayStateServices::IsBgvPlaying()
+{
+    return ::IsBgvPlaying();
+}
+
+void GxAvgPlayStateServices::ResetWindows()
+{
+    if (SeqAvgMain* screen = FindPlayScreen(GxCore::GetInstance()))
+        screen->ResetPlayScreen();
 }
 
 void GxAvgPlayStateServices::MovieSlotStopAll()

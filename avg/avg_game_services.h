@@ -14,9 +14,9 @@ public:
     bool ResolveImageFile(std::u16string& path) override;
 };
 
-// What a loaded game stops and resets that this module already has: the movies and the global
-// fade. The sounds and the play screen's windows come with the play screen and the sound
-// services.
+// What a loaded game stops, asks and resets that this module already has: the movies, the
+// global fade, the music and background-voice queries and the play screen's reset. The other
+// sound operations come with the rest of the sound services.
 class GxAvgPlayStateServices : public GxPlayStateServicesBase {
 public:
     void StopBgm(std::int32_t) override {}
@@ -24,8 +24,8 @@ public:
     void StopAllSeChannels() override {}
     void StopAllVoiceChannels() override {}
     void StopExtraVoiceChannels() override {}
-    bool IsBgmPlaying() override { return false; }
-    bool IsBgvPlaying() override { return false; }
+    bool IsBgmPlaying() override;
+    bool IsBgvPlaying() override;
     void PlayBgm(const std::u16string&, std::int32_t, std::uint32_t, std::uint32_t, std::int32_t, bool) override {}
     void PlayBgv(const std::u16string&, std::int32_t, std::uint32_t, std::uint32_t, std::int32_t) override {}
     void PlaySeChannel(std::int32_t, const std::u16string&, std::int32_t, std::uint32_t, std::int32_t,
@@ -34,7 +34,8 @@ public:
     }
     void StopAllStaticSounds() override {}
     void MovieSlotStopAll() override;
-    void ResetWindows() override {}
+    // ResetPlayScreen of the play screen, when there is one.
+    void ResetWindows() override;
     void AvgGlobalFadeOut(std::int32_t ms) override;
 };
 
