@@ -2,6 +2,7 @@
 
 #include "app/game_worker_host.h"
 #include "avg/avg_game_services.h"
+#include "avg/avg_play_state_services.h"
 #include "data/data_services.h"
 #include "media/media_services.h"
 #include "media/movie_services.h"

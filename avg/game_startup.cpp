@@ -120,17 +120,21 @@ void ChooseSoundEngine(GxCore& core)
 
 // Steps 24 and 25: the owner of every screen, the system screen made the root and the system
 // sequence, the game's screens, then the modules' own.
-void BuildScreens(GxCore& core, GxTaskManage& manage)
+void BuildScreens(GxCore& core)
 {
     Step(GxGameRoutine::Startup, 24);
-    auto* owner = new GxTaskBase(&manage);
-    BuildGameScreens(owner, &core);
-    if (GxTaskBase* system = manage.FindTask(u"SeqSystem")) {
-        manage.SetRoot(system);
-        manage.SetSystemSequence(dynamic_cast<GxSeqBase*>(system));
+    GxTaskManage* manage = core.m_TaskManage;
+    GxTaskBase* owner = manage != nullptr ? new GxTaskBase(manage) : nullptr;
+    if (owner != nullptr) {
+        BuildGameScreens(owner, &core);
+        if (GxTaskBase* system = manage->FindTask(u"SeqSystem")) {
+            manage->SetRoot(system);
+            manage->SetSystemSequence(dynamic_cast<GxSeqBase*>(system));
+        }
     }
     Step(GxGameRoutine::Startup, 25);
-    core.m_ModuleList.ModulesCreateSequences(owner);
+    if (owner != nullptr)
+        core.m_ModuleList.ModulesCreateSequences(owner);
 }
 
 }  // namespace
@@ -241,12 +245,9 @@ bool GameStartup(GxCore* core)
     if (core->m_UserConfig != nullptr && core->m_UserConfig->m_ScreenMode == 1 &&
         !GxGraphics::ChangeScreenMode(kFullScreenMode))
         core->m_UserConfig->m_ScreenMode = 0;
-    GxTaskManage* manage = core->m_TaskManage;
-    if (manage != nullptr)
-        BuildScreens(*core, *manage);
-    else
-        Step(GxGameRoutine::Startup, 24), Step(GxGameRoutine::Startup, 25);
+    BuildScreens(*core);
     Step(GxGameRoutine::Startup, 26);
+    GxTaskManage* manage = core->m_TaskManage;
     if (manage != nullptr) {
         if (GxTaskBase* boot = manage->FindTask(u"SeqBoot"))
             manage->ChangeSequence(boot, 0, 0, 0);

@@ -102,6 +102,27 @@ TestGameFolder& TestGameFolder::ImageSet(const std::string& path, const TestImag
     return *this;
 }
 
+TestGameFolder& TestGameFolder::StartupFiles(const std::u16string& iconTitle)
+{
+    struct GridImage {
+        const char* file;
+        std::uint32_t width, height;
+    };
+    // Cells by columns and rows: 95 codes 16 to a row, 26 codes 7 to a row, 10 codes 5 to a row.
+    const GridImage grids[] = {
+        {"fonts/FONT16SYS.png", 8 * 16, 16 * 6},
+        {"fonts/FONT8NUM.png", 8 * 7, 16 * 4},
+        {"fonts/FONT22NUM.png", 22 * 5, 32 * 2},
+    };
+    for (const GridImage& grid : grids)
+        Png(grid.file, TestImage::Solid(grid.width, grid.height, 0xFFFFFFFF));
+    Png("uigis/ui.png", TestImage::Solid(8, 8, 0xFF00FF00));
+    ImageSet("uigis/ui_common.gis", OnePatternImageSet(u"ui.png", u"common/frame.png", 8, 8));
+    ImageSet("uigis/ui_avgmain.gis", OnePatternImageSet(u"ui.png", u"avgmain/button.png", 8, 8));
+    ImageSet("uigis/ui_iconpool.gis", OnePatternImageSet(u"ui.png", u"icons/" + iconTitle + u".png", 8, 8));
+    return *this;
+}
+
 TestGameFolder& TestGameFolder::MotionProject(const std::string& path, const TestNcProjectSpec& spec,
                                               TestContentForm form)
 {

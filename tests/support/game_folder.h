@@ -46,6 +46,11 @@ public:
     TestGameFolder& MotionProject(const std::string& path, const TestNcProjectSpec& spec,
                                   TestContentForm form = TestContentForm::kBinary);
     TestGameFolder& Pack(const std::string& path, const TestPackBuilder& pack);
+    // What the game start-up reads besides the tables and the program: the three grid-font
+    // images in "fonts/" (white cells, each image exactly its grid) and the three UI image sets
+    // "uigis/ui_common.gis", "uigis/ui_avgmain.gis" and "uigis/ui_iconpool.gis", each over the
+    // atlas "uigis/ui.png" with one origin image; the icon set's is "icons/<iconTitle>.png".
+    TestGameFolder& StartupFiles(const std::u16string& iconTitle = u"icon_save");
     TestGameFolder& File(const std::string& path, std::string_view bytes);
 
     bool Ok() const { return m_Errors.empty(); }

@@ -32,6 +32,7 @@
 #include "core/seq_transit_base.h"
 #include "core/shared_asset_manage.h"
 #include "avg/avg_game_services.h"
+#include "avg/avg_play_state_services.h"
 #include "avg/avg_layer_graphics.h"
 #include "avg/avg_transit_graphics.h"
 #include "avg/global_render_target.h"
