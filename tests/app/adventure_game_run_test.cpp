@@ -3,6 +3,7 @@
 // frame bound with the player's files written and nothing unexpected in its logs.
 #include "tests/support/engine_runner.h"
 #include "tests/support/game_folder.h"
+#include "tests/support/image_fixtures.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +29,14 @@ TEST(AdventureGameRun, TheBinaryStartsTheGameRunsMainAndShutsDownCleanly)
         .Table(u"db_avgchar.txt", TestTableBuilder().Row({u"1", u"Mio", u"2", u"stand/mio", u"", u"voice/mio/"}))
         .EmptyTables()
         .Script("*MAIN\nPrint(\"main reached\")\nEXIT()\n")
+        .Png("cg/bg/黒.png", TestImage::Solid(8, 8, 0xFF000000u))
         .StartupFiles();
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
-    runner.SetMaxFrames(30);
+    // The new game's fade-in (1000 ms) holds the script for about 60 frames.
+    runner.SetMaxFrames(90);
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
