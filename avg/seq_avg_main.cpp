@@ -357,12 +357,10 @@ int SeqAvgMain::OnMouseLeftDown(const GxVector2*, std::uint32_t, std::int32_t)
 
 void SeqAvgMain::StepScript()
 {
-    GxMoaWorker* worker = GetMainWorker();
-    GxMoaFunctionBinder* binder = GetFunctionBinder();
-    if (worker == nullptr)
-        return;
-    while (IsScriptRunnable() && worker->Step(binder)) {
-    }
+    // Within the script engine's budget per pass, so that a script that never waits cannot hold
+    // the window; the gate is asked again before every step.
+    if (GxMoaWorker* worker = GetMainWorker())
+        worker->StepWithinBudget(GetFunctionBinder(), [this] { return IsScriptRunnable(); });
 }
 
 bool SeqAvgMain::IsScriptRunnable()

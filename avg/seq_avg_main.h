@@ -120,7 +120,7 @@ public:
 
 protected:
     // One pass of the script: the main worker steps while a step succeeds and the gate stays
-    // open, tested again before every step.
+    // open, tested again before every step, up to the script engine's budget per pass.
     void StepScript();
 
     GxCore* GetCore() const;

@@ -3,6 +3,7 @@
 // one), the callers skip every call: no script runs.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class GxGDIFontMap;
@@ -16,6 +17,10 @@ public:
     virtual bool ResetAndJump(const std::u16string& label) = 0;
     // One statement of the main worker; false when it has nothing to run, stopped or failed.
     virtual bool StepMainWorker() = 0;
+    // The main worker's statements of one pass of the window thread: while `runnable` holds and
+    // a step succeeds, up to the script engine's budget per pass, after which the rest waits
+    // for the next pass. Without a script engine nothing runs.
+    virtual void StepMainWorkerWithinBudget(const std::function<bool()>& /*runnable*/) {}
     virtual bool IsMainWorkerRunning() = 0;
     // Whether a script error has stopped the instance.
     virtual bool IsErrorStop() = 0;

@@ -369,7 +369,9 @@ bool GxMoaBuiltinDefault::CallTo(const std::u16string& name, const std::u16strin
     const GxMoaVariableSet set(u"_", 1, argument);
     if (worker->Call(label, &set))
         return true;
-    worker->ReportError(name.c_str(), entity, execStack, kLabelNotFound, label.c_str());
+    // A full exec stack has been reported by the worker itself.
+    if (!worker->IsExecStackFull())
+        worker->ReportError(name.c_str(), entity, execStack, kLabelNotFound, label.c_str());
     if (worker->GetOwner() != nullptr)
         worker->GetOwner()->SetErrorStop(true);
     return false;

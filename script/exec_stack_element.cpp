@@ -18,10 +18,9 @@ constexpr std::size_t kOpcodeListRoom = 16;
 
 }  // namespace
 
-GxMoaExecStackElement::GxMoaExecStackElement() : m_Serial(NextSerial())
-{
-    m_OpcodeList.reserve(kOpcodeListRoom);
-}
+// No room yet: a frame called from a frame holds none until it evaluates, which keeps a deep
+// recursion's waiting frames small.
+GxMoaExecStackElement::GxMoaExecStackElement() : m_Serial(NextSerial()) {}
 
 GxMoaExecStackElement::GxMoaExecStackElement(const GxMoaExecStackElement& other)
     : m_BlockType(other.m_BlockType),

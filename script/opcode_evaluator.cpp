@@ -8,6 +8,7 @@
 #include "script/script_entity.h"
 #include "script/worker.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -130,6 +131,31 @@ struct ExecRun {
 
 bool ValidIndex(std::int32_t index) { return index >= 0 && index < kMoaMaxArrayElements; }
 
+// The limits that keep a script from growing a value without end. Each check runs before the
+// copy or concatenation it guards, and costs no more than that would.
+bool ReportTextLimit(const ExecRun& run, std::int32_t pc, std::size_t leftLength, std::size_t rightLength)
+{
+    if (leftLength + rightLength <= static_cast<std::size_t>(kMoaMaxTextLength)) {
+        return true;
+    }
+    run.Report(true, pc, FormatWide(u"a text would pass the limit of %d characters", kMoaMaxTextLength));
+    return false;
+}
+
+// A value of that extent stored at nesting `level` (0: a whole variable, 1: its element).
+bool ReportArrayLimits(const ExecRun& run, std::int32_t pc, const GxMoaValueExtent& extent, std::int32_t level)
+{
+    if (extent.m_Depth + level > kMoaMaxArrayNesting) {
+        run.Report(true, pc, FormatWide(u"arrays would nest deeper than the limit of %d levels", kMoaMaxArrayNesting));
+        return false;
+    }
+    if (extent.m_Elements + level > kMoaMaxArrayElements) {
+        run.Report(true, pc, FormatWide(u"an array would pass the limit of %d elements", kMoaMaxArrayElements));
+        return false;
+    }
+    return true;
+}
+
 std::int32_t InstructionLength(std::int32_t opcode)
 {
     switch (opcode) {
@@ -225,8 +251,12 @@ bool ExecAssignment(const ExecRun& run, std::int32_t opcode, std::int32_t pc, co
         }
         index = run.Pop().ToInt();
         if (!ValidIndex(index)) {
-            run.Report(true, pc,
-                       FormatWide(u"%s 変数の要素 $%s[%d] に代入できません", tag, name.c_str(), static_cast<int>(index)));
+            std::u16string message =
+                FormatWide(u"%s 変数の要素 $%s[%d] に代入できません", tag, name.c_str(), static_cast<int>(index));
+            if (index >= kMoaMaxArrayElements) {
+                message += FormatWide(u" (an array would pass the limit of %d elements)", kMoaMaxArrayElements);
+            }
+            run.Report(true, pc, message);
             return false;
         }
     }
@@ -235,6 +265,9 @@ bool ExecAssignment(const ExecRun& run, std::int32_t opcode, std::int32_t pc, co
     }
 
     if (plain) {
+        if (kind >= 0 && !ReportArrayLimits(run, pc, right.MeasureExtent(), index >= 0 ? 1 : 0)) {
+            return false;
+        }
         if (kind >= 0) {
             if (GxMoaVariableSet* found = run.Find(name)) {
                 found->m_Value.SetElement(index, right);
@@ -271,6 +304,9 @@ bool ExecAssignment(const ExecRun& run, std::int32_t opcode, std::int32_t pc, co
         current.SetInt64(static_cast<std::int64_t>(static_cast<std::uint64_t>(current.ToInt64()) +
                                                    static_cast<std::uint64_t>(step)));
     } else {
+        if (opcode == 44 && !ReportTextLimit(run, pc, current.TextSize(), right.TextSize())) {
+            return false;
+        }
         ApplyCompound(opcode, current, right);
         pushed = current;
     }
@@ -483,6 +519,15 @@ std::int32_t Exec_Opcode(GxMoaFunctionBinder* binder, GxMoaScriptEntity* entity,
                 run.Report(false, pc, u"Exec_IsValueLastOne 計算スタックに必要なパラメータが積まれていません");
                 return 0;
             }
+            GxMoaValueExtent extent{count, 1};
+            for (std::size_t i = run.Stack().size() - static_cast<std::size_t>(count); i < run.Stack().size(); ++i) {
+                const GxMoaValueExtent inner = run.Stack()[i].MeasureExtent();
+                extent.m_Elements += inner.m_Elements;
+                extent.m_Depth = std::max(extent.m_Depth, inner.m_Depth + 1);
+            }
+            if (!ReportArrayLimits(run, pc, extent, 0)) {
+                return 0;
+            }
             GxMoaVariable array;
             array.MakeArray(count);
             for (std::int32_t i = count - 1; i >= 0; --i) {
@@ -520,6 +565,9 @@ std::int32_t Exec_Opcode(GxMoaFunctionBinder* binder, GxMoaScriptEntity* entity,
                 }
                 const GxMoaVariable right = run.Pop();
                 const GxMoaVariable left = run.Pop();
+                if (opcode == 22 && !ReportTextLimit(run, pc, left.TextSize(), right.TextSize())) {
+                    return 0;
+                }
                 GxMoaVariable out;
                 ApplyBinary(opcode, left, right, out);
                 if (!run.Push(out, pc)) {

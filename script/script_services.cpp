@@ -18,6 +18,13 @@ bool GxScriptServices::StepMainWorker()
     return worker != nullptr && worker->Step(::GetFunctionBinder());
 }
 
+void GxScriptServices::StepMainWorkerWithinBudget(const std::function<bool()>& runnable)
+{
+    if (GxMoaWorker* worker = GetMainWorker()) {
+        worker->StepWithinBudget(::GetFunctionBinder(), runnable);
+    }
+}
+
 bool GxScriptServices::IsMainWorkerRunning()
 {
     GxMoaWorker* worker = GetMainWorker();

@@ -8,6 +8,7 @@ class GxScriptServices : public GxScriptServicesBase {
 public:
     bool ResetAndJump(const std::u16string& label) override;
     bool StepMainWorker() override;
+    void StepMainWorkerWithinBudget(const std::function<bool()>& runnable) override;
     bool IsMainWorkerRunning() override;
     bool IsErrorStop() override;
     void DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap, const GxDebugStatistics& statistics) override;

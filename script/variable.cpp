@@ -15,7 +15,7 @@ namespace {
 // come from a damaged file or a runaway index, and would exhaust memory.
 constexpr std::int32_t kMaxElements = kMoaMaxArrayElements;
 // Arrays read from a file nest at most this deep, so a damaged file cannot exhaust the stack.
-constexpr int kMaxReadNesting = 200;
+constexpr int kMaxReadNesting = kMoaMaxArrayNesting;
 
 std::u16string Int64Text(std::int64_t value)
 {
@@ -308,6 +308,40 @@ std::int32_t GxMoaVariable::TextLength() const
         return static_cast<std::int32_t>(end == std::u16string::npos ? m_Text->size() : end);
     }
     return static_cast<std::int32_t>(ToString().size());
+}
+
+std::size_t GxMoaVariable::TextSize() const
+{
+    if (HasText()) {
+        return m_Text ? m_Text->size() : 0;
+    }
+    return ToString().size();
+}
+
+GxMoaValueExtent GxMoaVariable::MeasureExtent() const
+{
+    GxMoaValueExtent extent;
+    AddExtent(1, extent);
+    return extent;
+}
+
+// `depth` is the nesting level of this array's own elements.
+void GxMoaVariable::AddExtent(std::int32_t depth, GxMoaValueExtent& extent) const
+{
+    if (m_Type != MOA_VALUE_ARRAY || !m_Elements) {
+        return;
+    }
+    extent.m_Depth = std::max(extent.m_Depth, depth);
+    extent.m_Elements += static_cast<std::int64_t>(m_Elements->size());
+    if (depth > kMoaMaxArrayNesting) {
+        return;
+    }
+    for (const GxMoaVariable& element : *m_Elements) {
+        if (extent.m_Elements > kMoaMaxArrayElements) {
+            return;
+        }
+        element.AddExtent(depth + 1, extent);
+    }
 }
 
 GxMoaVariable* GxMoaVariable::GetElement(std::int32_t index)

@@ -23,8 +23,21 @@ enum GxMoaValueType : std::uint32_t {
 // Float/Int equality tolerance and the band of divisors treated as zero: one double epsilon.
 constexpr double kMoaEpsilon = 2.220446049250313e-16;
 // Arrays hold at most this many elements: a larger index or stored count is a missing element
-// or damaged data, never an allocation that exhausts memory.
+// or damaged data, never an allocation that exhausts memory. A value a script builds holds no
+// more than this, the elements of its nested arrays included.
 constexpr std::int32_t kMoaMaxArrayElements = 1 << 20;
+// Arrays nest at most this deep, whether a script builds them or a file holds them: copying and
+// freeing a value walk its nesting on the machine's stack.
+constexpr std::int32_t kMoaMaxArrayNesting = 200;
+// The longest text a script may build, in UTF-16 units: a doubling that never ends stops here.
+constexpr std::int32_t kMoaMaxTextLength = 1 << 22;
+
+// How much a value holds: the elements of its array and of the arrays nested in it, and how
+// deep they nest (0 for a value that is no array).
+struct GxMoaValueExtent {
+    std::int64_t m_Elements = 0;
+    std::int32_t m_Depth = 0;
+};
 
 // Float to integer as an x86 truncating conversion gives it: NaN, infinities and values outside
 // the target range give the target's minimum instead of undefined behaviour.
@@ -69,6 +82,11 @@ public:
     std::u16string ToString() const;
     std::int32_t ArraySize() const;
     std::int32_t TextLength() const;
+    // The length of ToString's text, without copying a string's own.
+    std::size_t TextSize() const;
+    // The walk stops once either figure passes its limit (kMoaMaxArrayElements,
+    // kMoaMaxArrayNesting), so it stays short and shallow; past a limit the figures are a floor.
+    GxMoaValueExtent MeasureExtent() const;
 
     // Element access: -1 is the value itself; reading past the end grows the array.
     GxMoaVariable* GetElement(std::int32_t index);
@@ -115,6 +133,7 @@ private:
     enum class Relation { Less, LessEqual, Greater, GreaterEqual };
     static bool Compare(const GxMoaVariable& left, const GxMoaVariable& right, Relation relation);
     bool HasText() const { return m_Type == MOA_VALUE_STR || m_Type == MOA_VALUE_REFVAR; }
+    void AddExtent(std::int32_t depth, GxMoaValueExtent& extent) const;
     std::vector<GxMoaVariable>& Elements();
 
     std::uint32_t m_Type = MOA_VALUE_NULL;

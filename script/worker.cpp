@@ -156,6 +156,15 @@ bool GxMoaWorker::ResetAndJump(const std::u16string& label, const GxMoaVariableT
 bool GxMoaWorker::PushFrameAt(const std::u16string& label, const GxMoaScriptEntity* context,
                               const GxMoaVariableSet* argument, bool dropFrame)
 {
+    if (!dropFrame && IsExecStackFull()) {
+        if (m_pOwner != nullptr) {
+            const GxMoaScriptPos& top = m_ExecStack.back().m_RunPos;
+            m_pOwner->Error(top.m_ScriptName, top.m_Line, u"the exec stack has reached its limit of %d blocks",
+                            kMoaMaxExecStackDepth);
+            m_pOwner->SetErrorStop(true);
+        }
+        return false;
+    }
     GxMoaExecStackElement element;
     element.m_BlockType = MOA_BLOCK_FRAME;
     if (!PlaceAtLabel(element, label, context)) {

@@ -1,7 +1,7 @@
 // GxMoaWorker: one thread of execution of a Moa program: the exec stack of open blocks (the
 // innermost last), the evaluator's value stack, the result value, its own GLOBAL_ variables and
 // one script entity (the STATIC_ variables) per script. It never runs by itself: the owner of
-// the worker calls Step.
+// the worker calls Step, or StepWithinBudget once per pass of the window thread.
 #pragma once
 
 #include "script/delegate_base.h"
@@ -12,13 +12,24 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 class GxMoa;
 class GxMoaFunctionBinder;
+
+// The deepest exec stack a script may build. Far beyond any real script, it stops a recursion
+// that never returns while memory lasts (a frame costs about a kilobyte and a quarter).
+constexpr std::int32_t kMoaMaxExecStackDepth = 200000;
+// Statements one logic pass of the window thread runs at most. A script runs far fewer between
+// two waits; one that never waits goes on in the next pass, so the window keeps answering. A
+// count, not a clock, so that a run does the same in every pass however loaded the machine is.
+constexpr std::int32_t kMoaStepsPerPass = 1000;
 
 class GxMoaWorker {
 public:
@@ -43,6 +54,7 @@ public:
     // A table replaces the frame's locals; without one they stay.
     virtual bool Jump(const std::u16string& label, const GxMoaVariableTable* table);
     virtual bool ResetAndJump(const std::u16string& label, const GxMoaVariableTable* table);
+    // False, with an error line, when the exec stack is already at kMoaMaxExecStackDepth.
     virtual bool Call(const std::u16string& label, const GxMoaVariableSet* argument);
     // False when the stack was empty or is empty now (the script has ended).
     virtual bool Return(const GxMoaVariable* value);
@@ -63,8 +75,15 @@ public:
     // "text:message" as an error of the instance, at the stack's top line.
     virtual void ReportError(const char16_t* text, GxMoaScriptEntity* entity, GxMoaExecStack* execStack,
                              const char16_t* format, ...);
-    // One statement; false when the worker has nothing to run, has stopped or met an error.
+    // One statement; false when the worker has nothing to run, has stopped or met an error. An
+    // allocation that fails inside the statement stops the script with an error line.
     virtual bool Step(GxMoaFunctionBinder* binder);
+
+    // Steps while `runnable` holds and a step succeeds, but at most `budget` times; a script that
+    // never waits goes on at the next call. The number of steps taken.
+    std::int32_t StepWithinBudget(GxMoaFunctionBinder* binder, const std::function<bool()>& runnable,
+                                  std::int32_t budget = kMoaStepsPerPass);
+    bool IsExecStackFull() const { return m_ExecStack.size() >= static_cast<std::size_t>(kMoaMaxExecStackDepth); }
 
     GxMoaExecStackElement* GetTopExecStackElement();
     GxMoaExecStackElement* GetExecStackElement(std::int32_t index);
@@ -87,6 +106,23 @@ protected:
     bool PlaceAtLabel(GxMoaExecStackElement& element, const std::u16string& label, const GxMoaScriptEntity* context);
     bool PushFrameAt(const std::u16string& label, const GxMoaScriptEntity* context, const GxMoaVariableSet* argument,
                      bool dropFrame);
+    // The statement interpreter that Step runs.
+    bool StepStatement(GxMoaFunctionBinder* binder);
+    // Runs one statement; memory that runs out inside it ends the script, not the process.
+    template <typename Statement>
+    bool GuardStatement(Statement&& statement)
+    {
+        try {
+            return statement();
+        } catch (const std::bad_alloc&) {
+            return StopAfterAllocationFailure();
+        } catch (const std::length_error&) {
+            return StopAfterAllocationFailure();
+        }
+    }
+    // The stacks are dropped to give their memory back for the rest of the session (the
+    // shut-down saves among it); an error line and the error stop follow. Always false.
+    bool StopAfterAllocationFailure();
 
     GxMoa* m_pOwner = nullptr;
     std::u16string m_Name;

@@ -43,6 +43,11 @@ GxMoaWorkerEx::~GxMoaWorkerEx() = default;
 // handed to it whole, so it never reaches a text line or a word of its own.
 bool GxMoaWorkerEx::Step(GxMoaFunctionBinder* binder)
 {
+    return GuardStatement([&] { return StepGame(binder); });
+}
+
+bool GxMoaWorkerEx::StepGame(GxMoaFunctionBinder* binder)
+{
     if (m_ExecStack.empty() || m_pOwner == nullptr) {
         return false;
     }
@@ -52,7 +57,7 @@ bool GxMoaWorkerEx::Step(GxMoaFunctionBinder* binder)
         position.m_pEntity = FindScriptEntity(position.m_ScriptName);
     }
     if (position.m_pEntity == nullptr || moa->IsErrorStop()) {
-        return GxMoaWorker::Step(binder);
+        return StepStatement(binder);
     }
     const GxMoaScript* script = position.m_pEntity->m_pScript;
     for (;;) {
@@ -62,7 +67,7 @@ bool GxMoaWorkerEx::Step(GxMoaFunctionBinder* binder)
             check = GxMoaScript::CheckTokenPos(script, position.m_Line, position.m_Pos);
         }
         if (check != 1) {
-            return GxMoaWorker::Step(binder);   // ends the script there
+            return StepStatement(binder);   // ends the script there
         }
         const GxMoaToken& token = GxMoaTokenCursor::GetToken(script, position.m_Line, position.m_Pos);
         switch (token.m_Kind) {
@@ -94,7 +99,7 @@ bool GxMoaWorkerEx::Step(GxMoaFunctionBinder* binder)
         case MOA_TOKEN_CONTINUE:
         case MOA_TOKEN_BREAK:
         case MOA_TOKEN_BLOCK_CLOSE:
-            return GxMoaWorker::Step(binder);
+            return StepStatement(binder);
         default:
             moa->Error(position.m_ScriptName, position.m_Line, u"処理できないトークンです[%s]", token.Describe().c_str());
             moa->SetErrorStop(true);

@@ -26,6 +26,7 @@ public:
     GxCore* GetCore() const { return m_pCore; }
 
 private:
+    bool StepGame(GxMoaFunctionBinder* binder);
     bool StepTextLine(const GxMoaScript* script, const GxMoaToken& token);
     void ShowMessage(GxGameWorkerHostBase& host, const std::u16string& text);
     bool StepLayerStatement(GxMoaFunctionBinder* binder, const GxMoaScript* script, const GxMoaToken& token);

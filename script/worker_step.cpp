@@ -29,6 +29,43 @@ bool IsPlainElse(const GxMoaToken& token)
 
 bool GxMoaWorker::Step(GxMoaFunctionBinder* binder)
 {
+    return GuardStatement([&] { return StepStatement(binder); });
+}
+
+std::int32_t GxMoaWorker::StepWithinBudget(GxMoaFunctionBinder* binder, const std::function<bool()>& runnable,
+                                           std::int32_t budget)
+{
+    std::int32_t steps = 0;
+    while (steps < budget && runnable()) {
+        ++steps;
+        if (!Step(binder)) {
+            break;
+        }
+    }
+    return steps;
+}
+
+bool GxMoaWorker::StopAfterAllocationFailure()
+{
+    // Moved, not copied: nothing here may need memory before the stacks are gone.
+    std::u16string scriptName;
+    std::int32_t line = -1;
+    if (!m_ExecStack.empty()) {
+        scriptName = std::move(m_ExecStack.back().m_RunPos.m_ScriptName);
+        line = m_ExecStack.back().m_RunPos.m_Line;
+    }
+    m_ExecStack.clear();
+    std::vector<GxMoaVariable>().swap(m_ValueStack);
+    m_Result.Clear();
+    if (m_pOwner != nullptr) {
+        m_pOwner->Error(std::move(scriptName), line, u"%s", u"memory ran out inside a statement; the script stops");
+        m_pOwner->SetErrorStop(true);
+    }
+    return false;
+}
+
+bool GxMoaWorker::StepStatement(GxMoaFunctionBinder* binder)
+{
     if (m_ExecStack.empty() || m_pOwner == nullptr) {
         return false;
     }
