@@ -16,6 +16,9 @@
 #include "script/worker.h"
 #include "tests/support/image_fixtures.h"
 #include "tests/support/moa_assembler.h"
+#include "core/task_render_manage.h"
+#include "graphics/graphics.h"
+#include "graphics/texture.h"
 #include "ui/ui_text_button.h"
 
 #include <algorithm>
@@ -468,6 +471,59 @@ TEST_F(PlayScreenFrameTest, TheFrameShowsTheLayersTheFadeTheRuleTransitionAndThe
     EXPECT_EQ(first, 0xFF0080FFu);
     m_Harness.Step(16667);
     EXPECT_EQ(Rgb(10, 10), 0x600000u);
+}
+
+// Queues itself into render list 5 and notes whether a capture was running when it drew.
+class CaptureProbe : public GxTaskBase {
+public:
+    using GxTaskBase::GxTaskBase;
+    int Render(std::int32_t, std::uint64_t) override
+    {
+        m_Manage->GetCore()->GetRenderList(5)->Add(kRenderModeDefault, this, 0.0f, 0);
+        return 0;
+    }
+    int Draw(std::int32_t, std::int32_t) override
+    {
+        m_DrawnInCapture.push_back(IsGlobalCaptureActive());
+        return 0;
+    }
+    std::vector<bool> m_DrawnInCapture;
+};
+
+TEST_F(PlayScreenFrameTest, ACaptureInTheMiddleOfAFrameLeavesItsListsAndTargetAlone)
+{
+    CountingPlayScreen* screen = Build();
+    Enter();
+    auto* probe = new CaptureProbe(screen, nullptr, nullptr, 0);
+    Layer(u"$BGLAYER:SeqAvgMain")->LoadSolidColor(0xFF123456u, 0);
+    // The frame's lists are filled, as they are when a widget handler runs.
+    GxCore& core = m_Harness.Core();
+    core.ClearRenderLists();
+    m_Harness.Manage().RenderAll(0, 0);
+    std::vector<std::size_t> before;
+    for (std::int32_t list = 0; list < 10; ++list)
+        before.push_back(core.GetRenderList(list)->GetEntries().size());
+    const GxRect viewport = GxGraphics::GetViewport();
+    const std::size_t stack = GxGraphics::GetRenderTargetStackSize(0);
+
+    ASSERT_TRUE(SeqAvgMain::CaptureScreenToTexture(&core));
+    EXPECT_EQ(probe->m_DrawnInCapture, std::vector<bool>{true});
+    EXPECT_FALSE(IsGlobalCaptureActive());
+    EXPECT_EQ(core.m_RenderSet, 0);
+    for (std::int32_t list = 0; list < 10; ++list)
+        EXPECT_EQ(core.GetRenderList(list)->GetEntries().size(), before[static_cast<std::size_t>(list)]) << list;
+    EXPECT_EQ(GxGraphics::GetRenderTargetStackSize(0), stack);
+    EXPECT_EQ(GxGraphics::GetViewport().right, viewport.right);
+    EXPECT_EQ(GxGraphics::GetViewport().bottom, viewport.bottom);
+    // The capture holds the screen's picture.
+    GxTexture* captured = GetGlobalRenderTexture(0);
+    ASSERT_TRUE(captured->TransferRenderTargetToMemory());
+    void* bits = nullptr;
+    std::int32_t pitch = 0;
+    ASSERT_TRUE(captured->LockRect(nullptr, &bits, &pitch, nullptr, nullptr, nullptr, true));
+    const std::uint32_t pixel = static_cast<const std::uint32_t*>(bits)[10];
+    captured->UnlockRect();
+    EXPECT_EQ(pixel & 0xFFFFFFu, 0x123456u);
 }
 
 TEST_F(PlayScreenFrameTest, WithoutTheRenderTargetTheTransitionAndThumbnailAreSkippedWithALine)

@@ -64,7 +64,7 @@ protected:
         };
         m_Module.m_OnRegisterBuiltins = [this](GxMoaFunctionBinder* binder) { m_Binder = binder; };
         m_Module.m_OnBeforeReset = [this] {
-            m_RunningAtReset = GetScriptServices()->IsMainWorkerRunning();
+            m_RunningAtReset = GetMainWorker() != nullptr && GetMainWorker()->IsRunning();
             m_ErrorStopAtReset = GetScriptServices()->IsErrorStop();
             m_EngineAtReset = GetScriptInstance() != nullptr;
             GxCore* core = GxCore::GetInstance();
