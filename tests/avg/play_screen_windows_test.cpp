@@ -14,7 +14,15 @@
 #include "script/moa_ex.h"
 #include "script/script_engine.h"
 #include "script/worker.h"
+#include "graphics/texture_movie.h"
+#include "media/movie_player.h"
+#include "media/movie_slots.h"
+#include "platform/dshow/dshow_layer.h"
+#include "platform/dshow/reference_clock.h"
+#include "tests/support/pack_builder.h"
 #include "tests/support/image_fixtures.h"
+#include "tests/support/movie_fixtures.h"
+#include "tests/support/test_stream_thread.h"
 #include "tests/support/moa_assembler.h"
 #include "core/task_render_manage.h"
 #include "graphics/graphics.h"
@@ -402,6 +410,39 @@ TEST_F(PlayScreenWindowsTest, ClearingTheLayersResetsEveryFixedLayerAndTheModesO
     screen->ClearAllLayers(true, false);
     EXPECT_FALSE(UI().m_AutoMode);
     EXPECT_FALSE(screen->GetWindowButton(u"btn_auto")->GetValueBool());
+}
+
+TEST_F(PlayScreenWindowsTest, ClearingTheLayersStopsAMoviePlayingInASlot)
+{
+    CountingPlayScreen* screen = Build();
+    platform::RegisterDshowClasses();
+    auto* clock = new platform::ManualReferenceClock(0);
+    clock->AddRef();
+    platform::SetDshowGraphClock(clock);
+    ASSERT_TRUE(MovieInitCom());
+    TestMovieSpec spec;
+    spec.container = TestMovieContainer::Avi;
+    spec.picture = TestMoviePicture::Solid;
+    spec.frames = 20;
+    const MovieBytes bytes = BuildTestMovie(spec);
+    const fs::path file = m_Harness.Folder() / "clip.avi";
+    ASSERT_TRUE(WriteBytesToFile(file.string(), std::vector<BYTE>(bytes.begin(), bytes.end())));
+    GxTextureMovie texture;
+    ASSERT_TRUE(texture.Create(u"movie", 64, 48, D3DFMT_A8R8G8B8, 0xFF000000u, false));
+    ASSERT_TRUE(MovieSlotOpen(3, Utf8ToWide(file.string()), &texture, 1, 0));
+    platform::MarkEventSettle();
+    ASSERT_TRUE(MovieSlotPlay(3, 0, 0));
+    EXPECT_TRUE(platform::SettleEvents(kSettleMs));
+    ASSERT_NE(MovieSlotGetPlayer(3), nullptr);
+    EXPECT_TRUE(MovieSlotGetPlayer(3)->IsPlaying());
+
+    platform::MarkEventSettle();
+    screen->ClearAllLayers(false, false);
+    EXPECT_TRUE(platform::SettleEvents(kSettleMs));
+    EXPECT_FALSE(MovieSlotGetPlayer(3)->IsPlaying());
+    MovieShutdown();
+    platform::SetDshowGraphClock(nullptr);
+    clock->Release();
 }
 
 class PlayScreenFrameTest : public PlayScreenWindowsTest {
