@@ -269,6 +269,18 @@ TEST_F(PlayScreenTest, TheBackgroundTransitionRunsOutInFirstPassesOnly)
     EXPECT_EQ(screen->GetBgTransit().m_TransitTimeLeft, 0);
     EXPECT_FALSE(Layer(u"$BGTRANSIT:SeqAvgMain")->IsVisible());
     EXPECT_FALSE(screen->EndBgTransition());
+
+    // The standing characters of the old scene stay unless the flag says otherwise; the new
+    // background is there at once.
+    auto* hero = dynamic_cast<GxTaskLayer*>(
+        dynamic_cast<GxTaskFolder*>(Find(u"$STAND:SeqAvgMain"))->FindTaskLocal(u"hero", 0));
+    hero->LoadSolidColor(0xFF102030u, 0);
+    screen->StartBgTransition(u"", 100, false, u"cg/bg/missing.png");
+    EXPECT_EQ(hero->GetCurrentContent().m_ContentType, kLayerContentSolidColor);
+    EXPECT_NE(Layer(u"$BGLAYER:SeqAvgMain")->GetCurrentContent().m_ContentType, kLayerContentNone);
+    EXPECT_FALSE(Layer(u"$BGLAYER:SeqAvgMain")->IsInTransit());
+    screen->StartBgTransition(u"", 100, true, u"");
+    EXPECT_EQ(hero->GetCurrentContent().m_ContentType, kLayerContentNone);
 }
 
 TEST_F(PlayScreenTest, EachHoldIsReleasedWhenItsConditionEnds)

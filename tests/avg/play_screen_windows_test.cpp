@@ -337,6 +337,28 @@ TEST_F(PlayScreenWindowsTest, TheResetBringsTheWindowsAndButtonsBackToTheirLayou
     EXPECT_FALSE(UI().m_AutoMode);
 }
 
+TEST_F(PlayScreenWindowsTest, ASavedGameWritesAndRestoresTheRealScreensParts)
+{
+    CountingPlayScreen* screen = Build();
+    Enter();
+    Data().m_Core = &m_Harness.Core();
+    Layer(u"$BGLAYER:SeqAvgMain")->LoadSolidColor(0xFF445566u, 0);
+    screen->SetSpeakerName(u"hero", 1);
+    Choices({{2, u"JUMPED"}});
+    screen->ShowSelectMenu();
+    const std::u16string path = Utf8ToWide((m_Harness.Folder() / "game.gd").string());
+    ASSERT_TRUE(SaveGameData(&Data(), path, true)) << (m_Log.Lines().empty() ? "" : m_Log.Lines().back());
+
+    screen->ResetPlayScreen();
+    EXPECT_FALSE(screen->GetNameWindow()->IsVisible());
+    ASSERT_TRUE(LoadGameData(&Data(), path, true)) << (m_Log.Lines().empty() ? "" : m_Log.Lines().back());
+    EXPECT_EQ(screen->GetNameWindow()->GetText(), u"hero");
+    EXPECT_TRUE(screen->GetNameWindow()->IsVisible());
+    EXPECT_EQ(Layer(u"$BGLAYER:SeqAvgMain")->GetCurrentContent().m_ContentType, kLayerContentSolidColor);
+    EXPECT_TRUE(screen->GetChoiceButton(2)->IsVisible());
+    Data().m_Core = nullptr;
+}
+
 // ---- layers --------------------------------------------------------------------------------
 
 TEST_F(PlayScreenWindowsTest, ClearingTheLayersResetsEveryFixedLayerAndTheModesOnlyWhenAsked)
