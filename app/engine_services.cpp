@@ -10,13 +10,11 @@
 #include "motion/motion_services.h"
 #include "ui/ui_services.h"
 #include "screens/game_screens.h"
-#include "script/script_services.h"
 
 void InstallEngineServices()
 {
     // Each subsystem above the core installs its services here as it lands.
     InstallMotionServices();
-    InstallScriptServices();
     InstallDataServices();
     InstallMediaServices();
     InstallMovieServices();

@@ -17,7 +17,6 @@
 #include "core/game_services.h"
 #include "core/module_core_base.h"
 #include "core/movie_services.h"
-#include "core/script_services.h"
 #include "core/transit_graphics.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
@@ -30,7 +29,6 @@
 #include "platform/d3d9/device_control.h"
 #include "script/script_engine.h"
 #include "script/game_worker_host.h"
-#include "script/script_services.h"
 
 namespace engine_test {
 
@@ -178,7 +176,6 @@ protected:
             ResetDataTables();
         }
         if (m_ScriptServices) {
-            SetScriptServices(nullptr);
             SetGameWorkerHost(nullptr);
             DestroyScriptEngine();
         }
@@ -224,11 +221,10 @@ protected:
         m_DataServices = true;
     }
 
-    // Installs the script engine's services (the start-up creates the engine and loads the
-    // program; the boot screen starts "MAIN"), as the process entry does.
+    // Installs the game worker's host, as the process entry does (the start-up creates the
+    // script engine and loads the program; the boot screen starts "MAIN").
     void UseScriptServices()
     {
-        InstallScriptServices();
         InstallGameWorkerHost();
         m_ScriptServices = true;
     }
