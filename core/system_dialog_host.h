@@ -24,4 +24,10 @@ public:
                                 std::int32_t buttonSet) = 0;
     // True while the shut-down dialog "dlg_shutdown" is shown.
     virtual bool IsShutdownDialogActive() const = 0;
+    // Queue a notice for 2500 ms: a system notice goes before any user notice; a user notice is
+    // kept in the game data (saved with it) and waits while a menu screen holds notices back.
+    virtual void PostSystemNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                                  std::uint32_t textColor) = 0;
+    virtual void PostUserNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                                std::uint32_t textColor) = 0;
 };

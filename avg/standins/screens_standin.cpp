@@ -65,6 +65,24 @@ void SeqSystem::ShowUserDialog(const std::u16string& identifier, GxSeqBase* requ
     ++m_UserDialogRequestCount;
 }
 
+void SeqSystem::PostSystemNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                                 std::uint32_t textColor)
+{
+    LogPrintDebug(u"SeqSystem::PostSystemNotice %s [%s] (%d) %08X\n", text.c_str(), iconName.c_str(), iconAlign,
+                  textColor);
+    m_LastSystemNotice = {text, iconName, iconAlign, textColor};
+    ++m_SystemNoticeCount;
+}
+
+void SeqSystem::PostUserNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                               std::uint32_t textColor)
+{
+    LogPrintDebug(u"SeqSystem::PostUserNotice %s [%s] (%d) %08X\n", text.c_str(), iconName.c_str(), iconAlign,
+                  textColor);
+    m_LastUserNotice = {text, iconName, iconAlign, textColor};
+    ++m_UserNoticeCount;
+}
+
 int SeqSystem::Render(std::int32_t, std::uint64_t)
 {
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;

@@ -35,10 +35,19 @@ struct GxUserDialogRequest {
     std::int32_t m_ButtonSet = 0;
 };
 
+// One notice as the stand-in system sequence received it.
+struct GxNoticeRequest {
+    std::u16string m_Text;
+    std::u16string m_IconName;
+    std::int32_t m_Alignment = 0;
+    std::uint32_t m_Colour = 0;
+};
+
 // The resident system sequence: walked first by input and last by update and render; queues
 // itself into render list 9 with value -1 and draws the script engine's debug status line there.
 // It has no dialogs yet: a user dialog request is written to "debug.log" and recorded, opens
 // nothing and leaves the open-dialog count alone, so no script waits for an answer nobody can give.
+// Notices likewise are written to "debug.log" and recorded; no panel is shown.
 class SeqSystem : public GxSeqBase, public GxSystemDialogHost {
 public:
     explicit SeqSystem(GxTaskBase* owner);
@@ -53,10 +62,19 @@ public:
     void ShowUserDialog(const std::u16string& identifier, GxSeqBase* requester, const std::u16string& text,
                         std::int32_t buttonSet) override;
     bool IsShutdownDialogActive() const override { return m_ShutdownDialogActive; }
+    void PostSystemNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                          std::uint32_t textColor) override;
+    void PostUserNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                        std::uint32_t textColor) override;
 
     // The last user dialog request and the number of requests so far.
     const GxUserDialogRequest& GetLastUserDialogRequest() const { return m_LastUserDialogRequest; }
     std::int32_t GetUserDialogRequestCount() const { return m_UserDialogRequestCount; }
+    // The last notice of each kind and the number posted so far.
+    const GxNoticeRequest& GetLastSystemNotice() const { return m_LastSystemNotice; }
+    const GxNoticeRequest& GetLastUserNotice() const { return m_LastUserNotice; }
+    std::int32_t GetSystemNoticeCount() const { return m_SystemNoticeCount; }
+    std::int32_t GetUserNoticeCount() const { return m_UserNoticeCount; }
     // What IsShutdownDialogActive answers; tests set it.
     void SetShutdownDialogActiveForTesting(bool active) { m_ShutdownDialogActive = active; }
 
@@ -79,6 +97,10 @@ private:
     GxUserDialogRequest m_LastUserDialogRequest;
     std::int32_t m_UserDialogRequestCount = 0;
     bool m_ShutdownDialogActive = false;
+    GxNoticeRequest m_LastSystemNotice;
+    GxNoticeRequest m_LastUserNotice;
+    std::int32_t m_SystemNoticeCount = 0;
+    std::int32_t m_UserNoticeCount = 0;
 };
 
 // Names of the game's screens, built by CreateStandinScreens in this order after SeqSystem.

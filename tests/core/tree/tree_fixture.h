@@ -188,6 +188,8 @@ public:
         Note("ShowUser");
     }
     bool IsShutdownDialogActive() const override { return false; }
+    void PostSystemNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
+    void PostUserNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
 
     std::u16string m_Tag;
     GxSeqBase* m_Opener = nullptr;
