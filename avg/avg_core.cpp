@@ -1,6 +1,7 @@
 #include "avg/avg_core.h"
 
 #include "avg/avg_builtin.h"
+#include "avg/seq_avg_log.h"
 #include "avg/standins/seq_avg_main.h"
 #include "core/core.h"
 #include "core/shared_asset_manage.h"
@@ -48,7 +49,7 @@ void AvgCore::CreateSequences(GxTaskBase* owner)
         return;
     // Stand-ins until the play screen and the back log are built: scripts still run on the first.
     new SeqAvgMain(owner);
-    new GxStandinScreen(owner, u"SeqAvgLog");
+    new SeqAvgLog(owner);
 }
 
 void AvgCore::SetBuiltinMakerForTesting(std::function<std::unique_ptr<AvgBuiltin>(GxCore*)> maker)
