@@ -2,7 +2,7 @@
 
 #include "avg/avg_builtin.h"
 #include "avg/seq_avg_log.h"
-#include "avg/standins/seq_avg_main.h"
+#include "avg/seq_avg_main.h"
 #include "core/core.h"
 #include "core/shared_asset_manage.h"
 
@@ -47,7 +47,6 @@ void AvgCore::CreateSequences(GxTaskBase* owner)
         CreateAvgSharedScope(*m_Core->m_SharedAssets);
     if (owner == nullptr)
         return;
-    // Stand-ins until the play screen and the back log are built: scripts still run on the first.
     new SeqAvgMain(owner);
     new SeqAvgLog(owner);
 }
