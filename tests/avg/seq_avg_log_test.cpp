@@ -110,7 +110,7 @@ protected:
     }
     bool VoiceShown(int row) { return Widget(u"btn_voiceplay", row)->IsVisible(); }
 
-    // A click of the widget, handled in the screen's next update as the widgets report it.
+    // A click notification of the widget handed to the screen's handler; its result.
     int Press(const char16_t* name, std::int32_t index = 0)
     {
         GxTaskUIBase* widget = Widget(name, index);
@@ -225,8 +225,9 @@ TEST_F(SeqAvgLogTest, ButtonsAndWheelPageWithinTheLog)
         {nullptr, -120, 1}, {nullptr, -60, 1}, {nullptr, -360, 2}, {u"btn_f", 0, 3}, {u"btn_ff", 0, 7},
         {u"btn_f", 0, 7},   {nullptr, 240, 6}, {u"btn_ff", 0, 7}, {nullptr, 119, 7},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.button != nullptr ? std::string(step.button, step.button + 6) : std::to_string(step.delta));
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const Step& step = steps[i];
+        SCOPED_TRACE(i);
         // Neither the paging buttons nor the wheel are consumed.
         if (step.button != nullptr)
             EXPECT_EQ(Press(step.button), 0);
