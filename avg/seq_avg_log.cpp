@@ -214,7 +214,7 @@ int SeqAvgLog::OnUIEvent(GxTaskUIBase* sender, const GxUIEventParam* event)
     if (sender == nullptr)
         return 0;
     if (sender->m_KindFlags & kKindPushButton)
-        PlaySystemSound(sender->GetSystemSoundID(), 0);
+        PlaySystemSound(0, sender->GetSystemSoundID());   // the press sound, with the widget's voice
 
     const std::u16string& name = sender->GetTaskLocalName();
     if (name == u"btn_b") {
