@@ -1,8 +1,9 @@
 // The adventure module's script builtins: one object, made by the module core when it attaches
 // and deleted after the game reset, that binds the builtins into the script engine's binder.
 // Handlers live beside it by theme: avg_builtin_info.cpp (engine and game-data values),
-// avg_builtin_message.cpp (the message window's flags and the user dialog) and
-// avg_builtin_select.cpp (the choice items).
+// avg_builtin_message.cpp (the message window's flags and the user dialog),
+// avg_builtin_select.cpp (the choice items) and avg_builtin_extra.cpp (replays, event pictures,
+// notices, the title and the extra option bits).
 #pragma once
 
 #include "core/module_core_base.h"
@@ -91,6 +92,21 @@ public:
     TW_AVG_BUILTIN(SelEnable);
     TW_AVG_BUILTIN(SelCancel);
     TW_AVG_BUILTIN(SelHash);
+    // Replays, event pictures, notices, the title and the extra option bits
+    TW_AVG_BUILTIN(NoticeSys);
+    TW_AVG_BUILTIN(NoticeUser);
+    TW_AVG_BUILTIN(RpSet);
+    TW_AVG_BUILTIN(RpUnset);
+    TW_AVG_BUILTIN(RpSetAll);
+    TW_AVG_BUILTIN(RpUnsetAll);
+    TW_AVG_BUILTIN(RpEnd);
+    TW_AVG_BUILTIN(CgSet);
+    TW_AVG_BUILTIN(CgSetGroup);
+    TW_AVG_BUILTIN(CgSetAll);
+    TW_AVG_BUILTIN(CgUnsetAll);
+    TW_AVG_BUILTIN(JumpToTitle);
+    TW_AVG_BUILTIN(SetExtraOption);
+    TW_AVG_BUILTIN(GetExtraOption);
 #undef TW_AVG_BUILTIN
 
 private:
@@ -99,6 +115,7 @@ private:
     bool SetLabels(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker, GxMoaScriptEntity* entity,
                    GxMoaExecStack* execStack, bool useGosub);
     bool SetItemFlags(GxMoaVariable& args, bool visible);
+    void PostNotice(const std::u16string& name, GxMoaVariable& args, bool user);
 
     GxCore* m_Core = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "avg/avg_core.h"
 
 #include "avg/avg_builtin.h"
+#include "avg/seq_avg_log.h"
 #include "avg/seq_avg_main.h"
-#include "avg/standins/screens_standin.h"
 #include "core/core.h"
 #include "core/shared_asset_manage.h"
 
@@ -48,8 +48,7 @@ void AvgCore::CreateSequences(GxTaskBase* owner)
     if (owner == nullptr)
         return;
     new SeqAvgMain(owner);
-    // A stand-in until the back log is built.
-    new GxStandinScreen(owner, u"SeqAvgLog");
+    new SeqAvgLog(owner);
 }
 
 void AvgCore::SetBuiltinMakerForTesting(std::function<std::unique_ptr<AvgBuiltin>(GxCore*)> maker)

@@ -3,8 +3,10 @@
 // a shown user dialog), an argument count and the arguments, each a type byte and its payload
 // (Null, integer, float, text, or a nested array). Sequence slots, dialogs, labels and choice
 // items are asked for with any number; nothing may crash, hang or read out of bounds. Each
-// argument also goes through the two position parsers.
+// argument also goes through the two position parsers. The count byte's spare bits switch replay
+// mode and turn the mouse wheel over the back-log, whose message log grows by one entry a call.
 #include "avg/avg_builtin.h"
+#include "avg/seq_avg_log.h"
 #include "core/core.h"
 #include "core/seq_base.h"
 #include "core/system_dialog_host.h"
@@ -21,6 +23,7 @@
 #include "script/variable.h"
 #include "script/worker.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -128,7 +131,10 @@ struct Environment {
         m_Manage.SetSystemSequence(m_System);
         m_Dialog = new GxTaskBase(root, u"dlg_user", nullptr, 0);
         auto* play = new GxSeqBase(root, u"SeqAvgMain");
+        new GxSeqBase(root, u"SeqTitle");
+        m_Log = new SeqAvgLog(root);
         m_Manage.ChangeSequence(play, 0, 0, 0);
+        m_Manage.ChangeSequence(m_Log, 1, 0, 0);
         m_Manage.ApplySequenceChanges();
 
         for (const char16_t* name : {u"MAIN", u"a", u"@b"}) {
@@ -149,6 +155,7 @@ struct Environment {
     GxUserDataPerman m_Perman;
     GxTaskManage m_Manage{GxCore::GetInstance()};
     FuzzSystemLayer* m_System = nullptr;
+    SeqAvgLog* m_Log = nullptr;
     GxTaskBase* m_Dialog = nullptr;
     GxMoaEx m_Moa;
     GxMoaWorker m_Worker{&m_Moa};
@@ -172,6 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     Environment& env = Env();
     env.m_UserData.Reset();
+    // The back-log is entered afresh with the emptied log, as the play screen would open it.
+    env.m_Log->OnSequenceEnter(1);
     Input in(data, size);
     while (!in.Empty()) {
         const std::uint8_t pick = in.Byte();
@@ -184,7 +193,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             env.m_Dialog->Suspend();
 
         GxMoaVariable args;
-        const std::int32_t count = in.Byte() % kMaxArgs;
+        const std::uint8_t countByte = in.Byte();
+        const std::int32_t count = countByte % kMaxArgs;
+        env.m_UserData.m_IsReplayMode = (countByte & 0x10) != 0;
         args.MakeArray(count);
         for (std::int32_t i = 0; i < count; ++i) {
             GxMoaVariable value = Value(in, 0);
@@ -199,6 +210,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (args.ArraySize() < before)
             std::abort();
         if (env.m_UserData.m_SelectMenuItemList.size() != 11)
+            std::abort();
+
+        if (env.m_UserData.m_MessageLog.size() < 12) {
+            GxMessageLogElement entry;
+            entry.m_Name = name;
+            entry.m_Message = name;
+            entry.m_VoiceFileName[pick & 3] = name;
+            env.m_UserData.m_MessageLog.push_back(entry);
+        }
+        const GxVector2 point(1.0f, 1.0f);
+        env.m_Log->OnMouseWheel(&point, ((countByte >> 5) - 4) * 120, 0);
+        const std::int32_t top = env.m_Log->GetTopRow();
+        if (top < 0 || top > std::max(0, static_cast<std::int32_t>(env.m_UserData.m_MessageLog.size()) - 5))
             std::abort();
     }
     return 0;

@@ -33,7 +33,15 @@ struct GxUserDialogRequest {
     std::int32_t m_ButtonSet = 0;
 };
 
-// The system layer as the builtins see it: requests are recorded and open nothing.
+// One notice as the system layer received it.
+struct GxNoticeRequest {
+    std::u16string m_Text;
+    std::u16string m_IconName;
+    std::int32_t m_Alignment = 0;
+    std::uint32_t m_Colour = 0;
+};
+
+// The system layer as the builtins see it: requests and notices are recorded; nothing opens.
 class SeqSystem : public GxSeqBase, public GxSystemDialogHost {
 public:
     explicit SeqSystem(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem") {}
@@ -51,17 +59,35 @@ public:
         ++m_UserDialogRequestCount;
     }
     bool IsShutdownDialogActive() const override { return m_ShutdownDialogActive; }
-    void PostSystemNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
-    void PostUserNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
+    void PostSystemNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                          std::uint32_t textColor) override
+    {
+        m_LastSystemNotice = {text, iconName, iconAlign, textColor};
+        ++m_SystemNoticeCount;
+    }
+    void PostUserNotice(const std::u16string& text, const std::u16string& iconName, std::int32_t iconAlign,
+                        std::uint32_t textColor) override
+    {
+        m_LastUserNotice = {text, iconName, iconAlign, textColor};
+        ++m_UserNoticeCount;
+    }
 
     const GxUserDialogRequest& GetLastUserDialogRequest() const { return m_LastUserDialogRequest; }
     std::int32_t GetUserDialogRequestCount() const { return m_UserDialogRequestCount; }
+    const GxNoticeRequest& GetLastSystemNotice() const { return m_LastSystemNotice; }
+    const GxNoticeRequest& GetLastUserNotice() const { return m_LastUserNotice; }
+    std::int32_t GetSystemNoticeCount() const { return m_SystemNoticeCount; }
+    std::int32_t GetUserNoticeCount() const { return m_UserNoticeCount; }
 
 private:
     std::u16string m_UserDialogTag;
     GxSeqBase* m_UserDialogOpener = nullptr;
     GxUserDialogRequest m_LastUserDialogRequest;
     std::int32_t m_UserDialogRequestCount = 0;
+    GxNoticeRequest m_LastSystemNotice;
+    GxNoticeRequest m_LastUserNotice;
+    std::int32_t m_SystemNoticeCount = 0;
+    std::int32_t m_UserNoticeCount = 0;
     bool m_ShutdownDialogActive = false;
 };
 
