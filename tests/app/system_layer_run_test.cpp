@@ -18,6 +18,7 @@
 #include <iterator>
 #include <regex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -38,13 +39,14 @@ constexpr int kButtonY = kDialogY + 120 + kSystemButtonHeight / 2;
 // The script stops on an error at once and its worker stays where it stopped, so that it has a
 // script and a line while every pass stays cheap.
 TestGameFolder SystemLayerGame(const fs::path& path, const std::vector<std::u16string>& omit = {},
-                               const TestIniKeys& setting = {{"DebugModeFlag", "1"}})
+                               const TestIniKeys& setting = {{"DebugModeFlag", "1"}},
+                               std::string_view script = "*MAIN\n$count = 7\nGO(\"@nowhere\")\n")
 {
     TestGameFolder game(path);
     game.SysConf({{"APP_TITLE", "System Layer"}, {"APP_SAVEDIR", "SYS_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
         .Setting(setting)
         .EmptyTables()
-        .Script("*MAIN\n$count = 7\nGO(\"@nowhere\")\n")
+        .Script(script)
         .StartupFiles();
     AddSystemLayer(game, {}, {}, omit);
     return game;
@@ -108,24 +110,39 @@ TEST(SystemLayerRun, EscapeDumpAndTheShutdownDialogEndTheRunThroughItsYes)
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
     runner.SetMaxFrames(kNoFrameBound);
-    runner.AddInput(30, "keydown F11");
     runner.SetTimeoutSeconds(120);
-    runner.AddInput(40, "keydown Escape");   // opens
-    runner.AddInput(41, "keyup Escape");
-    runner.AddInput(50, "keydown Escape");   // closes
-    runner.AddInput(51, "keyup Escape");
-    runner.AddInput(70, "close");            // opens instead of closing
-    Click(runner, 80, kNoX, kButtonY);       // closes
-    runner.AddInput(100, "close");           // opens again
+    runner.AddInput(30, "keydown F11");
+    // Well after the new game's fade-in, which would lie over the dialog.
+    runner.AddInput(120, "keydown Escape");   // opens
+    runner.AddInput(121, "keyup Escape");
+    runner.AddInput(140, "keydown Escape");   // closes
+    runner.AddInput(141, "keyup Escape");
+    runner.SetCapturePasses({130, 150});
+    runner.AddInput(160, "close");            // opens instead of closing
+    Click(runner, 170, kNoX, kButtonY);       // closes
+    runner.AddInput(190, "close");            // opens again
     // The dump comes only from a run that none of the steps above has ended.
-    runner.AddInput(105, "keydown F1");
-    runner.AddInput(106, "keyup F1");
-    Click(runner, 110, kYesX, kButtonY);     // ends the program
+    runner.AddInput(195, "keydown F1");
+    runner.AddInput(196, "keyup F1");
+    Click(runner, 200, kYesX, kButtonY);      // ends the program
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut) << "the dialog's yes did not end the run";
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
     ASSERT_FALSE(result.saveFolder.empty());
+
+    // The dialog at the centre raised by 120, its buttons at their places; then gone.
+    ASSERT_EQ(result.frames.count(130), 1u);
+    const TestCapturedFrame& open = result.frames.at(130);
+    EXPECT_EQ(open.At(kDialogX + 4, kDialogY + 4), kShutdownDialogColor);
+    EXPECT_EQ(open.At(kDialogX + kSystemDialogWidth - 4, kDialogY + kSystemDialogHeight - 4), kShutdownDialogColor);
+    EXPECT_EQ(open.At(kYesX, kButtonY), kYesButtonColor);
+    EXPECT_EQ(open.At(kNoX, kButtonY), kNoButtonColor);
+    EXPECT_NE(open.At(kDialogX - 4, kDialogY + 4), kShutdownDialogColor);
+    ASSERT_EQ(result.frames.count(150), 1u);
+    const TestCapturedFrame& closed = result.frames.at(150);
+    EXPECT_NE(closed.At(kDialogX + 4, kDialogY + 4), kShutdownDialogColor);
+    EXPECT_NE(closed.At(kYesX, kButtonY), kYesButtonColor);
 
     // The dump: BOM, the local time, then the main worker's variables.
     const fs::path dump = result.saveFolder / "vardump.txt";
@@ -134,8 +151,8 @@ TEST(SystemLayerRun, EscapeDumpAndTheShutdownDialogEndTheRunThroughItsYes)
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[1], 0xFE);
     const std::string text = AsciiOfUtf16(bytes);
-    EXPECT_TRUE(std::regex_search(text, std::regex("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}\r\n----Worker:MAIN_WORKER\r\n")))
-        << text;
+    const std::regex firstLines("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}\r\n----Worker:MAIN_WORKER\r\n");
+    EXPECT_TRUE(std::regex_search(text, firstLines)) << text;
     const std::string debug = result.DebugLogUtf8();
     EXPECT_NE(debug.find(dump.string() + "に通常変数をダンプしました"), std::string::npos) << debug;
 
@@ -176,6 +193,33 @@ TEST(SystemLayerRun, AFolderWithoutARowLogsItAndStillRunsToItsEnd)
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
     EXPECT_NE(result.ErrorLogUtf8().find("UIモジュールデータ[btn_cancel]が見つかりません:SeqSystem"), std::string::npos)
         << result.ErrorLogUtf8();
+}
+
+TEST(SystemLayerRun, TheConsoleSwitchShowsTheStatusLineAtTheTopLeft)
+{
+    TestTempDir folder("tw_system_layer_console");
+    ASSERT_TRUE(folder.Valid());
+    const TestGameFolder game =
+        SystemLayerGame(folder.Join("game"), {}, {{"DebugConsoleFlag", "1"}, {"SkipSlightError", "1"}},
+                        "*MAIN\nEXIT()\n");
+    ASSERT_TRUE(game.Ok()) << game.Errors().front();
+
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    runner.SetMaxFrames(40);
+    runner.SetCapturePasses({30});
+    const TestEngineResult result = runner.Run(game.Path());
+    ASSERT_TRUE(result.started);
+    EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    ASSERT_EQ(result.frames.count(30), 1u);
+    // No script error, and slight ones skipped: only the switch shows it. Its first band
+    // (0x80000050) from (0, 0) over the play screen's black, past its text, and nothing beyond
+    // the band's 800 pixels.
+    EXPECT_EQ(result.ErrorLogUtf8().find("err:"), std::string::npos) << result.ErrorLogUtf8();
+    const std::uint32_t band = result.frames.at(30).At(799, 2);
+    EXPECT_EQ(band & 0xFFFF00u, 0u) << std::hex << band;
+    EXPECT_NEAR(static_cast<int>(band & 0xFFu), 0x28, 1) << std::hex << band;
+    EXPECT_EQ(result.frames.at(30).At(801, 2) & 0xFFFFFFu, 0u);
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ public:
 class ScreenHarness {
 public:
     // Layout rows go to the layout table beside the system layer's module rows (minus `omit`).
-    explicit ScreenHarness(const std::vector<std::u16string>& omit = {}, const std::vector<ModuleRow>& extraModules = {},
+    explicit ScreenHarness(const std::vector<std::u16string>& omit = {},
+                           const std::vector<ModuleRow>& extraModules = {},
                            const std::vector<LayoutRow>& layouts = {})
     {
         m_Previous = SetScreenSound(&m_Sound);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -83,13 +84,16 @@ bool WriteSystemLayerImages(const std::filesystem::path& folder)
 TestGameFolder& AddSystemLayerFiles(TestGameFolder& game)
 {
     for (const SystemWidget& widget : kWidgets) {
-        if (widget.color != 0)
-            game.Png("cg/ui/" + Narrow(widget.name) + ".png", TestImage::Solid(widget.width, widget.height, widget.color));
+        if (widget.color != 0) {
+            game.Png("cg/ui/" + Narrow(widget.name) + ".png",
+                     TestImage::Solid(widget.width, widget.height, widget.color));
+        }
     }
     // A twentieth of a second of silence each.
     const SoundBytes wav = BuildTestPcmWav(1, 22050, 16, TestPcm16Bytes(TestSilence(1102, 1)));
+    const std::string_view bytes(reinterpret_cast<const char*>(wav.data()), wav.size());
     for (const char* file : kSystemSoundFiles)
-        game.File(std::string("sounds/sys/") + file, std::string_view(reinterpret_cast<const char*>(wav.data()), wav.size()));
+        game.File(std::string("sounds/sys/") + file, bytes);
     return game;
 }
 

@@ -42,4 +42,5 @@ TestGameFolder& AddSystemLayerFiles(TestGameFolder& game);
 // following them, and `layouts`, written by one AddUITables call (it writes both tables whole),
 // with the images and sounds of AddSystemLayerFiles.
 TestGameFolder& AddSystemLayer(TestGameFolder& game, const std::vector<ModuleRow>& extraModules = {},
-                               const std::vector<LayoutRow>& layouts = {}, const std::vector<std::u16string>& omit = {});
+                               const std::vector<LayoutRow>& layouts = {},
+                               const std::vector<std::u16string>& omit = {});
