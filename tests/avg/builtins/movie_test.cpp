@@ -8,6 +8,7 @@
 #include "core/task_layer.h"
 #include "foundation/file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_device.h"
 
 #include <gtest/gtest.h>
 
@@ -205,6 +206,26 @@ TEST_F(AvgMovieBuiltinsWithoutLayer, NothingBreaks)
     EXPECT_TRUE(m_Slots.m_Calls.empty());
     // The file is still checked first.
     EXPECT_EQ(Call(u"MV", {Str(u"none")}), "false");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AvgMovieBuiltins, AnAbsurdSizeFailsInTheTextureNotTheProcess)
+{
+    // The size comes from the script: the movie texture refuses it with its own line.
+    TestDevice device;
+    ASSERT_TRUE(device.Created());
+    for (const std::int64_t size : {std::int64_t{0x7FFFFFFF}, std::int64_t{0x100000}}) {
+        SCOPED_TRACE(size);
+        m_Log.Clear();
+        EXPECT_EQ(Call(u"MV", {Str(u"op"), Int(0), Int(size), Int(size)}), "Null");
+        const std::vector<std::string> errors = Errors();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_NE(errors[0].find("GxTextureMovie::Create Failed"), std::string::npos) << errors[0];
+    }
+    EXPECT_EQ(Call(u"MV", {Str(u"op"), Int(0), Int(-1), Int(-1)}), "Null");
 }
 
 }  // namespace
