@@ -2,7 +2,7 @@
 
 #include "core/core.h"
 #include "avg/resource_lookup.h"
-#include "avg/standins/seq_avg_main.h"
+#include "avg/seq_avg_main.h"
 #include "core/task_manage.h"
 #include "data/system_config.h"
 #include "data/user_data.h"

@@ -1,7 +1,8 @@
 #include "avg/avg_core.h"
 
 #include "avg/avg_builtin.h"
-#include "avg/standins/seq_avg_main.h"
+#include "avg/seq_avg_main.h"
+#include "avg/standins/screens_standin.h"
 #include "core/core.h"
 #include "core/shared_asset_manage.h"
 
@@ -46,8 +47,8 @@ void AvgCore::CreateSequences(GxTaskBase* owner)
         CreateAvgSharedScope(*m_Core->m_SharedAssets);
     if (owner == nullptr)
         return;
-    // Stand-ins until the play screen and the back log are built: scripts still run on the first.
     new SeqAvgMain(owner);
+    // A stand-in until the back log is built.
     new GxStandinScreen(owner, u"SeqAvgLog");
 }
 

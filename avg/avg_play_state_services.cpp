@@ -2,6 +2,8 @@
 
 #include "avg/game_sound_services.h"
 #include "avg/module_services.h"
+#include "avg/seq_avg_main.h"
+#include "core/core.h"
 #include "media/movie_slots.h"
 
 void GxAvgPlayStateServices::StopBgm(std::int32_t fadeMs)
@@ -60,6 +62,12 @@ void GxAvgPlayStateServices::PlaySeChannel(std::int32_t slot, const std::u16stri
 void GxAvgPlayStateServices::StopAllStaticSounds()
 {
     ::StopAllStaticSounds();
+}
+
+void GxAvgPlayStateServices::ResetWindows()
+{
+    if (SeqAvgMain* screen = FindPlayScreen(GxCore::GetInstance()))
+        screen->ResetPlayScreen();
 }
 
 void GxAvgPlayStateServices::MovieSlotStopAll()

@@ -4,7 +4,7 @@
 #include "data/play_state_services.h"
 
 // What a loaded game stops, asks and restarts: the game sound services, the movies and the
-// global fade. The play screen's windows come with the play screen.
+// global fade, and the play screen's reset.
 class GxAvgPlayStateServices : public GxPlayStateServicesBase {
 public:
     void StopBgm(std::int32_t fadeMs) override;
@@ -22,7 +22,8 @@ public:
                        std::int32_t fadeInMs, std::uint32_t loopPos) override;
     void StopAllStaticSounds() override;
     void MovieSlotStopAll() override;
-    void ResetWindows() override {}
+    // ResetPlayScreen of the play screen, when there is one.
+    void ResetWindows() override;
     void AvgGlobalFadeOut(std::int32_t ms) override;
 };
 

@@ -323,5 +323,7 @@ bool GxCore::RunMainLoopPass()
     if (media)
         media->MovieSlotTickAll();
     Frame();
+    if (m_UnattendedRun != nullptr)
+        m_UnattendedRun->AfterPass();
     return !m_Quit;
 }

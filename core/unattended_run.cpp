@@ -1,6 +1,12 @@
 #include "core/unattended_run.h"
 
 #include "core/bench_marks.h"
+#include "core/core.h"
+#include "foundation/log.h"
+#include "foundation/wide_string.h"
+#include "graphics/graphics.h"
+#include "graphics/png_image.h"
+#include "platform/d3d9/device_control.h"
 #include "platform/win32/window.h"
 
 #include <SDL.h>
@@ -8,6 +14,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -209,6 +217,107 @@ bool GxUnattendedRun::ConfigureFromEnvironment(std::string* error)
                 *error = "TARNWICK_INPUT_SCRIPT: " + why;
             return false;
         }
+    }
+    const char* passes = std::getenv("TARNWICK_CAPTURE_PASSES");
+    const char* folder = std::getenv("TARNWICK_CAPTURE_DIR");
+    const bool hasPasses = passes != nullptr && passes[0] != '\0';
+    const bool hasFolder = folder != nullptr && folder[0] != '\0';
+    if (hasPasses) {
+        std::string why;
+        if (!ParseCapturePasses(passes, &why)) {
+            if (error)
+                *error = "TARNWICK_CAPTURE_PASSES: " + why;
+            return false;
+        }
+        if (!hasFolder) {
+            if (error)
+                *error = "TARNWICK_CAPTURE_PASSES: needs TARNWICK_CAPTURE_DIR, the folder for the pictures";
+            return false;
+        }
+    }
+    if (hasFolder) {
+        std::error_code ignored;
+        if (!std::filesystem::is_directory(folder, ignored)) {
+            if (error)
+                *error = std::string("TARNWICK_CAPTURE_DIR: \"") + folder + "\" is not a folder";
+            return false;
+        }
+        m_CaptureFolder = folder;
+    }
+    return true;
+}
+
+bool GxUnattendedRun::ParseCapturePasses(std::string_view text, std::string* error)
+{
+    m_CapturePasses.clear();
+    std::vector<std::uint32_t> passes;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        std::string token(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        const std::size_t first = token.find_first_not_of(kBlank);
+        token = first == std::string::npos ? std::string() : token.substr(first, token.find_last_not_of(kBlank) - first + 1);
+        long long pass = 0;
+        if (!ParseInteger(token, 0, kMaxPasses - 1, pass)) {
+            if (error)
+                *error = "expected comma-separated pass numbers from 0 to " + std::to_string(kMaxPasses - 1) +
+                         ", got \"" + token + "\"";
+            return false;
+        }
+        passes.push_back(static_cast<std::uint32_t>(pass));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    std::sort(passes.begin(), passes.end());
+    passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
+    m_CapturePasses = std::move(passes);
+    return true;
+}
+
+std::string GxUnattendedRun::CapturePath(std::uint32_t pass) const
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "pass%06u.png", static_cast<unsigned>(pass));
+    return (std::filesystem::path(m_CaptureFolder) / name).string();
+}
+
+bool GxUnattendedRun::AfterPass()
+{
+    if (m_Pass == 0 || m_CapturePasses.empty())
+        return true;
+    const std::uint32_t pass = m_Pass - 1;
+    if (!std::binary_search(m_CapturePasses.begin(), m_CapturePasses.end(), pass))
+        return true;
+    return CaptureFrame(pass);
+}
+
+bool GxUnattendedRun::CaptureFrame(std::uint32_t pass) const
+{
+    // A frame that was not composed again left the last presented picture in the back buffer.
+    std::vector<std::uint32_t> back;
+    UINT width = 0, height = 0;
+    IDirect3DDevice9* device = GxGraphics::GetDevice();
+    if (device == nullptr || !platform::d3d9::ReadBackBuffer(device, back, width, height) || width == 0 ||
+        height == 0 || back.size() < static_cast<std::size_t>(width) * height) {
+        LogPrint(u"GxUnattendedRun::CaptureFrame/no back buffer to capture in pass %u\n", static_cast<unsigned>(pass));
+        return false;
+    }
+    // The picture is kept at the virtual screen size whatever the back buffer's; alpha is opaque,
+    // since the back buffer's fourth byte is not part of the picture.
+    constexpr auto kWidth = static_cast<std::uint32_t>(kVirtualScreenWidth);
+    constexpr auto kHeight = static_cast<std::uint32_t>(kVirtualScreenHeight);
+    std::vector<std::uint32_t> picture(static_cast<std::size_t>(kWidth) * kHeight);
+    for (std::uint32_t y = 0; y < kHeight; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y) * height / kHeight * width;
+        for (std::uint32_t x = 0; x < kWidth; ++x)
+            picture[static_cast<std::size_t>(y) * kWidth + x] =
+                back[row + static_cast<std::size_t>(x) * width / kWidth] | 0xFF000000u;
+    }
+    const std::u16string path = Utf8ToWide(CapturePath(pass));
+    if (WritePngFile(path.c_str(), kWidth, kHeight, picture.data()) == 0) {
+        LogPrint(u"GxUnattendedRun::CaptureFrame/cannot write %s\n", path.c_str());
+        return false;
     }
     return true;
 }

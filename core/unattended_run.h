@@ -2,6 +2,9 @@
 // passes ("TARNWICK_MAX_FRAMES") and to replay scripted input ("TARNWICK_INPUT_SCRIPT"), both
 // through the engine's normal paths: the input goes through the window system's event queue, the
 // end through GxCore::RequestQuit. The interrupt signals end a run the same way.
+// Frame capture: "TARNWICK_CAPTURE_PASSES" lists passes ("3,40,41", numbered as the input script
+// numbers them) after whose frame the picture last presented is written to
+// "<TARNWICK_CAPTURE_DIR>/pass%06d.png" at the virtual screen size.
 //
 // Input script: one event per line, "<pass> <event> [arguments]", where <pass> is the 0-based
 // main-loop pass whose message pump receives the event; "#" starts a comment. Events:
@@ -46,7 +49,7 @@ public:
     static constexpr std::size_t kMaxScriptBytes = 4u << 20;
     static constexpr std::uint32_t kMaxPasses = 1000000000u;
 
-    // Reads both variables; an unset or empty variable changes nothing. False with `error` set
+    // Reads the four variables; an unset or empty variable changes nothing. False with `error` set
     // when a value cannot be used.
     bool ConfigureFromEnvironment(std::string* error);
     // 0: no limit.
@@ -64,11 +67,27 @@ public:
     // Passes seen so far.
     std::uint32_t GetPassCount() const { return m_Pass; }
 
+    // Replaces the capture list from "N,N,..."; false with `error` set (the list is then empty).
+    bool ParseCapturePasses(std::string_view text, std::string* error);
+    const std::vector<std::uint32_t>& GetCapturePasses() const { return m_CapturePasses; }
+    void SetCaptureFolder(std::string folder) { m_CaptureFolder = std::move(folder); }
+    const std::string& GetCaptureFolder() const { return m_CaptureFolder; }
+    // The file that the capture of `pass` goes to.
+    std::string CapturePath(std::uint32_t pass) const;
+    // Called after the frame of every pass: captures it when it is listed. False when a listed
+    // capture failed (logged); true otherwise.
+    bool AfterPass();
+
 private:
+    bool CaptureFrame(std::uint32_t pass) const;
+
+
     std::uint32_t m_MaxPasses = 0;
     std::vector<GxScriptedInput> m_Script;   // ordered by pass, stable
     std::size_t m_Next = 0;
     std::uint32_t m_Pass = 0;
+    std::vector<std::uint32_t> m_CapturePasses;   // ascending, no repeats
+    std::string m_CaptureFolder;
 };
 
 // SIGINT and SIGTERM set a flag that the main loop turns into a quit request; a second signal

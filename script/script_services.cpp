@@ -6,31 +6,6 @@
 #include "script/script_engine.h"
 #include "script/worker.h"
 
-bool GxScriptServices::ResetAndJump(const std::u16string& label)
-{
-    GxMoaWorker* worker = GetMainWorker();
-    return worker != nullptr && worker->ResetAndJump(label, nullptr);
-}
-
-bool GxScriptServices::StepMainWorker()
-{
-    GxMoaWorker* worker = GetMainWorker();
-    return worker != nullptr && worker->Step(::GetFunctionBinder());
-}
-
-void GxScriptServices::StepMainWorkerWithinBudget(const std::function<bool()>& runnable)
-{
-    if (GxMoaWorker* worker = GetMainWorker()) {
-        worker->StepWithinBudget(::GetFunctionBinder(), runnable);
-    }
-}
-
-bool GxScriptServices::IsMainWorkerRunning()
-{
-    GxMoaWorker* worker = GetMainWorker();
-    return worker != nullptr && worker->IsRunning();
-}
-
 bool GxScriptServices::IsErrorStop()
 {
     GxMoaEx* instance = GetScriptInstance();

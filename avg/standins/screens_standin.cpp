@@ -1,5 +1,6 @@
 #include "avg/standins/screens_standin.h"
 
+#include "avg/module_services.h"
 #include "core/core.h"
 #include "core/script_services.h"
 #include "core/standins/standin_trace.h"
@@ -8,6 +9,9 @@
 #include "foundation/log.h"
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
+#include "script/moa_ex.h"
+#include "script/script_engine.h"
+#include "data/user_data.h"
 
 #include <string>
 
@@ -25,18 +29,30 @@ void GxStandinScreen::OnSequenceEnter(std::int32_t worker)
     GxCore* core = m_Manage ? m_Manage->GetCore() : nullptr;
     if (core && (m_TaskName == u"SeqBoot" || m_TaskName == u"SeqTitle"))
         core->m_ModuleList.ModulesOnBootTitle();
-    if (m_TaskName == u"SeqBoot")
-        StartGameScript();
 }
 
-void GxStandinScreen::StartGameScript()
+GxBootStandinScreen::GxBootStandinScreen(GxTaskBase* owner) : GxStandinScreen(owner, u"SeqBoot") {}
+
+void GxBootStandinScreen::OnSequenceEnter(std::int32_t worker)
 {
-    // What the title's start button will do, until there is a title: a program with "MAIN"
-    // starts there on the play screen; a game without one stays on this screen.
-    GxScriptServicesBase* script = GetScriptServices();
-    if (script == nullptr || m_Manage == nullptr || !script->ResetAndJump(u"MAIN"))
-        return;
-    m_Manage->ChangeSequenceByCName(u"SeqAvgMain", 0, 0, 1);
+    GxStandinScreen::OnSequenceEnter(worker);
+    m_StartPending = true;
+}
+
+int GxBootStandinScreen::Update(std::int32_t step, std::uint64_t elapsed)
+{
+    const int result = GxStandinScreen::Update(step, elapsed);
+    if (!m_StartPending || m_Manage == nullptr || m_WorkerIndex < 0 || !m_Manage->IsWorkerReady(m_WorkerIndex))
+        return result;
+    m_StartPending = false;
+    const GxMoaEx* program = GetScriptInstance();
+    if (program == nullptr || program->FindLabel(u"MAIN") == nullptr)
+        return result;
+    GxCore* core = m_Manage->GetCore();
+    if (core != nullptr && core->m_UserData != nullptr)
+        ResetAvgState(core->m_UserData, false);
+    AvgStartScriptAtLabel(m_WorkerIndex, u"MAIN");
+    return result;
 }
 
 void GxStandinScreen::OnSequenceLeave(std::int32_t worker)
@@ -104,7 +120,11 @@ SeqSystem* CreateStandinScreens(GxTaskBase* owner)
     if (owner == nullptr)
         return nullptr;
     auto* system = new SeqSystem(owner);
-    for (const char16_t* name : kStandinScreenNames)
-        new GxStandinScreen(owner, name);
+    for (const char16_t* name : kStandinScreenNames) {
+        if (std::u16string_view(name) == u"SeqBoot")
+            new GxBootStandinScreen(owner);
+        else
+            new GxStandinScreen(owner, name);
+    }
     return system;
 }

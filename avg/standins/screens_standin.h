@@ -17,14 +17,24 @@ public:
     GxStandinScreen(GxTaskBase* owner, const char16_t* name);
 
     // Records "Enter <name>"; the boot and title screens also call the modules' boot/title hook.
-    // The boot screen then starts the game's script at "MAIN" on "SeqAvgMain" (request words 0
-    // and 1), when the loaded program has that label.
     void OnSequenceEnter(std::int32_t worker) override;
     // Records "Leave <name>".
     void OnSequenceLeave(std::int32_t worker) override;
+};
+
+// The boot screen until the game's own: once its worker slot is ready (a request made while its
+// own change is pending would be refused), it starts a new game as the title's start button
+// will: the game state reset, then the script at "MAIN" on the play screen. A program without
+// "MAIN" leaves the game on this screen.
+class GxBootStandinScreen : public GxStandinScreen {
+public:
+    explicit GxBootStandinScreen(GxTaskBase* owner);
+
+    void OnSequenceEnter(std::int32_t worker) override;
+    int Update(std::int32_t step, std::uint64_t elapsed) override;
 
 private:
-    void StartGameScript();
+    bool m_StartPending = false;
 };
 
 // One request for the user dialog, as the stand-in system sequence keeps it.

@@ -92,7 +92,7 @@ TEST_F(AutoCompileTest, TheCompilerRunsBeforeTheProgramIsLoaded)
         fs::remove_all(m_Game / "bincode");
         WriteCompiler(c.code);
         TestEngineRunner runner(TW_TARNWICK);   // fresh logs in a home of its own
-        runner.SetMaxFrames(20);
+        runner.SetMaxFrames(90);   // past the new game's fade-in, which holds the script
         const TestEngineResult result = runner.Run(m_Game);
         EXPECT_EQ(result.exitCode, kExitNormal) << result.stderrText;
         const std::string game = m_Game.string();

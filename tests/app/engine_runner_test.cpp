@@ -2,6 +2,7 @@
 // private folders and headless settings, the input script written from the events, the
 // variables a test sets or removes, and the time-out that ends a child that never stops.
 #include "tests/support/engine_runner.h"
+#include "tests/support/image_fixtures.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,38 @@ TEST(TestEngineRunner, GivesTheChildItsOwnFoldersAndTheScriptedRun)
     runner.SetEnvironment("TW_EXTRA", std::nullopt);
     result = runner.Run(std::vector<std::string>{});
     EXPECT_NE(result.stdoutText.find("frames= extra=unset\n"), std::string::npos) << result.stdoutText;
+}
+
+TEST(TestEngineRunner, PassesTheCaptureSettingsAndReadsTheCapturedFramesBack)
+{
+    TestTempDir folder;
+    ASSERT_TRUE(folder.Valid());
+    const TestImage picture = TestImage::Quadrants(4, 2, 0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0);
+    ASSERT_TRUE(WriteImageFile(folder.Join("frame.png").string(), BuildPng(PngSpecRgba8(picture))));
+    // Writes the picture for the first listed pass only; the second stays missing.
+    TestEngineRunner runner(WriteProgram(folder, "echo \"passes=$TARNWICK_CAPTURE_PASSES\"\n"
+                                                 "cp '" + folder.Join("frame.png").string() +
+                                                 "' \"$TARNWICK_CAPTURE_DIR/pass000003.png\"\n"));
+    runner.SetCapturePasses({3, 12});
+    TestEngineResult result = runner.Run(std::vector<std::string>{});
+    EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_EQ(result.stdoutText, "passes=3,12\n");
+    ASSERT_EQ(result.frames.count(3), 1u);
+    EXPECT_EQ(result.frames.count(12), 0u);
+    const TestCapturedFrame& frame = result.frames[3];
+    EXPECT_EQ(frame.width, 4u);
+    EXPECT_EQ(frame.height, 2u);
+    EXPECT_EQ(frame.pixels, picture.argb);
+    EXPECT_EQ(frame.At(3, 1), 0xFFA0B0C0u);
+
+    // Each run captures into a folder of its own: the earlier picture does not come back.
+    runner.SetProgram(WriteProgram(folder, "test -d \"$TARNWICK_CAPTURE_DIR\" || exit 4\n"));
+    result = runner.Run(std::vector<std::string>{});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.frames.empty());
+    runner.SetCapturePasses({});
+    runner.SetProgram(WriteProgram(folder, "echo \"[${TARNWICK_CAPTURE_PASSES-unset}]\"\n"));
+    EXPECT_EQ(runner.Run(std::vector<std::string>{}).stdoutText, "[unset]\n");
 }
 
 TEST(TestEngineRunner, EndsAChildThatOutlivesTheTimeOut)

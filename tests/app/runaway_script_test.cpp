@@ -20,10 +20,11 @@ namespace fs = std::filesystem;
 
 // Far more passes than a run can make before the runner gives up: only the close can end it.
 constexpr std::uint32_t kUnreachableFrames = 1000000;
-// A loop is well under way by then; a growth reaches its limit within a few passes, as a pass
+// The new game's fade-in holds the script for its 1000 ms (about 60 passes at most); a loop is
+// well under way some passes later, and a growth reaches its limit within a few passes, as a pass
 // runs a fixed count of statements.
-constexpr std::uint32_t kLoopClosePass = 12;
-constexpr std::uint32_t kGrowthClosePass = 40;
+constexpr std::uint32_t kLoopClosePass = 80;
+constexpr std::uint32_t kGrowthClosePass = 110;
 
 // One statement calls itself fifty times over, so the recursion reaches the depth limit in few
 // statements.
@@ -60,6 +61,7 @@ protected:
         const fs::path game = m_Temp.Join(name);
         WriteGameFile(game / "system" / "sysconf.ini",
                       "APP_TITLE=Runaway " + name + "\nAPP_SAVEDIR=RUNAWAY_SAVE\nSAVE_TO_MYDOCUMENTS=1\n");
+        WriteGameFile(game / "setting.ini", "DebugModeFlag=1\n");   // the script's Print writes only in debug mode
         MoaAssembler assembler;
         assembler.AddScript(u"main", source);
         EXPECT_TRUE(assembler.WriteFile(game / "bincode" / "moacode.mwb", MoaProgramForm::Binary));

@@ -24,9 +24,6 @@ public:
         GxGDIFontMap* fontMap;
         const GxDebugStatistics* statistics;
     };
-    bool ResetAndJump(const std::u16string&) override { return false; }
-    bool StepMainWorker() override { return false; }
-    bool IsMainWorkerRunning() override { return false; }
     bool IsErrorStop() override { return m_Stopped; }
     void DrawDebugStatusLine(float x, float y, GxGDIFontMap* fontMap, const GxDebugStatistics& statistics) override
     {

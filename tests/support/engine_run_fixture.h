@@ -34,6 +34,20 @@
 namespace engine_test {
 
 // A game module that records its hooks in the stand-ins' trace and runs the test's callbacks.
+// Put under a screen that records nothing itself (the play screen): "Enter <screen>" in the
+// stand-in trace each time that screen is entered.
+class EnterProbe : public GxTaskBase {
+public:
+    explicit EnterProbe(GxTaskBase* screen)
+        : GxTaskBase(screen, nullptr, nullptr, 0), m_Name(screen != nullptr ? screen->GetTaskName() : u"")
+    {
+    }
+    void OnSequenceEnter(std::int32_t) override { GxStandinTrace::Record(u"Enter " + m_Name); }
+
+private:
+    std::u16string m_Name;
+};
+
 class RecordingModule : public GxModuleCoreBase {
 public:
     const char16_t* GetModuleName() override { return u"TEST"; }

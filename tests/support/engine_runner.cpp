@@ -1,6 +1,7 @@
 #include "tests/support/engine_runner.h"
 
 #include "foundation/wide_string.h"
+#include "graphics/png_image.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,6 +12,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -40,6 +43,30 @@ std::optional<fs::file_time_type> NewestLog(const fs::path& folder)
         if (!error && (!newest || time > *newest)) newest = time;
     }
     return newest;
+}
+
+// The pictures "pass%06u.png" of the folder for the passes asked for.
+std::map<std::uint32_t, TestCapturedFrame> ReadCapturedFrames(const fs::path& folder,
+                                                              const std::vector<std::uint32_t>& passes)
+{
+    std::map<std::uint32_t, TestCapturedFrame> frames;
+    for (const std::uint32_t pass : passes) {
+        char name[32];
+        std::snprintf(name, sizeof name, "pass%06u.png", static_cast<unsigned>(pass));
+        const std::string bytes = ReadBytes(folder / name);
+        std::uint32_t width = 0, height = 0;
+        std::uint8_t* pixels = DecodePngMemory(bytes.data(), bytes.size(), &width, &height);
+        if (pixels == nullptr)
+            continue;
+        TestCapturedFrame frame;
+        frame.width = width;
+        frame.height = height;
+        frame.pixels.resize(static_cast<std::size_t>(width) * height);
+        std::memcpy(frame.pixels.data(), pixels, frame.pixels.size() * sizeof(std::uint32_t));
+        FreePngPixels(pixels);
+        frames[pass] = std::move(frame);
+    }
+    return frames;
 }
 
 }  // namespace
@@ -90,8 +117,11 @@ void TestEngineRunner::SetEnvironment(const std::string& name, std::optional<std
     m_Environment[name] = std::move(value);
 }
 
-std::vector<std::string> TestEngineRunner::BuildEnvironment(const fs::path& inputFile) const
+std::vector<std::string> TestEngineRunner::BuildEnvironment(const fs::path& inputFile, const fs::path& captureFolder) const
 {
+    std::string passes;
+    for (const std::uint32_t pass : m_CapturePasses)
+        passes += (passes.empty() ? "" : ",") + std::to_string(pass);
     // Everything that points the child at the developer's own folders or display settings is
     // replaced by the runner's.
     std::map<std::string, std::optional<std::string>> all = {
@@ -104,6 +134,8 @@ std::vector<std::string> TestEngineRunner::BuildEnvironment(const fs::path& inpu
         {"SDL_AUDIODRIVER", "dummy"},
         {"TARNWICK_MAX_FRAMES", m_MaxFrames > 0 ? std::optional<std::string>(std::to_string(m_MaxFrames)) : std::nullopt},
         {"TARNWICK_INPUT_SCRIPT", m_Input.empty() ? std::nullopt : std::optional<std::string>(inputFile.string())},
+        {"TARNWICK_CAPTURE_PASSES", passes.empty() ? std::nullopt : std::optional<std::string>(passes)},
+        {"TARNWICK_CAPTURE_DIR", passes.empty() ? std::nullopt : std::optional<std::string>(captureFolder.string())},
     };
     for (const auto& [name, value] : m_Environment) all[name] = value;
     std::vector<std::string> environment;
@@ -148,12 +180,17 @@ TestEngineResult TestEngineRunner::Run(const std::vector<std::string>& arguments
     const fs::path inputFile = m_Temp.Join("input-" + tag + ".txt");
     const fs::path stdoutFile = m_Temp.Join("stdout-" + tag + ".txt");
     const fs::path stderrFile = m_Temp.Join("stderr-" + tag + ".txt");
+    const fs::path captureFolder = m_Temp.Join("capture-" + tag);
+    if (!m_CapturePasses.empty()) {
+        std::error_code ignored;
+        fs::create_directories(captureFolder, ignored);
+    }
     if (!m_Input.empty()) {
         std::ofstream input(inputFile);
         for (const auto& [pass, event] : m_Input) input << pass << ' ' << event << '\n';
     }
 
-    std::vector<std::string> environment = BuildEnvironment(inputFile);
+    std::vector<std::string> environment = BuildEnvironment(inputFile, captureFolder);
     std::vector<char*> envp;
     for (std::string& text : environment) envp.push_back(text.data());
     envp.push_back(nullptr);
@@ -216,5 +253,7 @@ TestEngineResult TestEngineRunner::Run(const std::vector<std::string>& arguments
         result.debugLog = DecodeTestLog(ReadBytes(result.saveFolder / "debug.log"));
         result.deviceLog = DecodeTestLog(ReadBytes(result.saveFolder / "device.log"));
     }
+    if (!m_CapturePasses.empty())
+        result.frames = ReadCapturedFrames(captureFolder, m_CapturePasses);
     return result;
 }

@@ -16,6 +16,19 @@
 #include <string>
 #include <vector>
 
+// A frame the run captured: 0xAARRGGBB, row by row.
+struct TestCapturedFrame {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    // The pixel at (x, y), or 0 outside the picture.
+    std::uint32_t At(std::uint32_t x, std::uint32_t y) const
+    {
+        return x < width && y < height ? pixels[static_cast<std::size_t>(y) * width + x] : 0u;
+    }
+};
+
 struct TestEngineResult {
     bool started = false;    // false when the program could not be started
     bool timedOut = false;   // killed at the time-out
@@ -31,6 +44,9 @@ struct TestEngineResult {
     std::u16string errorLog;
     std::u16string debugLog;
     std::u16string deviceLog;
+    // The frames captured at the passes asked for (SetCapturePasses), by pass; a pass whose
+    // picture was not written or cannot be read is missing.
+    std::map<std::uint32_t, TestCapturedFrame> frames;
 
     std::string ErrorLogUtf8() const;
     std::string DebugLogUtf8() const;
@@ -64,6 +80,10 @@ public:
     void SetEnvironment(const std::string& name, std::optional<std::string> value);
     void ClearEnvironment() { m_Environment.clear(); }
     void SetTimeoutSeconds(int seconds) { m_TimeoutSeconds = seconds; }
+    // Main-loop passes (numbered as the input script numbers them) whose frame the child writes
+    // into a folder of this runner (TARNWICK_CAPTURE_PASSES, TARNWICK_CAPTURE_DIR); the result
+    // brings them back as pictures. Empty: no capture.
+    void SetCapturePasses(std::vector<std::uint32_t> passes) { m_CapturePasses = std::move(passes); }
 
     // Starts the program with `arguments` (the game folder, usually) and waits for it.
     TestEngineResult Run(const std::vector<std::string>& arguments);
@@ -73,7 +93,8 @@ public:
     }
 
 private:
-    std::vector<std::string> BuildEnvironment(const std::filesystem::path& inputFile) const;
+    std::vector<std::string> BuildEnvironment(const std::filesystem::path& inputFile,
+                                              const std::filesystem::path& captureFolder) const;
     std::filesystem::path FindSaveFolder(const std::vector<std::string>& arguments) const;
 
     TestTempDir m_Temp{"tw_engine_run"};
@@ -83,6 +104,7 @@ private:
     std::uint32_t m_MaxFrames = 0;
     std::vector<std::pair<std::uint32_t, std::string>> m_Input;
     std::map<std::string, std::optional<std::string>> m_Environment;
+    std::vector<std::uint32_t> m_CapturePasses;
     int m_TimeoutSeconds = 240;   // below CTest's time-out, so the runner reports first
     int m_Runs = 0;
 };

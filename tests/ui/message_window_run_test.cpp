@@ -23,8 +23,8 @@ struct Line {
     bool read;
 };
 
-// Drives the window from its click reports, as the play screen drives it from clicks. (The
-// start-up's own play-screen stand-in keeps the name "SeqAvgMain".)
+// Drives the window from its click reports, as the play screen drives it from clicks. Its window
+// has a name of its own: the module's play screen "SeqAvgMain" exists beside it.
 class PlayScreenStandin : public UITestScreen {
 public:
     PlayScreenStandin(GxTaskBase* owner, std::vector<Line> lines)
@@ -35,7 +35,7 @@ public:
 
     void Start(GxCore* core)
     {
-        m_Window = dynamic_cast<GxTaskUIMessageWindowFx*>(core->m_TaskManage->FindTask(u"$MESWIN:SeqAvgMain"));
+        m_Window = dynamic_cast<GxTaskUIMessageWindowFx*>(core->m_TaskManage->FindTask(u"$MESWIN:SeqMessageRun"));
         if (!m_Window)
             return;
         m_Window->SetLetterMarginWidth(core->m_SystemConfig->m_MesWinLetterMarginWidth);
@@ -69,7 +69,9 @@ TEST_F(MessageWindowRunTest, AClickFinishesTheFirstLineAndTheReadSecondLineShows
 {
     TestGameFolder game(m_Game);
     game.SysConf({{"APP_TITLE", "Message Test"}, {"APP_SAVEDIR", "MESSAGE_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}});
-    AddUITables(game, {MessageWindowModuleRow()}, {MessageWindowLayoutRow(u"SeqMessageRun")});
+    LayoutRow window = MessageWindowLayoutRow(u"SeqMessageRun");
+    window.taskName = u"$MESWIN:SeqMessageRun";
+    AddUITables(game, {MessageWindowModuleRow()}, {window});
     game.EmptyTables();
     ASSERT_TRUE(game.Ok());
     ASSERT_TRUE(WriteMessageWindowFrame(m_Game / "cg" / "ui"));

@@ -51,6 +51,7 @@ TEST_F(PlayScreenRunTest, ASavedGameBringsTheWindowsBackAndANoticeRestsAtTheTopR
     std::vector<std::uint32_t> emptied, restored, hold;
     UINT width = 0, height = 0;
     m_Module.m_OnCreateSequences = [&](GxTaskBase* root) {
+        RemoveModulePlayScreen();
         screen = new UITestScreen(root, u"SeqPlayRun");
         tree = BuildPlayScreenTree(screen, {});
         tree.nameWindow->SetPos(GxVector3(100.0f, 500.0f, 0.0f));

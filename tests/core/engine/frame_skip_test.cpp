@@ -9,9 +9,15 @@
 #include "core/task_actor.h"
 #include "core/task_layer.h"
 #include "core/task_render_manage.h"
+#include "core/unattended_run.h"
+#include "graphics/png_image.h"
 #include "platform/crt/numeric.h"
 #include "platform/d3d9/device_control.h"
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <set>
 
 namespace engine_test {
@@ -200,6 +206,10 @@ protected:
                     const std::string_view bytes(reinterpret_cast<const char*>(pixels.data()),
                                                  pixels.size() * sizeof(std::uint32_t));
                     pictures.push_back(std::hash<std::string_view>{}(bytes));
+                    // The picture presented by the frame of the pass before this one.
+                    const std::uint32_t current = core->m_UnattendedRun->GetPassCount() - 1;
+                    if (current > 0)
+                        m_Presented[current - 1] = OpaqueHash(pixels);
                 }
                 const std::uint32_t pass = core->m_PassCounter - m_FirstPass;
                 if (pass == 3) {
@@ -224,8 +234,61 @@ protected:
         m_Presents = core->m_PresentedFrames - presentsBefore;
         return pictures;
     }
+    // A picture's hash with every alpha made opaque, as a captured frame has it.
+    static std::size_t OpaqueHash(std::vector<std::uint32_t> pixels)
+    {
+        for (std::uint32_t& pixel : pixels)
+            pixel |= 0xFF000000u;
+        const std::string_view bytes(reinterpret_cast<const char*>(pixels.data()), pixels.size() * sizeof(std::uint32_t));
+        return std::hash<std::string_view>{}(bytes);
+    }
+
+    // The captured picture of `pass` in `folder`, hashed; 0 when it is missing or not 1024 x 768.
+    static std::size_t CapturedHash(const fs::path& folder, std::uint32_t pass)
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "pass%06u.png", pass);
+        std::ifstream in(folder / name, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        std::uint32_t width = 0, height = 0;
+        std::uint8_t* decoded = DecodePngMemory(bytes.data(), bytes.size(), &width, &height);
+        if (decoded == nullptr)
+            return 0;
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+        std::memcpy(pixels.data(), decoded, pixels.size() * sizeof(std::uint32_t));
+        FreePngPixels(decoded);
+        return width == 1024 && height == 768 ? OpaqueHash(pixels) : 0;
+    }
+
     std::uint64_t m_Presents = 0;
+    std::map<std::uint32_t, std::size_t> m_Presented;
 };
+
+TEST_F(ComposeRunTest, CapturedFramesAreThePicturesPresentedWithOrWithoutComposingEveryFrame)
+{
+    MakeGameFolder(m_Game, GameFolder{});
+    // Passes in a fade, in a still stretch (not composed again when skipping), in a shake, and
+    // the last pass of the run.
+    ASSERT_TRUE(m_Run.ParseCapturePasses("8, 16,17,30,59", nullptr));
+    std::map<std::uint32_t, std::size_t> captured[2];
+    for (const bool composing : {false, true}) {
+        const fs::path folder = m_Temp.Path() / (composing ? "composing" : "skipping");
+        fs::create_directories(folder);
+        m_Run.SetCaptureFolder(folder.string());
+        m_Presented.clear();
+        CaptureRun(composing);
+        for (const std::uint32_t pass : m_Run.GetCapturePasses()) {
+            captured[composing][pass] = CapturedHash(folder, pass);
+            EXPECT_NE(captured[composing][pass], 0u) << pass;
+            if (pass < 59) {
+                EXPECT_EQ(captured[composing][pass], m_Presented[pass]) << pass;
+            }
+        }
+        EXPECT_FALSE(fs::exists(folder / "pass000009.png"));
+    }
+    EXPECT_EQ(captured[0], captured[1]);
+    EXPECT_NE(captured[0][8], captured[0][30]);
+}
 
 TEST_F(ComposeRunTest, SkippingUnchangedFramesShowsTheSamePicturesAsComposingEveryFrame)
 {

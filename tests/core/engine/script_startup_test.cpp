@@ -49,6 +49,9 @@ protected:
         g_WorkerCore = nullptr;
         m_Run.SetMaxPasses(5);
         m_Module.m_OnInitialize = [] { GxStandinTrace::Record(u"Test::Initialize"); };
+        m_Module.m_OnCreateSequences = [](GxTaskBase*) {
+            new EnterProbe(GxCore::GetInstance()->m_TaskManage->FindTask(u"SeqAvgMain"));
+        };
         m_Module.m_OnRegisterBuiltins = [this](GxMoaFunctionBinder* binder) {
             m_Binder = binder;
             // The program is loaded by now: its label is there.

@@ -102,6 +102,50 @@ TEST(UnattendedRunTest, ReadsItsSettingsFromTheEnvironment)
     }
 }
 
+TEST(UnattendedRunTest, ReadsTheCapturePassesAndFolder)
+{
+    GxUnattendedRun run;
+    ASSERT_TRUE(run.ParseCapturePasses(" 40,3 ,3,0", nullptr));
+    EXPECT_EQ(run.GetCapturePasses(), (std::vector<std::uint32_t>{0, 3, 40}));
+    for (const char* bad : {"", "3,", ",3", "3;4", "-1", "1e3", "999999999999", "1000000000"}) {
+        std::string error;
+        EXPECT_FALSE(run.ParseCapturePasses(bad, &error)) << bad;
+        EXPECT_NE(error.find("expected comma-separated pass numbers"), std::string::npos) << bad;
+        EXPECT_TRUE(run.GetCapturePasses().empty()) << bad;
+    }
+    run.SetCaptureFolder("/some/folder");
+    EXPECT_EQ(run.CapturePath(42), "/some/folder/pass000042.png");
+
+    TempFolder temp;
+    {
+        ScopedEnv passes("TARNWICK_CAPTURE_PASSES", "5,7");
+        ScopedEnv folder("TARNWICK_CAPTURE_DIR", temp.Path().string());
+        GxUnattendedRun configured;
+        std::string error;
+        ASSERT_TRUE(configured.ConfigureFromEnvironment(&error)) << error;
+        EXPECT_EQ(configured.GetCapturePasses(), (std::vector<std::uint32_t>{5, 7}));
+        EXPECT_EQ(configured.GetCaptureFolder(), temp.Path().string());
+    }
+    // Values that cannot be used: each is refused with a message naming the variable.
+    const struct {
+        std::optional<std::string> passes, folder;
+        const char* error;
+    } bad[] = {
+        {"5,x", temp.Path().string(), "TARNWICK_CAPTURE_PASSES: expected"},
+        {"5", std::nullopt, "TARNWICK_CAPTURE_PASSES: needs TARNWICK_CAPTURE_DIR"},
+        {"5", (temp.Path() / "missing").string(), "TARNWICK_CAPTURE_DIR: "},
+        {std::nullopt, (temp.Path() / "missing").string(), "TARNWICK_CAPTURE_DIR: "},
+    };
+    for (const auto& b : bad) {
+        ScopedEnv passes("TARNWICK_CAPTURE_PASSES", b.passes);
+        ScopedEnv folder("TARNWICK_CAPTURE_DIR", b.folder);
+        GxUnattendedRun configured;
+        std::string error;
+        EXPECT_FALSE(configured.ConfigureFromEnvironment(&error)) << b.error;
+        EXPECT_EQ(error.rfind(b.error, 0), 0u) << error;
+    }
+}
+
 TEST(UnattendedRunTest, TheLastPassIsTheOneBeforeTheLimit)
 {
     GxUnattendedRun run;

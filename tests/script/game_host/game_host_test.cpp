@@ -1,16 +1,14 @@
 // [Moa game host] The game worker through the process entry's host over the core's data objects:
 // the configuration's separators and name-image folder (a temporary folder), the saved game's
-// name mode and message log, the persistent read flags, and the stand-in play screen, which
-// writes each message to debug.log and steps the main worker in its update until a message
-// holds it.
+// name mode and message log, the persistent read flags, and the play screen's message and
+// speaker operations, which the host calls for each plain text line.
 #include "app/game_worker_host.h"
-#include "avg/standins/seq_avg_main.h"
+#include "avg/seq_avg_main.h"
 #include "core/core.h"
-#include "core/script_services.h"
+#include "core/seq_base.h"
 #include "data/user_data.h"
 #include "data/user_data_perman.h"
 #include "tests/support/core_config_fixture.h"
-#include "core/standins/standin_trace.h"
 #include "core/task_manage.h"
 #include "script/function_binder.h"
 #include "script/moa_ex.h"
@@ -28,28 +26,27 @@ namespace {
 
 std::string U8(const std::u16string& text) { return WideToUtf8(text); }
 
-// Steps the test's worker as the script engine's services will step "MAIN_WORKER".
-class WorkerScriptServices : public GxScriptServicesBase {
+// The play screen, recording the calls that the host makes of it before it shows them.
+class RecordingPlayScreen : public SeqAvgMain {
 public:
-    WorkerScriptServices(GxMoaWorker* worker, GxMoaFunctionBinder* binder) : m_Worker(worker), m_Binder(binder) {}
-    bool StepMainWorker() override
+    explicit RecordingPlayScreen(GxTaskBase* owner) : SeqAvgMain(owner) {}
+    void SetMessageText(const std::u16string& text, bool read, bool ignoreKinsoku, std::int32_t word) override
     {
-        ++m_Steps;
-        return m_Worker->Step(m_Binder);
+        m_Calls.push_back(U8(FormatWide(u"SetMessageText(%s,%d,%d,%d)", text.c_str(), read ? 1 : 0,
+                                        ignoreKinsoku ? 1 : 0, word)));
+        SeqAvgMain::SetMessageText(text, read, ignoreKinsoku, word);
     }
-    void StepMainWorkerWithinBudget(const std::function<bool()>& runnable) override
+    void SetSpeakerName(const std::u16string& name, std::int32_t mode) override
     {
-        m_Steps += m_Worker->StepWithinBudget(m_Binder, runnable);
+        m_Calls.push_back(U8(FormatWide(u"SetSpeakerName(%s,%d)", name.c_str(), mode)));
+        SeqAvgMain::SetSpeakerName(name, mode);
     }
-    bool IsMainWorkerRunning() override { return m_Worker->IsRunning(); }
-    bool ResetAndJump(const std::u16string&) override { return false; }
-    bool IsErrorStop() override { return false; }
-
-    int m_Steps = 0;
-
-private:
-    GxMoaWorker* m_Worker;
-    GxMoaFunctionBinder* m_Binder;
+    void ClearSpeakerName() override
+    {
+        m_Calls.push_back("ClearSpeakerName()");
+        SeqAvgMain::ClearSpeakerName();
+    }
+    std::vector<std::string> m_Calls;
 };
 
 class MoaGameHost : public MoaLogTest {
@@ -67,15 +64,9 @@ protected:
         std::filesystem::create_directories(m_Dir.Join("cg/name"));
         std::ofstream(m_Dir.Join("cg/name/花子.png")) << "png";
         m_PreviousHost = SetGameWorkerHost(&m_Host);
-        m_PreviousServices = SetScriptServices(&m_Services);
-        GxStandinTrace::Clear();
-        GxStandinTrace::SetEnabled(true);
     }
     void TearDown() override
     {
-        GxStandinTrace::SetEnabled(false);
-        GxStandinTrace::Clear();
-        SetScriptServices(m_PreviousServices);
         SetGameWorkerHost(m_PreviousHost);
         m_Manage.reset();
         MoaLogTest::TearDown();
@@ -90,22 +81,13 @@ protected:
         ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
     }
     // The play screen as the running slot-0 sequence.
-    SeqAvgMain* StartPlayScreen()
+    RecordingPlayScreen* StartPlayScreen()
     {
-        auto* screen = new SeqAvgMain(m_Root);
+        auto* screen = new RecordingPlayScreen(m_Root);
         EXPECT_TRUE(m_Manage->ChangeSequence(screen, 0, 0, 0));
         m_Manage->ApplySequenceChanges();
         m_Manage->SetWorkerReady(0);
-        GxStandinTrace::Clear();
         return screen;
-    }
-    std::vector<std::string> Trace() const
-    {
-        std::vector<std::string> events;
-        for (const std::u16string& event : GxStandinTrace::GetEvents()) {
-            events.push_back(U8(event));
-        }
-        return events;
     }
     std::vector<std::string> LogEntries() const
     {
@@ -127,34 +109,24 @@ protected:
     GxMoaWorkerEx m_Worker{&m_Moa};
     GxMoaFunctionBinder m_Binder;
     MoaAssembler m_Assembler;
-    WorkerScriptServices m_Services{&m_Worker, &m_Binder};
     GxGameWorkerHostBase* m_PreviousHost = nullptr;
-    GxScriptServicesBase* m_PreviousServices = nullptr;
 };
 
 TEST_F(MoaGameHost, MessagesReachThePlayScreenTheLogAndTheReadFlags)
 {
-    StartPlayScreen();
+    RecordingPlayScreen* screen = StartPlayScreen();
     Start("花子「こんにちは」\n太郎「やあ」\nただの地の文 100%\n花子「こんにちは」");
     // The default mode 2 names only a speaker whose image exists; the fourth line repeats the
     // first one's text on another line.
     for (int i = 0; i < 4; ++i) {
         EXPECT_TRUE(m_Worker.Step(&m_Binder));
     }
-    EXPECT_EQ(Trace(), (std::vector<std::string>{
-                           "SeqAvgMain::SetSpeakerName(花子,2)", "SeqAvgMain::SetMessageText(「こんにちは」,0,0,0)",
-                           "SeqAvgMain::SetSpeakerName(,2)", "SeqAvgMain::SetMessageText(太郎「やあ」,0,0,0)",
-                           "SeqAvgMain::ClearSpeakerName()", "SeqAvgMain::SetMessageText(ただの地の文 100%,0,0,0)",
-                           "SeqAvgMain::SetSpeakerName(花子,2)", "SeqAvgMain::SetMessageText(「こんにちは」,0,0,0)",
-                       }));
-    EXPECT_EQ(U8(DebugLog()), "SeqAvgMain::SetSpeakerName/name=[花子] mode=2\n"
-                              "SeqAvgMain::SetMessageText/speaker=[花子] text=[「こんにちは」] read=0\n"
-                              "SeqAvgMain::SetSpeakerName/name=[] mode=2\n"
-                              "SeqAvgMain::SetMessageText/speaker=[] text=[太郎「やあ」] read=0\n"
-                              "SeqAvgMain::ClearSpeakerName/\n"
-                              "SeqAvgMain::SetMessageText/speaker=[] text=[ただの地の文 100%] read=0\n"
-                              "SeqAvgMain::SetSpeakerName/name=[花子] mode=2\n"
-                              "SeqAvgMain::SetMessageText/speaker=[花子] text=[「こんにちは」] read=0\n");
+    EXPECT_EQ(screen->m_Calls, (std::vector<std::string>{
+                                   "SetSpeakerName(花子,2)", "SetMessageText(「こんにちは」,0,0,0)",
+                                   "SetSpeakerName(,2)", "SetMessageText(太郎「やあ」,0,0,0)",
+                                   "ClearSpeakerName()", "SetMessageText(ただの地の文 100%,0,0,0)",
+                                   "SetSpeakerName(花子,2)", "SetMessageText(「こんにちは」,0,0,0)",
+                               }));
     EXPECT_EQ(LogEntries(), (std::vector<std::string>{"花子|「こんにちは」", "|太郎「やあ」", "|ただの地の文 100%",
                                                       "花子|「こんにちは」"}));
     // Line keys 2 to 5: bits 2 to 5 of the script's first word.
@@ -163,14 +135,14 @@ TEST_F(MoaGameHost, MessagesReachThePlayScreenTheLogAndTheReadFlags)
     // Again from the start: read, and logged again. Mode 1 names 太郎 without an image.
     m_UserData.m_NameIdentifyMode = 1;
     m_UserData.m_IgnoreKinsoku = true;
-    GxStandinTrace::Clear();
+    screen->m_Calls.clear();
     ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
     EXPECT_TRUE(m_Worker.Step(&m_Binder));
     EXPECT_TRUE(m_Worker.Step(&m_Binder));
-    EXPECT_EQ(Trace(), (std::vector<std::string>{
-                           "SeqAvgMain::SetSpeakerName(花子,1)", "SeqAvgMain::SetMessageText(「こんにちは」,1,1,0)",
-                           "SeqAvgMain::SetSpeakerName(太郎,1)", "SeqAvgMain::SetMessageText(「やあ」,1,1,0)",
-                       }));
+    EXPECT_EQ(screen->m_Calls, (std::vector<std::string>{
+                                   "SetSpeakerName(花子,1)", "SetMessageText(「こんにちは」,1,1,0)",
+                                   "SetSpeakerName(太郎,1)", "SetMessageText(「やあ」,1,1,0)",
+                               }));
     EXPECT_EQ(m_UserData.m_MessageLog.size(), 6u);
     EXPECT_TRUE(m_UserData.m_MessageLog.back().m_IgnoreKinsoku);
     EXPECT_EQ(m_Moa.GetErrorCount(), 0);
@@ -180,7 +152,7 @@ TEST_F(MoaGameHost, WithoutThePlayScreenNothingCrashes)
 {
     // A task of that name that is not the play screen counts as none, as does a core without a
     // task manager.
-    new GxStandinScreen(m_Root, u"SeqAvgMain");
+    new GxSeqBase(m_Root, u"SeqAvgMain");
     Start("花子「こんにちは」\n$a = 1");
     EXPECT_FALSE(m_Host.HasPlayScreen());
     EXPECT_TRUE(m_Worker.Step(&m_Binder));
@@ -188,45 +160,9 @@ TEST_F(MoaGameHost, WithoutThePlayScreenNothingCrashes)
     ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
     EXPECT_TRUE(m_Worker.Step(&m_Binder));
     EXPECT_TRUE(m_Worker.Step(&m_Binder));
-    EXPECT_TRUE(Trace().empty());
     EXPECT_EQ(LogEntries(), (std::vector<std::string>{"花子|「こんにちは」", "花子|「こんにちは」"}));
     EXPECT_TRUE(m_Perman.IsMessageRead(u"t", 2));
     EXPECT_EQ(DebugLog(), u"");
-}
-
-TEST_F(MoaGameHost, TheUpdateStepsUntilAMessageHoldsTheWorker)
-{
-    SeqAvgMain* screen = StartPlayScreen();
-    Start("$a = 1\n一行目\n$b = 2\n二行目\n$c = 3");
-    screen->Update(0, 0);
-    // "$a = 1", then the first message, which holds the worker.
-    EXPECT_EQ(m_Worker.GetLine(nullptr), 3);
-    EXPECT_TRUE(screen->IsMessageHeld());
-    EXPECT_FALSE(screen->IsScriptRunnable());
-    for (int frame = 1; frame < SeqAvgMain::kMessageHoldFrames; ++frame) {
-        screen->Update(0, 0);
-        screen->Update(1, 0);   // later logic passes of a frame do not count
-    }
-    EXPECT_EQ(m_Worker.GetLine(nullptr), 3);
-    screen->Update(0, 0);
-    EXPECT_EQ(m_Worker.GetLine(nullptr), 5);
-    // A left-button release ends the hold at once.
-    EXPECT_EQ(screen->OnMouseLeftUp(nullptr, 0), 1);
-    EXPECT_EQ(screen->OnMouseLeftUp(nullptr, 0), 0);
-    screen->Update(0, 0);
-    EXPECT_FALSE(m_Worker.IsRunning());
-    // A finished worker is asked once per update and no more.
-    const int steps = m_Services.m_Steps;
-    screen->Update(0, 0);
-    EXPECT_EQ(m_Services.m_Steps, steps + 1);
-
-    // A pending screen change holds the script too.
-    ASSERT_TRUE(m_Worker.ResetAndJump(u"MAIN", nullptr));
-    const std::int32_t line = m_Worker.GetLine(nullptr);
-    ASSERT_TRUE(m_Manage->ChangeSequence(new GxStandinScreen(m_Root, u"SeqTitle"), 1, 0, 0));
-    screen->Update(0, 0);
-    EXPECT_EQ(m_Worker.GetLine(nullptr), line);
-    EXPECT_EQ(m_Services.m_Steps, steps + 1);
 }
 
 TEST_F(MoaGameHost, TheDataObjectsKeepTheNewestLogEntriesAndCaseSensitiveFlags)

@@ -54,6 +54,18 @@ protected:
         };
     }
 
+    // Takes the module's play screen out of the tree at once, for a test that builds the play
+    // screen's parts under their names itself (below the module).
+    static void RemoveModulePlayScreen()
+    {
+        GxTaskManage* manage = GxCore::GetInstance()->m_TaskManage;
+        if (GxTaskBase* screen = manage->FindTask(u"SeqAvgMain"))
+            screen->Remove();
+        // Held tasks let go one sweep at a time.
+        for (int sweep = 0; sweep < 8 && manage->FindTask(u"$VISUAL:SeqAvgMain") != nullptr; ++sweep)
+            manage->SweepRemovedTasks(manage->GetRoot());
+    }
+
     int m_Passes = 0;
 };
 

@@ -1,0 +1,92 @@
+// The engine binary on a game whose "MAIN" holds four text lines with speakers: the boot screen
+// starts a new game, the play screen fades in over the default background and shows the first
+// page with the speaker's name image; two scripted clicks, each once its page is whole, move on
+// twice. Frames are captured through the unattended-run variables; after the shut-down
+// "permanent.dat" holds the read flags of the three lines shown and not of the fourth.
+#include "data/user_data_perman.h"
+#include "foundation/wide_string.h"
+#include "tests/support/engine_runner.h"
+#include "tests/support/game_folder.h"
+#include "tests/support/image_fixtures.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/ui/message_window_rows.h"
+#include "tests/support/ui/ui_layout_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kBackground = 0xFF305070u;
+constexpr std::uint32_t kNameImage = 0xFF00C000u;
+
+TEST(PlayScreenGameRun, TheGameShowsItsLinesWithSpeakersAndRemembersWhichWereRead)
+{
+    TestTempDir folder("tw_play_run");
+    ASSERT_TRUE(folder.Valid());
+    TestGameFolder game(folder.Join("game"));
+    // "MAIN" is line 1: the text lines are lines 2 to 5. 花子 has a name image, 太郎 none.
+    game.SysConf({{"APP_TITLE", "Play Run"}, {"APP_SAVEDIR", "PLAY_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
+        .Table(u"db_avgchar.txt", TestTableBuilder().Row({u"1", u"花子"}).Row({u"2", u"太郎"}))
+        .Script("*MAIN\n花子「いち」\n花子「にい」\n太郎「さん」\n花子「よん」\nEXIT()\n")
+        .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kBackground))
+        .Png("cg/name/花子.png", TestImage::Solid(120, 30, kNameImage))
+        .StartupFiles();
+    AddUITables(game,
+                {MessageWindowModuleRow(),
+                 {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2},
+                 {3, 21, u"btn_select0", u"", u"", 601, 40, 0, 0, 601, 40, 0, 2}},
+                {MessageWindowLayoutRow(u"SeqAvgMain"),
+                 {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f}});
+    game.EmptyTables();
+    ASSERT_TRUE(game.Ok()) << game.Errors().front();
+    ASSERT_TRUE(WriteMessageWindowFrame(game.Path() / "cg" / "ui"));
+
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    // The fade-in takes 1000 ms, at least 60 passes; a short page then shows in well under 40.
+    // Later passes only make the clicks safer: a slower machine gets there sooner.
+    runner.SetMaxFrames(200);
+    runner.AddInput(110, "ldown 512 300");
+    runner.AddInput(111, "lup 512 300");
+    runner.AddInput(160, "ldown 512 300");
+    runner.AddInput(161, "lup 512 300");
+    runner.SetCapturePasses({105, 199});
+    const TestEngineResult result = runner.Run(game.Path());
+    ASSERT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_EQ(result.ErrorLogUtf8().find("err:"), std::string::npos) << result.ErrorLogUtf8();
+
+    // The first page after the fade-in.
+    ASSERT_EQ(result.frames.count(105), 1u);
+    const TestCapturedFrame& first = result.frames.at(105);
+    ASSERT_EQ(first.width, 1024u);
+    ASSERT_EQ(first.height, 768u);
+    EXPECT_EQ(first.At(10, 10), kBackground);
+    EXPECT_EQ(first.At(1000, 300), kBackground);
+    EXPECT_EQ(first.At(72 + 10, 480 + 10), kNameImage);   // image only: a new game's name mode
+    // Glyphs in the text area of the window (frame at 72, 540; text from 40, 24 inside it).
+    int ink = 0;
+    for (std::uint32_t y = 540 + 24; y < 540 + 24 + 40; ++y)
+        for (std::uint32_t x = 72 + 40; x < 72 + 40 + 200; ++x)
+            ink += first.At(x, y) != kMessageFrameColor;
+    EXPECT_GT(ink, 20);
+
+    // The third line's speaker has no image: the name window is empty at the end.
+    ASSERT_EQ(result.frames.count(199), 1u);
+    EXPECT_EQ(result.frames.at(199).At(72 + 10, 480 + 10), kBackground);
+
+    GxUserDataPerman flags;
+    ASSERT_FALSE(result.saveFolder.empty());
+    ASSERT_TRUE(LoadPermanentData(&flags, Utf8ToWide((result.saveFolder / "permanent.dat").string())));
+    for (std::int32_t line = 2; line <= 4; ++line)
+        EXPECT_TRUE(flags.IsMessageRead(u"main", line)) << line;
+    EXPECT_FALSE(flags.IsMessageRead(u"main", 5));
+}
+
+}  // namespace
