@@ -76,13 +76,13 @@ const AvgBuiltin::Entry AvgBuiltin::kBuiltins[kBuiltinCount] = {
     {u"BGV", &AvgBuiltin::Bgv},
     {u"BGV.WA", &AvgBuiltin::BgvWait},
     {u"SE", &AvgBuiltin::Se},
-    {u"SE_0", &AvgBuiltin::Se},
+    {u"SE_0", &AvgBuiltin::Se},   // the handler of "SE"
     {u"SE_1", &AvgBuiltin::Se1},
     {u"SE_2", &AvgBuiltin::Se2},
     {u"SE_3", &AvgBuiltin::Se3},
     {u"SE.WA", &AvgBuiltin::SeWait},
     {u"VO", &AvgBuiltin::Vo},
-    {u"VO_0", &AvgBuiltin::Vo},
+    {u"VO_0", &AvgBuiltin::Vo},   // the handler of "VO"
     {u"VO_1", &AvgBuiltin::Vo1},
     {u"VO_2", &AvgBuiltin::Vo2},
     {u"VO_3", &AvgBuiltin::Vo3},
