@@ -35,7 +35,7 @@ COutputQueue::~COutputQueue()
     if (m_Thread) {
         Lock();
         m_Terminate = true;
-        SetEvent(m_WorkEvent);
+        WakeWorker();
         Unlock();
         WaitForSingleObject(m_Thread, INFINITE);
         CloseHandle(m_Thread);
@@ -60,7 +60,26 @@ void COutputQueue::Put(const Item& item)
 {
     m_Items.push_back(item);
     if (item.kind == Kind::Sample) ++m_QueuedSamples;
-    SetEvent(m_WorkEvent);
+    WakeWorker();
+}
+
+void COutputQueue::WakeWorker()
+{
+    // Set only for a thread that waits: a set left for a thread busy downstream would hold up
+    // anyone settling the graph until that thread comes back.
+    if (m_WorkerWaiting && !m_WorkerWoken) {
+        m_WorkerWoken = true;
+        SetEvent(m_WorkEvent);
+    }
+}
+
+void COutputQueue::WakeRoomWaiter()
+{
+    // One set at a time, taken by the waiter it wakes, which passes it on.
+    if (m_RoomWaiters > 0 && !m_RoomSet) {
+        m_RoomSet = true;
+        SetEvent(m_RoomEvent);
+    }
 }
 
 void COutputQueue::DropQueued()
@@ -71,7 +90,7 @@ void COutputQueue::DropQueued()
     m_Items.clear();
     m_QueuedSamples = 0;
     m_SendAnyway = false;
-    if (m_RoomWaiters > 0 && m_RoomEvent) SetEvent(m_RoomEvent);
+    if (m_RoomEvent) WakeRoomWaiter();
 }
 
 void COutputQueue::Loop()
@@ -105,7 +124,7 @@ void COutputQueue::Loop()
             }
             m_QueuedSamples -= count;
             if (m_QueuedSamples == 0) m_SendAnyway = false;
-            if (m_RoomWaiters > 0) SetEvent(m_RoomEvent);
+            WakeRoomWaiter();
             const bool deliver = m_Result == S_OK;
             m_Delivering = true;
             Unlock();
@@ -118,9 +137,12 @@ void COutputQueue::Loop()
             Lock();
             if (deliver && hr != S_OK && !m_Flushing) m_Result = hr;
         } else {
+            m_WorkerWaiting = true;
             Unlock();
             WaitForSingleObject(m_WorkEvent, INFINITE);
             Lock();
+            m_WorkerWaiting = false;
+            m_WorkerWoken = false;
             continue;
         }
         m_Delivering = false;
@@ -187,7 +209,8 @@ HRESULT COutputQueue::ReceiveMultiple(IMediaSample** samples, LONG count, LONG* 
             WaitForSingleObject(m_RoomEvent, INFINITE);
             Lock();
             --m_RoomWaiters;
-            if (m_RoomWaiters > 0 && m_QueuedSamples < m_ListSize) SetEvent(m_RoomEvent);
+            m_RoomSet = false;
+            if (m_QueuedSamples < m_ListSize) WakeRoomWaiter();
         }
         if (m_Flushing || m_Result != S_OK) {
             samples[i]->Release();
@@ -255,7 +278,7 @@ void COutputQueue::SendAnyway()
     CAutoLock lock(this);
     if (!m_Queue || m_QueuedSamples == 0) return;
     m_SendAnyway = true;
-    SetEvent(m_WorkEvent);
+    WakeWorker();
 }
 
 BOOL COutputQueue::IsIdle()
