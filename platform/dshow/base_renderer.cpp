@@ -303,6 +303,12 @@ bool CBaseRenderer::IsEndOfStream()
     return m_EndOfStream;
 }
 
+bool CBaseRenderer::IsWaitingForClock()
+{
+    CAutoLock renderLock(&m_RendererLock);
+    return m_Waiting || m_EndOfStreamSent;
+}
+
 // --- CBaseVideoRenderer -------------------------------------------------------------------
 
 CBaseVideoRenderer::CBaseVideoRenderer(REFCLSID clsid, LPCWSTR name, LPUNKNOWN outer, HRESULT* result)

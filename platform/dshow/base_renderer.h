@@ -61,6 +61,9 @@ public:
     int FramesDrawn();
     int FramesDropped();
     bool IsEndOfStream();
+    // Test seam: the streaming thread waits here (for a sample's time or the end's) or the end
+    // was sent, so nothing more arrives until the clock moves.
+    bool IsWaitingForClock();
 
 protected:
     // Whether a sample `lateness` behind the clock is still drawn; the base draws every one.

@@ -23,9 +23,12 @@ COutputQueue::COutputQueue(IPin* inputPin, HRESULT* result, BOOL autoDetect, BOO
         m_WorkEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_RoomEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_IdleEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        m_GoEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_Thread = CreateThread(nullptr, 0, &COutputQueue::ThreadMain, this, 0, nullptr);
         if (!m_Thread) hr = E_OUTOFMEMORY;
         else SetThreadPriority(m_Thread, static_cast<int>(priority));
+        // Taken first by the thread, so that a settling graph follows it from its start.
+        if (m_Thread) SetEvent(m_GoEvent);
     }
     if (result) *result = hr;
 }
@@ -43,7 +46,7 @@ COutputQueue::~COutputQueue()
     Lock();
     DropQueued();
     Unlock();
-    for (HANDLE event : {m_WorkEvent, m_RoomEvent, m_IdleEvent}) {
+    for (HANDLE event : {m_WorkEvent, m_RoomEvent, m_IdleEvent, m_GoEvent}) {
         if (event) CloseHandle(event);
     }
     if (m_InputPin) m_InputPin->Release();
@@ -52,7 +55,9 @@ COutputQueue::~COutputQueue()
 
 DWORD COutputQueue::ThreadMain(LPVOID self)
 {
-    static_cast<COutputQueue*>(self)->Loop();
+    auto* queue = static_cast<COutputQueue*>(self);
+    WaitForSingleObject(queue->m_GoEvent, INFINITE);
+    queue->Loop();
     return 0;
 }
 

@@ -72,5 +72,6 @@ private:
     HANDLE m_WorkEvent = nullptr;
     HANDLE m_RoomEvent = nullptr;
     HANDLE m_IdleEvent = nullptr;
+    HANDLE m_GoEvent = nullptr;
     HANDLE m_Thread = nullptr;
 };

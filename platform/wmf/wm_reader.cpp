@@ -174,20 +174,29 @@ float WmReader::AcceptedRate(float rate)
 
 void WmReader::WakeThread()
 {
-    // Set only for a thread that waits, so that no set lies around for nobody to take.
-    if (m_ThreadWaiting && !m_ThreadWoken) {
+    // One set at a time, also while the thread runs: it takes the set before anything it calls
+    // back may block (TakeWake), so that a settling graph follows the thread from a command on
+    // and no set lies around while the thread waits elsewhere.
+    if (!m_ThreadWoken) {
         m_ThreadWoken = true;
         SetEvent(m_Wake);
     }
 }
 
+void WmReader::TakeWake(std::unique_lock<std::mutex>& lock)
+{
+    if (!m_ThreadWoken) return;
+    lock.unlock();
+    WaitForSingleObject(m_Wake, INFINITE);   // set: returns at once
+    lock.lock();
+    m_ThreadWoken = false;
+}
+
 void WmReader::WaitForWake(std::unique_lock<std::mutex>& lock)
 {
-    m_ThreadWaiting = true;
     lock.unlock();
     WaitForSingleObject(m_Wake, INFINITE);
     lock.lock();
-    m_ThreadWaiting = false;
     m_ThreadWoken = false;
 }
 
@@ -688,6 +697,7 @@ bool WmReader::DeliverSample(WORD number, QWORD time, QWORD duration, DWORD flag
             WaitForWake(lock);
         }
         if (!m_Requests.empty()) return false;
+        TakeWake(lock);
         advanced = m_Advanced;
         context = m_Context;
         if (!advanced) return true;   // only stream samples are given, and only to the advanced callback

@@ -88,6 +88,7 @@ private:
     void Post(const Request& request);
     void WakeThread();                                // m_Mutex held
     void WaitForWake(std::unique_lock<std::mutex>& lock);
+    void TakeWake(std::unique_lock<std::mutex>& lock);   // the thread's, before it calls back
     bool CommandWaiting();
     void ThreadMain();
     HRESULT DoOpen();
@@ -101,9 +102,8 @@ private:
 
     std::atomic<ULONG> m_RefCount{1};
     std::mutex m_Mutex;               // everything below that both threads touch
-    HANDLE m_Wake;                    // auto reset; set only while the thread waits on it
-    bool m_ThreadWaiting = false;
-    bool m_ThreadWoken = false;
+    HANDLE m_Wake;                    // auto reset
+    bool m_ThreadWoken = false;       // m_Wake set and not yet taken
     std::deque<Request> m_Requests;
     IStream* m_Stream = nullptr;                       // counted while open
     IWMReaderCallback* m_Callback = nullptr;           // counted while open

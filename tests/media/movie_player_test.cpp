@@ -416,6 +416,17 @@ protected:
         double seconds;
     };
 
+    // The Windows Media reader's own thread is not always followed by the settling when it
+    // starts: the test waits until the picture's thread waits for the clock (or the movie has
+    // ended) before it moves the clock.
+    void WaitForTheNextFrame()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSettleMs);
+        while (Player(0)->IsPlaying() && !Player(0)->Renderer()->IsWaitingForClock() &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
     // Times (seconds of captured sound) where the sound turns loud after at least 0.3 s of quiet.
     static std::vector<double> Onsets(const std::vector<std::int16_t>& captured)
     {
@@ -462,6 +473,7 @@ TEST_P(MovieTimingTest, FramesAndSoundKeepTheMoviesTime)
     EXPECT_NEAR(length, frames * frameSeconds, frameSeconds + 0.001);
     mixer.TakeCaptured();
     ASSERT_TRUE(Play(0, 1, 0));
+    if (c.container == TestMovieContainer::Asf) WaitForTheNextFrame();
 
     std::vector<Seen> shown;
     double now = 0.0;
@@ -480,6 +492,7 @@ TEST_P(MovieTimingTest, FramesAndSoundKeepTheMoviesTime)
             Advance(kUnitsPerSecond / 100);
         now += kStepSeconds;
         Tick();
+        if (c.container == TestMovieContainer::Asf) WaitForTheNextFrame();
     }
     const std::vector<double> onsets = Onsets(mixer.TakeCaptured());
     MovieSlotClose(0);
