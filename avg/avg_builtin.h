@@ -85,6 +85,24 @@ public:
     TW_AVG_BUILTIN(Dlg);
     TW_AVG_BUILTIN(MsgShow);
     TW_AVG_BUILTIN(MsgHide);
+    // Movies (avg_builtin_movie.cpp); music, effects and voices (avg_builtin_sound.cpp)
+    TW_AVG_BUILTIN(Mv);
+    TW_AVG_BUILTIN(MvWait);
+    TW_AVG_BUILTIN(MvAutoStop);
+    TW_AVG_BUILTIN(Bgm);
+    TW_AVG_BUILTIN(BgmWait);
+    TW_AVG_BUILTIN(Bgv);
+    TW_AVG_BUILTIN(BgvWait);
+    TW_AVG_BUILTIN(Se);
+    TW_AVG_BUILTIN(Se1);
+    TW_AVG_BUILTIN(Se2);
+    TW_AVG_BUILTIN(Se3);
+    TW_AVG_BUILTIN(SeWait);
+    TW_AVG_BUILTIN(Vo);
+    TW_AVG_BUILTIN(Vo1);
+    TW_AVG_BUILTIN(Vo2);
+    TW_AVG_BUILTIN(Vo3);
+    TW_AVG_BUILTIN(VoWait);
     // Choice items
     TW_AVG_BUILTIN(SelGo);
     TW_AVG_BUILTIN(SelGoSub);

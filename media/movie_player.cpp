@@ -77,6 +77,14 @@ void GxMoviePlayerFile::Close()
 bool GxMoviePlayerFile::Open(const std::u16string& fileName, GxTextureMovie* texture, std::int32_t, bool discardLock)
 {
     Close();
+    // A half-built graph would still run and never end: whatever failed, nothing of it stays.
+    if (BuildGraph(fileName, texture, discardLock)) return true;
+    Close();
+    return false;
+}
+
+bool GxMoviePlayerFile::BuildGraph(const std::u16string& fileName, GxTextureMovie* texture, bool discardLock)
+{
     const GUID subtype = MediaSubtypeFromExtension(fileName);
     if (subtype == GUID_NULL) {
         LogPrint(u"GxMoviePlayerFile::この形式は再生できません (File=%s)\n", fileName.c_str());

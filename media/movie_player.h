@@ -56,7 +56,7 @@ public:
     GxMoviePlayerFile& operator=(const GxMoviePlayerFile&) = delete;
 
     // Builds the stopped graph of `fileName` into `texture`; every failure logs its line and
-    // leaves the player closed. `unused` has no meaning; `discardLock` goes to the renderer.
+    // leaves the player closed, with no graph to run. `unused` has no meaning; `discardLock` goes to the renderer.
     bool Open(const std::u16string& fileName, GxTextureMovie* texture, std::int32_t unused, bool discardLock);
 
     // Stops the graph, releases its parts and shuts the reader down, then deletes the source
@@ -93,6 +93,8 @@ public:
     GxMovieRenderer* Renderer() const { return m_Renderer; }
 
 private:
+    bool BuildGraph(const std::u16string& fileName, GxTextureMovie* texture, bool discardLock);
+
     GxMovieSourceFilterFile* m_SourceStream = nullptr;
     GxMovieReader* m_Reader = nullptr;        // one reference
     IGraphBuilder* m_Graph = nullptr;

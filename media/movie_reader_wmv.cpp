@@ -16,6 +16,10 @@ namespace {
 constexpr QWORD kDeliverAhead = 10'000'000;   // one second
 constexpr LONG kQueueBatch = 8;
 constexpr LONG kQueueList = 10;
+// A batch's buffers come back only once its last sample is through downstream: with buffers for
+// one batch alone the reader would wait that long for the next one, and its first frame would
+// be late. Two batches and two more keep it a batch ahead.
+constexpr LONG kPinBuffers = 2 * kQueueBatch + 2;
 
 template <typename T>
 void ReleaseAndClear(T*& pointer)
@@ -34,7 +38,8 @@ GxMovieOutputPinWMV::GxMovieOutputPinWMV(GxMovieReaderWMV* filter, CCritSec* loc
       m_Reader(filter),
       m_StreamNumber(stream),
       m_Type(type),
-      m_BufferSize(bufferSize)
+      m_BufferSize(bufferSize),
+      m_BufferCount(kPinBuffers)
 {
 }
 

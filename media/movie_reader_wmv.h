@@ -72,7 +72,7 @@ private:
     WORD m_StreamNumber;
     CMediaType m_Type;
     LONG m_BufferSize;
-    LONG m_BufferCount = 8;
+    LONG m_BufferCount;
     std::unique_ptr<COutputQueue> m_Queue;
     bool m_NewSegmentPending = false;
     bool m_FirstSample = false;

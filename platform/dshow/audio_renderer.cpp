@@ -14,6 +14,9 @@ namespace {
 
 // Data the renderer holds before Receive waits: half a second keeps the mixer fed.
 constexpr std::uint32_t kQueuedMilliseconds = 500;
+// A sample this close to where the queue ends goes on straight after it: time stamps carry
+// rounding, and closing such a gap or overlap would only be heard as a click.
+constexpr REFERENCE_TIME kPlacementSlack = kUnitsPerSecond / 100;
 
 WAVEFORMATEX FormatOf(const AM_MEDIA_TYPE& type)
 {
@@ -160,6 +163,7 @@ HRESULT CAudioRenderer::Stop()
         m_Running = false;
         m_Stopped = true;
         m_Queued.clear();
+        m_QueueEnd = 0;
         m_EndOfStream = false;
         m_EndOfStreamSent = false;
         if (m_Converter) m_Converter->Reset();
@@ -185,18 +189,20 @@ HRESULT CAudioRenderer::Run(REFERENCE_TIME start)
     std::lock_guard<std::mutex> data(m_DataLock);
     m_Running = SUCCEEDED(hr);
     m_Stopped = false;
+    m_RunStart = start;
     return hr;
 }
 
-HRESULT CAudioRenderer::ReceiveData(IMediaSample* sample)
+REFERENCE_TIME CAudioRenderer::PlayingTime() const
 {
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
-    const LONG length = sample->GetActualDataLength();
-    if (!data || length <= 0) return S_OK;
-    std::unique_lock<std::mutex> lock(m_DataLock);
-    const std::size_t block = std::max<std::size_t>(1, m_Format.nBlockAlign);
-    const std::size_t limit = std::size_t{m_Format.nSamplesPerSec} * kQueuedMilliseconds / 1000 * block;
+    const std::uint64_t frames = m_ClockFrames->load();
+    const auto now = static_cast<REFERENCE_TIME>(frames / platform::kMixRate * kUnitsPerSecond +
+                                                 frames % platform::kMixRate * kUnitsPerSecond / platform::kMixRate);
+    return now - m_RunStart;
+}
+
+bool CAudioRenderer::WaitForRoom(std::unique_lock<std::mutex>& lock, std::size_t limit)
+{
     // Waits while the mixer has enough; a flush or a stop lets go at once.
     while (!m_Flushing && !m_Stopped && m_Queued.size() >= limit) {
         m_ProducerWaiting = true;
@@ -206,11 +212,58 @@ HRESULT CAudioRenderer::ReceiveData(IMediaSample* sample)
         m_ProducerWaiting = false;
         m_ProducerWoken = false;
     }
-    if (m_Flushing) return S_FALSE;
-    if (m_Stopped) return VFW_E_WRONG_STATE;
-    if (m_EndOfStream) return VFW_E_SAMPLE_REJECTED_EOS;
-    const std::size_t whole = static_cast<std::size_t>(length) / block * block;
-    m_Queued.insert(m_Queued.end(), data, data + whole);
+    return !m_Flushing && !m_Stopped && !m_EndOfStream;
+}
+
+HRESULT CAudioRenderer::ReceiveData(IMediaSample* sample)
+{
+    BYTE* data = nullptr;
+    sample->GetPointer(&data);
+    const LONG length = sample->GetActualDataLength();
+    if (!data || length <= 0) return S_OK;
+    REFERENCE_TIME start = 0;
+    REFERENCE_TIME stop = 0;
+    const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+    std::unique_lock<std::mutex> lock(m_DataLock);
+    const std::size_t block = std::max<std::size_t>(1, m_Format.nBlockAlign);
+    const std::size_t rate = std::max<std::size_t>(1, m_Format.nSamplesPerSec);
+    const std::size_t limit = rate * kQueuedMilliseconds / 1000 * block;
+    const auto refused = [this] {
+        if (m_Flushing) return S_FALSE;
+        if (m_Stopped) return VFW_E_WRONG_STATE;
+        return VFW_E_SAMPLE_REJECTED_EOS;
+    };
+    if (!WaitForRoom(lock, limit)) return refused();
+    const BYTE* bytes = data;
+    std::size_t frames = static_cast<std::size_t>(length) / block;
+    if (timed) {
+        // Each sample is placed at its time: a gap before it is played as silence, and what
+        // lies before the data already queued, or before what the mixer plays now while this
+        // renderer runs the clock, is cut off as too late.
+        REFERENCE_TIME at = m_QueueEnd;
+        if (m_Running && m_Clock == static_cast<IReferenceClock*>(m_OwnClock)) at = std::max(at, PlayingTime());
+        const REFERENCE_TIME gap = start - at;
+        if (gap > kPlacementSlack) {
+            auto silence = static_cast<std::size_t>(gap * static_cast<REFERENCE_TIME>(rate) / kUnitsPerSecond);
+            const BYTE quiet = m_Format.wBitsPerSample == 8 ? 0x80 : 0x00;
+            while (silence > 0) {
+                if (!WaitForRoom(lock, limit)) return refused();
+                const std::size_t room = limit > m_Queued.size() ? (limit - m_Queued.size()) / block : 0;
+                const std::size_t count = std::min(silence, std::max<std::size_t>(room, 1));
+                m_Queued.insert(m_Queued.end(), count * block, quiet);
+                silence -= count;
+            }
+            at = start;
+        } else if (gap < -kPlacementSlack) {
+            const auto late = static_cast<std::size_t>(-gap * static_cast<REFERENCE_TIME>(rate) / kUnitsPerSecond);
+            const std::size_t cut = std::min(frames, late);
+            bytes += cut * block;
+            frames -= cut;
+        }
+        m_QueueEnd = at;
+    }
+    m_Queued.insert(m_Queued.end(), bytes, bytes + frames * block);
+    m_QueueEnd += static_cast<REFERENCE_TIME>(frames) * kUnitsPerSecond / static_cast<REFERENCE_TIME>(rate);
     return S_OK;
 }
 
@@ -227,7 +280,9 @@ void CAudioRenderer::Flush(bool begin)
     std::lock_guard<std::mutex> lock(m_DataLock);
     m_Flushing = begin;
     if (begin) {
+        // Stream time starts again from 0 with the new segment.
         m_Queued.clear();
+        m_QueueEnd = 0;
         m_EndOfStream = false;
         m_EndOfStreamSent = false;
         if (m_Converter) m_Converter->Reset();

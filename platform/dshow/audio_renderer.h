@@ -1,7 +1,9 @@
 // The audio renderer the graph makes for PCM output pins: its input takes WAVEFORMATEX PCM
 // (8 or 16 bits, 1 to 8 channels, any rate the mixer resamples from) and plays it into the
-// process mixer as one source. Its clock counts the frames the mixer played while the filter
-// ran; end of stream reaches the graph once the last frame has been mixed.
+// process mixer as one source, each sample at its time stamp: silence fills a gap before it,
+// and what comes too late (before what is queued, or before what the mixer plays now while
+// this renderer's clock runs the graph) is cut off. Its clock counts the frames the mixer played
+// while the filter ran; end of stream reaches the graph once the last frame has been mixed.
 #pragma once
 
 #include "platform/audio/mix_source.h"
@@ -75,6 +77,10 @@ public:
 
 private:
     HRESULT ReceiveData(IMediaSample* sample);
+    // Data lock held (left while waiting): false when a flush, a stop or the end refuses data.
+    bool WaitForRoom(std::unique_lock<std::mutex>& lock, std::size_t limit);
+    // Data lock held: the stream time of the next frame the mixer takes.
+    REFERENCE_TIME PlayingTime() const;
     HRESULT ReceiveEndOfStream();
     void Flush(bool begin);
     std::uint32_t Pull(float* out, std::uint32_t maxFrames);
@@ -88,6 +94,8 @@ private:
     mutable std::mutex m_DataLock;   // everything below
     WAVEFORMATEX m_Format{};
     std::deque<BYTE> m_Queued;
+    REFERENCE_TIME m_QueueEnd = 0;   // stream time where the queued data ends
+    REFERENCE_TIME m_RunStart = 0;
     bool m_Running = false;
     bool m_Flushing = false;
     bool m_Stopped = true;

@@ -110,7 +110,9 @@ HRESULT CBaseRenderer::Stop()
         CAutoLock renderLock(&m_RendererLock);
         m_RenderState = State_Stopped;
         m_EndOfStream = false;
+        m_EndOfStreamDue = false;
         m_EndOfStreamSent = false;
+        m_HasLastStop = false;
         Interrupt();
     }
     return CBaseFilter::Stop();
@@ -168,6 +170,10 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample)
         m_RendererLock.Unlock();
         return VFW_E_SAMPLE_REJECTED_EOS;
     }
+    if (timed) {
+        m_LastStop = end;
+        m_HasLastStop = true;
+    }
     while (true) {
         if (m_Flushing) {
             m_RendererLock.Unlock();
@@ -192,17 +198,7 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample)
             m_RenderClock->AdviseTime(m_RenderStart, start, m_RenderEvent, &cookie);
         }
         // Paused: hold the sample until Run; running: until the clock reaches it.
-        m_Waiting = true;
-        IReferenceClock* clock = m_RenderClock;
-        m_RendererLock.Unlock();
-        const HANDLE events[2] = {m_InterruptEvent, m_RenderEvent};
-        WaitForMultipleObjects(cookie ? 2 : 1, events, FALSE, INFINITE);
-        m_RendererLock.Lock();
-        m_Waiting = false;
-        m_Interrupted = false;
-        if (cookie && clock) clock->Unadvise(cookie);
-        ResetEvent(m_RenderEvent);
-        ResetEvent(m_InterruptEvent);
+        WaitForRenderTime(cookie);
     }
     ++m_FramesDrawn;
     m_RendererLock.Unlock();
@@ -214,20 +210,55 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample)
 
 HRESULT CBaseRenderer::EndOfStream()
 {
-    {
-        CAutoLock renderLock(&m_RendererLock);
-        if (m_Flushing || m_RenderState == State_Stopped) return S_OK;
-        m_EndOfStream = true;
+    m_RendererLock.Lock();
+    if (m_Flushing || m_RenderState == State_Stopped) {
+        m_RendererLock.Unlock();
+        return S_OK;
     }
+    m_EndOfStream = true;
+    // The stream is complete once the last sample's time is over, not when its end arrives:
+    // the last frame stays for its duration, as every other frame does.
+    while (true) {
+        if (m_Flushing || m_RenderState == State_Stopped || !m_EndOfStream) {
+            m_RendererLock.Unlock();
+            return S_OK;
+        }
+        DWORD_PTR cookie = 0;
+        if (m_RenderState == State_Running) {
+            if (!m_HasLastStop || !m_RenderClock) break;
+            REFERENCE_TIME now = 0;
+            m_RenderClock->GetTime(&now);
+            if (m_LastStop <= now - m_RenderStart) break;
+            m_RenderClock->AdviseTime(m_RenderStart, m_LastStop, m_RenderEvent, &cookie);
+        }
+        WaitForRenderTime(cookie);
+    }
+    m_EndOfStreamDue = true;
+    m_RendererLock.Unlock();
     SendEndOfStreamIfDue();
     return S_OK;
+}
+
+void CBaseRenderer::WaitForRenderTime(DWORD_PTR cookie)
+{
+    m_Waiting = true;
+    IReferenceClock* clock = m_RenderClock;
+    m_RendererLock.Unlock();
+    const HANDLE events[2] = {m_InterruptEvent, m_RenderEvent};
+    WaitForMultipleObjects(cookie ? 2 : 1, events, FALSE, INFINITE);
+    m_RendererLock.Lock();
+    m_Waiting = false;
+    m_Interrupted = false;
+    if (cookie && clock) clock->Unadvise(cookie);
+    ResetEvent(m_RenderEvent);
+    ResetEvent(m_InterruptEvent);
 }
 
 void CBaseRenderer::SendEndOfStreamIfDue()
 {
     {
         CAutoLock renderLock(&m_RendererLock);
-        if (!m_EndOfStream || m_EndOfStreamSent || m_RenderState != State_Running) return;
+        if (!m_EndOfStreamDue || m_EndOfStreamSent || m_RenderState != State_Running) return;
         m_EndOfStreamSent = true;
     }
     NotifyEvent(EC_COMPLETE, S_OK, 0);
@@ -238,7 +269,9 @@ HRESULT CBaseRenderer::BeginFlush()
     CAutoLock renderLock(&m_RendererLock);
     m_Flushing = true;
     m_EndOfStream = false;
+    m_EndOfStreamDue = false;
     m_EndOfStreamSent = false;
+    m_HasLastStop = false;
     Interrupt();
     return S_OK;
 }
@@ -268,6 +301,12 @@ bool CBaseRenderer::IsEndOfStream()
 {
     CAutoLock renderLock(&m_RendererLock);
     return m_EndOfStream;
+}
+
+bool CBaseRenderer::IsWaitingForClock()
+{
+    CAutoLock renderLock(&m_RendererLock);
+    return m_Waiting || m_EndOfStreamSent;
 }
 
 // --- CBaseVideoRenderer -------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // CBaseRenderer and CBaseVideoRenderer: a filter with one input pin that shows each sample
 // when the graph's clock reaches its start time (stream time), passes end of stream to the
-// graph as EC_COMPLETE and wakes at once on flush, pause and stop. Derived renderers override
+// graph as EC_COMPLETE once the clock reaches the last sample's stop time (the streaming thread
+// waits for it there) and wakes at once on flush, pause and stop. Derived renderers override
 // CheckMediaType, SetMediaType and DoRenderSample.
 #pragma once
 
@@ -60,6 +61,9 @@ public:
     int FramesDrawn();
     int FramesDropped();
     bool IsEndOfStream();
+    // Test seam: the streaming thread waits here (for a sample's time or the end's) or the end
+    // was sent, so nothing more arrives until the clock moves.
+    bool IsWaitingForClock();
 
 protected:
     // Whether a sample `lateness` behind the clock is still drawn; the base draws every one.
@@ -67,6 +71,9 @@ protected:
     // Renderer lock held: wakes the streaming thread if it waits.
     void Interrupt();
     void SendEndOfStreamIfDue();   // renderer lock not held
+    // Renderer lock held (left while waiting): waits for the clock's advise `cookie` (none:
+    // only for an interruption).
+    void WaitForRenderTime(DWORD_PTR cookie);
 
     CCritSec m_InterfaceLock;   // the filter lock
     CCritSec m_RendererLock;    // the streaming state below
@@ -79,8 +86,11 @@ protected:
     bool m_Waiting = false;
     bool m_Interrupted = false;
     bool m_Flushing = false;
-    bool m_EndOfStream = false;
+    bool m_EndOfStream = false;      // received
+    bool m_EndOfStreamDue = false;   // and the last sample's time is over
     bool m_EndOfStreamSent = false;
+    REFERENCE_TIME m_LastStop = 0;   // stop time of the last timed sample of this run
+    bool m_HasLastStop = false;
     int m_FramesDrawn = 0;
     int m_FramesDropped = 0;
 };

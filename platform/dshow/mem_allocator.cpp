@@ -247,8 +247,18 @@ HRESULT CBaseAllocator::Decommit()
     } else {
         m_DecommitPending = true;
     }
-    if (m_Waiting > 0) SetEvent(m_FreeEvent);
+    WakeWaiter();
     return S_OK;
+}
+
+void CBaseAllocator::WakeWaiter()
+{
+    // One set at a time, taken by the waiter it wakes (which passes it on when it can): a set
+    // made while that waiter was on its way back would lie around for nobody.
+    if (m_Waiting > 0 && !m_WakeSet) {
+        m_WakeSet = true;
+        SetEvent(m_FreeEvent);
+    }
 }
 
 HRESULT CBaseAllocator::GetBuffer(IMediaSample** sample, REFERENCE_TIME*, REFERENCE_TIME*, DWORD flags)
@@ -259,7 +269,7 @@ HRESULT CBaseAllocator::GetBuffer(IMediaSample** sample, REFERENCE_TIME*, REFERE
     while (true) {
         if (!m_Committed) {
             // Pass the wake-up on: every waiter must learn of the Decommit.
-            if (m_Waiting > 0) SetEvent(m_FreeEvent);
+            WakeWaiter();
             m_Lock.Unlock();
             return VFW_E_NOT_COMMITTED;
         }
@@ -273,11 +283,12 @@ HRESULT CBaseAllocator::GetBuffer(IMediaSample** sample, REFERENCE_TIME*, REFERE
         WaitForSingleObject(m_FreeEvent, INFINITE);
         m_Lock.Lock();
         --m_Waiting;
+        m_WakeSet = false;
     }
     CMediaSample* taken = m_Free.back();
     m_Free.pop_back();
     ++m_Outstanding;
-    if (m_Waiting > 0 && !m_Free.empty()) SetEvent(m_FreeEvent);
+    if (!m_Free.empty()) WakeWaiter();
     m_Lock.Unlock();
     NonDelegatingAddRef();   // a sample out keeps its allocator
     taken->ResetProperties();
@@ -293,7 +304,7 @@ HRESULT CBaseAllocator::ReleaseBuffer(IMediaSample* sample)
         CAutoLock lock(&m_Lock);
         m_Free.push_back(returned);
         --m_Outstanding;
-        if (m_Waiting > 0) SetEvent(m_FreeEvent);
+        WakeWaiter();
         if (m_DecommitPending && m_Outstanding == 0) {
             m_DecommitPending = false;
             Free();

@@ -82,6 +82,7 @@ public:
 protected:
     virtual HRESULT Alloc();   // makes the samples once the properties are set
     virtual void Free() = 0;   // frees them once every buffer is back after a Decommit
+    void WakeWaiter();   // lock held
 
     CCritSec m_Lock;
     std::vector<CMediaSample*> m_Free;
@@ -95,6 +96,7 @@ protected:
     bool m_DecommitPending = false;
     LONG m_Outstanding = 0;
     int m_Waiting = 0;
+    bool m_WakeSet = false;     // m_FreeEvent set and not yet taken
     HANDLE m_FreeEvent;         // auto reset: a buffer came back or the allocator was decommitted
 };
 

@@ -14,6 +14,10 @@ namespace {
 constexpr CLSID kMovieDemuxClsid = TarnwickDshowGuid(0x2101);
 constexpr LONG kVideoBuffers = 3;
 constexpr LONG kAudioBuffers = 4;
+// What each stream should have decoded and queued before the reader waits, and the most the
+// queues may hold whatever the streams need (a file may keep them a second or more apart).
+constexpr REFERENCE_TIME kReadyAhead = kUnitsPerSecond / 2;
+constexpr std::size_t kMaxQueuedBytes = 64u << 20;
 
 // The FFmpeg demuxer to try when probing the content finds none.
 const char* DemuxerHint(const GUID& subtype)
@@ -368,22 +372,64 @@ void CMovieDemuxFilter::StartThread()
 {
     if (!m_Movie) return;
     m_Quit = false;
+    {
+        CAutoLock lock(&m_PositionLock);
+        m_RunStart = m_StartPosition;
+        m_RunStop = m_StopPosition;
+        m_RunRate = m_Rate;
+    }
     m_Wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     m_Go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_Room = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    CMovieDemuxOutputPin* pins[2] = {m_VideoPin.get(), m_AudioPin.get()};
+    for (int i = 0; i < 2; ++i) {
+        Lane& lane = m_Lanes[i];
+        lane.filter = this;
+        lane.pin = pins[i];
+        lane.items.clear();
+        lane.queued = 0;
+        lane.open = lane.pin && lane.pin->IsConnected();
+        lane.ended = false;
+        lane.waiting = lane.woken = false;
+        if (!lane.open) continue;
+        lane.work = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        lane.go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        lane.thread = CreateThread(nullptr, 0, &CMovieDemuxFilter::LaneMain, &lane, 0, nullptr);
+        SetEvent(lane.go);   // taken first, so that tests can settle on the thread's work
+    }
+    m_QueuedBytes = 0;
+    m_ReaderWaiting = m_ReaderWoken = false;
     m_Thread = CreateThread(nullptr, 0, &CMovieDemuxFilter::ThreadMain, this, 0, nullptr);
-    SetEvent(m_Go);   // an event the thread takes first, so that tests can settle on its work
+    SetEvent(m_Go);
 }
 
 void CMovieDemuxFilter::StopThread()
 {
     if (!m_Thread) return;
     m_Quit = true;
+    {
+        CAutoLock lock(&m_QueueLock);
+        WakeReader();
+        for (Lane& lane : m_Lanes)
+            if (lane.thread) WakeLane(lane);
+    }
     SetEvent(m_Wake);
     WaitForSingleObject(m_Thread, INFINITE);
-    CloseHandle(m_Thread);
-    CloseHandle(m_Wake);
-    CloseHandle(m_Go);
-    m_Thread = m_Wake = m_Go = nullptr;
+    for (Lane& lane : m_Lanes) {
+        if (!lane.thread) continue;
+        WaitForSingleObject(lane.thread, INFINITE);
+        for (HANDLE* handle : {&lane.thread, &lane.work, &lane.go}) {
+            CloseHandle(*handle);
+            *handle = nullptr;
+        }
+        lane.items.clear();
+        lane.open = false;
+    }
+    m_QueuedBytes = 0;
+    for (HANDLE* handle : {&m_Thread, &m_Wake, &m_Go, &m_Room}) {
+        CloseHandle(*handle);
+        *handle = nullptr;
+    }
 }
 
 DWORD CMovieDemuxFilter::ThreadMain(LPVOID self)
@@ -394,22 +440,112 @@ DWORD CMovieDemuxFilter::ThreadMain(LPVOID self)
     return 0;
 }
 
-bool CMovieDemuxFilter::DeliverUnit(CMovieDemuxOutputPin* pin, const platform::MovieDemux::Unit& unit,
-                                    REFERENCE_TIME start, double rate, bool* discontinuity)
+DWORD CMovieDemuxFilter::LaneMain(LPVOID lane)
 {
-    const std::uint8_t* data = unit.data;
-    std::size_t size = unit.size;
-    REFERENCE_TIME from = unit.start;
-    const bool audio = unit.kind == platform::MovieDemux::Kind::Audio;
-    const std::size_t block = audio ? static_cast<std::size_t>(m_Movie->Channels()) * 2 : 1;
-    if (audio && from < start) {
-        // Sound before the target is cut off in whole sample frames.
-        const auto frames = static_cast<std::size_t>((start - from) * m_Movie->SampleRate() / kUnitsPerSecond);
-        const std::size_t skip = std::min(size / block, frames) * block;
-        data += skip;
-        size -= skip;
-        from = start;
+    auto* own = static_cast<Lane*>(lane);
+    WaitForSingleObject(own->go, INFINITE);
+    own->filter->Deliver(*own);
+    return 0;
+}
+
+void CMovieDemuxFilter::WakeLane(Lane& lane)
+{
+    // Set only for a thread that waits, so that no set lies around for nobody to take.
+    if (lane.waiting && !lane.woken) {
+        lane.woken = true;
+        SetEvent(lane.work);
     }
+}
+
+void CMovieDemuxFilter::WakeReader()
+{
+    if (m_ReaderWaiting && !m_ReaderWoken) {
+        m_ReaderWoken = true;
+        SetEvent(m_Room);
+    }
+}
+
+bool CMovieDemuxFilter::ReaderMustWait()
+{
+    // The reader goes on while any stream still taking units holds less than it should have
+    // ready, so that one stream far ahead in the file never starves the other; past the byte
+    // limit it waits whatever happens.
+    if (m_QueuedBytes >= kMaxQueuedBytes) return true;
+    bool any = false;
+    for (const Lane& lane : m_Lanes) {
+        if (!lane.open || lane.ended) continue;
+        if (lane.queued < kReadyAhead) return false;
+        any = true;
+    }
+    return any;
+}
+
+bool CMovieDemuxFilter::Queue(Lane& lane, Pending&& unit)
+{
+    CAutoLock lock(&m_QueueLock);
+    while (!unit.end && !m_Quit && lane.open && ReaderMustWait()) {
+        m_ReaderWaiting = true;
+        m_QueueLock.Unlock();
+        WaitForSingleObject(m_Room, INFINITE);
+        m_QueueLock.Lock();
+        m_ReaderWaiting = m_ReaderWoken = false;
+    }
+    if (m_Quit) return false;
+    if (!lane.open) return true;   // refused downstream: dropped
+    if (unit.end) lane.ended = true;
+    lane.queued += unit.stop - unit.start;
+    m_QueuedBytes += unit.bytes.size();
+    lane.items.push_back(std::move(unit));
+    WakeLane(lane);
+    return true;
+}
+
+void CMovieDemuxFilter::Deliver(Lane& lane)
+{
+    CMovieDemuxOutputPin* pin = lane.pin;
+    pin->DeliverNewSegment(m_RunStart, m_RunStop >= 0 ? m_RunStop : kMaxReferenceTime, m_RunRate);
+    bool discontinuity = true;
+    while (true) {
+        Pending unit;
+        {
+            CAutoLock lock(&m_QueueLock);
+            while (!m_Quit && lane.items.empty()) {
+                lane.waiting = true;
+                m_QueueLock.Unlock();
+                WaitForSingleObject(lane.work, INFINITE);
+                m_QueueLock.Lock();
+                lane.waiting = lane.woken = false;
+            }
+            if (m_Quit) return;
+            unit = std::move(lane.items.front());
+            lane.items.pop_front();
+            lane.queued -= unit.stop - unit.start;
+            m_QueuedBytes -= unit.bytes.size();
+            WakeReader();
+        }
+        if (unit.end) {
+            pin->DeliverEndOfStream();
+            continue;   // nothing follows; waits for the stop
+        }
+        if (DeliverUnit(lane, unit, &discontinuity) || m_Quit) continue;
+        // The pin downstream refused the sample (stopping, or broken): nothing more goes to it.
+        CAutoLock lock(&m_QueueLock);
+        lane.open = false;
+        for (const Pending& dropped : lane.items) m_QueuedBytes -= dropped.bytes.size();
+        lane.items.clear();
+        lane.queued = 0;
+        WakeReader();
+    }
+}
+
+bool CMovieDemuxFilter::DeliverUnit(Lane& lane, const Pending& unit, bool* discontinuity)
+{
+    CMovieDemuxOutputPin* pin = lane.pin;
+    const std::uint8_t* data = unit.bytes.data();
+    std::size_t size = unit.bytes.size();
+    REFERENCE_TIME from = unit.start;
+    const bool audio = pin == m_AudioPin.get();
+    const std::size_t block = audio ? static_cast<std::size_t>(m_Movie->Channels()) * 2 : 1;
     const auto chunkLimit = static_cast<std::size_t>(pin->BufferSize()) / block * block;
     while (size > 0 && !m_Quit) {
         IMediaSample* sample = nullptr;
@@ -421,8 +557,8 @@ bool CMovieDemuxFilter::DeliverUnit(CMovieDemuxOutputPin* pin, const platform::M
         sample->SetActualDataLength(static_cast<LONG>(chunk));
         REFERENCE_TIME to = unit.stop;
         if (audio) to = from + static_cast<REFERENCE_TIME>(chunk / block) * kUnitsPerSecond / m_Movie->SampleRate();
-        REFERENCE_TIME sampleStart = static_cast<REFERENCE_TIME>(static_cast<double>(from - start) / rate);
-        REFERENCE_TIME sampleStop = static_cast<REFERENCE_TIME>(static_cast<double>(to - start) / rate);
+        REFERENCE_TIME sampleStart = static_cast<REFERENCE_TIME>(static_cast<double>(from - m_RunStart) / m_RunRate);
+        REFERENCE_TIME sampleStop = static_cast<REFERENCE_TIME>(static_cast<double>(to - m_RunStart) / m_RunRate);
         sample->SetTime(&sampleStart, &sampleStop);
         sample->SetSyncPoint(TRUE);
         sample->SetDiscontinuity(*discontinuity ? TRUE : FALSE);
@@ -439,28 +575,17 @@ bool CMovieDemuxFilter::DeliverUnit(CMovieDemuxOutputPin* pin, const platform::M
 
 void CMovieDemuxFilter::Stream()
 {
-    REFERENCE_TIME start = 0;
-    REFERENCE_TIME stop = -1;
-    double rate = 1.0;
-    {
-        CAutoLock lock(&m_PositionLock);
-        start = m_StartPosition;
-        stop = m_StopPosition;
-        rate = m_Rate;
-    }
-    struct Output {
-        CMovieDemuxOutputPin* pin;
-        bool open;          // still takes samples
-        bool discontinuity;
-        bool ended;
-    };
-    Output video{m_VideoPin.get(), m_VideoPin && m_VideoPin->IsConnected(), true, false};
-    Output audio{m_AudioPin.get(), m_AudioPin && m_AudioPin->IsConnected(), true, false};
-    for (Output* output : {&video, &audio})
-        if (output->open) output->pin->DeliverNewSegment(start, stop >= 0 ? stop : kMaxReferenceTime, rate);
+    const REFERENCE_TIME start = m_RunStart;
+    const REFERENCE_TIME stop = m_RunStop;
     m_Movie->Seek(start);
     bool interrupted = false;
-    while (!m_Quit && (video.open || audio.open)) {
+    const auto taking = [this] {
+        CAutoLock lock(&m_QueueLock);
+        for (const Lane& lane : m_Lanes)
+            if (lane.open && !lane.ended) return true;
+        return false;
+    };
+    while (!m_Quit && taking()) {
         platform::MovieDemux::Unit unit;
         const platform::MovieDemux::Step step = m_Movie->Next(&unit);
         if (step == platform::MovieDemux::Step::Interrupted) {
@@ -468,23 +593,47 @@ void CMovieDemuxFilter::Stream()
             break;
         }
         if (step == platform::MovieDemux::Step::End) break;
-        Output& output = unit.kind == platform::MovieDemux::Kind::Video ? video : audio;
-        if (!output.open) continue;
+        const bool audio = unit.kind == platform::MovieDemux::Kind::Audio;
+        Lane& lane = m_Lanes[audio ? 1 : 0];
+        {
+            CAutoLock lock(&m_QueueLock);
+            if (!lane.open || lane.ended) continue;
+        }
         if (unit.stop <= start) continue;   // decoded only to reach the target
+        Pending pending;
         if (stop >= 0 && unit.start >= stop) {
-            output.open = false;
-            output.ended = true;
-            output.pin->DeliverEndOfStream();
+            pending.end = true;
+            if (!Queue(lane, std::move(pending))) break;
             continue;
         }
-        // A pin downstream refused the sample (stopping, or broken): nothing more goes to it.
-        if (!DeliverUnit(output.pin, unit, start, rate, &output.discontinuity) && !m_Quit) output.open = false;
+        const std::uint8_t* data = unit.data;
+        std::size_t size = unit.size;
+        REFERENCE_TIME from = unit.start;
+        if (audio && from < start) {
+            // Sound before the target is cut off in whole sample frames.
+            const std::size_t block = static_cast<std::size_t>(m_Movie->Channels()) * 2;
+            const auto frames = static_cast<std::size_t>((start - from) * m_Movie->SampleRate() / kUnitsPerSecond);
+            const std::size_t skip = std::min(size / block, frames) * block;
+            data += skip;
+            size -= skip;
+            from = start;
+        }
+        pending.start = from;
+        pending.stop = std::max(from, unit.stop);
+        pending.bytes.assign(data, data + size);
+        if (!Queue(lane, std::move(pending))) break;
     }
     // The end of the file, a stop position or a failure in the middle: every stream ends, so
     // the graph hears EC_COMPLETE whatever happened.
     if (!interrupted && !m_Quit) {
-        for (Output* output : {&video, &audio})
-            if (output->pin && output->pin->IsConnected() && !output->ended) output->pin->DeliverEndOfStream();
+        for (Lane& lane : m_Lanes) {
+            bool open = false;
+            {
+                CAutoLock lock(&m_QueueLock);
+                open = lane.open && !lane.ended;
+            }
+            if (open) Queue(lane, Pending{true, 0, 0, {}});
+        }
     }
     while (!m_Quit) WaitForSingleObject(m_Wake, INFINITE);
 }

@@ -1,14 +1,17 @@
 // The movie demux and decode filter the graph inserts when it renders a byte-stream pin: its
 // input pin reads the movie through the upstream pin's IAsyncReader; once connected it shows
 // one output pin per stream it plays, the first video stream as RGB24 ("Video") and the first
-// audio stream as 16-bit PCM ("Audio"). One streaming thread decodes and delivers both in file
-// order; seeking on either output pin restarts it from the new position.
+// audio stream as 16-bit PCM ("Audio"). One streaming thread reads and decodes in file order and
+// queues the units per pin; each output pin delivers its own on a thread of its own, so a
+// renderer waiting for a frame's time never holds up the other stream, however far apart the
+// file keeps them. Seeking on either output pin restarts all of them from the new position.
 #pragma once
 
 #include "platform/dshow/base_pin.h"
 #include "platform/dshow/movie_demux.h"
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -95,12 +98,41 @@ public:
 
 private:
     friend class CMovieDemuxInputPin;
+
+    // A decoded unit on its way to a pin (times from the movie's start), or the stream's end.
+    struct Pending {
+        bool end = false;
+        REFERENCE_TIME start = 0;
+        REFERENCE_TIME stop = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    // One output pin's queue and delivery thread; the queue lock guards the fields below `pin`.
+    struct Lane {
+        CMovieDemuxFilter* filter = nullptr;
+        CMovieDemuxOutputPin* pin = nullptr;
+        std::deque<Pending> items;
+        REFERENCE_TIME queued = 0;   // media time the items hold
+        bool open = false;           // takes units: connected, and nothing refused
+        bool ended = false;          // its end is queued
+        bool waiting = false;        // its thread waits for work
+        bool woken = false;
+        HANDLE work = nullptr;
+        HANDLE go = nullptr;
+        HANDLE thread = nullptr;
+    };
+
     HRESULT OpenMovie(IAsyncReader* reader, const GUID& subtype);
     void CloseMovie();
     static DWORD ThreadMain(LPVOID self);
+    static DWORD LaneMain(LPVOID lane);
     void Stream();
-    bool DeliverUnit(CMovieDemuxOutputPin* pin, const platform::MovieDemux::Unit& unit, REFERENCE_TIME start,
-                     double rate, bool* discontinuity);
+    void Deliver(Lane& lane);
+    bool DeliverUnit(Lane& lane, const Pending& unit, bool* discontinuity);
+    // Queues for the lane, once the reader may go on; false when it is to stop.
+    bool Queue(Lane& lane, Pending&& unit);
+    bool ReaderMustWait();          // queue lock held
+    void WakeLane(Lane& lane);      // queue lock held
+    void WakeReader();              // queue lock held
     void StartThread();   // filter lock held
     void StopThread();
 
@@ -118,4 +150,15 @@ private:
     HANDLE m_Wake = nullptr;
     HANDLE m_Go = nullptr;
     std::atomic<bool> m_Quit{false};
+    // Stream time of the run the threads deliver, fixed while they run.
+    REFERENCE_TIME m_RunStart = 0;
+    REFERENCE_TIME m_RunStop = -1;
+    double m_RunRate = 1.0;
+
+    CCritSec m_QueueLock;
+    Lane m_Lanes[2];                 // video, audio
+    std::size_t m_QueuedBytes = 0;
+    HANDLE m_Room = nullptr;         // the reader waits here for room in the lanes
+    bool m_ReaderWaiting = false;
+    bool m_ReaderWoken = false;
 };

@@ -23,9 +23,12 @@ COutputQueue::COutputQueue(IPin* inputPin, HRESULT* result, BOOL autoDetect, BOO
         m_WorkEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_RoomEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_IdleEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        m_GoEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_Thread = CreateThread(nullptr, 0, &COutputQueue::ThreadMain, this, 0, nullptr);
         if (!m_Thread) hr = E_OUTOFMEMORY;
         else SetThreadPriority(m_Thread, static_cast<int>(priority));
+        // Taken first by the thread, so that a settling graph follows it from its start.
+        if (m_Thread) SetEvent(m_GoEvent);
     }
     if (result) *result = hr;
 }
@@ -35,7 +38,7 @@ COutputQueue::~COutputQueue()
     if (m_Thread) {
         Lock();
         m_Terminate = true;
-        SetEvent(m_WorkEvent);
+        WakeWorker();
         Unlock();
         WaitForSingleObject(m_Thread, INFINITE);
         CloseHandle(m_Thread);
@@ -43,7 +46,7 @@ COutputQueue::~COutputQueue()
     Lock();
     DropQueued();
     Unlock();
-    for (HANDLE event : {m_WorkEvent, m_RoomEvent, m_IdleEvent}) {
+    for (HANDLE event : {m_WorkEvent, m_RoomEvent, m_IdleEvent, m_GoEvent}) {
         if (event) CloseHandle(event);
     }
     if (m_InputPin) m_InputPin->Release();
@@ -52,7 +55,9 @@ COutputQueue::~COutputQueue()
 
 DWORD COutputQueue::ThreadMain(LPVOID self)
 {
-    static_cast<COutputQueue*>(self)->Loop();
+    auto* queue = static_cast<COutputQueue*>(self);
+    WaitForSingleObject(queue->m_GoEvent, INFINITE);
+    queue->Loop();
     return 0;
 }
 
@@ -60,7 +65,26 @@ void COutputQueue::Put(const Item& item)
 {
     m_Items.push_back(item);
     if (item.kind == Kind::Sample) ++m_QueuedSamples;
-    SetEvent(m_WorkEvent);
+    WakeWorker();
+}
+
+void COutputQueue::WakeWorker()
+{
+    // Set only for a thread that waits: a set left for a thread busy downstream would hold up
+    // anyone settling the graph until that thread comes back.
+    if (m_WorkerWaiting && !m_WorkerWoken) {
+        m_WorkerWoken = true;
+        SetEvent(m_WorkEvent);
+    }
+}
+
+void COutputQueue::WakeRoomWaiter()
+{
+    // One set at a time, taken by the waiter it wakes, which passes it on.
+    if (m_RoomWaiters > 0 && !m_RoomSet) {
+        m_RoomSet = true;
+        SetEvent(m_RoomEvent);
+    }
 }
 
 void COutputQueue::DropQueued()
@@ -71,7 +95,7 @@ void COutputQueue::DropQueued()
     m_Items.clear();
     m_QueuedSamples = 0;
     m_SendAnyway = false;
-    if (m_RoomWaiters > 0 && m_RoomEvent) SetEvent(m_RoomEvent);
+    if (m_RoomEvent) WakeRoomWaiter();
 }
 
 void COutputQueue::Loop()
@@ -105,7 +129,7 @@ void COutputQueue::Loop()
             }
             m_QueuedSamples -= count;
             if (m_QueuedSamples == 0) m_SendAnyway = false;
-            if (m_RoomWaiters > 0) SetEvent(m_RoomEvent);
+            WakeRoomWaiter();
             const bool deliver = m_Result == S_OK;
             m_Delivering = true;
             Unlock();
@@ -118,9 +142,12 @@ void COutputQueue::Loop()
             Lock();
             if (deliver && hr != S_OK && !m_Flushing) m_Result = hr;
         } else {
+            m_WorkerWaiting = true;
             Unlock();
             WaitForSingleObject(m_WorkEvent, INFINITE);
             Lock();
+            m_WorkerWaiting = false;
+            m_WorkerWoken = false;
             continue;
         }
         m_Delivering = false;
@@ -187,7 +214,8 @@ HRESULT COutputQueue::ReceiveMultiple(IMediaSample** samples, LONG count, LONG* 
             WaitForSingleObject(m_RoomEvent, INFINITE);
             Lock();
             --m_RoomWaiters;
-            if (m_RoomWaiters > 0 && m_QueuedSamples < m_ListSize) SetEvent(m_RoomEvent);
+            m_RoomSet = false;
+            if (m_QueuedSamples < m_ListSize) WakeRoomWaiter();
         }
         if (m_Flushing || m_Result != S_OK) {
             samples[i]->Release();
@@ -255,7 +283,7 @@ void COutputQueue::SendAnyway()
     CAutoLock lock(this);
     if (!m_Queue || m_QueuedSamples == 0) return;
     m_SendAnyway = true;
-    SetEvent(m_WorkEvent);
+    WakeWorker();
 }
 
 BOOL COutputQueue::IsIdle()

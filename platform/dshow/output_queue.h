@@ -47,6 +47,8 @@ private:
     void Loop();
     void Put(const Item& item);        // lock held
     void DropQueued();                 // lock held
+    void WakeWorker();                 // lock held
+    void WakeRoomWaiter();             // lock held
     void DeliverDirect(const Item& item);
 
     IPin* m_Pin;                       // counted
@@ -62,10 +64,14 @@ private:
     bool m_Terminate = false;
     bool m_Delivering = false;
     int m_RoomWaiters = 0;
+    bool m_RoomSet = false;             // m_RoomEvent set and not yet taken
+    bool m_WorkerWaiting = false;
+    bool m_WorkerWoken = false;
     bool m_IdleWaiter = false;
     HRESULT m_Result = S_OK;
     HANDLE m_WorkEvent = nullptr;
     HANDLE m_RoomEvent = nullptr;
     HANDLE m_IdleEvent = nullptr;
+    HANDLE m_GoEvent = nullptr;
     HANDLE m_Thread = nullptr;
 };

@@ -461,6 +461,9 @@ bool SettleEvents(DWORD milliseconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     std::unique_lock<std::mutex> lock(WaitMutex());
+    // The settling thread may itself have taken an event since the mark (a command it waited
+    // for): from here on it waits too.
+    Settle().busy.erase(std::this_thread::get_id());
     return WaitCondition().wait_until(lock, deadline, [] { return SettleQuiet(); });
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/wmf/wm_buffer.h"
 #include "platform/wmf/wm_stream_config.h"
+#include "platform/win32/file.h"
+#include "platform/win32/sync.h"
 #include "platform/win32/user_log.h"
 
 #include <algorithm>
@@ -114,7 +116,7 @@ CMediaType CompressedType(const AVStream* stream)
 
 }  // namespace
 
-WmReader::WmReader() = default;
+WmReader::WmReader() : m_Wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 WmReader::~WmReader()
 {
@@ -129,6 +131,7 @@ WmReader::~WmReader()
     if (m_Advanced) m_Advanced->Release();
     if (m_Callback) m_Callback->Release();
     if (m_Stream) m_Stream->Release();
+    if (m_Wake) CloseHandle(m_Wake);
 }
 
 HRESULT WmReader::QueryInterface(REFIID riid, void** object)
@@ -169,13 +172,39 @@ float WmReader::AcceptedRate(float rate)
 
 // --- commands -----------------------------------------------------------------------------
 
+void WmReader::WakeThread()
+{
+    // One set at a time, also while the thread runs: it takes the set before anything it calls
+    // back may block (TakeWake), so that a settling graph follows the thread from a command on
+    // and no set lies around while the thread waits elsewhere.
+    if (!m_ThreadWoken) {
+        m_ThreadWoken = true;
+        SetEvent(m_Wake);
+    }
+}
+
+void WmReader::TakeWake(std::unique_lock<std::mutex>& lock)
+{
+    if (!m_ThreadWoken) return;
+    lock.unlock();
+    WaitForSingleObject(m_Wake, INFINITE);   // set: returns at once
+    lock.lock();
+    m_ThreadWoken = false;
+}
+
+void WmReader::WaitForWake(std::unique_lock<std::mutex>& lock)
+{
+    lock.unlock();
+    WaitForSingleObject(m_Wake, INFINITE);
+    lock.lock();
+    m_ThreadWoken = false;
+}
+
 void WmReader::Post(const Request& request)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        m_Requests.push_back(request);
-    }
-    m_Wake.notify_all();
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Requests.push_back(request);
+    WakeThread();
 }
 
 bool WmReader::CommandWaiting()
@@ -262,8 +291,8 @@ HRESULT WmReader::DeliverTime(QWORD time)
         if (!m_UserClock) return NS_E_INVALID_REQUEST;
         m_DeliverTime = time;
         m_OnTimeDue = true;
+        WakeThread();
     }
-    m_Wake.notify_all();
     return S_OK;
 }
 
@@ -396,7 +425,7 @@ void WmReader::ThreadMain()
         Request request;
         {
             std::unique_lock<std::mutex> lock(m_Mutex);
-            m_Wake.wait(lock, [this] { return !m_Requests.empty(); });
+            while (m_Requests.empty()) WaitForWake(lock);
             request = m_Requests.front();
             m_Requests.pop_front();
         }
@@ -665,9 +694,10 @@ bool WmReader::DeliverSample(WORD number, QWORD time, QWORD duration, DWORD flag
                 lock.lock();
                 continue;
             }
-            m_Wake.wait(lock);
+            WaitForWake(lock);
         }
         if (!m_Requests.empty()) return false;
+        TakeWake(lock);
         advanced = m_Advanced;
         context = m_Context;
         if (!advanced) return true;   // only stream samples are given, and only to the advanced callback

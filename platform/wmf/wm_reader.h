@@ -2,7 +2,8 @@
 // given (absolute seeks only, size unknown) with FFmpeg's ASF demuxer and hands the compressed
 // samples of its selected streams to the callback. One thread of its own runs every command
 // (open, start, stop, close) and the delivery, and makes every callback; each command always
-// ends with its status, also when it fails.
+// ends with its status, also when it fails. The thread waits on a platform event, so tests can
+// settle a graph that holds a reader.
 #pragma once
 
 #include "platform/dshow/ffmpeg_handles.h"
@@ -10,7 +11,6 @@
 #include "platform/wmf/wmf.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -86,6 +86,9 @@ private:
 
     ~WmReader();
     void Post(const Request& request);
+    void WakeThread();                                // m_Mutex held
+    void WaitForWake(std::unique_lock<std::mutex>& lock);
+    void TakeWake(std::unique_lock<std::mutex>& lock);   // the thread's, before it calls back
     bool CommandWaiting();
     void ThreadMain();
     HRESULT DoOpen();
@@ -99,7 +102,8 @@ private:
 
     std::atomic<ULONG> m_RefCount{1};
     std::mutex m_Mutex;               // everything below that both threads touch
-    std::condition_variable m_Wake;
+    HANDLE m_Wake;                    // auto reset
+    bool m_ThreadWoken = false;       // m_Wake set and not yet taken
     std::deque<Request> m_Requests;
     IStream* m_Stream = nullptr;                       // counted while open
     IWMReaderCallback* m_Callback = nullptr;           // counted while open

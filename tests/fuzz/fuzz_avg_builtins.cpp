@@ -1,17 +1,23 @@
 // Fuzz target: the adventure builtins called through the binder with arbitrary argument arrays.
 // The input is a list of calls: a byte choosing a bound builtin (with two flag bits: debug mode,
-// a shown user dialog), an argument count and the arguments, each a type byte and its payload
-// (Null, integer, float, text, or a nested array). Sequence slots, dialogs, labels and choice
-// items are asked for with any number; nothing may crash, hang or read out of bounds. Each
-// argument also goes through the two position parsers. The count byte's spare bits switch replay
-// mode and turn the mouse wheel over the back-log, whose message log grows by one entry a call.
+// a shown user dialog), a byte with the argument count (low four bits), the name's seventh bit,
+// the missing-file switches, replay mode and a turn of the mouse wheel over the back-log, then the
+// arguments, each a type byte and its payload (Null, integer, float, text, or a nested array).
+// Sequence slots, dialogs, labels and choice items are asked for with any number; sounds, voices
+// and movies are named from a small folder where some exist (one movie empty), and the play screen
+// has its movie layer; the back-log's message log grows by one entry a call; nothing may crash,
+// hang or read out of bounds. Each argument also goes through the two position parsers.
 #include "avg/avg_builtin.h"
 #include "avg/seq_avg_log.h"
 #include "core/core.h"
 #include "core/seq_base.h"
 #include "core/system_dialog_host.h"
+#include "core/task_layer.h"
 #include "core/task_manage.h"
 #include "data/data_services.h"
+#include "data/data_tables.h"
+#include "data/db_avgchar.h"
+#include "data/db_bgmmode.h"
 #include "data/system_config.h"
 #include "data/user_data.h"
 #include "data/user_data_perman.h"
@@ -22,6 +28,7 @@
 #include "script/moa_ex.h"
 #include "script/variable.h"
 #include "script/worker.h"
+#include "tests/support/temp_dir.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,6 +36,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,9 +142,11 @@ struct Environment {
         auto* play = new GxSeqBase(root, u"SeqAvgMain");
         new GxSeqBase(root, u"SeqTitle");
         m_Log = new SeqAvgLog(root);
+        new GxTaskLayer(play, u"$MOVIELAYER:SeqAvgMain");
         m_Manage.ChangeSequence(play, 0, 0, 0);
         m_Manage.ChangeSequence(m_Log, 1, 0, 0);
         m_Manage.ApplySequenceChanges();
+        MakeMediaFolder();
 
         for (const char16_t* name : {u"MAIN", u"a", u"@b"}) {
             GxMoaLabelDefinition label;
@@ -150,6 +161,32 @@ struct Environment {
         }
     }
 
+    // Sound and movie files named "a" and "b" (texts of the alphabet reach them), in folders the
+    // configuration points at; the music table knows "a.wav" and character row 1 speaks from
+    // "voices/". The folder goes at exit.
+    void MakeMediaFolder()
+    {
+        const std::filesystem::path base = m_Media.Path();
+        const char* const files[] = {"bgms/a.wav", "sounds/bgvs/b.ogg", "sounds/se/a.wav", "voices/a.wav",
+                                     "movies/a.avi", "movies/b.wmv"};
+        for (const char* name : files) {
+            std::filesystem::create_directories((base / name).parent_path());
+            std::ofstream out(base / name, std::ios::binary);
+            // Not a playable sound or movie: without devices nothing is decoded. "b.wmv" stays empty.
+            if (std::string(name) != "movies/b.wmv")
+                out << "RIFF";
+        }
+        const auto folder = [&](const char* name) { return Utf8ToWide((base / name).string()) + u"/"; };
+        m_SystemConfig.m_Folders[GxSystemConfig::kFolderBgms] = folder("bgms");
+        m_SystemConfig.m_Folders[GxSystemConfig::kFolderSoundsBgv] = folder("sounds/bgvs");
+        m_SystemConfig.m_Folders[GxSystemConfig::kFolderSoundsSE] = folder("sounds/se");
+        m_SystemConfig.m_Folders[GxSystemConfig::kFolderMovies] = folder("movies");
+        GetDBAvgChar().GetRow(1)->m_VoicePath = folder("voices");
+        GetDBBGMMode().GetRow(2)->m_FileName = u"a.wav";
+        GetDBBGMMode().GetRow(2)->m_LoopPosTime = 1500;
+    }
+
+    TestTempDir m_Media{"tw_fuzzavg"};
     GxSystemConfig m_SystemConfig;
     GxUserData m_UserData;
     GxUserDataPerman m_Perman;
@@ -167,7 +204,11 @@ struct Environment {
 
 Environment& Env()
 {
+    // Kept for the process (the core points into it); only its media folder is removed at exit.
     static Environment* environment = new Environment();
+    static const struct Cleanup {
+        ~Cleanup() { std::filesystem::remove_all(environment->m_Media.Path()); }
+    } cleanup;
     return *environment;
 }
 
@@ -184,8 +225,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Input in(data, size);
     while (!in.Empty()) {
         const std::uint8_t pick = in.Byte();
-        const std::u16string& name = env.m_Names[(pick & 0x3F) % env.m_Names.size()];
+        const std::uint8_t shape = in.Byte();
+        const std::size_t index = (pick & 0x3Fu) | ((shape & 0x10u) << 2);
+        const std::u16string& name = env.m_Names[index % env.m_Names.size()];
         env.m_SystemConfig.m_DebugModeFlag = (pick & 0x40) != 0;
+        const bool stopOnMissing = (shape & 0x20) != 0;
+        env.m_SystemConfig.m_ErrorStopNotFound_BGM = stopOnMissing;
+        env.m_SystemConfig.m_ErrorStopNotFound_BGV = stopOnMissing;
+        env.m_SystemConfig.m_ErrorStopNotFound_SE = stopOnMissing;
+        env.m_SystemConfig.m_ErrorStopNotFound_VO = stopOnMissing;
         GxCore::GetInstance()->RefreshConfig();
         if (pick & 0x80)
             env.m_Dialog->Resume();
@@ -193,9 +241,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             env.m_Dialog->Suspend();
 
         GxMoaVariable args;
-        const std::uint8_t countByte = in.Byte();
-        const std::int32_t count = countByte % kMaxArgs;
-        env.m_UserData.m_IsReplayMode = (countByte & 0x10) != 0;
+        const std::int32_t count = shape % kMaxArgs;
+        env.m_UserData.m_IsReplayMode = (shape & 0x40) != 0;
         args.MakeArray(count);
         for (std::int32_t i = 0; i < count; ++i) {
             GxMoaVariable value = Value(in, 0);
@@ -220,7 +267,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             env.m_UserData.m_MessageLog.push_back(entry);
         }
         const GxVector2 point(1.0f, 1.0f);
-        env.m_Log->OnMouseWheel(&point, ((countByte >> 5) - 4) * 120, 0);
+        env.m_Log->OnMouseWheel(&point, ((shape >> 6) - 2) * 120, 0);
         const std::int32_t top = env.m_Log->GetTopRow();
         if (top < 0 || top > std::max(0, static_cast<std::int32_t>(env.m_UserData.m_MessageLog.size()) - 5))
             std::abort();

@@ -14,6 +14,7 @@
 #include "tests/support/test_device.h"
 #include "tests/support/test_stream_thread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -76,8 +77,8 @@ protected:
     }
     GxMoviePlayerFile* Player(int slot) { return static_cast<GxMoviePlayerFile*>(MovieSlotGetPlayer(slot)); }
 
-    // The Windows Media reader's thread waits where the settling cannot follow it: graphs with
-    // it get real time to move instead, and their checks wait for what they look for.
+    // Every step settles the graph's threads, unless a test gives them real time to move instead
+    // (m_Settle false); such checks wait for what they look for.
     void Settled(const std::function<void()>& step)
     {
         if (!m_Settle) {
@@ -393,6 +394,147 @@ TEST_F(MoviePlayerTest, ExtentsOfAVgaMovieInItsTexture)
     EXPECT_EQ(Player(0)->GetVideoPitch(), 1920u);
 }
 
+// --- timing ------------------------------------------------------------------------------------
+
+// Numbered frames for 2.4 s with a 1 kHz beep from 1.6 s to 1.8 s, played twice (loop count 1). The test moves the movie's clock 10 ms at a time (the manual clock, or the mixer's
+// frames when the movie has sound and its renderer's clock runs the graph), lets every thread
+// settle, and notes when each frame first shows and where the beep starts in the captured sound.
+struct TimingCase {
+    const char* name;
+    TestMovieContainer container;
+    bool sound;
+    int framesPerSecond;
+};
+
+class MovieTimingTest : public MoviePlayerTest, public ::testing::WithParamInterface<TimingCase> {
+protected:
+    static constexpr double kStepSeconds = 0.01;
+    static constexpr std::uint32_t kStepFrames = 441;   // 10 ms of the mixer
+
+    struct Seen {
+        int frame;
+        double seconds;
+    };
+
+    // The Windows Media reader's own thread is not always followed by the settling when it
+    // starts: the test waits until the picture's thread waits for the clock (or the movie has
+    // ended) before it moves the clock.
+    void WaitForTheNextFrame()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSettleMs);
+        while (Player(0)->IsPlaying() && !Player(0)->Renderer()->IsWaitingForClock() &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    // Times (seconds of captured sound) where the sound turns loud after at least 0.3 s of quiet.
+    static std::vector<double> Onsets(const std::vector<std::int16_t>& captured)
+    {
+        int peak = 0;
+        for (std::int16_t value : captured) peak = std::max(peak, std::abs(static_cast<int>(value)));
+        std::vector<double> onsets;
+        if (peak < 4000) return onsets;
+        const int loud = peak / 4;
+        std::size_t quietSince = 0;
+        for (std::size_t i = 0; i + 1 < captured.size(); i += 2) {
+            const bool isLoud = std::abs(static_cast<int>(captured[i])) >= loud;
+            if (!isLoud) continue;
+            const std::size_t frame = i / 2;
+            if (onsets.empty() ? true : frame - quietSince >= 44100 * 3 / 10) onsets.push_back(frame / 44100.0);
+            quietSince = frame;
+        }
+        return onsets;
+    }
+};
+
+TEST_P(MovieTimingTest, FramesAndSoundKeepTheMoviesTime)
+{
+    const TimingCase& c = GetParam();
+    const int frames = c.framesPerSecond * 12 / 5;
+    const int beepFrom = c.framesPerSecond * 8 / 5;
+    const double frameSeconds = 1.0 / c.framesPerSecond;
+    TestMovieSpec spec;
+    spec.container = c.container;
+    spec.frames = frames;
+    spec.framesPerSecond = c.framesPerSecond;
+    spec.audioStreams = c.sound ? 1 : 0;
+    spec.sampleRate = 44100;
+    spec.toneHertz = 1000.0;
+    spec.beepFrom = beepFrom;
+    spec.beepFrames = c.framesPerSecond / 5;
+    const std::u16string file = WriteMovie(std::string("timed") + TestMovieExtension(c.container), spec);
+    platform::Mixer& mixer = platform::Mixer::Instance();
+    if (c.sound) {
+        platform::SetDshowGraphClock(nullptr);   // the audio renderer's clock runs the graph
+        mixer.SetSink(platform::AudioSink::Capture);
+    }
+    ASSERT_TRUE(MovieSlotOpen(0, file, Texture(), 1, 0));
+    const double length = Player(0)->GetDuration();   // the longer stream's
+    EXPECT_NEAR(length, frames * frameSeconds, frameSeconds + 0.001);
+    mixer.TakeCaptured();
+    ASSERT_TRUE(Play(0, 1, 0));
+    if (c.container == TestMovieContainer::Asf) WaitForTheNextFrame();
+
+    std::vector<Seen> shown;
+    double now = 0.0;
+    double end = -1.0;
+    for (int step = 0; step < static_cast<int>(3 * length / kStepSeconds); ++step) {
+        const std::uint32_t pixel = Shown(10, 10);
+        const int frame = TestMovieFrameNumber(pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF);
+        if (frame >= 0 && (shown.empty() || shown.back().frame != frame)) shown.push_back({frame, now});
+        if (!Player(0)->IsPlaying()) {
+            end = now;
+            break;
+        }
+        if (c.sound)
+            Settled([&] { mixer.Advance(kStepFrames); });
+        else
+            Advance(kUnitsPerSecond / 100);
+        now += kStepSeconds;
+        Tick();
+        if (c.container == TestMovieContainer::Asf) WaitForTheNextFrame();
+    }
+    const std::vector<double> onsets = Onsets(mixer.TakeCaptured());
+    MovieSlotClose(0);
+    if (c.sound) mixer.SetSink(platform::AudioSink::Sdl);
+
+    std::string seen;
+    for (const Seen& s : shown) seen += std::to_string(s.frame) + "@" + std::to_string(s.seconds).substr(0, 4) + " ";
+    std::string heard;
+    for (double onset : onsets) heard += std::to_string(onset).substr(0, 5) + " ";
+
+    // Every frame of both passes, each at its time from its pass's start.
+    ASSERT_EQ(shown.size(), 2u * static_cast<std::size_t>(frames)) << seen;
+    for (int pass = 0; pass < 2; ++pass) {
+        const double start = shown[static_cast<std::size_t>(pass * frames)].seconds;
+        for (int k = 0; k < frames; ++k) {
+            const Seen& s = shown[static_cast<std::size_t>(pass * frames + k)];
+            EXPECT_EQ(s.frame, k) << seen;
+            EXPECT_NEAR(s.seconds - start, k * frameSeconds, kStepSeconds + 0.001) << "frame " << k << ": " << seen;
+        }
+    }
+    // The last frame stays for its duration; each pass ends within a frame of the length.
+    const double restart = shown[static_cast<std::size_t>(frames)].seconds;
+    EXPECT_GE(restart - shown[static_cast<std::size_t>(frames - 1)].seconds, frameSeconds - kStepSeconds - 0.001) << seen;
+    EXPECT_NEAR(restart, length, frameSeconds + 0.001) << seen;
+    EXPECT_NEAR(end - restart, length, frameSeconds + 0.001) << seen;
+    if (c.sound) {
+        ASSERT_EQ(onsets.size(), 2u) << heard;
+        // Heard with the frame it belongs to.
+        EXPECT_NEAR(onsets[0], shown[static_cast<std::size_t>(beepFrom)].seconds, 0.04) << heard;
+        EXPECT_NEAR(onsets[1], shown[static_cast<std::size_t>(frames + beepFrom)].seconds, 0.04) << heard;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, MovieTimingTest,
+                         ::testing::Values(TimingCase{"Avi", TestMovieContainer::Avi, false, 25},
+                                           TimingCase{"AviWithSound", TestMovieContainer::Avi, true, 25},
+                                           TimingCase{"Mpg", TestMovieContainer::Mpg, false, 25},
+                                           TimingCase{"MpgWithSound", TestMovieContainer::Mpg, true, 25},
+                                           TimingCase{"Wmv", TestMovieContainer::Asf, false, 10},
+                                           TimingCase{"WmvWithSound", TestMovieContainer::Asf, true, 10}),
+                         [](const ::testing::TestParamInfo<TimingCase>& info) { return info.param.name; });
+
 // --- extensions, empty slots and failures ------------------------------------------------------
 
 TEST(MovieSubtype, FromTheExtensionLowerCasedInAToZ)
@@ -530,6 +672,34 @@ TEST_F(MoviePlayerTest, DamagedMoviesFailOrFinish)
             EXPECT_TRUE(PlayUntil([&] { return !Player(0)->IsPlaying(); }));
         }
         MovieSlotClose(0);
+    }
+}
+
+// Files whose graph cannot be built: the open fails and leaves nothing that runs, so Play and
+// Stop fail and the slot never counts as playing (a layer waiting for the end would wait for ever).
+TEST_F(MoviePlayerTest, AGraphThatCannotBeBuiltLeavesNothingToPlay)
+{
+    const MovieBytes avi = BuildTestMovie(Solid(TestMovieContainer::Avi));
+    ASSERT_FALSE(avi.empty());
+    Write("header.avi", SoundBytes(avi.begin(), avi.begin() + 12));   // "RIFF", its size, "AVI "
+    SoundBytes noise(8192);
+    std::uint32_t seed = 12345;
+    for (std::uint8_t& byte : noise) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<std::uint8_t>(seed >> 24);
+    }
+    Write("noise.avi", noise);
+    Write("empty.mpg", SoundBytes{});
+    for (const char16_t* file : {u"noise.avi", u"header.avi", u"empty.mpg"}) {
+        SCOPED_TRACE(WideToUtf8(file));
+        EXPECT_FALSE(MovieSlotOpen(0, file, Texture(), 1, 0));
+        ASSERT_NE(Player(0), nullptr);
+        EXPECT_EQ(Player(0)->Graph(), nullptr);
+        EXPECT_FALSE(MovieSlotPlay(0, 0, 0));
+        EXPECT_FALSE(Player(0)->IsPlaying());
+        EXPECT_FALSE(MovieSlotStop(0));
+        EXPECT_TRUE(MovieSlotTickAll());
+        EXPECT_EQ(MovieSlotGetPosition(0), 0.0);
     }
 }
 

@@ -204,7 +204,9 @@ void FillTone(const TestMovieSpec& spec, Stream& stream, AVFrame* frame)
     const int channels = spec.channels;
     for (int i = 0; i < frame->nb_samples; ++i) {
         const double t = static_cast<double>(stream.produced + i) / spec.sampleRate;
-        const double value = 0.4 * std::sin(2.0 * std::numbers::pi * spec.toneHertz * t);
+        const double at = t * spec.framesPerSecond;
+        const bool sounding = spec.beepFrames <= 0 || (at >= spec.beepFrom && at < spec.beepFrom + spec.beepFrames);
+        const double value = sounding ? 0.4 * std::sin(2.0 * std::numbers::pi * spec.toneHertz * t) : 0.0;
         for (int c = 0; c < channels; ++c) {
             if (frame->format == AV_SAMPLE_FMT_FLTP)
                 reinterpret_cast<float*>(frame->data[c])[i] = static_cast<float>(value);

@@ -35,6 +35,10 @@ struct TestMovieSpec {
     int sampleRate = 22050;
     int channels = 1;
     double toneHertz = 440.0;
+    // A beep instead of a steady tone: the tone sounds only under frames beepFrom to
+    // beepFrom + beepFrames - 1 (by the frame rate), silence elsewhere; 0 frames: steady tone.
+    int beepFrom = 0;
+    int beepFrames = 0;
     // ASF only: false writes the header as a live stream would, with no play duration.
     bool playDuration = true;
 };

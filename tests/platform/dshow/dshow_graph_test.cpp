@@ -362,6 +362,11 @@ TEST_F(DshowRunTest, FramesAreDrawnInTimeOrderAndNoneBeforeItsTime)
     }
     const std::vector<REFERENCE_TIME> times = m_Renderer->DrawTimes();
     for (std::size_t i = 0; i < times.size(); ++i) EXPECT_GE(times[i], static_cast<REFERENCE_TIME>(i) * kFrameTime) << i;
+    // The end comes once the last frame's time is over, not when it is drawn.
+    EXPECT_EQ(m_Graph->NextEvent(), 0);
+    Advance(kFrameTime - 1);
+    EXPECT_EQ(m_Graph->NextEvent(), 0);
+    Advance(1);
     EXPECT_EQ(m_Graph->NextEvent(), EC_COMPLETE);
     EXPECT_EQ(m_Graph->NextEvent(), 0);
     Advance(kFrameTime);
@@ -404,6 +409,7 @@ TEST_F(DshowRunTest, StopKeepsThePositionAndTheNextRunGoesOnFromIt)
     EXPECT_DOUBLE_EQ(m_Graph->Position(), 0.3);
     Advance(kFrameTime);
     EXPECT_EQ(m_Renderer->Frames(), (std::vector<int>{0, 1, 2, 3, 4}));
+    Advance(kFrameTime);
     EXPECT_EQ(m_Graph->NextEvent(), EC_COMPLETE);
     EXPECT_EQ(m_Graph->NextEvent(), 0);
     EXPECT_EQ(m_Graph->control->Run(), S_OK);   // harmless while running
@@ -447,6 +453,7 @@ TEST_F(DshowRunTest, SeekingFlushesEveryPinAndRestartsTheSourceWithOneMoreComple
     EXPECT_EQ(m_Renderer->Frames(), (std::vector<int>{3}));
     Advance(kFrameTime);
     EXPECT_EQ(m_Renderer->Frames(), (std::vector<int>{3, 4}));
+    Advance(kFrameTime);
     EXPECT_EQ(m_Graph->NextEvent(), EC_COMPLETE);
 
     struct SeekCase {

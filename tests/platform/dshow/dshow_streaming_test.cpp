@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -172,6 +175,18 @@ TEST(DshowAllocator, AFourthGetBufferWaitsForAReleaseAndDecommitFreesTheWaiter)
 
 class DshowOutputQueue : public ::testing::Test {
 protected:
+    // The settling follows the queue's thread only while it waits for work (a wake-up left for
+    // a thread busy downstream would hold any settling up): what it delivers after that is
+    // waited for here, within the settling's bound.
+    static bool Eventually(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSettleMs);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
     void SetUp() override
     {
         m_Sink = new RecordingSink(&m_Log);
@@ -233,6 +248,7 @@ TEST_F(DshowOutputQueue, AThousandSamplesKeepTheirOrderWithSegmentsAndTheEnd)
         platform::MarkEventSettle();
         queue->EOS();
         ASSERT_TRUE(platform::SettleEvents(kSettleMs));
+        ASSERT_TRUE(Eventually([&] { return queue->IsIdle(); }));
         EXPECT_EQ(m_Log.Lines(), expected);
         EXPECT_TRUE(queue->IsIdle());
     }
@@ -253,6 +269,7 @@ TEST_F(DshowOutputQueue, AFlushDropsWhatIsQueued)
     platform::MarkEventSettle();
     for (int i = 100; i < 108; ++i) ASSERT_EQ(queue->Receive(Numbered(i)), S_OK);
     ASSERT_TRUE(platform::SettleEvents(kSettleMs));
+    ASSERT_TRUE(Eventually([&] { return queue->IsIdle(); }));
     std::vector<std::string> expected{"begin flush", "end flush"};
     for (int i = 100; i < 108; ++i) expected.push_back("sample " + std::to_string(i));
     EXPECT_EQ(m_Log.Lines(), expected);
@@ -260,6 +277,7 @@ TEST_F(DshowOutputQueue, AFlushDropsWhatIsQueued)
     ASSERT_EQ(queue->Receive(Numbered(200)), S_OK);
     queue->SendAnyway();
     ASSERT_TRUE(platform::SettleEvents(kSettleMs));
+    ASSERT_TRUE(Eventually([&] { return queue->IsIdle(); }));
     EXPECT_EQ(m_Log.Lines().back(), "sample 200");
 }
 
