@@ -38,17 +38,18 @@ public:
 
 class ScreenHarness {
 public:
-    // Layout rows go to the layout table beside the system layer's module rows (minus `omit`).
+    // Layout rows go to the layout table beside the system layer's module rows (minus `omit`,
+    // numbered from `firstID`).
     explicit ScreenHarness(const std::vector<std::u16string>& omit = {},
                            const std::vector<ModuleRow>& extraModules = {},
-                           const std::vector<LayoutRow>& layouts = {})
+                           const std::vector<LayoutRow>& layouts = {}, std::int32_t firstID = 1)
     {
         m_Previous = SetScreenSound(&m_Sound);
         const std::filesystem::path images = m_UI.Folder() / "sysui";
         WriteSystemLayerImages(images);
-        std::vector<ModuleRow> modules = SystemLayerModuleRows(images.u16string() + u"/", 1, omit);
+        std::vector<ModuleRow> modules = SystemLayerModuleRows(images.u16string() + u"/", firstID, omit);
         for (ModuleRow row : extraModules) {
-            row.id = static_cast<std::int32_t>(modules.size()) + 1;
+            row.id = static_cast<std::int32_t>(modules.size()) + firstID;
             modules.push_back(row);
         }
         WriteUITables(m_UI.Folder(), modules, layouts);

@@ -134,6 +134,18 @@ TEST(SystemLayer, AMissingRowIsLoggedOrSkippedAndNothingReachesTheAbsentWidget)
     }
 }
 
+TEST(SystemLayer, AModuleRowNumberedZeroCountsAsMissing)
+{
+    TestErrorLogCapture log;
+    ScreenHarness h({}, {}, {}, 0);   // "dlg_shutdown" gets row 0
+    ASSERT_TRUE(h.m_UI.Ok());
+    SeqSystem* system = h.MakeSystem();
+    EXPECT_EQ(h.Widget(u"dlg_shutdown"), nullptr);
+    EXPECT_NE(h.Widget(u"dlg_user"), nullptr);
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{"UIモジュールデータ[dlg_shutdown]が見つかりません:SeqSystem\n"});
+    EXPECT_EQ(system->OnWindowClose(), 0);
+}
+
 TEST(SystemLayer, WithoutTheDialogsEscapeAndCloseOpenNothingAndTheWindowCloses)
 {
     ScreenHarness h({u"dlg_shutdown", u"dlg_user"});
