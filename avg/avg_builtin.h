@@ -82,9 +82,13 @@ public:
     TW_AVG_BUILTIN(SetNameIdentifyMode);
     // Message window flags and the user dialog
     TW_AVG_BUILTIN(Dlg);
+    TW_AVG_BUILTIN(Msg);
+    TW_AVG_BUILTIN(MsgN);
     TW_AVG_BUILTIN(MsgShow);
     TW_AVG_BUILTIN(MsgHide);
+    TW_AVG_BUILTIN(MsgClear);
     // Choice items
+    TW_AVG_BUILTIN(Sel);
     TW_AVG_BUILTIN(SelGo);
     TW_AVG_BUILTIN(SelGoSub);
     TW_AVG_BUILTIN(SelVisible);
@@ -99,6 +103,9 @@ private:
     bool SetLabels(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker, GxMoaScriptEntity* entity,
                    GxMoaExecStack* execStack, bool useGosub);
     bool SetItemFlags(GxMoaVariable& args, bool visible);
+    // "MSG" and "MSGN": the read state, the play screen (speaker cleared when null), the read
+    // flag and the log entry.
+    void ShowMessage(GxMoaWorker* worker, const std::u16string* speaker, const std::u16string& text);
 
     GxCore* m_Core = nullptr;
 };
