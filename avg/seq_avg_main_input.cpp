@@ -6,6 +6,7 @@
 #include "avg/game_sound_services.h"
 #include "avg/task_tree_walks.h"
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/system_dialog_host.h"
 #include "core/task_layer.h"
 #include "core/task_manage.h"
@@ -40,6 +41,13 @@ constexpr const char16_t* kDefaultQuickSaveName = u"gamedata_quick.gd";
 bool Shares(std::int32_t hold, std::int32_t mask)
 {
     return (hold & mask) != 0;
+}
+
+// The windows draw through the screen's widget test, so the frame must be composed again.
+void SetWindowHidden(GxUIManage& ui, bool hidden)
+{
+    ui.m_PlayFlag2 = hidden;
+    GxSceneGeneration::Touch();
 }
 
 }  // namespace
@@ -135,7 +143,7 @@ int SeqAvgMain::OnMouseLeftDown(const GxVector2*, std::uint32_t, std::int32_t)
     if (ui == nullptr)
         return 0;
     if (ui->m_PlayFlag2) {
-        ui->m_PlayFlag2 = false;
+        SetWindowHidden(*ui, false);
         return 1;
     }
     if (ui->m_SkipMode) {
@@ -173,7 +181,7 @@ int SeqAvgMain::OnMouseWheel(const GxVector2* point, std::int32_t delta, std::ui
     if (ui != nullptr && ui->m_PlayFlag2) {
         if (notches == 0)
             return 0;
-        ui->m_PlayFlag2 = false;
+        SetWindowHidden(*ui, false);
         return 1;
     }
     if (notches < 0)
@@ -187,7 +195,7 @@ int SeqAvgMain::OnMouseRightDown(const GxVector2* point, std::uint32_t, std::int
 {
     GxUIManage* ui = GetUI();
     if (ui != nullptr && ui->m_PlayFlag2) {
-        ui->m_PlayFlag2 = false;
+        SetWindowHidden(*ui, false);
         return 0;
     }
     return PressWindowButton(u"btn_hide", point) ? 1 : 0;
@@ -213,7 +221,7 @@ int SeqAvgMain::OnKeyDown(WPARAM key, LPARAM)
     }
     if (code == kKeyEnter || code == kKeyRight || code == kKeyDown) {
         if (ui != nullptr && ui->m_PlayFlag2) {
-            ui->m_PlayFlag2 = false;
+            SetWindowHidden(*ui, false);
         } else {
             const GxVector2 nowhere(kNoPosition, kNoPosition);
             OnMouseLeftDown(&nowhere, 0, 0);
@@ -223,9 +231,9 @@ int SeqAvgMain::OnKeyDown(WPARAM key, LPARAM)
     if (code == kKeySpace) {
         if (ui != nullptr) {
             if (ui->m_PlayFlag2)
-                ui->m_PlayFlag2 = false;
+                SetWindowHidden(*ui, false);
             else if (!IsShutdownDialogShown())
-                ui->m_PlayFlag2 = true;
+                SetWindowHidden(*ui, true);
         }
         return 1;
     }
@@ -306,7 +314,7 @@ int SeqAvgMain::OnUIEvent(GxTaskUIBase* sender, const GxUIEventParam* event)
         ChangeSequenceTo(u"SeqConfig");
     } else if (name == u"btn_hide") {
         if (ui != nullptr)
-            ui->m_PlayFlag2 = true;
+            SetWindowHidden(*ui, true);
     } else if (name == u"btn_select") {
         JumpToSelectedLabel(sender->GetTaskLocalIndex());
     } else {
