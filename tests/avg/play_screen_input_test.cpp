@@ -9,6 +9,7 @@
 #include "data/user_config.h"
 #include "data/user_data.h"
 #include "foundation/wide_string.h"
+#include "platform/win32/window.h"
 
 #include <filesystem>
 #include <functional>
@@ -356,12 +357,18 @@ TEST_F(PlayScreenInputTest, SkippingMovesOnePageOrClickWaitPerStepAndNotOverUnre
     // Skipping clears the voice slots but leaves the voices to the next page.
     EXPECT_EQ(m_Sound.m_Calls, std::vector<std::string>{"StopBgm(0)"});
 
-    // A hidden window stops everything.
+    // A hidden window, or a minimised main window, stops everything.
     m_Play->SetMessageText(u"unread", false, false, 0);
     UI().m_PlayFlag2 = true;
     m_Play->StepSkip();
     EXPECT_GT(Window().GetRemainingChars(), 0);
     UI().m_PlayFlag2 = false;
+    HWND mainWindow = m_Harness.Core().m_MainWindow;
+    ASSERT_NE(mainWindow, nullptr);
+    ShowWindow(mainWindow, SW_MINIMIZE);
+    m_Play->StepSkip();
+    EXPECT_GT(Window().GetRemainingChars(), 0);
+    ShowWindow(mainWindow, SW_RESTORE);
     m_Play->StepSkip();
     EXPECT_EQ(Window().GetRemainingChars(), 0);
 
