@@ -83,8 +83,11 @@ public:
     TW_AVG_BUILTIN(SetNameIdentifyMode);
     // Message window flags and the user dialog
     TW_AVG_BUILTIN(Dlg);
+    TW_AVG_BUILTIN(Msg);
+    TW_AVG_BUILTIN(MsgN);
     TW_AVG_BUILTIN(MsgShow);
     TW_AVG_BUILTIN(MsgHide);
+    TW_AVG_BUILTIN(MsgClear);
     // Movies (avg_builtin_movie.cpp); music, effects and voices (avg_builtin_sound.cpp)
     TW_AVG_BUILTIN(Mv);
     TW_AVG_BUILTIN(MvWait);
@@ -104,6 +107,7 @@ public:
     TW_AVG_BUILTIN(Vo3);
     TW_AVG_BUILTIN(VoWait);
     // Choice items
+    TW_AVG_BUILTIN(Sel);
     TW_AVG_BUILTIN(SelGo);
     TW_AVG_BUILTIN(SelGoSub);
     TW_AVG_BUILTIN(SelVisible);
@@ -134,6 +138,9 @@ private:
                    GxMoaExecStack* execStack, bool useGosub);
     bool SetItemFlags(GxMoaVariable& args, bool visible);
     void PostNotice(const std::u16string& name, GxMoaVariable& args, bool user);
+    // "MSG" and "MSGN": the read state, the play screen (speaker cleared when null), the read
+    // flag and the log entry.
+    void ShowMessage(GxMoaWorker* worker, const std::u16string* speaker, const std::u16string& text);
 
     GxCore* m_Core = nullptr;
 };

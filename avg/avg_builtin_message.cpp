@@ -1,14 +1,17 @@
-// The message builtins that need no play screen: the script's own hiding of the message window
-// and the user dialog.
+// The message builtins: messages with and without a speaker, the script's own hiding and clearing
+// of the message window, and the user dialog.
 #include "avg/avg_builtin_handler.h"
 
+#include "avg/seq_avg_main.h"
 #include "core/core.h"
 #include "core/seq_base.h"
 #include "core/system_dialog_host.h"
 #include "core/task_manage.h"
 #include "data/user_data.h"
+#include "data/user_data_perman.h"
 #include "foundation/log.h"
 #include "script/variable.h"
+#include "script/worker.h"
 
 namespace {
 
@@ -16,6 +19,8 @@ constexpr const char16_t* kUserDialogWidget = u"dlg_user";
 constexpr const char16_t* kPlayScreenDialogTag = u"SeqAvgMain_USERDIALOG";
 constexpr const char16_t* kPlayScreenName = u"SeqAvgMain";
 constexpr std::int32_t kSingleOkButton = 1;
+// "MSGN" always shows the name picture when there is one, else the name as text.
+constexpr std::int32_t kSpeakerImageElseText = 3;
 
 // The play screen while it runs in a sequence slot, else the sequence of slot 0.
 GxSeqBase* DialogReceiver(GxTaskManage& manage)
@@ -34,6 +39,52 @@ void SetHiddenByCommand(GxCore* core, bool hidden)
 }
 
 }  // namespace
+
+void AvgBuiltin::ShowMessage(GxMoaWorker* worker, const std::u16string* speaker, const std::u16string& text)
+{
+    // The key plain text lines use: the current script and its line counted from 1. The read
+    // state is taken before the line is flagged, so a first showing is never "read".
+    const std::u16string script = worker != nullptr ? worker->GetScriptName(nullptr) : std::u16string();
+    const std::int32_t lineKey = worker != nullptr ? worker->GetLine(nullptr) + 1 : 0;
+    GxUserDataPerman* flags = m_Core != nullptr ? m_Core->m_UserDataPerman : nullptr;
+    GxUserData* data = m_Core != nullptr ? m_Core->m_UserData : nullptr;
+    const bool read = flags != nullptr && flags->IsMessageRead(script, lineKey);
+    const bool ignoreKinsoku = data != nullptr && data->m_IgnoreKinsoku;
+    // Without a play screen the line is still flagged and logged, only not shown.
+    if (SeqAvgMain* screen = FindPlayScreen(m_Core)) {
+        if (speaker != nullptr)
+            screen->SetSpeakerName(*speaker, kSpeakerImageElseText);
+        else
+            screen->ClearSpeakerName();
+        screen->SetMessageText(text, read, ignoreKinsoku, 0);
+    }
+    if (flags != nullptr)
+        flags->SetPermanentFlag(script, lineKey);
+    if (data != nullptr)
+        data->AddMessageLog(speaker != nullptr ? *speaker : std::u16string(), text, ignoreKinsoku, false);
+}
+
+TW_AVG_HANDLER(Msg)
+{
+    const std::u16string text = IsGiven(args, 0) ? Arg(args, 0).ToString() : std::u16string();
+    ShowMessage(worker, nullptr, text);
+    return true;
+}
+
+TW_AVG_HANDLER(MsgN)
+{
+    const std::u16string speaker = IsGiven(args, 0) ? Arg(args, 0).ToString() : std::u16string();
+    const std::u16string text = IsGiven(args, 1) ? Arg(args, 1).ToString() : std::u16string();
+    ShowMessage(worker, &speaker, text);
+    return true;
+}
+
+TW_AVG_HANDLER(MsgClear)
+{
+    if (SeqAvgMain* screen = FindPlayScreen(m_Core))
+        screen->ClearMessage();
+    return true;
+}
 
 TW_AVG_HANDLER(Dlg)
 {

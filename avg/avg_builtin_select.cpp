@@ -1,7 +1,8 @@
-// The builtins that prepare a choice: labels, visibility, enabling, the cancel item and the
-// choice's key. They change only the game data's items; "SEL" opens the menu from them.
+// The choice builtins: "SEL" sets the texts and opens the play screen's menu; the others prepare
+// labels, visibility, enabling, the cancel item and the choice's key in the game data's items.
 #include "avg/avg_builtin_handler.h"
 
+#include "avg/seq_avg_main.h"
 #include "core/core.h"
 #include "data/user_data.h"
 #include "foundation/wide_string.h"
@@ -65,6 +66,32 @@ bool AvgBuiltin::SetItemFlags(GxMoaVariable& args, bool visible)
         GxSelectMenuItem& item = data->m_SelectMenuItemList[static_cast<std::size_t>(i + 1)];
         (visible ? item.m_Visible : item.m_Enable) = Arg(args, i).ToInt64() != 0;
     }
+    return true;
+}
+
+TW_AVG_HANDLER(Sel)
+{
+    GxUserData* data = m_Core != nullptr ? m_Core->m_UserData : nullptr;
+    if (data == nullptr)
+        return true;
+    const std::int32_t count = ChoiceArgCount(*data);
+    for (std::int32_t i = 0; i < count; ++i) {
+        GxSelectMenuItem& item = data->m_SelectMenuItemList[static_cast<std::size_t>(i + 1)];
+        if (IsGiven(args, i)) {
+            item.m_Text = Arg(args, i).ToString();
+            continue;
+        }
+        // An item without a text is no choice, whatever the preparing builtins said.
+        item.m_Text.clear();
+        item.m_Enable = false;
+        item.m_Visible = false;
+        item.m_UseGosub = false;
+    }
+    if (data->m_SelectHash.empty() && worker != nullptr)
+        data->m_SelectHash = FormatWide(u"%s:%d", worker->GetScriptName(nullptr).c_str(), worker->GetLine(nullptr) + 1);
+    data->m_HideWindowByCommandFlag = false;
+    if (SeqAvgMain* screen = FindPlayScreen(m_Core))
+        screen->ShowSelectMenu();
     return true;
 }
 

@@ -325,36 +325,6 @@ int SeqAvgMain::Update(std::int32_t step, std::uint64_t elapsed)
     return 0;
 }
 
-int SeqAvgMain::OnMouseLeftDown(const GxVector2*, std::uint32_t, std::int32_t)
-{
-    GxCore* core = GetCore();
-    GxUIManage* ui = GetUI();
-    if (CancelHold(2))
-        return 1;
-    if (ui == nullptr)
-        return 0;
-    if (ui->m_PlayFlag2) {
-        ui->m_PlayFlag2 = false;
-        return 1;
-    }
-    if (ui->m_SkipMode) {
-        ui->EndSkipMode(m_MessageWindow);
-        return 1;
-    }
-    if (ui->m_AutoMode) {
-        ui->EndAutoMode(m_MessageWindow);
-        return 1;
-    }
-    if (ui->m_DialogCount == 0 && m_MessageWindow != nullptr && m_MessageWindow->Advance()) {
-        if (GxUserData* data = GetUserData())
-            data->ClearVoiceSlots();
-        if (core == nullptr || core->m_UserConfig == nullptr || !core->m_UserConfig->m_VoiceStopTiming)
-            GetPlayStateServices().StopAllVoiceChannels();
-    }
-    // The click also reaches the tasks behind.
-    return 0;
-}
-
 void SeqAvgMain::StepScript()
 {
     // Within the script engine's budget per pass, so that a script that never waits cannot hold

@@ -6,7 +6,8 @@
 //
 // Sources: seq_avg_main.cpp (construction, enter and leave, update and the script gate, draw),
 // seq_avg_main_layers.cpp (layer resets, the rule transition, captures and the thumbnail),
-// seq_avg_main_windows.cpp (message, speaker and choices, the reset of the windows).
+// seq_avg_main_windows.cpp (message, speaker and choices, the reset of the windows),
+// seq_avg_main_input.cpp (waits cut short, mouse, keys, buttons, skip and auto, the quick save).
 // A missing layout or module row leaves its widget out; every use of a widget copes with that.
 #pragma once
 
@@ -61,9 +62,26 @@ public:
     // A click: cancels a wait that a click may cut short, else shows a hidden window, ends skip
     // or auto mode, or advances the message window (that last case is not consumed).
     int OnMouseLeftDown(const GxVector2* point, std::uint32_t keys, std::int32_t clicks) override;
-    // The rest of the input keeps the base behaviour here.
-    virtual void StepSkip() {}
-    virtual void StepAuto(std::int32_t /*elapsedMs*/) {}
+    // Notches of 120: a hidden window is shown, toward the player a click, away the back log.
+    int OnMouseWheel(const GxVector2* point, std::int32_t delta, std::uint32_t keys) override;
+    // Shows a hidden window (not consumed), else presses "btn_hide".
+    int OnMouseRightDown(const GxVector2* point, std::uint32_t keys, std::int32_t clicks) override;
+    // Virtual-key codes: F9 (debug mode) shows the thumbnail layers; Enter, Right and Down click
+    // or show the window; Space hides or shows it.
+    int OnKeyDown(WPARAM key, LPARAM flags) override;
+    // The dialog answer first; then the widget's system sound and the window's buttons by name.
+    int OnUIEvent(GxTaskUIBase* sender, const GxUIEventParam* event) override;
+    // False while the window is hidden by the player, the two windows and their children while
+    // the script hides them, and during a background transition; else the base test.
+    bool IsWidgetActive(GxTaskUIBase* widget) override;
+    bool IsUIHoldClear1() override;
+    bool IsUIHoldClear2() override;
+    bool IsUIHoldClear3() override;
+    // One page or one click wait per call (so per frame), then the waits skipping may cut short,
+    // the actions and transitions, and the background transition.
+    virtual void StepSkip();
+    // Turns the page once the auto timer ran out while the window waits for a click.
+    virtual void StepAuto(std::int32_t elapsedMs);
 
     // ---- layers, transitions and snapshots ---------------------------------------------------
     // The capture, then the transfer of the render texture into its system-memory copy; true.
@@ -88,13 +106,15 @@ public:
     // Takes choice `number` (1 to the list's last entry): the buttons leave, the choice is
     // recorded and the script continues at its label.
     virtual void JumpToSelectedLabel(std::int32_t number);
-    virtual bool CancelHold(std::int32_t /*mask*/) { return false; }
+    // Cuts short the first wait, in a fixed order, that the mask allows; false when none does.
+    virtual bool CancelHold(std::int32_t mask);
     // Releases the holds whose condition has ended.
     virtual void UpdateHolds(std::uint64_t elapsed);
     // Layers cleared, windows and choice buttons back to their layout state, the proxy cleared.
     virtual void ResetPlayScreen();
     virtual void ClearAllLayers(bool endAuto, bool endSkip);
-    virtual void QuickSave() {}
+    // The game data in the compact form to the save folder's quick-save file.
+    virtual void QuickSave();
     // The thumbnail-only layers shown for one capture, then the thumbnail built from it.
     virtual void CaptureThumbnail();
     virtual void ShowStandFirstSubLayers();
@@ -136,6 +156,9 @@ protected:
     GxTaskUIBase* GetWindowButton(const char16_t* name) const;
     std::int32_t GetTextWindowOpacity() const;
     std::int32_t GetChoiceButtonCount() const;
+    std::u16string GetQuickSavePath() const;
+    // Whether a voice channel plays, for the auto mode's wait on it.
+    virtual bool IsVoiceBusy();
 
 private:
     void BuildVisualTree(GxTaskBase* root);
@@ -150,6 +173,17 @@ private:
     void SetButtonVisible(const char16_t* name, bool visible);
     // ClearSpeakerName's work, for the other operations to share.
     void HideSpeaker();
+    // The window's click: true when it ended a click wait, which clears the pending voices and,
+    // with `stopVoices` and unless the options keep them, stops the voice channels.
+    bool AdvanceMessage(bool stopVoices);
+    // A click notification to the message window's button when the input gate allows it.
+    bool PressWindowButton(const char16_t* name, const GxVector2* point);
+    bool IsShutdownDialogShown() const;
+    // On this screen's slot with the words 0 and 0; logged when the sequence is missing.
+    bool ChangeSequenceTo(const char16_t* name);
+    std::int32_t GetAutoWaitTime() const;
+    // One of the conditions under which the UI holds are not clear.
+    bool IsScreenBusy() const;
 
     GxTransitParam m_BgTransit;   // the background transition: active flag, time left and total
     GxSurface* m_RuleSurface = nullptr;   // the process's one rule surface, once a transition ran

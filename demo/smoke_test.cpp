@@ -1,6 +1,7 @@
 // The demo game played by the built engine as a child process: it runs its script to the end,
-// prints its results into debug.log, leaves its shown lines marked read in "permanent.dat", ends
-// well with nothing in error.log, and counts its runs.
+// prints its results into debug.log, shows its lines in the play screen's message window with the
+// speaker's name above, leaves its shown lines marked read in "permanent.dat", ends well with
+// nothing in error.log, and counts its runs.
 #include "data/user_data_perman.h"
 #include "foundation/wide_string.h"
 #include "tests/support/engine_runner.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,6 +31,39 @@ std::string SaveFolderName(const fs::path& game)
         }
     }
     return {};
+}
+
+// Bright pixels (any channel above half) in the rectangle: glyphs on the dark window fill.
+int Ink(const TestCapturedFrame& frame, std::uint32_t left, std::uint32_t top, std::uint32_t width,
+        std::uint32_t height)
+{
+    int ink = 0;
+    for (std::uint32_t y = top; y < top + height; ++y)
+        for (std::uint32_t x = left; x < left + width; ++x) {
+            const std::uint32_t pixel = frame.At(x, y);
+            ink += ((pixel >> 16 & 0xFF) > 0x80 || (pixel >> 8 & 0xFF) > 0x80 || (pixel & 0xFF) > 0x80) ? 1 : 0;
+        }
+    return ink;
+}
+
+// The frame line of a window all round the rectangle the layout gives it.
+bool Framed(const TestCapturedFrame& frame, std::uint32_t left, std::uint32_t top, std::uint32_t width,
+            std::uint32_t height)
+{
+    constexpr std::uint32_t kWindowLine = 0xFFB0C0E0;
+    const std::uint32_t middleX = left + width / 2;
+    const std::uint32_t middleY = top + height / 2;
+    return frame.At(left, middleY) == kWindowLine && frame.At(left + width - 1, middleY) == kWindowLine &&
+           frame.At(middleX, top) == kWindowLine && frame.At(middleX, top + height - 1) == kWindowLine;
+}
+
+// Whether a page with its speaker was on screen: the message window where the layout puts it
+// (32, 552; 960 x 192) with text in its text area (32, 28 inside), and the name window above it
+// (32, 504; 200 x 40) with the name from 16, 8 inside.
+bool ShowsSpeakerPage(const TestCapturedFrame& frame)
+{
+    return Framed(frame, 32, 552, 960, 192) && Ink(frame, 32 + 32, 552 + 28, 400, 32) > 20 &&
+           Framed(frame, 32, 504, 200, 40) && Ink(frame, 32 + 16, 504 + 8, 48, 24) > 20;
 }
 
 TEST(DemoSmoke, TheDemoRunsItsScriptAndEndsWell)
@@ -58,6 +93,11 @@ TEST(DemoSmoke, TheDemoRunsItsScriptAndEndsWell)
         runner.AddInput(pass, "ldown 100 100");
         runner.AddInput(pass + 1, "lup 100 100");
     }
+    // A page stays at least until the next click, so one of these frames shows it.
+    std::vector<std::uint32_t> captures;
+    for (std::uint32_t pass = 5; pass < 200; pass += 5)
+        captures.push_back(pass);
+    runner.SetCapturePasses(captures);
     // The second run of the same game folder finds the visit counter of the first in the
     // persistent data and greets the player as one who came back.
     for (const int play : {1, 2}) {
@@ -84,6 +124,10 @@ TEST(DemoSmoke, TheDemoRunsItsScriptAndEndsWell)
         EXPECT_TRUE(flags.IsMessageRead(u"main", 33));
         EXPECT_EQ(flags.IsMessageRead(u"main", 35), play == 2);
         EXPECT_TRUE(flags.IsMessageRead(u"main", 37));
+        bool pageSeen = false;
+        for (const auto& [pass, frame] : result.frames)
+            pageSeen = pageSeen || ShowsSpeakerPage(frame);
+        EXPECT_TRUE(pageSeen) << result.frames.size() << " frames captured";
         // Warnings and errors share error.log: a clean run leaves it without a single line.
         const std::string errors = result.ErrorLogUtf8();
         EXPECT_EQ(errors.find_first_not_of("\n"), std::string::npos) << errors;

@@ -1,6 +1,6 @@
 #include "demo/tools/demo_fonts.h"
 
-#include "platform/gdi/gdi.h"
+#include "demo/tools/demo_glyphs.h"
 #include "tests/support/image_fixtures.h"
 
 #include <algorithm>
@@ -28,65 +28,24 @@ constexpr GridFont kGridFonts[] = {
     {"FONT22NUM", 48, 57, 22, 32, 5},
 };
 
-constexpr MAT2 kIdentity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
-constexpr std::uint32_t kGrayLevels = 64;
 // Transparent white, so filtering at a glyph's edge blends towards white rather than black.
 constexpr std::uint32_t kClear = 0x00FFFFFF;
-
-// A memory context with a font of the cell height selected; both released on destruction.
-class GlyphContext {
-public:
-    explicit GlyphContext(std::uint32_t cellHeight)
-    {
-        LOGFONTW description{};
-        description.lfHeight = static_cast<LONG>(cellHeight);   // positive: ascent + descent
-        description.lfWeight = FW_NORMAL;
-        description.lfCharSet = SHIFTJIS_CHARSET;               // the Japanese gothic
-        description.lfQuality = ANTIALIASED_QUALITY;
-        m_Dc = GetDC(nullptr);
-        m_Font = CreateFontIndirectW(&description);
-        if (m_Dc && m_Font) m_Previous = SelectObject(m_Dc, m_Font);
-    }
-    ~GlyphContext()
-    {
-        if (m_Previous) SelectObject(m_Dc, m_Previous);
-        if (m_Font) DeleteObject(m_Font);
-        if (m_Dc) ReleaseDC(nullptr, m_Dc);
-    }
-    GlyphContext(const GlyphContext&) = delete;
-    GlyphContext& operator=(const GlyphContext&) = delete;
-
-    HDC Get() const { return m_Previous ? m_Dc : nullptr; }
-
-private:
-    HDC m_Dc = nullptr;
-    HFONT m_Font = nullptr;
-    HGDIOBJ m_Previous = nullptr;
-};
 
 // Draws `code` into the cell at (left, top): its box centred across the cell, its baseline at the
 // font's ascent, so a line of glyphs shares one baseline. Pixels outside the cell are dropped.
 bool DrawGlyph(HDC dc, LONG ascent, std::uint32_t code, const GridFont& font, std::uint32_t left,
                std::uint32_t top, TestImage& image)
 {
-    GLYPHMETRICS metrics{};
-    const DWORD size = GetGlyphOutlineW(dc, code, GGO_GRAY8_BITMAP, &metrics, 0, nullptr, &kIdentity);
-    if (size == GDI_ERROR) return false;
-    if (size == 0) return true;   // no visible shape (the space)
-    std::vector<std::uint8_t> levels(size);
-    if (GetGlyphOutlineW(dc, code, GGO_GRAY8_BITMAP, &metrics, size, levels.data(), &kIdentity) == GDI_ERROR)
-        return false;
-    const std::int64_t boxWidth = metrics.gmBlackBoxX;
-    const std::int64_t pitch = (boxWidth + 3) & ~std::int64_t{3};
-    const std::int64_t x0 = (std::int64_t{font.cellWidth} - boxWidth) / 2;
-    const std::int64_t y0 = std::int64_t{ascent} - metrics.gmptGlyphOrigin.y;
-    for (std::int64_t y = 0; y < std::int64_t{metrics.gmBlackBoxY}; ++y) {
-        for (std::int64_t x = 0; x < boxWidth; ++x) {
+    DemoGlyph glyph;
+    if (!RenderDemoGlyph(dc, code, &glyph)) return false;
+    const std::int64_t x0 = (std::int64_t{font.cellWidth} - glyph.width) / 2;
+    const std::int64_t y0 = std::int64_t{ascent} - glyph.originY;
+    for (std::int64_t y = 0; y < glyph.height; ++y) {
+        for (std::int64_t x = 0; x < glyph.width; ++x) {
             const std::int64_t cellX = x0 + x;
             const std::int64_t cellY = y0 + y;
             if (cellX < 0 || cellY < 0 || cellX >= font.cellWidth || cellY >= font.cellHeight) continue;
-            const std::uint32_t level = levels[static_cast<std::size_t>(y * pitch + x)];
-            const std::uint32_t alpha = std::min(level, kGrayLevels) * 255 / kGrayLevels;
+            const std::uint32_t alpha = glyph.alpha[static_cast<std::size_t>(y * glyph.width + x)];
             image.argb[std::size_t(top + cellY) * image.width + left + cellX] = alpha << 24 | 0xFFFFFF;
         }
     }
@@ -95,7 +54,7 @@ bool DrawGlyph(HDC dc, LONG ascent, std::uint32_t code, const GridFont& font, st
 
 bool WriteGridFont(const GridFont& font, const std::filesystem::path& folder)
 {
-    const GlyphContext context(font.cellHeight);
+    const DemoGlyphContext context(font.cellHeight);
     TEXTMETRICW textMetrics{};
     if (!context.Get() || !GetTextMetricsW(context.Get(), &textMetrics)) {
         std::fprintf(stderr, "generate_demo: no font for %s\n", font.name);

@@ -3,6 +3,7 @@
 #include "demo_fonts.h"
 #include "demo_generator.h"
 #include "demo_image_sets.h"
+#include "demo_play_screen.h"
 #include "demo_tables.h"
 
 #include <cstdio>
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
     ok = WriteDemoImageSets(gameFolder) && ok;
     ok = WriteDemoTables(demoFolder, gameFolder) && ok;
     ok = WriteDemoFonts(gameFolder) && ok;
+    ok = WriteDemoPlayScreen(gameFolder) && ok;
     ok = WriteDemoSystemLayer(gameFolder) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,113 @@
+// The engine binary on a game whose "MAIN" shows a named message, a plain text line and a choice
+// of two: the scripted clicks move through the pages once each is whole, Space hides the message
+// window and a click shows it again (frames captured before and after), and a click on the second
+// choice button, at the place the play screen computes for it, takes the script to its label.
+// After the shut-down "permanent.dat" holds the read flags of the second label's message, not of
+// the first's, and the choice as taken.
+#include "data/user_data_perman.h"
+#include "foundation/wide_string.h"
+#include "tests/support/engine_runner.h"
+#include "tests/support/game_folder.h"
+#include "tests/support/image_fixtures.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/ui/message_window_rows.h"
+#include "tests/support/ui/ui_layout_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kChoiceBackground = 0xFF305070u;
+// The choice buttons' module: 601 x 40 pixels.
+constexpr int kChoiceWidth = 601;
+constexpr int kChoiceHeight = 40;
+// The message window's frame (its layout row) starts at y 540.
+constexpr int kMessageTop = 540;
+
+TEST(ChoiceGameRun, MessagesHideAndShowAndTheSecondChoiceIsTaken)
+{
+    TestTempDir folder("tw_choice_run");
+    ASSERT_TRUE(folder.Valid());
+    TestGameFolder game(folder.Join("game"));
+    // Lines from 0: "MAIN", the declarations, the named message (2), the plain line (3), the
+    // labels (4), the choice (5); "FIRST" at 6 with its message at 7; "SECOND" at 9, message at 10.
+    game.SysConf({{"APP_TITLE", "Choice Run"}, {"APP_SAVEDIR", "CHOICE_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
+        .Table(u"db_avgchar.txt", TestTableBuilder().Row({u"1", u"花子"}))
+        .Script("*MAIN\n"
+                "BUILTIN MSGN, MSG, SEL, SEL.GO\n"
+                "MSGN(\"花子\", \"いち\")\n"
+                "plain\n"
+                "SEL.GO(\"FIRST\", \"SECOND\")\n"
+                "SEL(\"one\", \"two\")\n"
+                "*FIRST\n"
+                "MSG(\"first\")\n"
+                "EXIT()\n"
+                "*SECOND\n"
+                "MSG(\"second\")\n"
+                "EXIT()\n")
+        .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kChoiceBackground))
+        .StartupFiles();
+    AddUITables(game,
+                {MessageWindowModuleRow(),
+                 {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2},
+                 {3, 21, u"btn_select0", u"", u"", kChoiceWidth, kChoiceHeight, 0, 0, kChoiceWidth, kChoiceHeight, 0, 2}},
+                {MessageWindowLayoutRow(u"SeqAvgMain"),
+                 {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f}});
+    game.EmptyTables();
+    ASSERT_TRUE(game.Ok()) << game.Errors().front();
+    ASSERT_TRUE(WriteMessageWindowFrame(game.Path() / "cg" / "ui"));
+
+    // The column of two rows of height + 10 is centred above the window; the buttons slide in to
+    // the screen's centre.
+    const int step = kChoiceHeight + 10;
+    const int firstTop = (kMessageTop - 2 * step) / 2;
+    const int secondX = (1024 - kChoiceWidth) / 2 + kChoiceWidth / 2;
+    const int secondY = firstTop + step + kChoiceHeight / 2;
+
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    // The fade-in takes at least 60 passes and a short page well under 40 more; later passes only
+    // make the input safer on a slow machine.
+    runner.SetMaxFrames(400);
+    runner.AddInput(110, "ldown 512 300");   // the named message is whole: on to the plain line
+    runner.AddInput(111, "lup 512 300");
+    runner.AddInput(160, "keydown Space");    // the window hides
+    runner.AddInput(161, "keyup Space");
+    runner.AddInput(170, "ldown 512 300");   // and shows again, the page unchanged
+    runner.AddInput(171, "lup 512 300");
+    runner.AddInput(210, "ldown 512 300");   // the plain line ends: the labels, then the choice
+    runner.AddInput(211, "lup 512 300");
+    const std::string choice = std::to_string(secondX) + " " + std::to_string(secondY);
+    runner.AddInput(280, "ldown " + choice);
+    runner.AddInput(281, "lup " + choice);
+    runner.SetCapturePasses({155, 165, 175});
+    const TestEngineResult result = runner.Run(game.Path());
+    ASSERT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_EQ(result.ErrorLogUtf8().find("err:"), std::string::npos) << result.ErrorLogUtf8();
+
+    // The window's frame: shown, hidden by Space, shown again by the click.
+    const std::uint32_t frameX = 72 + 5, frameY = kMessageTop + 5;
+    for (const auto& [pass, shown] : {std::pair{155u, true}, {165u, false}, {175u, true}}) {
+        ASSERT_EQ(result.frames.count(pass), 1u) << pass;
+        EXPECT_EQ(result.frames.at(pass).At(frameX, frameY), shown ? kMessageFrameColor : kChoiceBackground) << pass;
+    }
+
+    GxUserDataPerman flags;
+    ASSERT_FALSE(result.saveFolder.empty());
+    ASSERT_TRUE(LoadPermanentData(&flags, Utf8ToWide((result.saveFolder / "permanent.dat").string())));
+    EXPECT_TRUE(flags.IsMessageRead(u"main", 3));
+    EXPECT_TRUE(flags.IsMessageRead(u"main", 4));
+    EXPECT_TRUE(flags.IsMessageRead(u"main", 11));
+    EXPECT_FALSE(flags.IsMessageRead(u"main", 8));
+    EXPECT_TRUE(flags.IsMenuSelected(u"main:6", 2));
+    EXPECT_FALSE(flags.IsMenuSelected(u"main:6", 1));
+}
+
+}  // namespace
