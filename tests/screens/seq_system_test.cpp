@@ -36,6 +36,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <string_view>
 
 namespace screens_test {
 namespace {
@@ -419,8 +420,23 @@ TEST(SystemLayer, MusicRestraintFollowsTheVoiceOnTheFirstPassWithOneRandomDrawPe
     EXPECT_EQ(GetBGMRestraintLevel(), 100);
 }
 
+// Counts the debug lines that open a texture list's dump.
+class DumpCounter : public GxDebugListenerBase {
+public:
+    DumpCounter() { LogSetSink(this); }
+    ~DumpCounter() override { LogSetSink(nullptr); }
+    int Output(const char16_t* text, std::int32_t level) override
+    {
+        if (level == kLevelDebug && std::u16string_view(text).find(u"dump start") != std::u16string_view::npos)
+            ++m_Dumps;
+        return 0;
+    }
+    int m_Dumps = 0;
+};
+
 TEST(SystemLayer, DeveloperKeysNeedTheDebugSwitchButF4AndEscapeDoNot)
 {
+    DumpCounter dumps;
     ScreenHarness h;
     ASSERT_TRUE(h.m_UI.Ok());
     SeqSystem* system = h.MakeSystem();
@@ -436,9 +452,14 @@ TEST(SystemLayer, DeveloperKeysNeedTheDebugSwitchButF4AndEscapeDoNot)
     EXPECT_EQ(core.m_FrameTimer.GetFramesPerSecond(), 45);
     EXPECT_FALSE(core.GetConfig().m_DebugConsoleFlag);
     EXPECT_FALSE(std::filesystem::exists(saves / "vardump.txt"));
+    EXPECT_EQ(dumps.m_Dumps, 0);
 
     h.m_UI.Config().m_System.m_DebugModeFlag = true;
     h.m_UI.Config().Refresh();
+    system->OnKeyDown(kF1 + 2, 0);
+    EXPECT_EQ(dumps.m_Dumps, 2);   // both texture lists
+    system->OnKeyDown(kF1, 0);
+    EXPECT_TRUE(std::filesystem::exists(saves / "vardump.txt"));
     const std::pair<WPARAM, std::int32_t> rates[] = {{kF1 + 4, 60}, {kF1 + 5, 30}, {kF1 + 6, 10}};
     for (const auto& [key, rate] : rates) {
         system->OnKeyDown(key, 0);
