@@ -8,6 +8,7 @@
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
 #include "foundation/wide_string.h"
+#include "graphics/draw2d.h"
 #include "graphics/graphics.h"
 #include "tests/screens/screen_test_support.h"
 #include "tests/support/error_log_capture.h"
@@ -210,7 +211,12 @@ TEST_F(ScreenConventions, DrawTagZeroClearsToTheConfiguredColourAndOtherTagsDoNo
     m_H.m_UI.Config().Refresh();
     BeginSceneNested();
     ClearTarget(kSeqClearFlags, 0xFF000000, 1.0f, 0, nullptr);
+    // Tag 2 puts the 2D states back (depth test off).
+    GxGraphics::SetZEnable(true);
     EXPECT_EQ(m_Screen->Draw(2, 5), 0);
+    DWORD depthTest = 1;
+    GxGraphics::GetDevice()->GetRenderState(D3DRS_ZENABLE, &depthTest);
+    EXPECT_EQ(depthTest, 0u);
     EXPECT_EQ(m_Screen->Draw(7, 0), 0);
     EndSceneNested();
     EXPECT_EQ(m_H.m_UI.Pixel(10, 10), 0xFF000000u);
