@@ -91,6 +91,20 @@ public:
     TW_AVG_BUILTIN(SelEnable);
     TW_AVG_BUILTIN(SelCancel);
     TW_AVG_BUILTIN(SelHash);
+    // Backgrounds, event pictures and whole-screen effects (avg_builtin_stage.cpp)
+    TW_AVG_BUILTIN(Bg);
+    TW_AVG_BUILTIN(BgSw);
+    TW_AVG_BUILTIN(BgColor);
+    TW_AVG_BUILTIN(BgActMove);
+    TW_AVG_BUILTIN(BgWait);
+    TW_AVG_BUILTIN(Ev);
+    TW_AVG_BUILTIN(EvSw);
+    TW_AVG_BUILTIN(Fin);
+    TW_AVG_BUILTIN(Fout);
+    TW_AVG_BUILTIN(Flash);
+    TW_AVG_BUILTIN(FlashWait);
+    TW_AVG_BUILTIN(Shake);
+    TW_AVG_BUILTIN(ShakeEnd);
 #undef TW_AVG_BUILTIN
 
 private:
@@ -99,6 +113,10 @@ private:
     bool SetLabels(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker, GxMoaScriptEntity* entity,
                    GxMoaExecStack* execStack, bool useGosub);
     bool SetItemFlags(GxMoaVariable& args, bool visible);
+    // "BG.SW" and "EV.SW": `eventPicture` selects the event folder, its messages, the gallery
+    // flag and the companion picture.
+    bool SwitchPicture(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker, GxMoaScriptEntity* entity,
+                       GxMoaExecStack* execStack, bool eventPicture);
 
     GxCore* m_Core = nullptr;
 };
