@@ -8,6 +8,7 @@
 #include "avg/standins/screens_standin.h"
 #include "core/core.h"
 #include "core/seq_base.h"
+#include "core/task_layer.h"
 #include "core/task_manage.h"
 #include "data/data_services.h"
 #include "data/system_config.h"
@@ -90,6 +91,18 @@ GxMoaVariable Value(Input& in, int depth)
     return value;
 }
 
+// The play screen's stage layers by name, so the picture and effect builtins act on layers; the
+// pictures they name do not exist, so the layers show the error picture.
+void AddStageLayers(GxTaskBase* play)
+{
+    auto* visual = new GxTaskLayer(play, u"$VISUAL:SeqAvgMain");
+    for (const char16_t* name : {u"$BGLAYER:SeqAvgMain", u"$BGWLAYER:SeqAvgMain", u"$GLOBALFLASH:SeqAvgMain",
+                                 u"$GLOBALFADE:SeqAvgMain"})
+        new GxTaskLayer(visual, name);
+    auto* stand = new GxTaskFolder(visual, u"$STAND:SeqAvgMain", nullptr, 0);
+    new GxTaskLayer(stand, u"$STAND_hero:SeqAvgMain", u"hero", 0);
+}
+
 struct Environment {
     Environment()
     {
@@ -105,6 +118,7 @@ struct Environment {
         m_Manage.SetSystemSequence(m_System);
         m_Dialog = new GxTaskBase(root, u"dlg_user", nullptr, 0);
         auto* play = new GxSeqBase(root, u"SeqAvgMain");
+        AddStageLayers(play);
         m_Manage.ChangeSequence(play, 0, 0, 0);
         m_Manage.ApplySequenceChanges();
 
@@ -154,6 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t pick = in.Byte();
         const std::u16string& name = env.m_Names[(pick & 0x3F) % env.m_Names.size()];
         env.m_SystemConfig.m_DebugModeFlag = (pick & 0x40) != 0;
+        env.m_SystemConfig.m_ErrorStopNotFound_BG = env.m_SystemConfig.m_ErrorStopNotFound_EV = (pick & 0x40) != 0;
         GxCore::GetInstance()->RefreshConfig();
         if (pick & 0x80)
             env.m_Dialog->Resume();
