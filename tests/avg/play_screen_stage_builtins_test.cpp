@@ -51,10 +51,10 @@ protected:
         PlayScreenTest::TearDown();
     }
 
-    static void WritePicture(const std::string& path)
+    static void WritePicture(const std::string& path, const TestImage& image = TestImage::Solid(4, 4, 0xFF808080u))
     {
         fs::create_directories(fs::path(path).parent_path());
-        const ImageBytes bytes = BuildPng(PngSpecRgba8(TestImage::Solid(4, 4, 0xFF808080u)));
+        const ImageBytes bytes = BuildPng(PngSpecRgba8(image));
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                     static_cast<std::streamsize>(bytes.size()));
     }
@@ -366,6 +366,44 @@ TEST_F(StageBuiltinsTest, FadesFlashAndShake)
     EXPECT_EQ(visual->m_ShakeAmplitude.x, 0.0f);
     EXPECT_EQ(visual->m_VisualParam.m_ShakeOffsetPos.x, 0.0f);
     EXPECT_EQ(visual->m_VisualParam.m_ShakeOffsetPos.y, 0.0f);
+}
+
+// The rule transition as drawn: at half of its time the rule's black band shows the new picture,
+// its white band the old screen and its middle grey an even mix of both.
+TEST_F(StageBuiltinsTest, ABackgroundByRuleIsDrawnBandByBandAtHalfTime)
+{
+    CountingPlayScreen* screen = Build();
+    Enter();
+    WritePicture("cg/bg/old.png", TestImage::Solid(1024, 768, 0xFF204060u));
+    WritePicture("cg/bg/new.png", TestImage::Solid(1024, 768, 0xFF600000u));
+    WritePicture("cg/tr/bands.png", TestImage::Make(1024, 768, [](std::uint32_t x, std::uint32_t) {
+                     const std::uint32_t red = x < 341 ? 0u : x < 682 ? 128u : 255u;
+                     return 0xFF000000u | red << 16;
+                 }));
+    screen->GetMessageWindow()->Hide();
+    const auto rgb = [&](int x, int y) { return m_Harness.Pixel(x, y) & 0xFFFFFFu; };
+
+    ASSERT_TRUE(Call(u"BG.SW", {Str(u"old"), Int(0)}));
+    m_Harness.Step(16667);
+    EXPECT_EQ(rgb(512, 300), 0x204060u);
+
+    ASSERT_TRUE(Call(u"BG", {Str(u"new"), Int(600), Str(u"bands")}));
+    m_Harness.Step(0);
+    m_Harness.Step(300000);
+    ASSERT_TRUE(screen->IsBgTransitActive());
+    ASSERT_EQ(screen->GetBgTransit().GetRate(), 0.5f);
+    m_Harness.Step(0);
+    EXPECT_EQ(rgb(100, 300), 0x600000u);
+    EXPECT_EQ(rgb(900, 300), 0x204060u);
+    // Alpha 128 of the old screen over the new picture.
+    const std::uint32_t mixed = rgb(512, 300);
+    const auto channel = [&](int shift) { return static_cast<int>((mixed >> shift) & 0xFFu); };
+    EXPECT_NEAR(channel(16), (0x20 * 128 + 0x60 * 127) / 255, 2);
+    EXPECT_NEAR(channel(8), 0x40 * 128 / 255, 2);
+    EXPECT_NEAR(channel(0), 0x60 * 128 / 255, 2);
+    m_Harness.Step(300000);
+    EXPECT_FALSE(screen->IsBgTransitActive());
+    EXPECT_EQ(rgb(900, 300), 0x600000u);
 }
 
 }  // namespace
