@@ -52,22 +52,22 @@ const AvgBuiltin::Entry AvgBuiltin::kBuiltins[kBuiltinCount] = {
     {u"SP.ACT_MOVE", nullptr},
     {u"SP.ACT_FINISH", nullptr},
     {u"STAND", nullptr},
-    {u"BG", nullptr},
-    {u"BG.SW", nullptr},
-    {u"BG.COLOR", nullptr},
-    {u"BG.ACT_MOVE", nullptr},
-    {u"BG.WA", nullptr},
-    {u"EV", nullptr},
-    {u"EV.SW", nullptr},
-    {u"EV.COLOR", nullptr},      // the handler of "BG.COLOR"
-    {u"EV.ACT_MOVE", nullptr},   // the handler of "BG.ACT_MOVE"
-    {u"EV.WA", nullptr},         // the handler of "BG.WA"
-    {u"FIN", nullptr},
-    {u"FOUT", nullptr},
-    {u"FLASH", nullptr},
-    {u"FLASH.WA", nullptr},
-    {u"SHAKE", nullptr},
-    {u"SHAKE.END", nullptr},
+    {u"BG", &AvgBuiltin::Bg},
+    {u"BG.SW", &AvgBuiltin::BgSw},
+    {u"BG.COLOR", &AvgBuiltin::BgColor},
+    {u"BG.ACT_MOVE", &AvgBuiltin::BgActMove},
+    {u"BG.WA", &AvgBuiltin::BgWait},
+    {u"EV", &AvgBuiltin::Ev},
+    {u"EV.SW", &AvgBuiltin::EvSw},
+    {u"EV.COLOR", &AvgBuiltin::BgColor},      // the handler of "BG.COLOR"
+    {u"EV.ACT_MOVE", &AvgBuiltin::BgActMove},   // the handler of "BG.ACT_MOVE"
+    {u"EV.WA", &AvgBuiltin::BgWait},         // the handler of "BG.WA"
+    {u"FIN", &AvgBuiltin::Fin},
+    {u"FOUT", &AvgBuiltin::Fout},
+    {u"FLASH", &AvgBuiltin::Flash},
+    {u"FLASH.WA", &AvgBuiltin::FlashWait},
+    {u"SHAKE", &AvgBuiltin::Shake},
+    {u"SHAKE.END", &AvgBuiltin::ShakeEnd},
     {u"MV", &AvgBuiltin::Mv},
     {u"MV.WA", &AvgBuiltin::MvWait},
     {u"MV.AUTOSTOP", &AvgBuiltin::MvAutoStop},

@@ -129,6 +129,20 @@ public:
     TW_AVG_BUILTIN(JumpToTitle);
     TW_AVG_BUILTIN(SetExtraOption);
     TW_AVG_BUILTIN(GetExtraOption);
+    // Backgrounds, event pictures and whole-screen effects (avg_builtin_stage.cpp)
+    TW_AVG_BUILTIN(Bg);
+    TW_AVG_BUILTIN(BgSw);
+    TW_AVG_BUILTIN(BgColor);
+    TW_AVG_BUILTIN(BgActMove);
+    TW_AVG_BUILTIN(BgWait);
+    TW_AVG_BUILTIN(Ev);
+    TW_AVG_BUILTIN(EvSw);
+    TW_AVG_BUILTIN(Fin);
+    TW_AVG_BUILTIN(Fout);
+    TW_AVG_BUILTIN(Flash);
+    TW_AVG_BUILTIN(FlashWait);
+    TW_AVG_BUILTIN(Shake);
+    TW_AVG_BUILTIN(ShakeEnd);
 #undef TW_AVG_BUILTIN
 
 private:
@@ -141,6 +155,10 @@ private:
     // "MSG" and "MSGN": the read state, the play screen (speaker cleared when null), the read
     // flag and the log entry.
     void ShowMessage(GxMoaWorker* worker, const std::u16string* speaker, const std::u16string& text);
+    // "BG.SW" and "EV.SW": `eventPicture` selects the event folder, its messages, the gallery
+    // flag and the companion picture.
+    bool SwitchPicture(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker, GxMoaScriptEntity* entity,
+                       GxMoaExecStack* execStack, bool eventPicture);
 
     GxCore* m_Core = nullptr;
 };

@@ -125,6 +125,18 @@ private:
     GxSeqBase* m_Opener = nullptr;
 };
 
+// The play screen's stage layers by name, so the picture and effect builtins act on layers; the
+// pictures they name do not exist, so the layers show the error picture.
+void AddStageLayers(GxTaskBase* play)
+{
+    auto* visual = new GxTaskLayer(play, u"$VISUAL:SeqAvgMain");
+    for (const char16_t* name : {u"$BGLAYER:SeqAvgMain", u"$BGWLAYER:SeqAvgMain", u"$GLOBALFLASH:SeqAvgMain",
+                                 u"$GLOBALFADE:SeqAvgMain"})
+        new GxTaskLayer(visual, name);
+    auto* stand = new GxTaskFolder(visual, u"$STAND:SeqAvgMain", nullptr, 0);
+    new GxTaskLayer(stand, u"$STAND_hero:SeqAvgMain", u"hero", 0);
+}
+
 struct Environment {
     Environment()
     {
@@ -143,6 +155,7 @@ struct Environment {
         new GxSeqBase(root, u"SeqTitle");
         m_Log = new SeqAvgLog(root);
         new GxTaskLayer(play, u"$MOVIELAYER:SeqAvgMain");
+        AddStageLayers(play);
         m_Manage.ChangeSequence(play, 0, 0, 0);
         m_Manage.ChangeSequence(m_Log, 1, 0, 0);
         m_Manage.ApplySequenceChanges();
@@ -234,6 +247,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         env.m_SystemConfig.m_ErrorStopNotFound_BGV = stopOnMissing;
         env.m_SystemConfig.m_ErrorStopNotFound_SE = stopOnMissing;
         env.m_SystemConfig.m_ErrorStopNotFound_VO = stopOnMissing;
+        env.m_SystemConfig.m_ErrorStopNotFound_BG = stopOnMissing;
+        env.m_SystemConfig.m_ErrorStopNotFound_EV = stopOnMissing;
         GxCore::GetInstance()->RefreshConfig();
         if (pick & 0x80)
             env.m_Dialog->Resume();
