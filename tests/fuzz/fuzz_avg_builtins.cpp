@@ -3,13 +3,17 @@
 // a shown user dialog), an argument count and the arguments, each a type byte and its payload
 // (Null, integer, float, text, or a nested array). Sequence slots, dialogs, labels and choice
 // items are asked for with any number; nothing may crash, hang or read out of bounds. Each
-// argument also goes through the two position parsers.
+// argument also goes through the two position parsers. Two standing characters take the
+// character builtins: one with a table row, one without.
 #include "avg/avg_builtin.h"
 #include "avg/standins/screens_standin.h"
 #include "core/core.h"
 #include "core/seq_base.h"
+#include "core/task_layer.h"
 #include "core/task_manage.h"
 #include "data/data_services.h"
+#include "data/data_tables.h"
+#include "data/db_avgchar.h"
 #include "data/system_config.h"
 #include "data/user_data.h"
 #include "data/user_data_perman.h"
@@ -107,6 +111,17 @@ struct Environment {
         auto* play = new GxSeqBase(root, u"SeqAvgMain");
         m_Manage.ChangeSequence(play, 0, 0, 0);
         m_Manage.ApplySequenceChanges();
+        // The play screen's characters: "a" has a table row (its pictures are missing), "b" not.
+        auto* visual = new GxTaskLayer(play, u"$VISUAL:SeqAvgMain");
+        auto* stand = new GxTaskFolder(visual, u"$STAND:SeqAvgMain", nullptr, 0);
+        for (const char16_t* character : {u"a", u"b"}) {
+            auto* layer = new GxTaskLayer(stand, nullptr, character, 0);
+            layer->GetContent(0).SetSubLayerCount(1);
+            layer->GetContent(1).SetSubLayerCount(1);
+        }
+        GetDBAvgChar().GetRow(1)->m_CharName = u"a";
+        GetDBAvgChar().GetRow(1)->m_StandPath = u"stand/";
+        GetDBAvgChar().GetRow(1)->m_NCProjFileName = u"a";
 
         for (const char16_t* name : {u"MAIN", u"a", u"@b"}) {
             GxMoaLabelDefinition label;
