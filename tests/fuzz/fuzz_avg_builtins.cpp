@@ -6,7 +6,8 @@
 // Sequence slots, dialogs, labels and choice items are asked for with any number; sounds, voices
 // and movies are named from a small folder where some exist (one movie empty), and the play screen
 // has its movie layer; the back-log's message log grows by one entry a call; nothing may crash,
-// hang or read out of bounds. Each argument also goes through the two position parsers.
+// hang or read out of bounds. Each argument also goes through the two position parsers. Two
+// standing characters take the character builtins: one with a table row, one without.
 #include "avg/avg_builtin.h"
 #include "avg/seq_avg_log.h"
 #include "core/core.h"
@@ -134,7 +135,11 @@ void AddStageLayers(GxTaskBase* play)
                                  u"$GLOBALFADE:SeqAvgMain"})
         new GxTaskLayer(visual, name);
     auto* stand = new GxTaskFolder(visual, u"$STAND:SeqAvgMain", nullptr, 0);
-    new GxTaskLayer(stand, u"$STAND_hero:SeqAvgMain", u"hero", 0);
+    for (const char16_t* character : {u"a", u"b"}) {
+        auto* layer = new GxTaskLayer(stand, nullptr, character, 0);
+        layer->GetContent(0).SetSubLayerCount(1);
+        layer->GetContent(1).SetSubLayerCount(1);
+    }
 }
 
 struct Environment {
@@ -160,6 +165,10 @@ struct Environment {
         m_Manage.ChangeSequence(m_Log, 1, 0, 0);
         m_Manage.ApplySequenceChanges();
         MakeMediaFolder();
+        // The play screen's characters: "a" has a table row (its pictures are missing), "b" not.
+        GetDBAvgChar().GetRow(1)->m_CharName = u"a";
+        GetDBAvgChar().GetRow(1)->m_StandPath = u"stand/";
+        GetDBAvgChar().GetRow(1)->m_NCProjFileName = u"a";
 
         for (const char16_t* name : {u"MAIN", u"a", u"@b"}) {
             GxMoaLabelDefinition label;
