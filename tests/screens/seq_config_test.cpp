@@ -9,11 +9,18 @@
 #include "core/task_render_manage.h"
 #include "data/data_tables.h"
 #include "data/db_voicevolume.h"
+#include "data/system_config.h"
 #include "data/user_config.h"
+#include "data/user_data.h"
+#include "data/user_data_perman.h"
+#include "data/db_uimodule.h"
+#include "graphics/graphics.h"
 #include "tests/screens/screen_test_support.h"
 #include "ui/task_ui_base.h"
 #include "ui/ui_manage.h"
 #include "ui/ui_slider.h"
+#include "ui/ui_text_button.h"
+#include "ui/widget_factory.h"
 #include "ui/ui_toggle_button.h"
 
 #include <gtest/gtest.h>
@@ -489,6 +496,81 @@ TEST_F(ConfigScreen, BackReturnsToTheTitleWithWordFiveAndRightClickActsAsBack)
     EXPECT_EQ(slot->m_Pending, m_Title);
     EXPECT_EQ(slot->m_PendingParam[0], 0);
     EXPECT_EQ(slot->m_PendingParam[1], 5);
+}
+
+TEST_F(ConfigScreen, ScreenModeButtonsChangeTheModeOrNothingWhenRefused)
+{
+    GxUserConfig& o = Options();
+    o.m_ScreenMode = 0;
+    Enter();
+    // Whatever the device allows: a change is stored, a refused one changes nothing. The window
+    // button while windowed and the full-screen button while full screen ask for nothing.
+    struct Step {
+        const char16_t* button;
+        std::int32_t modeBefore;
+        std::int32_t row;
+    };
+    for (const Step step : {Step{u"btn_window", 0, -1}, Step{u"btn_fullscreen", 0, 2}, Step{u"btn_fullscreen", 1, -1},
+                            Step{u"btn_window", 1, 0}}) {
+        if (o.m_ScreenMode != step.modeBefore)
+            continue;   // the previous change was refused
+        const std::int32_t before = GxGraphics::GetDisplaySettings().CurrentScreenMode;
+        Press(W(SeqConfig::kPageSystem, step.button, 1));
+        const std::int32_t after = GxGraphics::GetDisplaySettings().CurrentScreenMode;
+        if (step.row < 0 || after == before) {
+            EXPECT_EQ(o.m_ScreenMode, step.modeBefore);
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        EXPECT_EQ(after, step.row);
+        EXPECT_EQ(o.m_ScreenMode, step.row == 0 ? 0 : 1);
+    }
+    if (GxGraphics::GetDisplaySettings().CurrentScreenMode != SCRMODE_WINDOW)
+        GxGraphics::ChangeScreenMode(SCRMODE_WINDOW);
+}
+
+TEST_F(ConfigScreen, LeavingGivesThePlayScreensWindowsTheOpacityAndRecoloursTheShownChoices)
+{
+    // The play screen's windows and a choice of three items, the third not shown, the first
+    // taken before.
+    DBUIModuleRow panel;
+    panel.m_UIType = 8;
+    GxTaskUIBase* message = CreateWidgetFromModuleRow(m_H.m_UI.Root(), &panel, u"$MESWIN:SeqAvgMain", -1);
+    GxTaskUIBase* name = CreateWidgetFromModuleRow(m_H.m_UI.Root(), &panel, u"$NAMEWIN:SeqAvgMain", -1);
+    ASSERT_EQ(Manage().FindTask(u"$MESWIN:SeqAvgMain"), message);
+    auto* select = new GxTaskFolder(m_H.m_UI.Root(), u"$SELECT:SeqAvgMain", nullptr, 0);
+    DBUIModuleRow text;
+    text.m_UIType = kUITypeTextButton;
+    std::vector<GxTaskUITextButtonIs*> choices;
+    for (std::int32_t i = 1; i <= 3; ++i) {
+        choices.push_back(dynamic_cast<GxTaskUITextButtonIs*>(CreateWidgetFromModuleRow(select, &text, u"btn_select", i)));
+        ASSERT_NE(choices.back(), nullptr);
+        choices.back()->SetTextColor(0x12345678u);
+    }
+    GxUserData& data = *m_H.m_UI.Core().m_UserData;
+    data.m_IsSelecting = true;
+    data.m_SelectHash = u"hash";
+    data.m_SelectMenuItemList.assign(4, GxSelectMenuItem());
+    data.m_SelectMenuItemList[1].m_Visible = true;
+    data.m_SelectMenuItemList[2].m_Visible = true;
+    GxUserDataPerman perman;
+    perman.SetMenuSelected(u"hash", 1);
+    m_H.m_UI.Core().m_UserDataPerman = &perman;
+    GxSystemConfig& config = m_H.m_UI.Config().m_System;
+
+    for (bool markTaken : {true, false}) {
+        Options().m_ChangeColorSelectedMenu = markTaken;
+        Enter();
+        W(SeqConfig::kPageSystem, u"btn_on", 5)->SetValueBool(markTaken);
+        W(SeqConfig::kPageSystem, u"hsld_winalpha")->SetValue(-100);
+        Leave();
+        EXPECT_EQ(message->GetImageAlpha(), 100);
+        EXPECT_EQ(name->GetImageAlpha(), 100);
+        EXPECT_EQ(choices[0]->m_TextColor, markTaken ? config.m_SelectTextColor1 : config.m_SelectTextColor0);
+        EXPECT_EQ(choices[1]->m_TextColor, config.m_SelectTextColor0);
+        EXPECT_EQ(choices[2]->m_TextColor, 0x12345678u);
+    }
+    m_H.m_UI.Core().m_UserDataPerman = nullptr;
 }
 
 TEST_F(ConfigScreen, TheWindowEventRefillsTheScreenModeButtons)
