@@ -15,9 +15,9 @@
 #include "graphics/graphics.h"
 #include "motion/crammed_image_set.h"
 #include "motion/image_set_pool.h"
-#include "motion/nc_pattern_draw.h"
 #include "screens/screen_sound.h"
 #include "ui/task_ui_base.h"
+#include "ui/widget_graphics.h"
 
 namespace {
 
@@ -25,6 +25,7 @@ constexpr char16_t kFaceImageSet[] = u"ui_facepanel.gis";
 constexpr char16_t kDefaultSoundTestFolder[] = u"sounds/test/";
 constexpr std::int32_t kPlatesPerRow = 2;
 constexpr std::int32_t kVisibleRows = 3;
+constexpr std::int32_t kFaceBlend = 2;
 
 bool IsGroup(std::int32_t id)
 {
@@ -210,8 +211,9 @@ void SeqConfig::PlayVoiceSample(GxTaskUIBase* sender)
 
 void SeqConfig::DrawFaces()
 {
-    BeginSceneNested();
-    GxGraphics::ResetRenderStates();
+    GxWidgetGraphicsBase* graphics = GetWidgetGraphics();
+    graphics->BeginSceneNested();
+    graphics->ResetRenderStates();
     const std::int32_t first = kPlatesPerRow * ScrollRow();
     const std::int32_t count = static_cast<std::int32_t>(m_VoiceList.size());
     for (std::int32_t i = 0; i < kVoicePlateCount; ++i) {
@@ -224,8 +226,8 @@ void SeqConfig::DrawFaces()
             continue;
         GxMatrix world;
         world.SetTranslation(plate->GetWorldPos());
-        DrawCrammedImagePatternNoClip(entry.m_Face, 0, world, 1.0f, GxFColor(0.0f, 0.0f, 0.0f, 0.0f),
-                                      GxFColor(1.0f, 1.0f, 1.0f, 1.0f), 2);
+        graphics->DrawImagePattern(entry.m_Face, 0, world, 1.0f, GxFColor(0.0f, 0.0f, 0.0f, 0.0f),
+                                   GxFColor(1.0f, 1.0f, 1.0f, 1.0f), kFaceBlend);
     }
-    EndSceneNested();
+    graphics->EndSceneNested();
 }

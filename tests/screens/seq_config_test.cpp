@@ -16,6 +16,7 @@
 #include "data/db_uimodule.h"
 #include "graphics/graphics.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/support/ui/ui_image_set_fixture.h"
 #include "ui/task_ui_base.h"
 #include "ui/ui_manage.h"
 #include "ui/ui_slider.h"
@@ -181,9 +182,9 @@ void LoadVoiceRows(const std::vector<VoiceRow>& rows)
 
 std::vector<VoiceRow> SevenVoices()
 {
-    return {{0, 1, 5, u"Face0", u"v0", 1}, {1, 1, 1, u"face1", u"v1", 1}, {2, 1, 1, u"face2", u"", 0},
-            {3, 0, 0, u"face3", u"v3", 1}, {4, 1, 9, u"face4", u"v4", 1}, {5, 1, 2, u"face5", u"v5", 0},
-            {6, 1, 3, u"face6", u"v6", 1}, {7, 1, 7, u"face7", u"v7", 1}};
+    return {{0, 1, 5, u"Face0.png", u"v0", 1}, {1, 1, 1, u"face1.png", u"v1", 1}, {2, 1, 1, u"face2.png", u"", 0},
+            {3, 0, 0, u"face3.png", u"v3", 1}, {4, 1, 9, u"face4.png", u"v4", 1}, {5, 1, 2, u"face5.png", u"v5", 0},
+            {6, 1, 3, u"face6.png", u"v6", 1}, {7, 1, 7, u"face7.png", u"v7", 1}};
 }
 
 class ConfigScreen : public ::testing::Test {
@@ -699,6 +700,56 @@ TEST_F(ConfigScreen, VoicePageScrollsStoresAndKeepsItsPosition)
     Enter(P::kPageVoice);
     EXPECT_EQ(ScrollValue(), 1);
     EXPECT_EQ(W(P::kPageVoice, u"hsld_vol_voice", 0)->GetValueInt(), 50);
+}
+
+TEST_F(ConfigScreen, FacesAreDrawnAtTheVisiblePlatesInOneNestedScene)
+{
+    // Seven rows, faces of distinct colours; row 4's face is not in the set.
+    std::vector<TestUICell> cells;
+    const std::uint32_t colours[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu, 0xFFFF00FFu,
+                                     0xFF808080u, 0xFF404040u};
+    for (std::int32_t i = 0; i < 8; ++i) {
+        if (i != 4)
+            cells.push_back({u"face" + std::u16string(1, char16_t(u'0' + i)) + u".png", 8, 8, colours[i]});
+    }
+    const std::u16string pooled = AddTestUIImageSet(m_H.m_UI.Folder(), "ui_facepanel", cells);
+    ASSERT_FALSE(pooled.empty());
+    m_H.m_UI.Config().m_System.m_Folders[GxSystemConfig::kFolderUIGis] =
+        pooled.substr(0, pooled.size() - std::u16string(u"ui_facepanel.gis").size());
+    m_H.m_UI.Config().Refresh();
+    LoadVoiceRows(SevenVoices());
+    Enter(SeqConfig::kPageVoice);
+    // Order 1, 2, 5, 6, 0, 7, 4: at row 0 plates 0 to 5 show IDs 1, 2, 5, 6, 0, 7.
+    WidgetDrawRecorder& recorder = m_H.m_UI.Recorder();
+    auto drawn = [&] {
+        recorder.Clear();
+        m_Screen->Draw(kConfigFaceDrawTag, kConfigFaceRenderList);
+        std::vector<std::string> calls;
+        for (const WidgetDrawCall& call : recorder.Calls()) {
+            std::string line = call.call;
+            if (call.call == "DrawImagePattern")
+                line += " " + std::to_string(static_cast<int>(call.points[0].x)) + "," +
+                        std::to_string(static_cast<int>(call.points[0].y));
+            calls.push_back(line);
+        }
+        return calls;
+    };
+    std::vector<std::string> expected = {"BeginSceneNested", "ResetRenderStates"};
+    for (std::int32_t i = 0; i < kVoicePlateCount; ++i) {
+        const GxVector3 at = W(SeqConfig::kPageVoice, u"tip_voiceplate", i)->GetWorldPos();
+        expected.push_back("DrawImagePattern " + std::to_string(static_cast<int>(at.x)) + "," +
+                           std::to_string(static_cast<int>(at.y)));
+    }
+    expected.push_back("EndSceneNested");
+    EXPECT_EQ(drawn(), expected);
+
+    // One row down: IDs 5, 6, 0, 7, 4 (no face), and no sixth plate.
+    m_Screen->OnMouseWheel(nullptr, -120, 0);
+    expected.erase(expected.end() - 3, expected.end());
+    expected.push_back("EndSceneNested");
+    EXPECT_EQ(drawn(), expected);
+    Leave();
+    ReleaseTestUIImageSets();
 }
 
 TEST_F(ConfigScreen, FacesAreQueuedOnlyWithTheVoiceTab)
