@@ -301,9 +301,7 @@ TEST_F(ConfigScreen, EnteringEndsTheModesStopsVoicesSelectsThePageAndHoldsNotice
     Press(m_Screen->FindWidget(u"btn_tabconf_voice"));
     EXPECT_EQ(m_Screen->GetPageFolder(SeqConfig::kPageVoice)->GetState(), kTaskActive);
     EXPECT_EQ(m_Screen->GetPageFolder(SeqConfig::kPageSound)->GetState(), kTaskSuspended);
-    for (int page = 0; page < SeqConfig::kPageCount; ++page)
-        m_Screen->FindWidget(u"btn_tabconf_system")->SetValueBool(false);
-    Tab(static_cast<SeqConfig::Page>(-1));
+    Tab(static_cast<SeqConfig::Page>(-1));   // every tab off
     Press(m_Screen->FindWidget(u"btn_tabconf_system"));
     EXPECT_EQ(m_Screen->GetPageFolder(SeqConfig::kPageVoice)->GetState(), kTaskActive);
 
