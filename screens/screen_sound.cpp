@@ -29,6 +29,44 @@ void GxScreenSoundBase::ApplyMusicVolumes()
     ApplyBgvVolume(false);
 }
 
+void GxScreenSoundBase::ApplyVolume(Volume kind)
+{
+    switch (kind) {
+    case Volume::kBgm: ApplyBgmVolume(); break;
+    case Volume::kBgv: ApplyBgvVolume(false); break;
+    case Volume::kMovie: ApplyMovieVolume(); break;
+    case Volume::kSe: ApplySeVolume(); break;
+    case Volume::kVoice: ApplyVoiceVolume(); break;
+    case Volume::kSystemVoice: ApplySystemVoiceVolume(); break;
+    case Volume::kExtraVoice: ApplyExtraVoiceVolume(); break;
+    }
+}
+
+bool GxScreenSoundBase::StopVoiceChannels(std::int32_t fadeMs)
+{
+    return ::StopVoiceChannels(fadeMs);
+}
+
+bool GxScreenSoundBase::StopConfigSamples()
+{
+    return ::StopConfigSamples();
+}
+
+bool GxScreenSoundBase::PlayConfigSeSample(const std::u16string& file)
+{
+    return ::PlayConfigSeSample(file);
+}
+
+bool GxScreenSoundBase::PlayConfigSystemVoiceSample(const std::u16string& file)
+{
+    return ::PlayConfigSystemVoiceSample(file);
+}
+
+bool GxScreenSoundBase::PlayConfigVoiceSample(const std::u16string& file, std::int32_t volumeSlot)
+{
+    return ::PlayConfigVoiceSample(file, volumeSlot);
+}
+
 GxScreenSoundBase* SetScreenSound(GxScreenSoundBase* sound)
 {
     GxScreenSoundBase* previous = g_Sound;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class GxScreenSoundBase {
 public:
@@ -16,6 +17,16 @@ public:
     virtual bool IsVoicePlaying();
     // The music and background-voice volumes applied again (after the restraint changed).
     virtual void ApplyMusicVolumes();
+
+    // The configuration screen's calls.
+    enum class Volume { kBgm, kBgv, kMovie, kSe, kVoice, kSystemVoice, kExtraVoice };
+    // The option of that kind applied again to what plays (the background voices unmuted).
+    virtual void ApplyVolume(Volume kind);
+    virtual bool StopVoiceChannels(std::int32_t fadeMs);
+    virtual bool StopConfigSamples();
+    virtual bool PlayConfigSeSample(const std::u16string& file);
+    virtual bool PlayConfigSystemVoiceSample(const std::u16string& file);
+    virtual bool PlayConfigVoiceSample(const std::u16string& file, std::int32_t volumeSlot);
 };
 
 // Not owned; null puts the default back. Returns the previous one (null for the default).
