@@ -4,9 +4,16 @@
 // (passes run on the real clock); after the shut-down "permanent.dat" and the quick save are read
 // back.
 #include "data/save_records.h"
+#include "data/saved_file_reader.h"
+#include "data/saved_script.h"
 #include "data/user_data.h"
 #include "data/user_data_perman.h"
+#include "foundation/bin_buffer.h"
+#include "foundation/content.h"
+#include "foundation/file.h"
 #include "foundation/wide_string.h"
+#include "script/moa.h"
+#include "script/worker.h"
 #include "tests/support/engine_runner.h"
 #include "tests/support/game_folder.h"
 #include "tests/support/image_fixtures.h"
@@ -19,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +64,28 @@ bool NearRgb(std::uint32_t argb, std::uint32_t rgb)
             return false;
     }
     return true;
+}
+
+// The music record of a saved game. The loader restores the sound part only into a running play
+// screen, so it is reached here the way the loader reaches it: past the values, the script's
+// in-game variables (save class 3) and the main worker.
+GxSoundPlayParam ReadSavedMusic(const std::filesystem::path& file)
+{
+    GxSoundPlayParam music;
+    GxBinBuffer bytes;
+    if (!GxFile::ReadWholeFile(bytes, Utf8ToWide(file.string())))
+        return music;
+    const std::unique_ptr<GxContentReaderBase> reader = OpenSavedFileReader(bytes, "TGD", "BGD");
+    if (!reader)
+        return music;
+    GxUserData values;
+    values.ReadValues(*reader, u"");
+    GxSavedDataScript script;
+    script.Moa().ResetAndReadVariables(*reader, 3);
+    script.MainWorker().ClearAndReadScriptVariables(*reader, 3);
+    script.MainWorker().Read(*reader);
+    music.Read(*reader);
+    return music;
 }
 
 void BuildMainRoadGame(TestGameFolder& game)
@@ -235,6 +265,11 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
         for (int slot = 1; slot < GxMessageLogElement::kVoiceSlots; ++slot)
             EXPECT_TRUE(entry.m_VoiceFileName[slot].empty()) << i << "/" << slot;
     }
+    // The music still plays at the quick save: endless, from the music table's loop position.
+    const GxSoundPlayParam music = ReadSavedMusic(result.saveFolder / "gamedata_quick.gd");
+    EXPECT_EQ(WideToUtf8(music.m_FileName), "bgms/theme.wav");
+    EXPECT_EQ(music.m_Loop, 0);
+    EXPECT_EQ(music.m_LoopPosTime, 500u);
 }
 
 }  // namespace main_road_run
