@@ -4,6 +4,9 @@
 // avg_builtin_message.cpp (the message window's flags and the user dialog),
 // avg_builtin_select.cpp (the choice items) and avg_builtin_extra.cpp (replays, event pictures,
 // notices, the title and the extra option bits).
+// avg_builtin_message.cpp (the message window's flags and the user dialog) and
+// avg_builtin_select.cpp (the choice items), avg_builtin_stand.cpp (standing characters) and
+// avg_builtin_text.cpp (text blocks and waits).
 #pragma once
 
 #include "core/module_core_base.h"
@@ -14,6 +17,8 @@
 #include <string>
 
 class GxCore;
+class GxTaskLayer;
+struct DBAvgCharRow;
 class GxMoaFunctionBinder;
 class GxMoaVariable;
 struct GxSeqWorker;
@@ -129,6 +134,39 @@ public:
     TW_AVG_BUILTIN(JumpToTitle);
     TW_AVG_BUILTIN(SetExtraOption);
     TW_AVG_BUILTIN(GetExtraOption);
+    // Backgrounds, event pictures and whole-screen effects (avg_builtin_stage.cpp)
+    TW_AVG_BUILTIN(Bg);
+    TW_AVG_BUILTIN(BgSw);
+    TW_AVG_BUILTIN(BgColor);
+    TW_AVG_BUILTIN(BgActMove);
+    TW_AVG_BUILTIN(BgWait);
+    TW_AVG_BUILTIN(Ev);
+    TW_AVG_BUILTIN(EvSw);
+    TW_AVG_BUILTIN(Fin);
+    TW_AVG_BUILTIN(Fout);
+    TW_AVG_BUILTIN(Flash);
+    TW_AVG_BUILTIN(FlashWait);
+    TW_AVG_BUILTIN(Shake);
+    TW_AVG_BUILTIN(ShakeEnd);
+    // Standing characters and sprites
+    TW_AVG_BUILTIN(SpColor);
+    TW_AVG_BUILTIN(SpAlpha);
+    TW_AVG_BUILTIN(SpBlend);
+    TW_AVG_BUILTIN(SpLcg);
+    TW_AVG_BUILTIN(SpLnc);
+    TW_AVG_BUILTIN(SpWait);
+    TW_AVG_BUILTIN(SpShake);
+    TW_AVG_BUILTIN(SpShakeEnd);
+    TW_AVG_BUILTIN(SpSub);
+    TW_AVG_BUILTIN(SpClearAll);
+    TW_AVG_BUILTIN(SpActMove);
+    TW_AVG_BUILTIN(SpActFinish);
+    TW_AVG_BUILTIN(Stand);
+    // Text blocks and waits
+    TW_AVG_BUILTIN(Text);
+    TW_AVG_BUILTIN(WaClick);
+    TW_AVG_BUILTIN(WaTime);
+    TW_AVG_BUILTIN(WaLayer);
 #undef TW_AVG_BUILTIN
 
 private:
@@ -141,6 +179,16 @@ private:
     // "MSG" and "MSGN": the read state, the play screen (speaker cleared when null), the read
     // flag and the log entry.
     void ShowMessage(GxMoaWorker* worker, const std::u16string* speaker, const std::u16string& text);
+    // "BG.SW" and "EV.SW": `eventPicture` selects the event folder, its messages, the gallery
+    // flag and the companion picture.
+    bool SwitchPicture(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker, GxMoaScriptEntity* entity,
+                       GxMoaExecStack* execStack, bool eventPicture);
+    // The standing layer or the character row named by argument 0; null once the failure is
+    // reported. `shortMessage` selects the not-found text of the colour, alpha, blend and block builtins.
+    GxTaskLayer* StandLayer(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker,
+                            GxMoaScriptEntity* entity, GxMoaExecStack* execStack, bool shortMessage);
+    const DBAvgCharRow* StandRow(const std::u16string& name, GxMoaVariable& args, GxMoaWorker* worker,
+                                 GxMoaScriptEntity* entity, GxMoaExecStack* execStack);
 
     GxCore* m_Core = nullptr;
 };

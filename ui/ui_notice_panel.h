@@ -47,4 +47,5 @@ public:
 
     const GxNcOriginImage* m_Icon = nullptr;   // not owned
     std::int32_t m_IconPlacement = kNoticeIconCenter;
+    std::int32_t m_NoticeID = 0;   // the posting side's identifier; kept for it, not drawn
 };

@@ -7,3 +7,7 @@
 // "bincode/moacode.mwb" from the scripts in demo/scripts/ (one script per "*.moa" file, named
 // after the file).
 bool WriteDemoProgram(const std::filesystem::path& demoFolder, const std::filesystem::path& gameFolder);
+
+// The resident system layer's panel images "cg/ui/*.png" (its rows are in tables/db_uimodule.txt)
+// and the system sounds "sounds/sys/*.wav".
+bool WriteDemoSystemLayer(const std::filesystem::path& gameFolder);

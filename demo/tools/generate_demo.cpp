@@ -22,5 +22,6 @@ int main(int argc, char** argv)
     ok = WriteDemoTables(demoFolder, gameFolder) && ok;
     ok = WriteDemoFonts(gameFolder) && ok;
     ok = WriteDemoPlayScreen(gameFolder) && ok;
+    ok = WriteDemoSystemLayer(gameFolder) && ok;
     return ok ? 0 : 1;
 }

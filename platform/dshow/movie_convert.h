@@ -15,6 +15,9 @@ namespace platform {
 constexpr int kMaxMovieDimension = 8192;
 // The mixer takes at most two channels from a movie; more are mixed down.
 constexpr int kMaxMovieChannels = 2;
+// The highest sample rate a movie's sound may have; a higher one is refused as damaged, since the
+// sound buffers are sized from it.
+constexpr int kMaxMovieSampleRate = 384000;
 
 LONG MovieRowBytes(int width);
 CMediaType MovieVideoType(int width, int height, REFERENCE_TIME frameTime);

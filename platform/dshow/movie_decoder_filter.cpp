@@ -164,7 +164,9 @@ AVCodecID CMovieDecoderFilter::CodecOf(const AM_MEDIA_TYPE& type)
         std::memcpy(&format, type.pbFormat, sizeof(format));
         const AVCodecTag* const tags[] = {ff.avformat_get_riff_audio_tags(), nullptr};
         if (format.wFormatTag != WAVE_FORMAT_PCM) id = ff.av_codec_get_id(tags, format.wFormatTag);
-        if (format.nChannels == 0 || format.nSamplesPerSec == 0 || format.cbSize > type.cbFormat - sizeof(WAVEFORMATEX))
+        if (format.nChannels == 0 || format.nSamplesPerSec == 0 ||
+            format.nSamplesPerSec > static_cast<DWORD>(platform::kMaxMovieSampleRate) ||
+            format.cbSize > type.cbFormat - sizeof(WAVEFORMATEX))
             id = AV_CODEC_ID_NONE;
     }
     if (id != AV_CODEC_ID_NONE && !ff.avcodec_find_decoder(id)) id = AV_CODEC_ID_NONE;

@@ -153,7 +153,7 @@ bool MovieDemux::Open(ReadFunction read, std::int64_t size, const char* hint, co
                 if (m_FrameTime <= 0 || m_FrameTime > kUnitsPerSecond * 10) m_FrameTime = kDefaultFrameTime;
             }
         } else if (parameters->codec_type == AVMEDIA_TYPE_AUDIO && !HasAudio() && parameters->sample_rate > 0 &&
-                   parameters->ch_layout.nb_channels > 0) {
+                   parameters->sample_rate <= kMaxMovieSampleRate && parameters->ch_layout.nb_channels > 0) {
             used = OpenDecoder(m_Audio, static_cast<int>(i));
             if (used) {
                 m_Rate = parameters->sample_rate;

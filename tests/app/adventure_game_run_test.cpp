@@ -5,6 +5,7 @@
 #include "tests/support/game_folder.h"
 #include "tests/support/image_fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui/system_layer_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ TEST(AdventureGameRun, TheBinaryStartsTheGameRunsMainAndShutsDownCleanly)
         .Script("*MAIN\nPrint(\"main reached\")\nEXIT()\n")
         .Png("cg/bg/黒.png", TestImage::Solid(8, 8, 0xFF000000u))
         .StartupFiles();
+    AddSystemLayer(game);
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
 
     TestEngineRunner runner(TW_TARNWICK);

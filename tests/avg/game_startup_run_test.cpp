@@ -22,9 +22,11 @@
 #include "graphics/texture.h"
 #include "motion/crammed_image_set.h"
 #include "motion/image_set_pool.h"
+#include "screens/seq_system.h"
 #include "platform/d3d9/virtual_adapter.h"
 #include "platform/win32/timer.h"
 #include "tests/support/game_folder.h"
+#include "tests/support/ui/system_layer_rows.h"
 #include "ui/ui_named_values.h"
 
 #include <cstdlib>
@@ -82,7 +84,8 @@ protected:
         sysconf.insert(sysconf.end(), extraSysConf.begin(), extraSysConf.end());
         TestGameFolder game(m_Game);
         game.SysConf(sysconf)
-            .Setting({{"SkipSlightError", "0"}})
+            .Setting({{"SkipSlightError", "0"}});
+        AddSystemLayer(game)
             .Table(u"db_keymap.txt", TestTableBuilder().Row({u"5", u"decide", u"decide", u"1", u"1", u"0", u"0",
                                                             u"KC_KEYB_RETURN", u"", u"KC_KEYB_SPACE"}))
             .EmptyTables()

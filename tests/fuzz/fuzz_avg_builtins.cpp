@@ -6,12 +6,13 @@
 // Sequence slots, dialogs, labels and choice items are asked for with any number; sounds, voices
 // and movies are named from a small folder where some exist (one movie empty), and the play screen
 // has its movie layer; the back-log's message log grows by one entry a call; nothing may crash,
-// hang or read out of bounds. Each argument also goes through the two position parsers.
+// hang or read out of bounds. Each argument also goes through the two position parsers. Two
+// standing characters take the character builtins: one with a table row, one without.
 #include "avg/avg_builtin.h"
 #include "avg/seq_avg_log.h"
-#include "avg/standins/screens_standin.h"
 #include "core/core.h"
 #include "core/seq_base.h"
+#include "core/system_dialog_host.h"
 #include "core/task_layer.h"
 #include "core/task_manage.h"
 #include "data/data_services.h"
@@ -102,6 +103,45 @@ GxMoaVariable Value(Input& in, int depth)
     return value;
 }
 
+// The system layer as the builtins reach it: a request opens nothing.
+class FuzzSystemLayer : public GxSeqBase, public GxSystemDialogHost {
+public:
+    explicit FuzzSystemLayer(GxTaskBase* owner) : GxSeqBase(owner, u"SeqSystem") {}
+    const std::u16string& GetUserDialogTag() const override { return m_Tag; }
+    GxSeqBase* GetUserDialogOpener() const override { return m_Opener; }
+    void CloseShutdownDialog(bool) override {}
+    void CloseUserDialog(bool) override { m_Opener = nullptr; }
+    void ShowUserDialog(const std::u16string& identifier, GxSeqBase* requester, const std::u16string&,
+                        std::int32_t) override
+    {
+        m_Tag = identifier;
+        m_Opener = requester;
+    }
+    bool IsShutdownDialogActive() const override { return false; }
+    void PostSystemNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
+    void PostUserNotice(const std::u16string&, const std::u16string&, std::int32_t, std::uint32_t) override {}
+
+private:
+    std::u16string m_Tag;
+    GxSeqBase* m_Opener = nullptr;
+};
+
+// The play screen's stage layers by name, so the picture and effect builtins act on layers; the
+// pictures they name do not exist, so the layers show the error picture.
+void AddStageLayers(GxTaskBase* play)
+{
+    auto* visual = new GxTaskLayer(play, u"$VISUAL:SeqAvgMain");
+    for (const char16_t* name : {u"$BGLAYER:SeqAvgMain", u"$BGWLAYER:SeqAvgMain", u"$GLOBALFLASH:SeqAvgMain",
+                                 u"$GLOBALFADE:SeqAvgMain"})
+        new GxTaskLayer(visual, name);
+    auto* stand = new GxTaskFolder(visual, u"$STAND:SeqAvgMain", nullptr, 0);
+    for (const char16_t* character : {u"a", u"b"}) {
+        auto* layer = new GxTaskLayer(stand, nullptr, character, 0);
+        layer->GetContent(0).SetSubLayerCount(1);
+        layer->GetContent(1).SetSubLayerCount(1);
+    }
+}
+
 struct Environment {
     Environment()
     {
@@ -113,17 +153,22 @@ struct Environment {
         core->m_TaskManage = &m_Manage;
         core->RefreshConfig();
         GxTaskBase* root = new GxTaskBase(&m_Manage);
-        m_System = new SeqSystem(root);
+        m_System = new FuzzSystemLayer(root);
         m_Manage.SetSystemSequence(m_System);
         m_Dialog = new GxTaskBase(root, u"dlg_user", nullptr, 0);
         auto* play = new GxSeqBase(root, u"SeqAvgMain");
         new GxSeqBase(root, u"SeqTitle");
         m_Log = new SeqAvgLog(root);
         new GxTaskLayer(play, u"$MOVIELAYER:SeqAvgMain");
+        AddStageLayers(play);
         m_Manage.ChangeSequence(play, 0, 0, 0);
         m_Manage.ChangeSequence(m_Log, 1, 0, 0);
         m_Manage.ApplySequenceChanges();
         MakeMediaFolder();
+        // The play screen's characters: "a" has a table row (its pictures are missing), "b" not.
+        GetDBAvgChar().GetRow(1)->m_CharName = u"a";
+        GetDBAvgChar().GetRow(1)->m_StandPath = u"stand/";
+        GetDBAvgChar().GetRow(1)->m_NCProjFileName = u"a";
 
         for (const char16_t* name : {u"MAIN", u"a", u"@b"}) {
             GxMoaLabelDefinition label;
@@ -168,7 +213,7 @@ struct Environment {
     GxUserData m_UserData;
     GxUserDataPerman m_Perman;
     GxTaskManage m_Manage{GxCore::GetInstance()};
-    SeqSystem* m_System = nullptr;
+    FuzzSystemLayer* m_System = nullptr;
     SeqAvgLog* m_Log = nullptr;
     GxTaskBase* m_Dialog = nullptr;
     GxMoaEx m_Moa;
@@ -211,6 +256,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         env.m_SystemConfig.m_ErrorStopNotFound_BGV = stopOnMissing;
         env.m_SystemConfig.m_ErrorStopNotFound_SE = stopOnMissing;
         env.m_SystemConfig.m_ErrorStopNotFound_VO = stopOnMissing;
+        env.m_SystemConfig.m_ErrorStopNotFound_BG = stopOnMissing;
+        env.m_SystemConfig.m_ErrorStopNotFound_EV = stopOnMissing;
         GxCore::GetInstance()->RefreshConfig();
         if (pick & 0x80)
             env.m_Dialog->Resume();

@@ -66,7 +66,7 @@ protected:
         m_Module.m_OnRegisterBuiltins = [this](GxMoaFunctionBinder* binder) { m_Binder = binder; };
         m_Module.m_OnBeforeReset = [this] {
             m_RunningAtReset = GetMainWorker() != nullptr && GetMainWorker()->IsRunning();
-            m_ErrorStopAtReset = GetScriptServices()->IsErrorStop();
+            m_ErrorStopAtReset = GetScriptInstance() != nullptr && GetScriptInstance()->IsErrorStop();
             m_EngineAtReset = GetScriptInstance() != nullptr;
             GxCore* core = GxCore::GetInstance();
             m_LineReadAtReset = core->m_UserDataPerman != nullptr && core->m_UserDataPerman->IsMessageRead(u"main", 28);

@@ -10,13 +10,13 @@
 
 #include "app/engine_services.h"
 #include "app/game_worker_host.h"
+#include "avg/game_screens_builder.h"
 #include "avg/game_sound_services.h"
 #include "avg/game_startup.h"
 #include "avg/resource_lookup.h"
 #include "core/game_services.h"
 #include "core/module_core_base.h"
 #include "core/movie_services.h"
-#include "core/script_services.h"
 #include "core/transit_graphics.h"
 #include "core/unattended_run.h"
 #include "core/win_main.h"
@@ -29,7 +29,6 @@
 #include "platform/d3d9/device_control.h"
 #include "script/script_engine.h"
 #include "script/game_worker_host.h"
-#include "script/script_services.h"
 
 namespace engine_test {
 
@@ -168,6 +167,8 @@ protected:
         SetMovieServices(nullptr);
         SetGameServices(nullptr);
         SetPlayStateServices(nullptr);
+        // The process entry's wiring installs the screens' builder; later runs build stand-ins.
+        SetGameScreensBuilder(nullptr);
         if (m_MotionServices)
             SetMotionServices(nullptr);
         if (m_DataServices) {
@@ -175,7 +176,6 @@ protected:
             ResetDataTables();
         }
         if (m_ScriptServices) {
-            SetScriptServices(nullptr);
             SetGameWorkerHost(nullptr);
             DestroyScriptEngine();
         }
@@ -221,11 +221,10 @@ protected:
         m_DataServices = true;
     }
 
-    // Installs the script engine's services (the start-up creates the engine and loads the
-    // program; the boot screen starts "MAIN"), as the process entry does.
+    // Installs the game worker's host, as the process entry does (the start-up creates the
+    // script engine and loads the program; the boot screen starts "MAIN").
     void UseScriptServices()
     {
-        InstallScriptServices();
         InstallGameWorkerHost();
         m_ScriptServices = true;
     }

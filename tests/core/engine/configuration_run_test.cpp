@@ -14,6 +14,7 @@
 #include "tests/support/game_folder.h"
 #include "tests/support/image_fixtures.h"
 #include "tests/support/pack_builder.h"
+#include "tests/support/ui/system_layer_rows.h"
 
 namespace engine_test {
 namespace {
@@ -62,7 +63,10 @@ protected:
                       {"FONTSIZE_2", "30"},
                       {"MESWIN_TEXT_BUILTINFONTNAME", "msgfont"},
                       {"FILE_CG_ERROR", "cg/sys/broken.png"}})
-            .Setting({{"SaveToMyDocuments", "1"}, {"SkipSlightError", "0"}})
+            .Setting({{"SaveToMyDocuments", "1"}, {"SkipSlightError", "0"}});
+        // The system layer's rows: without them its missing-row lines would count as errors and
+        // bring up the status line over the probed picture.
+        AddSystemLayer(game)
             .EmptyTables()
             .Pack("extra.gxp", TestPackBuilder().Add(kPackOnlyFile, std::string_view(kPackOnlyText)))
             .Png("cg/sys/broken.png", TestImage::Solid(64, 64, kConfiguredErrorColour))

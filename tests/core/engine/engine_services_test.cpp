@@ -15,7 +15,6 @@
 // Installed by the process entry's wiring (InstallEngineServices), which the first test runs:
 //   - motion projects and image sets (GxMotionServicesBase): motion/'s GxMotionServices;
 //   - the data tables and the configuration (GxDataServicesBase): data/'s GxDataServices;
-//   - the script engine (GxScriptServicesBase): script/'s GxScriptServices;
 //   - the sound devices and the movie start-up, poll and shut-down (GxMediaServicesBase): media/'s
 //     GxMediaServices;
 //   - the movie slots the layers reach (GxMovieServicesBase): media/'s GxMovieServices (a layer
@@ -25,7 +24,7 @@
 //   - the game's start-up, reset and picture look-up (GxGameServicesBase): avg/'s
 //     GxAvgGameServices;
 //   - what a loaded game stops (GxPlayStateServicesBase): avg/'s GxAvgPlayStateServices.
-// Still stand-ins until their subsystems land: the screens with the resident system sequence.
+// Still stand-ins until their subsystems land: the screens but the resident system sequence.
 #include "tests/support/engine_run_fixture.h"
 
 #include "core/layer_graphics.h"
@@ -97,8 +96,6 @@ TEST_F(EngineRunTest, AfterStartUpEveryServiceTheCoreAndTheLayersCallIsTheEngine
             EXPECT_EQ(typeid(*GetMotionServices()), typeid(GxMotionServices));
             ASSERT_NE(GetDataServices(), nullptr);
             EXPECT_EQ(typeid(*GetDataServices()), typeid(GxDataServices));
-            ASSERT_NE(GetScriptServices(), nullptr);
-            EXPECT_EQ(typeid(*GetScriptServices()), typeid(GxScriptServices));
             // The script engine exists from the start-up on, its binder handed to the modules.
             EXPECT_NE(GetScriptInstance(), nullptr);
             ASSERT_NE(GetGameServices(), nullptr);

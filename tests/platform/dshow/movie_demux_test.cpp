@@ -1,6 +1,7 @@
 #include "platform/audio/mixer.h"
 #include "platform/dshow/dshow_layer.h"
 #include "platform/dshow/filter_graph.h"
+#include "platform/dshow/movie_demux.h"
 #include "platform/dshow/movie_demux_filter.h"
 #include "platform/dshow/reference_clock.h"
 #include "platform/win32/com.h"
@@ -402,6 +403,36 @@ TEST_F(MovieDemuxTest, DamagedAndUnknownFilesFailRenderOrPlayToTheirEnd)
         Run(graph);
         EXPECT_TRUE(AdvanceUntilComplete(graph, 2 * kUnitsPerSecond));
         EXPECT_EQ(graph.control->Stop(), S_OK);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A sound stream whose header claims an absurd sample rate sizes no buffers from it: the picture
+// plays and the sound is left out.
+TEST_F(MovieDemuxTest, ASoundStreamWithAnAbsurdSampleRateIsLeftOut)
+{
+    MovieBytes avi = Movie(Spec(TestMovieContainer::Avi, 10, 1));
+    const std::string bytes(avi.begin(), avi.end());
+    const std::size_t auds = bytes.find("auds");
+    ASSERT_NE(auds, std::string::npos);
+    const std::size_t strf = bytes.find("strf", auds);
+    ASSERT_NE(strf, std::string::npos);
+    const std::size_t rate = strf + 8 + 4;   // chunk header, then the format tag and channel count
+    ASSERT_LT(rate + 4, avi.size());
+    for (const std::uint32_t samplesPerSecond : {44100u, 335544320u}) {
+        SCOPED_TRACE(samplesPerSecond);
+        for (int i = 0; i < 4; ++i) avi[rate + i] = static_cast<std::uint8_t>(samplesPerSecond >> (8 * i));
+        platform::MovieDemux movie;
+        const auto read = [&avi](std::int64_t position, int length, std::uint8_t* buffer) {
+            std::copy_n(avi.begin() + static_cast<std::ptrdiff_t>(position), length, buffer);
+            return length;
+        };
+        ASSERT_TRUE(movie.Open(read, static_cast<std::int64_t>(avi.size()), "avi", nullptr));
+        EXPECT_TRUE(movie.HasVideo());
+        EXPECT_EQ(movie.HasAudio(), samplesPerSecond == 44100u);
     }
 }
 

@@ -1,0 +1,88 @@
+// The screens' in-process checks: the UI harness with the system layer's module rows and images
+// loaded, a resident SeqSystem under the harness root (made the system sequence), and the sound
+// calls recorded.
+#pragma once
+
+#include "core/task_manage.h"
+#include "screens/screen_sound.h"
+#include "screens/seq_system.h"
+#include "tests/support/ui/harness/ui_harness.h"
+#include "tests/support/ui/system_layer_rows.h"
+#include "ui/task_ui_base.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace screens_test {
+
+// "sound s v", "voice v" and "volumes" in call order.
+class RecordingScreenSound : public GxScreenSoundBase {
+public:
+    bool PlaySystemSound(std::int32_t soundID, std::int32_t voiceID) override
+    {
+        m_Calls.push_back("sound " + std::to_string(soundID) + " " + std::to_string(voiceID));
+        return true;
+    }
+    bool PlaySystemVoice(std::int32_t voiceID) override
+    {
+        m_Calls.push_back("voice " + std::to_string(voiceID));
+        return true;
+    }
+    bool IsVoicePlaying() override { return m_VoicePlaying; }
+    void ApplyMusicVolumes() override { m_Calls.push_back("volumes"); }
+
+    std::vector<std::string> m_Calls;
+    bool m_VoicePlaying = false;
+};
+
+class ScreenHarness {
+public:
+    // Layout rows go to the layout table beside the system layer's module rows (minus `omit`,
+    // numbered from `firstID`).
+    explicit ScreenHarness(const std::vector<std::u16string>& omit = {},
+                           const std::vector<ModuleRow>& extraModules = {},
+                           const std::vector<LayoutRow>& layouts = {}, std::int32_t firstID = 1)
+    {
+        m_Previous = SetScreenSound(&m_Sound);
+        const std::filesystem::path images = m_UI.Folder() / "sysui";
+        WriteSystemLayerImages(images);
+        std::vector<ModuleRow> modules = SystemLayerModuleRows(images.u16string() + u"/", firstID, omit);
+        for (ModuleRow row : extraModules) {
+            row.id = static_cast<std::int32_t>(modules.size()) + firstID;
+            modules.push_back(row);
+        }
+        WriteUITables(m_UI.Folder(), modules, layouts);
+        m_UI.LoadUITables(m_UI.Folder());
+    }
+    ~ScreenHarness() { SetScreenSound(m_Previous); }
+
+    // The resident layer under the harness root, made the system sequence.
+    SeqSystem* MakeSystem()
+    {
+        m_System = new SeqSystem(m_UI.Root());
+        m_UI.Manage().SetSystemSequence(m_System);
+        return m_System;
+    }
+
+    GxTaskUIBase* Widget(const char16_t* name)
+    {
+        GxTaskBase* task = m_UI.Manage().FindTask(name);
+        return task != nullptr && (task->m_KindFlags & kKindWidget) ? static_cast<GxTaskUIBase*>(task) : nullptr;
+    }
+    GxTaskUIBase* Child(const char16_t* parent, const char16_t* name, std::int32_t index = 0)
+    {
+        GxTaskUIBase* folder = Widget(parent);
+        GxTaskBase* task = folder != nullptr ? folder->FindTaskLocal(name, index) : nullptr;
+        return task != nullptr && (task->m_KindFlags & kKindWidget) ? static_cast<GxTaskUIBase*>(task) : nullptr;
+    }
+
+    UIHarness m_UI;
+    RecordingScreenSound m_Sound;
+    SeqSystem* m_System = nullptr;
+
+private:
+    GxScreenSoundBase* m_Previous = nullptr;
+};
+
+}  // namespace screens_test
