@@ -1,8 +1,8 @@
-// The engine binary on a game that walks the whole main road: music, an effect and a voice, a
-// named message, a plain line with a speaker, a movie waited for to its end, a choice of two, the
-// quick save and the back-log opened by the wheel. Frames are captured at settled moments only
-// (passes run on the real clock); after the shut-down "permanent.dat" and the quick save are read
-// back.
+// The engine binary on a game that walks the whole main road: a background, a character, music,
+// an effect and a voice, a named message, a plain line with a speaker, a "TEXT" block with its own
+// voice, a movie waited for to its end, a choice of two, the quick save and the back-log opened
+// by the wheel. Frames are captured at settled moments only (passes run on the real clock); after
+// the shut-down "permanent.dat" and the quick save are read back.
 #include "data/save_records.h"
 #include "data/saved_file_reader.h"
 #include "data/saved_script.h"
@@ -32,7 +32,12 @@
 
 namespace main_road_run {
 
+constexpr std::uint32_t kDefaultBackground = 0xFF000000u;
 constexpr std::uint32_t kBackground = 0xFF305070u;
+constexpr std::uint32_t kStand = 0xFFC08040u;
+// Tall enough that the middle of the character stands above the message window.
+constexpr int kStandWidth = 200;
+constexpr int kStandHeight = 600;
 constexpr std::uint32_t kNameImage = 0xFF00C000u;
 constexpr std::uint32_t kChoiceImage = 0xFFC08020u;
 constexpr std::uint32_t kVoicePlayImage = 0xFF20C0C0u;
@@ -90,20 +95,28 @@ GxSoundPlayParam ReadSavedMusic(const std::filesystem::path& file)
 
 void BuildMainRoadGame(TestGameFolder& game)
 {
-    // Lines from 0 (read flags count from 1): the named message at 5, the plain line at 6, the
-    // choice at 10; "FIRST"'s message at 12, "SECOND"'s at 15.
+    // Lines from 0 (read flags count from 1): the named message at 9, the plain line at 10, the
+    // "TEXT" statement at 11, the choice at 18; "FIRST"'s message at 20, "SECOND"'s at 23.
     game.SysConf({{"APP_TITLE", "Main Road"}, {"APP_SAVEDIR", "ROAD_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
         .Setting({{"ErrorStopNotFound_BGM", "1"}, {"ErrorStopNotFound_SE", "1"}, {"ErrorStopNotFound_VO", "1"}})
         .Table(u"db_avgchar.txt",
                TestTableBuilder().Row({u"1", u"hero", u"0", u"cg/stand/hero/", u"", u"voice/hero/", u"0", u""}))
         .Table(u"db_bgmmode.txt", TestTableBuilder().Row({u"1", u"Theme", u"theme.wav", std::u16string(u"500"), u"0"}))
         .Script("*MAIN\n"
-                "BUILTIN BGM, SE, VO, MSGN, MSG, MV, MV.WA, SEL, SEL.GO\n"
+                "BUILTIN BG, STAND, ENDSTAND, TEXT, ENDTEXT, BGM, SE, VO, MSGN, MSG, MV, MV.WA, SEL, SEL.GO\n"
+                "BG(\"room\", 500)\n"
+                "STAND(\"hero\", \"M\", \"B\", \"\", 0)\n"
+                "a\n"
+                "endstand()\n"
                 "BGM(\"theme\")\n"
                 "SE(\"click\")\n"
                 "VO(\"hero_001\")\n"
                 "MSGN(\"Hero\", \"Hello.\")\n"
                 "Hero「Second line.」\n"
+                "TEXT(\"Hero\", \"hero_002\")\n"
+                "First row.\n"
+                "Second row.\n"
+                "endtext()\n"
                 "MV(\"clip\", 0, 1024, 768, 1)\n"
                 "MV.WA()\n"
                 "SEL.GO(\"FIRST\", \"SECOND\")\n"
@@ -114,12 +127,15 @@ void BuildMainRoadGame(TestGameFolder& game)
                 "*SECOND\n"
                 "MSG(\"second\")\n"
                 "EXIT()\n")
-        .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kBackground))
+        .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kDefaultBackground))
+        .Png("cg/bg/room.png", TestImage::Solid(1024, 768, kBackground))
+        .Png("cg/stand/hero/a.png", TestImage::Solid(kStandWidth, kStandHeight, kStand))
         .Png("cg/name/Hero.png", TestImage::Solid(120, 30, kNameImage))
         .Png("cg/ui/bg_avglog.png", TestImage::Solid(1024, 768, kLogBackground))
         .Wav("bgms/theme.wav", 3000)
         .Wav("sounds/se/click.wav", 200)
-        .Wav("voice/hero/hero_001.wav", 1000);
+        .Wav("voice/hero/hero_001.wav", 1000)
+        .Wav("voice/hero/hero_002.wav", 1000);
     TestMovieSpec clip;
     clip.picture = TestMoviePicture::Solid;
     clip.solidColour = kMovieRgb;
@@ -180,18 +196,20 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
     runner.SetTimeoutSeconds(240);
-    runner.SetMaxFrames(760);
+    runner.SetMaxFrames(840);
     runner.AddInput(140, "ldown 512 300");   // "Hello." is whole: on to the plain line
     runner.AddInput(141, "lup 512 300");
-    runner.AddInput(220, "ldown 512 300");   // the plain line ends: the movie
+    runner.AddInput(220, "ldown 512 300");   // the plain line ends: the "TEXT" block
     runner.AddInput(221, "lup 512 300");
-    const std::vector<std::uint32_t> moviePasses = {240, 255, 270, 285};
-    runner.AddInput(540, "ldown " + choice);   // long after the movie and the buttons' slide
-    runner.AddInput(541, "lup " + choice);
-    runner.AddInput(620, "ldown 882 560");     // "btn_qsave" while "second" shows
-    runner.AddInput(621, "lup 882 560");
-    runner.AddInput(640, "wheel 1");           // the back-log
-    std::vector<std::uint32_t> capture = {130, 530, 610, 720};
+    runner.AddInput(300, "ldown 512 300");   // the block ends: the movie
+    runner.AddInput(301, "lup 512 300");
+    const std::vector<std::uint32_t> moviePasses = {320, 335, 350, 365};
+    runner.AddInput(620, "ldown " + choice);   // long after the movie and the buttons' slide
+    runner.AddInput(621, "lup " + choice);
+    runner.AddInput(700, "ldown 882 560");     // "btn_qsave" while "second" shows
+    runner.AddInput(701, "lup 882 560");
+    runner.AddInput(720, "wheel 1");           // the back-log
+    std::vector<std::uint32_t> capture = {130, 610, 800};
     capture.insert(capture.end(), moviePasses.begin(), moviePasses.end());
     runner.SetCapturePasses(capture);
     const TestEngineResult result = runner.Run(game.Path());
@@ -202,9 +220,15 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     for (std::uint32_t pass : capture)
         ASSERT_EQ(result.frames.count(pass), 1u) << pass;
 
-    // "Hello." after the fade-in: the background, glyphs in the text area and the speaker's name image.
+    // "Hello." after the fade-in: the background at a free point, the character at the middle of
+    // its rectangle (centred, its foot on the bottom), glyphs in the text area and the speaker's
+    // name image.
     const TestCapturedFrame& hello = result.frames.at(130);
     EXPECT_EQ(hello.At(10, 10), kBackground);
+    const int standLeft = (1024 - kStandWidth) / 2, standTop = 768 - kStandHeight;
+    EXPECT_EQ(hello.At(standLeft + kStandWidth / 2, standTop + kStandHeight / 2), kStand);
+    EXPECT_EQ(hello.At(standLeft - 2, standTop + kStandHeight / 2), kBackground);
+    EXPECT_EQ(hello.At(standLeft + kStandWidth / 2, standTop - 2), kBackground);
     EXPECT_GT(Ink(hello, 72 + 40, kMessageTop + 24, 200, 40, kMessageFrameColor), 20);
     EXPECT_EQ(hello.At(72 + 10, 480 + 10), kNameImage);
 
@@ -214,7 +238,7 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     EXPECT_TRUE(movieSeen);
 
     // The choice: both buttons' images at their computed rectangles.
-    const TestCapturedFrame& menu = result.frames.at(530);
+    const TestCapturedFrame& menu = result.frames.at(610);
     for (int row = 0; row < 2; ++row) {
         const int top = firstTop + step * row;
         EXPECT_EQ(menu.At(choiceLeft + 5, top + 5), kChoiceImage) << row;
@@ -222,28 +246,30 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     }
     EXPECT_EQ(menu.At(choiceLeft + 5, firstTop - 5), kBackground);
 
-    // The back-log: its picture outside the rows, glyphs in the three rows with entries, and the
-    // replay button only on the row of the message that had a voice.
-    const TestCapturedFrame& log = result.frames.at(720);
+    // The back-log: its picture outside the rows, glyphs in the four rows with entries, and the
+    // replay button only on the rows of the messages that kept a voice: the voice of "VO" was
+    // pending when "Hello." showed, the "TEXT" block has its own, and the clicks that ended the
+    // other pages emptied the pending slots.
+    const TestCapturedFrame& log = result.frames.at(800);
     EXPECT_EQ(log.At(10, 750), kLogBackground);
     for (int row = 0; row < kLogRows; ++row) {
         const std::uint32_t top = 10 + 120 * row;
         const int ink = Ink(log, 50, top, 400, 60, kLogBackground);
-        if (row < 3)
+        if (row < 4)
             EXPECT_GT(ink, 20) << row;
         else
             EXPECT_EQ(ink, 0) << row;
-        EXPECT_EQ(log.At(910, top + 10) == kVoicePlayImage, row == 0) << row;
+        EXPECT_EQ(log.At(910, top + 10) == kVoicePlayImage, row == 0 || row == 2) << row;
     }
 
     GxUserDataPerman flags;
     ASSERT_FALSE(result.saveFolder.empty());
     ASSERT_TRUE(LoadPermanentData(&flags, Utf8ToWide((result.saveFolder / "permanent.dat").string())));
-    EXPECT_TRUE(flags.IsMessageRead(u"main", 6));
-    EXPECT_TRUE(flags.IsMessageRead(u"main", 7));
-    EXPECT_TRUE(flags.IsMessageRead(u"main", 16));
-    EXPECT_FALSE(flags.IsMessageRead(u"main", 13));
-    EXPECT_TRUE(flags.IsMenuSelected(u"main:11", 2));
+    for (std::int32_t line : {10, 11, 12, 24})
+        EXPECT_TRUE(flags.IsMessageRead(u"main", line)) << line;
+    EXPECT_FALSE(flags.IsMessageRead(u"main", 21));
+    EXPECT_TRUE(flags.IsMenuSelected(u"main:19", 2));
+    EXPECT_FALSE(flags.IsMenuSelected(u"main:19", 1));
 
     GxUserData data;
     ASSERT_TRUE(LoadGameData(&data, Utf8ToWide((result.saveFolder / "gamedata_quick.gd").string()), true));
@@ -254,6 +280,7 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     };
     const Entry entries[] = {{u"Hero", u"Hello.", u"voice/hero/hero_001.wav"},
                              {u"Hero", u"「Second line.」", u""},
+                             {u"Hero", u"First row.%rSecond row.", u"voice/hero/hero_002.wav"},
                              {u"", u"second", u""}};
     ASSERT_EQ(data.m_MessageLog.size(), std::size(entries));
     for (std::size_t i = 0; i < std::size(entries); ++i) {
