@@ -5,7 +5,9 @@
 #include "tests/support/image_set_builder.h"
 #include "tests/support/moa_assembler.h"
 #include "tests/support/motion_project_builder.h"
+#include "tests/support/movie_fixtures.h"
 #include "tests/support/pack_builder.h"
+#include "tests/support/sound_fixtures.h"
 
 #include <algorithm>
 #include <fstream>
@@ -142,4 +144,22 @@ TestGameFolder& TestGameFolder::File(const std::string& path, std::string_view b
 {
     Check(WriteText(m_Folder / path, bytes), path);
     return *this;
+}
+
+TestGameFolder& TestGameFolder::Wav(const std::string& path, std::uint32_t milliseconds)
+{
+    constexpr std::uint32_t kRate = 22050;
+    const SoundBytes bytes = BuildTestPcmWav(
+        1, kRate, 16, TestPcm16Bytes(TestTone(kRate / 1000 * milliseconds, 1, kRate, 440.0, 2000.0)));
+    return File(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+TestGameFolder& TestGameFolder::Movie(const std::string& path, const TestMovieSpec& spec)
+{
+    const MovieBytes bytes = BuildTestMovie(spec);
+    if (bytes.empty()) {
+        Check(false, path);
+        return *this;
+    }
+    return File(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

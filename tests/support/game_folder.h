@@ -8,6 +8,7 @@
 #include "tests/support/content_bytes.h"
 #include "tests/support/table_builder.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 
 class TestPackBuilder;
 struct TestImage;
+struct TestMovieSpec;
 struct TestImageSetSpec;
 struct TestNcProjectSpec;
 
@@ -52,6 +54,10 @@ public:
     // atlas "uigis/ui.png" with one origin image; the icon set's is "icons/<iconTitle>.png".
     TestGameFolder& StartupFiles(const std::u16string& iconTitle = u"icon_save");
     TestGameFolder& File(const std::string& path, std::string_view bytes);
+    // A 16-bit mono PCM WAV of a quiet tone lasting `milliseconds`, at 22050 Hz.
+    TestGameFolder& Wav(const std::string& path, std::uint32_t milliseconds);
+    // A movie from the movie builder; an empty build counts as a failed write.
+    TestGameFolder& Movie(const std::string& path, const TestMovieSpec& spec);
 
     bool Ok() const { return m_Errors.empty(); }
     const std::vector<std::string>& Errors() const { return m_Errors; }

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <utility>
 
 using namespace avg_builtin_test;
 using moa_test::Show;
@@ -89,6 +91,44 @@ TEST_F(AvgRegistration, RowsWithHandlersAreBoundInTableOrderAndReplaceOnlyPrintA
             refused.push_back("GxMoaFunctionBinder::AddFunction/同名関数が既に登録されています (" + name + ")\n");
     }
     EXPECT_EQ(Errors(), refused);
+}
+
+TEST_F(AvgRegistration, EveryNameIsBoundOnceAndOnlyTheAliasesShareAHandler)
+{
+    RecordingBinder binder;
+    GxMoaBuiltinDefault defaults;
+    defaults.Register(&binder);
+    binder.m_Calls.clear();
+    m_Avg.RegisterBuiltins(&binder);
+
+    std::vector<std::string> added;
+    for (const std::string& call : binder.m_Calls)
+        if (call.rfind("add ", 0) == 0)
+            added.push_back(call.substr(4));
+    std::vector<std::string> names;
+    for (const AvgBuiltin::Entry& entry : AvgBuiltin::kBuiltins)
+        names.push_back(script_test::U8(entry.name));
+    EXPECT_EQ(added, names);
+    EXPECT_EQ(std::count(binder.m_Calls.begin(), binder.m_Calls.end(), "remove Print"), 1);
+    EXPECT_EQ(std::count(binder.m_Calls.begin(), binder.m_Calls.end(), "remove Debug"), 1);
+    EXPECT_EQ(binder.GetCount(), GxMoaBuiltinDefault::kBuiltinCount + AvgBuiltin::kBuiltinCount - 2);
+    for (const AvgBuiltin::Entry& entry : AvgBuiltin::kBuiltins) {
+        EXPECT_NE(entry.handler, nullptr) << script_test::U8(entry.name);
+        const std::u16string key = WideToLowerAscii(entry.name);
+        EXPECT_NE(dynamic_cast<GxMoaDelegate<AvgBuiltin>*>(binder.FindFunction(key.c_str())), nullptr)
+            << script_test::U8(entry.name);
+    }
+    EXPECT_TRUE(Errors().empty());
+
+    // Two rows share a handler exactly when one is the other's alias.
+    const std::set<std::pair<std::string, std::string>> aliases = {
+        {"SE", "SE_0"}, {"VO", "VO_0"}, {"BG.COLOR", "EV.COLOR"}, {"BG.ACT_MOVE", "EV.ACT_MOVE"}, {"BG.WA", "EV.WA"}};
+    std::set<std::pair<std::string, std::string>> shared;
+    for (std::size_t i = 0; i < AvgBuiltin::kBuiltinCount; ++i)
+        for (std::size_t j = i + 1; j < AvgBuiltin::kBuiltinCount; ++j)
+            if (AvgBuiltin::kBuiltins[i].handler == AvgBuiltin::kBuiltins[j].handler)
+                shared.insert({names[i], names[j]});
+    EXPECT_EQ(shared, aliases);
 }
 
 TEST_F(AvgRegistration, ArgumentsAreGrownNeverShrunkAndIntegersAre64Bit)
