@@ -52,12 +52,7 @@ TEST(ChoiceGameRun, MessagesHideAndShowAndTheSecondChoiceIsTaken)
                 "EXIT()\n")
         .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kChoiceBackground))
         .StartupFiles();
-    AddUITables(game,
-                {MessageWindowModuleRow(),
-                 {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2},
-                 {3, 21, u"btn_select0", u"", u"", kChoiceWidth, kChoiceHeight, 0, 0, kChoiceWidth, kChoiceHeight, 0, 2}},
-                {MessageWindowLayoutRow(u"SeqAvgMain"),
-                 {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f}});
+    AddUITables(game, PlayScreenModuleRows(kChoiceWidth, kChoiceHeight), PlayScreenLayoutRows());
     game.EmptyTables();
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
     ASSERT_TRUE(WriteMessageWindowFrame(game.Path() / "cg" / "ui"));

@@ -154,7 +154,7 @@ bool BuildMainRoadGame(TestGameFolder& game)
 
     std::vector<ModuleRow> modules = {
         MessageWindowModuleRow(),
-        {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2},
+        NameWindowModuleRow(),
         {3, 18, u"btn_select0", u"ui_avgmain", u"sel", kChoiceWidth, kChoiceHeight, 0, 0, kChoiceWidth, kChoiceHeight, 0, 2},
         {4, 1, u"mod_button", u"", u"", 40, 20, 0, 0, 40, 20},
         {5, 10, u"mod_logwindow", u"", u"", 800, 100, 0, 0, 800, 100, 0, 2},
@@ -162,7 +162,7 @@ bool BuildMainRoadGame(TestGameFolder& game)
     };
     std::vector<LayoutRow> layout = {
         MessageWindowLayoutRow(u"SeqAvgMain"),
-        {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f},
+        NameWindowLayoutRow(),
         // On the message window, at (800, 10) and (800, 40) inside it.
         {3, u"$MESWIN:SeqAvgMain", u"mod_imagebutton", u"btn_qsave", 0, 1, 1, 1, 800.0f, 10.0f, 1.0f},
         {4, u"$MESWIN:SeqAvgMain", u"mod_button", u"btn_log", 0, 1, 1, 1, 800.0f, 40.0f, 1.0f},

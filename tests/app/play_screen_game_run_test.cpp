@@ -36,12 +36,7 @@ TEST(PlayScreenGameRun, TheGameShowsItsLinesWithSpeakersAndRemembersWhichWereRea
         .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kBackground))
         .Png("cg/name/花子.png", TestImage::Solid(120, 30, kNameImage))
         .StartupFiles();
-    AddUITables(game,
-                {MessageWindowModuleRow(),
-                 {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2},
-                 {3, 21, u"btn_select0", u"", u"", 601, 40, 0, 0, 601, 40, 0, 2}},
-                {MessageWindowLayoutRow(u"SeqAvgMain"),
-                 {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f}});
+    AddUITables(game, PlayScreenModuleRows(), PlayScreenLayoutRows());
     game.EmptyTables();
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
     ASSERT_TRUE(WriteMessageWindowFrame(game.Path() / "cg" / "ui"));

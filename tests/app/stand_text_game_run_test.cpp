@@ -53,12 +53,7 @@ TEST(StandTextGameRun, TheCharacterMovesAndSpeaksWithItsVoice)
         .Png("cg/stand/hero_a.png", TestImage::Solid(200, 400, kStandRunCharacter))
         .File("voice/hero/v001.wav", std::string(wav.begin(), wav.end()))
         .StartupFiles();
-    AddUITables(game,
-                {MessageWindowModuleRow(),
-                 {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2},
-                 {3, 21, u"btn_select0", u"", u"", 601, 40, 0, 0, 601, 40, 0, 2}},
-                {MessageWindowLayoutRow(u"SeqAvgMain"),
-                 {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f}});
+    AddUITables(game, PlayScreenModuleRows(), PlayScreenLayoutRows());
     game.EmptyTables();
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
     ASSERT_TRUE(WriteMessageWindowFrame(game.Path() / "cg" / "ui"));

@@ -70,12 +70,7 @@ TEST_F(ChoiceEngineRunTest, PressingAChoicePlaysItsSystemSound)
         .StartupFiles();
     const SoundBytes push = BuildTestPcmWav(2, kMixRate, 16, TestPcm16Bytes(TestTone(kMixRate / 2, 2, kMixRate, 440.0)));
     game.File("sounds/sys/push.wav", std::string_view(reinterpret_cast<const char*>(push.data()), push.size()));
-    AddUITables(game,
-                {MessageWindowModuleRow(),
-                 {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2},
-                 {3, 21, u"btn_select0", u"", u"", 601, 40, 0, 0, 601, 40, 0, 2}},
-                {MessageWindowLayoutRow(u"SeqAvgMain"),
-                 {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f}});
+    AddUITables(game, PlayScreenModuleRows(), PlayScreenLayoutRows());
     game.EmptyTables();
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
     ASSERT_TRUE(WriteMessageWindowFrame(m_Game / "cg" / "ui"));

@@ -42,3 +42,28 @@ bool WriteMessageWindowFrame(const std::filesystem::path& folder)
     image.argb.assign(static_cast<std::size_t>(image.width) * image.height, kMessageFrameColor);
     return WriteImageFile((folder / "meswin.png").string(), BuildPng(PngSpecRgba8(image)));
 }
+
+ModuleRow NameWindowModuleRow()
+{
+    return {2, 11, u"tip_namewindow", u"", u"", 200, 40, 0, 0, 200, 40, 0, 2};
+}
+
+LayoutRow NameWindowLayoutRow()
+{
+    return {2, u"SeqAvgMain", u"tip_namewindow", u"$NAMEWIN:SeqAvgMain", -1, 1, 1, 1, 72.0f, 480.0f, 15001.0f};
+}
+
+ModuleRow ChoiceButtonModuleRow(std::int32_t width, std::int32_t height)
+{
+    return {3, 21, u"btn_select0", u"", u"", width, height, 0, 0, width, height, 0, 2};
+}
+
+std::vector<ModuleRow> PlayScreenModuleRows(std::int32_t choiceWidth, std::int32_t choiceHeight)
+{
+    return {MessageWindowModuleRow(), NameWindowModuleRow(), ChoiceButtonModuleRow(choiceWidth, choiceHeight)};
+}
+
+std::vector<LayoutRow> PlayScreenLayoutRows()
+{
+    return {MessageWindowLayoutRow(u"SeqAvgMain"), NameWindowLayoutRow()};
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 constexpr std::uint32_t kMessageFrameColor = 0xFF102030;
 constexpr std::int32_t kMessageFrameWidth = 880;
@@ -18,3 +19,13 @@ ModuleRow MessageWindowModuleRow(const std::u16string& frameFolder = u"cg/ui/");
 LayoutRow MessageWindowLayoutRow(const std::u16string& parentName);
 // "meswin.png" under the folder, in kMessageFrameColor; false when it cannot be written.
 bool WriteMessageWindowFrame(const std::filesystem::path& folder);
+
+// The rest of a play screen that shows text and choices: the name window "$NAMEWIN:SeqAvgMain"
+// (200 x 40 at (72, 480)) and the choice buttons' module "btn_select0" (a text button).
+ModuleRow NameWindowModuleRow();
+LayoutRow NameWindowLayoutRow();
+ModuleRow ChoiceButtonModuleRow(std::int32_t width = 601, std::int32_t height = 40);
+// The three module rows and the two layout rows of the message window, the name window and the
+// choice buttons, as the play screen's end-to-end runs use them.
+std::vector<ModuleRow> PlayScreenModuleRows(std::int32_t choiceWidth = 601, std::int32_t choiceHeight = 40);
+std::vector<LayoutRow> PlayScreenLayoutRows();
