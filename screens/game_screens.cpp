@@ -1,14 +1,36 @@
 #include "screens/game_screens.h"
 
 #include "avg/standins/screens_standin.h"
+#include "screens/seq_cg_mode.h"
 #include "screens/seq_system.h"
+
+#include <string_view>
+
+namespace {
+
+// The screen of that name once it is built; null while a stand-in takes its place.
+GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
+{
+    if (name == u"SeqCGMode")
+        return new SeqCGMode(owner);
+    return nullptr;
+}
+
+}  // namespace
 
 SeqSystem* CreateGameScreens(GxTaskBase* owner)
 {
     if (owner == nullptr)
         return nullptr;
     auto* system = new SeqSystem(owner);
-    CreateStandinScreens(owner);
+    for (const char16_t* name : kStandinScreenNames) {
+        if (CreateGameScreen(owner, name) != nullptr)
+            continue;
+        if (std::u16string_view(name) == u"SeqBoot")
+            new GxBootStandinScreen(owner);
+        else
+            new GxStandinScreen(owner, name);
+    }
     return system;
 }
 
