@@ -2,6 +2,7 @@
 
 #include "avg/standins/screens_standin.h"
 #include "screens/seq_cg_mode.h"
+#include "screens/seq_cg_mode_view.h"
 #include "screens/seq_system.h"
 
 #include <string_view>
@@ -13,6 +14,8 @@ GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
 {
     if (name == u"SeqCGMode")
         return new SeqCGMode(owner);
+    if (name == u"SeqCGModeView")
+        return new SeqCGModeView(owner);
     return nullptr;
 }
 
