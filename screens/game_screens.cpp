@@ -3,6 +3,7 @@
 #include "avg/standins/screens_standin.h"
 #include "screens/seq_cg_mode.h"
 #include "screens/seq_cg_mode_view.h"
+#include "screens/seq_rp_mode.h"
 #include "screens/seq_system.h"
 
 #include <string_view>
@@ -16,6 +17,8 @@ GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
         return new SeqCGMode(owner);
     if (name == u"SeqCGModeView")
         return new SeqCGModeView(owner);
+    if (name == u"SeqRPMode")
+        return new SeqRPMode(owner);
     return nullptr;
 }
 
