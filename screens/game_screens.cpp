@@ -1,6 +1,7 @@
 #include "screens/game_screens.h"
 
 #include "avg/standins/screens_standin.h"
+#include "screens/seq_bgm_mode.h"
 #include "screens/seq_cg_mode.h"
 #include "screens/seq_cg_mode_view.h"
 #include "screens/seq_rp_mode.h"
@@ -19,6 +20,8 @@ GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
         return new SeqCGModeView(owner);
     if (name == u"SeqRPMode")
         return new SeqRPMode(owner);
+    if (name == u"SeqBGMMode")
+        return new SeqBGMMode(owner);
     return nullptr;
 }
 
