@@ -7,6 +7,7 @@
 #include "core/task_manage.h"
 #include "data/data_tables.h"
 #include "data/system_config.h"
+#include "data/user_data.h"
 #include "data/user_data_perman.h"
 #include "foundation/wide_string.h"
 #include "tests/screens/screen_test_support.h"
@@ -339,6 +340,41 @@ TEST_F(CGModeTest, RightClickGoesBackToTheTitleAndDropsTheQueue)
     m_Screen->OnMouseRightDown(nullptr, 0, 0);
     m_Screen->Update(0, 0);
     EXPECT_EQ(Changed(), m_Screen);
+}
+
+TEST_F(CGModeTest, GalleryMusicStartsStaysOrStops)
+{
+    // The sound services keep their records in the process core's game data.
+    struct ProcessData {
+        GxUserData data;
+        GxUserData* previous = GxCore::GetInstance()->m_UserData;
+        ProcessData() { GxCore::GetInstance()->m_UserData = &data; }
+        ~ProcessData() { GxCore::GetInstance()->m_UserData = previous; }
+    } process;
+    GxUserData& data = process.data;
+    GxSystemConfig& config = m_H.m_UI.Config().m_System;
+    config.m_BgmNameCGMode = u"gallery";
+    config.m_BgmLoopCGMode = 700;
+    Enter();
+    const std::u16string path = config.m_Folders[GxSystemConfig::kFolderBgms] + u"gallery";
+    GxSoundPlayParam& record = data.m_BGMPlayParam;
+    EXPECT_EQ(record.m_FileName, path);
+    EXPECT_EQ(record.m_Loop, 0);
+    EXPECT_EQ(record.m_StartSeekPosTime, 0u);
+    EXPECT_EQ(record.m_LoopPosTime, 700u);
+    EXPECT_EQ(record.m_FadeInTime, 50);
+
+    record.m_Loop = 9;   // the recorded path is left playing: the record is not written again
+    m_H.m_UI.Manage().ChangeSequence(m_Title, 0, 0, 0);
+    Changed();
+    Enter();
+    EXPECT_EQ(record.m_Loop, 9);
+
+    config.m_BgmNameCGMode.clear();
+    m_H.m_UI.Manage().ChangeSequence(m_Title, 0, 0, 0);
+    Changed();
+    Enter();
+    EXPECT_TRUE(record.m_FileName.empty());
 }
 
 }  // namespace
