@@ -5,55 +5,34 @@
 #pragma once
 
 #include "data/user_data_perman.h"
-#include "screens/screen_base.h"
+#include "screens/plate_gallery.h"
 
 #include <array>
 #include <cstdint>
-#include <string>
-#include <vector>
 
-class GxNcCrammedImageSet;
-
-class SeqRPMode : public GxScreenBase {
+class SeqRPMode : public GxPlateGallery {
 public:
-    static constexpr std::int32_t kRowCount = 200;
-    static constexpr std::int32_t kPlateCount = 25;
-
     explicit SeqRPMode(GxTaskBase* owner);
     ~SeqRPMode() override;
 
     void OnSequenceEnter(std::int32_t worker) override;
+    // The replay-mode flag stays: a replay started here comes back here.
     void OnSequenceLeave(std::int32_t worker) override;
-    int Draw(std::int32_t value, std::int32_t listIndex) override;
-    int OnMouseWheel(const GxVector2* point, std::int32_t delta, std::uint32_t flags) override;
-    int OnMouseRightDown(const GxVector2* point, std::uint32_t flags, std::int32_t extra) override;
 
-    std::int32_t GetCurrentPage() const { return m_CurrentPage; }
-    std::int32_t GetPageCount() const { return m_PageCount; }
-    std::int32_t GetSceneTotal() const { return m_SceneTotal; }
-    std::int32_t GetScenesUnlocked() const { return m_ScenesUnlocked; }
-    bool IsUnlocked(std::int32_t row) const;
-    const std::vector<std::int32_t>& GetPageRows() const { return m_PageRows; }
-    // "%3d" of unlocked × 100 / total (0 without scenes).
-    std::u16string GetPercentText() const;
+    std::int32_t GetSceneTotal() const { return m_Total; }
+    std::int32_t GetScenesUnlocked() const { return m_Unlocked; }
+    bool IsUnlocked(std::int32_t row) const override;
 
 protected:
-    bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event) override;
+    // Every row of the page's group, valid or not.
+    bool IsOnPage(std::int32_t row, std::int32_t page) const override;
+    std::u16string GetThumbnail(std::int32_t row) const override;
+    // Clears the replay-mode flag.
+    void OnBack() override;
+    void OnPlateChosen(std::int32_t row) override;
 
 private:
     void BuildIndex();
-    std::int32_t FindSelectedPage() const;
-    void SelectPage(std::int32_t page);
-    void FillPlates();
-    void StartReplay(std::int32_t row);
-    void DrawOverlay();
 
-    std::int32_t m_CurrentPage = 0;
-    std::int32_t m_SceneTotal = 0;
-    std::int32_t m_ScenesUnlocked = 0;
-    std::int32_t m_PageCount = 0;
-    std::vector<std::int32_t> m_PageRows;
     std::array<GxFlagBits, kRowCount> m_UnlockedFlags{};
-    GxNcCrammedImageSet* m_Thumbnails = nullptr;
-    GxNcCrammedImageSet* m_Extras = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "core/core.h"
 #include "core/task_manage.h"
+#include "core/task_render_manage.h"
 #include "data/data_tables.h"
 #include "data/system_config.h"
 #include "data/user_data.h"
@@ -192,6 +193,18 @@ TEST_F(CGModeTest, PercentageWithoutPicturesIsZero)
     Enter();
     EXPECT_EQ(m_Screen->GetPictureTotal(), 0);
     EXPECT_EQ(m_Screen->GetPercentText(), u"  0");
+}
+
+TEST_F(CGModeTest, OverlayIsQueuedUnderTheOtherScreensOverlays)
+{
+    GxCore& core = m_H.m_UI.Core();
+    core.ClearRenderLists();
+    m_Screen->Render(0, 0);
+    const auto& entries = core.GetRenderList(5)->GetEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].m_Task, m_Screen);
+    EXPECT_EQ(entries[0].m_Depth, 10000.0f);
+    EXPECT_EQ(entries[0].m_Value, 2);
 }
 
 TEST_F(CGModeTest, MissingThumbnailIsLoggedPerRowOnEveryEntryAndThePlateStaysUsable)
