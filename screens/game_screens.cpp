@@ -1,10 +1,34 @@
 #include "screens/game_screens.h"
 
 #include "avg/standins/screens_standin.h"
+#include "screens/seq_bgm_mode.h"
+#include "screens/seq_cg_mode.h"
+#include "screens/seq_cg_mode_view.h"
 #include "screens/seq_config.h"
+#include "screens/seq_rp_mode.h"
 #include "screens/seq_system.h"
 
 #include <string_view>
+
+namespace {
+
+// The screen of that name once it is built; null while a stand-in takes its place.
+GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
+{
+    if (name == u"SeqConfig")
+        return new SeqConfig(owner);
+    if (name == u"SeqCGMode")
+        return new SeqCGMode(owner);
+    if (name == u"SeqCGModeView")
+        return new SeqCGModeView(owner);
+    if (name == u"SeqRPMode")
+        return new SeqRPMode(owner);
+    if (name == u"SeqBGMMode")
+        return new SeqBGMMode(owner);
+    return nullptr;
+}
+
+}  // namespace
 
 SeqSystem* CreateGameScreens(GxTaskBase* owner)
 {
@@ -13,10 +37,9 @@ SeqSystem* CreateGameScreens(GxTaskBase* owner)
     auto* system = new SeqSystem(owner);
     // The screens in their fixed order; those not built yet are stand-ins.
     for (const char16_t* name : kStandinScreenNames) {
-        const std::u16string_view screen(name);
-        if (screen == u"SeqConfig")
-            new SeqConfig(owner);
-        else if (screen == u"SeqBoot")
+        if (CreateGameScreen(owner, name) != nullptr)
+            continue;
+        if (std::u16string_view(name) == u"SeqBoot")
             new GxBootStandinScreen(owner);
         else
             new GxStandinScreen(owner, name);

@@ -99,6 +99,16 @@ TEST_F(PermanTest, BitVectorsGrowByWordAndCompareKeysExactly)
     EXPECT_FALSE(TestFlagBit(GxFlagBits{0xFFFFFFFFu}, -1));
     SetFlagBit(bits, 31);
     EXPECT_EQ(bits, GxFlagBits{0x80000000u});
+
+    // Reading never grows the vector; setting a bit past it adds zero words up to it.
+    GxFlagBits empty;
+    for (std::int32_t n : {0, 1, 31, 32, 40, 1000})
+        EXPECT_FALSE(TestFlagBit(empty, n)) << n;
+    EXPECT_TRUE(empty.empty());
+    SetFlagBit(empty, 40);
+    EXPECT_EQ(empty, (GxFlagBits{0u, 1u << 8}));
+    EXPECT_TRUE(TestFlagBit(empty, 40));
+    EXPECT_FALSE(TestFlagBit(empty, 8));
 }
 
 TEST_F(PermanTest, PicturesAndReplaysComeFromTheTables)
