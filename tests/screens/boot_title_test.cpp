@@ -86,6 +86,7 @@ protected:
         platform::ClearVirtualKeyState();
         m_H.MakeSystem();
         m_Core = &m_H.m_UI.Core();
+        m_PreviousData = m_Core->m_UserData;
         m_Core->m_UserData = &m_Data;
         m_Core->m_UserDataPerman = &m_Perman;
         // The game sound services keep their records in the process's core.
@@ -99,7 +100,7 @@ protected:
     }
     void TearDown() override
     {
-        m_Core->m_UserData = nullptr;
+        m_Core->m_UserData = m_PreviousData;
         m_Core->m_UserDataPerman = nullptr;
         GxCore::GetInstance()->m_UserData = m_PreviousSoundData;
         ReleaseTestUIImageSets();
@@ -135,6 +136,7 @@ protected:
     ScreenHarness m_H{{}, {PlateModule()}, TitleLayout()};
     GxCore* m_Core = nullptr;
     GxUserData m_Data;
+    GxUserData* m_PreviousData = nullptr;
     GxUserDataPerman m_Perman;
     GxUserData* m_PreviousSoundData = nullptr;
     SeqBoot* m_Boot = nullptr;
