@@ -1,6 +1,7 @@
 #include "screens/game_screens.h"
 
 #include "avg/standins/screens_standin.h"
+#include "screens/seq_opening.h"
 #include "screens/seq_quick_load.h"
 #include "screens/seq_system.h"
 #include "screens/seq_title.h"
@@ -15,6 +16,8 @@ void CreateScreen(GxTaskBase* owner, std::u16string_view name)
 {
     if (name == u"SeqTitle")
         new SeqTitle(owner);
+    else if (name == u"SeqOpening")
+        new SeqOpening(owner);
     else if (name == u"SeqQuickLoad")
         new SeqQuickLoad(owner);
     else if (name == u"SeqBoot")
