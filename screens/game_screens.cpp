@@ -1,6 +1,7 @@
 #include "screens/game_screens.h"
 
 #include "avg/standins/screens_standin.h"
+#include "screens/seq_debug.h"
 #include "screens/seq_opening.h"
 #include "screens/seq_quick_load.h"
 #include "screens/seq_system.h"
@@ -16,6 +17,8 @@ void CreateScreen(GxTaskBase* owner, std::u16string_view name)
 {
     if (name == u"SeqTitle")
         new SeqTitle(owner);
+    else if (name == u"SeqDebug")
+        new SeqDebug(owner);
     else if (name == u"SeqOpening")
         new SeqOpening(owner);
     else if (name == u"SeqQuickLoad")
