@@ -5,6 +5,7 @@
 
 #include "core/core.h"
 #include "core/task_manage.h"
+#include "data/system_config.h"
 #include "foundation/wide_string.h"
 #include "script/label_definition.h"
 #include "script/moa_ex.h"
@@ -14,8 +15,14 @@
 #include "ui/ui_list_box.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -176,6 +183,32 @@ TEST_F(DebugScreen, ARunThatCannotStartStaysAndBackReturnsWhereItCameFrom)
     Manage().ApplySequenceChanges();
     EXPECT_EQ(Manage().GetWorker(0)->m_Current, m_Title);
     EXPECT_EQ(Manage().GetWorker(0)->m_CurrentParam[1], 0);
+}
+
+TEST_F(DebugScreen, EditOpensTheLabelsScriptAtItsLineInTheConfiguredEditor)
+{
+    // A stand-in editor that writes its arguments, one a line, to "args.txt".
+    const std::filesystem::path folder = m_H.m_UI.Folder();
+    const std::filesystem::path editor = folder / "editor";
+    std::ofstream(editor) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << folder.string()
+                          << "/args.tmp'\nmv '" << folder.string() << "/args.tmp' '" << folder.string() << "/args.txt'\n";
+    chmod(editor.c_str(), 0755);
+    m_H.m_UI.Config().m_System.m_Folders[GxSystemConfig::kFolderScripts] = folder.u16string() + u"/scripts/";
+    m_H.m_UI.Config().m_System.m_TextEditorCommand = u"\"" + editor.u16string() + u"\" %file %line";
+    m_H.m_UI.Config().Refresh();
+
+    Choose(u"lbox_scriptselect", 0);
+    Choose(u"lbox_labelselect", 3);   // "*late", line 120 counted from 0
+    m_Screen->FindWidget(u"btn_editlabel")->ReportEvent(1);
+    m_Screen->Update(0, 0);
+
+    const std::filesystem::path args = folder / "args.txt";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!std::filesystem::exists(args) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::ifstream file(args);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, folder.string() + "/scripts/a_script\n121\n");
 }
 
 }  // namespace debug_screen
