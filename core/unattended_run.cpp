@@ -114,9 +114,13 @@ bool ParseLine(const std::string& line, GxScriptedInput& event, std::string& why
         }
         event.m_X = static_cast<std::int32_t>(notches);
     } else if (event.m_Kind == GxScriptedInputKind::KeyDown || event.m_Kind == GxScriptedInputKind::KeyUp) {
-        expected = 3;
-        const SDL_Scancode scancode = tokens.size() == expected ? SDL_GetScancodeFromName(tokens[2].c_str())
-                                                                : SDL_SCANCODE_UNKNOWN;
+        // The rest of the line is the name: SDL's names of the modifier keys hold a space
+        // ("Left Ctrl").
+        std::string name;
+        for (std::size_t i = 2; i < tokens.size(); ++i)
+            name += (i > 2 ? " " : "") + tokens[i];
+        expected = tokens.size();
+        const SDL_Scancode scancode = name.empty() ? SDL_SCANCODE_UNKNOWN : SDL_GetScancodeFromName(name.c_str());
         if (scancode == SDL_SCANCODE_UNKNOWN) {
             why = "expected a key name";
             return false;

@@ -5,8 +5,12 @@
 #include "screens/seq_cg_mode.h"
 #include "screens/seq_cg_mode_view.h"
 #include "screens/seq_config.h"
+#include "screens/seq_debug.h"
+#include "screens/seq_opening.h"
+#include "screens/seq_quick_load.h"
 #include "screens/seq_rp_mode.h"
 #include "screens/seq_system.h"
+#include "screens/seq_title.h"
 
 #include <string_view>
 
@@ -15,8 +19,14 @@ namespace {
 // The screen of that name once it is built; null while a stand-in takes its place.
 GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
 {
+    if (name == u"SeqTitle")
+        return new SeqTitle(owner);
+    if (name == u"SeqOpening")
+        return new SeqOpening(owner);
     if (name == u"SeqConfig")
         return new SeqConfig(owner);
+    if (name == u"SeqQuickLoad")
+        return new SeqQuickLoad(owner);
     if (name == u"SeqCGMode")
         return new SeqCGMode(owner);
     if (name == u"SeqCGModeView")
@@ -25,6 +35,8 @@ GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
         return new SeqRPMode(owner);
     if (name == u"SeqBGMMode")
         return new SeqBGMMode(owner);
+    if (name == u"SeqDebug")
+        return new SeqDebug(owner);
     return nullptr;
 }
 

@@ -20,11 +20,13 @@ TEST(UnattendedRunTest, ReadsAScriptOrNamesItsFirstBadLine)
                                      "\n"
                                      "9 wheel -2\n"
                                      "10 keydown Return\n"
+                                     "11 keydown Left Ctrl\n"
+                                     "11 keyup  Left\tShift  # a name of two words\n"
                                      "12 close\n",
                                      &error))
         << error;
     const std::vector<GxScriptedInput>& script = run.GetInputScript();
-    ASSERT_EQ(script.size(), 6u);
+    ASSERT_EQ(script.size(), 8u);
     EXPECT_EQ(script[0].m_Pass, 1u);
     EXPECT_EQ(script[0].m_Kind, GxScriptedInputKind::Move);
     EXPECT_EQ(script[0].m_X, -5);
@@ -32,7 +34,10 @@ TEST(UnattendedRunTest, ReadsAScriptOrNamesItsFirstBadLine)
     EXPECT_EQ(script[2].m_Kind, GxScriptedInputKind::LeftUp);
     EXPECT_EQ(script[3].m_X, -2);
     EXPECT_EQ(script[4].m_Scancode, SDL_SCANCODE_RETURN);
-    EXPECT_EQ(script[5].m_Kind, GxScriptedInputKind::Close);
+    EXPECT_EQ(script[5].m_Scancode, SDL_SCANCODE_LCTRL);
+    EXPECT_EQ(script[6].m_Kind, GxScriptedInputKind::KeyUp);
+    EXPECT_EQ(script[6].m_Scancode, SDL_SCANCODE_LSHIFT);
+    EXPECT_EQ(script[7].m_Kind, GxScriptedInputKind::Close);
 
     // Every white-space character is blank: lines of only vertical tabs or form feeds are empty,
     // and any of them separates the fields.
@@ -54,6 +59,8 @@ TEST(UnattendedRunTest, ReadsAScriptOrNamesItsFirstBadLine)
         {"1 move 5 x", "line 1: expected two client coordinates"},
         {"1 wheel 0", "line 1: expected a wheel movement of 1 to 100 notches either way"},
         {"1 keydown NoSuchKey", "line 1: expected a key name"},
+        {"1 keydown", "line 1: expected a key name"},
+        {"1 keyup Left Nothing", "line 1: expected a key name"},
         {"1 close now", "line 1: unexpected arguments"},
         {"1", "line 1: missing event"},
         {"\v\n\f\n2\vjump", "line 3: unknown event \"jump\""},
