@@ -6,9 +6,11 @@
 #include "screens/seq_cg_mode_view.h"
 #include "screens/seq_config.h"
 #include "screens/seq_debug.h"
+#include "screens/seq_load.h"
 #include "screens/seq_opening.h"
 #include "screens/seq_quick_load.h"
 #include "screens/seq_rp_mode.h"
+#include "screens/seq_save.h"
 #include "screens/seq_system.h"
 #include "screens/seq_title.h"
 
@@ -25,6 +27,10 @@ GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
         return new SeqOpening(owner);
     if (name == u"SeqConfig")
         return new SeqConfig(owner);
+    if (name == u"SeqSave")
+        return new SeqSave(owner);
+    if (name == u"SeqLoad")
+        return new SeqLoad(owner);
     if (name == u"SeqQuickLoad")
         return new SeqQuickLoad(owner);
     if (name == u"SeqCGMode")
