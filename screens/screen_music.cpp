@@ -22,5 +22,5 @@ void PlayScreenMusic(const GxCore* core, const std::u16string& name, std::int32_
     const std::u16string folder =
         config != nullptr ? config->m_Folders[GxSystemConfig::kFolderBgms] : std::u16string(kDefaultMusicFolder);
     // Loop 0 is endless; the record keeps the loop position for a saved game.
-    PlayBgm(folder + name, 0, 0, static_cast<std::uint32_t>(loopPos), kCrossFadeMs, true);
+    PlayBgm(folder + name, 0, 0, static_cast<std::uint32_t>(loopPos > 0 ? loopPos : 0), kCrossFadeMs, true);
 }

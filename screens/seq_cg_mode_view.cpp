@@ -58,7 +58,7 @@ bool IsForwardKey(WPARAM key)
 
 SeqCGModeView::SeqCGModeView(GxTaskBase* owner) : GxScreenBase(owner, kName, RenderStyle::kOverlay)
 {
-    m_EventCaller = new GxTaskUINull(GetUIFolder(), kEventCaller, kEventCaller, 0);
+    m_EventCaller = new GxTaskUINull(GetUIFolder(), nullptr, kEventCaller, 0);   // by its local name: the opening has one too
 }
 
 SeqCGModeView::~SeqCGModeView() = default;

@@ -35,8 +35,9 @@ std::int32_t MovieVolume(GxCore* core)
 
 SeqOpening::SeqOpening(GxTaskBase* owner) : GxScreenBase(owner, u"SeqOpening")
 {
-    // The sender of the screen's click events; no layout rows.
-    m_EventCaller = new GxTaskUINull(GetUIFolder(), u"null_eventcaller", nullptr, 0);
+    // The sender of the screen's click events; no layout rows. Known by its local name only: the
+    // picture viewer has a caller of the same name, and task names are one registry.
+    m_EventCaller = new GxTaskUINull(GetUIFolder(), nullptr, u"null_eventcaller", 0);
 }
 
 void SeqOpening::OnSequenceEnter(std::int32_t worker)

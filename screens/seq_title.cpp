@@ -11,6 +11,7 @@
 #include "foundation/log.h"
 #include "motion/image_set_pool.h"
 #include "platform/win32/keyboard.h"
+#include "screens/screen_music.h"
 #include "screens/screen_sound.h"
 #include "screens/seq_system.h"
 #include "script/script_engine.h"
@@ -23,8 +24,6 @@ constexpr int kVirtualKeyShift = 0x10;
 constexpr std::uint32_t kExtraUnlockedBit = 0x400;
 constexpr std::int32_t kTitleCallVoice = 1;
 constexpr std::int32_t kReturnFromGameWord = 6;
-constexpr std::int32_t kTitleMusicFadeInMs = 50;
-constexpr std::int32_t kNoTitleMusicFadeOutMs = 1000;
 
 GxCore* CoreOf(GxTaskManage* manage)
 {
@@ -73,14 +72,9 @@ void SeqTitle::StartTitleMusic()
 {
     GxCore* core = CoreOf(m_Manage);
     const GxSystemConfig* system = core != nullptr ? core->m_SystemConfig : nullptr;
-    if (system == nullptr || system->m_BgmNameTitle.empty()) {
-        StopBgm(kNoTitleMusicFadeOutMs);
-        return;
-    }
-    const std::u16string path = system->m_Folders[GxSystemConfig::kFolderBgms] + system->m_BgmNameTitle;
-    const std::uint32_t loopPos = system->m_BgmLoopTitle > 0 ? static_cast<std::uint32_t>(system->m_BgmLoopTitle) : 0;
     // Coming back with the title music recorded leaves it playing.
-    PlayBgm(path, 0, 0, loopPos, kTitleMusicFadeInMs, true);
+    PlayScreenMusic(core, system != nullptr ? system->m_BgmNameTitle : std::u16string(),
+                    system != nullptr ? system->m_BgmLoopTitle : 0);
 }
 
 void SeqTitle::OnSequenceLeave(std::int32_t worker)

@@ -87,7 +87,7 @@ TEST_F(Opening, TheCallerIsAUINullWidgetOfTheScreensOwnFolder)
 {
     auto* caller = dynamic_cast<GxTaskUINull*>(m_Screen->GetEventCaller());
     ASSERT_NE(caller, nullptr);
-    EXPECT_EQ(caller->GetTaskName(), u"null_eventcaller");
+    EXPECT_EQ(caller->GetTaskLocalName(), u"null_eventcaller");
     EXPECT_EQ(caller->m_TaskType, kUITypeNull);
     EXPECT_EQ(caller->GetParent(), m_Screen->GetUIFolder());
 }
