@@ -21,12 +21,6 @@ constexpr std::int64_t kDefaultChangeMs = 1000;
 constexpr std::int64_t kDefaultWidth = 1024;
 constexpr std::int64_t kDefaultHeight = 768;
 constexpr std::int32_t kDefaultAutoDisappearMs = 800;
-constexpr std::int32_t kDefaultWaitBits = 15;
-
-std::int32_t Low32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint64_t>(value));
-}
 
 std::int64_t ArgOr(GxMoaVariable& args, std::int32_t index, std::int64_t fallback)
 {
@@ -58,10 +52,8 @@ TW_AVG_HANDLER(Mv)
             layer->ClearContent(changeMs);
         return true;
     }
-    const std::u16string folder = m_Core != nullptr && m_Core->m_SystemConfig != nullptr
-                                      ? m_Core->m_SystemConfig->m_Folders[GxSystemConfig::kFolderMovies]
-                                      : std::u16string(kDefaultMovieFolder);
-    std::u16string path = folder + Arg(args, 0).ToString();
+    std::u16string path =
+        ConfigFolder(m_Core, GxSystemConfig::kFolderMovies, kDefaultMovieFolder) + Arg(args, 0).ToString();
     // A movie the script names must exist: no developer switch softens this one.
     if (!ResolveMovieFile(path))
         return Fail(name, worker, entity, execStack, FormatWide(u"動画ファイルが見つかりません[%s]", path.c_str()));
@@ -80,8 +72,8 @@ TW_AVG_HANDLER(Mv)
 
 TW_AVG_HANDLER(MvWait)
 {
-    const bool hide = IsGiven(args, 0) && Arg(args, 0).ToInt64() != 0;
-    const std::int32_t bits = IsGiven(args, 1) ? (Low32(Arg(args, 1).ToInt64()) | 1) : kDefaultWaitBits;
+    const bool hide = HideRequested(args, 0);
+    const std::int32_t bits = WaitBits(args, 1);
     if (GxUserData* data = m_Core != nullptr ? m_Core->m_UserData : nullptr) {
         if (hide)
             data->m_HideWindowByCommandFlag = true;

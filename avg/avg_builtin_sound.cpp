@@ -18,24 +18,9 @@ constexpr const char16_t* kDefaultBgmFolder = u"bgms/";
 constexpr const char16_t* kDefaultBgvFolder = u"sounds/bgvs/";
 constexpr const char16_t* kDefaultSeFolder = u"sounds/se/";
 
-// Wait bits when the script gives none: every way of cutting a wait short is allowed.
-constexpr std::int32_t kDefaultWaitBits = 15;
-
-std::u16string Folder(const GxCore* core, GxSystemConfig::Folder folder, const char16_t* fallback)
-{
-    return core != nullptr && core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_Folders[folder]
-                                                              : std::u16string(fallback);
-}
-
 bool StopsOnMissing(const GxCore* core, bool GxSystemConfig::*flag)
 {
     return core != nullptr && core->m_SystemConfig != nullptr && core->m_SystemConfig->*flag;
-}
-
-// The low 32 bits of a 64-bit script value.
-std::int32_t Low32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint64_t>(value));
 }
 
 GxUserData* Data(GxCore* core)
@@ -48,9 +33,8 @@ GxUserData* Data(GxCore* core)
 void RegisterWait(GxCore* core, GxMoaVariable& args, std::int32_t GxUserData::*hold)
 {
     GxUserData* data = Data(core);
-    const bool hide = AvgBuiltin::IsGiven(args, 0) && AvgBuiltin::Arg(args, 0).ToInt64() != 0;
-    const std::int32_t bits =
-        AvgBuiltin::IsGiven(args, 1) ? (Low32(AvgBuiltin::Arg(args, 1).ToInt64()) | 1) : kDefaultWaitBits;
+    const bool hide = HideRequested(args, 0);
+    const std::int32_t bits = WaitBits(args, 1);
     if (data == nullptr)
         return;
     if (hide)
@@ -67,7 +51,8 @@ bool PlaySe(GxCore* core, std::int32_t slot, const std::u16string& name, GxMoaVa
         StopSeChannel(slot, fade);
         return true;
     }
-    std::u16string path = Folder(core, GxSystemConfig::kFolderSoundsSE, kDefaultSeFolder) + B::Arg(args, 0).ToString();
+    std::u16string path =
+        ConfigFolder(core, GxSystemConfig::kFolderSoundsSE, kDefaultSeFolder) + B::Arg(args, 0).ToString();
     if (!ResolveSoundFile(path)) {
         if (StopsOnMissing(core, &GxSystemConfig::m_ErrorStopNotFound_SE))
             return B::Fail(name, worker, entity, execStack, FormatWide(u"SEファイルが見つかりません[%s]", path.c_str()));
@@ -110,7 +95,8 @@ TW_AVG_HANDLER(Bgm)
         StopBgm(fade);
         return true;
     }
-    std::u16string path = Folder(m_Core, GxSystemConfig::kFolderBgms, kDefaultBgmFolder) + Arg(args, 0).ToString();
+    std::u16string path =
+        ConfigFolder(m_Core, GxSystemConfig::kFolderBgms, kDefaultBgmFolder) + Arg(args, 0).ToString();
     if (!ResolveSoundFile(path)) {
         if (StopsOnMissing(m_Core, &GxSystemConfig::m_ErrorStopNotFound_BGM))
             return Fail(name, worker, entity, execStack, FormatWide(u"BGMファイルが見つかりません[%s]", path.c_str()));
@@ -138,7 +124,7 @@ TW_AVG_HANDLER(Bgv)
         return true;
     }
     std::u16string path =
-        Folder(m_Core, GxSystemConfig::kFolderSoundsBgv, kDefaultBgvFolder) + Arg(args, 0).ToString();
+        ConfigFolder(m_Core, GxSystemConfig::kFolderSoundsBgv, kDefaultBgvFolder) + Arg(args, 0).ToString();
     if (!ResolveSoundFile(path)) {
         if (StopsOnMissing(m_Core, &GxSystemConfig::m_ErrorStopNotFound_BGV))
             return Fail(name, worker, entity, execStack, FormatWide(u"BGVファイルが見つかりません[%s]", path.c_str()));

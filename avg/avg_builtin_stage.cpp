@@ -36,19 +36,11 @@ constexpr std::int32_t kDefaultPictureMs = 1000;
 constexpr std::int32_t kDefaultShakeMs = 800;
 constexpr std::uint32_t kOpaque = 0xFF000000u;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
-// Cut-short bits of a wait whose bits were not given: every cause may end it.
-constexpr std::int32_t kAllWaitBits = 15;
 constexpr std::int32_t kLinearCurve = 1;
 
 const GxSystemConfig* Config(const GxCore* core)
 {
     return core != nullptr ? core->m_SystemConfig : nullptr;
-}
-
-std::u16string Folder(const GxCore* core, GxSystemConfig::Folder folder, const char16_t* fallback)
-{
-    const GxSystemConfig* config = Config(core);
-    return config != nullptr ? config->m_Folders[folder] : std::u16string(fallback);
 }
 
 std::int32_t PictureMs(const GxCore* core)
@@ -74,24 +66,12 @@ GxTaskLayer* FindLayer(const GxCore* core, const char16_t* name)
     return dynamic_cast<GxTaskLayer*>(FindTask(core, name));
 }
 
-// The low 32 bits of a 64-bit argument.
-std::int32_t Low32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint64_t>(value));
-}
-
 // A packed colour argument with its alpha byte forced opaque, or white when not given.
 std::uint32_t OpaqueColor(GxMoaVariable& args, std::int32_t index)
 {
     if (!AvgBuiltin::IsGiven(args, index))
         return kWhite;
     return static_cast<std::uint32_t>(AvgBuiltin::Arg(args, index).ToInt64()) | kOpaque;
-}
-
-// A 32-bit argument, or the default when not given.
-std::int32_t IntOr(GxMoaVariable& args, std::int32_t index, std::int32_t fallback)
-{
-    return AvgBuiltin::IsGiven(args, index) ? AvgBuiltin::Arg(args, index).ToInt() : fallback;
 }
 
 float FloatOr(GxMoaVariable& args, std::int32_t index, float fallback)
@@ -106,10 +86,9 @@ void HoldUntilLayerRests(GxCore* core, GxMoaVariable& args, const char16_t* laye
     GxUserData* data = core != nullptr ? core->m_UserData : nullptr;
     if (data == nullptr)
         return;
-    if (AvgBuiltin::IsGiven(args, 0) && AvgBuiltin::Arg(args, 0).ToInt64() != 0)
+    if (HideRequested(args, 0))
         data->m_HideWindowByCommandFlag = true;
-    data->m_Hold_EndOfLayerActionSeparate =
-        AvgBuiltin::IsGiven(args, 1) ? (Low32(AvgBuiltin::Arg(args, 1).ToInt64()) | 1) : kAllWaitBits;
+    data->m_Hold_EndOfLayerActionSeparate = WaitBits(args, 1);
     data->m_Hold_EndOfLayerActionSeparate_LayerName = layerName;
 }
 
@@ -148,8 +127,8 @@ bool AvgBuiltin::SwitchPicture(const std::u16string& name, GxMoaVariable& args, 
     if (!IsGiven(args, 0))
         return Fail(name, worker, entity, execStack, u"画像ファイルを指定してください");
     const std::u16string picture = Arg(args, 0).ToString();
-    std::u16string path = (eventPicture ? Folder(m_Core, GxSystemConfig::kFolderCGEv, kDefaultEvFolder)
-                                        : Folder(m_Core, GxSystemConfig::kFolderCGBg, kDefaultBgFolder)) +
+    std::u16string path = (eventPicture ? ConfigFolder(m_Core, GxSystemConfig::kFolderCGEv, kDefaultEvFolder)
+                                        : ConfigFolder(m_Core, GxSystemConfig::kFolderCGBg, kDefaultBgFolder)) +
                           picture;
     if (!ResolveImageFile(path)) {
         const GxSystemConfig* config = Config(m_Core);
@@ -168,7 +147,7 @@ bool AvgBuiltin::SwitchPicture(const std::u16string& name, GxMoaVariable& args, 
 
     std::u16string rule;
     if (IsGiven(args, 2)) {
-        rule = Folder(m_Core, GxSystemConfig::kFolderCGTr, kDefaultRuleFolder) + Arg(args, 2).ToString();
+        rule = ConfigFolder(m_Core, GxSystemConfig::kFolderCGTr, kDefaultRuleFolder) + Arg(args, 2).ToString();
         if (!ResolveImageFile(rule)) {
             return Fail(name, worker, entity, execStack,
                         eventPicture ? FormatWide(u"トランジション画像ファイルが見つかりません[%s]", rule.c_str())
@@ -197,7 +176,7 @@ bool AvgBuiltin::SwitchPicture(const std::u16string& name, GxMoaVariable& args, 
         background->SetColor0Argb(color);
 
     if (eventPicture && companion != nullptr) {
-        std::u16string companionPath = Folder(m_Core, GxSystemConfig::kFolderCGEv, kDefaultEvFolder);
+        std::u16string companionPath = ConfigFolder(m_Core, GxSystemConfig::kFolderCGEv, kDefaultEvFolder);
         companionPath += IsGiven(args, 7) ? GetFileTitleFromPath(Arg(args, 7).ToString())
                                           : GetFileTitleFromPath(picture) + u"_w";
         // Shown only for the save thumbnail: the play screen keeps the layer hidden.

@@ -46,23 +46,11 @@ std::int32_t DefaultChangeMs(const GxCore* core)
     return config != nullptr ? config->m_StandTime : kDefaultChangeMs;
 }
 
-std::u16string ConfigFolder(const GxCore* core, GxSystemConfig::Folder folder, const char16_t* fallback)
-{
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    return config != nullptr ? config->m_Folders[folder] : std::u16string(fallback);
-}
-
 GxTaskLayer* FindStandLayer(GxCore* core, const std::u16string& character)
 {
     GxTaskManage* manage = core != nullptr ? core->m_TaskManage : nullptr;
     auto* stand = dynamic_cast<GxTaskFolder*>(manage != nullptr ? manage->FindTask(kStandFolder) : nullptr);
     return stand != nullptr ? dynamic_cast<GxTaskLayer*>(stand->FindTaskLocal(character.c_str(), 0)) : nullptr;
-}
-
-// An optional 32-bit argument, or its default.
-std::int32_t IntOr(GxMoaVariable& args, std::int32_t index, std::int32_t fallback)
-{
-    return AvgBuiltin::IsGiven(args, index) ? AvgBuiltin::Arg(args, index).ToInt() : fallback;
 }
 
 // The position keywords work on the size of the current content.

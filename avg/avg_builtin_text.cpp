@@ -23,21 +23,7 @@ namespace {
 
 constexpr std::int32_t kTextVoiceSlot = 0;
 constexpr std::int32_t kTextNameMode = 3;   // the name's image when there is one, else its text
-constexpr std::int32_t kAllBits = 15;
 constexpr std::int32_t kClickBit = 2;
-
-// Given cut-short bits always include bit 1; without them every cause may cut the wait.
-std::int32_t HoldBits(GxMoaVariable& args, std::int32_t index)
-{
-    if (!AvgBuiltin::IsGiven(args, index))
-        return kAllBits;
-    return static_cast<std::int32_t>(static_cast<std::uint64_t>(AvgBuiltin::Arg(args, index).ToInt64()) | 1u);
-}
-
-bool HideRequested(GxMoaVariable& args, std::int32_t index)
-{
-    return AvgBuiltin::IsGiven(args, index) && AvgBuiltin::Arg(args, index).ToInt64() != 0;
-}
 
 }  // namespace
 
@@ -92,7 +78,7 @@ TW_AVG_HANDLER(WaClick)
         return true;
     if (HideRequested(args, 0))
         data->m_HideWindowByCommandFlag = true;
-    data->m_Hold_WaitClick = HoldBits(args, 1) | kClickBit;
+    data->m_Hold_WaitClick = WaitBits(args, 1) | kClickBit;
     return true;
 }
 
@@ -104,7 +90,7 @@ TW_AVG_HANDLER(WaTime)
     const std::int64_t ms = IsGiven(args, 0) ? Arg(args, 0).ToInt64() : 0;
     if (HideRequested(args, 1))
         data->m_HideWindowByCommandFlag = true;
-    data->m_Hold_WaitTime = HoldBits(args, 2);
+    data->m_Hold_WaitTime = WaitBits(args, 2);
     data->m_Hold_WaitTime_TimeLeft = static_cast<std::int32_t>(static_cast<std::uint64_t>(ms));
     return true;
 }
@@ -121,6 +107,6 @@ TW_AVG_HANDLER(WaLayer)
         return true;
     if (HideRequested(args, 0))
         data->m_HideWindowByCommandFlag = true;
-    data->m_Hold_EndOfLayerActionAll = HoldBits(args, 1);
+    data->m_Hold_EndOfLayerActionAll = WaitBits(args, 1);
     return true;
 }
