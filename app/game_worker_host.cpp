@@ -3,7 +3,6 @@
 #include "core/core.h"
 #include "avg/resource_lookup.h"
 #include "avg/seq_avg_main.h"
-#include "core/task_manage.h"
 #include "data/system_config.h"
 #include "data/user_data.h"
 #include "data/user_data_perman.h"
@@ -26,10 +25,7 @@ GxCore* GxGameWorkerHost::Core() const
 
 SeqAvgMain* GxGameWorkerHost::FindPlayScreen() const
 {
-    GxCore* core = Core();
-    if (core->m_TaskManage == nullptr)
-        return nullptr;
-    return dynamic_cast<SeqAvgMain*>(core->m_TaskManage->FindTask(u"SeqAvgMain"));
+    return ::FindPlayScreen(Core());
 }
 
 std::u16string GxGameWorkerHost::GetSpeakerSeparators()
