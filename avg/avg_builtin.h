@@ -2,10 +2,10 @@
 // and deleted after the game reset, that binds the builtins into the script engine's binder.
 // Handlers live beside it by theme: avg_builtin_info.cpp (engine and game-data values),
 // avg_builtin_message.cpp (the message window's flags and the user dialog),
-// avg_builtin_select.cpp (the choice items) and avg_builtin_extra.cpp (replays, event pictures,
-// notices, the title and the extra option bits).
-// avg_builtin_message.cpp (the message window's flags and the user dialog) and
-// avg_builtin_select.cpp (the choice items), avg_builtin_stand.cpp (standing characters) and
+// avg_builtin_select.cpp (the choice items), avg_builtin_extra.cpp (replays, event pictures,
+// notices, the title and the extra option bits), avg_builtin_stand.cpp (standing characters),
+// avg_builtin_stage.cpp (background, event picture and whole-screen effects),
+// avg_builtin_movie.cpp (movies), avg_builtin_sound.cpp (music, voices and sound effects) and
 // avg_builtin_text.cpp (text blocks and waits).
 #pragma once
 
