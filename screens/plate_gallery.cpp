@@ -49,11 +49,6 @@ GxPlateGallery::GxPlateGallery(GxTaskBase* owner, const char16_t* name, const Na
 
 GxPlateGallery::~GxPlateGallery() = default;
 
-GxCore* GxPlateGallery::GetCore() const
-{
-    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-}
-
 std::u16string GxPlateGallery::GetConfigFolder(std::int32_t folder) const
 {
     const GxCore* core = GetCore();

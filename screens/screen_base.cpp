@@ -53,7 +53,7 @@ int GxScreenBase::Render(std::int32_t step, std::uint64_t elapsed)
     GxSeqTransitBase::Render(step, elapsed);
     if (m_RenderStyle != RenderStyle::kOverlay)
         return 0;
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     if (GxTaskRenderManage* list = core != nullptr ? core->GetRenderList(kScreenOverlayRenderList) : nullptr)
         list->Add(kScreenOverlayDrawMode, this, kScreenOverlayDepth, kScreenOverlayDrawTag);
     return 0;
@@ -89,6 +89,11 @@ bool GxScreenBase::OnWidgetEvent(GxTaskUIBase*, const std::u16string&, const GxU
     return false;
 }
 
+GxCore* GxScreenBase::GetCore() const
+{
+    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+}
+
 GxTaskUIBase* GxScreenBase::FindWidget(const char16_t* name, std::int32_t index) const
 {
     GxTaskBase* task = m_UIFolder != nullptr ? m_UIFolder->FindTaskLocal(name, index) : nullptr;
@@ -104,7 +109,7 @@ bool GxScreenBase::ChangeScreen(const char16_t* name, std::int32_t word0, std::i
 
 int GxScreenBase::ReportRawClick(GxTaskUIBase* widget, std::int32_t code)
 {
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     if (core == nullptr || (core->m_UIManage != nullptr && core->m_UIManage->m_DialogCount != 0))
         return 0;
     if (widget == nullptr || !IsWidgetInputAllowed(widget, 0))

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+class GxCore;
 class GxTaskLayer;
 class GxTaskUIBase;
 
@@ -51,6 +52,8 @@ public:
     GxTaskUIBase* FindWidget(const char16_t* name, std::int32_t index = 0) const;
 
 protected:
+    // The manager's core, or null before the screen is attached.
+    GxCore* GetCore() const;
     // The screen's own names; true when the name was one of them.
     virtual bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event);
     // Builds the layout rows of `folder` (whose task name is their parent name) under it.

@@ -27,11 +27,6 @@ constexpr std::int32_t kStopFadeMs = 1000;
 constexpr std::int32_t kSwitchedOffGroup = 1;
 constexpr float kTipOffsetX = -37.0f;
 
-GxCore* CoreOf(const GxTaskBase* task)
-{
-    return task->m_Manage != nullptr ? task->m_Manage->GetCore() : nullptr;
-}
-
 std::u16string ImageSetFolder(const GxCore* core)
 {
     return core != nullptr ? core->GetConfig().m_UIImageSetFolder : GxCoreConfig().m_UIImageSetFolder;
@@ -52,7 +47,7 @@ SeqBGMMode::~SeqBGMMode() = default;
 void SeqBGMMode::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = CoreOf(this);
+    GxCore* core = GetCore();
     GetBackgroundLayer()->LoadFlexImage(ConfigFolder(core, GxSystemConfig::kFolderCGUI) + kBackground, 0);
     const std::u16string sets = ImageSetFolder(core);
     GetImageSetPool().AddImageSet(sets + kExtrasSet);
@@ -82,7 +77,7 @@ void SeqBGMMode::OnSequenceLeave(std::int32_t worker)
 {
     GxScreenBase::OnSequenceLeave(worker);
     GetBackgroundLayer()->ResetLayer();
-    const std::u16string sets = ImageSetFolder(CoreOf(this));
+    const std::u16string sets = ImageSetFolder(GetCore());
     GetImageSetPool().ReleaseImageSet(sets + kExtrasSet);
     GetImageSetPool().ReleaseImageSet(sets + kNamesSet);
 }
@@ -133,7 +128,7 @@ void SeqBGMMode::PlayTrack(std::int32_t track)
         return;
     // Loop 0 is endless; no fade in, unlike the title and the galleries. The same path as the
     // record goes on playing.
-    const std::u16string path = ConfigFolder(CoreOf(this), GxSystemConfig::kFolderBgms) + row->m_FileName;
+    const std::u16string path = ConfigFolder(GetCore(), GxSystemConfig::kFolderBgms) + row->m_FileName;
     PlayBgm(path, 0, 0, row->m_LoopPosTime, 0, true);
 }
 

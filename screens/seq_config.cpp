@@ -88,14 +88,9 @@ SeqConfig::SeqConfig(GxTaskBase* owner) : GxScreenBase(owner, kScreenName)
 
 SeqConfig::~SeqConfig() = default;
 
-GxCore* SeqConfig::Core() const
-{
-    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-}
-
 GxUserConfig* SeqConfig::Options() const
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     return core != nullptr ? core->m_UserConfig : nullptr;
 }
 
@@ -116,7 +111,7 @@ bool SeqConfig::IsTabOn(Page page) const
 void SeqConfig::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     if (core != nullptr && core->m_UIManage != nullptr && m_Manage != nullptr) {
         GxTaskBase* messageWindow = m_Manage->FindTask(u"$MESWIN:SeqAvgMain");
         if (core->m_UIManage->m_SkipMode)
@@ -146,7 +141,7 @@ void SeqConfig::OnSequenceLeave(std::int32_t worker)
     GetScreenSound().StopConfigSamples();
     if (GetBackgroundLayer() != nullptr)
         GetBackgroundLayer()->ResetLayer();
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
     GetImageSetPool().ReleaseImageSet(folder + kConfigImageSet);
     GetImageSetPool().ReleaseImageSet(folder + kFaceImageSet);
@@ -157,7 +152,7 @@ void SeqConfig::SelectPage()
     for (int page = 0; page < kPageCount; ++page) {
         if (!IsTabOn(static_cast<Page>(page)))
             continue;
-        GxCore* core = Core();
+        GxCore* core = GetCore();
         const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
         const std::u16string folder =
             config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGUI] : std::u16string(kDefaultUIImageFolder);
@@ -179,7 +174,7 @@ void SeqConfig::FillPages()
     FillSystemPage(*options);
     FillSoundPage(*options);
     FillVoicePage(*options);
-    if (GxCore* core = Core())
+    if (GxCore* core = GetCore())
         core->ModulesLoadConfigPage(kModulesGamePage);
 }
 
@@ -281,7 +276,7 @@ void SeqConfig::StoreSwitches()
     }
     ApplyWindowOpacity(options->m_TextWindowOpacity);
     RecolourChoices();
-    if (GxCore* core = Core())
+    if (GxCore* core = GetCore())
         core->ModulesStoreConfigPage(kModulesGamePage);
 }
 
@@ -297,7 +292,7 @@ void SeqConfig::ApplyWindowOpacity(std::int32_t opacity)
 
 void SeqConfig::RecolourChoices()
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     if (core == nullptr || core->m_UserData == nullptr || core->m_UserConfig == nullptr || m_Manage == nullptr)
         return;
     const GxUserData& data = *core->m_UserData;
@@ -331,7 +326,7 @@ void SeqConfig::ResetOptions()
     const std::int32_t screenMode = options->m_ScreenMode;
     const std::int32_t engineInUse = options->m_SoundEngineModeInUse;
     options->SetDefaults();
-    if (GxCore* core = Core())
+    if (GxCore* core = GetCore())
         core->ModulesResetConfig();
     ResetCharacterVoiceFlags(*options);
     options->m_ScreenMode = screenMode;
@@ -352,7 +347,7 @@ bool SeqConfig::ChangeScreenModeTo(std::int32_t row, std::int32_t mode)
 
 void SeqConfig::PlaySample(const char16_t* name, bool systemVoice)
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
     std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderSoundsTest]
                                              : std::u16string(kDefaultSoundTestFolder)) +
@@ -507,7 +502,7 @@ int SeqConfig::OnWindowEvent(std::int32_t, std::int32_t)
 int SeqConfig::Render(std::int32_t step, std::uint64_t elapsed)
 {
     if (IsTabOn(kPageVoice)) {
-        GxCore* core = Core();
+        GxCore* core = GetCore();
         if (GxTaskRenderManage* list = core != nullptr ? core->GetRenderList(kConfigFaceRenderList) : nullptr)
             list->Add(kConfigFaceDrawMode, this, kConfigFaceDepth, kConfigFaceDrawTag);
     }

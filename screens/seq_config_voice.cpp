@@ -56,7 +56,7 @@ std::int32_t SeqConfig::ScrollRow() const
 void SeqConfig::BuildVoiceList()
 {
     m_VoiceList.clear();
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
     GxNcCrammedImageSet* faces = GetImageSetPool().GetImageSet(folder + kFaceImageSet);
     DBVoiceVolume& table = GetDBVoiceVolume();
@@ -199,7 +199,7 @@ void SeqConfig::PlayVoiceSample(GxTaskUIBase* sender)
     const DBVoiceVolumeRow* row = IsGroup(id) ? GetDBVoiceVolume().GetRow(id) : nullptr;
     if (row == nullptr || row->m_SoundTestFileName.empty())
         return;
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
     std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderSoundsTest]
                                              : std::u16string(kDefaultSoundTestFolder)) +

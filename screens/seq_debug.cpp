@@ -107,7 +107,7 @@ void SeqDebug::UpdateLabelButtons()
 void SeqDebug::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     m_ImageSetPath = (core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/")) +
                      u"ui_debug.gis";
     if (GetImageSetPool().AddImageSet(m_ImageSetPath) == nullptr)
@@ -177,7 +177,7 @@ void SeqDebug::EditLabel()
 {
     GxTaskUIListBoxFx* list = FindList(kLabelList);
     const GxMoaEx* program = GetScriptInstance();
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     if (list == nullptr || list->GetSelectedIndex() < 0 || program == nullptr || core == nullptr)
         return;
     const GxMoaLabelDefinition* label = program->FindLabel(list->GetSelectedKey());

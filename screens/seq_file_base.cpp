@@ -58,11 +58,6 @@ SeqFileBase::~SeqFileBase()
         texture.Release();
 }
 
-GxCore* SeqFileBase::Core() const
-{
-    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-}
-
 SeqSystem* SeqFileBase::SystemLayer() const
 {
     return m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr;
@@ -70,13 +65,13 @@ SeqSystem* SeqFileBase::SystemLayer() const
 
 std::u16string SeqFileBase::SaveFolder() const
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     return core != nullptr ? core->GetSaveDir() : std::u16string();
 }
 
 std::int32_t SeqFileBase::CurrentPage() const
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     if (core == nullptr || core->m_UserConfig == nullptr)
         return 0;
     const std::int32_t page = core->m_UserConfig->m_GameDataPage;
@@ -93,7 +88,7 @@ void SeqFileBase::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
 
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
     const std::u16string uiFolder =
         config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGUI] : std::u16string(kDefaultUIImageFolder);
@@ -120,7 +115,7 @@ void SeqFileBase::OnSequenceLeave(std::int32_t worker)
         system->m_NoticeHold = false;
     if (GxTaskLayer* layer = GetBackgroundLayer())
         layer->ResetLayer();
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const std::u16string setFolder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : u"uigis/";
     GetImageSetPool().ReleaseImageSet(setFolder + kFileImageSet);
 }
@@ -140,7 +135,7 @@ void SeqFileBase::RefreshPlates()
                 plate->SetEnabled(false);
         }
     }
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     GxUserConfig* options = core != nullptr ? core->m_UserConfig : nullptr;
     const std::u16string folder = SaveFolder();
     for (std::int32_t p = 0; p < kFilePlateCount; ++p) {
@@ -194,7 +189,7 @@ int SeqFileBase::Draw(std::int32_t value, std::int32_t listIndex)
 
 void SeqFileBase::DrawPlates()
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
     const std::uint32_t shadow = config != nullptr ? config->m_SystemShadowColor : kDefaultShadowColor;
     const GxDisplaySettings& display = GxGraphics::GetDisplaySettings();
@@ -251,7 +246,7 @@ bool SeqFileBase::HandlePageOrPlate(GxTaskUIBase* widget, const std::u16string& 
         for (std::int32_t k = 1; k <= kFilePageCount; ++k) {
             if (name != FormatWide(u"b%02d", k))
                 continue;
-            if (GxCore* core = Core(); core != nullptr && core->m_UserConfig != nullptr)
+            if (GxCore* core = GetCore(); core != nullptr && core->m_UserConfig != nullptr)
                 core->m_UserConfig->m_GameDataPage = k - 1;
             RefreshPlates();
             return true;

@@ -35,7 +35,7 @@ int SeqLoad::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
             // reset game data names.
             if (!LoadGameFromSlot(m_SelectedSlot))
                 return 1;
-            GxCore* core = Core();
+            GxCore* core = GetCore();
             if (core != nullptr)
                 core->ChangeSequenceByName();
             GetScreenSound().PlaySystemSound(3, widget->GetSystemSoundID());
@@ -62,7 +62,7 @@ bool SeqLoad::LoadGameFromSlot(std::int32_t slot)
         LogPrint(u"SeqLoad::LoadGameFromSlot/no such slot (%d)\n", slot);
         return false;
     }
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     GxUserData* data = core != nullptr ? core->m_UserData : nullptr;
     ResetAvgState(data, true);
     if (core != nullptr)
