@@ -21,6 +21,22 @@ GxSystemDialogHost* FindDialogHost(GxTaskManage* manage)
 
 }  // namespace
 
+void ShowWidget(GxTaskUIBase* widget, bool show)
+{
+    if (widget == nullptr)
+        return;
+    if (show)
+        widget->Show();
+    else
+        widget->Hide();
+}
+
+const std::u16string& WidgetEventName(const GxTaskUIBase& widget)
+{
+    const std::u16string& local = widget.GetTaskLocalName();
+    return local.empty() ? widget.GetTaskName() : local;
+}
+
 GxScreenBase::GxScreenBase(GxTaskBase* owner, const char16_t* name, RenderStyle style)
     : GxSeqTransitBase(owner, name), m_RenderStyle(style)
 {
@@ -79,8 +95,7 @@ int GxScreenBase::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
         return 0;
     if (widget->m_KindFlags & kKindPushButton)
         GetScreenSound().PlaySystemSound(0, widget->GetSystemSoundID());
-    const std::u16string& local = widget->GetTaskLocalName();
-    const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+    const std::u16string& name = WidgetEventName(*widget);
     return OnWidgetEvent(widget, name, event) ? 1 : 0;
 }
 

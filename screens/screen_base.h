@@ -23,6 +23,11 @@ constexpr float kScreenOverlayDepth = 13000.0f;
 constexpr std::int32_t kScreenOverlayDrawTag = 2;
 constexpr float kScreenBackgroundOrderZ = -10.0f;
 
+// Shows or hides the widget; nothing without one.
+void ShowWidget(GxTaskUIBase* widget, bool show);
+// The name a widget's events go by: its local name, or its task name without one.
+const std::u16string& WidgetEventName(const GxTaskUIBase& widget);
+
 class GxScreenBase : public GxSeqTransitBase {
 public:
     enum class RenderStyle {

@@ -156,8 +156,7 @@ int SeqBGMMode::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
         return 0;
     if (widget == nullptr)
         return 0;
-    const std::u16string& local = widget->GetTaskLocalName();
-    const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+    const std::u16string& name = WidgetEventName(*widget);
     if (name == u"btn_back") {
         GetScreenSound().PlaySystemSound(0, widget->GetSystemSoundID());
         const GxSeqWorker* slot = m_Manage != nullptr ? m_Manage->GetWorker(GetWorkerIndex()) : nullptr;

@@ -461,8 +461,7 @@ int SeqConfig::OnUIEventCode16(GxTaskUIBase* widget, const GxUIEventParam*)
     if (IsTabOn(kPageSound))
         StoreSoundPage();
     if (IsTabOn(kPageVoice) && widget != nullptr) {
-        const std::u16string& local = widget->GetTaskLocalName();
-        const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+        const std::u16string& name = WidgetEventName(*widget);
         if (name == u"hsld_scroll_voice")
             RefreshVoicePlates();
         else if (name == u"hsld_vol_voicemaster" || name == u"hsld_vol_systemvoice" || name == u"hsld_vol_voice")

@@ -32,16 +32,6 @@ bool IsGroup(std::int32_t id)
     return id >= 0 && id < GxUserConfig::kVoiceGroupCount;
 }
 
-void ShowWidget(GxTaskUIBase* widget, bool show)
-{
-    if (widget == nullptr)
-        return;
-    if (show)
-        widget->Show();
-    else
-        widget->Hide();
-}
-
 }  // namespace
 
 std::int32_t SeqConfig::ScrollRow() const

@@ -25,8 +25,7 @@ int SeqLoad::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
         return 0;
     if (widget == nullptr)
         return 0;
-    const std::u16string& local = widget->GetTaskLocalName();
-    const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+    const std::u16string& name = WidgetEventName(*widget);
     SeqSystem* system = SystemLayer();
     if (system != nullptr && system->GetUserDialogTag() == kLoadQuestionTag) {
         if (name == u"btn_dlguser_yes") {
