@@ -6,6 +6,7 @@
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
 #include "data/data_tables.h"
+#include "data/system_config.h"
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
 #include "screens/screen_sound.h"
@@ -107,6 +108,19 @@ bool GxScreenBase::OnWidgetEvent(GxTaskUIBase*, const std::u16string&, const GxU
 GxCore* GxScreenBase::GetCore() const
 {
     return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+}
+
+std::u16string GxScreenBase::GetConfigFolder(std::int32_t folder) const
+{
+    const GxCore* core = GetCore();
+    return core != nullptr && core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_Folders[folder]
+                                                             : GxSystemConfig().m_Folders[folder];
+}
+
+std::u16string GxScreenBase::GetImageSetFolder() const
+{
+    const GxCore* core = GetCore();
+    return core != nullptr ? core->GetConfig().m_UIImageSetFolder : GxCoreConfig().m_UIImageSetFolder;
 }
 
 GxTaskUIBase* GxScreenBase::FindWidget(const char16_t* name, std::int32_t index) const

@@ -59,6 +59,10 @@ public:
 protected:
     // The manager's core, or null before the screen is attached.
     GxCore* GetCore() const;
+    // The system config's folder of that index; the built-in default without a core or config.
+    std::u16string GetConfigFolder(std::int32_t folder) const;
+    // The user-interface image set folder; the built-in default without a core.
+    std::u16string GetImageSetFolder() const;
     // The screen's own names; true when the name was one of them.
     virtual bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event);
     // Builds the layout rows of `folder` (whose task name is their parent name) under it.

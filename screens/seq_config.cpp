@@ -119,7 +119,7 @@ void SeqConfig::OnSequenceEnter(std::int32_t worker)
         if (core->m_UIManage->m_AutoMode)
             core->m_UIManage->EndAutoMode(messageWindow);
     }
-    const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
+    const std::u16string folder = GetImageSetFolder();
     GetImageSetPool().AddImageSet(folder + kConfigImageSet);
     GetImageSetPool().AddImageSet(folder + kFaceImageSet);
     GetScreenSound().StopVoiceChannels(kConfigVoiceStopFadeMs);
@@ -141,8 +141,7 @@ void SeqConfig::OnSequenceLeave(std::int32_t worker)
     GetScreenSound().StopConfigSamples();
     if (GetBackgroundLayer() != nullptr)
         GetBackgroundLayer()->ResetLayer();
-    GxCore* core = GetCore();
-    const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
+    const std::u16string folder = GetImageSetFolder();
     GetImageSetPool().ReleaseImageSet(folder + kConfigImageSet);
     GetImageSetPool().ReleaseImageSet(folder + kFaceImageSet);
 }

@@ -46,8 +46,7 @@ std::int32_t SeqConfig::ScrollRow() const
 void SeqConfig::BuildVoiceList()
 {
     m_VoiceList.clear();
-    GxCore* core = GetCore();
-    const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
+    const std::u16string folder = GetImageSetFolder();
     GxNcCrammedImageSet* faces = GetImageSetPool().GetImageSet(folder + kFaceImageSet);
     DBVoiceVolume& table = GetDBVoiceVolume();
     for (std::int32_t id = 0; id < table.GetMaxRows(); ++id) {

@@ -107,9 +107,7 @@ void SeqDebug::UpdateLabelButtons()
 void SeqDebug::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = GetCore();
-    m_ImageSetPath = (core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/")) +
-                     u"ui_debug.gis";
+    m_ImageSetPath = GetImageSetFolder() + u"ui_debug.gis";
     if (GetImageSetPool().AddImageSet(m_ImageSetPath) == nullptr)
         m_ImageSetPath.clear();   // nothing taken, nothing to give back
 }

@@ -94,7 +94,7 @@ void SeqFileBase::OnSequenceEnter(std::int32_t worker)
         config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGUI] : std::u16string(kDefaultUIImageFolder);
     if (GxTaskLayer* layer = GetBackgroundLayer())
         layer->LoadImageFile(uiFolder + (m_IsLoad ? u"bg_load.png" : u"bg_save.png"), 0);
-    const std::u16string setFolder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : u"uigis/";
+    const std::u16string setFolder = GetImageSetFolder();
     GetImageSetPool().AddImageSet(setFolder + kFileImageSet);
     StopVoiceChannels(kVoiceFadeMs);
     m_SelectedSlot = -1;
@@ -115,8 +115,7 @@ void SeqFileBase::OnSequenceLeave(std::int32_t worker)
         system->m_NoticeHold = false;
     if (GxTaskLayer* layer = GetBackgroundLayer())
         layer->ResetLayer();
-    GxCore* core = GetCore();
-    const std::u16string setFolder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : u"uigis/";
+    const std::u16string setFolder = GetImageSetFolder();
     GetImageSetPool().ReleaseImageSet(setFolder + kFileImageSet);
 }
 

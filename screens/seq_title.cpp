@@ -39,8 +39,7 @@ void SeqTitle::OnSequenceEnter(std::int32_t worker)
     if (GxTaskLayer* background = GetBackgroundLayer())
         background->LoadFlexImage(uiFolder + u"bg_title.png", 0);
 
-    m_ImageSetPath = (core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/")) +
-                     u"ui_title.gis";
+    m_ImageSetPath = GetImageSetFolder() + u"ui_title.gis";
     if (GetImageSetPool().AddImageSet(m_ImageSetPath) == nullptr)
         m_ImageSetPath.clear();   // nothing taken, nothing to give back
 
