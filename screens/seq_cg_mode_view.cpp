@@ -127,11 +127,7 @@ void SeqCGModeView::ShowEntry(std::int32_t entry, std::int32_t fadeMs)
     if (row == nullptr || entry < 0 || entry >= kFileNameCount)
         return;
     const std::u16string& name = row->m_FileName[entry];
-    const GxCore* core = GetCore();
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGEv]
-                                             : GxSystemConfig().m_Folders[GxSystemConfig::kFolderCGEv]) +
-                          name;
+    std::u16string path = GetConfigFolder(GxSystemConfig::kFolderCGEv) + name;
     if (!ResolveImageFile(path)) {
         LogPrint(u"画像がありません %s\n", name.c_str());
         return;

@@ -24,8 +24,6 @@ namespace {
 constexpr char16_t kScreenName[] = u"SeqConfig";
 constexpr char16_t kConfigImageSet[] = u"ui_config.gis";
 constexpr char16_t kFaceImageSet[] = u"ui_facepanel.gis";
-constexpr char16_t kDefaultUIImageFolder[] = u"cg/ui/";
-constexpr char16_t kDefaultSoundTestFolder[] = u"sounds/test/";
 constexpr std::int32_t kWindowedRow = 0;
 constexpr std::int32_t kFullScreenRow = 2;
 constexpr std::int32_t kButtonSetYesNo = 3;
@@ -151,10 +149,7 @@ void SeqConfig::SelectPage()
     for (int page = 0; page < kPageCount; ++page) {
         if (!IsTabOn(static_cast<Page>(page)))
             continue;
-        GxCore* core = GetCore();
-        const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-        const std::u16string folder =
-            config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGUI] : std::u16string(kDefaultUIImageFolder);
+        const std::u16string folder = GetConfigFolder(GxSystemConfig::kFolderCGUI);
         if (GetBackgroundLayer() != nullptr)
             GetBackgroundLayer()->LoadImageFile(folder + kBackgrounds[page], 0);
         for (int other = 0; other < kPageCount; ++other)
@@ -346,11 +341,7 @@ bool SeqConfig::ChangeScreenModeTo(std::int32_t row, std::int32_t mode)
 
 void SeqConfig::PlaySample(const char16_t* name, bool systemVoice)
 {
-    GxCore* core = GetCore();
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderSoundsTest]
-                                             : std::u16string(kDefaultSoundTestFolder)) +
-                          name;
+    std::u16string path = GetConfigFolder(GxSystemConfig::kFolderSoundsTest) + name;
     if (!ResolveSoundFile(path))
         return;
     if (systemVoice)

@@ -22,7 +22,6 @@
 namespace {
 
 constexpr char16_t kFaceImageSet[] = u"ui_facepanel.gis";
-constexpr char16_t kDefaultSoundTestFolder[] = u"sounds/test/";
 constexpr std::int32_t kPlatesPerRow = 2;
 constexpr std::int32_t kVisibleRows = 3;
 constexpr std::int32_t kFaceBlend = 2;
@@ -188,11 +187,7 @@ void SeqConfig::PlayVoiceSample(GxTaskUIBase* sender)
     const DBVoiceVolumeRow* row = IsGroup(id) ? GetDBVoiceVolume().GetRow(id) : nullptr;
     if (row == nullptr || row->m_SoundTestFileName.empty())
         return;
-    GxCore* core = GetCore();
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderSoundsTest]
-                                             : std::u16string(kDefaultSoundTestFolder)) +
-                          row->m_SoundTestFileName;
+    std::u16string path = GetConfigFolder(GxSystemConfig::kFolderSoundsTest) + row->m_SoundTestFileName;
     if (!ResolveSoundFile(path))
         return;
     GetScreenSound().PlayConfigVoiceSample(path, id);

@@ -21,7 +21,6 @@
 namespace {
 
 constexpr const char16_t* kFileImageSet = u"ui_saveload.gis";
-constexpr const char16_t* kDefaultUIImageFolder = u"cg/ui/";
 constexpr std::int32_t kVoiceFadeMs = 500;
 // The system glyph cache whose 23-pixel default fits the plates' 30-pixel line pitch.
 constexpr std::int32_t kPlateFontIndex = 2;
@@ -88,10 +87,7 @@ void SeqFileBase::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
 
-    GxCore* core = GetCore();
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    const std::u16string uiFolder =
-        config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGUI] : std::u16string(kDefaultUIImageFolder);
+    const std::u16string uiFolder = GetConfigFolder(GxSystemConfig::kFolderCGUI);
     if (GxTaskLayer* layer = GetBackgroundLayer())
         layer->LoadImageFile(uiFolder + (m_IsLoad ? u"bg_load.png" : u"bg_save.png"), 0);
     const std::u16string setFolder = GetImageSetFolder();
@@ -99,6 +95,7 @@ void SeqFileBase::OnSequenceEnter(std::int32_t worker)
     StopVoiceChannels(kVoiceFadeMs);
     m_SelectedSlot = -1;
     RefreshPlates();
+    GxCore* core = GetCore();
     if (core != nullptr && core->m_UIManage != nullptr) {
         GxTaskBase* playUI = m_Manage != nullptr ? m_Manage->FindTask(u"$UI:SeqAvgMain") : nullptr;
         core->m_UIManage->EndSkipMode(playUI);

@@ -33,9 +33,8 @@ void SeqTitle::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
     GxCore* core = GetCore();
-    const GxSystemConfig* system = core != nullptr ? core->m_SystemConfig : nullptr;
 
-    const std::u16string uiFolder = system != nullptr ? system->m_Folders[GxSystemConfig::kFolderCGUI] : u"cg/ui/";
+    const std::u16string uiFolder = GetConfigFolder(GxSystemConfig::kFolderCGUI);
     if (GxTaskLayer* background = GetBackgroundLayer())
         background->LoadFlexImage(uiFolder + u"bg_title.png", 0);
 
