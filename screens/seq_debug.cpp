@@ -181,8 +181,7 @@ void SeqDebug::EditLabel()
     const GxMoaLabelDefinition* label = program->FindLabel(list->GetSelectedKey());
     if (label == nullptr)
         return;
-    const GxSystemConfig* system = core->m_SystemConfig;
-    const std::u16string folder = system != nullptr ? system->m_Folders[GxSystemConfig::kFolderScripts] : u"scripts/";
+    const std::u16string folder = GetConfigFolder(GxSystemConfig::kFolderScripts);
     const std::u16string path = GetFullPath(folder + label->m_Position.m_ScriptName);
     const std::int32_t line = label->m_Position.m_Line + 1;
     const std::u16string command = core->GetConfig().m_TextEditorCommand;
