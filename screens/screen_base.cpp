@@ -10,6 +10,7 @@
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
 #include "screens/screen_sound.h"
+#include "screens/seq_system.h"
 #include "ui/task_ui_base.h"
 #include "ui/ui_manage.h"
 
@@ -121,6 +122,11 @@ std::u16string GxScreenBase::GetImageSetFolder() const
 {
     const GxCore* core = GetCore();
     return core != nullptr ? core->GetConfig().m_UIImageSetFolder : GxCoreConfig().m_UIImageSetFolder;
+}
+
+SeqSystem* GxScreenBase::SystemLayer() const
+{
+    return m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr;
 }
 
 GxTaskUIBase* GxScreenBase::FindWidget(const char16_t* name, std::int32_t index) const

@@ -15,6 +15,7 @@
 class GxCore;
 class GxTaskLayer;
 class GxTaskUIBase;
+class SeqSystem;
 
 // The third render style queues the screen once more for a state reset over the widgets.
 constexpr std::int32_t kScreenOverlayRenderList = 5;
@@ -63,6 +64,8 @@ protected:
     std::u16string GetConfigFolder(std::int32_t folder) const;
     // The user-interface image set folder; the built-in default without a core.
     std::u16string GetImageSetFolder() const;
+    // The resident system layer, or null without one.
+    SeqSystem* SystemLayer() const;
     // The screen's own names; true when the name was one of them.
     virtual bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event);
     // Builds the layout rows of `folder` (whose task name is their parent name) under it.

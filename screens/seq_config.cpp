@@ -124,14 +124,14 @@ void SeqConfig::OnSequenceEnter(std::int32_t worker)
     SelectPage();
     BuildVoiceList();
     FillPages();
-    if (auto* system = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr)
+    if (auto* system = SystemLayer())
         system->m_NoticeHold = true;
 }
 
 void SeqConfig::OnSequenceLeave(std::int32_t worker)
 {
     GxScreenBase::OnSequenceLeave(worker);
-    if (auto* system = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr)
+    if (auto* system = SystemLayer())
         system->m_NoticeHold = false;
     StoreSwitches();
     StoreSoundPage();
@@ -361,7 +361,7 @@ bool SeqConfig::OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, 
         }
     }
     GxUserConfig* options = Options();
-    auto* host = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr;
+    auto* host = SystemLayer();
     // The tag outlives its dialog: whether one is open is the system layer's answer.
     const bool dialogOpen = host != nullptr && host->IsUserDialogActive();
     const std::u16string tag = GetUserDialogTag();

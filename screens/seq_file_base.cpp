@@ -57,11 +57,6 @@ SeqFileBase::~SeqFileBase()
         texture.Release();
 }
 
-SeqSystem* SeqFileBase::SystemLayer() const
-{
-    return m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr;
-}
-
 std::u16string SeqFileBase::SaveFolder() const
 {
     GxCore* core = GetCore();

@@ -42,7 +42,7 @@ void SeqTitle::OnSequenceEnter(std::int32_t worker)
     if (GetImageSetPool().AddImageSet(m_ImageSetPath) == nullptr)
         m_ImageSetPath.clear();   // nothing taken, nothing to give back
 
-    if (auto* layer = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr)
+    if (auto* layer = SystemLayer())
         layer->ClearUserNotices();
     if (core != nullptr && core->m_UserData != nullptr)
         ResetAvgState(core->m_UserData, false);
