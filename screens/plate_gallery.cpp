@@ -49,23 +49,10 @@ GxPlateGallery::GxPlateGallery(GxTaskBase* owner, const char16_t* name, const Na
 
 GxPlateGallery::~GxPlateGallery() = default;
 
-GxCore* GxPlateGallery::GetCore() const
-{
-    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-}
-
-std::u16string GxPlateGallery::GetConfigFolder(std::int32_t folder) const
-{
-    const GxCore* core = GetCore();
-    return core != nullptr && core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_Folders[folder]
-                                                             : GxSystemConfig().m_Folders[folder];
-}
-
 void GxPlateGallery::LoadGalleryAssets()
 {
-    const GxCore* core = GetCore();
     GetBackgroundLayer()->LoadFlexImage(GetConfigFolder(GxSystemConfig::kFolderCGUI) + m_Names.background, 0);
-    const std::u16string sets = core != nullptr ? core->GetConfig().m_UIImageSetFolder : GxCoreConfig().m_UIImageSetFolder;
+    const std::u16string sets = GetImageSetFolder();
     GxNcImageSetPool& pool = GetImageSetPool();
     pool.AddImageSet(sets + kExtrasSet);
     pool.AddImageSet(sets + m_Names.thumbnailSet);
@@ -76,8 +63,7 @@ void GxPlateGallery::LoadGalleryAssets()
 void GxPlateGallery::ReleaseGalleryAssets()
 {
     GetBackgroundLayer()->ResetLayer();
-    const GxCore* core = GetCore();
-    const std::u16string sets = core != nullptr ? core->GetConfig().m_UIImageSetFolder : GxCoreConfig().m_UIImageSetFolder;
+    const std::u16string sets = GetImageSetFolder();
     GxNcImageSetPool& pool = GetImageSetPool();
     if (m_Extras != nullptr)
         pool.ReleaseImageSet(sets + kExtrasSet);

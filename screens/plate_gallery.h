@@ -53,8 +53,6 @@ protected:
     // The page of the first page radio button that is on (0 when none is), and its plates.
     void ShowSelectedPage();
     bool HasThumbnail(const std::u16string& name) const;
-    GxCore* GetCore() const;
-    std::u16string GetConfigFolder(std::int32_t folder) const;
 
     bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event) override;
 

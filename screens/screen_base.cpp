@@ -6,9 +6,11 @@
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
 #include "data/data_tables.h"
+#include "data/system_config.h"
 #include "graphics/draw2d.h"
 #include "graphics/graphics.h"
 #include "screens/screen_sound.h"
+#include "screens/seq_system.h"
 #include "ui/task_ui_base.h"
 #include "ui/ui_manage.h"
 
@@ -20,6 +22,22 @@ GxSystemDialogHost* FindDialogHost(GxTaskManage* manage)
 }
 
 }  // namespace
+
+void ShowWidget(GxTaskUIBase* widget, bool show)
+{
+    if (widget == nullptr)
+        return;
+    if (show)
+        widget->Show();
+    else
+        widget->Hide();
+}
+
+const std::u16string& WidgetEventName(const GxTaskUIBase& widget)
+{
+    const std::u16string& local = widget.GetTaskLocalName();
+    return local.empty() ? widget.GetTaskName() : local;
+}
 
 GxScreenBase::GxScreenBase(GxTaskBase* owner, const char16_t* name, RenderStyle style)
     : GxSeqTransitBase(owner, name), m_RenderStyle(style)
@@ -53,7 +71,7 @@ int GxScreenBase::Render(std::int32_t step, std::uint64_t elapsed)
     GxSeqTransitBase::Render(step, elapsed);
     if (m_RenderStyle != RenderStyle::kOverlay)
         return 0;
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     if (GxTaskRenderManage* list = core != nullptr ? core->GetRenderList(kScreenOverlayRenderList) : nullptr)
         list->Add(kScreenOverlayDrawMode, this, kScreenOverlayDepth, kScreenOverlayDrawTag);
     return 0;
@@ -79,14 +97,36 @@ int GxScreenBase::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
         return 0;
     if (widget->m_KindFlags & kKindPushButton)
         GetScreenSound().PlaySystemSound(0, widget->GetSystemSoundID());
-    const std::u16string& local = widget->GetTaskLocalName();
-    const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+    const std::u16string& name = WidgetEventName(*widget);
     return OnWidgetEvent(widget, name, event) ? 1 : 0;
 }
 
 bool GxScreenBase::OnWidgetEvent(GxTaskUIBase*, const std::u16string&, const GxUIEventParam*)
 {
     return false;
+}
+
+GxCore* GxScreenBase::GetCore() const
+{
+    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+}
+
+std::u16string GxScreenBase::GetConfigFolder(std::int32_t folder) const
+{
+    const GxCore* core = GetCore();
+    return core != nullptr && core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_Folders[folder]
+                                                             : GxSystemConfig().m_Folders[folder];
+}
+
+std::u16string GxScreenBase::GetImageSetFolder() const
+{
+    const GxCore* core = GetCore();
+    return core != nullptr ? core->GetConfig().m_UIImageSetFolder : GxCoreConfig().m_UIImageSetFolder;
+}
+
+SeqSystem* GxScreenBase::SystemLayer() const
+{
+    return m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr;
 }
 
 GxTaskUIBase* GxScreenBase::FindWidget(const char16_t* name, std::int32_t index) const
@@ -104,7 +144,7 @@ bool GxScreenBase::ChangeScreen(const char16_t* name, std::int32_t word0, std::i
 
 int GxScreenBase::ReportRawClick(GxTaskUIBase* widget, std::int32_t code)
 {
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     if (core == nullptr || (core->m_UIManage != nullptr && core->m_UIManage->m_DialogCount != 0))
         return 0;
     if (widget == nullptr || !IsWidgetInputAllowed(widget, 0))

@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <string>
 
+class GxCore;
 class GxTaskLayer;
 class GxTaskUIBase;
+class SeqSystem;
 
 // The third render style queues the screen once more for a state reset over the widgets.
 constexpr std::int32_t kScreenOverlayRenderList = 5;
@@ -21,6 +23,11 @@ constexpr std::int32_t kScreenOverlayDrawMode = 3;
 constexpr float kScreenOverlayDepth = 13000.0f;
 constexpr std::int32_t kScreenOverlayDrawTag = 2;
 constexpr float kScreenBackgroundOrderZ = -10.0f;
+
+// Shows or hides the widget; nothing without one.
+void ShowWidget(GxTaskUIBase* widget, bool show);
+// The name a widget's events go by: its local name, or its task name without one.
+const std::u16string& WidgetEventName(const GxTaskUIBase& widget);
 
 class GxScreenBase : public GxSeqTransitBase {
 public:
@@ -51,6 +58,14 @@ public:
     GxTaskUIBase* FindWidget(const char16_t* name, std::int32_t index = 0) const;
 
 protected:
+    // The manager's core, or null before the screen is attached.
+    GxCore* GetCore() const;
+    // The system config's folder of that index; the built-in default without a core or config.
+    std::u16string GetConfigFolder(std::int32_t folder) const;
+    // The user-interface image set folder; the built-in default without a core.
+    std::u16string GetImageSetFolder() const;
+    // The resident system layer, or null without one.
+    SeqSystem* SystemLayer() const;
     // The screen's own names; true when the name was one of them.
     virtual bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event);
     // Builds the layout rows of `folder` (whose task name is their parent name) under it.

@@ -27,22 +27,6 @@ constexpr std::int32_t kStopFadeMs = 1000;
 constexpr std::int32_t kSwitchedOffGroup = 1;
 constexpr float kTipOffsetX = -37.0f;
 
-GxCore* CoreOf(const GxTaskBase* task)
-{
-    return task->m_Manage != nullptr ? task->m_Manage->GetCore() : nullptr;
-}
-
-std::u16string ImageSetFolder(const GxCore* core)
-{
-    return core != nullptr ? core->GetConfig().m_UIImageSetFolder : GxCoreConfig().m_UIImageSetFolder;
-}
-
-std::u16string ConfigFolder(const GxCore* core, std::int32_t folder)
-{
-    return core != nullptr && core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_Folders[folder]
-                                                             : GxSystemConfig().m_Folders[folder];
-}
-
 }  // namespace
 
 SeqBGMMode::SeqBGMMode(GxTaskBase* owner) : GxScreenBase(owner, kName, RenderStyle::kOverlay) {}
@@ -52,9 +36,8 @@ SeqBGMMode::~SeqBGMMode() = default;
 void SeqBGMMode::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = CoreOf(this);
-    GetBackgroundLayer()->LoadFlexImage(ConfigFolder(core, GxSystemConfig::kFolderCGUI) + kBackground, 0);
-    const std::u16string sets = ImageSetFolder(core);
+    GetBackgroundLayer()->LoadFlexImage(GetConfigFolder(GxSystemConfig::kFolderCGUI) + kBackground, 0);
+    const std::u16string sets = GetImageSetFolder();
     GetImageSetPool().AddImageSet(sets + kExtrasSet);
     GetImageSetPool().AddImageSet(sets + kNamesSet);
     StopMusic();
@@ -82,7 +65,7 @@ void SeqBGMMode::OnSequenceLeave(std::int32_t worker)
 {
     GxScreenBase::OnSequenceLeave(worker);
     GetBackgroundLayer()->ResetLayer();
-    const std::u16string sets = ImageSetFolder(CoreOf(this));
+    const std::u16string sets = GetImageSetFolder();
     GetImageSetPool().ReleaseImageSet(sets + kExtrasSet);
     GetImageSetPool().ReleaseImageSet(sets + kNamesSet);
 }
@@ -133,7 +116,7 @@ void SeqBGMMode::PlayTrack(std::int32_t track)
         return;
     // Loop 0 is endless; no fade in, unlike the title and the galleries. The same path as the
     // record goes on playing.
-    const std::u16string path = ConfigFolder(CoreOf(this), GxSystemConfig::kFolderBgms) + row->m_FileName;
+    const std::u16string path = GetConfigFolder(GxSystemConfig::kFolderBgms) + row->m_FileName;
     PlayBgm(path, 0, 0, row->m_LoopPosTime, 0, true);
 }
 
@@ -161,8 +144,7 @@ int SeqBGMMode::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
         return 0;
     if (widget == nullptr)
         return 0;
-    const std::u16string& local = widget->GetTaskLocalName();
-    const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+    const std::u16string& name = WidgetEventName(*widget);
     if (name == u"btn_back") {
         GetScreenSound().PlaySystemSound(0, widget->GetSystemSoundID());
         const GxSeqWorker* slot = m_Manage != nullptr ? m_Manage->GetWorker(GetWorkerIndex()) : nullptr;

@@ -33,11 +33,6 @@ constexpr std::int32_t kCursorUpDown = 4;
 constexpr std::int32_t kCursorLeftRight = 5;
 constexpr std::int32_t kCursorNoEntry = 6;
 
-GxCore* CoreOf(const GxTaskBase* task)
-{
-    return task->m_Manage != nullptr ? task->m_Manage->GetCore() : nullptr;
-}
-
 // The integer part of (screen - size), halved toward zero.
 float Centre(float screen, float size)
 {
@@ -112,7 +107,7 @@ std::int32_t SeqCGModeView::NextSeenEntry(std::int32_t entry) const
     const DBCGModeRow* row = GetDBCGMode().GetRow(m_Row);
     if (row == nullptr)
         return -1;
-    const GxCore* core = CoreOf(this);
+    const GxCore* core = GetCore();
     const GxUserDataPerman* perman = core != nullptr ? core->m_UserDataPerman : nullptr;
     for (std::int32_t j = std::max(entry + 1, 0); j < kFileNameCount; ++j) {
         const std::u16string& name = row->m_FileName[j];
@@ -132,11 +127,7 @@ void SeqCGModeView::ShowEntry(std::int32_t entry, std::int32_t fadeMs)
     if (row == nullptr || entry < 0 || entry >= kFileNameCount)
         return;
     const std::u16string& name = row->m_FileName[entry];
-    const GxCore* core = CoreOf(this);
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGEv]
-                                             : GxSystemConfig().m_Folders[GxSystemConfig::kFolderCGEv]) +
-                          name;
+    std::u16string path = GetConfigFolder(GxSystemConfig::kFolderCGEv) + name;
     if (!ResolveImageFile(path)) {
         LogPrint(u"画像がありません %s\n", name.c_str());
         return;
@@ -174,7 +165,7 @@ void SeqCGModeView::ResetDrag()
 
 void SeqCGModeView::SetCursor(std::int32_t kind)
 {
-    if (GxCore* core = CoreOf(this))
+    if (GxCore* core = GetCore())
         core->SetCursorShape(kind);
 }
 

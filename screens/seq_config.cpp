@@ -24,8 +24,6 @@ namespace {
 constexpr char16_t kScreenName[] = u"SeqConfig";
 constexpr char16_t kConfigImageSet[] = u"ui_config.gis";
 constexpr char16_t kFaceImageSet[] = u"ui_facepanel.gis";
-constexpr char16_t kDefaultUIImageFolder[] = u"cg/ui/";
-constexpr char16_t kDefaultSoundTestFolder[] = u"sounds/test/";
 constexpr std::int32_t kWindowedRow = 0;
 constexpr std::int32_t kFullScreenRow = 2;
 constexpr std::int32_t kButtonSetYesNo = 3;
@@ -88,14 +86,9 @@ SeqConfig::SeqConfig(GxTaskBase* owner) : GxScreenBase(owner, kScreenName)
 
 SeqConfig::~SeqConfig() = default;
 
-GxCore* SeqConfig::Core() const
-{
-    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-}
-
 GxUserConfig* SeqConfig::Options() const
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     return core != nullptr ? core->m_UserConfig : nullptr;
 }
 
@@ -116,7 +109,7 @@ bool SeqConfig::IsTabOn(Page page) const
 void SeqConfig::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     if (core != nullptr && core->m_UIManage != nullptr && m_Manage != nullptr) {
         GxTaskBase* messageWindow = m_Manage->FindTask(u"$MESWIN:SeqAvgMain");
         if (core->m_UIManage->m_SkipMode)
@@ -124,21 +117,21 @@ void SeqConfig::OnSequenceEnter(std::int32_t worker)
         if (core->m_UIManage->m_AutoMode)
             core->m_UIManage->EndAutoMode(messageWindow);
     }
-    const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
+    const std::u16string folder = GetImageSetFolder();
     GetImageSetPool().AddImageSet(folder + kConfigImageSet);
     GetImageSetPool().AddImageSet(folder + kFaceImageSet);
     GetScreenSound().StopVoiceChannels(kConfigVoiceStopFadeMs);
     SelectPage();
     BuildVoiceList();
     FillPages();
-    if (auto* system = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr)
+    if (auto* system = SystemLayer())
         system->m_NoticeHold = true;
 }
 
 void SeqConfig::OnSequenceLeave(std::int32_t worker)
 {
     GxScreenBase::OnSequenceLeave(worker);
-    if (auto* system = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr)
+    if (auto* system = SystemLayer())
         system->m_NoticeHold = false;
     StoreSwitches();
     StoreSoundPage();
@@ -146,8 +139,7 @@ void SeqConfig::OnSequenceLeave(std::int32_t worker)
     GetScreenSound().StopConfigSamples();
     if (GetBackgroundLayer() != nullptr)
         GetBackgroundLayer()->ResetLayer();
-    GxCore* core = Core();
-    const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
+    const std::u16string folder = GetImageSetFolder();
     GetImageSetPool().ReleaseImageSet(folder + kConfigImageSet);
     GetImageSetPool().ReleaseImageSet(folder + kFaceImageSet);
 }
@@ -157,10 +149,7 @@ void SeqConfig::SelectPage()
     for (int page = 0; page < kPageCount; ++page) {
         if (!IsTabOn(static_cast<Page>(page)))
             continue;
-        GxCore* core = Core();
-        const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-        const std::u16string folder =
-            config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGUI] : std::u16string(kDefaultUIImageFolder);
+        const std::u16string folder = GetConfigFolder(GxSystemConfig::kFolderCGUI);
         if (GetBackgroundLayer() != nullptr)
             GetBackgroundLayer()->LoadImageFile(folder + kBackgrounds[page], 0);
         for (int other = 0; other < kPageCount; ++other)
@@ -179,7 +168,7 @@ void SeqConfig::FillPages()
     FillSystemPage(*options);
     FillSoundPage(*options);
     FillVoicePage(*options);
-    if (GxCore* core = Core())
+    if (GxCore* core = GetCore())
         core->ModulesLoadConfigPage(kModulesGamePage);
 }
 
@@ -281,7 +270,7 @@ void SeqConfig::StoreSwitches()
     }
     ApplyWindowOpacity(options->m_TextWindowOpacity);
     RecolourChoices();
-    if (GxCore* core = Core())
+    if (GxCore* core = GetCore())
         core->ModulesStoreConfigPage(kModulesGamePage);
 }
 
@@ -297,7 +286,7 @@ void SeqConfig::ApplyWindowOpacity(std::int32_t opacity)
 
 void SeqConfig::RecolourChoices()
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     if (core == nullptr || core->m_UserData == nullptr || core->m_UserConfig == nullptr || m_Manage == nullptr)
         return;
     const GxUserData& data = *core->m_UserData;
@@ -331,7 +320,7 @@ void SeqConfig::ResetOptions()
     const std::int32_t screenMode = options->m_ScreenMode;
     const std::int32_t engineInUse = options->m_SoundEngineModeInUse;
     options->SetDefaults();
-    if (GxCore* core = Core())
+    if (GxCore* core = GetCore())
         core->ModulesResetConfig();
     ResetCharacterVoiceFlags(*options);
     options->m_ScreenMode = screenMode;
@@ -352,11 +341,7 @@ bool SeqConfig::ChangeScreenModeTo(std::int32_t row, std::int32_t mode)
 
 void SeqConfig::PlaySample(const char16_t* name, bool systemVoice)
 {
-    GxCore* core = Core();
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderSoundsTest]
-                                             : std::u16string(kDefaultSoundTestFolder)) +
-                          name;
+    std::u16string path = GetConfigFolder(GxSystemConfig::kFolderSoundsTest) + name;
     if (!ResolveSoundFile(path))
         return;
     if (systemVoice)
@@ -376,7 +361,7 @@ bool SeqConfig::OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, 
         }
     }
     GxUserConfig* options = Options();
-    auto* host = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr;
+    auto* host = SystemLayer();
     // The tag outlives its dialog: whether one is open is the system layer's answer.
     const bool dialogOpen = host != nullptr && host->IsUserDialogActive();
     const std::u16string tag = GetUserDialogTag();
@@ -466,8 +451,7 @@ int SeqConfig::OnUIEventCode16(GxTaskUIBase* widget, const GxUIEventParam*)
     if (IsTabOn(kPageSound))
         StoreSoundPage();
     if (IsTabOn(kPageVoice) && widget != nullptr) {
-        const std::u16string& local = widget->GetTaskLocalName();
-        const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+        const std::u16string& name = WidgetEventName(*widget);
         if (name == u"hsld_scroll_voice")
             RefreshVoicePlates();
         else if (name == u"hsld_vol_voicemaster" || name == u"hsld_vol_systemvoice" || name == u"hsld_vol_voice")
@@ -507,7 +491,7 @@ int SeqConfig::OnWindowEvent(std::int32_t, std::int32_t)
 int SeqConfig::Render(std::int32_t step, std::uint64_t elapsed)
 {
     if (IsTabOn(kPageVoice)) {
-        GxCore* core = Core();
+        GxCore* core = GetCore();
         if (GxTaskRenderManage* list = core != nullptr ? core->GetRenderList(kConfigFaceRenderList) : nullptr)
             list->Add(kConfigFaceDrawMode, this, kConfigFaceDepth, kConfigFaceDrawTag);
     }

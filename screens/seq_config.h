@@ -68,7 +68,6 @@ protected:
     bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event) override;
 
 private:
-    GxCore* Core() const;
     GxUserConfig* Options() const;
 
     void SelectPage();

@@ -22,7 +22,6 @@
 namespace {
 
 constexpr char16_t kFaceImageSet[] = u"ui_facepanel.gis";
-constexpr char16_t kDefaultSoundTestFolder[] = u"sounds/test/";
 constexpr std::int32_t kPlatesPerRow = 2;
 constexpr std::int32_t kVisibleRows = 3;
 constexpr std::int32_t kFaceBlend = 2;
@@ -30,16 +29,6 @@ constexpr std::int32_t kFaceBlend = 2;
 bool IsGroup(std::int32_t id)
 {
     return id >= 0 && id < GxUserConfig::kVoiceGroupCount;
-}
-
-void ShowWidget(GxTaskUIBase* widget, bool show)
-{
-    if (widget == nullptr)
-        return;
-    if (show)
-        widget->Show();
-    else
-        widget->Hide();
 }
 
 }  // namespace
@@ -56,8 +45,7 @@ std::int32_t SeqConfig::ScrollRow() const
 void SeqConfig::BuildVoiceList()
 {
     m_VoiceList.clear();
-    GxCore* core = Core();
-    const std::u16string folder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/");
+    const std::u16string folder = GetImageSetFolder();
     GxNcCrammedImageSet* faces = GetImageSetPool().GetImageSet(folder + kFaceImageSet);
     DBVoiceVolume& table = GetDBVoiceVolume();
     for (std::int32_t id = 0; id < table.GetMaxRows(); ++id) {
@@ -199,11 +187,7 @@ void SeqConfig::PlayVoiceSample(GxTaskUIBase* sender)
     const DBVoiceVolumeRow* row = IsGroup(id) ? GetDBVoiceVolume().GetRow(id) : nullptr;
     if (row == nullptr || row->m_SoundTestFileName.empty())
         return;
-    GxCore* core = Core();
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    std::u16string path = (config != nullptr ? config->m_Folders[GxSystemConfig::kFolderSoundsTest]
-                                             : std::u16string(kDefaultSoundTestFolder)) +
-                          row->m_SoundTestFileName;
+    std::u16string path = GetConfigFolder(GxSystemConfig::kFolderSoundsTest) + row->m_SoundTestFileName;
     if (!ResolveSoundFile(path))
         return;
     GetScreenSound().PlayConfigVoiceSample(path, id);

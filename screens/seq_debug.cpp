@@ -107,9 +107,7 @@ void SeqDebug::UpdateLabelButtons()
 void SeqDebug::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-    m_ImageSetPath = (core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/")) +
-                     u"ui_debug.gis";
+    m_ImageSetPath = GetImageSetFolder() + u"ui_debug.gis";
     if (GetImageSetPool().AddImageSet(m_ImageSetPath) == nullptr)
         m_ImageSetPath.clear();   // nothing taken, nothing to give back
 }
@@ -177,14 +175,13 @@ void SeqDebug::EditLabel()
 {
     GxTaskUIListBoxFx* list = FindList(kLabelList);
     const GxMoaEx* program = GetScriptInstance();
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     if (list == nullptr || list->GetSelectedIndex() < 0 || program == nullptr || core == nullptr)
         return;
     const GxMoaLabelDefinition* label = program->FindLabel(list->GetSelectedKey());
     if (label == nullptr)
         return;
-    const GxSystemConfig* system = core->m_SystemConfig;
-    const std::u16string folder = system != nullptr ? system->m_Folders[GxSystemConfig::kFolderScripts] : u"scripts/";
+    const std::u16string folder = GetConfigFolder(GxSystemConfig::kFolderScripts);
     const std::u16string path = GetFullPath(folder + label->m_Position.m_ScriptName);
     const std::int32_t line = label->m_Position.m_Line + 1;
     const std::u16string command = core->GetConfig().m_TextEditorCommand;

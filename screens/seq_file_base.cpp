@@ -21,7 +21,6 @@
 namespace {
 
 constexpr const char16_t* kFileImageSet = u"ui_saveload.gis";
-constexpr const char16_t* kDefaultUIImageFolder = u"cg/ui/";
 constexpr std::int32_t kVoiceFadeMs = 500;
 // The system glyph cache whose 23-pixel default fits the plates' 30-pixel line pitch.
 constexpr std::int32_t kPlateFontIndex = 2;
@@ -58,25 +57,15 @@ SeqFileBase::~SeqFileBase()
         texture.Release();
 }
 
-GxCore* SeqFileBase::Core() const
-{
-    return m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
-}
-
-SeqSystem* SeqFileBase::SystemLayer() const
-{
-    return m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr;
-}
-
 std::u16string SeqFileBase::SaveFolder() const
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     return core != nullptr ? core->GetSaveDir() : std::u16string();
 }
 
 std::int32_t SeqFileBase::CurrentPage() const
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     if (core == nullptr || core->m_UserConfig == nullptr)
         return 0;
     const std::int32_t page = core->m_UserConfig->m_GameDataPage;
@@ -93,17 +82,15 @@ void SeqFileBase::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
 
-    GxCore* core = Core();
-    const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
-    const std::u16string uiFolder =
-        config != nullptr ? config->m_Folders[GxSystemConfig::kFolderCGUI] : std::u16string(kDefaultUIImageFolder);
+    const std::u16string uiFolder = GetConfigFolder(GxSystemConfig::kFolderCGUI);
     if (GxTaskLayer* layer = GetBackgroundLayer())
         layer->LoadImageFile(uiFolder + (m_IsLoad ? u"bg_load.png" : u"bg_save.png"), 0);
-    const std::u16string setFolder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : u"uigis/";
+    const std::u16string setFolder = GetImageSetFolder();
     GetImageSetPool().AddImageSet(setFolder + kFileImageSet);
     StopVoiceChannels(kVoiceFadeMs);
     m_SelectedSlot = -1;
     RefreshPlates();
+    GxCore* core = GetCore();
     if (core != nullptr && core->m_UIManage != nullptr) {
         GxTaskBase* playUI = m_Manage != nullptr ? m_Manage->FindTask(u"$UI:SeqAvgMain") : nullptr;
         core->m_UIManage->EndSkipMode(playUI);
@@ -120,8 +107,7 @@ void SeqFileBase::OnSequenceLeave(std::int32_t worker)
         system->m_NoticeHold = false;
     if (GxTaskLayer* layer = GetBackgroundLayer())
         layer->ResetLayer();
-    GxCore* core = Core();
-    const std::u16string setFolder = core != nullptr ? core->GetConfig().m_UIImageSetFolder : u"uigis/";
+    const std::u16string setFolder = GetImageSetFolder();
     GetImageSetPool().ReleaseImageSet(setFolder + kFileImageSet);
 }
 
@@ -140,7 +126,7 @@ void SeqFileBase::RefreshPlates()
                 plate->SetEnabled(false);
         }
     }
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     GxUserConfig* options = core != nullptr ? core->m_UserConfig : nullptr;
     const std::u16string folder = SaveFolder();
     for (std::int32_t p = 0; p < kFilePlateCount; ++p) {
@@ -194,7 +180,7 @@ int SeqFileBase::Draw(std::int32_t value, std::int32_t listIndex)
 
 void SeqFileBase::DrawPlates()
 {
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const GxSystemConfig* config = core != nullptr ? core->m_SystemConfig : nullptr;
     const std::uint32_t shadow = config != nullptr ? config->m_SystemShadowColor : kDefaultShadowColor;
     const GxDisplaySettings& display = GxGraphics::GetDisplaySettings();
@@ -251,7 +237,7 @@ bool SeqFileBase::HandlePageOrPlate(GxTaskUIBase* widget, const std::u16string& 
         for (std::int32_t k = 1; k <= kFilePageCount; ++k) {
             if (name != FormatWide(u"b%02d", k))
                 continue;
-            if (GxCore* core = Core(); core != nullptr && core->m_UserConfig != nullptr)
+            if (GxCore* core = GetCore(); core != nullptr && core->m_UserConfig != nullptr)
                 core->m_UserConfig->m_GameDataPage = k - 1;
             RefreshPlates();
             return true;

@@ -58,8 +58,6 @@ public:
     const GxTextureFlex& GetPlateThumbnail(std::int32_t plate) const { return m_Thumbnails[plate]; }
 
 protected:
-    GxCore* Core() const;
-    SeqSystem* SystemLayer() const;
     std::u16string SaveFolder() const;
     std::int32_t CurrentPage() const;
     // "b01".."b10" set the page; a plate opens the question. True when the name was one of them.

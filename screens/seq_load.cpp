@@ -25,8 +25,7 @@ int SeqLoad::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
         return 0;
     if (widget == nullptr)
         return 0;
-    const std::u16string& local = widget->GetTaskLocalName();
-    const std::u16string& name = local.empty() ? widget->GetTaskName() : local;
+    const std::u16string& name = WidgetEventName(*widget);
     SeqSystem* system = SystemLayer();
     if (system != nullptr && system->GetUserDialogTag() == kLoadQuestionTag) {
         if (name == u"btn_dlguser_yes") {
@@ -35,7 +34,7 @@ int SeqLoad::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
             // reset game data names.
             if (!LoadGameFromSlot(m_SelectedSlot))
                 return 1;
-            GxCore* core = Core();
+            GxCore* core = GetCore();
             if (core != nullptr)
                 core->ChangeSequenceByName();
             GetScreenSound().PlaySystemSound(3, widget->GetSystemSoundID());
@@ -62,7 +61,7 @@ bool SeqLoad::LoadGameFromSlot(std::int32_t slot)
         LogPrint(u"SeqLoad::LoadGameFromSlot/no such slot (%d)\n", slot);
         return false;
     }
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     GxUserData* data = core != nullptr ? core->m_UserData : nullptr;
     ResetAvgState(data, true);
     if (core != nullptr)

@@ -15,11 +15,6 @@ namespace {
 constexpr std::int32_t kMovieWidth = 1024;
 constexpr std::int32_t kMovieHeight = 768;
 
-GxCore* CoreOf(GxTaskManage* manage)
-{
-    return manage != nullptr ? manage->GetCore() : nullptr;
-}
-
 std::u16string OpeningName(GxCore* core)
 {
     return core != nullptr && core->m_SystemConfig != nullptr ? core->m_SystemConfig->m_MovNameOpening
@@ -44,7 +39,7 @@ void SeqOpening::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
     m_UpdateCount = 0;
-    GxCore* core = CoreOf(m_Manage);
+    GxCore* core = GetCore();
     const std::u16string name = OpeningName(core);
     if (name.empty())
         return;
@@ -67,7 +62,7 @@ void SeqOpening::OnSequenceLeave(std::int32_t worker)
 
 int SeqOpening::Update(std::int32_t, std::uint64_t)
 {
-    GxCore* core = CoreOf(m_Manage);
+    GxCore* core = GetCore();
     GxTaskLayer* layer = GetBackgroundLayer();
     if (m_UpdateCount == 0 && !OpeningName(core).empty()) {
         if (layer != nullptr)

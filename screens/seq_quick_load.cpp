@@ -24,7 +24,7 @@ void SeqQuickLoad::OnSequenceEnter(std::int32_t worker)
 void SeqQuickLoad::OnSequenceLeave(std::int32_t worker)
 {
     GxScreenBase::OnSequenceLeave(worker);
-    if (GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr)
+    if (GxCore* core = GetCore())
         core->m_FrameTimer.ResetFrameTimer();
 }
 
@@ -33,7 +33,7 @@ int SeqQuickLoad::Update(std::int32_t, std::uint64_t)
     ProcessUIEvents(nullptr);
     if (m_UpdateCount > kUpdatesBeforeLoad) {
         QuickLoad();
-        if (GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr)
+        if (GxCore* core = GetCore())
             core->ChangeSequenceByName();
     }
     ++m_UpdateCount;
@@ -48,7 +48,7 @@ int SeqQuickLoad::OnUIEvent(GxTaskUIBase* widget, const GxUIEventParam* event)
 
 void SeqQuickLoad::QuickLoad()
 {
-    GxCore* core = m_Manage != nullptr ? m_Manage->GetCore() : nullptr;
+    GxCore* core = GetCore();
     if (core == nullptr || core->m_UserData == nullptr)
         return;
     const GxSystemConfig* config = core->m_SystemConfig;

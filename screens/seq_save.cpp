@@ -48,7 +48,7 @@ bool SeqSave::SaveGameToSlot(std::int32_t slot)
         LogPrint(u"SeqSave::SaveGameToSlot/no such slot (%d)\n", slot);
         return false;
     }
-    GxCore* core = Core();
+    GxCore* core = GetCore();
     const std::u16string folder = SaveFolder();
     const std::u16string dataPath = folder + GameDataFileName(slot);
     bool ok = core != nullptr && core->m_UserData != nullptr && SaveGameData(core->m_UserData, dataPath, true);

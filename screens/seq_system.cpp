@@ -23,6 +23,7 @@
 #include "platform/win32/keyboard.h"
 #include "platform/win32/message.h"
 #include "platform/win32/window.h"
+#include "screens/screen_base.h"
 #include "screens/screen_sound.h"
 #include "script/debug_console.h"
 #include "script/debug_status_line.h"
@@ -86,16 +87,6 @@ void PlacePair(GxTaskUIBase* dialog, GxTaskUIBase* left, GxTaskUIBase* right, fl
         const std::int32_t x = (width - (2 * right->GetWidth() + kButtonGap)) / 2 + right->GetWidth() + kButtonGap;
         Place(right, static_cast<float>(x), static_cast<float>(height - kButtonBottom - right->GetHeight()), z);
     }
-}
-
-void ShowOrHide(GxTaskUIBase* widget, bool show)
-{
-    if (widget == nullptr)
-        return;
-    if (show)
-        widget->Show();
-    else
-        widget->Hide();
 }
 
 }  // namespace
@@ -254,11 +245,11 @@ void SeqSystem::ShowUserDialog(const std::u16string& identifier, GxSeqBase* requ
         if (button != nullptr)
             button->SetEventListener(requester);
     }
-    ShowOrHide(m_UserButtons[kOkPair], buttonSet == 2);
-    ShowOrHide(m_UserButtons[kCancel], buttonSet == 2);
-    ShowOrHide(m_UserButtons[kYes], buttonSet == 3);
-    ShowOrHide(m_UserButtons[kNo], buttonSet == 3);
-    ShowOrHide(m_UserButtons[kOkAlone], buttonSet != 2 && buttonSet != 3);
+    ShowWidget(m_UserButtons[kOkPair], buttonSet == 2);
+    ShowWidget(m_UserButtons[kCancel], buttonSet == 2);
+    ShowWidget(m_UserButtons[kYes], buttonSet == 3);
+    ShowWidget(m_UserButtons[kNo], buttonSet == 3);
+    ShowWidget(m_UserButtons[kOkAlone], buttonSet != 2 && buttonSet != 3);
     GetScreenSound().PlaySystemSound(kOpenSound, -1);
 }
 

@@ -25,11 +25,6 @@ constexpr std::uint32_t kExtraUnlockedBit = 0x400;
 constexpr std::int32_t kTitleCallVoice = 1;
 constexpr std::int32_t kReturnFromGameWord = 6;
 
-GxCore* CoreOf(GxTaskManage* manage)
-{
-    return manage != nullptr ? manage->GetCore() : nullptr;
-}
-
 }  // namespace
 
 SeqTitle::SeqTitle(GxTaskBase* owner) : GxScreenBase(owner, u"SeqTitle") {}
@@ -37,19 +32,17 @@ SeqTitle::SeqTitle(GxTaskBase* owner) : GxScreenBase(owner, u"SeqTitle") {}
 void SeqTitle::OnSequenceEnter(std::int32_t worker)
 {
     GxScreenBase::OnSequenceEnter(worker);
-    GxCore* core = CoreOf(m_Manage);
-    const GxSystemConfig* system = core != nullptr ? core->m_SystemConfig : nullptr;
+    GxCore* core = GetCore();
 
-    const std::u16string uiFolder = system != nullptr ? system->m_Folders[GxSystemConfig::kFolderCGUI] : u"cg/ui/";
+    const std::u16string uiFolder = GetConfigFolder(GxSystemConfig::kFolderCGUI);
     if (GxTaskLayer* background = GetBackgroundLayer())
         background->LoadFlexImage(uiFolder + u"bg_title.png", 0);
 
-    m_ImageSetPath = (core != nullptr ? core->GetConfig().m_UIImageSetFolder : std::u16string(u"uigis/")) +
-                     u"ui_title.gis";
+    m_ImageSetPath = GetImageSetFolder() + u"ui_title.gis";
     if (GetImageSetPool().AddImageSet(m_ImageSetPath) == nullptr)
         m_ImageSetPath.clear();   // nothing taken, nothing to give back
 
-    if (auto* layer = m_Manage != nullptr ? dynamic_cast<SeqSystem*>(m_Manage->GetSystemSequence()) : nullptr)
+    if (auto* layer = SystemLayer())
         layer->ClearUserNotices();
     if (core != nullptr && core->m_UserData != nullptr)
         ResetAvgState(core->m_UserData, false);
@@ -70,7 +63,7 @@ void SeqTitle::OnSequenceEnter(std::int32_t worker)
 
 void SeqTitle::StartTitleMusic()
 {
-    GxCore* core = CoreOf(m_Manage);
+    GxCore* core = GetCore();
     const GxSystemConfig* system = core != nullptr ? core->m_SystemConfig : nullptr;
     // Coming back with the title music recorded leaves it playing.
     PlayScreenMusic(core, system != nullptr ? system->m_BgmNameTitle : std::u16string(),
@@ -99,7 +92,7 @@ void SeqTitle::StartNewGame()
 
 bool SeqTitle::OnWidgetEvent(GxTaskUIBase*, const std::u16string& name, const GxUIEventParam*)
 {
-    GxCore* core = CoreOf(m_Manage);
+    GxCore* core = GetCore();
     if (name == u"btn_title_start") {
         const bool debugMode = core != nullptr && core->GetConfig().m_DebugModeFlag;
         if (debugMode && (GetKeyState(kVirtualKeyShift) & 0x8000) != 0)
