@@ -17,4 +17,3 @@ GxDataServicesBase* GetDataServices()
 {
     return g_DataServices;
 }
-

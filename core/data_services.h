@@ -1,8 +1,8 @@
-// What the core asks of the data subsystem, which sits above the core: the game configuration, the player's options, the game in progress and the
-// persistent flags, which the core owns but sees only as forward-declared classes. The process
-// entry installs a GxDataServicesBase before the core starts. With none installed (tests of the
-// core alone), the core runs on the built-in configuration values (GxCoreConfig) and has no
-// player options and no saved data.
+// What the core asks of the data subsystem, which sits above the core: the game configuration, the
+// player's options, the game in progress and the persistent flags, which the core owns but sees
+// only as forward-declared classes. The process entry installs a GxDataServicesBase before the core
+// starts. With none installed (tests of the core alone), the core runs on the built-in
+// configuration values (GxCoreConfig) and has no player options and no saved data.
 #pragma once
 
 #include "platform/win32/win_types.h"
@@ -71,4 +71,3 @@ public:
 // Not owned; null removes it. Returns the previous one.
 GxDataServicesBase* SetDataServices(GxDataServicesBase* services);
 GxDataServicesBase* GetDataServices();
-

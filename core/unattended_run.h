@@ -81,7 +81,6 @@ public:
 private:
     bool CaptureFrame(std::uint32_t pass) const;
 
-
     std::uint32_t m_MaxPasses = 0;
     std::vector<GxScriptedInput> m_Script;   // ordered by pass, stable
     std::size_t m_Next = 0;

@@ -32,7 +32,6 @@ public:
                         std::int32_t flags) override;
     void DrawSnapShot(const GxLayerBoundsRecord& bounds, const GxMatrix& matrix, const GxFColor& color) override;
 
-
     void ReportUnreleasedNcProjects() override;
     void ReportUnreleasedImageSets() override;
     void ReleaseAllNcProjects() override;

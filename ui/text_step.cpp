@@ -29,7 +29,7 @@ std::int64_t Width(char16_t c, std::int32_t size)
     return CharWidthClass(c) * static_cast<std::int64_t>(size) / 2;
 }
 
-// Pens and widths are summed in 64 bits and held within 32: a long text never wraps them.
+// Sums made in 64 bits, held within 32: a long text or a long wait never wraps them.
 std::int32_t Saturate(std::int64_t value)
 {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
@@ -78,9 +78,7 @@ std::int32_t ScanTagNumber(const char16_t* text, const char16_t* end, std::uint3
 
 std::int32_t AddWaitClamped(std::int32_t wait, std::int64_t add)
 {
-    const std::int64_t sum = static_cast<std::int64_t>(wait) + add;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, std::numeric_limits<std::int32_t>::min(),
-                                                               std::numeric_limits<std::int32_t>::max()));
+    return Saturate(static_cast<std::int64_t>(wait) + add);
 }
 
 std::int32_t GxTextStepper::RemainingUnits() const

@@ -25,6 +25,13 @@ WAVEFORMATEX FormatOf(const AM_MEDIA_TYPE& type)
     return format;
 }
 
+// The time `frames` mixed frames take, split so that no frame count overflows the product.
+REFERENCE_TIME TimeOfMixedFrames(std::uint64_t frames)
+{
+    return static_cast<REFERENCE_TIME>(frames / platform::kMixRate * kUnitsPerSecond +
+                                       frames % platform::kMixRate * kUnitsPerSecond / platform::kMixRate);
+}
+
 }  // namespace
 
 CAudioRendererClock::CAudioRendererClock(std::shared_ptr<std::atomic<std::uint64_t>> frames)
@@ -34,9 +41,7 @@ CAudioRendererClock::CAudioRendererClock(std::shared_ptr<std::atomic<std::uint64
 
 REFERENCE_TIME CAudioRendererClock::Now()
 {
-    const std::uint64_t frames = m_Frames->load();
-    return static_cast<REFERENCE_TIME>(frames / platform::kMixRate * kUnitsPerSecond +
-                                       frames % platform::kMixRate * kUnitsPerSecond / platform::kMixRate);
+    return TimeOfMixedFrames(m_Frames->load());
 }
 
 // --- CAudioInputPin -----------------------------------------------------------------------
@@ -195,10 +200,7 @@ HRESULT CAudioRenderer::Run(REFERENCE_TIME start)
 
 REFERENCE_TIME CAudioRenderer::PlayingTime() const
 {
-    const std::uint64_t frames = m_ClockFrames->load();
-    const auto now = static_cast<REFERENCE_TIME>(frames / platform::kMixRate * kUnitsPerSecond +
-                                                 frames % platform::kMixRate * kUnitsPerSecond / platform::kMixRate);
-    return now - m_RunStart;
+    return TimeOfMixedFrames(m_ClockFrames->load()) - m_RunStart;
 }
 
 bool CAudioRenderer::WaitForRoom(std::unique_lock<std::mutex>& lock, std::size_t limit)

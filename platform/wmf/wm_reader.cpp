@@ -185,11 +185,7 @@ void WmReader::WakeThread()
 
 void WmReader::TakeWake(std::unique_lock<std::mutex>& lock)
 {
-    if (!m_ThreadWoken) return;
-    lock.unlock();
-    WaitForSingleObject(m_Wake, INFINITE);   // set: returns at once
-    lock.lock();
-    m_ThreadWoken = false;
+    if (m_ThreadWoken) WaitForWake(lock);   // set: returns at once
 }
 
 void WmReader::WaitForWake(std::unique_lock<std::mutex>& lock)
