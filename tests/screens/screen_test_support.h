@@ -36,6 +36,33 @@ public:
     bool m_VoicePlaying = false;
 };
 
+// A module row of `type` named `name`, 100 by 40.
+inline ModuleRow ScreenModule(const char16_t* name, std::int32_t type)
+{
+    ModuleRow row;
+    row.type = type;
+    row.name = name;
+    row.w = 100;
+    row.h = 40;
+    return row;
+}
+
+// A sequence that remembers the request words it was entered with and how often it was entered.
+class RecordingSeq : public GxSeqBase {
+public:
+    RecordingSeq(GxTaskBase* owner, const char16_t* name) : GxSeqBase(owner, name) {}
+    void OnSequenceEnter(std::int32_t worker) override
+    {
+        GxSeqBase::OnSequenceEnter(worker);
+        const GxSeqWorker* slot = m_Manage->GetWorker(worker);
+        m_Words[0] = slot->m_CurrentParam[0];
+        m_Words[1] = slot->m_CurrentParam[1];
+        ++m_Entered;
+    }
+    std::int32_t m_Words[2] = {-1, -1};
+    std::int32_t m_Entered = 0;
+};
+
 class ScreenHarness {
 public:
     // Layout rows go to the layout table beside the system layer's module rows (minus `omit`,

@@ -20,16 +20,6 @@
 namespace screens_test {
 namespace {
 
-ModuleRow MusicModule(const char16_t* name, std::int32_t type)
-{
-    ModuleRow row;
-    row.type = type;
-    row.name = name;
-    row.w = 100;
-    row.h = 40;
-    return row;
-}
-
 LayoutRow MusicWidget(const char16_t* module, const char16_t* name, std::int32_t index, std::int32_t group,
                       float left = 0.0f, float top = 0.0f)
 {
@@ -68,7 +58,7 @@ public:
 class BGMModeTest : public ::testing::Test {
 protected:
     BGMModeTest()
-        : m_H({}, {MusicModule(u"btn", 18), MusicModule(u"radio", 20), MusicModule(u"panel", 8)}, MusicLayout())
+        : m_H({}, {ScreenModule(u"btn", 18), ScreenModule(u"radio", 20), ScreenModule(u"panel", 8)}, MusicLayout())
     {
     }
     void SetUp() override
