@@ -93,10 +93,7 @@ protected:
             manage.ApplySequenceChanges();
         }
         manage.SetWorkerReady(0);
-        ASSERT_TRUE(manage.ChangeSequence(screen, 0, 0, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, screen);
+        m_H.EnterOnSlot0(screen);
     }
     // A saved game titled `title` in the slot, binary or text.
     void WriteSlot(std::int32_t slot, const std::u16string& title, bool binary = true,

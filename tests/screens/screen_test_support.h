@@ -10,6 +10,8 @@
 #include "tests/support/ui/system_layer_rows.h"
 #include "ui/task_ui_base.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -90,6 +92,23 @@ public:
         m_System = new SeqSystem(m_UI.Root());
         m_UI.Manage().SetSystemSequence(m_System);
         return m_System;
+    }
+
+    // `screen` switched in on slot 0 (entered with `word0`), ready for input.
+    void EnterOnSlot0(GxSeqBase* screen, std::int32_t word0 = 0)
+    {
+        GxTaskManage& manage = m_UI.Manage();
+        ASSERT_TRUE(manage.ChangeSequence(screen, 0, word0, 0));
+        manage.ApplySequenceChanges();
+        manage.SetWorkerReady(0);
+        ASSERT_EQ(manage.GetWorker(0)->m_Current, screen);
+    }
+    // The next main-loop pass's change: what slot 0 runs after it.
+    GxSeqBase* ApplyChanges()
+    {
+        GxTaskManage& manage = m_UI.Manage();
+        manage.ApplySequenceChanges();
+        return manage.GetWorker(0)->m_Current;
     }
 
     GxTaskUIBase* Widget(const char16_t* name)

@@ -93,10 +93,7 @@ protected:
         GxTaskManage& manage = m_H.m_UI.Manage();
         ASSERT_TRUE(manage.ChangeSequence(m_Title, 0, 0, 0));
         manage.ApplySequenceChanges();
-        ASSERT_TRUE(manage.ChangeSequence(m_Screen, 0, 0, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, m_Screen);
+        m_H.EnterOnSlot0(m_Screen);
     }
     GxTaskUIBase* W(const char16_t* name, std::int32_t index = 0) { return m_Screen->FindWidget(name, index); }
     int Send(const char16_t* name, std::int32_t index = 0)

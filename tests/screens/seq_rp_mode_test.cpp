@@ -80,20 +80,8 @@ protected:
         ReleaseTestUIImageSets();
         ResetDataTables();
     }
-    void Enter()
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        ASSERT_TRUE(manage.ChangeSequence(m_Screen, 0, 0, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, m_Screen);
-    }
-    GxSeqBase* Changed()
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        manage.ApplySequenceChanges();
-        return manage.GetWorker(0)->m_Current;
-    }
+    void Enter() { m_H.EnterOnSlot0(m_Screen); }
+    GxSeqBase* Changed() { return m_H.ApplyChanges(); }
     GxTaskUIBase* W(const char16_t* name, std::int32_t index = 0) { return m_Screen->FindWidget(name, index); }
     void Click(const char16_t* name, std::int32_t index = 0)
     {
