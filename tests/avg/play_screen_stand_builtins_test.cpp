@@ -15,6 +15,7 @@
 #include "script/script.h"
 #include "script/variable.h"
 #include "script/worker.h"
+#include "tests/avg/builtin_call.h"
 #include "tests/script/moa_log_fixture.h"
 #include "tests/support/image_fixtures.h"
 
@@ -88,14 +89,7 @@ protected:
     // The builtin called directly; false when it failed.
     bool Call(const std::u16string& name, std::initializer_list<GxMoaVariable> values)
     {
-        GxMoaVariable args;
-        args.MakeArray(static_cast<std::int32_t>(values.size()));
-        std::int32_t i = 0;
-        for (const GxMoaVariable& value : values)
-            args.SetElement(i++, value);
-        GxMoaVariable result;
-        return m_Binder.CallFunction(WideToLowerAscii(name), 0, args, &m_Worker, nullptr, &m_Worker.GetExecStack(),
-                                     result);
+        return avg_test::CallBuiltin(m_Binder, m_Worker, name, values);
     }
 
     // Script "main" from `body` after "*MAIN" and the block builtins' declaration, run to its end.

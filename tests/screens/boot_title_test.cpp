@@ -28,22 +28,6 @@
 namespace screens_test {
 namespace boot_title {
 
-// Remembers the request words it was entered with.
-class SeqTarget : public GxSeqBase {
-public:
-    SeqTarget(GxTaskBase* owner, const char16_t* name) : GxSeqBase(owner, name) {}
-    void OnSequenceEnter(std::int32_t worker) override
-    {
-        GxSeqBase::OnSequenceEnter(worker);
-        const GxSeqWorker* slot = m_Manage->GetWorker(worker);
-        m_Words[0] = slot->m_CurrentParam[0];
-        m_Words[1] = slot->m_CurrentParam[1];
-        ++m_Entered;
-    }
-    std::int32_t m_Words[2] = {-1, -1};
-    int m_Entered = 0;
-};
-
 constexpr const char16_t* kTitleButtons[] = {
     u"btn_title_start", u"btn_title_load",   u"btn_title_visual", u"btn_title_event",
     u"btn_title_music", u"btn_title_config", u"btn_title_extra",  u"btn_title_exit",
@@ -62,16 +46,6 @@ std::vector<LayoutRow> TitleLayout()
         rows.push_back(row);
     }
     return rows;
-}
-
-ModuleRow PlateModule()
-{
-    ModuleRow row;
-    row.type = 8;
-    row.name = u"plate";
-    row.w = 100;
-    row.h = 40;
-    return row;
 }
 
 struct KeyUp {
@@ -96,7 +70,7 @@ protected:
         m_Title = new SeqTitle(m_H.m_UI.Root());
         for (const char16_t* name : {u"SeqOpening", u"SeqAvgMain", u"SeqDebug", u"SeqLoad", u"SeqCGMode",
                                      u"SeqRPMode", u"SeqBGMMode", u"SeqConfig"})
-            m_Targets.push_back(new SeqTarget(m_H.m_UI.Root(), name));
+            m_Targets.push_back(new RecordingSeq(m_H.m_UI.Root(), name));
     }
     void TearDown() override
     {
@@ -107,9 +81,9 @@ protected:
     }
     GxSystemConfig& System() { return m_H.m_UI.Config().m_System; }
     GxTaskManage& Manage() { return m_H.m_UI.Manage(); }
-    SeqTarget* Target(const char16_t* name)
+    RecordingSeq* Target(const char16_t* name)
     {
-        for (SeqTarget* target : m_Targets)
+        for (RecordingSeq* target : m_Targets)
             if (target->GetTaskName() == name)
                 return target;
         return nullptr;
@@ -133,7 +107,7 @@ protected:
         Manage().ApplySequenceChanges();
     }
 
-    ScreenHarness m_H{{}, {PlateModule()}, TitleLayout()};
+    ScreenHarness m_H{{}, {ScreenModule(u"plate", 8)}, TitleLayout()};
     GxCore* m_Core = nullptr;
     GxUserData m_Data;
     GxUserData* m_PreviousData = nullptr;
@@ -141,7 +115,7 @@ protected:
     GxUserData* m_PreviousSoundData = nullptr;
     SeqBoot* m_Boot = nullptr;
     SeqTitle* m_Title = nullptr;
-    std::vector<SeqTarget*> m_Targets;
+    std::vector<RecordingSeq*> m_Targets;
     KeyUp m_KeyUp;
 };
 
@@ -169,7 +143,7 @@ TEST_F(BootAndTitle, BootResetsTheGameAndRetriesAMissingTargetEveryFrame)
 {
     m_Data.m_BGMPlayParam.m_FileName = u"bgms/keep.ogg";
     System().m_MovNameOpening = u"op.mpg";
-    SeqTarget* opening = Target(u"SeqOpening");
+    RecordingSeq* opening = Target(u"SeqOpening");
     m_Targets.erase(std::find(m_Targets.begin(), m_Targets.end(), opening));
     delete opening;
     Enter(m_Boot);

@@ -27,16 +27,6 @@
 namespace screens_test {
 namespace {
 
-ModuleRow ButtonModule()
-{
-    ModuleRow row;
-    row.type = 8;
-    row.name = u"plate";
-    row.w = 100;
-    row.h = 40;
-    return row;
-}
-
 // Index 0 as the game's layouts give single widgets, so each screen finds its own of a shared name.
 LayoutRow Row(const char16_t* parent, const std::u16string& name, std::int32_t index = 0)
 {
@@ -103,10 +93,7 @@ protected:
             manage.ApplySequenceChanges();
         }
         manage.SetWorkerReady(0);
-        ASSERT_TRUE(manage.ChangeSequence(screen, 0, 0, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, screen);
+        m_H.EnterOnSlot0(screen);
     }
     // A saved game titled `title` in the slot, binary or text.
     void WriteSlot(std::int32_t slot, const std::u16string& title, bool binary = true,
@@ -133,7 +120,7 @@ protected:
         return screen->OnUIEvent(m_H.Child(u"dlg_user", button), &event);
     }
 
-    ScreenHarness m_H{{}, {ButtonModule()}, FileLayout()};
+    ScreenHarness m_H{{}, {ScreenModule(u"plate", 8)}, FileLayout()};
     SeqSystem* m_System = nullptr;
     SeqLoad* m_Load = nullptr;
     SeqSave* m_Save = nullptr;

@@ -49,20 +49,6 @@ protected:
     }
 };
 
-// Remembers the request words it was entered with.
-class SeqTarget : public GxSeqBase {
-public:
-    explicit SeqTarget(GxTaskBase* owner) : GxSeqBase(owner, u"SeqTarget") {}
-    void OnSequenceEnter(std::int32_t worker) override
-    {
-        GxSeqBase::OnSequenceEnter(worker);
-        const GxSeqWorker* slot = m_Manage->GetWorker(worker);
-        m_Words[0] = slot->m_CurrentParam[0];
-        m_Words[1] = slot->m_CurrentParam[1];
-    }
-    std::int32_t m_Words[2] = {-1, -1};
-};
-
 LayoutRow Plate(const char16_t* parent, const char16_t* name, std::int32_t create = 1)
 {
     LayoutRow row;
@@ -85,16 +71,6 @@ std::vector<LayoutRow> CheckLayout()
     return rows;
 }
 
-ModuleRow PlateModule()
-{
-    ModuleRow row;
-    row.type = 8;
-    row.name = u"plate";
-    row.w = 100;
-    row.h = 40;
-    return row;
-}
-
 class ScreenConventions : public ::testing::Test {
 protected:
     void Make(GxScreenBase::RenderStyle style = GxScreenBase::RenderStyle::kPlain)
@@ -114,7 +90,7 @@ protected:
     }
     GxTaskUIBase* Widget(const char16_t* name) { return m_Screen->FindWidget(name); }
 
-    ScreenHarness m_H{{}, {PlateModule()}, CheckLayout()};
+    ScreenHarness m_H{{}, {ScreenModule(u"plate", 8)}, CheckLayout()};
     SeqSystem* m_System = nullptr;
     SeqCheck* m_Screen = nullptr;
 };
@@ -282,7 +258,7 @@ TEST_F(ScreenConventions, ChangesGoByNameWithTheirRequestWordsAndAMissingScreenI
     EXPECT_EQ(std::count(log.Lines().begin(), log.Lines().end(), line), 2);
     EXPECT_EQ(manage.GetWorker(0)->m_Current, m_Screen);
 
-    auto* target = new SeqTarget(m_H.m_UI.Root());
+    auto* target = new RecordingSeq(m_H.m_UI.Root(), u"SeqTarget");
     EXPECT_TRUE(m_Screen->ChangeScreen(u"SeqTarget", 0, 6));
     manage.ApplySequenceChanges();
     EXPECT_EQ(manage.GetWorker(0)->m_Current, target);

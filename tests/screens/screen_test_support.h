@@ -10,6 +10,8 @@
 #include "tests/support/ui/system_layer_rows.h"
 #include "ui/task_ui_base.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,6 +36,33 @@ public:
 
     std::vector<std::string> m_Calls;
     bool m_VoicePlaying = false;
+};
+
+// A module row of `type` named `name`, 100 by 40.
+inline ModuleRow ScreenModule(const char16_t* name, std::int32_t type)
+{
+    ModuleRow row;
+    row.type = type;
+    row.name = name;
+    row.w = 100;
+    row.h = 40;
+    return row;
+}
+
+// A sequence that remembers the request words it was entered with and how often it was entered.
+class RecordingSeq : public GxSeqBase {
+public:
+    RecordingSeq(GxTaskBase* owner, const char16_t* name) : GxSeqBase(owner, name) {}
+    void OnSequenceEnter(std::int32_t worker) override
+    {
+        GxSeqBase::OnSequenceEnter(worker);
+        const GxSeqWorker* slot = m_Manage->GetWorker(worker);
+        m_Words[0] = slot->m_CurrentParam[0];
+        m_Words[1] = slot->m_CurrentParam[1];
+        ++m_Entered;
+    }
+    std::int32_t m_Words[2] = {-1, -1};
+    std::int32_t m_Entered = 0;
 };
 
 class ScreenHarness {
@@ -63,6 +92,23 @@ public:
         m_System = new SeqSystem(m_UI.Root());
         m_UI.Manage().SetSystemSequence(m_System);
         return m_System;
+    }
+
+    // `screen` switched in on slot 0 (entered with `word0`), ready for input.
+    void EnterOnSlot0(GxSeqBase* screen, std::int32_t word0 = 0)
+    {
+        GxTaskManage& manage = m_UI.Manage();
+        ASSERT_TRUE(manage.ChangeSequence(screen, 0, word0, 0));
+        manage.ApplySequenceChanges();
+        manage.SetWorkerReady(0);
+        ASSERT_EQ(manage.GetWorker(0)->m_Current, screen);
+    }
+    // The next main-loop pass's change: what slot 0 runs after it.
+    GxSeqBase* ApplyChanges()
+    {
+        GxTaskManage& manage = m_UI.Manage();
+        manage.ApplySequenceChanges();
+        return manage.GetWorker(0)->m_Current;
     }
 
     GxTaskUIBase* Widget(const char16_t* name)

@@ -20,16 +20,6 @@
 namespace screens_test {
 namespace {
 
-ModuleRow MusicModule(const char16_t* name, std::int32_t type)
-{
-    ModuleRow row;
-    row.type = type;
-    row.name = name;
-    row.w = 100;
-    row.h = 40;
-    return row;
-}
-
 LayoutRow MusicWidget(const char16_t* module, const char16_t* name, std::int32_t index, std::int32_t group,
                       float left = 0.0f, float top = 0.0f)
 {
@@ -68,7 +58,7 @@ public:
 class BGMModeTest : public ::testing::Test {
 protected:
     BGMModeTest()
-        : m_H({}, {MusicModule(u"btn", 18), MusicModule(u"radio", 20), MusicModule(u"panel", 8)}, MusicLayout())
+        : m_H({}, {ScreenModule(u"btn", 18), ScreenModule(u"radio", 20), ScreenModule(u"panel", 8)}, MusicLayout())
     {
     }
     void SetUp() override
@@ -103,10 +93,7 @@ protected:
         GxTaskManage& manage = m_H.m_UI.Manage();
         ASSERT_TRUE(manage.ChangeSequence(m_Title, 0, 0, 0));
         manage.ApplySequenceChanges();
-        ASSERT_TRUE(manage.ChangeSequence(m_Screen, 0, 0, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, m_Screen);
+        m_H.EnterOnSlot0(m_Screen);
     }
     GxTaskUIBase* W(const char16_t* name, std::int32_t index = 0) { return m_Screen->FindWidget(name, index); }
     int Send(const char16_t* name, std::int32_t index = 0)

@@ -27,32 +27,6 @@
 namespace screens_test {
 namespace {
 
-// Remembers the request words it was entered with.
-class GalleryTarget : public GxSeqBase {
-public:
-    GalleryTarget(GxTaskBase* owner, const char16_t* name) : GxSeqBase(owner, name) {}
-    void OnSequenceEnter(std::int32_t worker) override
-    {
-        GxSeqBase::OnSequenceEnter(worker);
-        const GxSeqWorker* slot = m_Manage->GetWorker(worker);
-        m_Words[0] = slot->m_CurrentParam[0];
-        m_Words[1] = slot->m_CurrentParam[1];
-        ++m_Entered;
-    }
-    std::int32_t m_Words[2] = {-1, -1};
-    std::int32_t m_Entered = 0;
-};
-
-ModuleRow GalleryModule(const char16_t* name, std::int32_t type)
-{
-    ModuleRow row;
-    row.type = type;
-    row.name = name;
-    row.w = 100;
-    row.h = 40;
-    return row;
-}
-
 LayoutRow GalleryWidget(const char16_t* module, const char16_t* name, std::int32_t index = -1, std::int32_t value = 0)
 {
     LayoutRow row;
@@ -99,7 +73,7 @@ void SetRow(std::int32_t id, std::int32_t group, const std::vector<std::u16strin
 class CGModeTest : public ::testing::Test {
 protected:
     explicit CGModeTest(std::int32_t pages = 3, std::int32_t onPage = -1)
-        : m_H({}, {GalleryModule(u"btn", 18), GalleryModule(u"radio", 20)}, GalleryLayout(pages, onPage))
+        : m_H({}, {ScreenModule(u"btn", 18), ScreenModule(u"radio", 20)}, GalleryLayout(pages, onPage))
     {
     }
     void SetUp() override
@@ -113,8 +87,8 @@ protected:
         m_H.m_UI.Config().m_System.m_Folders[GxSystemConfig::kFolderUIGis] = Utf8ToWide(sets.string()) + u"/";
         m_H.m_UI.Config().Refresh();
         m_Screen = new SeqCGMode(m_H.m_UI.Root());
-        m_Title = new GalleryTarget(m_H.m_UI.Root(), u"SeqTitle");
-        m_Viewer = new GalleryTarget(m_H.m_UI.Root(), u"SeqCGModeView");
+        m_Title = new RecordingSeq(m_H.m_UI.Root(), u"SeqTitle");
+        m_Viewer = new RecordingSeq(m_H.m_UI.Root(), u"SeqCGModeView");
     }
     void TearDown() override
     {
@@ -128,21 +102,9 @@ protected:
             m_Perman.m_ShowedCGFlags[name] = 1;
     }
     // The gallery switched in on slot 0, ready for input.
-    void Enter()
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        ASSERT_TRUE(manage.ChangeSequence(m_Screen, 0, 0, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, m_Screen);
-    }
+    void Enter() { m_H.EnterOnSlot0(m_Screen); }
     // The next main-loop pass's change.
-    GxSeqBase* Changed()
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        manage.ApplySequenceChanges();
-        return manage.GetWorker(0)->m_Current;
-    }
+    GxSeqBase* Changed() { return m_H.ApplyChanges(); }
     GxTaskUIBase* W(const char16_t* name, std::int32_t index = 0) { return m_Screen->FindWidget(name, index); }
     void Click(const char16_t* name)
     {
@@ -163,8 +125,8 @@ protected:
     ScreenHarness m_H;
     GxUserDataPerman m_Perman;
     SeqCGMode* m_Screen = nullptr;
-    GalleryTarget* m_Title = nullptr;
-    GalleryTarget* m_Viewer = nullptr;
+    RecordingSeq* m_Title = nullptr;
+    RecordingSeq* m_Viewer = nullptr;
 };
 
 TEST_F(CGModeTest, IndexFillsCountsAndCountsOnlyTheFirstCountNames)

@@ -68,20 +68,8 @@ protected:
         if (seen)
             m_Perman.m_ShowedCGFlags[name] = 1;
     }
-    void Enter(std::int32_t row = 3)
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        ASSERT_TRUE(manage.ChangeSequence(m_Screen, 0, row, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, m_Screen);
-    }
-    GxSeqBase* Current()
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        manage.ApplySequenceChanges();
-        return manage.GetWorker(0)->m_Current;
-    }
+    void Enter(std::int32_t row = 3) { m_H.EnterOnSlot0(m_Screen, row); }
+    GxSeqBase* Current() { return m_H.ApplyChanges(); }
     GxTaskLayer* Layer() { return m_Screen->GetBackgroundLayer(); }
     GxVector3 Pos() { return Layer()->GetPos(); }
     void Press(float x, float y)

@@ -24,29 +24,6 @@
 namespace screens_test {
 namespace {
 
-class ReplayTarget : public GxSeqBase {
-public:
-    ReplayTarget(GxTaskBase* owner, const char16_t* name) : GxSeqBase(owner, name) {}
-    void OnSequenceEnter(std::int32_t worker) override
-    {
-        GxSeqBase::OnSequenceEnter(worker);
-        const GxSeqWorker* slot = m_Manage->GetWorker(worker);
-        m_Words[0] = slot->m_CurrentParam[0];
-        m_Words[1] = slot->m_CurrentParam[1];
-    }
-    std::int32_t m_Words[2] = {-1, -1};
-};
-
-ModuleRow ReplayModule(const char16_t* name, std::int32_t type)
-{
-    ModuleRow row;
-    row.type = type;
-    row.name = name;
-    row.w = 100;
-    row.h = 40;
-    return row;
-}
-
 LayoutRow ReplayWidget(const char16_t* module, const char16_t* name, std::int32_t index = -1)
 {
     LayoutRow row;
@@ -83,7 +60,7 @@ void SetReplayRow(std::int32_t id, std::int32_t group, const char16_t* label, co
 
 class RPModeTest : public ::testing::Test {
 protected:
-    RPModeTest() : m_H({}, {ReplayModule(u"btn", 18), ReplayModule(u"radio", 20)}, ReplayLayout()) {}
+    RPModeTest() : m_H({}, {ScreenModule(u"btn", 18), ScreenModule(u"radio", 20)}, ReplayLayout()) {}
     void SetUp() override
     {
         ASSERT_TRUE(m_H.m_UI.Ok());
@@ -94,8 +71,8 @@ protected:
         m_H.m_UI.Config().m_System.m_Folders[GxSystemConfig::kFolderUIGis] = Utf8ToWide(sets.string()) + u"/";
         m_H.m_UI.Config().Refresh();
         m_Screen = new SeqRPMode(m_H.m_UI.Root());
-        m_Title = new ReplayTarget(m_H.m_UI.Root(), u"SeqTitle");
-        m_Play = new ReplayTarget(m_H.m_UI.Root(), u"SeqAvgMain");
+        m_Title = new RecordingSeq(m_H.m_UI.Root(), u"SeqTitle");
+        m_Play = new RecordingSeq(m_H.m_UI.Root(), u"SeqAvgMain");
     }
     void TearDown() override
     {
@@ -103,20 +80,8 @@ protected:
         ReleaseTestUIImageSets();
         ResetDataTables();
     }
-    void Enter()
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        ASSERT_TRUE(manage.ChangeSequence(m_Screen, 0, 0, 0));
-        manage.ApplySequenceChanges();
-        manage.SetWorkerReady(0);
-        ASSERT_EQ(manage.GetWorker(0)->m_Current, m_Screen);
-    }
-    GxSeqBase* Changed()
-    {
-        GxTaskManage& manage = m_H.m_UI.Manage();
-        manage.ApplySequenceChanges();
-        return manage.GetWorker(0)->m_Current;
-    }
+    void Enter() { m_H.EnterOnSlot0(m_Screen); }
+    GxSeqBase* Changed() { return m_H.ApplyChanges(); }
     GxTaskUIBase* W(const char16_t* name, std::int32_t index = 0) { return m_Screen->FindWidget(name, index); }
     void Click(const char16_t* name, std::int32_t index = 0)
     {
@@ -138,8 +103,8 @@ protected:
     ScreenHarness m_H;
     GxUserDataPerman m_Perman;
     SeqRPMode* m_Screen = nullptr;
-    ReplayTarget* m_Title = nullptr;
-    ReplayTarget* m_Play = nullptr;
+    RecordingSeq* m_Title = nullptr;
+    RecordingSeq* m_Play = nullptr;
 };
 
 TEST_F(RPModeTest, IndexCountsValidRowsAndUnlocksByExactLabel)

@@ -20,6 +20,7 @@
 #include "foundation/random.h"
 #include "media/audio_channels.h"
 #include "media/sound_channels.h"
+#include "tests/avg/sound/sound_record_expect.h"
 #include "tests/support/core_config_fixture.h"
 
 #include <algorithm>
@@ -125,12 +126,7 @@ protected:
     }
     static void ExpectRecord(const GxSoundPlayParam& record, const GxSoundPlayParam& expected)
     {
-        EXPECT_EQ(record.m_FileName, expected.m_FileName);
-        EXPECT_EQ(record.m_Loop, expected.m_Loop);
-        EXPECT_EQ(record.m_StartSeekPosTime, expected.m_StartSeekPosTime);
-        EXPECT_EQ(record.m_LoopPosTime, expected.m_LoopPosTime);
-        EXPECT_EQ(record.m_FadeInTime, expected.m_FadeInTime);
-        EXPECT_EQ(record.m_CharID, expected.m_CharID);
+        avg_test::ExpectSoundRecord(record, expected);
     }
     static std::vector<std::uint32_t> Playing()
     {

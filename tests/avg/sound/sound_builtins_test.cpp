@@ -18,6 +18,8 @@
 #include "script/moa_ex.h"
 #include "script/variable.h"
 #include "script/worker.h"
+#include "tests/avg/builtin_call.h"
+#include "tests/avg/sound/sound_record_expect.h"
 #include "tests/support/core_config_fixture.h"
 
 #include <initializer_list>
@@ -87,14 +89,7 @@ protected:
     // The builtin by its registered name; false when it failed.
     bool Call(const std::u16string& name, std::initializer_list<GxMoaVariable> values = {})
     {
-        GxMoaVariable args;
-        args.MakeArray(static_cast<std::int32_t>(values.size()));
-        std::int32_t i = 0;
-        for (const GxMoaVariable& value : values)
-            args.SetElement(i++, value);
-        GxMoaVariable result;
-        return m_Binder.CallFunction(WideToLowerAscii(name), 0, args, &m_Worker, nullptr, &m_Worker.GetExecStack(),
-                                     result);
+        return avg_test::CallBuiltin(m_Binder, m_Worker, name, values);
     }
     void SetSwitches(bool on)
     {
@@ -122,12 +117,7 @@ protected:
     }
     static void ExpectRecord(const GxSoundPlayParam& record, const GxSoundPlayParam& expected)
     {
-        EXPECT_EQ(record.m_FileName, expected.m_FileName);
-        EXPECT_EQ(record.m_Loop, expected.m_Loop);
-        EXPECT_EQ(record.m_StartSeekPosTime, expected.m_StartSeekPosTime);
-        EXPECT_EQ(record.m_LoopPosTime, expected.m_LoopPosTime);
-        EXPECT_EQ(record.m_FadeInTime, expected.m_FadeInTime);
-        EXPECT_EQ(record.m_CharID, expected.m_CharID);
+        avg_test::ExpectSoundRecord(record, expected);
     }
     static void Later(std::uint32_t ms)
     {
