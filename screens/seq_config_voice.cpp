@@ -210,8 +210,10 @@ void SeqConfig::DrawFaces()
             continue;
         GxMatrix world;
         world.SetTranslation(plate->GetWorldPos());
-        graphics->DrawImagePattern(entry.m_Face, 0, world, 1.0f, GxFColor(0.0f, 0.0f, 0.0f, 0.0f),
-                                   GxFColor(1.0f, 1.0f, 1.0f, 1.0f), kFaceBlend);
+        // A white colour factor and no added colour: the face in its own colours (a zero factor
+        // would leave it fully transparent).
+        graphics->DrawImagePattern(entry.m_Face, 0, world, 1.0f, GxFColor(1.0f, 1.0f, 1.0f, 1.0f),
+                                   GxFColor(0.0f, 0.0f, 0.0f, 0.0f), kFaceBlend);
     }
     graphics->EndSceneNested();
 }

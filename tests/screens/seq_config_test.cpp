@@ -740,6 +740,14 @@ TEST_F(ConfigScreen, FacesAreDrawnAtTheVisiblePlatesInOneNestedScene)
     }
     expected.push_back("EndSceneNested");
     EXPECT_EQ(drawn(), expected);
+    // Each face in its own colours, opaque: a zero colour factor would draw nothing.
+    for (const WidgetDrawCall& call : recorder.Calls()) {
+        if (call.call != "DrawImagePattern")
+            continue;
+        ASSERT_EQ(call.colors.size(), 2u);
+        EXPECT_EQ(call.colors[0], 0xFFFFFFFFu);
+        EXPECT_EQ(call.colors[1], 0u);
+    }
 
     // One row down: IDs 5, 6, 0, 7, 4 (no face), and no sixth plate.
     m_Screen->OnMouseWheel(nullptr, -120, 0);
