@@ -1,8 +1,9 @@
 // The engine binary through the configuration screen: from the title to each tab page, a slider
-// dragged on the system and the sound page, another sound engine chosen (its restart notice with
-// the lone OK), the voice page's plates with their faces scrolled by a row, back to the title and
-// out through the shut-down dialog; "userconf.dat" then holds the changed options, and a second
-// run shows them on the controls and starts the chosen sound engine.
+// dragged on the system and the sound page, an on/off pair and a plate's system-voice switch
+// flipped, another sound engine chosen (its restart notice with the lone OK), the voice page's
+// plates with their faces scrolled by a row, back to the title and out through the shut-down
+// dialog; "userconf.dat" then holds the changed options, and a second run shows them on the
+// controls and starts the chosen sound engine.
 #include "data/user_config.h"
 #include "foundation/bin_buffer.h"
 #include "tests/support/engine_runner.h"
@@ -141,16 +142,17 @@ TEST(ConfigRun, ThePagesChangeTheOptionsAndTheNextRunShowsThem)
     AddPointClick(runner, 213, kLoneOkX, kConfigButtonsY);
     AddConfigClick(runner, 230, kConfigTop, u"btn_tabconf_game");
     AddConfigClick(runner, 250, kConfigTop, u"btn_tabconf_voice");
+    AddConfigClick(runner, 272, kConfigVoice, u"btn_systemvoice", 0);
     AddConfigClick(runner, 280, kConfigVoice, u"btn_scrolldown_voice");
     AddConfigClick(runner, 310, kConfigTop, u"btn_back");
     AddTitleClick(runner, 380, u"btn_title_exit");
     AddPointClick(runner, 410, kShutdownYesX, kConfigButtonsY);
-    runner.SetCapturePasses({110, 136, 165, 180, 205, 225, 245, 270, 300, 370, 400});
+    runner.SetCapturePasses({110, 136, 165, 180, 205, 225, 245, 270, 278, 300, 370, 400});
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
-    EXPECT_EQ(result.frames.size(), 11u);
+    EXPECT_EQ(result.frames.size(), 12u);
 
     // The system page: its background, its tab on, the text-speed thumb at the default; then
     // dragged, and the first switch turned on.
@@ -195,6 +197,9 @@ TEST(ConfigRun, ThePagesChangeTheOptionsAndTheNextRunShowsThem)
     const int scrollBottom = scrollTop + kConfigScrollHeight - 2 * kConfigSliderMargin;
     EXPECT_EQ(PixelAt(result, 270, scrollX, scrollTop), kConfigThumbColor);
     EXPECT_EQ(PixelAt(result, 270, scrollX, scrollBottom - 1), kConfigTrackColor);
+    // The first plate's system-voice switch turned off, stored at once.
+    EXPECT_EQ(SwitchAt(result, 270, kConfigVoice, u"btn_systemvoice", 0), kConfigSwitchOnColor);
+    EXPECT_EQ(SwitchAt(result, 278, kConfigVoice, u"btn_systemvoice", 0), kConfigSwitchOffColor);
     for (std::int32_t plate = 0; plate < 5; ++plate)
         ExpectPlate(result, 300, plate, plate + 2);
     EXPECT_EQ(SwitchAt(result, 300, kConfigVoice, u"tip_voiceplate", 5), kConfigBackgroundColors[2]);
@@ -214,6 +219,8 @@ TEST(ConfigRun, ThePagesChangeTheOptionsAndTheNextRunShowsThem)
     EXPECT_EQ(stored.m_TextWaitTime, kNewTextWait);
     EXPECT_EQ(stored.m_TextLongWaitTime, 8 * kNewTextWait);
     EXPECT_TRUE(stored.m_AllowSkipUnreadText);
+    EXPECT_FALSE(stored.m_SystemVoice_Activated[0]);
+    EXPECT_TRUE(stored.m_SystemVoice_Activated[1]);
     EXPECT_EQ(stored.m_Volume_BGM, kNewMusicVolume);
     EXPECT_EQ(stored.m_SoundEngineMode, 1);
 

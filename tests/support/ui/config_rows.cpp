@@ -16,7 +16,6 @@ const char16_t kConfigVoice[] = u"$UI_VOICE:SeqConfig";
 
 namespace {
 
-constexpr char16_t kGame[] = u"$UI_GAME:SeqConfig";
 constexpr std::int32_t kTypePanel = 8;
 constexpr std::int32_t kTypeButton = 18;
 constexpr std::int32_t kTypeToggle = 19;
@@ -147,7 +146,7 @@ std::vector<LayoutRow> BuildLayout()
         rows.push_back(Control(kConfigVoice, u"cfg_button", u"btn_test_voice", i, left + 210, top));
         rows.push_back(Control(kConfigVoice, u"cfg_toggle", u"btn_systemvoice", i, left + 210, top + 50));
     }
-    (void)kGame;   // the game page is the modules' own: no rows
+    // The game page ("$UI_GAME:SeqConfig") is the modules' own: no rows.
     return rows;
 }
 
