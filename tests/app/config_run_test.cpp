@@ -30,13 +30,13 @@ namespace fs = std::filesystem;
 constexpr int kConfigDialogX = (1024 - kSystemDialogWidth) / 2;
 constexpr int kConfigDialogY = (768 - kSystemDialogHeight) / 2 - 120;
 constexpr int kConfigButtonsY = kConfigDialogY + kSystemDialogHeight - 40 - kSystemButtonHeight / 2;
-constexpr int kLoneOkX = kConfigDialogX + (kSystemDialogWidth - kSystemButtonWidth) / 2 + kSystemButtonWidth / 2;
-constexpr int kShutdownYesX = kConfigDialogX + 84 + kSystemButtonWidth / 2;
-constexpr int kPassesAfterExit = 900;   // the run ends by the dialog's yes long before
+constexpr int kConfigLoneOkX = kConfigDialogX + (kSystemDialogWidth - kSystemButtonWidth) / 2 + kSystemButtonWidth / 2;
+constexpr int kConfigShutdownYesX = kConfigDialogX + 84 + kSystemButtonWidth / 2;
+constexpr int kConfigRunFrameBound = 900;   // the run ends by the dialog's yes long before
 
 // Options the first run sets, away from the defaults (a wait of 60 ms and music at 80).
-constexpr int kNewTextWait = 30;
-constexpr int kNewMusicVolume = 40;
+constexpr int kConfigNewTextWait = 30;
+constexpr int kConfigNewMusicVolume = 40;
 
 TestGameFolder ConfigGame(const fs::path& path)
 {
@@ -58,7 +58,7 @@ TestGameFolder ConfigGame(const fs::path& path)
     return game;
 }
 
-GxUserConfig ReadUserConfig(const fs::path& file, bool* ok)
+GxUserConfig ReadStoredOptions(const fs::path& file, bool* ok)
 {
     std::ifstream in(file, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -73,14 +73,14 @@ GxUserConfig ReadUserConfig(const fs::path& file, bool* ok)
 }
 
 // The colour at a point of a captured frame, 0 when the pass was not captured.
-std::uint32_t PixelAt(const TestEngineResult& result, std::uint32_t pass, int x, int y)
+std::uint32_t ConfigPixelAt(const TestEngineResult& result, std::uint32_t pass, int x, int y)
 {
     const auto frame = result.frames.find(pass);
     return frame != result.frames.end() ? frame->second.At(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y))
                                         : 0u;
 }
 
-void AddPointClick(TestEngineRunner& runner, std::uint32_t pass, int x, int y)
+void AddConfigPointClick(TestEngineRunner& runner, std::uint32_t pass, int x, int y)
 {
     const std::string at = " " + std::to_string(x) + " " + std::to_string(y);
     runner.AddInput(pass, "move" + at);
@@ -89,30 +89,32 @@ void AddPointClick(TestEngineRunner& runner, std::uint32_t pass, int x, int y)
 }
 
 // A horizontal slider's thumb at `value` and the track where `old` would put it.
-void ExpectThumb(const TestEngineResult& result, std::uint32_t pass, const std::u16string& folder,
+void ExpectConfigThumb(const TestEngineResult& result, std::uint32_t pass, const std::u16string& folder,
                  const std::u16string& name, double value, double old)
 {
     const int y = ConfigCenterY(folder, name);
-    EXPECT_EQ(PixelAt(result, pass, ConfigThumbCenterX(folder, name, value), y), kConfigThumbColor)
+    EXPECT_EQ(ConfigPixelAt(result, pass, ConfigThumbCenterX(folder, name, value), y), kConfigThumbColor)
         << "pass " << pass << " value " << value;
-    EXPECT_EQ(PixelAt(result, pass, ConfigThumbCenterX(folder, name, old), y), kConfigTrackColor)
+    EXPECT_EQ(ConfigPixelAt(result, pass, ConfigThumbCenterX(folder, name, old), y), kConfigTrackColor)
         << "pass " << pass << " value " << old;
 }
 
-std::uint32_t SwitchAt(const TestEngineResult& result, std::uint32_t pass, const std::u16string& folder,
+std::uint32_t ConfigWidgetPixel(const TestEngineResult& result, std::uint32_t pass, const std::u16string& folder,
                        const std::u16string& name, std::int32_t index)
 {
-    return PixelAt(result, pass, ConfigCenterX(folder, name, index), ConfigCenterY(folder, name, index));
+    return ConfigPixelAt(result, pass, ConfigCenterX(folder, name, index), ConfigCenterY(folder, name, index));
 }
 
 // The face's colour at plate i's top-left corner, the plate's own further in.
-void ExpectPlate(const TestEngineResult& result, std::uint32_t pass, std::int32_t plate, std::int32_t faceID)
+void ExpectConfigPlate(const TestEngineResult& result, std::uint32_t pass, std::int32_t plate, std::int32_t faceID)
 {
     const int left = ConfigLeft(kConfigVoice, u"tip_voiceplate", plate);
     const int top = ConfigTop(kConfigVoice, u"tip_voiceplate", plate);
-    EXPECT_EQ(PixelAt(result, pass, left + kConfigFaceSize / 2, top + kConfigFaceSize / 2), ConfigFaceColor(faceID))
+    const int face = kConfigFaceSize / 2;
+    EXPECT_EQ(ConfigPixelAt(result, pass, left + face, top + face), ConfigFaceColor(faceID))
         << "pass " << pass << " plate " << plate;
-    EXPECT_EQ(PixelAt(result, pass, left + kConfigPlateWidth - 20, top + kConfigPlateHeight - 20), kConfigPlateColor)
+    EXPECT_EQ(ConfigPixelAt(result, pass, left + kConfigPlateWidth - face, top + kConfigPlateHeight - face),
+              kConfigPlateColor)
         << "pass " << pass << " plate " << plate;
 }
 
@@ -129,24 +131,24 @@ TEST(ConfigRun, ThePagesChangeTheOptionsAndTheNextRunShowsThem)
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
-    runner.SetMaxFrames(kPassesAfterExit);
+    runner.SetMaxFrames(kConfigRunFrameBound);
     runner.SetTimeoutSeconds(200);
     // Each screen change is waited out (400 ms of fade, far fewer passes); every capture comes
     // well after the step before it.
     AddTitleClick(runner, 60, u"btn_title_config");
-    AddConfigSliderDrag(runner, 120, kConfigSystem, u"hsld_textspeed", textSpeed, -kNewTextWait);
+    AddConfigSliderDrag(runner, 120, kConfigSystem, u"hsld_textspeed", textSpeed, -kConfigNewTextWait);
     AddConfigClick(runner, 128, kConfigSystem, u"btn_on", 2);
     AddConfigClick(runner, 145, kConfigTop, u"btn_tabconf_sound");
-    AddConfigSliderDrag(runner, 170, kConfigSound, u"hsld_vol_bgm", music, kNewMusicVolume);
+    AddConfigSliderDrag(runner, 170, kConfigSound, u"hsld_vol_bgm", music, kConfigNewMusicVolume);
     AddConfigClick(runner, 185, kConfigSound, u"btn_directsound", 4);
-    AddPointClick(runner, 213, kLoneOkX, kConfigButtonsY);
+    AddConfigPointClick(runner, 213, kConfigLoneOkX, kConfigButtonsY);
     AddConfigClick(runner, 230, kConfigTop, u"btn_tabconf_game");
     AddConfigClick(runner, 250, kConfigTop, u"btn_tabconf_voice");
     AddConfigClick(runner, 272, kConfigVoice, u"btn_systemvoice", 0);
     AddConfigClick(runner, 280, kConfigVoice, u"btn_scrolldown_voice");
     AddConfigClick(runner, 310, kConfigTop, u"btn_back");
     AddTitleClick(runner, 380, u"btn_title_exit");
-    AddPointClick(runner, 410, kShutdownYesX, kConfigButtonsY);
+    AddConfigPointClick(runner, 410, kConfigShutdownYesX, kConfigButtonsY);
     runner.SetCapturePasses({110, 136, 165, 180, 205, 225, 245, 270, 278, 300, 370, 400});
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
@@ -156,72 +158,73 @@ TEST(ConfigRun, ThePagesChangeTheOptionsAndTheNextRunShowsThem)
 
     // The system page: its background, its tab on, the text-speed thumb at the default; then
     // dragged, and the first switch turned on.
-    EXPECT_EQ(PixelAt(result, 110, 5, 700), kConfigBackgroundColors[0]);
-    EXPECT_EQ(SwitchAt(result, 110, kConfigTop, u"btn_tabconf_system", 0), kConfigTabOnColor);
-    EXPECT_EQ(SwitchAt(result, 110, kConfigTop, u"btn_tabconf_sound", 0), kConfigTabOffColor);
-    ExpectThumb(result, 110, kConfigSystem, u"hsld_textspeed", textSpeed, -kNewTextWait);
-    EXPECT_EQ(SwitchAt(result, 110, kConfigSystem, u"btn_off", 2), kConfigSwitchOnColor);
-    ExpectThumb(result, 136, kConfigSystem, u"hsld_textspeed", -kNewTextWait, textSpeed);
-    EXPECT_EQ(SwitchAt(result, 136, kConfigSystem, u"btn_on", 2), kConfigSwitchOnColor);
-    EXPECT_EQ(SwitchAt(result, 136, kConfigSystem, u"btn_off", 2), kConfigSwitchOffColor);
+    EXPECT_EQ(ConfigPixelAt(result, 110, 5, 700), kConfigBackgroundColors[0]);
+    EXPECT_EQ(ConfigWidgetPixel(result, 110, kConfigTop, u"btn_tabconf_system", 0), kConfigTabOnColor);
+    EXPECT_EQ(ConfigWidgetPixel(result, 110, kConfigTop, u"btn_tabconf_sound", 0), kConfigTabOffColor);
+    ExpectConfigThumb(result, 110, kConfigSystem, u"hsld_textspeed", textSpeed, -kConfigNewTextWait);
+    EXPECT_EQ(ConfigWidgetPixel(result, 110, kConfigSystem, u"btn_off", 2), kConfigSwitchOnColor);
+    ExpectConfigThumb(result, 136, kConfigSystem, u"hsld_textspeed", -kConfigNewTextWait, textSpeed);
+    EXPECT_EQ(ConfigWidgetPixel(result, 136, kConfigSystem, u"btn_on", 2), kConfigSwitchOnColor);
+    EXPECT_EQ(ConfigWidgetPixel(result, 136, kConfigSystem, u"btn_off", 2), kConfigSwitchOffColor);
 
     // The sound page, the music slider dragged; the other engine shows the restart notice with
     // the OK alone, centred; OK closes it.
-    EXPECT_EQ(PixelAt(result, 165, 5, 700), kConfigBackgroundColors[1]);
-    EXPECT_EQ(SwitchAt(result, 165, kConfigTop, u"btn_tabconf_sound", 0), kConfigTabOnColor);
-    EXPECT_EQ(SwitchAt(result, 165, kConfigSound, u"btn_soundauto", 4), kConfigSwitchOnColor);
-    ExpectThumb(result, 180, kConfigSound, u"hsld_vol_bgm", kNewMusicVolume, music);
+    EXPECT_EQ(ConfigPixelAt(result, 165, 5, 700), kConfigBackgroundColors[1]);
+    EXPECT_EQ(ConfigWidgetPixel(result, 165, kConfigTop, u"btn_tabconf_sound", 0), kConfigTabOnColor);
+    EXPECT_EQ(ConfigWidgetPixel(result, 165, kConfigSound, u"btn_soundauto", 4), kConfigSwitchOnColor);
+    ExpectConfigThumb(result, 180, kConfigSound, u"hsld_vol_bgm", kConfigNewMusicVolume, music);
     // A corner of the dialog over nothing else of the page.
     const int cornerX = kConfigDialogX + kSystemDialogWidth - 4;
     const int cornerY = kConfigDialogY + kSystemDialogHeight - 4;
-    EXPECT_EQ(PixelAt(result, 205, cornerX, cornerY), kUserDialogColor);
-    EXPECT_EQ(PixelAt(result, 205, kLoneOkX, kConfigButtonsY), kOkButtonColor);
-    EXPECT_EQ(PixelAt(result, 205, kShutdownYesX, kConfigButtonsY), kUserDialogColor);
-    EXPECT_EQ(PixelAt(result, 225, cornerX, cornerY), kConfigBackgroundColors[1]);
-    EXPECT_EQ(SwitchAt(result, 225, kConfigSound, u"btn_directsound", 4), kConfigSwitchOnColor);
-    EXPECT_EQ(SwitchAt(result, 225, kConfigSound, u"btn_soundauto", 4), kConfigSwitchOffColor);
+    EXPECT_EQ(ConfigPixelAt(result, 205, cornerX, cornerY), kUserDialogColor);
+    EXPECT_EQ(ConfigPixelAt(result, 205, kConfigLoneOkX, kConfigButtonsY), kOkButtonColor);
+    EXPECT_EQ(ConfigPixelAt(result, 205, kConfigShutdownYesX, kConfigButtonsY), kUserDialogColor);
+    EXPECT_EQ(ConfigPixelAt(result, 225, cornerX, cornerY), kConfigBackgroundColors[1]);
+    EXPECT_EQ(ConfigWidgetPixel(result, 225, kConfigSound, u"btn_directsound", 4), kConfigSwitchOnColor);
+    EXPECT_EQ(ConfigWidgetPixel(result, 225, kConfigSound, u"btn_soundauto", 4), kConfigSwitchOffColor);
 
     // The game page: its background and no control of the other pages.
-    EXPECT_EQ(PixelAt(result, 245, 5, 700), kConfigBackgroundColors[3]);
-    EXPECT_EQ(SwitchAt(result, 245, kConfigSound, u"btn_directsound", 4), kConfigBackgroundColors[3]);
+    EXPECT_EQ(ConfigPixelAt(result, 245, 5, 700), kConfigBackgroundColors[3]);
+    EXPECT_EQ(ConfigWidgetPixel(result, 245, kConfigSound, u"btn_directsound", 4), kConfigBackgroundColors[3]);
 
     // The voice page: six plates of seven rows with their faces and the scroll controls; one
     // row down, faces 2 to 6 on plates 0 to 4 and no sixth plate.
-    EXPECT_EQ(PixelAt(result, 270, 5, 700), kConfigBackgroundColors[2]);
+    EXPECT_EQ(ConfigPixelAt(result, 270, 5, 700), kConfigBackgroundColors[2]);
     for (std::int32_t plate = 0; plate < 6; ++plate)
-        ExpectPlate(result, 270, plate, plate);
-    EXPECT_EQ(SwitchAt(result, 270, kConfigVoice, u"btn_scrollup_voice", 0), kConfigButtonColor);
-    EXPECT_EQ(SwitchAt(result, 270, kConfigVoice, u"btn_scrolldown_voice", 0), kConfigButtonColor);
+        ExpectConfigPlate(result, 270, plate, plate);
+    EXPECT_EQ(ConfigWidgetPixel(result, 270, kConfigVoice, u"btn_scrollup_voice", 0), kConfigButtonColor);
+    EXPECT_EQ(ConfigWidgetPixel(result, 270, kConfigVoice, u"btn_scrolldown_voice", 0), kConfigButtonColor);
     const int scrollX = ConfigCenterX(kConfigVoice, u"hsld_scroll_voice");
     const int scrollTop = ConfigTop(kConfigVoice, u"hsld_scroll_voice") + kConfigSliderMargin;
     const int scrollBottom = scrollTop + kConfigScrollHeight - 2 * kConfigSliderMargin;
-    EXPECT_EQ(PixelAt(result, 270, scrollX, scrollTop), kConfigThumbColor);
-    EXPECT_EQ(PixelAt(result, 270, scrollX, scrollBottom - 1), kConfigTrackColor);
+    EXPECT_EQ(ConfigPixelAt(result, 270, scrollX, scrollTop), kConfigThumbColor);
+    EXPECT_EQ(ConfigPixelAt(result, 270, scrollX, scrollBottom - 1), kConfigTrackColor);
     // The first plate's system-voice switch turned off, stored at once.
-    EXPECT_EQ(SwitchAt(result, 270, kConfigVoice, u"btn_systemvoice", 0), kConfigSwitchOnColor);
-    EXPECT_EQ(SwitchAt(result, 278, kConfigVoice, u"btn_systemvoice", 0), kConfigSwitchOffColor);
+    EXPECT_EQ(ConfigWidgetPixel(result, 270, kConfigVoice, u"btn_systemvoice", 0), kConfigSwitchOnColor);
+    EXPECT_EQ(ConfigWidgetPixel(result, 278, kConfigVoice, u"btn_systemvoice", 0), kConfigSwitchOffColor);
     for (std::int32_t plate = 0; plate < 5; ++plate)
-        ExpectPlate(result, 300, plate, plate + 2);
-    EXPECT_EQ(SwitchAt(result, 300, kConfigVoice, u"tip_voiceplate", 5), kConfigBackgroundColors[2]);
-    EXPECT_EQ(PixelAt(result, 300, scrollX, scrollBottom - 1), kConfigThumbColor);
+        ExpectConfigPlate(result, 300, plate, plate + 2);
+    EXPECT_EQ(ConfigWidgetPixel(result, 300, kConfigVoice, u"tip_voiceplate", 5), kConfigBackgroundColors[2]);
+    EXPECT_EQ(ConfigPixelAt(result, 300, scrollX, scrollBottom - 1), kConfigThumbColor);
 
     // Back at the title; then its exit button's shut-down dialog, whose yes ended the run.
-    EXPECT_EQ(PixelAt(result, 370, 5, 700), kTitleBackgroundColor);
-    EXPECT_EQ(PixelAt(result, 370, TitleButtonCenterX(u"btn_title_config"), TitleButtonCenterY(u"btn_title_config")),
-              FindTitleButton(u"btn_title_config")->color);
-    EXPECT_EQ(PixelAt(result, 400, kShutdownYesX, kConfigButtonsY), kYesButtonColor);
+    EXPECT_EQ(ConfigPixelAt(result, 370, 5, 700), kTitleBackgroundColor);
+    const std::u16string config = u"btn_title_config";
+    EXPECT_EQ(ConfigPixelAt(result, 370, TitleButtonCenterX(config), TitleButtonCenterY(config)),
+              FindTitleButton(config)->color);
+    EXPECT_EQ(ConfigPixelAt(result, 400, kConfigShutdownYesX, kConfigButtonsY), kYesButtonColor);
     EXPECT_NE(result.DeviceLogUtf8().find("サウンドエンジンにXAudio2が選択されました"), std::string::npos)
         << result.DeviceLogUtf8();
 
     bool ok = false;
-    const GxUserConfig stored = ReadUserConfig(result.saveFolder / "userconf.dat", &ok);
+    const GxUserConfig stored = ReadStoredOptions(result.saveFolder / "userconf.dat", &ok);
     ASSERT_TRUE(ok);
-    EXPECT_EQ(stored.m_TextWaitTime, kNewTextWait);
-    EXPECT_EQ(stored.m_TextLongWaitTime, 8 * kNewTextWait);
+    EXPECT_EQ(stored.m_TextWaitTime, kConfigNewTextWait);
+    EXPECT_EQ(stored.m_TextLongWaitTime, 8 * kConfigNewTextWait);
     EXPECT_TRUE(stored.m_AllowSkipUnreadText);
     EXPECT_FALSE(stored.m_SystemVoice_Activated[0]);
     EXPECT_TRUE(stored.m_SystemVoice_Activated[1]);
-    EXPECT_EQ(stored.m_Volume_BGM, kNewMusicVolume);
+    EXPECT_EQ(stored.m_Volume_BGM, kConfigNewMusicVolume);
     EXPECT_EQ(stored.m_SoundEngineMode, 1);
 
     // The next run starts the chosen engine and shows the stored values on both pages.
@@ -229,7 +232,7 @@ TEST(ConfigRun, ThePagesChangeTheOptionsAndTheNextRunShowsThem)
     AddTitleClick(runner, 60, u"btn_title_config");
     AddConfigClick(runner, 120, kConfigTop, u"btn_tabconf_sound");
     runner.AddInput(160, "close");
-    AddPointClick(runner, 190, kShutdownYesX, kConfigButtonsY);
+    AddConfigPointClick(runner, 190, kConfigShutdownYesX, kConfigButtonsY);
     runner.SetCapturePasses({110, 150});
     const TestEngineResult again = runner.Run(game.Path());
     ASSERT_TRUE(again.started);
@@ -237,10 +240,10 @@ TEST(ConfigRun, ThePagesChangeTheOptionsAndTheNextRunShowsThem)
     EXPECT_EQ(again.exitCode, 0) << again.stderrText;
     EXPECT_NE(again.DeviceLogUtf8().find("サウンドエンジンにDirectSoundが選択されました"), std::string::npos)
         << again.DeviceLogUtf8();
-    ExpectThumb(again, 110, kConfigSystem, u"hsld_textspeed", -kNewTextWait, textSpeed);
-    EXPECT_EQ(SwitchAt(again, 110, kConfigSystem, u"btn_on", 2), kConfigSwitchOnColor);
-    ExpectThumb(again, 150, kConfigSound, u"hsld_vol_bgm", kNewMusicVolume, music);
-    EXPECT_EQ(SwitchAt(again, 150, kConfigSound, u"btn_directsound", 4), kConfigSwitchOnColor);
+    ExpectConfigThumb(again, 110, kConfigSystem, u"hsld_textspeed", -kConfigNewTextWait, textSpeed);
+    EXPECT_EQ(ConfigWidgetPixel(again, 110, kConfigSystem, u"btn_on", 2), kConfigSwitchOnColor);
+    ExpectConfigThumb(again, 150, kConfigSound, u"hsld_vol_bgm", kConfigNewMusicVolume, music);
+    EXPECT_EQ(ConfigWidgetPixel(again, 150, kConfigSound, u"btn_directsound", 4), kConfigSwitchOnColor);
 }
 
 }  // namespace

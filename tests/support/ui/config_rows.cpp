@@ -294,7 +294,8 @@ TestGameFolder& AddConfigFiles(TestGameFolder& game, std::int32_t voiceRows)
 {
     const char* pages[] = {"system", "sound", "voice", "game"};
     for (std::int32_t i = 0; i < 4; ++i)
-        game.Png(std::string("cg/ui/bg_config_") + pages[i] + ".png", TestImage::Solid(1024, 768, kConfigBackgroundColors[i]));
+        game.Png(std::string("cg/ui/bg_config_") + pages[i] + ".png",
+                 TestImage::Solid(1024, 768, kConfigBackgroundColors[i]));
     game.Png("cg/ui/cfg_voiceplate.png", TestImage::Solid(kConfigPlateWidth, kConfigPlateHeight, kConfigPlateColor));
     AddCellSet(game, "uigis/", "ui_config",
                {{u"cfg_tab_off.png", kConfigTabWidth, kConfigTabHeight, kConfigTabOffColor},
@@ -322,8 +323,8 @@ TestGameFolder& AddConfigFiles(TestGameFolder& game, std::int32_t voiceRows)
 void AddConfigClick(TestEngineRunner& runner, std::uint32_t pass, const std::u16string& folder,
                     const std::u16string& name, std::int32_t index)
 {
-    const std::string at =
-        " " + std::to_string(ConfigCenterX(folder, name, index)) + " " + std::to_string(ConfigCenterY(folder, name, index));
+    const std::string at = " " + std::to_string(ConfigCenterX(folder, name, index)) + " " +
+                           std::to_string(ConfigCenterY(folder, name, index));
     runner.AddInput(pass, "move" + at);
     runner.AddInput(pass + 1, "ldown" + at);
     runner.AddInput(pass + 2, "lup" + at);
