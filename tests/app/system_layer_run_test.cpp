@@ -220,8 +220,8 @@ TEST(SystemLayerRun, TheConsoleSwitchShowsTheStatusLineAtTheTopLeft)
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
     ASSERT_EQ(result.frames.count(30), 1u);
     // No script error, and slight ones skipped: only the switch shows it. Its first band
-    // (0x80000050) from (0, 0) over the play screen's black, past its text, and nothing beyond
-    // the band's 800 pixels.
+    // (0x80000050) from (0, 0) over the title's black (this folder has no title pictures), past
+    // its text, and nothing beyond the band's 800 pixels.
     EXPECT_EQ(result.ErrorLogUtf8().find("err:"), std::string::npos) << result.ErrorLogUtf8();
     const std::uint32_t band = result.frames.at(30).At(799, 2);
     EXPECT_EQ(band & 0xFFFF00u, 0u) << std::hex << band;
