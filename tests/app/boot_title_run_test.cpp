@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -94,16 +95,20 @@ bool NearRgb(std::uint32_t argb, std::uint32_t rgb)
 
 std::vector<ModuleRow> DebugModuleRows()
 {
-    std::vector<ModuleRow> rows;
-    for (const char16_t* name : {u"list_debug", u"vsld_debug"}) {
-        ModuleRow row;
-        row.type = name == std::u16string(u"list_debug") ? 50 : 31;
-        row.name = name;
-        row.w = row.type == 50 ? 200 : 16;
-        row.h = 200;
-        row.font = 1;
-        rows.push_back(row);
-    }
+    // A list box and a vertical slider beside it, both 200 high.
+    ModuleRow list;
+    list.type = 50;
+    list.name = u"list_debug";
+    list.w = 200;
+    list.h = 200;
+    list.font = 1;
+    ModuleRow slider = list;
+    slider.type = 31;
+    slider.name = u"vsld_debug";
+    slider.w = 16;
+    slider.imageSet = u"ui_debug";   // the screen's own set
+    slider.image = u"vsld";
+    std::vector<ModuleRow> rows = {list, slider};
     for (const DebugButton& button : kDebugButtons) {
         ModuleRow row;
         row.type = 8;
@@ -171,7 +176,7 @@ TestGameFolder BuildGame(const fs::path& path, bool opening, const TestIniKeys& 
         .Png("cg/bg/debug.png", TestImage::Solid(1024, 768, kDebugSceneColor))
         .Png("cg/bg/extra.png", TestImage::Solid(1024, 768, kExtraSceneColor))
         .Png("uigis/debug.png", TestImage::Solid(8, 8, 0xFF808080))
-        .ImageSet("uigis/ui_debug.gis", OnePatternImageSet(u"debug.png", u"debug/frame.png", 8, 8))
+        .ImageSet("uigis/ui_debug.gis", OnePatternImageSet(u"debug.png", u"vsld_off.png", 8, 8))
         .StartupFiles();
     for (const DebugButton& button : kDebugButtons)
         game.Png("cg/ui/" + WideToUtf8(button.name) + ".png", TestImage::Solid(100, 40, button.color));
@@ -200,6 +205,18 @@ std::vector<unsigned char> ReadBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The error log's lines but those of the choice buttons, whose module has no image set (the game
+// shows no choice).
+std::string UnexpectedErrors(const TestEngineResult& result)
+{
+    std::istringstream lines(result.ErrorLogUtf8());
+    std::string line, unexpected;
+    while (std::getline(lines, line))
+        if (!line.empty() && line.find("[/btn_select[") == std::string::npos)
+            unexpected += line + "\n";
+    return unexpected;
 }
 
 bool ShowsTitle(const TestCapturedFrame& frame)
@@ -240,6 +257,7 @@ TEST(BootTitleRun, OpeningTitleGameQuickLoadAndBackToTheTitleThenExitThroughTheD
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_EQ(UnexpectedErrors(result), "");
     EXPECT_EQ(result.frames.count(990), 0u) << "the dialog's yes did not end the run";
     for (std::uint32_t pass : {130, 220, 370, 470, 520})
         ASSERT_EQ(result.frames.count(pass), 1u) << pass << "\n" << result.ErrorLogUtf8();
@@ -300,6 +318,7 @@ TEST(BootTitleRun, CtrlHeldAtStartUpSkipsTheOpeningMovie)
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_EQ(UnexpectedErrors(result), "");
     for (std::uint32_t pass : capture) {
         ASSERT_EQ(result.frames.count(pass), 1u) << pass;
         EXPECT_FALSE(NearRgb(result.frames.at(pass).At(10, 10), kMovieRgb)) << pass;
@@ -329,6 +348,7 @@ TEST(BootTitleRun, ShiftAndTheDebugFlagOpenTheDebugScreenWhichStartsTheGameAtACh
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_EQ(UnexpectedErrors(result), "");
     ASSERT_EQ(result.frames.count(105), 1u);
     ASSERT_EQ(result.frames.count(250), 1u);
     // The debug screen's buttons, no title.
@@ -359,6 +379,7 @@ TEST(BootTitleRun, TheUnlockedExtraButtonStartsTheExtraScene)
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
+    EXPECT_EQ(UnexpectedErrors(result), "");
     ASSERT_EQ(result.frames.count(50), 1u);
     ASSERT_EQ(result.frames.count(140), 1u);
     EXPECT_EQ(result.frames.at(50).At(TitleButtonCenterX(u"btn_title_extra"), TitleButtonCenterY(u"btn_title_extra")),
