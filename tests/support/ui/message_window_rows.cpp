@@ -1,6 +1,10 @@
 #include "tests/support/ui/message_window_rows.h"
 
+#include "tests/support/game_folder.h"
 #include "tests/support/image_fixtures.h"
+#include "tests/support/image_set_builder.h"
+
+#include <string>
 
 ModuleRow MessageWindowModuleRow(const std::u16string& frameFolder)
 {
@@ -66,4 +70,68 @@ std::vector<ModuleRow> PlayScreenModuleRows(std::int32_t choiceWidth, std::int32
 std::vector<LayoutRow> PlayScreenLayoutRows()
 {
     return {MessageWindowLayoutRow(u"SeqAvgMain"), NameWindowLayoutRow()};
+}
+
+namespace {
+
+struct QuickButton {
+    const char16_t* name;
+    const char16_t* imageSet;   // one set each, so that each has a colour of its own
+    const char16_t* pattern;
+    const char* atlas;
+    std::uint32_t color;
+    float top;
+};
+
+const QuickButton kQuickButtons[] = {
+    {u"btn_qsave", u"ui_common", u"qs", "uigis/qsave.png", kQuickSaveButtonColor, 10.0f},
+    {u"btn_qload", u"ui_avgmain", u"ql", "uigis/qload.png", kQuickLoadButtonColor, 40.0f},
+};
+
+}  // namespace
+
+std::vector<ModuleRow> QuickButtonModuleRows()
+{
+    std::vector<ModuleRow> rows;
+    for (const QuickButton& button : kQuickButtons) {
+        ModuleRow row;
+        row.id = static_cast<std::int32_t>(rows.size()) + 1;
+        row.type = 18;
+        row.name = button.name;
+        row.imageSet = button.imageSet;
+        row.image = button.pattern;
+        row.w = row.clientWidth = 40;
+        row.h = row.clientHeight = 20;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<LayoutRow> QuickButtonLayoutRows(std::int32_t firstID)
+{
+    std::vector<LayoutRow> rows;
+    for (const QuickButton& button : kQuickButtons) {
+        LayoutRow row;
+        row.id = firstID + static_cast<std::int32_t>(rows.size());
+        row.parentName = u"$MESWIN:SeqAvgMain";
+        row.moduleName = button.name;
+        row.taskName = button.name;
+        row.taskIndex = 0;
+        row.left = 800.0f;
+        row.top = button.top;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TestGameFolder& AddQuickButtonFiles(TestGameFolder& game)
+{
+    for (const QuickButton& button : kQuickButtons) {
+        const std::string atlas = button.atlas;
+        const std::u16string atlasName(atlas.begin() + 6, atlas.end());   // past "uigis/"
+        game.Png(atlas, TestImage::Solid(40, 20, button.color))
+            .ImageSet("uigis/" + std::string(button.imageSet, button.imageSet + std::char_traits<char16_t>::length(button.imageSet)) + ".gis",
+                      OnePatternImageSet(atlasName, std::u16string(button.pattern) + u"_off.png", 40, 20));
+    }
+    return game;
 }

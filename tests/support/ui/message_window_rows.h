@@ -29,3 +29,18 @@ ModuleRow ChoiceButtonModuleRow(std::int32_t width = 601, std::int32_t height = 
 // choice buttons, as the play screen's end-to-end runs use them.
 std::vector<ModuleRow> PlayScreenModuleRows(std::int32_t choiceWidth = 601, std::int32_t choiceHeight = 40);
 std::vector<LayoutRow> PlayScreenLayoutRows();
+
+// The play screen's quick save and quick load buttons, "btn_qsave" and "btn_qload": image buttons
+// of their own colours, 40 x 20 on the message window at (800, 10) and (800, 40). The module
+// rows' IDs are renumbered by AddSystemLayer or set by the caller.
+constexpr std::uint32_t kQuickSaveButtonColor = 0xFF30A0D0;
+constexpr std::uint32_t kQuickLoadButtonColor = 0xFFD0A030;
+std::vector<ModuleRow> QuickButtonModuleRows();
+std::vector<LayoutRow> QuickButtonLayoutRows(std::int32_t firstID);
+// Their image sets "uigis/ui_common.gis" and "uigis/ui_avgmain.gis" (written over those of
+// StartupFiles: call it after) over "uigis/qsave.png" and "uigis/qload.png".
+TestGameFolder& AddQuickButtonFiles(TestGameFolder& game);
+// The buttons' centres in client coordinates.
+constexpr std::int32_t kQuickButtonCenterX = 72 + 800 + 20;
+constexpr std::int32_t kQuickSaveCenterY = 540 + 10 + 10;
+constexpr std::int32_t kQuickLoadCenterY = 540 + 40 + 10;
