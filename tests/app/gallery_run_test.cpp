@@ -238,6 +238,14 @@ TEST(GalleryRun, TitleToPictureGalleryViewerReplayAndMusicRoom)
     EXPECT_EQ(pictures.At(PlateCenterX(1), PlateCenterY(1)), kLockedCGPlateColor);
     EXPECT_EQ(pictures.At(PlateCenterX(2), PlateCenterY(2)), kCGModeBackgroundColor);
     ExpectPercentShown(pictures, "pictures");
+    // Each plate's "seen/count" ("1/2", "0/1": three 8-pixel cells) right-aligned under it.
+    for (std::int32_t plate : {0, 1}) {
+        const std::uint32_t right = static_cast<std::uint32_t>(GalleryPlateLeft(plate) + kGalleryPlateWidth);
+        const std::uint32_t y = static_cast<std::uint32_t>(GalleryPlateTop(plate) + kGalleryPlateHeight + 1 + 8);
+        EXPECT_EQ(pictures.At(right - 4, y), kWhite) << plate;
+        EXPECT_EQ(pictures.At(right - 20, y), kWhite) << plate;
+        EXPECT_EQ(pictures.At(right - 28, y), kCGModeBackgroundColor) << plate;
+    }
 
     // The viewer: the click ended the pan at the right edge (x -576); the drag of 200 moved the
     // picture back to x -376.
