@@ -11,3 +11,7 @@ bool WriteDemoProgram(const std::filesystem::path& demoFolder, const std::filesy
 // The resident system layer's panel images "cg/ui/*.png" (its rows are in tables/db_uimodule.txt)
 // and the system sounds "sounds/sys/*.wav".
 bool WriteDemoSystemLayer(const std::filesystem::path& gameFolder);
+
+// The title screen's background "cg/ui/bg_title.png", its buttons' images "cg/ui/btn_title_*.png"
+// (their rows are in tables/db_uimodule.txt and db_uilayout.txt) and "uigis/ui_title.gis".
+bool WriteDemoTitle(const std::filesystem::path& gameFolder);

@@ -23,5 +23,6 @@ int main(int argc, char** argv)
     ok = WriteDemoFonts(gameFolder) && ok;
     ok = WriteDemoPlayScreen(gameFolder) && ok;
     ok = WriteDemoSystemLayer(gameFolder) && ok;
+    ok = WriteDemoTitle(gameFolder) && ok;
     return ok ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "tests/support/image_fixtures.h"
 #include "tests/support/image_set_builder.h"
 
+#include <algorithm>
 #include <string>
 
 const TitleButton kTitleButtons[8] = {
@@ -75,6 +76,22 @@ std::vector<LayoutRow> TitleLayoutRows(std::int32_t firstID)
         rows.push_back(row);
     }
     return rows;
+}
+
+void AppendTitleRows(std::vector<ModuleRow>& modules, std::vector<LayoutRow>& layouts)
+{
+    std::int32_t lastModule = 0;
+    for (const ModuleRow& row : modules)
+        lastModule = std::max(lastModule, row.id);
+    for (ModuleRow row : TitleModuleRows()) {
+        row.id += lastModule;
+        modules.push_back(row);
+    }
+    std::int32_t lastLayout = 0;
+    for (const LayoutRow& row : layouts)
+        lastLayout = std::max(lastLayout, row.id);
+    for (const LayoutRow& row : TitleLayoutRows(lastLayout + 1))
+        layouts.push_back(row);
 }
 
 TestGameFolder& AddTitleFiles(TestGameFolder& game)

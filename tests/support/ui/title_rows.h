@@ -37,6 +37,8 @@ std::int32_t TitleButtonCenterY(const std::u16string& name);
 // the layout rows under "$UI:SeqTitle" with IDs from `firstID`.
 std::vector<ModuleRow> TitleModuleRows();
 std::vector<LayoutRow> TitleLayoutRows(std::int32_t firstID = 1);
+// The title's module and layout rows appended to other rows, their IDs following the last ones.
+void AppendTitleRows(std::vector<ModuleRow>& modules, std::vector<LayoutRow>& layouts);
 // The title's background, button images and image set.
 TestGameFolder& AddTitleFiles(TestGameFolder& game);
 
