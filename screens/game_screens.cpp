@@ -2,6 +2,7 @@
 
 #include "avg/standins/screens_standin.h"
 #include "screens/seq_bgm_mode.h"
+#include "screens/seq_boot.h"
 #include "screens/seq_cg_mode.h"
 #include "screens/seq_cg_mode_view.h"
 #include "screens/seq_config.h"
@@ -21,6 +22,8 @@ namespace {
 // The screen of that name once it is built; null while a stand-in takes its place.
 GxTaskBase* CreateGameScreen(GxTaskBase* owner, std::u16string_view name)
 {
+    if (name == u"SeqBoot")
+        return new SeqBoot(owner);
     if (name == u"SeqTitle")
         return new SeqTitle(owner);
     if (name == u"SeqOpening")
