@@ -44,8 +44,8 @@ constexpr std::int32_t kTipTop = 151;
 constexpr int kYesX = (1024 - kSystemDialogWidth) / 2 + 84 + kSystemButtonWidth / 2;
 constexpr int kYesY = (768 - kSystemDialogHeight) / 2 - 120 + 120 + kSystemButtonHeight / 2;
 
-// Four quadrants of their own hue, each with gradients across it, so that every 8 x 8 block of
-// the screen has a mean of its own.
+// Four quadrants of their own hue, each with gradients and stripes across it, so that the 8 x 8
+// blocks differ from their neighbours and a swapped channel or a shifted block shows.
 std::uint32_t ScenePixelAt(std::uint32_t x, std::uint32_t y)
 {
     const bool right = x >= 512;
@@ -59,8 +59,10 @@ std::uint32_t ScenePixelAt(std::uint32_t x, std::uint32_t y)
 int ChannelDistance(std::uint32_t a, std::uint32_t b)
 {
     int most = 0;
-    for (int shift : {0, 8, 16})
-        most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFFu) - static_cast<int>((b >> shift) & 0xFFu)));
+    for (int shift : {0, 8, 16}) {
+        const int difference = static_cast<int>((a >> shift) & 0xFFu) - static_cast<int>((b >> shift) & 0xFFu);
+        most = std::max(most, std::abs(difference));
+    }
     return most;
 }
 
@@ -176,13 +178,13 @@ TEST(FileScreensRun, ASavedGameComesBackThroughTheLoadScreenOfTheNextRun)
     // ---- the first run: save into slot 17 --------------------------------------------------
     // Every step waits out the 400 ms fades (24 passes) with room to spare; the passes only
     // make the steps safer: a slower machine gets there sooner.
-    constexpr std::uint32_t kStart = 40;
-    constexpr std::uint32_t kBeforeSave = 160;   // the play screen settled, its page whole
+    constexpr std::uint32_t kStart = 50;
+    constexpr std::uint32_t kBeforeSave = 170;   // the play screen settled, its page whole
     constexpr std::uint32_t kSave = kBeforeSave + 1;
-    constexpr std::uint32_t kPage = 230;
-    constexpr std::uint32_t kPlate = 260;
-    constexpr std::uint32_t kYes = 300;
-    constexpr std::uint32_t kSaved = 340;
+    constexpr std::uint32_t kPage = 240;
+    constexpr std::uint32_t kPlate = 270;
+    constexpr std::uint32_t kYes = 310;
+    constexpr std::uint32_t kSaved = 350;
     AddTitleClick(runner, kStart, u"btn_title_start");
     AddClick(runner, kSave, kPlaySaveLeft + kPlayButtonWidth / 2, kPlayButtonTop + kPlayButtonHeight / 2);
     AddFilePageClick(runner, kPage, 3);
@@ -255,11 +257,11 @@ TEST(FileScreensRun, ASavedGameComesBackThroughTheLoadScreenOfTheNextRun)
 
     // ---- the second run on the same save folder: load slot 17 ---------------------------
     runner.ClearInput();
-    constexpr std::uint32_t kOpenLoad = 40;
-    constexpr std::uint32_t kLoadShown = 120;
-    constexpr std::uint32_t kLoadPlate = 130;
-    constexpr std::uint32_t kLoadYes = 160;
-    constexpr std::uint32_t kLoaded = 270;
+    constexpr std::uint32_t kOpenLoad = 50;
+    constexpr std::uint32_t kLoadShown = 130;
+    constexpr std::uint32_t kLoadPlate = 140;
+    constexpr std::uint32_t kLoadYes = 170;
+    constexpr std::uint32_t kLoaded = 280;
     AddTitleClick(runner, kOpenLoad, u"btn_title_load");
     AddFilePlateClick(runner, kLoadPlate, 0);
     AddClick(runner, kLoadYes, kYesX, kYesY);
