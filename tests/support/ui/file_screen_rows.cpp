@@ -1,5 +1,6 @@
 #include "tests/support/ui/file_screen_rows.h"
 
+#include "foundation/wide_string.h"
 #include "tests/support/engine_runner.h"
 #include "tests/support/game_folder.h"
 #include "tests/support/image_fixtures.h"
@@ -112,14 +113,9 @@ std::vector<LayoutRow> FileScreenLayoutRows(std::int32_t firstID)
         rows.push_back(row);
     };
     for (const char16_t* parent : {u"$UI:SeqSave", u"$UI:SeqLoad"}) {
-        for (std::int32_t k = 1; k <= 10; ++k) {
-            std::u16string name = u"b0";
-            if (k == 10)
-                name = u"b10";
-            else
-                name += static_cast<char16_t>(u'0' + k);
-            add(parent, u"btn_filepage", name, 0, kPageLeft + (k - 1) * kPageStep, kPageTop, 10.0f);
-        }
+        for (std::int32_t k = 1; k <= 10; ++k)
+            add(parent, u"btn_filepage", FormatWide(u"b%02d", k), 0, kPageLeft + (k - 1) * kPageStep, kPageTop,
+                10.0f);
         for (std::int32_t p = 0; p < 8; ++p)
             add(parent, u"btn_fileplate", u"btn_fileplate", p, FilePlateCenterX(p) - kPlateWidth / 2,
                 FilePlateCenterY(p) - kPlateHeight / 2, 10.0f);
