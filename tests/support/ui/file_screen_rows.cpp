@@ -28,16 +28,16 @@ constexpr std::int32_t kPageCellCount = static_cast<std::int32_t>(sizeof(kPageCe
 
 struct FilePanel {
     const char16_t* name;
-    const char* file;
+    const char* image;   // "cg/ui/<image>.png"
     std::int32_t width;
     std::int32_t height;
     std::uint32_t color;
 };
 
 const FilePanel kPanels[] = {
-    {u"btn_fileplate", "fileplate.png", kPlateWidth, kPlateHeight, kFilePlateColor},
-    {u"tip_new", "tip_new.png", kNewTipSize, kNewTipSize, kNewTipColor},
-    {u"btn_back", "btn_back.png", kFileBackWidth, kFileBackHeight, kFileBackColor},
+    {u"btn_fileplate", "fileplate", kPlateWidth, kPlateHeight, kFilePlateColor},
+    {u"tip_new", "tip_new", kNewTipSize, kNewTipSize, kNewTipColor},
+    {u"btn_back", "btn_back", kFileBackWidth, kFileBackHeight, kFileBackColor},
 };
 
 std::uint32_t PageAtlasPixel(std::uint32_t x, std::uint32_t)
@@ -85,7 +85,8 @@ std::vector<ModuleRow> FileScreenModuleRows()
         row.type = 8;   // an image panel: it takes clicks and reports them to the screen
         row.name = panel.name;
         row.imageSet = u"cg/ui/";
-        row.image = std::u16string(panel.file, panel.file + std::char_traits<char>::length(panel.file) - 4);
+        const std::string image = panel.image;
+        row.image = std::u16string(image.begin(), image.end());
         row.w = panel.width;
         row.h = panel.height;
         row.font = 1;
@@ -133,7 +134,8 @@ TestGameFolder& AddFileScreenFiles(TestGameFolder& game)
     game.Png("cg/ui/bg_save.png", TestImage::Solid(1024, 768, kSaveBackgroundColor));
     game.Png("cg/ui/bg_load.png", TestImage::Solid(1024, 768, kLoadBackgroundColor));
     for (const FilePanel& panel : kPanels)
-        game.Png(std::string("cg/ui/") + panel.file, TestImage::Solid(panel.width, panel.height, panel.color));
+        game.Png(std::string("cg/ui/") + panel.image + ".png",
+                 TestImage::Solid(panel.width, panel.height, panel.color));
     game.Png("uigis/saveload.png", TestImage::Make(kPageWidth * kPageCellCount, kPageHeight, &PageAtlasPixel));
     game.ImageSet("uigis/ui_saveload.gis", PageImageSet());
     return game;
