@@ -11,6 +11,7 @@
 #include "screens/seq_system.h"
 #include "ui/task_ui_base.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace {
@@ -53,7 +54,6 @@ bool SeqSave::SaveGameToSlot(std::int32_t slot)
     const std::u16string dataPath = folder + GameDataFileName(slot);
     bool ok = core != nullptr && core->m_UserData != nullptr && SaveGameData(core->m_UserData, dataPath, true);
     if (ok) {
-        // The buffer holds ARGB values; the file takes RGBA bytes, opaque.
         const GxDisplaySettings& display = GxGraphics::GetDisplaySettings();
         const std::uint32_t width = display.VirtualWidth / 8;
         const std::uint32_t height = display.VirtualHeight / 8;
@@ -62,17 +62,12 @@ bool SeqSave::SaveGameToSlot(std::int32_t slot)
         const std::size_t count = static_cast<std::size_t>(width) * height;
         bool written = false;
         if (buffer.size() >= count * 4) {
-            std::vector<std::uint8_t> rgba(count * 4);
-            for (std::size_t i = 0; i < count; ++i) {
-                const std::uint32_t argb = static_cast<std::uint32_t>(buffer[i * 4]) |
-                                           static_cast<std::uint32_t>(buffer[i * 4 + 1]) << 8 |
-                                           static_cast<std::uint32_t>(buffer[i * 4 + 2]) << 16;
-                rgba[i * 4] = static_cast<std::uint8_t>(argb >> 16);
-                rgba[i * 4 + 1] = static_cast<std::uint8_t>(argb >> 8);
-                rgba[i * 4 + 2] = static_cast<std::uint8_t>(argb);
-                rgba[i * 4 + 3] = 0xFF;
-            }
-            written = WritePngFile(thumbPath.c_str(), width, height, rgba.data()) != 0;
+            // The buffer and the writer share the engine's pixel order (blue, green, red,
+            // alpha); only the alpha is forced, so the picture is opaque.
+            std::vector<std::uint8_t> pixels(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count * 4));
+            for (std::size_t i = 0; i < count; ++i)
+                pixels[i * 4 + 3] = 0xFF;
+            written = WritePngFile(thumbPath.c_str(), width, height, pixels.data()) != 0;
         }
         if (!written) {
             LogPrint(u"SeqSave::SaveGameToSlot/thumbnail not written [%s]\n", thumbPath.c_str());

@@ -370,6 +370,12 @@ TEST_F(FileScreens, SaveWritesTheSlotThumbnailAndOptionsAndShowsTheTip)
     ASSERT_NE(pixels, nullptr);
     EXPECT_EQ(w, 128u);
     EXPECT_EQ(h, 96u);
+    // The buffer's colours, opaque: blue, green, red, alpha as the reader gives them.
+    int wrong = 0;
+    for (std::size_t i = 0; i < std::size_t(w) * h; ++i)
+        wrong += pixels[i * 4] != 0x30 || pixels[i * 4 + 1] != 0x20 || pixels[i * 4 + 2] != 0x10 ||
+                 pixels[i * 4 + 3] != 0xFF;
+    EXPECT_EQ(wrong, 0);
     FreePngPixels(pixels);
     EXPECT_EQ(Options().m_LastGameDataFileNum, 17);
     EXPECT_TRUE(std::filesystem::exists(m_Saves / "userconf.dat"));

@@ -135,3 +135,67 @@ TestGameFolder& AddQuickButtonFiles(TestGameFolder& game)
     }
     return game;
 }
+
+namespace {
+
+struct PlayFileButton {
+    const char16_t* name;
+    const char* file;
+    std::int32_t left;
+    std::uint32_t color;
+};
+
+const PlayFileButton kPlayFileButtons[] = {
+    {u"btn_save", "btn_save.png", kPlaySaveLeft, kPlaySaveButtonColor},
+    {u"btn_load", "btn_load.png", kPlayLoadLeft, kPlayLoadButtonColor},
+};
+
+}  // namespace
+
+std::vector<ModuleRow> PlayFileButtonModuleRows(const std::u16string& imageFolder)
+{
+    std::vector<ModuleRow> rows;
+    for (const PlayFileButton& button : kPlayFileButtons) {
+        ModuleRow row;
+        row.id = static_cast<std::int32_t>(rows.size()) + 1;
+        row.type = 8;   // an image panel: it takes clicks and reports them to the screen
+        row.name = button.name;
+        row.imageSet = imageFolder;
+        row.image = button.name;
+        row.w = kPlayButtonWidth;
+        row.h = kPlayButtonHeight;
+        row.font = 1;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<LayoutRow> PlayFileButtonLayoutRows(std::int32_t firstID)
+{
+    std::vector<LayoutRow> rows;
+    for (const PlayFileButton& button : kPlayFileButtons) {
+        LayoutRow row;
+        row.id = firstID + static_cast<std::int32_t>(rows.size());
+        row.parentName = u"$MESWIN:SeqAvgMain";
+        row.moduleName = button.name;
+        row.taskName = button.name;
+        row.taskIndex = 0;
+        // Places inside the window.
+        row.left = static_cast<float>(button.left - 72);
+        row.top = static_cast<float>(kPlayButtonTop - 540);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+bool WritePlayFileButtonImages(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    bool ok = true;
+    for (const PlayFileButton& button : kPlayFileButtons) {
+        const TestImage image = TestImage::Solid(kPlayButtonWidth, kPlayButtonHeight, button.color);
+        ok = WriteImageFile((folder / button.file).string(), BuildPng(PngSpecRgba8(image))) && ok;
+    }
+    return ok;
+}

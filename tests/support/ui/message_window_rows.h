@@ -44,3 +44,18 @@ TestGameFolder& AddQuickButtonFiles(TestGameFolder& game);
 constexpr std::int32_t kQuickButtonCenterX = 72 + 800 + 20;
 constexpr std::int32_t kQuickSaveCenterY = 540 + 10 + 10;
 constexpr std::int32_t kQuickLoadCenterY = 540 + 40 + 10;
+
+// The play screen's "btn_save" and "btn_load": image panels of their own colour, children of
+// "$MESWIN:SeqAvgMain" in its bottom right corner (absolute places below), with their images.
+constexpr std::uint32_t kPlaySaveButtonColor = 0xFF30A0A0;
+constexpr std::uint32_t kPlayLoadButtonColor = 0xFFA0A030;
+constexpr std::int32_t kPlayButtonWidth = 80;
+constexpr std::int32_t kPlayButtonHeight = 30;
+constexpr std::int32_t kPlaySaveLeft = 72 + 680;
+constexpr std::int32_t kPlayLoadLeft = 72 + 770;
+constexpr std::int32_t kPlayButtonTop = 540 + 160;
+// Module IDs follow whatever rows come first (AddSystemLayer renumbers them); layout IDs from
+// `firstID`. The images are "<folder>btn_save.png" and "<folder>btn_load.png".
+std::vector<ModuleRow> PlayFileButtonModuleRows(const std::u16string& imageFolder = u"cg/ui/");
+std::vector<LayoutRow> PlayFileButtonLayoutRows(std::int32_t firstID = 1);
+bool WritePlayFileButtonImages(const std::filesystem::path& folder);
