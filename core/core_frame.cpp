@@ -122,6 +122,11 @@ bool GxCore::Frame()
     const bool presented = GxGraphics::Present(nullptr, nullptr, m_MainWindow);
     if (m_PresentedFrames++ == 0)
         GxBenchMarks::Mark("first-frame");
+    // The first screen counts from its first present; the fade-in that follows is design time.
+    if (!m_FirstScreenPresented && m_TaskManage != nullptr && m_TaskManage->HasScreenEntered()) {
+        m_FirstScreenPresented = true;
+        GxBenchMarks::Mark("first-screen");
+    }
     // A refused present composes again next frame; without a device there is nothing to redo.
     m_Composed = presented || GxGraphics::GetDevice() == nullptr;
     m_ComposedGeneration = generation;
