@@ -11,3 +11,9 @@ bool WriteDemoProgram(const std::filesystem::path& demoFolder, const std::filesy
 // The resident system layer's panel images "cg/ui/*.png" (its rows are in tables/db_uimodule.txt)
 // and the system sounds "sounds/sys/*.wav".
 bool WriteDemoSystemLayer(const std::filesystem::path& gameFolder);
+
+// The user interface (tools/demo_ui_*.cpp): the UI module and layout tables of every screen,
+// the image sets "uigis/*.gis" their widgets draw from, the screens' backgrounds "cg/ui/bg_*.png"
+// and the loose frames the back-log and debug screens use. The galleries' thumbnails and the
+// music room's track buttons follow the story's tables already written under "data/".
+bool WriteDemoUI(const std::filesystem::path& gameFolder);
