@@ -611,6 +611,19 @@ TEST(SystemLayer, StatusLineRuleAndRenderEntry)
     system->Render(0, 0);
     EXPECT_NE(GxSceneGeneration::Get(), counted);
     LogResetErrorCount();
+
+    // Turned off, the line leaves the picture; turned on again with the same text, it comes back.
+    h.m_UI.Config().m_System.m_DebugConsoleFlag = false;
+    h.m_UI.Config().Refresh();
+    system->Render(0, 0);
+    const std::uint64_t off = GxSceneGeneration::Get();
+    EXPECT_NE(off, counted);
+    system->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), off);
+    h.m_UI.Config().m_System.m_DebugConsoleFlag = true;
+    h.m_UI.Config().Refresh();
+    system->Render(0, 0);
+    EXPECT_NE(GxSceneGeneration::Get(), off);
 }
 
 // A screen in slot 0 that refuses everything, to see whose answers the layer gives.
