@@ -3,8 +3,10 @@
 //
 // The rule: whatever changes what a task's Draw would put on the screen, other than which tasks
 // are queued in the render lists and in what order (the frame compares those itself), calls
-// Touch in the same frame. Today that is: an actor's visual parameters and its running actions
-// (task_actor), a layer's contents, fades, shakes and movies (task_layer), screen transitions
+// Touch in the same frame. Today that is: an actor's visual parameters, its running actions other
+// than plain waits and every action's end (task_actor), a layer's contents, fades, shakes and
+// movies (task_layer), a screen's own drawing (screens: GxScreenBase::AddDrawnState), screen
+// transitions
 // (seq_transit_base), tasks made or deleted and sequence switches (task_base, task_manage), a
 // device reset or screen-mode change and the window being exposed or resized (core).
 // A new kind of drawing task (text, widgets, effects, movies, anything a later subsystem draws)

@@ -92,7 +92,7 @@ void GxTaskUIBase::OnSequenceLeave(std::int32_t)
 int GxTaskUIBase::Update(std::int32_t, std::uint64_t elapsed)
 {
     const bool idleBefore = IsActionListEmpty();
-    if (!idleBefore)
+    if (IsActionAnimating())
         GxSceneGeneration::Touch();
     const std::int64_t ms = static_cast<std::int64_t>(elapsed) / 1000;
     UpdateActions(static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, INT32_MIN, INT32_MAX)));

@@ -675,3 +675,30 @@ TEST(SystemLayer, InputTestsAnswerTrueWithoutAScreenInSlotZero)
 
 }  // namespace
 }  // namespace screens_test
+
+namespace screens_test {
+namespace {
+
+TEST(SystemLayer, ANoticeSlidingInPresentsEveryFrameAndTheHeldNoticeNoMore)
+{
+    ScreenHarness h;
+    ASSERT_TRUE(h.m_UI.Ok());
+    SeqSystem* system = h.MakeSystem();
+    GxCore& core = h.m_UI.Core();
+    auto presents = [&core](int frames) {
+        const std::uint64_t before = core.m_PresentedFrames;
+        for (int i = 0; i < frames; ++i)
+            core.Frame();
+        return core.m_PresentedFrames - before;
+    };
+    presents(3);
+    ASSERT_EQ(presents(5), 0u);
+    // 250 ms in: about 15 frames, each another picture; then held, still.
+    system->PostSystemNotice(u"saved", u"", 2, 0xFFFFFFFF);
+    EXPECT_GE(presents(10), 9u);
+    presents(10);
+    EXPECT_EQ(presents(20), 0u);
+}
+
+}  // namespace
+}  // namespace screens_test
