@@ -322,6 +322,32 @@ const GxTaskUIBase* GxTaskUIBase::WidgetParentOf(const GxTaskUIBase* task)
     return parent && (parent->m_KindFlags & kKindWidget) ? static_cast<const GxTaskUIBase*>(parent) : nullptr;
 }
 
+void GxTaskUIBase::TouchDrawnArea() const
+{
+    // Shadows, edges and rounding reach a little past the bounds.
+    constexpr float kMargin = 8.0f;
+    for (const GxTaskBase* task = this; task != nullptr && (task->m_KindFlags & kKindActor); task = task->GetParent()) {
+        const GxActorVisualParam& visual = static_cast<const GxTaskActor*>(task)->m_VisualParam;
+        if (visual.m_Scale.x != 1.0f || visual.m_Scale.y != 1.0f || visual.m_Rot.x != 0.0f || visual.m_Rot.y != 0.0f ||
+            visual.m_Rot.z != 0.0f) {
+            GxSceneGeneration::Touch();
+            return;
+        }
+    }
+    const GxVector3 at = GetWorldPos();
+    const float left = std::floor(at.x - kMargin);
+    const float top = std::floor(at.y - kMargin);
+    const float right = std::ceil(at.x + static_cast<float>(m_Width) + kMargin);
+    const float bottom = std::ceil(at.y + static_cast<float>(m_Height) + kMargin);
+    // Far off the screen or without a size: anywhere.
+    if (!(left > -65536.0f && top > -65536.0f && right < 65536.0f && bottom < 65536.0f) || m_Width <= 0 || m_Height <= 0) {
+        GxSceneGeneration::Touch();
+        return;
+    }
+    GxSceneGeneration::TouchRect(GxSceneRect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                                             static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)});
+}
+
 bool GxTaskUIBase::IsVisibleInTree() const
 {
     for (const GxTaskUIBase* w = this; w; w = WidgetParentOf(w))

@@ -90,7 +90,8 @@ void GxTaskUITextWindowBase::SetTextRegion(std::int32_t left, std::int32_t top, 
 
 bool GxTaskUITextWindowBase::StepChar()
 {
-    GxSceneGeneration::Touch();
+    // A revealed character stays inside the window.
+    TouchDrawnArea();
     return GxTextStepper::StepChar();
 }
 

@@ -29,7 +29,7 @@ int GxTaskUIAnimePanelIs::Update(std::int32_t step, std::uint64_t elapsed)
         // A hidden panel keeps stepping; only a shown one changes the picture (showing it, or
         // an ancestor, moves the generation then).
         if (IsVisibleInTree())
-            GxSceneGeneration::Touch();
+            TouchDrawnArea();
     }
     m_UpdateCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_UpdateCount) + 1u);
     return 0;
