@@ -324,6 +324,11 @@ const GxTaskUIBase* GxTaskUIBase::WidgetParentOf(const GxTaskUIBase* task)
 
 void GxTaskUIBase::TouchDrawnArea() const
 {
+    TouchDrawnBand(0, m_Height);
+}
+
+void GxTaskUIBase::TouchDrawnBand(std::int32_t bandTop, std::int32_t bandBottom) const
+{
     // Shadows, edges and rounding reach a little past the bounds.
     constexpr float kMargin = 8.0f;
     for (const GxTaskBase* task = this; task != nullptr && (task->m_KindFlags & kKindActor); task = task->GetParent()) {
@@ -336,11 +341,12 @@ void GxTaskUIBase::TouchDrawnArea() const
     }
     const GxVector3 at = GetWorldPos();
     const float left = std::floor(at.x - kMargin);
-    const float top = std::floor(at.y - kMargin);
+    const float top = std::floor(at.y + static_cast<float>(bandTop) - kMargin);
     const float right = std::ceil(at.x + static_cast<float>(m_Width) + kMargin);
-    const float bottom = std::ceil(at.y + static_cast<float>(m_Height) + kMargin);
+    const float bottom = std::ceil(at.y + static_cast<float>(bandBottom) + kMargin);
     // Far off the screen or without a size: anywhere.
-    if (!(left > -65536.0f && top > -65536.0f && right < 65536.0f && bottom < 65536.0f) || m_Width <= 0 || m_Height <= 0) {
+    if (!(left > -65536.0f && top > -65536.0f && right < 65536.0f && bottom < 65536.0f) || m_Width <= 0 || m_Height <= 0 ||
+        bandBottom <= bandTop) {
         GxSceneGeneration::Touch();
         return;
     }

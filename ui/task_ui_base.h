@@ -145,6 +145,8 @@ public:
     // bounds (a pattern step, a revealed character): only that area when the widget and its
     // actor ancestors are drawn unscaled and unrotated, anywhere otherwise.
     void TouchDrawnArea() const;
+    // The same for a band of the widget's own rows, from `top` to `bottom` (widget pixels).
+    void TouchDrawnBand(std::int32_t top, std::int32_t bottom) const;
 
     // ---- tree tests and lock: the widget and its ancestors up to the first that is no widget
     virtual bool IsVisibleInTree() const;
