@@ -4,6 +4,7 @@
 #include "image_widget_test_support.h"
 
 #include "core/core.h"
+#include "graphics/graphics.h"
 #include "foundation/wide_string.h"
 #include "tests/support/ui/harness/ui_system_fonts.h"
 #include "tests/support/ui/message_window_rows.h"
@@ -129,6 +130,46 @@ TEST_F(MessageFrameSkipTest, EveryRevealedCharacterPresentsAndTheWaitAfterTheLas
     for (int i = 0; i < 30; ++i)
         core.Frame();
     EXPECT_EQ(core.m_PresentedFrames, waiting);
+}
+
+TEST_F(MessageFrameSkipTest, ARevealComposesOnlyItsRowsAndShowsWhatAWholeComposeWould)
+{
+    GxCore& core = m_Harness.Core();
+    for (int i = 0; i < 3; ++i)
+        core.Frame();
+    // Slow enough that a frame stretched by the checks below still shows one character at most.
+    m_Harness.Config().m_User.m_TextWaitTime = 150;
+    m_Harness.Config().Refresh();
+    m_Window->SetText(u"あいう%rえお", true, false, false, false);
+    core.Frame();   // the new text: the whole picture
+    // A mark far from the window, left alone by frames that compose only the reveal's rows.
+    const RECT corner{0, 0, 4, 4};
+    ASSERT_TRUE(ClearTarget(D3DCLEAR_TARGET, 0xFFFF00FFu, 1.0f, 0, &corner));
+    int partial = 0;
+    for (int frame = 0; frame < 600 && !m_Window->IsClickWaiting(); ++frame) {
+        const std::size_t shown = m_Window->GetShowCharCount();
+        core.Frame();
+        if (m_Window->GetShowCharCount() == shown)
+            continue;
+        const std::vector<std::uint32_t> composed = m_Harness.ReadFrame();
+        if ((m_Harness.Pixel(1, 1) & 0xFFFFFF) == 0xFF00FF)
+            ++partial;
+        // Everything drawn again over the whole screen: the window's rows are the same picture.
+        core.DrawRenderLists();
+        const std::vector<std::uint32_t> whole = m_Harness.ReadFrame();
+        ASSERT_EQ(composed.size(), whole.size());
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            const std::size_t x = i % 1024, y = i / 1024;
+            if (x >= 4 || y >= 4)
+                differing += composed[i] != whole[i] ? 1 : 0;
+        }
+        EXPECT_EQ(differing, 0u) << frame;
+        ASSERT_TRUE(ClearTarget(D3DCLEAR_TARGET, 0xFFFF00FFu, 1.0f, 0, &corner));
+    }
+    EXPECT_TRUE(m_Window->IsClickWaiting());
+    // Most reveals were composed in part (the line break is not).
+    EXPECT_GE(partial, 3);
 }
 
 }  // namespace
