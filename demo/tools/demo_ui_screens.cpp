@@ -499,14 +499,14 @@ void AddBackLog(DemoUIKit& kit, std::vector<DemoBackground>& backgrounds)
     ModuleRow window = Module(kTextWindow, u"log_window", std::u16string(kLooseImages), u"logwin", kTextFont);
     window.clientLeft = 24;
     window.clientTop = 12;
-    window.clientWidth = 744;
-    window.clientHeight = 104;
+    window.clientWidth = 672;
+    window.clientHeight = 96;
     kit.AddModule(window);
     constexpr std::int32_t kRows = 5;   // the back-log's default page size
     for (std::int32_t i = 0; i < kRows; ++i) {
         const float top = 90.0f + 128.0f * float(i);
         Lay(kit, u"log_window", {parent, u"tip_logwindow", i, 40, top});
-        AddButton(kit, kButton, set, u"log_voice", 48, 40, u"♪", {parent, u"btn_voiceplay", i, 780, top + 40});
+        AddButton(kit, kButton, set, u"log_voice", 48, 40, u"♪", {parent, u"btn_voiceplay", i, 776, top + 40});
     }
     AddButton(kit, kButton, set, u"log_bb", 96, 40, u"▲▲", {parent, u"btn_bb", 0, 880, 100});
     AddButton(kit, kButton, set, u"log_b", 96, 40, u"▲", {parent, u"btn_b", 0, 880, 152});
@@ -542,7 +542,7 @@ bool WriteDemoUI(const std::filesystem::path& gameFolder)
 
     bool written = kit.Write(gameFolder);
     written = WriteDemoBackgrounds(gameFolder, backgrounds) && written;
-    written = WriteDemoPanelImage(gameFolder, "logwin", 800, 128, 0xC0101828, 0xFF8098C8) && written;
+    written = WriteDemoPanelImage(gameFolder, "logwin", 720, 120, 0xC0101828, 0xFF8098C8) && written;
     written = WriteDemoPanelImage(gameFolder, "lbox_debug", 360, 480, 0xE0101010, 0xFF909090) && written;
     return written;
 }
