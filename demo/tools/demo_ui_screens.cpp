@@ -272,7 +272,13 @@ void AddConfig(DemoUIKit& kit, std::vector<DemoBackground>& backgrounds)
     const std::u16string voice = u"$UI_VOICE:SeqConfig";
     slider(voice, u"hsld_vol_voicemaster", 0, 0, 100);
     slider(voice, u"hsld_vol_systemvoice", 1, 0, 100);
-    kit.AddCell(set, u"cfg_voiceplate.png", DemoFrame(440, 150, 0xB0182030, 0xFF8098C8));
+    // The plate: the voice group's face (96 x 96, drawn by the screen at the plate's corner) on
+    // a darker well, the controls to its right.
+    TestImage plate = DemoFrame(440, 150, 0xB0182030, 0xFF8098C8);
+    for (std::uint32_t y = 0; y < 100; ++y)
+        for (std::uint32_t x = 0; x < 100; ++x)
+            plate.argb[std::size_t(y) * plate.width + x] = 0xFF080C14;
+    kit.AddCell(set, u"cfg_voiceplate.png", plate);
     kit.AddModule(Module(kPanel, u"cfg_voiceplate", set, u"cfg_voiceplate"));
     for (int i = 0; i < 6; ++i) {
         const float left = 60.0f + 460.0f * float(i % 2);
@@ -368,7 +374,10 @@ void AddGalleryPictures(DemoUIKit& kit, const std::filesystem::path& gameFolder)
         if (names.empty())
             names.push_back(u"th_sample.png");
         for (const std::u16string& name : names) {
-            const std::u16string label = name.substr(0, name.rfind(u'.'));
+            // The name without its extension and the "th_" of the demo's names.
+            std::u16string label = name.substr(0, name.rfind(u'.'));
+            if (label.rfind(u"th_", 0) == 0)
+                label.erase(0, 3);
             kit.AddCell(gallery.set, name, DemoLabelled(kit, 128, 96, gallery.fill, 0xFFE0E0E0, label));
         }
     }
