@@ -118,6 +118,15 @@ std::u16string Number(std::int32_t value, int width = 0)
     return Utf8ToWide(text);
 }
 
+// A literal prefix and a number; appended rather than added, which keeps GCC 12's string
+// operator clear of a false overlap warning in optimised builds.
+std::u16string Numbered(const char16_t* prefix, std::int32_t value, int width = 0)
+{
+    std::u16string text = prefix;
+    text += Number(value, width);
+    return text;
+}
+
 // ---- the rows of the story's tables the screens show --------------------------------------------
 
 // One column of a generated table "data/<file>" of the game folder (UTF-16LE with its signature,
@@ -308,8 +317,8 @@ void AddFileScreen(DemoUIKit& kit, const char16_t* screen, const char* backgroun
 {
     const std::u16string set = u"ui_saveload", parent = std::u16string(u"$UI:") + screen;
     for (std::int32_t k = 1; k <= 10; ++k) {
-        const std::u16string name = u"b" + Number(k, 2);
-        AddButton(kit, kRadio, set, u"file_page" + Number(k, 2), 64, 36, Number(k),
+        const std::u16string name = Numbered(u"b", k, 2);
+        AddButton(kit, kRadio, set, Numbered(u"file_page", k, 2), 64, 36, Number(k),
                   {parent, name, 0, 52.0f + 72.0f * float(k - 1), 92.0f, 1, k == 1 ? 1 : 0});
     }
     // The plate: a frame with a well where the thumbnail goes (128 x 96 at its top left).
@@ -349,7 +358,7 @@ void AddGallery(DemoUIKit& kit, const char16_t* screen, const char16_t* plate, s
     for (std::int32_t i = 0; i < 25; ++i)
         Lay(kit, module, {parent, plate, i, 64.0f + 152.0f * float(i % 5), 104.0f + 120.0f * float(i / 5)});
     for (std::int32_t page = 1; page <= pages; ++page)
-        AddButton(kit, kRadio, set, u"extra_page" + Number(page), 120, 36, u"PAGE " + Number(page),
+        AddButton(kit, kRadio, set, Numbered(u"extra_page", page), 120, 36, Numbered(u"PAGE ", page),
                   {parent, u"btn_pageselect", page, 864.0f, 160.0f + 44.0f * float(page - 1), 1, page == 1 ? 1 : 0});
     AddButton(kit, kButton, set, u"extra_prev", 120, 36, u"前のページ", {parent, u"btn_prev", 0, 864, 560});
     AddButton(kit, kButton, set, u"extra_next", 120, 36, u"次のページ", {parent, u"btn_next", 0, 864, 612});
@@ -398,7 +407,7 @@ void AddMusicRoom(DemoUIKit& kit, const std::filesystem::path& gameFolder, std::
     tracks.resize(std::min<std::size_t>(tracks.size(), 10));
     for (std::size_t t = 0; t < tracks.size(); ++t) {
         const std::int32_t track = std::int32_t(t) + 1;
-        AddButton(kit, kRadio, u"ui_bgmname", u"bgm_track" + Number(track, 2), 400, 44,
+        AddButton(kit, kRadio, u"ui_bgmname", Numbered(u"bgm_track", track, 2), 400, 44,
                   Number(track, 2) + u"  " + tracks[t],
                   {parent, u"btn_bgmselect", track, 120.0f, 120.0f + 54.0f * float(t), 1});
     }
