@@ -1,4 +1,5 @@
-// The demo game played by the built engine as a child process: it runs its script to the end,
+// The demo game played by the built engine as a child process: its title's start button begins
+// the game, which runs its script to the end,
 // prints its results into debug.log, shows its lines in the play screen's message window with the
 // speaker's name above, leaves its shown lines marked read in "permanent.dat", ends well with
 // nothing in error.log, and counts its runs.
@@ -6,6 +7,7 @@
 #include "foundation/wide_string.h"
 #include "tests/support/engine_runner.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui/title_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -87,15 +89,17 @@ TEST(DemoSmoke, TheDemoRunsItsScriptAndEndsWell)
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
-    runner.SetMaxFrames(200);
+    runner.SetMaxFrames(300);
+    // The title shows by pass 50; its start button begins the game.
+    AddTitleClick(runner, 60, u"btn_title_start");
     // Clicks move the play screen past its messages sooner than waiting does.
-    for (std::uint32_t pass = 10; pass < 200; pass += 10) {
+    for (std::uint32_t pass = 100; pass < 300; pass += 10) {
         runner.AddInput(pass, "ldown 100 100");
         runner.AddInput(pass + 1, "lup 100 100");
     }
     // A page stays at least until the next click, so one of these frames shows it.
     std::vector<std::uint32_t> captures;
-    for (std::uint32_t pass = 5; pass < 200; pass += 5)
+    for (std::uint32_t pass = 5; pass < 300; pass += 5)
         captures.push_back(pass);
     runner.SetCapturePasses(captures);
     // The second run of the same game folder finds the visit counter of the first in the
@@ -121,9 +125,9 @@ TEST(DemoSmoke, TheDemoRunsItsScriptAndEndsWell)
         // second; the read marks add up over the runs.
         GxUserDataPerman flags;
         ASSERT_TRUE(LoadPermanentData(&flags, Utf8ToWide((result.saveFolder / "permanent.dat").string())));
-        EXPECT_TRUE(flags.IsMessageRead(u"main", 33));
-        EXPECT_EQ(flags.IsMessageRead(u"main", 35), play == 2);
-        EXPECT_TRUE(flags.IsMessageRead(u"main", 37));
+        EXPECT_TRUE(flags.IsMessageRead(u"main", 35));
+        EXPECT_EQ(flags.IsMessageRead(u"main", 37), play == 2);
+        EXPECT_TRUE(flags.IsMessageRead(u"main", 39));
         bool pageSeen = false;
         for (const auto& [pass, frame] : result.frames)
             pageSeen = pageSeen || ShowsSpeakerPage(frame);

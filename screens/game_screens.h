@@ -1,6 +1,6 @@
 // The game's screens, built by the game start-up through the hook of avg/game_screens_builder.h,
 // which the process entry points here: the resident "SeqSystem" first, then the twelve screens
-// under the same owner. Screens not built yet are stand-ins; "SeqBoot" starts the game at "MAIN".
+// under the same owner.
 #pragma once
 
 class GxCore;

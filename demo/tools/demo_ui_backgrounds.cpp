@@ -13,6 +13,7 @@ constexpr std::uint32_t kWidth = 1024;
 constexpr std::uint32_t kHeight = 768;
 constexpr std::uint32_t kTitleHeight = 40;
 constexpr std::uint32_t kCaptionHeight = 22;
+constexpr std::uint32_t kRuleEnd = 840;
 
 std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t t, std::uint32_t range)
 {
@@ -24,7 +25,8 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t t, std::uint32
     return out;
 }
 
-// The gradient from top to bottom, faint diagonal bands over it, a title bar along the top.
+// The gradient from top to bottom, faint diagonal bands over it, the title over a rule that
+// leaves the top right free (the galleries draw their percentage there).
 TestImage Picture(const DemoBackground& background, bool* rendered)
 {
     TestImage image = TestImage::Solid(kWidth, kHeight, 0xFF000000);
@@ -36,7 +38,7 @@ TestImage Picture(const DemoBackground& background, bool* rendered)
             image.argb[std::size_t(y) * kWidth + x] = pixel;
         }
     for (std::uint32_t y = 70; y < 73; ++y)
-        for (std::uint32_t x = 24; x < kWidth - 24; ++x)
+        for (std::uint32_t x = 24; x < kRuleEnd; ++x)
             image.argb[std::size_t(y) * kWidth + x] = 0xFFE0E8F0;
     *rendered = DrawDemoText(image, background.title, kTitleHeight, 32, 40, 0xFFFFFF, false);
     for (const DemoCaption& caption : background.captions)

@@ -118,6 +118,15 @@ std::u16string Number(std::int32_t value, int width = 0)
     return Utf8ToWide(text);
 }
 
+// A literal prefix and a number; appended rather than added, which keeps GCC 12's string
+// operator clear of a false overlap warning in optimised builds.
+std::u16string Numbered(const char16_t* prefix, std::int32_t value, int width = 0)
+{
+    std::u16string text = prefix;
+    text += Number(value, width);
+    return text;
+}
+
 // ---- the rows of the story's tables the screens show --------------------------------------------
 
 // One column of a generated table "data/<file>" of the game folder (UTF-16LE with its signature,
@@ -272,7 +281,13 @@ void AddConfig(DemoUIKit& kit, std::vector<DemoBackground>& backgrounds)
     const std::u16string voice = u"$UI_VOICE:SeqConfig";
     slider(voice, u"hsld_vol_voicemaster", 0, 0, 100);
     slider(voice, u"hsld_vol_systemvoice", 1, 0, 100);
-    kit.AddCell(set, u"cfg_voiceplate.png", DemoFrame(440, 150, 0xB0182030, 0xFF8098C8));
+    // The plate: the voice group's face (96 x 96, drawn by the screen at the plate's corner) on
+    // a darker well, the controls to its right.
+    TestImage plate = DemoFrame(440, 150, 0xB0182030, 0xFF8098C8);
+    for (std::uint32_t y = 0; y < 100; ++y)
+        for (std::uint32_t x = 0; x < 100; ++x)
+            plate.argb[std::size_t(y) * plate.width + x] = 0xFF080C14;
+    kit.AddCell(set, u"cfg_voiceplate.png", plate);
     kit.AddModule(Module(kPanel, u"cfg_voiceplate", set, u"cfg_voiceplate"));
     for (int i = 0; i < 6; ++i) {
         const float left = 60.0f + 460.0f * float(i % 2);
@@ -302,8 +317,8 @@ void AddFileScreen(DemoUIKit& kit, const char16_t* screen, const char* backgroun
 {
     const std::u16string set = u"ui_saveload", parent = std::u16string(u"$UI:") + screen;
     for (std::int32_t k = 1; k <= 10; ++k) {
-        const std::u16string name = u"b" + Number(k, 2);
-        AddButton(kit, kRadio, set, u"file_page" + Number(k, 2), 64, 36, Number(k),
+        const std::u16string name = Numbered(u"b", k, 2);
+        AddButton(kit, kRadio, set, Numbered(u"file_page", k, 2), 64, 36, Number(k),
                   {parent, name, 0, 52.0f + 72.0f * float(k - 1), 92.0f, 1, k == 1 ? 1 : 0});
     }
     // The plate: a frame with a well where the thumbnail goes (128 x 96 at its top left).
@@ -343,7 +358,7 @@ void AddGallery(DemoUIKit& kit, const char16_t* screen, const char16_t* plate, s
     for (std::int32_t i = 0; i < 25; ++i)
         Lay(kit, module, {parent, plate, i, 64.0f + 152.0f * float(i % 5), 104.0f + 120.0f * float(i / 5)});
     for (std::int32_t page = 1; page <= pages; ++page)
-        AddButton(kit, kRadio, set, u"extra_page" + Number(page), 120, 36, u"PAGE " + Number(page),
+        AddButton(kit, kRadio, set, Numbered(u"extra_page", page), 120, 36, Numbered(u"PAGE ", page),
                   {parent, u"btn_pageselect", page, 864.0f, 160.0f + 44.0f * float(page - 1), 1, page == 1 ? 1 : 0});
     AddButton(kit, kButton, set, u"extra_prev", 120, 36, u"前のページ", {parent, u"btn_prev", 0, 864, 560});
     AddButton(kit, kButton, set, u"extra_next", 120, 36, u"次のページ", {parent, u"btn_next", 0, 864, 612});
@@ -368,7 +383,10 @@ void AddGalleryPictures(DemoUIKit& kit, const std::filesystem::path& gameFolder)
         if (names.empty())
             names.push_back(u"th_sample.png");
         for (const std::u16string& name : names) {
-            const std::u16string label = name.substr(0, name.rfind(u'.'));
+            // The name without its extension and the "th_" of the demo's names.
+            std::u16string label = name.substr(0, name.rfind(u'.'));
+            if (label.rfind(u"th_", 0) == 0)
+                label.erase(0, 3);
             kit.AddCell(gallery.set, name, DemoLabelled(kit, 128, 96, gallery.fill, 0xFFE0E0E0, label));
         }
     }
@@ -389,7 +407,7 @@ void AddMusicRoom(DemoUIKit& kit, const std::filesystem::path& gameFolder, std::
     tracks.resize(std::min<std::size_t>(tracks.size(), 10));
     for (std::size_t t = 0; t < tracks.size(); ++t) {
         const std::int32_t track = std::int32_t(t) + 1;
-        AddButton(kit, kRadio, u"ui_bgmname", u"bgm_track" + Number(track, 2), 400, 44,
+        AddButton(kit, kRadio, u"ui_bgmname", Numbered(u"bgm_track", track, 2), 400, 44,
                   Number(track, 2) + u"  " + tracks[t],
                   {parent, u"btn_bgmselect", track, 120.0f, 120.0f + 54.0f * float(t), 1});
     }
@@ -499,14 +517,14 @@ void AddBackLog(DemoUIKit& kit, std::vector<DemoBackground>& backgrounds)
     ModuleRow window = Module(kTextWindow, u"log_window", std::u16string(kLooseImages), u"logwin", kTextFont);
     window.clientLeft = 24;
     window.clientTop = 12;
-    window.clientWidth = 744;
-    window.clientHeight = 104;
+    window.clientWidth = 672;
+    window.clientHeight = 96;
     kit.AddModule(window);
     constexpr std::int32_t kRows = 5;   // the back-log's default page size
     for (std::int32_t i = 0; i < kRows; ++i) {
         const float top = 90.0f + 128.0f * float(i);
         Lay(kit, u"log_window", {parent, u"tip_logwindow", i, 40, top});
-        AddButton(kit, kButton, set, u"log_voice", 48, 40, u"♪", {parent, u"btn_voiceplay", i, 780, top + 40});
+        AddButton(kit, kButton, set, u"log_voice", 48, 40, u"♪", {parent, u"btn_voiceplay", i, 776, top + 40});
     }
     AddButton(kit, kButton, set, u"log_bb", 96, 40, u"▲▲", {parent, u"btn_bb", 0, 880, 100});
     AddButton(kit, kButton, set, u"log_b", 96, 40, u"▲", {parent, u"btn_b", 0, 880, 152});
@@ -542,7 +560,7 @@ bool WriteDemoUI(const std::filesystem::path& gameFolder)
 
     bool written = kit.Write(gameFolder);
     written = WriteDemoBackgrounds(gameFolder, backgrounds) && written;
-    written = WriteDemoPanelImage(gameFolder, "logwin", 800, 128, 0xC0101828, 0xFF8098C8) && written;
+    written = WriteDemoPanelImage(gameFolder, "logwin", 720, 120, 0xC0101828, 0xFF8098C8) && written;
     written = WriteDemoPanelImage(gameFolder, "lbox_debug", 360, 480, 0xE0101010, 0xFF909090) && written;
     return written;
 }

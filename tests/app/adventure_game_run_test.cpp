@@ -1,11 +1,12 @@
-// The engine binary on a whole adventure game (tables, program, fonts, UI image sets): it starts
-// the game, runs the script from "MAIN" on the play screen, and shuts down cleanly after its
+// The engine binary on a whole adventure game (tables, program, fonts, UI image sets): the title's
+// start button begins the game, which runs the script from "MAIN" on the play screen, and shuts down cleanly after its
 // frame bound with the player's files written and nothing unexpected in its logs.
 #include "tests/support/engine_runner.h"
 #include "tests/support/game_folder.h"
 #include "tests/support/image_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/system_layer_rows.h"
+#include "tests/support/ui/title_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +34,15 @@ TEST(AdventureGameRun, TheBinaryStartsTheGameRunsMainAndShutsDownCleanly)
         .Script("*MAIN\nPrint(\"main reached\")\nEXIT()\n")
         .Png("cg/bg/黒.png", TestImage::Solid(8, 8, 0xFF000000u))
         .StartupFiles();
-    AddSystemLayer(game);
+    AddSystemLayer(game, TitleModuleRows(), TitleLayoutRows());
+    AddTitleFiles(game);
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
-    // The new game's fade-in (1000 ms) holds the script for about 60 frames.
-    runner.SetMaxFrames(90);
+    // The title shows by pass 50; its start button, then the title's fade-out (400 ms).
+    runner.SetMaxFrames(150);
+    AddTitleClick(runner, 60, u"btn_title_start");
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
@@ -47,7 +50,7 @@ TEST(AdventureGameRun, TheBinaryStartsTheGameRunsMainAndShutsDownCleanly)
 
     EXPECT_NE(result.DeviceLogUtf8().find("サウンドエンジンにXAudio2が選択されました"), std::string::npos)
         << result.DeviceLogUtf8();
-    // The lines this run may write: the stand-in screens' entry into slot 0 is reported while the
+    // The lines this run may write: the boot screen's entry into slot 0 is reported while the
     // main screen's start step is still pending; the play screen names the rows this game lacks.
     const std::vector<std::string> expected = {
         "GxTaskManage::StartMain/シーケンスの準備ができていません seqworkindex=0",

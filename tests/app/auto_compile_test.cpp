@@ -3,8 +3,10 @@
 // whatever program "bincode" holds. The save folder sits in the documents of the runner's home.
 #include "core/exit_code.h"
 #include "tests/support/engine_runner.h"
+#include "tests/support/game_folder.h"
 #include "tests/support/moa_assembler.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui/title_rows.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -46,6 +48,11 @@ protected:
         // Debug mode, so that the script's Print reaches "debug.log".
         WriteText(game / "setting.ini", "AutoCompile=1\nDebugModeFlag=1\n");
         m_Game = fs::canonical(game);
+        // The title, whose start button begins the game at "MAIN".
+        TestGameFolder title(m_Game);
+        AddUITables(title, TitleModuleRows(), TitleLayoutRows());
+        AddTitleFiles(title);
+        ASSERT_TRUE(title.Ok()) << title.Errors().front();
         // What the stand-in compiler "writes": a program that prints one line.
         MoaAssembler assembler;
         assembler.AddScript(u"main", "*MAIN\nPrint(\"compiled run\")\nEXIT(0)\n");
@@ -92,7 +99,9 @@ TEST_F(AutoCompileTest, TheCompilerRunsBeforeTheProgramIsLoaded)
         fs::remove_all(m_Game / "bincode");
         WriteCompiler(c.code);
         TestEngineRunner runner(TW_TARNWICK);   // fresh logs in a home of its own
-        runner.SetMaxFrames(90);   // past the new game's fade-in, which holds the script
+        // The title shows by pass 50; its start button, then the title's fade-out.
+        runner.SetMaxFrames(150);
+        AddTitleClick(runner, 60, u"btn_title_start");
         const TestEngineResult result = runner.Run(m_Game);
         EXPECT_EQ(result.exitCode, kExitNormal) << result.stderrText;
         const std::string game = m_Game.string();

@@ -1,4 +1,5 @@
-// The engine binary on a game whose "MAIN" shows a named message, a plain text line and a choice
+// The engine binary on a game begun from the title's start button, whose "MAIN" shows the
+// background, fades the play screen in and shows a named message, a plain text line and a choice
 // of two: the scripted clicks move through the pages once each is whole, Space hides the message
 // window and a click shows it again (frames captured before and after), and a click on the second
 // choice button, at the place the play screen computes for it, takes the script to its label.
@@ -11,6 +12,7 @@
 #include "tests/support/image_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/message_window_rows.h"
+#include "tests/support/ui/title_rows.h"
 #include "tests/support/ui/ui_layout_builder.h"
 
 #include <gtest/gtest.h>
@@ -34,12 +36,14 @@ TEST(ChoiceGameRun, MessagesHideAndShowAndTheSecondChoiceIsTaken)
     TestTempDir folder("tw_choice_run");
     ASSERT_TRUE(folder.Valid());
     TestGameFolder game(folder.Join("game"));
-    // Lines from 0: "MAIN", the declarations, the named message (2), the plain line (3), the
-    // labels (4), the choice (5); "FIRST" at 6 with its message at 7; "SECOND" at 9, message at 10.
+    // Lines from 0: "MAIN", the declarations, the background and fade-in, the named message (3),
+    // the plain line (4), the labels (5), the choice (6); "FIRST" at 7 with its message at 8;
+    // "SECOND" at 10, message at 11.
     game.SysConf({{"APP_TITLE", "Choice Run"}, {"APP_SAVEDIR", "CHOICE_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
         .Table(u"db_avgchar.txt", TestTableBuilder().Row({u"1", u"花子"}))
         .Script("*MAIN\n"
-                "BUILTIN MSGN, MSG, SEL, SEL.GO\n"
+                "BUILTIN BG, FIN, MSGN, MSG, SEL, SEL.GO\n"
+                "BG(\"黒\", 0) : FIN(1000)\n"
                 "MSGN(\"花子\", \"いち\")\n"
                 "plain\n"
                 "SEL.GO(\"FIRST\", \"SECOND\")\n"
@@ -52,7 +56,11 @@ TEST(ChoiceGameRun, MessagesHideAndShowAndTheSecondChoiceIsTaken)
                 "EXIT()\n")
         .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kChoiceBackground))
         .StartupFiles();
-    AddUITables(game, PlayScreenModuleRows(kChoiceWidth, kChoiceHeight), PlayScreenLayoutRows());
+    std::vector<ModuleRow> modules = PlayScreenModuleRows(kChoiceWidth, kChoiceHeight);
+    std::vector<LayoutRow> layouts = PlayScreenLayoutRows();
+    AppendTitleRows(modules, layouts);
+    AddUITables(game, modules, layouts);
+    AddTitleFiles(game);
     game.EmptyTables();
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
     ASSERT_TRUE(WriteMessageWindowFrame(game.Path() / "cg" / "ui"));
@@ -66,21 +74,23 @@ TEST(ChoiceGameRun, MessagesHideAndShowAndTheSecondChoiceIsTaken)
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
-    // The fade-in takes at least 60 passes and a short page well under 40 more; later passes only
-    // make the input safer on a slow machine.
-    runner.SetMaxFrames(400);
-    runner.AddInput(110, "ldown 512 300");   // the named message is whole: on to the plain line
-    runner.AddInput(111, "lup 512 300");
-    runner.AddInput(160, "keydown Space");    // the window hides
-    runner.AddInput(161, "keyup Space");
-    runner.AddInput(170, "ldown 512 300");   // and shows again, the page unchanged
-    runner.AddInput(171, "lup 512 300");
-    runner.AddInput(210, "ldown 512 300");   // the plain line ends: the labels, then the choice
+    // The title shows by pass 50; its start button and fade-out take at most 30 passes more, the
+    // script's fade-in at least 60 and a short page well under 40 more; later passes only make
+    // the input safer on a slow machine.
+    runner.SetMaxFrames(500);
+    AddTitleClick(runner, 60, u"btn_title_start");
+    runner.AddInput(210, "ldown 512 300");   // the named message is whole: on to the plain line
     runner.AddInput(211, "lup 512 300");
+    runner.AddInput(260, "keydown Space");    // the window hides
+    runner.AddInput(261, "keyup Space");
+    runner.AddInput(270, "ldown 512 300");   // and shows again, the page unchanged
+    runner.AddInput(271, "lup 512 300");
+    runner.AddInput(310, "ldown 512 300");   // the plain line ends: the labels, then the choice
+    runner.AddInput(311, "lup 512 300");
     const std::string choice = std::to_string(secondX) + " " + std::to_string(secondY);
-    runner.AddInput(280, "ldown " + choice);
-    runner.AddInput(281, "lup " + choice);
-    runner.SetCapturePasses({155, 165, 175});
+    runner.AddInput(380, "ldown " + choice);
+    runner.AddInput(381, "lup " + choice);
+    runner.SetCapturePasses({255, 265, 275});
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
@@ -89,7 +99,7 @@ TEST(ChoiceGameRun, MessagesHideAndShowAndTheSecondChoiceIsTaken)
 
     // The window's frame: shown, hidden by Space, shown again by the click.
     const std::uint32_t frameX = 72 + 5, frameY = kMessageTop + 5;
-    for (const auto& [pass, shown] : {std::pair{155u, true}, {165u, false}, {175u, true}}) {
+    for (const auto& [pass, shown] : {std::pair{255u, true}, {265u, false}, {275u, true}}) {
         ASSERT_EQ(result.frames.count(pass), 1u) << pass;
         EXPECT_EQ(result.frames.at(pass).At(frameX, frameY), shown ? kMessageFrameColor : kChoiceBackground) << pass;
     }
@@ -97,12 +107,12 @@ TEST(ChoiceGameRun, MessagesHideAndShowAndTheSecondChoiceIsTaken)
     GxUserDataPerman flags;
     ASSERT_FALSE(result.saveFolder.empty());
     ASSERT_TRUE(LoadPermanentData(&flags, Utf8ToWide((result.saveFolder / "permanent.dat").string())));
-    EXPECT_TRUE(flags.IsMessageRead(u"main", 3));
     EXPECT_TRUE(flags.IsMessageRead(u"main", 4));
-    EXPECT_TRUE(flags.IsMessageRead(u"main", 11));
-    EXPECT_FALSE(flags.IsMessageRead(u"main", 8));
-    EXPECT_TRUE(flags.IsMenuSelected(u"main:6", 2));
-    EXPECT_FALSE(flags.IsMenuSelected(u"main:6", 1));
+    EXPECT_TRUE(flags.IsMessageRead(u"main", 5));
+    EXPECT_TRUE(flags.IsMessageRead(u"main", 12));
+    EXPECT_FALSE(flags.IsMessageRead(u"main", 9));
+    EXPECT_TRUE(flags.IsMenuSelected(u"main:7", 2));
+    EXPECT_FALSE(flags.IsMenuSelected(u"main:7", 1));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The engine binary on a game that walks the whole main road: a background, a character, music,
+// The engine binary on a game that walks the whole main road from the title's start button: a
+// fade-in, a background, a character, music,
 // an effect and a voice, a named message, a plain line with a speaker, a "TEXT" block with its own
 // voice, a movie waited for to its end, a choice of two, the quick save and the back-log opened
 // by the wheel. Frames are captured at settled moments only (passes run on the real clock); after
@@ -21,6 +22,7 @@
 #include "tests/support/movie_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/message_window_rows.h"
+#include "tests/support/ui/title_rows.h"
 #include "tests/support/ui/ui_layout_builder.h"
 
 #include <gtest/gtest.h>
@@ -106,8 +108,8 @@ bool BuildMainRoadGame(TestGameFolder& game)
         .Table(u"db_bgmmode.txt", TestTableBuilder().Row({u"1", u"Theme", u"theme.wav", std::u16string(u"500"), u"0"}))
         .Script("*MAIN\n"
                 "BUILTIN BG, STAND, ENDSTAND, TEXT, ENDTEXT, BGM, SE, VO, MSGN, MSG, MV, MV.WA, SEL, SEL.GO, "
-                "SetNameIdentifyMode\n"
-                "SetNameIdentifyMode(3)\n"
+                "SetNameIdentifyMode, FIN\n"
+                "SetNameIdentifyMode(3) : FIN(1000)\n"
                 "BG(\"room\", 500)\n"
                 "STAND(\"hero\", \"M\", \"B\", \"\", 0)\n"
                 "a\n"
@@ -174,7 +176,9 @@ bool BuildMainRoadGame(TestGameFolder& game)
         layout.push_back({id++, u"$UI:SeqAvgLog", u"mod_imagebutton", u"btn_voiceplay", i, 1, 1, 1, 900.0f, top});
     }
     layout.push_back({id++, u"$UI:SeqAvgLog", u"mod_button", u"btn_back", 0, 1, 1, 1, 900.0f, 700.0f});
+    AppendTitleRows(modules, layout);
     AddUITables(game, modules, layout);
+    AddTitleFiles(game);
     game.EmptyTables();
     return WriteMessageWindowFrame(game.Path() / "cg" / "ui");
 }
@@ -194,26 +198,28 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     const std::string choice =
         std::to_string(choiceLeft + kChoiceWidth / 2) + " " + std::to_string(firstTop + step + kChoiceHeight / 2);
 
-    // Passes are at most 60 a second: the fade-in takes at least 60 and a short page well under
+    // Passes are at most 60 a second: the title shows by pass 50, its start button and fade-out
+    // take at most 30 passes more, the script's fade-in at least 60 and a short page well under
     // 40 more. The movie starts at the third click and lasts three seconds, at most 180 passes;
     // a slow machine gets there in fewer, so it is looked for in several frames soon after.
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
     runner.SetTimeoutSeconds(240);
-    runner.SetMaxFrames(840);
-    runner.AddInput(140, "ldown 512 300");   // "Hello." is whole: on to the plain line
-    runner.AddInput(141, "lup 512 300");
-    runner.AddInput(220, "ldown 512 300");   // the plain line ends: the "TEXT" block
-    runner.AddInput(221, "lup 512 300");
-    runner.AddInput(300, "ldown 512 300");   // the block ends: the movie
-    runner.AddInput(301, "lup 512 300");
-    const std::vector<std::uint32_t> moviePasses = {320, 335, 350, 365};
-    runner.AddInput(620, "ldown " + choice);   // long after the movie and the buttons' slide
-    runner.AddInput(621, "lup " + choice);
-    runner.AddInput(700, "ldown 882 560");     // "btn_qsave" while "second" shows
-    runner.AddInput(701, "lup 882 560");
-    runner.AddInput(720, "wheel 1");           // the back-log
-    std::vector<std::uint32_t> capture = {130, 610, 800};
+    runner.SetMaxFrames(940);
+    AddTitleClick(runner, 60, u"btn_title_start");
+    runner.AddInput(240, "ldown 512 300");   // "Hello." is whole: on to the plain line
+    runner.AddInput(241, "lup 512 300");
+    runner.AddInput(320, "ldown 512 300");   // the plain line ends: the "TEXT" block
+    runner.AddInput(321, "lup 512 300");
+    runner.AddInput(400, "ldown 512 300");   // the block ends: the movie
+    runner.AddInput(401, "lup 512 300");
+    const std::vector<std::uint32_t> moviePasses = {420, 435, 450, 465};
+    runner.AddInput(720, "ldown " + choice);   // long after the movie and the buttons' slide
+    runner.AddInput(721, "lup " + choice);
+    runner.AddInput(800, "ldown 882 560");     // "btn_qsave" while "second" shows
+    runner.AddInput(801, "lup 882 560");
+    runner.AddInput(820, "wheel 1");           // the back-log
+    std::vector<std::uint32_t> capture = {230, 710, 900};
     capture.insert(capture.end(), moviePasses.begin(), moviePasses.end());
     runner.SetCapturePasses(capture);
     const TestEngineResult result = runner.Run(game.Path());
@@ -227,7 +233,7 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     // "Hello." after the fade-in: the background at a free point, the character at the middle of
     // its rectangle (centred, its foot on the bottom), glyphs in the text area and the speaker's
     // name in the name window.
-    const TestCapturedFrame& hello = result.frames.at(130);
+    const TestCapturedFrame& hello = result.frames.at(230);
     EXPECT_EQ(hello.At(10, 10), kBackground);
     const int standLeft = (1024 - kStandWidth) / 2, standTop = 768 - kStandHeight;
     EXPECT_EQ(hello.At(standLeft + kStandWidth / 2, standTop + kStandHeight / 2), kStand);
@@ -242,7 +248,7 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     EXPECT_TRUE(movieSeen);
 
     // The choice: both buttons' images at their computed rectangles.
-    const TestCapturedFrame& menu = result.frames.at(610);
+    const TestCapturedFrame& menu = result.frames.at(710);
     for (int row = 0; row < 2; ++row) {
         const int top = firstTop + step * row;
         EXPECT_EQ(menu.At(choiceLeft + 5, top + 5), kChoiceImage) << row;
@@ -254,7 +260,7 @@ TEST(MainRoadGameRun, AGamePlaysFromItsFirstLabelToTheBackLogAndSavesWhatItShowe
     // replay button only on the rows of the messages that kept a voice: the voice of "VO" was
     // pending when "Hello." showed, the "TEXT" block has its own, and the clicks that ended the
     // other pages emptied the pending slots.
-    const TestCapturedFrame& log = result.frames.at(800);
+    const TestCapturedFrame& log = result.frames.at(900);
     EXPECT_EQ(log.At(10, 750), kLogBackground);
     for (int row = 0; row < kLogRows; ++row) {
         const std::uint32_t top = 10 + 120 * row;

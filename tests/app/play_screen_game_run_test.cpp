@@ -1,6 +1,6 @@
-// The engine binary on a game whose "MAIN" holds four text lines with speakers: the boot screen
-// starts a new game, the play screen fades in over the default background and shows the first
-// page with the speaker's name image; two scripted clicks, each once its page is whole, move on
+// The engine binary on a game whose "MAIN" holds four text lines with speakers: the title's start
+// button starts a new game, "MAIN" shows the background and fades the play screen in, which shows
+// the first page with the speaker's name image; two scripted clicks, each once its page is whole, move on
 // twice. Frames are captured through the unattended-run variables; after the shut-down
 // "permanent.dat" holds the read flags of the three lines shown and not of the fourth.
 #include "data/user_data_perman.h"
@@ -10,6 +10,7 @@
 #include "tests/support/image_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/message_window_rows.h"
+#include "tests/support/ui/title_rows.h"
 #include "tests/support/ui/ui_layout_builder.h"
 
 #include <gtest/gtest.h>
@@ -29,28 +30,35 @@ TEST(PlayScreenGameRun, TheGameShowsItsLinesWithSpeakersAndRemembersWhichWereRea
     TestTempDir folder("tw_play_run");
     ASSERT_TRUE(folder.Valid());
     TestGameFolder game(folder.Join("game"));
-    // "MAIN" is line 1: the text lines are lines 2 to 5. 花子 has a name image, 太郎 none.
+    // "MAIN" is line 1: the text lines are lines 5 to 8. 花子 has a name image, 太郎 none.
     game.SysConf({{"APP_TITLE", "Play Run"}, {"APP_SAVEDIR", "PLAY_SAVE"}, {"SAVE_TO_MYDOCUMENTS", "0"}})
         .Table(u"db_avgchar.txt", TestTableBuilder().Row({u"1", u"花子"}).Row({u"2", u"太郎"}))
-        .Script("*MAIN\n花子「いち」\n花子「にい」\n太郎「さん」\n花子「よん」\nEXIT()\n")
+        .Script("*MAIN\nBUILTIN BG, FIN\nBG(\"黒\", 0)\nFIN(1000)\n花子「いち」\n花子「にい」\n太郎「さん」\n花子「よん」\nEXIT()\n")
         .Png("cg/bg/黒.png", TestImage::Solid(1024, 768, kBackground))
         .Png("cg/name/花子.png", TestImage::Solid(120, 30, kNameImage))
         .StartupFiles();
-    AddUITables(game, PlayScreenModuleRows(), PlayScreenLayoutRows());
+    std::vector<ModuleRow> modules = PlayScreenModuleRows();
+    std::vector<LayoutRow> layouts = PlayScreenLayoutRows();
+    AppendTitleRows(modules, layouts);
+    AddUITables(game, modules, layouts);
+    AddTitleFiles(game);
     game.EmptyTables();
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
     ASSERT_TRUE(WriteMessageWindowFrame(game.Path() / "cg" / "ui"));
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
-    // The fade-in takes 1000 ms, at least 60 passes; a short page then shows in well under 40.
-    // Later passes only make the clicks safer: a slower machine gets there sooner.
-    runner.SetMaxFrames(200);
-    runner.AddInput(110, "ldown 512 300");
-    runner.AddInput(111, "lup 512 300");
-    runner.AddInput(160, "ldown 512 300");
-    runner.AddInput(161, "lup 512 300");
-    runner.SetCapturePasses({105, 199});
+    // The title shows by pass 50; its start button, then the title's fade-out and the script's
+    // fade-in (1000 ms, at least 60 passes) take the game to about pass 160; a short page then
+    // shows in well under 40. Later passes only make the clicks safer: a slower machine gets
+    // there sooner.
+    runner.SetMaxFrames(300);
+    AddTitleClick(runner, 60, u"btn_title_start");
+    runner.AddInput(210, "ldown 512 300");
+    runner.AddInput(211, "lup 512 300");
+    runner.AddInput(260, "ldown 512 300");
+    runner.AddInput(261, "lup 512 300");
+    runner.SetCapturePasses({205, 299});
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
@@ -58,8 +66,8 @@ TEST(PlayScreenGameRun, TheGameShowsItsLinesWithSpeakersAndRemembersWhichWereRea
     EXPECT_EQ(result.ErrorLogUtf8().find("err:"), std::string::npos) << result.ErrorLogUtf8();
 
     // The first page after the fade-in.
-    ASSERT_EQ(result.frames.count(105), 1u);
-    const TestCapturedFrame& first = result.frames.at(105);
+    ASSERT_EQ(result.frames.count(205), 1u);
+    const TestCapturedFrame& first = result.frames.at(205);
     ASSERT_EQ(first.width, 1024u);
     ASSERT_EQ(first.height, 768u);
     EXPECT_EQ(first.At(10, 10), kBackground);
@@ -73,15 +81,15 @@ TEST(PlayScreenGameRun, TheGameShowsItsLinesWithSpeakersAndRemembersWhichWereRea
     EXPECT_GT(ink, 20);
 
     // The third line's speaker has no image: the name window is empty at the end.
-    ASSERT_EQ(result.frames.count(199), 1u);
-    EXPECT_EQ(result.frames.at(199).At(72 + 10, 480 + 10), kBackground);
+    ASSERT_EQ(result.frames.count(299), 1u);
+    EXPECT_EQ(result.frames.at(299).At(72 + 10, 480 + 10), kBackground);
 
     GxUserDataPerman flags;
     ASSERT_FALSE(result.saveFolder.empty());
     ASSERT_TRUE(LoadPermanentData(&flags, Utf8ToWide((result.saveFolder / "permanent.dat").string())));
-    for (std::int32_t line = 2; line <= 4; ++line)
+    for (std::int32_t line = 5; line <= 7; ++line)
         EXPECT_TRUE(flags.IsMessageRead(u"main", line)) << line;
-    EXPECT_FALSE(flags.IsMessageRead(u"main", 5));
+    EXPECT_FALSE(flags.IsMessageRead(u"main", 8));
 }
 
 }  // namespace

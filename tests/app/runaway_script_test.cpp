@@ -4,8 +4,10 @@
 // written; a runaway growth stops only the script, with one error line naming the limit it hit.
 #include "core/exit_code.h"
 #include "tests/support/engine_runner.h"
+#include "tests/support/game_folder.h"
 #include "tests/support/moa_assembler.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui/title_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +22,13 @@ namespace fs = std::filesystem;
 
 // Far more passes than a run can make before the runner gives up: only the close can end it.
 constexpr std::uint32_t kUnreachableFrames = 1000000;
-// The new game's fade-in holds the script for its 1000 ms (about 60 passes at most); a loop is
-// well under way some passes later, and a growth reaches its limit within a few passes, as a pass
-// runs a fixed count of statements.
-constexpr std::uint32_t kLoopClosePass = 80;
-constexpr std::uint32_t kGrowthClosePass = 110;
+// The title shows by pass 50 and its start button is pressed at pass 60; the title's fade-out
+// (400 ms, about 25 passes at most) then brings the play screen, a loop is well under way some
+// passes later, and a growth reaches its limit within a few passes, as a pass runs a fixed count
+// of statements.
+constexpr std::uint32_t kStartPass = 60;
+constexpr std::uint32_t kLoopClosePass = 140;
+constexpr std::uint32_t kGrowthClosePass = 170;
 
 // One statement calls itself fifty times over, so the recursion reaches the depth limit in few
 // statements.
@@ -55,7 +59,8 @@ class RunawayScriptTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_Temp.Valid()); }
 
-    // A game folder whose one script is `source`; its saves go to the runner's documents.
+    // A game folder whose one script is `source`, begun from the title; its saves go to the
+    // runner's documents.
     fs::path MakeGame(const std::string& name, const std::string& source)
     {
         const fs::path game = m_Temp.Join(name);
@@ -65,6 +70,10 @@ protected:
         MoaAssembler assembler;
         assembler.AddScript(u"main", source);
         EXPECT_TRUE(assembler.WriteFile(game / "bincode" / "moacode.mwb", MoaProgramForm::Binary));
+        TestGameFolder title(game);
+        AddUITables(title, TitleModuleRows(), TitleLayoutRows());
+        AddTitleFiles(title);
+        EXPECT_TRUE(title.Ok());
         return game;
     }
 
@@ -102,6 +111,7 @@ TEST_F(RunawayScriptTest, AScriptedCloseEndsEveryRunawayScriptWithTheSaves)
         ASSERT_TRUE(runner.Valid());
         HoldLittleFreedMemory(runner);
         runner.SetMaxFrames(kUnreachableFrames);
+        AddTitleClick(runner, kStartPass, u"btn_title_start");
         runner.AddInput(*c.errorLine == '\0' ? kLoopClosePass : kGrowthClosePass, "close");
         runner.SetTimeoutSeconds(120);
         const TestEngineResult result = runner.Run(MakeGame(c.name, c.source));
@@ -124,6 +134,7 @@ TEST_F(RunawayScriptTest, AnEndlessLoopStillReachesTheFrameLimit)
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
     runner.SetMaxFrames(kLoopClosePass);
+    AddTitleClick(runner, kStartPass, u"btn_title_start");
     runner.SetTimeoutSeconds(120);
     const TestEngineResult result = runner.Run(MakeGame("frames", "*MAIN\nPrint(\"looping\")\n*@loop\nGO(\"@loop\")\n"));
     ExpectNormalEndWithSaves(result);

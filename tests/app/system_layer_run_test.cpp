@@ -9,6 +9,7 @@
 #include "tests/support/game_folder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/system_layer_rows.h"
+#include "tests/support/ui/title_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -103,28 +104,34 @@ TEST(SystemLayerRun, EscapeDumpAndTheShutdownDialogEndTheRunThroughItsYes)
     TestTempDir folder("tw_system_layer_run");
     ASSERT_TRUE(folder.Valid());
     const fs::path editor = WriteEditor(folder.Path());
-    const TestGameFolder game = SystemLayerGame(
+    TestGameFolder game = SystemLayerGame(
         folder.Join("game"), {}, {{"DebugModeFlag", "1"}, {"TextEditorCommand", editor.string() + " %file %line"}});
+    // The title too, whose start button runs the script.
+    AddSystemLayer(game, TitleModuleRows(), TitleLayoutRows());
+    AddTitleFiles(game);
     ASSERT_TRUE(game.Ok()) << game.Errors().front();
 
     TestEngineRunner runner(TW_TARNWICK);
     ASSERT_TRUE(runner.Valid());
     runner.SetMaxFrames(kNoFrameBound);
     runner.SetTimeoutSeconds(120);
-    runner.AddInput(30, "keydown F11");
-    // Well after the new game's fade-in, which would lie over the dialog.
-    runner.AddInput(120, "keydown Escape");   // opens
-    runner.AddInput(121, "keyup Escape");
-    runner.AddInput(140, "keydown Escape");   // closes
-    runner.AddInput(141, "keyup Escape");
-    runner.SetCapturePasses({130, 150});
-    runner.AddInput(160, "close");            // opens instead of closing
-    Click(runner, 170, kNoX, kButtonY);       // closes
-    runner.AddInput(190, "close");            // opens again
+    // The title shows by pass 50; its start button and the title's fade-out (400 ms) take the
+    // game to the play screen, where the script stops at once.
+    AddTitleClick(runner, 60, u"btn_title_start");
+    runner.AddInput(130, "keydown F11");
+    // Well after the title's fade-out, which would lie over the dialog.
+    runner.AddInput(220, "keydown Escape");   // opens
+    runner.AddInput(221, "keyup Escape");
+    runner.AddInput(240, "keydown Escape");   // closes
+    runner.AddInput(241, "keyup Escape");
+    runner.SetCapturePasses({230, 250});
+    runner.AddInput(260, "close");            // opens instead of closing
+    Click(runner, 270, kNoX, kButtonY);       // closes
+    runner.AddInput(290, "close");            // opens again
     // The dump comes only from a run that none of the steps above has ended.
-    runner.AddInput(195, "keydown F1");
-    runner.AddInput(196, "keyup F1");
-    Click(runner, 200, kYesX, kButtonY);      // ends the program
+    runner.AddInput(295, "keydown F1");
+    runner.AddInput(296, "keyup F1");
+    Click(runner, 300, kYesX, kButtonY);      // ends the program
     const TestEngineResult result = runner.Run(game.Path());
     ASSERT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut) << "the dialog's yes did not end the run";
@@ -132,15 +139,15 @@ TEST(SystemLayerRun, EscapeDumpAndTheShutdownDialogEndTheRunThroughItsYes)
     ASSERT_FALSE(result.saveFolder.empty());
 
     // The dialog at the centre raised by 120, its buttons at their places; then gone.
-    ASSERT_EQ(result.frames.count(130), 1u);
-    const TestCapturedFrame& open = result.frames.at(130);
+    ASSERT_EQ(result.frames.count(230), 1u);
+    const TestCapturedFrame& open = result.frames.at(230);
     EXPECT_EQ(open.At(kDialogX + 4, kDialogY + 4), kShutdownDialogColor);
     EXPECT_EQ(open.At(kDialogX + kSystemDialogWidth - 4, kDialogY + kSystemDialogHeight - 4), kShutdownDialogColor);
     EXPECT_EQ(open.At(kYesX, kButtonY), kYesButtonColor);
     EXPECT_EQ(open.At(kNoX, kButtonY), kNoButtonColor);
     EXPECT_NE(open.At(kDialogX - 4, kDialogY + 4), kShutdownDialogColor);
-    ASSERT_EQ(result.frames.count(150), 1u);
-    const TestCapturedFrame& closed = result.frames.at(150);
+    ASSERT_EQ(result.frames.count(250), 1u);
+    const TestCapturedFrame& closed = result.frames.at(250);
     EXPECT_NE(closed.At(kDialogX + 4, kDialogY + 4), kShutdownDialogColor);
     EXPECT_NE(closed.At(kYesX, kButtonY), kYesButtonColor);
 
@@ -213,8 +220,8 @@ TEST(SystemLayerRun, TheConsoleSwitchShowsTheStatusLineAtTheTopLeft)
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
     ASSERT_EQ(result.frames.count(30), 1u);
     // No script error, and slight ones skipped: only the switch shows it. Its first band
-    // (0x80000050) from (0, 0) over the play screen's black, past its text, and nothing beyond
-    // the band's 800 pixels.
+    // (0x80000050) from (0, 0) over the title's black (this folder has no title pictures), past
+    // its text, and nothing beyond the band's 800 pixels.
     EXPECT_EQ(result.ErrorLogUtf8().find("err:"), std::string::npos) << result.ErrorLogUtf8();
     const std::uint32_t band = result.frames.at(30).At(799, 2);
     EXPECT_EQ(band & 0xFFFF00u, 0u) << std::hex << band;

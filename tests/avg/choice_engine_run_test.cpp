@@ -77,6 +77,8 @@ TEST_F(ChoiceEngineRunTest, PressingAChoicePlaysItsSystemSound)
 
     platform::Mixer::Instance().SetSink(platform::AudioSink::Capture);
     UseEngineServices();
+    // The stand-in boot starts "MAIN" at once, with no title to go through.
+    SetGameScreensBuilder(&standin_screens::Build);
     ListeningMediaServices media;
     SetMediaServices(&media);
     // The second button's centre: rows of 50 pixels centred above the window at 540.

@@ -10,7 +10,6 @@
 #include "avg/game_sound_state.h"
 #include "avg/game_startup.h"
 #include "avg/global_render_target.h"
-#include "avg/standins/screens_standin.h"
 #include "core/seq_base.h"
 #include "core/shared_asset_manage.h"
 #include "data/system_config.h"
@@ -27,6 +26,7 @@
 #include "platform/win32/timer.h"
 #include "tests/support/game_folder.h"
 #include "tests/support/ui/system_layer_rows.h"
+#include "tests/support/ui/title_rows.h"
 #include "ui/ui_named_values.h"
 
 #include <cstdlib>
@@ -50,7 +50,7 @@ std::string StepEvent(GxGameRoutine routine, std::int32_t step)
 void BuildWithoutBoot(GxTaskBase* owner, GxCore*)
 {
     new SeqSystem(owner);
-    new GxStandinScreen(owner, u"SeqTitle");
+    new standin_screens::Screen(owner, u"SeqTitle");
 }
 
 class AvgStartupTest : public EngineRunTest {
@@ -85,7 +85,9 @@ protected:
         TestGameFolder game(m_Game);
         game.SysConf(sysconf)
             .Setting({{"SkipSlightError", "0"}});
-        AddSystemLayer(game)
+        // The boot goes on to the title: its rows and pictures, so that it logs nothing.
+        AddSystemLayer(game, TitleModuleRows(), TitleLayoutRows());
+        AddTitleFiles(game)
             .Table(u"db_keymap.txt", TestTableBuilder().Row({u"5", u"decide", u"decide", u"1", u"1", u"0", u"0",
                                                             u"KC_KEYB_RETURN", u"", u"KC_KEYB_SPACE"}))
             .EmptyTables()
@@ -155,7 +157,7 @@ TEST_F(AvgStartupTest, TheStartUpRunsItsStepsInOrderAndLeavesARunningGame)
         EXPECT_EQ(manage->GetRoot(), owner);
         ASSERT_NE(manage->FindTask(u"SeqSystem"), nullptr);
         EXPECT_EQ(manage->GetSystemSequence(), manage->FindTask(u"SeqSystem"));
-        for (const char16_t* name : kStandinScreenNames)
+        for (const char16_t* name : standin_screens::kScreenNames)
             EXPECT_NE(manage->FindTask(name), nullptr) << Utf8(name);
         // The module's own screens come first (place 1 before place 2).
         EXPECT_NE(manage->FindTask(u"SeqAvgMain"), nullptr);
@@ -187,7 +189,8 @@ TEST_F(AvgStartupTest, TheStartUpRunsItsStepsInOrderAndLeavesARunningGame)
         if (step == 25)
             steps.push_back("Test::CreateSequences");
     }
-    steps.insert(steps.end(), {"Enter SeqBoot", "Reset 1", "Test::BeforeReset"});
+    // The boot screen's entry calls the modules' boot/title hook.
+    steps.insert(steps.end(), {"Test::OnBootTitle", "Reset 1", "Test::BeforeReset"});
     for (std::int32_t step = 2; step <= 8; ++step)
         steps.push_back(StepEvent(GxGameRoutine::Reset, step));
     steps.push_back("Test::AfterReset");

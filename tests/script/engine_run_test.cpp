@@ -1,6 +1,6 @@
 // [Moa engine] the engine run in this process with the script services installed: the start-up
-// creates the script engine and loads the game's program, the boot screen starts "MAIN" on the
-// play screen, the script runs to its end, and the reset destroys the engine.
+// creates the script engine and loads the game's program, the stand-in boot screen starts "MAIN"
+// on the play screen, the script runs to its end, and the reset destroys the engine.
 #include "tests/support/engine_run_fixture.h"
 
 #include "data/user_data_perman.h"

@@ -8,7 +8,7 @@
 #include "core/input.h"
 #include "core/media_services.h"
 #include "core/seq_base.h"
-#include "core/standins/standin_trace.h"
+#include "tests/support/standin_trace.h"
 #include "core/task_base.h"
 #include "core/task_manage.h"
 #include "foundation/log.h"

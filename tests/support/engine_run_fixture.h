@@ -29,6 +29,7 @@
 #include "platform/d3d9/device_control.h"
 #include "script/script_engine.h"
 #include "script/game_worker_host.h"
+#include "tests/support/standin_screens.h"
 
 namespace engine_test {
 
@@ -157,6 +158,8 @@ protected:
         SteppingClock::step = 17;
         core->m_FrameTimer.SetClock(&SteppingClock::Read);
         core->m_ModuleList.SetModule(2, &m_Module);
+        // Stand-in screens unless the test installs the engine's own (UseEngineServices).
+        SetGameScreensBuilder(&standin_screens::Build);
         m_FirstPass = core->m_PassCounter;
         UseDataServices();   // the core reads its configuration through them
     }
@@ -167,7 +170,6 @@ protected:
         SetMovieServices(nullptr);
         SetGameServices(nullptr);
         SetPlayStateServices(nullptr);
-        // The process entry's wiring installs the screens' builder; later runs build stand-ins.
         SetGameScreensBuilder(nullptr);
         if (m_MotionServices)
             SetMotionServices(nullptr);
@@ -222,14 +224,15 @@ protected:
     }
 
     // Installs the game worker's host, as the process entry does (the start-up creates the
-    // script engine and loads the program; the boot screen starts "MAIN").
+    // script engine and loads the program; the stand-in boot screen starts "MAIN").
     void UseScriptServices()
     {
         InstallGameWorkerHost();
         m_ScriptServices = true;
     }
 
-    // Every subsystem's services through the process entry's own wiring.
+    // Every subsystem's services through the process entry's own wiring, the game's own screens
+    // included: the boot goes to the title (or the opening movie).
     void UseEngineServices()
     {
         ResetDataTables();

@@ -24,7 +24,6 @@
 //   - the game's start-up, reset and picture look-up (GxGameServicesBase): avg/'s
 //     GxAvgGameServices;
 //   - what a loaded game stops (GxPlayStateServicesBase): avg/'s GxAvgPlayStateServices.
-// Still stand-ins until their subsystems land: the screens but the resident system sequence.
 #include "tests/support/engine_run_fixture.h"
 
 #include "core/layer_graphics.h"

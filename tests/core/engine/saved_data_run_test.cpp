@@ -35,6 +35,8 @@ protected:
     {
         EngineRunTest::SetUp();
         UseEngineServices();
+        // The stand-in boot starts "MAIN" at once, with no title to go through.
+        SetGameScreensBuilder(&standin_screens::Build);
         // A shown message holds the script for 30 frames when nobody clicks.
         m_Run.SetMaxPasses(80);
         // Debug mode, so that the script's Print reaches "debug.log".

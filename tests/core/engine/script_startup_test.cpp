@@ -1,7 +1,7 @@
 // [Engine] where the game start-up and reset set up the script engine, watched through the
 // engine's object makers: the compiler only with "AutoCompile", the engine made and its program
 // loaded before the modules initialise, the binder handed to the modules' late start-up, the
-// boot screen starting "MAIN", and the engine destroyed by the reset.
+// stand-in boot screen starting "MAIN", and the engine destroyed by the reset.
 #include "tests/support/engine_run_fixture.h"
 
 #include "script/builtin_default.h"

@@ -11,7 +11,7 @@
 #include "core/layer_graphics.h"
 #include "core/motion_services.h"
 #include "core/movie_services.h"
-#include "core/standins/standin_trace.h"
+#include "tests/support/standin_trace.h"
 #include "core/task_base.h"
 #include "core/task_manage.h"
 #include "foundation/bin_buffer.h"

@@ -1,6 +1,6 @@
-// A record of the calls that reach the stand-ins of the subsystems not built yet, so that tests
-// can check when and in which order the engine calls them. Off by default, so that a long run
-// records nothing.
+// A record of the calls that reach the tests' stand-ins (recording services, probe modules,
+// stand-in screens), so that tests can check when and in which order the engine calls them. Off
+// by default, so that a long run records nothing.
 #pragma once
 
 #include <string>

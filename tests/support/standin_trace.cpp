@@ -1,4 +1,4 @@
-#include "core/standins/standin_trace.h"
+#include "tests/support/standin_trace.h"
 
 #include <atomic>
 #include <mutex>
