@@ -98,6 +98,7 @@ double CpuPercent(long long ticks, double seconds)
 
 // One mark line as it arrived on the pipe.
 struct Mark {
+    std::size_t index = 0;           // among the program's marks
     std::string event;
     long long micros = 0;            // the engine's own clock
     Clock::time_point arrived;       // ours
@@ -144,16 +145,17 @@ public:
     Clock::time_point StartTime() const { return m_Start; }
     pid_t Pid() const { return m_Pid; }
 
-    // Reads until a mark with this event (exactly) has arrived; it is searched among the marks
-    // already read first. Null on a timeout or when the program ended.
-    const Mark* WaitMark(const std::string& event, Clock::time_point deadline)
+    // Reads until a mark with this event (exactly) has arrived after the mark `after` (any when
+    // null); it is searched among the marks already read first. Empty on a timeout or when the
+    // program ended.
+    std::optional<Mark> WaitMark(const std::string& event, Clock::time_point deadline, const Mark* after = nullptr)
     {
-        for (std::size_t seen = 0;; ) {
+        for (std::size_t seen = after != nullptr ? after->index + 1 : 0;;) {
             for (; seen < m_Marks.size(); ++seen)
                 if (m_Marks[seen].event == event)
-                    return &m_Marks[seen];
+                    return m_Marks[seen];
             if (!ReadSome(deadline))
-                return nullptr;
+                return std::nullopt;
         }
     }
     // Reads whatever comes until the deadline.
@@ -164,12 +166,13 @@ public:
     }
     const std::vector<Mark>& Marks() const { return m_Marks; }
     // The first mark whose event starts with `prefix`, among those read.
-    const Mark* FindMark(const std::string& prefix) const
+    // Whether a mark whose event starts with `prefix` was read after the mark `after`.
+    bool HasMarkAfter(const std::string& prefix, const Mark& after) const
     {
-        for (const Mark& mark : m_Marks)
-            if (mark.event.compare(0, prefix.size(), prefix) == 0)
-                return &mark;
-        return nullptr;
+        for (std::size_t i = after.index + 1; i < m_Marks.size(); ++i)
+            if (m_Marks[i].event.compare(0, prefix.size(), prefix) == 0)
+                return true;
+        return false;
     }
     std::string Tail() const { return m_Text.substr(m_Text.size() > 2000 ? m_Text.size() - 2000 : 0); }
 
@@ -226,6 +229,7 @@ private:
             if (space == std::string::npos)
                 continue;
             Mark mark;
+            mark.index = m_Marks.size();
             mark.micros = std::atoll(line.c_str() + sizeof kPrefix - 1);
             mark.event = line.substr(space + 1);
             mark.arrived = now;
@@ -297,8 +301,8 @@ bool RunStart(const Program& program, double idleSeconds, StartSample& sample)
     Child child;
     if (!child.Start(program, {}))
         return false;
-    const Mark* first = child.WaitMark("first-frame", child.StartTime() + std::chrono::seconds(30));
-    if (first == nullptr) {
+    const std::optional<Mark> first = child.WaitMark("first-frame", child.StartTime() + std::chrono::seconds(30));
+    if (!first) {
         std::fprintf(stderr, "engine_bench: %s showed no first frame; its output ends:\n%s\n", program.name.c_str(),
                      child.Tail().c_str());
         child.Finish();
@@ -675,12 +679,12 @@ bool RunDemo(const Program& program, const fs::path& scriptPath, const DemoPlan&
         return false;
     };
     const Clock::time_point start = child.StartTime();
-    const Mark* first = child.WaitMark("first-screen", start + std::chrono::seconds(30));
-    if (first == nullptr)
+    const std::optional<Mark> first = child.WaitMark("first-screen", start + std::chrono::seconds(30));
+    if (!first)
         return fail("no first-screen mark");
     sample.firstScreenMs = Milliseconds(first->arrived - start);
-    const Mark* play = child.WaitMark("enter SeqAvgMain", start + std::chrono::seconds(40));
-    if (play == nullptr)
+    const std::optional<Mark> play = child.WaitMark("enter SeqAvgMain", start + std::chrono::seconds(40));
+    if (!play)
         return fail("the play screen did not start");
     const Clock::time_point entered = play->arrived;
     if (kind == DemoRunKind::kIdle) {
@@ -691,16 +695,18 @@ bool RunDemo(const Program& program, const fs::path& scriptPath, const DemoPlan&
         const long long after = CpuTicks(child.Pid());
         if (before >= 0 && after >= before)
             sample.cpuPercent = CpuPercent(after - before, std::chrono::duration<double>(Clock::now() - from).count());
-        if (child.FindMark("enter SeqTitle") != nullptr)
+        if (child.HasMarkAfter("enter ", *play))
             return fail("the first message did not wait");
     } else {
         // The button acts on its release, the last event of the click.
         const std::string release = "input " + std::to_string(linePass + 2);
-        const Mark* click = child.WaitMark(release, start + std::chrono::seconds(60));
-        if (click == nullptr)
+        const std::optional<Mark> click = child.WaitMark(release, start + std::chrono::seconds(60), &*play);
+        if (!click)
             return fail("the button was not clicked");
-        const Mark* title = child.WaitMark("enter SeqTitle", click->arrived + std::chrono::seconds(kind == DemoRunKind::kAuto ? 120 : 30));
-        if (title == nullptr)
+        // The title the script's end goes to (not the one the run may have started on).
+        const std::optional<Mark> title = child.WaitMark(
+            "enter SeqTitle", click->arrived + std::chrono::seconds(kind == DemoRunKind::kAuto ? 120 : 30), &*click);
+        if (!title)
             return fail(kind == DemoRunKind::kAuto ? "auto mode did not reach the title" : "skip mode did not reach the title");
         if (kind == DemoRunKind::kAuto && click->cpuTicks >= 0 && title->cpuTicks >= click->cpuTicks)
             sample.cpuPercent = CpuPercent(title->cpuTicks - click->cpuTicks,
@@ -722,12 +728,12 @@ bool ProbeDemo(const Program& program, DemoPlan& plan)
     if (!child.Start(program, {}))
         return false;
     const Clock::time_point deadline = child.StartTime() + std::chrono::seconds(30);
-    const Mark* first = child.WaitMark("first-screen", deadline);
+    const std::optional<Mark> first = child.WaitMark("first-screen", deadline);
     std::string entered;
     for (const Mark& mark : child.Marks())
         if (mark.event.compare(0, 6, "enter ") == 0 && mark.event != "enter SeqBoot" && entered.empty())
             entered = mark.event.substr(6);
-    if (first == nullptr || entered.empty()) {
+    if (!first || entered.empty()) {
         std::fprintf(stderr, "engine_bench: the demo bench folder shows no screen; output ends:\n%s\n", child.Tail().c_str());
         return false;
     }
