@@ -110,7 +110,8 @@ bool GxTaskUITextWindowBase::StepChar()
 void GxTaskUITextWindowBase::NewPage()
 {
     GxTextStepper::NewPage();
-    GxSceneGeneration::Touch();
+    // The page's text is drawn inside the window.
+    TouchDrawnArea();
 }
 
 int GxTaskUITextWindowBase::Draw(std::int32_t value, std::int32_t listIndex)

@@ -528,11 +528,13 @@ std::string BenchScript()
         "夢の中で、誰かが遠くから名前を呼んでいた気がする。",
         "そして朝が来て、新しい一日がまた始まろうとしていた。",
     };
-    std::string script = "*MAIN\nBUILTIN BG, STAND, ENDSTAND, MSG, JumpToTitle\n"
+    // A new game starts under the black of the global fade: the scene is built, then shown at once.
+    std::string script = "*MAIN\nBUILTIN BG, STAND, ENDSTAND, FIN, MSG, JumpToTitle\n"
                          "BG(\"bench\", 0)\n"
                          "STAND(\"girl\", \"M\", \"B\", \"\", 0)\n"
                          "a\n"
-                         "endstand()\n";
+                         "endstand()\n"
+                         "FIN(0)\n";
     for (const char* line : kLines)
         script += std::string("MSG(\"") + line + "\")\n";
     script += "JumpToTitle()\n";

@@ -140,11 +140,14 @@ TEST_F(MessageFrameSkipTest, ARevealComposesOnlyItsRowsAndShowsWhatAWholeCompose
     // Slow enough that a frame stretched by the checks below still shows one character at most.
     m_Harness.Config().m_User.m_TextWaitTime = 150;
     m_Harness.Config().Refresh();
-    m_Window->SetText(u"あいう%rえお", true, false, false, false);
-    core.Frame();   // the new text: the whole picture
-    // A mark far from the window, left alone by frames that compose only the reveal's rows.
+    // A mark far from the window, left alone by frames that compose only the window or the
+    // reveal's rows.
     const RECT corner{0, 0, 4, 4};
     ASSERT_TRUE(ClearTarget(D3DCLEAR_TARGET, 0xFFFF00FFu, 1.0f, 0, &corner));
+    // A new text replaces the old one inside the window.
+    m_Window->SetText(u"あいう%rえお", true, false, false, false);
+    core.Frame();
+    EXPECT_EQ(m_Harness.Pixel(1, 1) & 0xFFFFFF, 0xFF00FFu);
     int partial = 0;
     for (int frame = 0; frame < 600 && !m_Window->IsClickWaiting(); ++frame) {
         const std::size_t shown = m_Window->GetShowCharCount();
