@@ -453,13 +453,6 @@ std::u16string SeqSystem::StatusLineSignature() const
         text += FormatWide(u"/%u %s %d %d %d", static_cast<unsigned>(worker->GetExecStack().size()),
                            worker->GetScriptName(nullptr).c_str(), worker->GetLastLine(nullptr),
                            top != nullptr ? top->m_BlockType : -1, instance != nullptr && instance->IsErrorStop() ? 1 : 0);
-        // The callers' lines, as the line shows them.
-        const std::int32_t count = static_cast<std::int32_t>(worker->GetExecStack().size());
-        for (std::int32_t i = 0; i + 1 < count; ++i) {
-            if (const GxMoaExecStackElement* element = worker->GetExecStackElement(i))
-                text += FormatWide(u"/%s %d %d", worker->GetScriptName(element).c_str(), worker->GetLine(element),
-                                   element->m_BlockType);
-        }
     }
     for (const std::u16string& line : GetDebugConsoleOutput().GetLines())
         text += u"\n" + line;
