@@ -1,7 +1,8 @@
 // GxBenchMarks: with TARNWICK_BENCH_MARKS=1 the engine writes one line per milestone to stderr,
 // flushed at once, for an outside program to time the engine by:
 //   tarnwick-mark <microseconds since the process started> <event>
-// Events: "first-frame" (the first present), "enter <sequence>" (a sequence change applied),
+// Events: "first-frame" (the first present), "first-screen" (the first present once a sequence
+// other than "SeqBoot" has entered slot 0), "enter <sequence>" (a sequence change applied),
 // "ready <sequence>" (a sequence became ready), "input <pass>" (a scripted event injected).
 #pragma once
 

@@ -202,5 +202,7 @@ private:
     std::uint64_t m_ComposedGeneration = 0;
     std::vector<std::uint64_t> m_ComposedSignature;
     std::vector<std::uint64_t> m_FrameSignature;
+    // The "first-screen" mark was written.
+    bool m_FirstScreenPresented = false;
     // Time since the timer's rate measurement began, followed from the frames' lengths.
 };

@@ -108,8 +108,18 @@ bool GxCore::Frame()
     const bool compose = NeedsComposing();
     // Taken before drawing: a change made while drawing is composed by the next frame.
     const std::uint64_t generation = GxSceneGeneration::Get();
-    if (compose)
+    GxSceneRect changed;
+    const bool confined = GxSceneGeneration::TakeChangedRect(&changed);
+    if (compose) {
+        // Changes that all said where, on the lists of the picture kept in the back buffer: only
+        // their union is drawn again, over that picture.
+        const bool part = confined && m_Composed && !m_AlwaysCompose && m_FrameSignature == m_ComposedSignature;
+        const RECT clip{changed.left, changed.top, changed.right, changed.bottom};
+        const bool clipped = part && GxGraphics::SetComposeClip(&clip);
         DrawRenderLists();
+        if (clipped)
+            GxGraphics::SetComposeClip(nullptr);
+    }
 
     const GxDebugWindowState& debugWindow = GetDebugWindowState();
     if (debugWindow.m_Window != nullptr && debugWindow.m_Changed) {
@@ -122,6 +132,11 @@ bool GxCore::Frame()
     const bool presented = GxGraphics::Present(nullptr, nullptr, m_MainWindow);
     if (m_PresentedFrames++ == 0)
         GxBenchMarks::Mark("first-frame");
+    // The first screen counts from its first present; the fade-in that follows is design time.
+    if (!m_FirstScreenPresented && m_TaskManage != nullptr && m_TaskManage->HasScreenEntered()) {
+        m_FirstScreenPresented = true;
+        GxBenchMarks::Mark("first-screen");
+    }
     // A refused present composes again next frame; without a device there is nothing to redo.
     m_Composed = presented || GxGraphics::GetDevice() == nullptr;
     m_ComposedGeneration = generation;

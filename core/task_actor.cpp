@@ -184,8 +184,8 @@ GxTaskActor::~GxTaskActor()
 
 int GxTaskActor::Update(std::int32_t, std::uint64_t elapsed)
 {
-    // Running actions animate the picture (or end in an effect on it).
-    if (!IsActionListEmpty())
+    // Running actions animate the picture; a plain wait (a notice held on screen) does not.
+    if (IsActionAnimating())
         GxSceneGeneration::Touch();
     UpdateActions(static_cast<std::int32_t>(static_cast<std::uint32_t>(elapsed / 1000)));
     NoteVisualChange();
@@ -273,6 +273,15 @@ bool GxTaskActor::IsActionListEmpty() const
     return m_ActionList[0].empty() && m_ActionList[1].empty();
 }
 
+bool GxTaskActor::IsActionAnimating() const
+{
+    for (const std::deque<GxActionParam>& actions : m_ActionList) {
+        if (!actions.empty() && actions.front().m_ActionType != kActionWait)
+            return true;
+    }
+    return false;
+}
+
 void GxTaskActor::ClearActions()
 {
     m_ActionList[0].clear();
@@ -351,6 +360,8 @@ bool GxTaskActor::StepActionList(std::int32_t list, std::int32_t ms)
             const GxActionParam done = action;
             actions.pop_front();
             ++ended;
+            // The end effect, or the action that starts next, may change the picture.
+            GxSceneGeneration::Touch();
             RunEndEffect(done);
         }
         if (remaining == 0)

@@ -148,6 +148,10 @@ public:
     virtual std::int32_t GetHeight() const { return 0; }
 
     bool IsActionListEmpty() const;
+    // Whether the running actions change the picture as they go: an action other than a plain
+    // wait heads a list. (An action that ends moves the scene generation by itself: its end
+    // effect may change anything.)
+    bool IsActionAnimating() const;
     // Drops every action without its end effect.
     void ClearActions();
     // Steps list 0, then list 1, each by the whole `ms`; true while either still holds an action.

@@ -118,7 +118,7 @@ GxCore* GxTaskLayer::GetCore() const
 int GxTaskLayer::Update(std::int32_t, std::uint64_t elapsed)
 {
     const std::int32_t dt = static_cast<std::int32_t>(static_cast<std::uint32_t>(elapsed / 1000));
-    if (!IsActionListEmpty() || IsAnimating())
+    if (IsActionAnimating() || IsAnimating())
         GxSceneGeneration::Touch();
     UpdateActions(dt);
 

@@ -636,6 +636,8 @@ void GxTaskManage::ApplySequenceChange(std::int32_t k)
     if (incoming) {
         incoming->SetWorkerIndex(k);
         WalkSequenceEnter(incoming, k);
+        if (k == 0 && incomingName != u"SeqBoot")
+            m_ScreenEntered = true;
     }
     GxSceneGeneration::Touch();
     GxBenchMarks::Mark("enter", incomingName);

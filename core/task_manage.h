@@ -145,6 +145,8 @@ public:
     bool IsAnyChangePending() const;
     // Sets the slot's ready flag (the sequence's start step).
     void SetWorkerReady(std::int32_t worker);
+    // True once a sequence other than the boot sequence has entered slot 0 (the first screen).
+    bool HasScreenEntered() const { return m_ScreenEntered; }
 
 private:
     template <typename Call>
@@ -169,4 +171,5 @@ private:
     // Accepted requests per slot, so a switch notices a request made by its own leave hooks.
     std::uint32_t m_RequestCount[kSeqWorkerCount] = {0, 0};
     bool m_StopRequest = false;
+    bool m_ScreenEntered = false;
 };

@@ -9,8 +9,11 @@ namespace {
 
 constexpr std::int64_t kCorrectionLimit = 4000;
 constexpr std::uint64_t kRateMeasureSpan = 2000000;
-// What is left of a frame's wait after the sleep: enough for the scheduler's usual lateness.
-constexpr DWORD kSpinMicroseconds = 150;
+// What is left of a frame's wait after the sleep. None: the clock counts whole milliseconds, so
+// waking a little after the tick (the scheduler's usual lateness) reads the same value as waking
+// on it, and a spin would cost a tenth of a millisecond of a core on every frame of a still
+// picture.
+constexpr DWORD kSpinMicroseconds = 0;
 
 }  // namespace
 

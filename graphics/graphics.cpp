@@ -9,6 +9,7 @@
 #include "graphics/swap_chain.h"
 #include "graphics/texture_factory.h"
 #include "platform/d3d9/d3dx_effect.h"
+#include "platform/d3d9/device_control.h"
 #include "platform/win32/sync.h"
 #include "platform/win32/window.h"
 
@@ -1195,6 +1196,23 @@ bool RestoreStateCache()
 }
 
 // ---- present, reset, screen modes ----------------------------------------------------------
+
+bool SetComposeClip(const RECT* rect)
+{
+    GraphicsState& state = State();
+    GxSwapChain* chain = state.swapChain;
+    IDirect3DSwapChain9* deviceChain = chain ? chain->GetD3DSwapChain() : nullptr;
+    if (!state.device || !deviceChain) return false;
+    IDirect3DSurface9* backBuffer = nullptr;
+    deviceChain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+    if (!backBuffer) return false;
+    const GxRect& margins = chain->GetMargins();
+    const bool oneToOne = margins.left == 0 && margins.top == 0 && margins.right == 0 && margins.bottom == 0 &&
+                          chain->GetWidth() == g_Settings.VirtualWidth && chain->GetHeight() == g_Settings.VirtualHeight;
+    platform::d3d9::SetSurfaceClip(state.device, backBuffer, oneToOne ? rect : nullptr);
+    backBuffer->Release();
+    return rect == nullptr || oneToOne;
+}
 
 bool Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow)
 {

@@ -265,6 +265,11 @@ bool RestoreStateCache();
 // Presents the current swap chain. Refused while a scene is open; a lost device is reset here
 // once it can be.
 bool Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow);
+// Confines the drawing into the current swap chain's back buffer to `rect` of the virtual screen
+// (null: lifts it), for composing only the changed part of a frame over the picture kept there.
+// False, with nothing confined, without a device or when the back buffer does not show the
+// virtual screen one to one (margins or another size).
+bool SetComposeClip(const RECT* rect);
 // `parameters` null: the current screen mode's row. The reset notice goes out even when Reset fails.
 bool ResetDevice(bool forced, std::int32_t newMode, std::int32_t oldMode, D3DPRESENT_PARAMETERS* parameters);
 // False, with nothing changed, for a row that is not available.

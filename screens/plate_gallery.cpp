@@ -201,6 +201,33 @@ int GxPlateGallery::Draw(std::int32_t value, std::int32_t listIndex)
     return 0;
 }
 
+float GxPlateGallery::GlowOf(const GxTaskUIBase* plate) const
+{
+    if (plate->GetHoverCount() == 0)
+        return 0.0f;
+    return std::fabs(std::sin(static_cast<float>(m_UpdateCount) / 30.0f)) * 0.25f;
+}
+
+void GxPlateGallery::AddDrawnState(GxDrawnStateKey& key) const
+{
+    key.Add(GetPercentText()).Add(static_cast<const void*>(m_Thumbnails)).Add(static_cast<const void*>(m_Extras));
+    for (std::int32_t i = 0; i < kPlateCount; ++i) {
+        const GxTaskUIBase* plate = FindWidget(m_Names.plate, i);
+        if (plate == nullptr || !plate->IsVisible())
+            continue;
+        const GxVector3 pos = plate->GetWorldPos();
+        const std::int32_t id = plate->GetValueInt();
+        key.Add(i).Add(pos.x).Add(pos.y).Add(id);
+        if (id < 0 || id >= kRowCount)
+            continue;
+        const bool unlocked = IsUnlocked(id);
+        key.Add(unlocked);
+        if (unlocked)
+            key.Add(GetThumbnail(id)).Add(GlowOf(plate));
+        AddPlateExtraState(key, id);
+    }
+}
+
 void GxPlateGallery::DrawOverlay()
 {
     DrawNumberText(kPercentFont, GetPercentText(), kPercentX, kPercentY);
@@ -215,7 +242,7 @@ void GxPlateGallery::DrawOverlay()
         if (IsUnlocked(id)) {
             GxFColor added{0.0f, 0.0f, 0.0f, 0.0f};
             if (plate->GetHoverCount() != 0) {
-                const float v = std::fabs(std::sin(static_cast<float>(m_UpdateCount) / 30.0f)) * 0.25f;
+                const float v = GlowOf(plate);
                 added = GxFColor{v, v, v, 1.0f};
             }
             DrawPattern(m_Thumbnails, GetThumbnail(id), pos.x, pos.y, added);

@@ -62,8 +62,11 @@ protected:
     // Before the change to the title.
     virtual void OnBack() {}
     virtual void OnPlateChosen(std::int32_t row) = 0;
-    // What a plate draws after its pattern.
+    // What a plate draws after its pattern, and what that depends on.
     virtual void DrawPlateExtra(GxTaskUIBase*, std::int32_t) {}
+    virtual void AddPlateExtraState(GxDrawnStateKey&, std::int32_t) const {}
+    // The share unlocked and every shown plate: its place, row, lock, thumbnail and glow.
+    void AddDrawnState(GxDrawnStateKey& key) const override;
     // `font` is the system bitmap font slot.
     static void DrawNumberText(std::int32_t font, const std::u16string& text, float x, float y);
 
@@ -76,6 +79,8 @@ private:
     void SelectPage(std::int32_t page);
     void FillPlates();
     void DrawOverlay();
+    // The added colour of a plate's thumbnail: a glow that pulses while the pointer is over it.
+    float GlowOf(const GxTaskUIBase* plate) const;
 
     Names m_Names;
     std::int32_t m_CurrentPage = 0;

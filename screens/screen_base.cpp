@@ -1,6 +1,7 @@
 #include "screens/screen_base.h"
 
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/system_dialog_host.h"
 #include "core/task_layer.h"
 #include "core/task_manage.h"
@@ -66,9 +67,20 @@ int GxScreenBase::Update(std::int32_t, std::uint64_t)
     return 0;
 }
 
+void GxScreenBase::NoteDrawnState()
+{
+    GxDrawnStateKey key;
+    AddDrawnState(key);
+    if (key.Get() != m_DrawnState) {
+        m_DrawnState = key.Get();
+        GxSceneGeneration::Touch();
+    }
+}
+
 int GxScreenBase::Render(std::int32_t step, std::uint64_t elapsed)
 {
     GxSeqTransitBase::Render(step, elapsed);
+    NoteDrawnState();
     if (m_RenderStyle != RenderStyle::kOverlay)
         return 0;
     GxCore* core = GetCore();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/seq_transit_base.h"
+#include "screens/drawn_state_key.h"
 
 #include <cstdint>
 #include <string>
@@ -81,9 +82,15 @@ protected:
     bool AskUser(const std::u16string& tag, const std::u16string& text, std::int32_t buttonSet);
     // The system layer's current user dialog tag (empty without one).
     std::u16string GetUserDialogTag() const;
+    // What the screen draws on its own, beside its widgets and layers (which move the scene
+    // generation themselves); the base draws nothing of its own.
+    virtual void AddDrawnState(GxDrawnStateKey&) const {}
+    // Once a pass: moves the scene generation when the screen's own drawing changed.
+    void NoteDrawnState();
 
 private:
     RenderStyle m_RenderStyle;
+    std::uint64_t m_DrawnState = 0;
     GxTaskFolder* m_RootFolder = nullptr;
     GxTaskFolder* m_UIFolder = nullptr;
     GxTaskLayer* m_Background = nullptr;

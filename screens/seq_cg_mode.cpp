@@ -105,10 +105,18 @@ void SeqCGMode::OnPlateChosen(std::int32_t row)
 int SeqCGMode::Render(std::int32_t step, std::uint64_t elapsed)
 {
     GxSeqTransitBase::Render(step, elapsed);
+    NoteDrawnState();
     GxCore* core = GetCore();
     if (GxTaskRenderManage* list = core != nullptr ? core->GetRenderList(kScreenOverlayRenderList) : nullptr)
         list->Add(kScreenOverlayDrawMode, this, kOverlayDepth, kScreenOverlayDrawTag);
     return 0;
+}
+
+void SeqCGMode::AddPlateExtraState(GxDrawnStateKey& key, std::int32_t id) const
+{
+    const DBCGModeRow* row = GetDBCGMode().GetRow(id);
+    if (row != nullptr && row->m_Count > 0)
+        key.Add(GetSeenCount(id)).Add(row->m_Count);
 }
 
 void SeqCGMode::DrawPlateExtra(GxTaskUIBase* plate, std::int32_t id)

@@ -30,6 +30,7 @@ protected:
     void OnPlateChosen(std::int32_t row) override;
     // "seen/count" under the plate, right-aligned.
     void DrawPlateExtra(GxTaskUIBase* plate, std::int32_t row) override;
+    void AddPlateExtraState(GxDrawnStateKey& key, std::int32_t row) const override;
 
 private:
     void BuildIndex();

@@ -66,6 +66,8 @@ public:
 
 protected:
     bool OnWidgetEvent(GxTaskUIBase* widget, const std::u16string& name, const GxUIEventParam* event) override;
+    // The voice page's faces: which entries are shown and where.
+    void AddDrawnState(GxDrawnStateKey& key) const override;
 
 private:
     GxUserConfig* Options() const;

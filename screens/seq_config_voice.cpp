@@ -193,6 +193,24 @@ void SeqConfig::PlayVoiceSample(GxTaskUIBase* sender)
     GetScreenSound().PlayConfigVoiceSample(path, id);
 }
 
+void SeqConfig::AddDrawnState(GxDrawnStateKey& key) const
+{
+    if (!IsTabOn(kPageVoice))
+        return;
+    const std::int32_t first = kPlatesPerRow * ScrollRow();
+    const std::int32_t count = static_cast<std::int32_t>(m_VoiceList.size());
+    key.Add(first).Add(count);
+    for (std::int32_t i = 0; i < kVoicePlateCount && first + i < count; ++i) {
+        const VoicePanelEntry& entry = m_VoiceList[static_cast<std::size_t>(first + i)];
+        const GxTaskUIBase* plate = FindPageWidget(kPageVoice, u"tip_voiceplate", i);
+        key.Add(entry.m_Visible).Add(static_cast<const void*>(entry.m_Face)).Add(static_cast<const void*>(plate));
+        if (plate != nullptr) {
+            const GxVector3 pos = plate->GetWorldPos();
+            key.Add(pos.x).Add(pos.y);
+        }
+    }
+}
+
 void SeqConfig::DrawFaces()
 {
     GxWidgetGraphicsBase* graphics = GetWidgetGraphics();

@@ -2,6 +2,7 @@
 
 #include "avg/game_sound_services.h"
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/system_dialog_host.h"
 #include "core/task_layer.h"
 #include "core/task_manage.h"
@@ -126,6 +127,8 @@ void SeqFileBase::RefreshPlates()
                 plate->SetEnabled(false);
         }
     }
+    // A slot saved again may get its new thumbnail where the old one was.
+    GxSceneGeneration::Touch();
     GxCore* core = GetCore();
     GxUserConfig* options = core != nullptr ? core->m_UserConfig : nullptr;
     const std::u16string folder = SaveFolder();
@@ -176,6 +179,19 @@ int SeqFileBase::Draw(std::int32_t value, std::int32_t listIndex)
     DrawPlates();
     graphics->EndSceneNested();
     return 0;
+}
+
+void SeqFileBase::AddDrawnState(GxDrawnStateKey& key) const
+{
+    const std::int32_t page = CurrentPage();
+    key.Add(page);
+    for (std::int32_t p = 0; p < kFilePlateCount; ++p) {
+        const GxTextureFlex& thumb = m_Thumbnails[p];
+        key.Add(thumb.HasTiles()).Add(static_cast<const void*>(thumb.GetTiles()))
+            .Add(static_cast<std::int32_t>(thumb.GetImageWidth())).Add(static_cast<std::int32_t>(thumb.GetImageHeight()));
+        key.Add(FilePlateLine1(m_Headers[p], FileSlotOf(page, p)))
+            .Add(m_Headers[p].m_Valid ? std::u16string_view(m_Headers[p].m_GameDataTitle) : std::u16string_view());
+    }
 }
 
 void SeqFileBase::DrawPlates()

@@ -68,6 +68,8 @@ protected:
     // The sound a widget with the sound bit plays on a click.
     static void PlayButtonSound(GxTaskUIBase* widget);
     static bool HasSoundBit(const GxTaskUIBase* widget);
+    // The page and each plate's thumbnail and text lines.
+    void AddDrawnState(GxDrawnStateKey& key) const override;
 
     std::int32_t m_SelectedSlot = -1;
 

@@ -431,13 +431,12 @@ int SeqSystem::Render(std::int32_t, std::uint64_t)
     if (GxTaskRenderManage* list = core != nullptr ? core->GetRenderList(9) : nullptr)
         list->Add(kRenderModeDefault, this, 0.0f, -1);
     // The line's text follows the console, the log, the counters and the script's position,
-    // none of which moves the scene generation.
-    if (ShouldDrawDebugStatusLine()) {
-        std::u16string signature = StatusLineSignature();
-        if (signature != m_StatusLineSignature) {
-            m_StatusLineSignature = std::move(signature);
-            GxSceneGeneration::Touch();
-        }
+    // none of which moves the scene generation; a line turned off leaves an empty signature, so
+    // both turning it off and turning it on again are composed.
+    std::u16string signature = ShouldDrawDebugStatusLine() ? StatusLineSignature() : std::u16string();
+    if (signature != m_StatusLineSignature) {
+        m_StatusLineSignature = std::move(signature);
+        GxSceneGeneration::Touch();
     }
     return 0;
 }
@@ -450,9 +449,10 @@ std::u16string SeqSystem::StatusLineSignature() const
                                      s.m_AA, s.m_ASNumber, s.m_ASName.c_str(), s.m_BGM, s.m_BGV, s.m_SE, s.m_VO);
     if (GxMoaWorker* worker = GetMainWorker(); worker != nullptr && worker->IsRunning()) {
         GxMoaEx* instance = GetScriptInstance();
-        text += FormatWide(u"/%u %s %d %d", static_cast<unsigned>(worker->GetExecStack().size()),
+        const GxMoaExecStackElement* top = worker->GetTopExecStackElement();
+        text += FormatWide(u"/%u %s %d %d %d", static_cast<unsigned>(worker->GetExecStack().size()),
                            worker->GetScriptName(nullptr).c_str(), worker->GetLastLine(nullptr),
-                           instance != nullptr && instance->IsErrorStop() ? 1 : 0);
+                           top != nullptr ? top->m_BlockType : -1, instance != nullptr && instance->IsErrorStop() ? 1 : 0);
     }
     for (const std::u16string& line : GetDebugConsoleOutput().GetLines())
         text += u"\n" + line;

@@ -86,7 +86,8 @@ void GxTaskUIMessageWindowFx::ClearText()
     m_ChangeColor = false;
     m_EnableAutoClickWait = false;
     m_ClickWaiting = false;
-    GxSceneGeneration::Touch();
+    // The text is drawn inside the window.
+    TouchDrawnArea();
 }
 
 void GxTaskUIMessageWindowFx::SetProcessPos(std::int32_t position)
@@ -119,7 +120,7 @@ bool GxTaskUIMessageWindowFx::Advance()
     m_WaitTimeLeft = 0;
     if (m_ClickWaiting) {
         m_ClickWaiting = false;
-        GxSceneGeneration::Touch();
+        TouchDrawnArea();
         return GetRemainingChars() == 0;
     }
     if (GetRemainingChars() > 0)

@@ -92,7 +92,7 @@ void GxTaskUIBase::OnSequenceLeave(std::int32_t)
 int GxTaskUIBase::Update(std::int32_t, std::uint64_t elapsed)
 {
     const bool idleBefore = IsActionListEmpty();
-    if (!idleBefore)
+    if (IsActionAnimating())
         GxSceneGeneration::Touch();
     const std::int64_t ms = static_cast<std::int64_t>(elapsed) / 1000;
     UpdateActions(static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, INT32_MIN, INT32_MAX)));
@@ -320,6 +320,38 @@ const GxTaskUIBase* GxTaskUIBase::WidgetParentOf(const GxTaskUIBase* task)
 {
     const GxTaskBase* parent = task->GetParent();
     return parent && (parent->m_KindFlags & kKindWidget) ? static_cast<const GxTaskUIBase*>(parent) : nullptr;
+}
+
+void GxTaskUIBase::TouchDrawnArea() const
+{
+    TouchDrawnBand(0, m_Height);
+}
+
+void GxTaskUIBase::TouchDrawnBand(std::int32_t bandTop, std::int32_t bandBottom) const
+{
+    // Shadows, edges and rounding reach a little past the bounds.
+    constexpr float kMargin = 8.0f;
+    for (const GxTaskBase* task = this; task != nullptr && (task->m_KindFlags & kKindActor); task = task->GetParent()) {
+        const GxActorVisualParam& visual = static_cast<const GxTaskActor*>(task)->m_VisualParam;
+        if (visual.m_Scale.x != 1.0f || visual.m_Scale.y != 1.0f || visual.m_Rot.x != 0.0f || visual.m_Rot.y != 0.0f ||
+            visual.m_Rot.z != 0.0f) {
+            GxSceneGeneration::Touch();
+            return;
+        }
+    }
+    const GxVector3 at = GetWorldPos();
+    const float left = std::floor(at.x - kMargin);
+    const float top = std::floor(at.y + static_cast<float>(bandTop) - kMargin);
+    const float right = std::ceil(at.x + static_cast<float>(m_Width) + kMargin);
+    const float bottom = std::ceil(at.y + static_cast<float>(bandBottom) + kMargin);
+    // Far off the screen or without a size: anywhere.
+    if (!(left > -65536.0f && top > -65536.0f && right < 65536.0f && bottom < 65536.0f) || m_Width <= 0 || m_Height <= 0 ||
+        bandBottom <= bandTop) {
+        GxSceneGeneration::Touch();
+        return;
+    }
+    GxSceneGeneration::TouchRect(GxSceneRect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                                             static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)});
 }
 
 bool GxTaskUIBase::IsVisibleInTree() const

@@ -141,6 +141,13 @@ public:
     virtual void CenterX(std::int32_t offset);
     virtual void CenterY(std::int32_t offset);
 
+    // Moves the scene generation for a change of this widget's own drawing that stays inside its
+    // bounds (a pattern step, a revealed character): only that area when the widget and its
+    // actor ancestors are drawn unscaled and unrotated, anywhere otherwise.
+    void TouchDrawnArea() const;
+    // The same for a band of the widget's own rows, from `top` to `bottom` (widget pixels).
+    void TouchDrawnBand(std::int32_t top, std::int32_t bottom) const;
+
     // ---- tree tests and lock: the widget and its ancestors up to the first that is no widget
     virtual bool IsVisibleInTree() const;
     virtual bool IsEnabledInTree() const;

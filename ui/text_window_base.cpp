@@ -90,14 +90,28 @@ void GxTaskUITextWindowBase::SetTextRegion(std::int32_t left, std::int32_t top, 
 
 bool GxTaskUITextWindowBase::StepChar()
 {
-    GxSceneGeneration::Touch();
-    return GxTextStepper::StepChar();
+    // A revealed character (and a ruby reading over it, which may wrap onto the next row) stays
+    // within the rows the pen was on before and after the step; a new page moves the generation
+    // on its own.
+    const std::int64_t before = m_CursorY;
+    const bool stopped = GxTextStepper::StepChar();
+    const std::int64_t first = std::min<std::int64_t>(before, m_CursorY);
+    const std::int64_t last = std::max<std::int64_t>(before, m_CursorY);
+    const std::int64_t top = static_cast<std::int64_t>(m_TextRegionTop) + first;
+    const std::int64_t bottom = static_cast<std::int64_t>(m_TextRegionTop) + last + 2 * std::int64_t{m_TextTotalHeight} +
+                                m_RubyMarginHeight + m_TextFontSize;
+    if (top > -65536 && bottom < 65536)
+        TouchDrawnBand(static_cast<std::int32_t>(top), static_cast<std::int32_t>(bottom));
+    else
+        TouchDrawnArea();
+    return stopped;
 }
 
 void GxTaskUITextWindowBase::NewPage()
 {
     GxTextStepper::NewPage();
-    GxSceneGeneration::Touch();
+    // The page's text is drawn inside the window.
+    TouchDrawnArea();
 }
 
 int GxTaskUITextWindowBase::Draw(std::int32_t value, std::int32_t listIndex)

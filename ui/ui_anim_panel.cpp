@@ -26,7 +26,10 @@ int GxTaskUIAnimePanelIs::Update(std::int32_t step, std::uint64_t elapsed)
         if (next < 0)
             next += count;
         m_PatternIndex = (next + 1) % count;
-        GxSceneGeneration::Touch();
+        // A hidden panel keeps stepping; only a shown one changes the picture (showing it, or
+        // an ancestor, moves the generation then).
+        if (IsVisibleInTree())
+            TouchDrawnArea();
     }
     m_UpdateCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_UpdateCount) + 1u);
     return 0;

@@ -58,8 +58,11 @@ int GxTaskUIButtonIs::Update(std::int32_t step, std::uint64_t elapsed)
         index = kButtonImagePressed;
     else if (open && m_HoverCount != 0)
         index = kButtonImageHover;
-    if (index != m_ImageIndex) {
-        m_ImageIndex = index;
+    m_ImageIndex = index;
+    // A subclass whose Draw sets its own look each time would otherwise seem changed each frame.
+    const std::int32_t drawn = DrawnLookOf(index, open);
+    if (drawn != m_DrawnLook) {
+        m_DrawnLook = drawn;
         GxSceneGeneration::Touch();
     }
     m_EventState = 0;

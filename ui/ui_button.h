@@ -62,6 +62,9 @@ public:
     std::int32_t m_PatternIndex = 0;
 
 protected:
+    // The look Draw shows for the button's look `index` (a toggle shows its own on looks); the
+    // update moves the scene generation when this changes.
+    virtual std::int32_t DrawnLookOf(std::int32_t index, bool) const { return index; }
     // The cell of slot m_ImageIndex, or the normal cell when that is empty (a saved index outside
     // the slots counts as empty).
     GxNcOriginImage* GetIndexedImage() const;
@@ -90,4 +93,5 @@ protected:
     int ReportPress(const GxVector2& point, std::uint32_t keys, std::int32_t doubleClick, bool withKeys);
 
     std::int32_t m_PressFrames = 0;   // not saved
+    std::int32_t m_DrawnLook = -1;    // DrawnLookOf at the last update; not saved
 };

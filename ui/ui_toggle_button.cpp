@@ -36,6 +36,14 @@ int GxTaskUIToggleButtonIs::Draw(std::int32_t, std::int32_t)
     return 0;
 }
 
+std::int32_t GxTaskUIToggleButtonIs::DrawnLookOf(std::int32_t, bool open) const
+{
+    const bool hovered = open && m_HoverCount != 0;
+    if (GetValueBool())
+        return hovered ? kButtonImageOnHover : kButtonImagePressed;
+    return hovered ? kButtonImageHover : kButtonImageNormal;
+}
+
 void GxTaskUIToggleButtonIs::ApplyClick()
 {
     SetValueBool(!GetValueBool());

@@ -35,6 +35,9 @@ public:
     bool m_AutoToggleFlag = true;
 
 protected:
+    // The on and off looks Draw shows: the pressed look never, the hover look with the gate open.
+    std::int32_t DrawnLookOf(std::int32_t index, bool open) const override;
+
     // What a click does to the value when m_AutoToggleFlag is set.
     virtual void ApplyClick();
 };

@@ -12,6 +12,8 @@ bool WriteDemoProgram(const std::filesystem::path& demoFolder, const std::filesy
 // and the system sounds "sounds/sys/*.wav".
 bool WriteDemoSystemLayer(const std::filesystem::path& gameFolder);
 
-// The title screen's background "cg/ui/bg_title.png", its buttons' images "cg/ui/btn_title_*.png"
-// (their rows are in tables/db_uimodule.txt and db_uilayout.txt) and "uigis/ui_title.gis".
-bool WriteDemoTitle(const std::filesystem::path& gameFolder);
+// The user interface (tools/demo_ui_*.cpp): the UI module and layout tables of every screen,
+// the image sets "uigis/*.gis" their widgets draw from, the screens' backgrounds "cg/ui/bg_*.png"
+// and the loose frames the back-log and debug screens use. The galleries' thumbnails and the
+// music room's track buttons follow the story's tables already written under "data/".
+bool WriteDemoUI(const std::filesystem::path& gameFolder);

@@ -5,6 +5,7 @@
 #include "platform/gdi/gdi.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // A memory context with the gothic face of the given height (ascent + descent) selected; both
@@ -39,3 +40,12 @@ struct DemoGlyph {
 // False when the glyph cannot be rendered; a glyph with no visible shape (the space) has an
 // empty box.
 bool RenderDemoGlyph(HDC dc, std::uint32_t code, DemoGlyph* glyph);
+
+struct TestImage;
+
+// Draws `text` in the gothic face of the given height onto `image`, its line centred on
+// (centreX, centreY) or, with `centred` false, starting at centreX; each glyph's coverage blends
+// the colour (0xRRGGBB) over what is there. Pixels beyond the image are cut. False when a glyph
+// cannot be rendered.
+bool DrawDemoText(TestImage& image, const std::u16string& text, std::uint32_t height, std::int32_t centreX,
+                  std::int32_t centreY, std::uint32_t colour, bool centred = true);

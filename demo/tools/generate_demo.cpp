@@ -23,6 +23,6 @@ int main(int argc, char** argv)
     ok = WriteDemoFonts(gameFolder) && ok;
     ok = WriteDemoPlayScreen(gameFolder) && ok;
     ok = WriteDemoSystemLayer(gameFolder) && ok;
-    ok = WriteDemoTitle(gameFolder) && ok;
+    ok = WriteDemoUI(gameFolder) && ok;
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <chrono>
 
@@ -181,6 +182,11 @@ void Mixer::RenderBlock(std::int16_t* out, std::uint32_t frames)
         {
             std::lock_guard<std::mutex> lock(m_StateMutex);
             m_StepSources.assign(m_Sources.begin(), m_Sources.end());
+        }
+        // Nothing to mix: silence, without the mix buffer and its conversion.
+        if (m_StepSources.empty()) {
+            std::memset(out, 0, static_cast<std::size_t>(frames) * kMixChannels * sizeof(std::int16_t));
+            return;
         }
         m_Mix.assign(static_cast<std::size_t>(frames) * kMixChannels, 0.0f);
         for (const Entry& entry : m_StepSources) {

@@ -803,13 +803,16 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         if (flags & D3DCLEAR_TARGET) {
             for (Surface* target : m_RenderTargets) {
                 RECT part = area;
-                if (target && Intersect(part, WholeRect(target->Desc())))
+                if (target && Intersect(part, WholeRect(target->Desc())) && ClipToSurface(target, part))
                     raster::Fill(target->Store().Image(), ToRasterRect(part), color);
             }
         }
         if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) {
             RECT part = area;
-            if (Intersect(part, WholeRect(m_DepthStencil->Desc()))) ClearDepthStencil(part, flags, z, stencil);
+            // The depth buffer goes with the back buffer it is drawn with.
+            if (Intersect(part, WholeRect(m_DepthStencil->Desc())) &&
+                (m_RenderTargets.empty() || ClipToSurface(m_RenderTargets[0], part)))
+                ClearDepthStencil(part, flags, z, stencil);
         }
     }
     return D3D_OK;
@@ -1094,7 +1097,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCo
     RECT viewport{static_cast<LONG>(m_Viewport.X), static_cast<LONG>(m_Viewport.Y),
                   static_cast<LONG>(m_Viewport.X + m_Viewport.Width),
                   static_cast<LONG>(m_Viewport.Y + m_Viewport.Height)};
-    if (!Intersect(viewport, WholeRect(target.Desc()))) return D3D_OK;
+    if (!Intersect(viewport, WholeRect(target.Desc())) || !ClipToSurface(&target, viewport)) return D3D_OK;
     raster::DrawPrimitive(target.Store().Image(), ToRasterRect(viewport), state,
                           static_cast<raster::Primitive>(primitiveType), primitiveCount, m_Vertices.data());
     return D3D_OK;
@@ -1102,6 +1105,20 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCo
 
 // ---------------------------------------------------------------------------------------------
 // Hooks
+
+bool Device::ClipToSurface(const Surface* target, RECT& area) const
+{
+    if (!m_ClipSurface || target != m_ClipSurface) return true;
+    return Intersect(area, m_SurfaceClip);
+}
+
+void Device::SetSurfaceClip(IDirect3DSurface9* surface, const RECT* rect)
+{
+    DeviceLock lock(m_Mutex);
+    // Every surface comes from this layer.
+    m_ClipSurface = rect ? static_cast<const Surface*>(surface) : nullptr;
+    if (rect) m_SurfaceClip = *rect;
+}
 
 bool Device::ReadBackBuffer(std::vector<std::uint32_t>& argb, UINT& width, UINT& height)
 {

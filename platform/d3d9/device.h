@@ -91,9 +91,16 @@ public:
     void Lose(unsigned lostPolls);
     bool ReadBackBuffer(std::vector<std::uint32_t>& argb, UINT& width, UINT& height);
     std::uint64_t PresentCount();
+    // Confines draws and clears into `surface` to `rect` (null: no confinement); other targets
+    // are not affected.
+    void SetSurfaceClip(IDirect3DSurface9* surface, const RECT* rect);
 
 private:
     enum class LossState { Operational, Lost, NotReset };
+
+    // Narrows `area` to the surface clip when `target` is the clipped surface; false when nothing
+    // is left.
+    bool ClipToSurface(const Surface* target, RECT& area) const;
 
     Device(Direct3D* direct3d, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags);
     ~Device();
@@ -134,6 +141,8 @@ private:
     Surface* m_DepthStencil = nullptr;
     Texture* m_Textures[kSamplerCount] = {};
     D3DVIEWPORT9 m_Viewport{};
+    const Surface* m_ClipSurface = nullptr;
+    RECT m_SurfaceClip{};
     DWORD m_Fvf = 0;
     BOOL m_SoftwareVertexProcessing = FALSE;
     bool m_InScene = false;

@@ -21,4 +21,9 @@ std::uint64_t GetPresentCount(IDirect3DDevice9* device)
     return device ? static_cast<Device*>(device)->PresentCount() : 0;
 }
 
+void SetSurfaceClip(IDirect3DDevice9* device, IDirect3DSurface9* surface, const RECT* rect)
+{
+    if (device) static_cast<Device*>(device)->SetSurfaceClip(surface, rect);
+}
+
 }  // namespace platform::d3d9

@@ -19,4 +19,9 @@ bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, 
 // Presents that reached the presenter (refused presents do not count).
 std::uint64_t GetPresentCount(IDirect3DDevice9* device);
 
+// Confines draws and clears into `surface` (a back buffer) to `rect` until it is called with a
+// null rect; draws into other targets are not affected. For composing only the changed part of a
+// frame over the picture kept in the back buffer.
+void SetSurfaceClip(IDirect3DDevice9* device, IDirect3DSurface9* surface, const RECT* rect);
+
 }  // namespace platform::d3d9

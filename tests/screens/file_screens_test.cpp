@@ -7,6 +7,7 @@
 
 #include "avg/global_render_target.h"
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/task_manage.h"
 #include "data/user_config.h"
 #include "data/user_data.h"
@@ -468,6 +469,31 @@ TEST_F(FileScreens, DamagedSlotFilesNeverCrashTheRefreshOrTheDraw)
             std::filesystem::remove(m_Saves / target);
         }
     }
+}
+
+TEST_F(FileScreens, ThePlatesOwnDrawingMovesTheSceneGeneration)
+{
+    WriteSlot(1, u"first");
+    WriteThumb(1);
+    Open(m_Load);
+    m_Load->Render(0, 0);
+    const std::uint64_t settled = GxSceneGeneration::Get();
+    m_Load->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), settled);
+
+    // The slot saved again: its new picture may take the old one's place, and is drawn.
+    WriteSlot(1, u"second");
+    WriteThumb(1, 0xFF00FF00);
+    m_Load->RefreshPlates();
+    EXPECT_NE(GxSceneGeneration::Get(), settled);
+    m_Load->Render(0, 0);
+    const std::uint64_t refreshed = GxSceneGeneration::Get();
+    m_Load->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), refreshed);
+    // The page the plates number their slots by, however it changed.
+    Options().m_GameDataPage = 1;
+    m_Load->Render(0, 0);
+    EXPECT_NE(GxSceneGeneration::Get(), refreshed);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "screens/seq_cg_mode.h"
 
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
 #include "data/data_tables.h"
@@ -350,6 +351,49 @@ TEST_F(CGModeTest, GalleryMusicStartsStaysOrStops)
     Changed();
     Enter();
     EXPECT_TRUE(record.m_FileName.empty());
+}
+
+}  // namespace
+}  // namespace screens_test
+
+namespace screens_test {
+namespace {
+
+TEST_F(CGModeTest, TheOverlaysOwnDrawingMovesTheSceneGeneration)
+{
+    // Both on page 0, the page shown while no page button is on.
+    SetRow(0, 0, {u"a", u"b"}, 2);
+    SetRow(1, 0, {u"c"}, 1);
+    Seen({u"a"});
+    Enter();
+    ASSERT_EQ(PlateValues(), (std::vector<std::int32_t>{0, 1}));
+    m_Screen->Render(0, 0);
+    const std::uint64_t settled = GxSceneGeneration::Get();
+    m_Screen->Update(0, 0);
+    m_Screen->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), settled);
+
+    // The glow of a pointed-at unlocked plate pulses: every pass is another picture, until the
+    // pointer leaves.
+    GxTaskUIBase* plate = W(u"btn_cgselect", 0);
+    plate->m_HoverCount = 1;
+    for (int i = 0; i < 3; ++i) {
+        const std::uint64_t before = GxSceneGeneration::Get();
+        m_Screen->Update(0, 0);
+        m_Screen->Render(0, 0);
+        EXPECT_NE(GxSceneGeneration::Get(), before) << i;
+    }
+    plate->m_HoverCount = 0;
+    m_Screen->Render(0, 0);
+    const std::uint64_t left = GxSceneGeneration::Get();
+    m_Screen->Update(0, 0);
+    m_Screen->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), left);
+    // A locked plate draws no glow.
+    W(u"btn_cgselect", 1)->m_HoverCount = 1;
+    m_Screen->Update(0, 0);
+    m_Screen->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), left);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "screens/seq_config.h"
 
 #include "core/core.h"
+#include "core/scene_generation.h"
 #include "core/task_layer.h"
 #include "core/task_manage.h"
 #include "core/task_render_manage.h"
@@ -748,12 +749,23 @@ TEST_F(ConfigScreen, FacesAreDrawnAtTheVisiblePlatesInOneNestedScene)
         EXPECT_EQ(call.colors[0], 0xFFFFFFFFu);
         EXPECT_EQ(call.colors[1], 0u);
     }
+    m_Screen->Render(0, 0);
+    const std::uint64_t settled = GxSceneGeneration::Get();
+    m_Screen->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), settled);
 
-    // One row down: IDs 5, 6, 0, 7, 4 (no face), and no sixth plate.
+    // One row down: IDs 5, 6, 0, 7, 4 (no face), and no sixth plate; another picture.
     m_Screen->OnMouseWheel(nullptr, -120, 0);
     expected.erase(expected.end() - 3, expected.end());
     expected.push_back("EndSceneNested");
     EXPECT_EQ(drawn(), expected);
+    m_Screen->Render(0, 0);
+    EXPECT_NE(GxSceneGeneration::Get(), settled);
+    // The faces leave with their page.
+    const std::uint64_t scrolled = GxSceneGeneration::Get();
+    Tab(SeqConfig::kPageSystem);
+    m_Screen->Render(0, 0);
+    EXPECT_NE(GxSceneGeneration::Get(), scrolled);
     Leave();
     ReleaseTestUIImageSets();
 }

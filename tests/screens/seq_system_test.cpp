@@ -611,6 +611,19 @@ TEST(SystemLayer, StatusLineRuleAndRenderEntry)
     system->Render(0, 0);
     EXPECT_NE(GxSceneGeneration::Get(), counted);
     LogResetErrorCount();
+
+    // Turned off, the line leaves the picture; turned on again with the same text, it comes back.
+    h.m_UI.Config().m_System.m_DebugConsoleFlag = false;
+    h.m_UI.Config().Refresh();
+    system->Render(0, 0);
+    const std::uint64_t off = GxSceneGeneration::Get();
+    EXPECT_NE(off, counted);
+    system->Render(0, 0);
+    EXPECT_EQ(GxSceneGeneration::Get(), off);
+    h.m_UI.Config().m_System.m_DebugConsoleFlag = true;
+    h.m_UI.Config().Refresh();
+    system->Render(0, 0);
+    EXPECT_NE(GxSceneGeneration::Get(), off);
 }
 
 // A screen in slot 0 that refuses everything, to see whose answers the layer gives.
@@ -658,6 +671,33 @@ TEST(SystemLayer, InputTestsAnswerTrueWithoutAScreenInSlotZero)
     EXPECT_TRUE(system->IsUIHoldClear2());
     EXPECT_TRUE(system->IsUIHoldClear3());
     manage.reset();
+}
+
+}  // namespace
+}  // namespace screens_test
+
+namespace screens_test {
+namespace {
+
+TEST(SystemLayer, ANoticeSlidingInPresentsEveryFrameAndTheHeldNoticeNoMore)
+{
+    ScreenHarness h;
+    ASSERT_TRUE(h.m_UI.Ok());
+    SeqSystem* system = h.MakeSystem();
+    GxCore& core = h.m_UI.Core();
+    auto presents = [&core](int frames) {
+        const std::uint64_t before = core.m_PresentedFrames;
+        for (int i = 0; i < frames; ++i)
+            core.Frame();
+        return core.m_PresentedFrames - before;
+    };
+    presents(3);
+    ASSERT_EQ(presents(5), 0u);
+    // 250 ms in: about 15 frames, each another picture; then held, still.
+    system->PostSystemNotice(u"saved", u"", 2, 0xFFFFFFFF);
+    EXPECT_GE(presents(10), 9u);
+    presents(10);
+    EXPECT_EQ(presents(20), 0u);
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ protected:
     GxTaskActor* m_Actor = nullptr;
     GxTaskLayer* m_Layer = nullptr;
     std::uint64_t m_Presents = 0;
+    int m_MovieFrames = 0;
 };
 
 TEST_F(FrameSkipTest, AnUnchangedFrameIsNeitherDrawnNorPresented)
@@ -134,17 +135,43 @@ TEST_F(FrameSkipTest, RunningAnimationsPresentEveryFrameUntilTheyEnd)
         {"actor fade", [&] { m_Actor->AddFadeInAction(0, 50); }},
         {"layer shake", [&] { m_Layer->StartShake(GxVector3(4.0f, 4.0f, 0.0f), 50); }},
         {"layer cross-fade", [&] { m_Layer->LoadSolidColor(0xFF0000FF, 50); }},
+        // A movie shows another frame on every frame while it is the layer's content (one that
+        // stays after its end, cleared by the test after four frames).
+        {"movie frames",
+         [&] {
+             m_Layer->GetCurrentContent().m_ContentType = kLayerContentMovie;
+             m_Layer->GetCurrentContent().m_MovieAutoDisappear = false;
+             m_MovieFrames = 4;
+         }},
     };
     for (const Case& c : cases) {
         c.start();
         int presented = 0;
-        for (int i = 0; i < 20; ++i)
+        for (int i = 0; i < 20; ++i) {
             presented += static_cast<int>(PresentsOfNextFrame());
+            if (m_MovieFrames > 0 && --m_MovieFrames == 0)
+                m_Layer->ClearContent(0);
+        }
         // About 50 / 17 frames of animation, then the picture stands still.
         EXPECT_GE(presented, 3) << c.what;
         EXPECT_LE(presented, 6) << c.what;
         EXPECT_EQ(PresentsOfNextFrame(), 0u) << c.what;
     }
+}
+
+TEST_F(FrameSkipTest, AWaitActionPresentsNothingUntilItEnds)
+{
+    // A notice held on screen: the wait runs 150 ms, then the hide that follows it.
+    m_Actor->AddWaitAction(0, 150);
+    m_Actor->AddHideAction();
+    int presented = 0;
+    for (int i = 0; i < 6; ++i)
+        presented += static_cast<int>(PresentsOfNextFrame());
+    EXPECT_EQ(presented, 0);
+    for (int i = 0; i < 10; ++i)
+        presented += static_cast<int>(PresentsOfNextFrame());
+    EXPECT_EQ(presented, 1);
+    EXPECT_FALSE(m_Actor->IsVisible());
 }
 
 TEST_F(FrameSkipTest, AScreenTransitionPresentsUntilItsFadeEnds)
@@ -301,6 +328,34 @@ TEST_F(ComposeRunTest, SkippingUnchangedFramesShowsTheSamePicturesAsComposingEve
     // The run changes its picture in fewer frames than it has.
     EXPECT_LT(skippingPresents, m_Presents);
     EXPECT_GE(std::set<std::size_t>(skipping.begin(), skipping.end()).size(), 5u);
+}
+
+TEST_F(EngineRunTest, ADeviceResetPresentsOnceAndTheStillPictureThenPresentsNoMore)
+{
+    MakeGameFolder(m_Game, GameFolder{});
+    GxCore* core = GxCore::GetInstance();
+    std::map<std::uint32_t, std::uint64_t> presents;   // at the top of each pass's update
+    m_Module.m_OnCreateSequences = [&, core](GxTaskBase*) {
+        GxTaskManage* manage = core->m_TaskManage;
+        auto* watcher = new ProbeTask(manage->FindTask(u"SeqSystem"), u"watcher", "watcher", nullptr);
+        watcher->m_OnUpdate = [&, core](std::int32_t) {
+            const std::uint32_t pass = core->m_UnattendedRun->GetPassCount() - 1;
+            presents[pass] = core->m_PresentedFrames;
+            if (pass == 30) {
+                const std::int32_t mode = GxGraphics::GetDisplaySettings().CurrentScreenMode;
+                EXPECT_TRUE(GxGraphics::ResetDevice(true, mode, mode, nullptr));
+            }
+        };
+    };
+    m_Run.SetMaxPasses(45);
+    EXPECT_EQ(Run(), 0);
+    // Settled well before the reset: nothing presented from pass 20 to 30.
+    ASSERT_EQ(presents.count(20), 1u);
+    ASSERT_EQ(presents.count(44), 1u);
+    EXPECT_EQ(presents[30], presents[20]);
+    // The reset's frame presents, the still picture after it does not.
+    EXPECT_EQ(presents[31], presents[30] + 1);
+    EXPECT_EQ(presents[44], presents[31]);
 }
 
 TEST_F(EngineRunTest, TheMainWindowIsMadeAndMappedOnce)
