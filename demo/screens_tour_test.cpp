@@ -4,6 +4,7 @@
 // shut-down dialog. Every screen must
 // find its rows, image sets and pictures (nothing in error.log), and each captured screen must
 // show its own background where no widget stands.
+#include "demo/error_log_lines.h"
 #include "graphics/png_image.h"
 #include "tests/support/engine_runner.h"
 #include "tests/support/temp_dir.h"
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -217,8 +217,7 @@ TEST(DemoScreensTour, EveryScreenFindsItsRowsImagesAndBackground)
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
 
-    std::istringstream lines(result.ErrorLogUtf8());
-    for (std::string line; std::getline(lines, line);)
+    for (const std::string& line : FaultLines(result.ErrorLogUtf8(), game))
         ADD_FAILURE() << "error.log: " << line;
 
     for (const Tour::Capture& capture : tour.Captures()) {

@@ -10,6 +10,7 @@
 #include "tests/support/motion_project_builder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -376,6 +377,9 @@ bool WriteCellSet(const fs::path& folder, const std::string& stem, const std::ve
         width += cell.image.width + 2;
         height = std::max(height, cell.image.height);
     }
+    // The atlas is a texture: both sides a power of two.
+    width = std::bit_ceil(width);
+    height = std::bit_ceil(height);
     TestImage atlas = TestImage::Solid(width, height, 0x00000000);
     TestImageSetSpec spec;
     const std::u16string atlasName = Utf8ToWide(stem) + u".png";
