@@ -298,8 +298,8 @@ TestImage HanaBlush()
     return image;
 }
 
-// Mio's parts for her motion project: the body and two faces drawn over it.
-TestImage MioBody()
+// Mio as her motion project shows her: hair, face, a dress, and the face of the motion.
+TestImage MioStand(bool smile)
 {
     TestImage image = TestImage::Solid(320, kStandHeight, 0x00000000);
     const float cx = 160.0f;
@@ -308,30 +308,17 @@ TestImage MioBody()
     Trapezoid(image, cx, 240, 320, 22, 28, Rgb(0xFFE8D8), 3.0f);           // neck
     Ellipse(image, cx, 158, 72, 86, Rgb(0xFFE8D8), 3.0f);                  // face
     Ellipse(image, cx, 88, 84, 40, Rgb(0x202840), 3.0f);                   // fringe
-    return image;
-}
-
-// Her face and her ribbon are pictures of the body's size, transparent but for the part, so that
-// every layer of the motion is placed alike.
-TestImage MioFace(bool smile)
-{
-    TestImage image = TestImage::Solid(320, kStandHeight, 0x00000000);
     for (const float side : {-1.0f, 1.0f}) {
         if (smile)
-            Ellipse(image, 160.0f + side * 30.0f, 168, 13, 4, Rgb(0x182040), 1.5f);
+            Ellipse(image, cx + side * 30.0f, 168, 13, 4, Rgb(0x182040), 1.5f);
         else
-            Ellipse(image, 160.0f + side * 30.0f, 166, 9, 12, Rgb(0x182040), 1.5f);
+            Ellipse(image, cx + side * 30.0f, 166, 9, 12, Rgb(0x182040), 1.5f);
     }
     if (smile)
-        Ellipse(image, 160, 206, 16, 7, Rgb(0xC04848), 1.5f);
+        Ellipse(image, cx, 206, 16, 7, Rgb(0xC04848), 1.5f);
     else
-        Rect(image, 152, 206, 16, 3, Rgb(0xA04040));
-    return image;
-}
-
-TestImage MioRibbon()
-{
-    TestImage image = TestImage::Solid(320, kStandHeight, 0x00000000);
+        Rect(image, std::int32_t(cx) - 8, 206, 16, 3, Rgb(0xA04040));
+    // A ribbon in her hair.
     Ellipse(image, 218, 60, 16, 12, Rgb(0x40C0A0), 2.0f);
     Ellipse(image, 246, 60, 16, 12, Rgb(0x40C0A0), 2.0f);
     Ellipse(image, 232, 60, 7, 7, Rgb(0x208870), 1.5f);
@@ -424,35 +411,29 @@ GxNcVector4Key PositionKey(std::int32_t time, float x, float y)
     return key;
 }
 
-// Mio's motion: the body, her face for the motion's expression, and a ribbon that bobs on a
-// one-second loop. Every part is placed by its middle at the motion's origin.
-TestNcMotion MioMotion(const std::u16string& name, const std::u16string& face)
+// Mio's motion: her picture for the motion's expression, placed by its middle at the motion's
+// origin, rising and settling by a few pixels on a one-second loop (she breathes).
+TestNcMotion MioMotion(const std::u16string& name, const std::u16string& picture)
 {
-    GxNcLayer body = ImageLayer(u"body", u"mio.gis", u"mio_body.png");
-    GxNcLayer eyes = ImageLayer(u"face", u"mio.gis", face);
-    GxNcLayer ribbon = ImageLayer(u"ribbon", u"mio.gis", u"mio_ribbon.png");
-    ribbon.m_LoopMode = 1;
-    ribbon.m_PositionKeys = {PositionKey(0, 0, 0), PositionKey(30, 0, -6), PositionKey(60, 0, 0)};
+    GxNcLayer body = ImageLayer(u"body", u"mio.gis", picture);
+    body.m_LoopMode = 1;
+    body.m_PositionKeys = {PositionKey(0, 0, 0), PositionKey(30, 0, -4), PositionKey(60, 0, 0)};
     TestNcMotion motion;
     motion.motionName = name;
     motion.endTime = 60;
-    motion.layers = {body, eyes, ribbon};
-    motion.tree = {TestNcStratum{u"body", 0, {}}, TestNcStratum{u"face", 1, {}}, TestNcStratum{u"ribbon", 2, {}}};
+    motion.layers = {body};
+    motion.tree = {TestNcStratum{u"body", 0, {}}};
     return motion;
 }
 
 bool WriteMioMotion(const fs::path& gameFolder)
 {
     bool written = WriteCellSet(gameFolder / "gnc" / "gis", "mio",
-                                {{u"mio_body.png", MioBody()},
-                                 {u"mio_face_idle.png", MioFace(false)},
-                                 {u"mio_face_smile.png", MioFace(true)},
-                                 {u"mio_ribbon.png", MioRibbon()}},
-                                true);
+                                {{u"mio_idle.png", MioStand(false)}, {u"mio_smile.png", MioStand(true)}}, true);
     TestNcProjectSpec spec;
     spec.projectName = u"mio";
     spec.groups.push_back(TestNcMotionGroup{
-        u"stand", u"", 0, {MioMotion(u"idle", u"mio_face_idle.png"), MioMotion(u"smile", u"mio_face_smile.png")}});
+        u"stand", u"", 0, {MioMotion(u"idle", u"mio_idle.png"), MioMotion(u"smile", u"mio_smile.png")}});
     spec.imageSetFileNames = {u"mio.gis"};
     if (!WriteMotionProjectFile((gameFolder / "gnc" / "mio.gnc").string(), spec, TestContentForm::kBinary)) {
         std::fprintf(stderr, "generate_demo: cannot write gnc/mio.gnc\n");
