@@ -24,5 +24,8 @@ int main(int argc, char** argv)
     ok = WriteDemoPlayScreen(gameFolder) && ok;
     ok = WriteDemoSystemLayer(gameFolder) && ok;
     ok = WriteDemoUI(gameFolder) && ok;
+    ok = WriteDemoSounds(gameFolder) && ok;
+    // Last: the pack takes pictures the writers above left loose.
+    ok = WriteDemoMoviePack(gameFolder) && ok;
     return ok ? 0 : 1;
 }

@@ -140,9 +140,13 @@ bool AddVideo(const TestMovieSpec& spec, const Setup& setup, AVFormatContext* fo
     context->pix_fmt = setup.pixels;
     context->time_base = {1, spec.framesPerSecond};
     context->framerate = {spec.framesPerSecond, 1};
-    context->gop_size = 5;
+    context->gop_size = spec.gopSize;
     context->max_b_frames = 0;
-    context->bit_rate = 400000;
+    context->bit_rate = spec.videoBitRate;
+    if (spec.videoMaxRate > 0) {
+        context->rc_max_rate = spec.videoMaxRate;
+        context->rc_buffer_size = spec.videoMaxRate;
+    }
     // MPEG-1 has no code for rates like 10 per second except these widely read extensions.
     context->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
     stream.video = true;
@@ -167,8 +171,77 @@ bool AddAudio(const TestMovieSpec& spec, const Setup& setup, AVFormatContext* fo
     return OpenCodec(stream, codec, format);
 }
 
+// Full-range RGB to limited-range BT.601, which MPEG-1 and WMV2 decoders turn back.
+void RgbToYuv(int red, int green, int blue, int* planes)
+{
+    const double luma = 16.0 + (65.481 * red + 128.553 * green + 24.966 * blue) / 255.0;
+    const double cb = 128.0 + (-37.797 * red - 74.203 * green + 112.0 * blue) / 255.0;
+    const double cr = 128.0 + (112.0 * red - 93.786 * green - 18.214 * blue) / 255.0;
+    planes[0] = static_cast<int>(std::lround(luma));
+    planes[1] = static_cast<int>(std::lround(cb));
+    planes[2] = static_cast<int>(std::lround(cr));
+}
+
+// A painted frame into the encoder's frame: BGR24 as is, 4:2:0 with each chroma sample the mean
+// of its 2x2 block.
+void DrawPainted(const TestMovieSpec& spec, int index, AVFrame* frame)
+{
+    std::vector<std::uint32_t> argb(static_cast<std::size_t>(frame->width) * static_cast<std::size_t>(frame->height),
+                                    0xFF000000u);
+    spec.drawFrame(index, argb);
+    const auto channel = [&](int x, int y, int shift) {
+        return static_cast<int>((argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame->width) +
+                                     static_cast<std::size_t>(x)] >>
+                                 shift) &
+                                0xFF);
+    };
+    if (frame->format == AV_PIX_FMT_BGR24) {
+        for (int y = 0; y < frame->height; ++y) {
+            std::uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+            for (int x = 0; x < frame->width; ++x) {
+                row[x * 3] = static_cast<std::uint8_t>(channel(x, y, 0));
+                row[x * 3 + 1] = static_cast<std::uint8_t>(channel(x, y, 8));
+                row[x * 3 + 2] = static_cast<std::uint8_t>(channel(x, y, 16));
+            }
+        }
+        return;
+    }
+    int planes[3];
+    for (int y = 0; y < frame->height; ++y) {
+        std::uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+        for (int x = 0; x < frame->width; ++x) {
+            RgbToYuv(channel(x, y, 16), channel(x, y, 8), channel(x, y, 0), planes);
+            row[x] = static_cast<std::uint8_t>(planes[0]);
+        }
+    }
+    for (int y = 0; y < (frame->height + 1) / 2; ++y) {
+        for (int x = 0; x < (frame->width + 1) / 2; ++x) {
+            int sums[3] = {0, 0, 0};
+            int count = 0;
+            for (int dy = 0; dy < 2; ++dy) {
+                for (int dx = 0; dx < 2; ++dx) {
+                    const int px = std::min(2 * x + dx, frame->width - 1);
+                    const int py = std::min(2 * y + dy, frame->height - 1);
+                    sums[0] += channel(px, py, 16);
+                    sums[1] += channel(px, py, 8);
+                    sums[2] += channel(px, py, 0);
+                    ++count;
+                }
+            }
+            RgbToYuv((sums[0] + count / 2) / count, (sums[1] + count / 2) / count, (sums[2] + count / 2) / count,
+                     planes);
+            frame->data[1][static_cast<std::ptrdiff_t>(y) * frame->linesize[1] + x] = static_cast<std::uint8_t>(planes[1]);
+            frame->data[2][static_cast<std::ptrdiff_t>(y) * frame->linesize[2] + x] = static_cast<std::uint8_t>(planes[2]);
+        }
+    }
+}
+
 void DrawFrame(const TestMovieSpec& spec, int index, AVFrame* frame)
 {
+    if (spec.picture == TestMoviePicture::Drawn && spec.drawFrame) {
+        DrawPainted(spec, index, frame);
+        return;
+    }
     const std::uint32_t colour = TestMovieFrameColour(spec, index);
     const int red = static_cast<int>((colour >> 16) & 0xFF);
     const int green = static_cast<int>((colour >> 8) & 0xFF);
@@ -184,12 +257,8 @@ void DrawFrame(const TestMovieSpec& spec, int index, AVFrame* frame)
         }
         return;
     }
-    // Full-range RGB to limited-range BT.601, which MPEG-1 and WMV2 decoders turn back.
-    const double luma = 16.0 + (65.481 * red + 128.553 * green + 24.966 * blue) / 255.0;
-    const double cb = 128.0 + (-37.797 * red - 74.203 * green + 112.0 * blue) / 255.0;
-    const double cr = 128.0 + (112.0 * red - 93.786 * green - 18.214 * blue) / 255.0;
-    const int planes[3] = {static_cast<int>(std::lround(luma)), static_cast<int>(std::lround(cb)),
-                           static_cast<int>(std::lround(cr))};
+    int planes[3];
+    RgbToYuv(red, green, blue, planes);
     for (int plane = 0; plane < 3; ++plane) {
         const int width = plane == 0 ? frame->width : (frame->width + 1) / 2;
         const int height = plane == 0 ? frame->height : (frame->height + 1) / 2;
@@ -206,7 +275,11 @@ void FillTone(const TestMovieSpec& spec, Stream& stream, AVFrame* frame)
         const double t = static_cast<double>(stream.produced + i) / spec.sampleRate;
         const double at = t * spec.framesPerSecond;
         const bool sounding = spec.beepFrames <= 0 || (at >= spec.beepFrom && at < spec.beepFrom + spec.beepFrames);
-        const double value = sounding ? 0.4 * std::sin(2.0 * std::numbers::pi * spec.toneHertz * t) : 0.0;
+        double value = 0.0;
+        if (spec.sound)
+            value = std::clamp(spec.sound(t), -1.0, 1.0);
+        else if (sounding)
+            value = 0.4 * std::sin(2.0 * std::numbers::pi * spec.toneHertz * t);
         for (int c = 0; c < channels; ++c) {
             if (frame->format == AV_SAMPLE_FMT_FLTP)
                 reinterpret_cast<float*>(frame->data[c])[i] = static_cast<float>(value);
@@ -362,7 +435,14 @@ MovieBytes BuildTestMovie(const TestMovieSpec& spec)
             return {};
         }
     }
-    if (avformat_write_header(format.get(), nullptr) < 0) {
+    // A program stream is paced by its mux rate; with a ceiling on the video rate, room for the
+    // ceiling (and the sound), so large key frames reach the decoder in time.
+    AVDictionary* muxOptions = nullptr;
+    if (spec.container == TestMovieContainer::Mpg && spec.videoMaxRate > 0)
+        av_dict_set_int(&muxOptions, "muxrate", 2LL * spec.videoMaxRate, 0);
+    const int header = avformat_write_header(format.get(), &muxOptions);
+    av_dict_free(&muxOptions);
+    if (header < 0) {
         Fail("the muxer refused the streams");
         return {};
     }
