@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <numbers>
@@ -66,12 +67,19 @@ void PaintFrame(const Title& title, int index, std::vector<std::uint32_t>& argb)
     static constexpr std::uint32_t kBands[] = {0x1B1F4A, 0x2E2A6B, 0x5B3A87, 0x9A4F8C, 0xD9707A, 0xF29E63};
     constexpr int kBandHeight = 64;
     const int scroll = index * 4;
+    std::uint32_t* const pixels = argb.data();
+    std::uint32_t previous = 0;
     for (int y = 0; y < kHeight; ++y) {
         // Bands shaded darker towards the top, moving down with the scroll.
         const int band = ((y + scroll) / kBandHeight) % 6;
         const int shade = 60 + 40 * y / kHeight;
         const std::uint32_t colour = Scale(kBands[band], shade, 100);
-        std::fill_n(argb.begin() + static_cast<std::ptrdiff_t>(y) * kWidth, kWidth, colour);
+        std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * kWidth;
+        if (y > 0 && colour == previous)
+            std::memcpy(row, row - kWidth, kWidth * sizeof(std::uint32_t));
+        else
+            std::fill_n(row, kWidth, colour);
+        previous = colour;
     }
     // The sun: a disc rising from below the bottom edge.
     const int radius = 110;
@@ -104,9 +112,18 @@ void PaintFrame(const Title& title, int index, std::vector<std::uint32_t>& argb)
         }
     }
     const int fade = std::min({index + 1, kFrames - index, kFadeFrames});
-    if (fade < kFadeFrames)
-        for (std::uint32_t& pixel : argb)
-            pixel = Scale(pixel, fade, kFadeFrames);
+    if (fade < kFadeFrames) {
+        // Runs of one colour: scaled once a run.
+        std::uint32_t from = 0;
+        std::uint32_t to = Scale(from, fade, kFadeFrames);
+        for (std::uint32_t& pixel : argb) {
+            if (pixel != from) {
+                from = pixel;
+                to = Scale(pixel, fade, kFadeFrames);
+            }
+            pixel = to;
+        }
+    }
 }
 
 // An arpeggio of soft bell notes, C major climbing, fading out with the picture.

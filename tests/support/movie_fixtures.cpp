@@ -96,6 +96,7 @@ struct Stream {
     int total = 0;
     bool video = false;
     bool flushed = false;
+    std::vector<std::uint32_t> canvas;   // painted pictures, kept from frame to frame
 };
 
 struct Setup {
@@ -182,64 +183,100 @@ void RgbToYuv(int red, int green, int blue, int* planes)
     planes[2] = static_cast<int>(std::lround(cr));
 }
 
+// Converts painted pixels, remembering the last colour: painted frames are mostly runs of one
+// colour, and the conversion per pixel would dominate the encoding time.
+class YuvCache {
+public:
+    const int* Of(std::uint32_t rgb)
+    {
+        rgb &= 0xFFFFFFu;
+        if (rgb != m_Rgb) {
+            m_Rgb = rgb;
+            RgbToYuv(static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF),
+                     m_Planes);
+        }
+        return m_Planes;
+    }
+
+private:
+    std::uint32_t m_Rgb = 0xFFFFFFFFu;
+    int m_Planes[3] = {0, 0, 0};
+};
+
+// The mean of up to four pixels, per channel, rounded.
+std::uint32_t MeanColour(const std::uint32_t* pixels, int count)
+{
+    if (count == 4 && pixels[0] == pixels[1] && pixels[0] == pixels[2] && pixels[0] == pixels[3])
+        return pixels[0] & 0xFFFFFFu;
+    std::uint32_t result = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        int sum = 0;
+        for (int i = 0; i < count; ++i)
+            sum += static_cast<int>((pixels[i] >> shift) & 0xFF);
+        result |= static_cast<std::uint32_t>((sum + count / 2) / count) << shift;
+    }
+    return result;
+}
+
 // A painted frame into the encoder's frame: BGR24 as is, 4:2:0 with each chroma sample the mean
 // of its 2x2 block.
-void DrawPainted(const TestMovieSpec& spec, int index, AVFrame* frame)
+void DrawPainted(const TestMovieSpec& spec, int index, AVFrame* frame, std::vector<std::uint32_t>& argb)
 {
-    std::vector<std::uint32_t> argb(static_cast<std::size_t>(frame->width) * static_cast<std::size_t>(frame->height),
-                                    0xFF000000u);
+    const int width = frame->width;
+    const int height = frame->height;
+    argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     spec.drawFrame(index, argb);
-    const auto channel = [&](int x, int y, int shift) {
-        return static_cast<int>((argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame->width) +
-                                     static_cast<std::size_t>(x)] >>
-                                 shift) &
-                                0xFF);
-    };
+    const std::uint32_t* pixels = argb.data();
     if (frame->format == AV_PIX_FMT_BGR24) {
-        for (int y = 0; y < frame->height; ++y) {
+        for (int y = 0; y < height; ++y) {
             std::uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
-            for (int x = 0; x < frame->width; ++x) {
-                row[x * 3] = static_cast<std::uint8_t>(channel(x, y, 0));
-                row[x * 3 + 1] = static_cast<std::uint8_t>(channel(x, y, 8));
-                row[x * 3 + 2] = static_cast<std::uint8_t>(channel(x, y, 16));
+            const std::uint32_t* from = pixels + static_cast<std::ptrdiff_t>(y) * width;
+            for (int x = 0; x < width; ++x) {
+                row[x * 3] = static_cast<std::uint8_t>(from[x] & 0xFF);
+                row[x * 3 + 1] = static_cast<std::uint8_t>((from[x] >> 8) & 0xFF);
+                row[x * 3 + 2] = static_cast<std::uint8_t>((from[x] >> 16) & 0xFF);
             }
         }
         return;
     }
-    int planes[3];
-    for (int y = 0; y < frame->height; ++y) {
+    // A row (or pair of rows, for chroma) painted as the one before it is copied.
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(std::uint32_t);
+    YuvCache cache;
+    for (int y = 0; y < height; ++y) {
         std::uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
-        for (int x = 0; x < frame->width; ++x) {
-            RgbToYuv(channel(x, y, 16), channel(x, y, 8), channel(x, y, 0), planes);
-            row[x] = static_cast<std::uint8_t>(planes[0]);
+        const std::uint32_t* from = pixels + static_cast<std::ptrdiff_t>(y) * width;
+        if (y > 0 && std::memcmp(from, from - width, rowBytes) == 0) {
+            std::memcpy(row, row - frame->linesize[0], static_cast<std::size_t>(width));
+            continue;
         }
+        for (int x = 0; x < width; ++x)
+            row[x] = static_cast<std::uint8_t>(cache.Of(from[x])[0]);
     }
-    for (int y = 0; y < (frame->height + 1) / 2; ++y) {
-        for (int x = 0; x < (frame->width + 1) / 2; ++x) {
-            int sums[3] = {0, 0, 0};
-            int count = 0;
-            for (int dy = 0; dy < 2; ++dy) {
-                for (int dx = 0; dx < 2; ++dx) {
-                    const int px = std::min(2 * x + dx, frame->width - 1);
-                    const int py = std::min(2 * y + dy, frame->height - 1);
-                    sums[0] += channel(px, py, 16);
-                    sums[1] += channel(px, py, 8);
-                    sums[2] += channel(px, py, 0);
-                    ++count;
-                }
-            }
-            RgbToYuv((sums[0] + count / 2) / count, (sums[1] + count / 2) / count, (sums[2] + count / 2) / count,
-                     planes);
-            frame->data[1][static_cast<std::ptrdiff_t>(y) * frame->linesize[1] + x] = static_cast<std::uint8_t>(planes[1]);
-            frame->data[2][static_cast<std::ptrdiff_t>(y) * frame->linesize[2] + x] = static_cast<std::uint8_t>(planes[2]);
+    const int chromaWidth = (width + 1) / 2;
+    for (int y = 0; y < (height + 1) / 2; ++y) {
+        std::uint8_t* cb = frame->data[1] + static_cast<std::ptrdiff_t>(y) * frame->linesize[1];
+        std::uint8_t* cr = frame->data[2] + static_cast<std::ptrdiff_t>(y) * frame->linesize[2];
+        const std::uint32_t* top = pixels + static_cast<std::ptrdiff_t>(2 * y) * width;
+        const std::uint32_t* bottom = 2 * y + 1 < height ? top + width : top;
+        if (y > 0 && bottom == top + width && std::memcmp(top, top - 2 * width, 2 * rowBytes) == 0) {
+            std::memcpy(cb, cb - frame->linesize[1], static_cast<std::size_t>(chromaWidth));
+            std::memcpy(cr, cr - frame->linesize[2], static_cast<std::size_t>(chromaWidth));
+            continue;
+        }
+        for (int x = 0; x < chromaWidth; ++x) {
+            const int right = std::min(2 * x + 1, width - 1);
+            const std::uint32_t block[4] = {top[2 * x], top[right], bottom[2 * x], bottom[right]};
+            const int* planes = cache.Of(MeanColour(block, 4));
+            cb[x] = static_cast<std::uint8_t>(planes[1]);
+            cr[x] = static_cast<std::uint8_t>(planes[2]);
         }
     }
 }
 
-void DrawFrame(const TestMovieSpec& spec, int index, AVFrame* frame)
+void DrawFrame(const TestMovieSpec& spec, int index, AVFrame* frame, std::vector<std::uint32_t>& canvas)
 {
     if (spec.picture == TestMoviePicture::Drawn && spec.drawFrame) {
-        DrawPainted(spec, index, frame);
+        DrawPainted(spec, index, frame, canvas);
         return;
     }
     const std::uint32_t colour = TestMovieFrameColour(spec, index);
@@ -332,7 +369,7 @@ bool Step(const TestMovieSpec& spec, Stream& stream, AVFormatContext* format, AV
     }
     if (av_frame_get_buffer(frame.get(), 0) < 0) return false;
     if (stream.video) {
-        DrawFrame(spec, stream.produced, frame.get());
+        DrawFrame(spec, stream.produced, frame.get(), stream.canvas);
         frame->pts = stream.produced;
         stream.produced += 1;
     } else {

@@ -50,7 +50,7 @@ struct TestMovieSpec {
     // key frames then stay within the rate the MPEG muxer paces the stream by.
     int videoMaxRate = 0;
     // Drawn pictures: fills frame `index` as width x height pixels 0xAARRGGBB, rows top to bottom
-    // (alpha ignored); the vector comes sized.
+    // (alpha ignored); the vector comes sized, holding the frame before (zeros at first).
     std::function<void(int index, std::vector<std::uint32_t>& argb)> drawFrame;
     // When set, the sound in place of the tone: the sample at `seconds` in [-1, 1], on every channel.
     std::function<double(double seconds)> sound;
