@@ -22,7 +22,7 @@ enum class TestMovieContainer {
 enum class TestMoviePicture {
     Numbered,   // each frame one flat colour that tells its number (TestMovieFrameNumber)
     Solid,      // every frame the movie's solid colour
-    Drawn,      // each frame painted by the spec's drawFrame
+    Drawn,      // each frame painted by drawFrame (below)
 };
 
 struct TestMovieSpec {
