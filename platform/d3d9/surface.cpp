@@ -45,6 +45,8 @@ void Surface::Fill(const RECT& area, DWORD mask, DWORD value)
                outer.bottom >= inner.bottom;
     };
     DeferredFill& deferred = m_DeferredFill;
+    // The same clear again (each frame clears to the same depth): those bits are already due.
+    if (deferred.active && covers(deferred.area, area) && ((deferred.value ^ value) & mask) == 0) return;
     if (deferred.active && replacesAll && covers(area, deferred.area)) {
         deferred = {true, area, value & every};
         return;
