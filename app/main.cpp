@@ -12,8 +12,6 @@
 #include "platform/win32/file.h"
 #include "platform/win32/window.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -83,24 +81,10 @@ bool CheckDisplay(bool boundedRun, std::string* why)
     return false;
 }
 
-// The allocator's limits, fixed before the first allocation. glibc raises its mapping threshold to
-// the size of each large block freed, after which a decoded picture or a tile set comes from the
-// main heap and stays resident when freed (a sequence switch grew the heap by megabytes); a fixed
-// threshold gives every block of 128 KiB or more its own mapping, returned at once. The engine
-// allocates on the window thread and a few helpers only: two arenas are enough for them.
-void SetAllocatorLimits()
-{
-    constexpr int kMapThreshold = 128 * 1024;
-    mallopt(M_MMAP_THRESHOLD, kMapThreshold);
-    mallopt(M_TRIM_THRESHOLD, kMapThreshold);
-    mallopt(M_ARENA_MAX, 2);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    SetAllocatorLimits();
     GxBenchMarks::Start();
     if (argc > 2)
         return Refuse(kExitUsage, "usage: tarnwick [GAME_FOLDER]");
