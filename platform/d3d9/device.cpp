@@ -845,27 +845,7 @@ HRESULT Device::ClearDepthStencil(const RECT& area, DWORD flags, float z, DWORD 
     }
     const DWORD mask = ((flags & D3DCLEAR_ZBUFFER) ? depthMask : 0) | ((flags & D3DCLEAR_STENCIL) ? stencilMask : 0);
     const DWORD value = (depthBits & depthMask) | (stencilBits & stencilMask);
-    PixelStore& store = m_DepthStencil->Store();
-    if (area.right <= area.left) return D3D_OK;
-    const std::size_t count = static_cast<std::size_t>(area.right - area.left);
-    // Each row in a loop of its own width, which the compiler turns into wide stores.
-    const auto clearRows = [&](auto unit) {
-        using Unit = decltype(unit);
-        const Unit keep = static_cast<Unit>(~mask), set = static_cast<Unit>(value & mask);
-        for (LONG y = area.top; y < area.bottom; ++y) {
-            std::uint8_t* row = store.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
-            for (std::size_t x = 0; x < count; ++x) {
-                Unit old;
-                std::memcpy(&old, row + x * sizeof(Unit), sizeof(Unit));
-                const Unit updated = static_cast<Unit>((old & keep) | set);
-                std::memcpy(row + x * sizeof(Unit), &updated, sizeof(Unit));
-            }
-        }
-    };
-    if (store.BytesPerPixel() == 2)
-        clearRows(std::uint16_t{});
-    else
-        clearRows(DWORD{});
+    m_DepthStencil->Fill(area, mask, value);
     return D3D_OK;
 }
 

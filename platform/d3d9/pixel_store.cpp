@@ -16,9 +16,12 @@ constexpr std::uint64_t kMaxStoreBytes = 1ull << 31;   // keeps every offset wit
 // Surfaces of a few megabytes (back buffers, the depth buffer, full-screen targets) are mapped on
 // huge-page boundaries and offered to the kernel's transparent huge pages: their first touch then
 // costs one fault per 2 MiB instead of one per 4 KiB, several milliseconds of a start-up on a
-// virtual machine. The sanitizer build keeps exact-size blocks from calloc, so that an overrun
-// of a surface is still caught there.
+// virtual machine. Only the whole huge pages inside the surface are offered: the mapping ends at
+// the surface's last small page, so a 3 MiB surface is resident as 3 MiB, not as two huge pages,
+// and rows never touched stay out of memory. The sanitizer build keeps exact-size blocks from
+// calloc, so that an overrun of a surface is still caught there.
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kSmallPage = std::size_t{4} << 10;
 
 std::uint8_t* MapHugeAligned(std::size_t bytes, std::size_t& mapped)
 {
@@ -28,7 +31,7 @@ std::uint8_t* MapHugeAligned(std::size_t bytes, std::size_t& mapped)
     return nullptr;
 #else
     if (bytes < kHugePage) return nullptr;
-    const std::size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    const std::size_t length = (bytes + kSmallPage - 1) / kSmallPage * kSmallPage;
     void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
     // Keep the aligned part only: the rest goes back at once.
@@ -37,7 +40,8 @@ std::uint8_t* MapHugeAligned(std::size_t bytes, std::size_t& mapped)
     if (aligned > start) munmap(raw, aligned - start);
     const std::size_t tail = start + kHugePage - aligned;   // of the extra huge page mapped for the alignment
     if (tail > 0) munmap(reinterpret_cast<void*>(aligned + length), tail);
-    madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);   // a hint: refused, pages stay small
+    // A hint: refused, pages stay small.
+    madvise(reinterpret_cast<void*>(aligned), length / kHugePage * kHugePage, MADV_HUGEPAGE);
     mapped = length;
     return reinterpret_cast<std::uint8_t*>(aligned);
 #endif

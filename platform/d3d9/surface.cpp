@@ -6,6 +6,7 @@
 #include "platform/d3d9/trace.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace platform::d3d9 {
 
@@ -29,8 +30,67 @@ HRESULT Surface::Initialise(D3DFORMAT format, UINT width, UINT height, DWORD usa
     m_Desc = {format, D3DRTYPE_SURFACE, usage, pool, multiSample, multiSampleQuality, width, height};
     m_Lockable = lockable;
     m_Locked = false;
+    m_DeferredFill = {};
     if (!m_Store.Allocate(format, width, height, m_Device->Adapter().Adapter().pitchPadding)) return E_OUTOFMEMORY;
     return D3D_OK;
+}
+
+void Surface::Fill(const RECT& area, DWORD mask, DWORD value)
+{
+    if (area.right <= area.left || area.bottom <= area.top) return;
+    const DWORD every = m_Store.BytesPerPixel() == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+    const bool replacesAll = (mask & every) == every;
+    const auto covers = [](const RECT& outer, const RECT& inner) {
+        return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+               outer.bottom >= inner.bottom;
+    };
+    DeferredFill& deferred = m_DeferredFill;
+    // The same clear again (each frame clears to the same depth): those bits are already due.
+    if (deferred.active && covers(deferred.area, area) && ((deferred.value ^ value) & mask) == 0) return;
+    if (deferred.active && replacesAll && covers(area, deferred.area)) {
+        deferred = {true, area, value & every};
+        return;
+    }
+    if (deferred.active && std::memcmp(&area, &deferred.area, sizeof area) == 0) {
+        deferred.value = (deferred.value & ~mask) | (value & mask);
+        return;
+    }
+    if (!deferred.active && replacesAll) {
+        deferred = {true, area, value & every};
+        return;
+    }
+    if (deferred.active) WriteDeferredFill();
+    FillRows(area, mask, value);
+}
+
+void Surface::WriteDeferredFill()
+{
+    const DeferredFill fill = m_DeferredFill;
+    m_DeferredFill = {};
+    FillRows(fill.area, 0xFFFFFFFFu, fill.value);
+}
+
+void Surface::FillRows(const RECT& area, DWORD mask, DWORD value)
+{
+    const std::size_t count = static_cast<std::size_t>(area.right - area.left);
+    // Each row in a loop of its own width, which the compiler turns into wide stores.
+    const auto fillRows = [&](auto unit) {
+        using Unit = decltype(unit);
+        const Unit keep = static_cast<Unit>(~mask), set = static_cast<Unit>(value & mask);
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            std::uint8_t* row = m_Store.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
+            for (std::size_t x = 0; x < count; ++x) {
+                Unit old;
+                std::memcpy(&old, row + x * sizeof(Unit), sizeof(Unit));
+                const Unit updated = static_cast<Unit>((old & keep) | set);
+                std::memcpy(row + x * sizeof(Unit), &updated, sizeof(Unit));
+            }
+        }
+    };
+    if (m_Store.BytesPerPixel() == 2)
+        fillRows(std::uint16_t{});
+    else
+        fillRows(DWORD{});
 }
 
 void Surface::SetTextureLevel(Texture* texture, UINT level)
@@ -161,7 +221,7 @@ HRESULT Surface::Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags)
         area = *rect;
     }
     m_Locked = true;
-    lockedRect->Pitch = m_Store.Pitch();
+    lockedRect->Pitch = Store().Pitch();
     lockedRect->pBits = m_Store.At(static_cast<UINT>(area.left), static_cast<UINT>(area.top));
     if (m_Texture && !(flags & (D3DLOCK_READONLY | D3DLOCK_NO_DIRTY_UPDATE))) m_Texture->MarkDirty(m_Level, area);
     return D3D_OK;

@@ -44,7 +44,18 @@ public:
     bool IsLocked() const { return m_Locked; }
     Kind GetKind() const { return m_Kind; }
     const D3DSURFACE_DESC& Desc() const { return m_Desc; }
-    PixelStore& Store() { return m_Store; }
+    // The pixels, with any deferred fill written first.
+    PixelStore& Store()
+    {
+        if (m_DeferredFill.active) WriteDeferredFill();
+        return m_Store;
+    }
+    // Sets the bits of `mask` to those of `value` in every pixel of `area` (inside the surface),
+    // in units of the pixel's width. Depth and stencil are cleared at every composed frame but
+    // read by nothing that draws (the raster core has no depth test), so a fill that replaces
+    // every bit of an area is only remembered; the next one over it replaces it, and any other
+    // use of the pixels writes it first. A surface cleared each frame is then never touched.
+    void Fill(const RECT& area, DWORD mask, DWORD value);
     Texture* ContainerTexture() const { return m_Texture; }
     void BindToDevice();
     void UnbindFromDevice();
@@ -56,7 +67,16 @@ private:
     Texture* m_Texture = nullptr;
     UINT m_Level = 0;
     D3DSURFACE_DESC m_Desc{};
+    void WriteDeferredFill();
+    void FillRows(const RECT& area, DWORD mask, DWORD value);
+
+    struct DeferredFill {
+        bool active = false;
+        RECT area{};
+        DWORD value = 0;
+    };
     PixelStore m_Store;
+    DeferredFill m_DeferredFill;
     bool m_Lockable = false;
     bool m_Locked = false;
 };

@@ -3,6 +3,11 @@
 #include "d3d9_fixture.h"
 #include "platform/d3d9/surface.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
 using namespace d3d9test;
 
 namespace {
@@ -220,6 +225,55 @@ TEST_F(D3D9Test, DepthClearsFillTheirRectangleInTheFormatsWidth)
                 ASSERT_EQ(value, inside ? c.expected : 0u) << c.format << " at " << x << "," << y;
             }
         }
+        depth->Release();
+    }
+}
+
+// A run of clears leaves the depth surface as clearing each one at once would: clears that replace
+// every bit are held back, and those that follow (the same again, a wider one, a stencil-only one,
+// another rectangle) must still meet the pixels in the right order.
+TEST_F(D3D9Test, DepthClearRunsLeaveThePixelsOfEachClearInTurn)
+{
+    CreateDevice();
+    struct Clear {
+        D3DRECT area;
+        DWORD flags;
+        float z;
+        DWORD stencil;
+    };
+    constexpr DWORD kBoth = D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL;
+    const D3DRECT whole = {0, 0, 16, 16}, inner = {2, 2, 10, 8}, other = {6, 4, 14, 12};
+    const std::vector<std::vector<Clear>> runs = {
+        {{whole, kBoth, 1.0f, 5}, {inner, kBoth, 1.0f, 5}, {whole, D3DCLEAR_STENCIL, 0.0f, 9}},
+        {{whole, kBoth, 1.0f, 5}, {inner, kBoth, 0.5f, 3}},
+        {{inner, kBoth, 0.5f, 3}, {whole, kBoth, 1.0f, 1}, {other, D3DCLEAR_STENCIL, 0.0f, 2}},
+        {{inner, kBoth, 0.5f, 3}, {inner, D3DCLEAR_ZBUFFER, 0.25f, 0}, {other, kBoth, 0.0f, 4}},
+        {{other, D3DCLEAR_STENCIL, 0.0f, 6}, {inner, kBoth, 1.0f, 7}},
+    };
+    for (std::size_t run = 0; run < runs.size(); ++run) {
+        IDirect3DSurface9* depth = nullptr;
+        ASSERT_EQ(device->CreateDepthStencilSurface(16, 16, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr),
+                  D3D_OK);
+        ASSERT_EQ(device->SetDepthStencilSurface(depth), D3D_OK);
+        std::uint32_t expected[16][16] = {};
+        for (const Clear& clear : runs[run]) {
+            ASSERT_EQ(device->Clear(1, &clear.area, clear.flags, 0, clear.z, clear.stencil), D3D_OK);
+            const std::uint32_t depthBits = static_cast<std::uint32_t>(std::lround(clear.z * 16777215.0)) << 8;
+            for (LONG y = clear.area.y1; y < clear.area.y2; ++y)
+                for (LONG x = clear.area.x1; x < clear.area.x2; ++x) {
+                    std::uint32_t& pixel = expected[y][x];
+                    if (clear.flags & D3DCLEAR_ZBUFFER) pixel = (pixel & 0xFFu) | depthBits;
+                    if (clear.flags & D3DCLEAR_STENCIL) pixel = (pixel & 0xFFFFFF00u) | (clear.stencil & 0xFFu);
+                }
+        }
+        ASSERT_EQ(device->SetDepthStencilSurface(nullptr), D3D_OK);
+        platform::d3d9::PixelStore& store = static_cast<platform::d3d9::Surface*>(depth)->Store();
+        for (UINT y = 0; y < 16; ++y)
+            for (UINT x = 0; x < 16; ++x) {
+                std::uint32_t value = 0;
+                std::memcpy(&value, store.At(x, y), sizeof value);
+                ASSERT_EQ(value, expected[y][x]) << "run " << run << " at " << x << "," << y;
+            }
         depth->Release();
     }
 }
