@@ -12,6 +12,12 @@ bool WriteDemoProgram(const std::filesystem::path& demoFolder, const std::filesy
 // and the system sounds "sounds/sys/*.wav".
 bool WriteDemoSystemLayer(const std::filesystem::path& gameFolder);
 
+// The story's pictures (tools/demo_story_pictures.cpp): the backgrounds "cg/bg/bg_*.png", Hana's
+// standing pictures "cg/stand/hana/", the event pictures "cg/ev/", the rule image "cg/tr/tr_wipe.png",
+// Mio's motion project "gnc/mio.gnc" with its set "gnc/gis/mio.gis", and the voice page's faces
+// "uigis/ui_facepanel.gis".
+bool WriteDemoStoryPictures(const std::filesystem::path& gameFolder);
+
 // The user interface (tools/demo_ui_*.cpp): the UI module and layout tables of every screen,
 // the image sets "uigis/*.gis" their widgets draw from, the screens' backgrounds "cg/ui/bg_*.png"
 // and the loose frames the back-log and debug screens use. The galleries' thumbnails and the

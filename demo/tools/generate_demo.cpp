@@ -23,6 +23,8 @@ int main(int argc, char** argv)
     ok = WriteDemoFonts(gameFolder) && ok;
     ok = WriteDemoPlayScreen(gameFolder) && ok;
     ok = WriteDemoSystemLayer(gameFolder) && ok;
+    // Before the UI, whose galleries and music room follow the story's tables in the game folder.
+    ok = WriteDemoStoryPictures(gameFolder) && ok;
     ok = WriteDemoUI(gameFolder) && ok;
     return ok ? 0 : 1;
 }
