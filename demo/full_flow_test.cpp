@@ -234,6 +234,24 @@ int ChannelDistance(std::uint32_t a, std::uint32_t b)
     return most;
 }
 
+// Bright pixels (a channel above 0xC0) in the rectangle: glyphs on a dark window.
+int Ink(const TestCapturedFrame* frame, std::uint32_t left, std::uint32_t top, std::uint32_t width,
+        std::uint32_t height)
+{
+    int ink = 0;
+    for (std::uint32_t y = top; frame != nullptr && y < top + height; ++y)
+        for (std::uint32_t x = left; x < left + width; ++x) {
+            const std::uint32_t pixel = frame->At(x, y);
+            ink += ((pixel >> 16 & 0xFF) > 0xC0 || (pixel >> 8 & 0xFF) > 0xC0 || (pixel & 0xFF) > 0xC0) ? 1 : 0;
+        }
+    return ink;
+}
+
+std::uint32_t PixelAt(const TestCapturedFrame* frame, Point point)
+{
+    return frame != nullptr ? frame->At(point.x, point.y) : 0u;
+}
+
 std::string ReadFileBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -531,11 +549,46 @@ TEST(DemoFullFlow, TheStoryFromBootToTheTitleAgain)
     ASSERT_FALSE(saves.empty());
     const auto& frames = result.frames;
 
-    EXPECT_FALSE(ShowsBackground(Frame(frames, flow, "movie"), game, "bg_title.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "title"), game, "bg_title.png"));
+    // The opening movie: evening bands in place of the title's background.
+    const TestCapturedFrame* movie = Frame(frames, flow, "movie");
+    EXPECT_FALSE(ShowsBackground(movie, game, "bg_title.png"));
+    EXPECT_GT(ChannelDistance(PixelAt(movie, {20, 700}), 0xFF000000u), 40);
+    const TestCapturedFrame* title = Frame(frames, flow, "title");
+    EXPECT_TRUE(ShowsBackground(title, game, "bg_title.png"));
+
+    // Scene 1: the room behind Hana, her name, and the first page with the ruby "ふしぎ" over
+    // "不思議" only, in the band above the line (the text from 64, 580 in the message window).
+    const TestCapturedFrame* scene1 = Frame(frames, flow, "scene 1");
+    const TestCapturedFrame room = ReadPicture(game / "cg" / "bg" / "bg_room.png");
+    for (const Point point : {Point{20, 100}, Point{980, 200}, Point{150, 300}})
+        EXPECT_LE(ChannelDistance(PixelAt(scene1, point), room.At(point.x, point.y)), 3) << point.x << ", " << point.y;
+    for (const Point point : {Point{512, 250}, Point{512, 450}})
+        EXPECT_GT(ChannelDistance(PixelAt(scene1, point), room.At(point.x, point.y)), 30) << "no character at " << point.x;
+    EXPECT_GT(Ink(scene1, 48, 512, 100, 24), 20);            // the name
+    EXPECT_GT(Ink(scene1, 64, 592, 600, 24), 300);           // the line
+    EXPECT_GT(Ink(scene1, 320, 578, 50, 12), 10);            // the ruby over 不思議
+    EXPECT_EQ(Ink(scene1, 64, 578, 240, 12), 0);             // none over the words before it
+    // The back-log: its first row holds the page.
+    const TestCapturedFrame* log = Frame(frames, flow, "back-log");
+    EXPECT_TRUE(ShowsBackground(log, game, "bg_avglog.png"));
+    EXPECT_GT(Ink(log, 64, 140, 600, 40), 200);
+
+    // The choice: its two buttons over the sunset, and the second answer's page after it.
+    const TestCapturedFrame* choice = Frame(frames, flow, "choice");
+    EXPECT_GT(Ink(choice, 272, 226, 480, 40), 100);
+    EXPECT_GT(Ink(choice, 272, 276, 480, 40), 100);
+    EXPECT_EQ(PixelAt(choice, {280, 246}), PixelAt(choice, {280, 296}));
+    const TestCapturedFrame* answer = Frame(frames, flow, "second answer");
+    EXPECT_NE(PixelAt(answer, {280, 246}), PixelAt(choice, {280, 246}));   // the buttons gone
+    EXPECT_GT(Ink(answer, 64, 592, 400, 24), 100);
     EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "back-log"), game, "bg_avglog.png"));
     EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "save screen"), game, "bg_save.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "title after story"), game, "bg_title.png"));
+    // Back at the title, the extra button is enabled: its look changed, the start button's not.
+    const TestCapturedFrame* titleAgain = Frame(frames, flow, "title after story");
+    EXPECT_TRUE(ShowsBackground(titleAgain, game, "bg_title.png"));
+    const Point extraFill{kTitleExtra.x - 100, kTitleExtra.y}, startFill{kTitleStart.x - 100, kTitleStart.y};
+    EXPECT_GT(ChannelDistance(PixelAt(title, extraFill), PixelAt(titleAgain, extraFill)), 20);
+    EXPECT_EQ(PixelAt(title, startFill), PixelAt(titleAgain, startFill));
 
     ExpectSavedSlot(saves, 1, Frame(frames, flow, "before save"));
     ExpectGameData(saves / "gamedata_quick.gd");
