@@ -23,3 +23,12 @@ bool WriteDemoStoryPictures(const std::filesystem::path& gameFolder);
 // and the loose frames the back-log and debug screens use. The galleries' thumbnails and the
 // music room's track buttons follow the story's tables already written under "data/".
 bool WriteDemoUI(const std::filesystem::path& gameFolder);
+
+// The music "bgms/bgm01.ogg" … "bgm05.ogg" (each loops back to 1 s, the loop point the music
+// room's rows and "BGM_LOOP_TITLE" give), the effects "sounds/se/*.wav", the characters' voices
+// "voices/hana/", "voices/mio/" and "voices/sys/", and the configuration samples "sounds/test/".
+bool WriteDemoSounds(const std::filesystem::path& gameFolder);
+
+// The opening movie and the scrambled pack "demo00.gxp" holding it as "movies/opening.mpg",
+// with the pictures of one scene moved in from the loose files written before (run last).
+bool WriteDemoMoviePack(const std::filesystem::path& gameFolder);

@@ -26,5 +26,8 @@ int main(int argc, char** argv)
     // Before the UI, whose galleries and music room follow the story's tables in the game folder.
     ok = WriteDemoStoryPictures(gameFolder) && ok;
     ok = WriteDemoUI(gameFolder) && ok;
+    ok = WriteDemoSounds(gameFolder) && ok;
+    // Last: the pack takes pictures the writers above left loose.
+    ok = WriteDemoMoviePack(gameFolder) && ok;
     return ok ? 0 : 1;
 }

@@ -96,6 +96,7 @@ struct Stream {
     int total = 0;
     bool video = false;
     bool flushed = false;
+    std::vector<std::uint32_t> canvas;   // painted pictures, kept from frame to frame
 };
 
 struct Setup {
@@ -140,9 +141,13 @@ bool AddVideo(const TestMovieSpec& spec, const Setup& setup, AVFormatContext* fo
     context->pix_fmt = setup.pixels;
     context->time_base = {1, spec.framesPerSecond};
     context->framerate = {spec.framesPerSecond, 1};
-    context->gop_size = 5;
+    context->gop_size = spec.gopSize;
     context->max_b_frames = 0;
-    context->bit_rate = 400000;
+    context->bit_rate = spec.videoBitRate;
+    if (spec.videoMaxRate > 0) {
+        context->rc_max_rate = spec.videoMaxRate;
+        context->rc_buffer_size = spec.videoMaxRate;
+    }
     // MPEG-1 has no code for rates like 10 per second except these widely read extensions.
     context->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
     stream.video = true;
@@ -167,8 +172,113 @@ bool AddAudio(const TestMovieSpec& spec, const Setup& setup, AVFormatContext* fo
     return OpenCodec(stream, codec, format);
 }
 
-void DrawFrame(const TestMovieSpec& spec, int index, AVFrame* frame)
+// Full-range RGB to limited-range BT.601, which MPEG-1 and WMV2 decoders turn back.
+void RgbToYuv(int red, int green, int blue, int* planes)
 {
+    const double luma = 16.0 + (65.481 * red + 128.553 * green + 24.966 * blue) / 255.0;
+    const double cb = 128.0 + (-37.797 * red - 74.203 * green + 112.0 * blue) / 255.0;
+    const double cr = 128.0 + (112.0 * red - 93.786 * green - 18.214 * blue) / 255.0;
+    planes[0] = static_cast<int>(std::lround(luma));
+    planes[1] = static_cast<int>(std::lround(cb));
+    planes[2] = static_cast<int>(std::lround(cr));
+}
+
+// Converts painted pixels, remembering the last colour: painted frames are mostly runs of one
+// colour, and the conversion per pixel would dominate the encoding time.
+class YuvCache {
+public:
+    const int* Of(std::uint32_t rgb)
+    {
+        rgb &= 0xFFFFFFu;
+        if (rgb != m_Rgb) {
+            m_Rgb = rgb;
+            RgbToYuv(static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF),
+                     m_Planes);
+        }
+        return m_Planes;
+    }
+
+private:
+    std::uint32_t m_Rgb = 0xFFFFFFFFu;
+    int m_Planes[3] = {0, 0, 0};
+};
+
+// The mean of up to four pixels, per channel, rounded.
+std::uint32_t MeanColour(const std::uint32_t* pixels, int count)
+{
+    if (count == 4 && pixels[0] == pixels[1] && pixels[0] == pixels[2] && pixels[0] == pixels[3])
+        return pixels[0] & 0xFFFFFFu;
+    std::uint32_t result = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        int sum = 0;
+        for (int i = 0; i < count; ++i)
+            sum += static_cast<int>((pixels[i] >> shift) & 0xFF);
+        result |= static_cast<std::uint32_t>((sum + count / 2) / count) << shift;
+    }
+    return result;
+}
+
+// A painted frame into the encoder's frame: BGR24 as is, 4:2:0 with each chroma sample the mean
+// of its 2x2 block.
+void DrawPainted(const TestMovieSpec& spec, int index, AVFrame* frame, std::vector<std::uint32_t>& argb)
+{
+    const int width = frame->width;
+    const int height = frame->height;
+    argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    spec.drawFrame(index, argb);
+    const std::uint32_t* pixels = argb.data();
+    if (frame->format == AV_PIX_FMT_BGR24) {
+        for (int y = 0; y < height; ++y) {
+            std::uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+            const std::uint32_t* from = pixels + static_cast<std::ptrdiff_t>(y) * width;
+            for (int x = 0; x < width; ++x) {
+                row[x * 3] = static_cast<std::uint8_t>(from[x] & 0xFF);
+                row[x * 3 + 1] = static_cast<std::uint8_t>((from[x] >> 8) & 0xFF);
+                row[x * 3 + 2] = static_cast<std::uint8_t>((from[x] >> 16) & 0xFF);
+            }
+        }
+        return;
+    }
+    // A row (or pair of rows, for chroma) painted as the one before it is copied.
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(std::uint32_t);
+    YuvCache cache;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+        const std::uint32_t* from = pixels + static_cast<std::ptrdiff_t>(y) * width;
+        if (y > 0 && std::memcmp(from, from - width, rowBytes) == 0) {
+            std::memcpy(row, row - frame->linesize[0], static_cast<std::size_t>(width));
+            continue;
+        }
+        for (int x = 0; x < width; ++x)
+            row[x] = static_cast<std::uint8_t>(cache.Of(from[x])[0]);
+    }
+    const int chromaWidth = (width + 1) / 2;
+    for (int y = 0; y < (height + 1) / 2; ++y) {
+        std::uint8_t* cb = frame->data[1] + static_cast<std::ptrdiff_t>(y) * frame->linesize[1];
+        std::uint8_t* cr = frame->data[2] + static_cast<std::ptrdiff_t>(y) * frame->linesize[2];
+        const std::uint32_t* top = pixels + static_cast<std::ptrdiff_t>(2 * y) * width;
+        const std::uint32_t* bottom = 2 * y + 1 < height ? top + width : top;
+        if (y > 0 && bottom == top + width && std::memcmp(top, top - 2 * width, 2 * rowBytes) == 0) {
+            std::memcpy(cb, cb - frame->linesize[1], static_cast<std::size_t>(chromaWidth));
+            std::memcpy(cr, cr - frame->linesize[2], static_cast<std::size_t>(chromaWidth));
+            continue;
+        }
+        for (int x = 0; x < chromaWidth; ++x) {
+            const int right = std::min(2 * x + 1, width - 1);
+            const std::uint32_t block[4] = {top[2 * x], top[right], bottom[2 * x], bottom[right]};
+            const int* planes = cache.Of(MeanColour(block, 4));
+            cb[x] = static_cast<std::uint8_t>(planes[1]);
+            cr[x] = static_cast<std::uint8_t>(planes[2]);
+        }
+    }
+}
+
+void DrawFrame(const TestMovieSpec& spec, int index, AVFrame* frame, std::vector<std::uint32_t>& canvas)
+{
+    if (spec.picture == TestMoviePicture::Drawn && spec.drawFrame) {
+        DrawPainted(spec, index, frame, canvas);
+        return;
+    }
     const std::uint32_t colour = TestMovieFrameColour(spec, index);
     const int red = static_cast<int>((colour >> 16) & 0xFF);
     const int green = static_cast<int>((colour >> 8) & 0xFF);
@@ -184,12 +294,8 @@ void DrawFrame(const TestMovieSpec& spec, int index, AVFrame* frame)
         }
         return;
     }
-    // Full-range RGB to limited-range BT.601, which MPEG-1 and WMV2 decoders turn back.
-    const double luma = 16.0 + (65.481 * red + 128.553 * green + 24.966 * blue) / 255.0;
-    const double cb = 128.0 + (-37.797 * red - 74.203 * green + 112.0 * blue) / 255.0;
-    const double cr = 128.0 + (112.0 * red - 93.786 * green - 18.214 * blue) / 255.0;
-    const int planes[3] = {static_cast<int>(std::lround(luma)), static_cast<int>(std::lround(cb)),
-                           static_cast<int>(std::lround(cr))};
+    int planes[3];
+    RgbToYuv(red, green, blue, planes);
     for (int plane = 0; plane < 3; ++plane) {
         const int width = plane == 0 ? frame->width : (frame->width + 1) / 2;
         const int height = plane == 0 ? frame->height : (frame->height + 1) / 2;
@@ -206,7 +312,11 @@ void FillTone(const TestMovieSpec& spec, Stream& stream, AVFrame* frame)
         const double t = static_cast<double>(stream.produced + i) / spec.sampleRate;
         const double at = t * spec.framesPerSecond;
         const bool sounding = spec.beepFrames <= 0 || (at >= spec.beepFrom && at < spec.beepFrom + spec.beepFrames);
-        const double value = sounding ? 0.4 * std::sin(2.0 * std::numbers::pi * spec.toneHertz * t) : 0.0;
+        double value = 0.0;
+        if (spec.sound)
+            value = std::clamp(spec.sound(t), -1.0, 1.0);
+        else if (sounding)
+            value = 0.4 * std::sin(2.0 * std::numbers::pi * spec.toneHertz * t);
         for (int c = 0; c < channels; ++c) {
             if (frame->format == AV_SAMPLE_FMT_FLTP)
                 reinterpret_cast<float*>(frame->data[c])[i] = static_cast<float>(value);
@@ -259,7 +369,7 @@ bool Step(const TestMovieSpec& spec, Stream& stream, AVFormatContext* format, AV
     }
     if (av_frame_get_buffer(frame.get(), 0) < 0) return false;
     if (stream.video) {
-        DrawFrame(spec, stream.produced, frame.get());
+        DrawFrame(spec, stream.produced, frame.get(), stream.canvas);
         frame->pts = stream.produced;
         stream.produced += 1;
     } else {
@@ -362,7 +472,14 @@ MovieBytes BuildTestMovie(const TestMovieSpec& spec)
             return {};
         }
     }
-    if (avformat_write_header(format.get(), nullptr) < 0) {
+    // A program stream is paced by its mux rate; with a ceiling on the video rate, room for the
+    // ceiling (and the sound), so large key frames reach the decoder in time.
+    AVDictionary* muxOptions = nullptr;
+    if (spec.container == TestMovieContainer::Mpg && spec.videoMaxRate > 0)
+        av_dict_set_int(&muxOptions, "muxrate", 2LL * spec.videoMaxRate, 0);
+    const int header = avformat_write_header(format.get(), &muxOptions);
+    av_dict_free(&muxOptions);
+    if (header < 0) {
         Fail("the muxer refused the streams");
         return {};
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ enum class TestMovieContainer {
 enum class TestMoviePicture {
     Numbered,   // each frame one flat colour that tells its number (TestMovieFrameNumber)
     Solid,      // every frame the movie's solid colour
+    Drawn,      // each frame painted by drawFrame (below)
 };
 
 struct TestMovieSpec {
@@ -41,6 +43,17 @@ struct TestMovieSpec {
     int beepFrames = 0;
     // ASF only: false writes the header as a live stream would, with no play duration.
     bool playDuration = true;
+    // Compressed video: the target bit rate and the distance between key frames.
+    int videoBitRate = 400000;
+    int gopSize = 5;
+    // When set, the ceiling of the video rate (and a decoder buffer of that many bits): large
+    // key frames then stay within the rate the MPEG muxer paces the stream by.
+    int videoMaxRate = 0;
+    // Drawn pictures: fills frame `index` as width x height pixels 0xAARRGGBB, rows top to bottom
+    // (alpha ignored); the vector comes sized, holding the frame before (zeros at first).
+    std::function<void(int index, std::vector<std::uint32_t>& argb)> drawFrame;
+    // When set, the sound in place of the tone: the sample at `seconds` in [-1, 1], on every channel.
+    std::function<double(double seconds)> sound;
 };
 
 // The file's bytes; empty (with one stderr line) when an encoder or muxer refuses the settings.

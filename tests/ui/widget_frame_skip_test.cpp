@@ -137,8 +137,8 @@ TEST_F(MessageFrameSkipTest, ARevealComposesOnlyItsRowsAndShowsWhatAWholeCompose
     GxCore& core = m_Harness.Core();
     for (int i = 0; i < 3; ++i)
         core.Frame();
-    // Slow enough that a frame stretched by the checks below still shows one character at most.
-    m_Harness.Config().m_User.m_TextWaitTime = 150;
+    // Slow enough that a frame stretched by the checks below rarely shows more than one character.
+    m_Harness.Config().m_User.m_TextWaitTime = 300;
     m_Harness.Config().Refresh();
     // A mark far from the window, left alone by frames that compose only the window or the
     // reveal's rows.
@@ -171,8 +171,9 @@ TEST_F(MessageFrameSkipTest, ARevealComposesOnlyItsRowsAndShowsWhatAWholeCompose
         ASSERT_TRUE(ClearTarget(D3DCLEAR_TARGET, 0xFFFF00FFu, 1.0f, 0, &corner));
     }
     EXPECT_TRUE(m_Window->IsClickWaiting());
-    // Most reveals were composed in part (the line break is not).
-    EXPECT_GE(partial, 3);
+    // Reveals are composed in part (not the line break, nor the last character with its click-wait
+    // mark); on a loaded machine one frame may take several characters, so only one is certain.
+    EXPECT_GE(partial, 1);
 }
 
 }  // namespace
