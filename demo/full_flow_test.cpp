@@ -211,15 +211,28 @@ const TestCapturedFrame* Frame(const std::map<std::uint32_t, TestCapturedFrame>&
 
 // ---- checks shared by the runs ---------------------------------------------------------------
 
-// Pixels of two frames that differ (alpha aside), outside the click-wait mark, which bobs in
-// real time (24 x 24 at 904, 148 in the message window).
-std::size_t DifferingPixels(const TestCapturedFrame& a, const TestCapturedFrame& b)
+struct Rect {
+    std::uint32_t left, top, width, height;
+    bool Holds(std::uint32_t x, std::uint32_t y) const
+    {
+        return x >= left && x < left + width && y >= top && y < top + height;
+    }
+};
+
+// The click-wait mark, which bobs in real time (24 x 24 at 904, 148 in the message window).
+constexpr Rect kWaitMark{32 + 904, 552 + 148, 24, 24};
+
+// Pixels of two frames that differ (alpha aside), outside the rectangles left out; all of them
+// when a frame is missing.
+std::size_t DifferingPixels(const TestCapturedFrame* a, const TestCapturedFrame* b, const std::vector<Rect>& leftOut = {})
 {
+    if (a == nullptr || b == nullptr)
+        return std::size_t(1024) * 768;
     std::size_t differing = 0;
     for (std::uint32_t y = 0; y < 768; ++y)
         for (std::uint32_t x = 0; x < 1024; ++x) {
-            const bool mark = x >= 32 + 904 && x < 32 + 904 + 24 && y >= 552 + 148 && y < 552 + 148 + 24;
-            differing += !mark && ((a.At(x, y) ^ b.At(x, y)) & 0xFFFFFFu) != 0;
+            const bool skipped = std::any_of(leftOut.begin(), leftOut.end(), [&](const Rect& r) { return r.Holds(x, y); });
+            differing += !skipped && ((a->At(x, y) ^ b->At(x, y)) & 0xFFFFFFu) != 0;
         }
     return differing;
 }
@@ -509,7 +522,7 @@ bool ObtainStory(const fs::path& game, const Flow& story, StoryState* state)
     }
     TestEngineResult result = RunStory(game, story, false);
     state->frames = std::move(result.frames);
-    return true; //CALIB
+    return !::testing::Test::HasFailure() && result.saveFolder == state->saves;
 }
 
 // The story's save folder and frames kept for the runs that follow (see KeptStoryFolder).
@@ -577,9 +590,9 @@ TEST(DemoFullFlow, TheStoryFromBootToTheTitleAgain)
     const TestCapturedFrame* choice = Frame(frames, flow, "choice");
     EXPECT_GT(Ink(choice, 272, 226, 480, 40), 100);
     EXPECT_GT(Ink(choice, 272, 276, 480, 40), 100);
-    EXPECT_EQ(PixelAt(choice, {280, 246}), PixelAt(choice, {280, 296}));
+    EXPECT_EQ(PixelAt(choice, {273, 246}), PixelAt(choice, {273, 296}));   // both framed alike
     const TestCapturedFrame* answer = Frame(frames, flow, "second answer");
-    EXPECT_NE(PixelAt(answer, {280, 246}), PixelAt(choice, {280, 246}));   // the buttons gone
+    EXPECT_NE(PixelAt(answer, {273, 246}), PixelAt(choice, {273, 246}));   // the buttons gone
     EXPECT_GT(Ink(answer, 64, 592, 400, 24), 100);
     EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "back-log"), game, "bg_avglog.png"));
     EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "save screen"), game, "bg_save.png"));
@@ -622,158 +635,20 @@ TEST(DemoFullFlow, TheStoryShowsTheSamePicturesWhenEveryFrameIsComposed)
     const fs::path game = CopyDemo(temp);
     ASSERT_FALSE(game.empty());
     const TestEngineResult composing = RunStory(game, flow, true);
+    // Left out as well: Mio, drawn by her motion project, breathes in real time; the saved
+    // slot's plate shows the time of the save.
+    const Rect mio{600, 0, 320, 768};
+    const std::map<std::string, std::vector<Rect>> moving = {
+        {"scene 2", {mio}}, {"scene 3", {mio}}, {"second answer", {mio}}, {"saved", {{200, 150, 240, 30}}}};
     for (const auto& [name, pass] : flow.Captures()) {
         if (name == "movie")
             continue;   // a moving picture: which frame shows depends on the time taken
         SCOPED_TRACE(name);
-        const TestCapturedFrame* a = Frame(skipping.frames, flow, name);
-        const TestCapturedFrame* b = Frame(composing.frames, flow, name);
-        if (a == nullptr || b == nullptr)
-            continue;
-        EXPECT_EQ(DifferingPixels(*a, *b), 0u);
+        std::vector<Rect> leftOut{kWaitMark};
+        if (const auto found = moving.find(name); found != moving.end())
+            leftOut.insert(leftOut.end(), found->second.begin(), found->second.end());
+        EXPECT_EQ(DifferingPixels(Frame(skipping.frames, flow, name), Frame(composing.frames, flow, name), leftOut), 0u);
     }
-}
-
-
-// ---- the second run: load, configuration, the extras -----------------------------------------
-
-// The configuration screen: its tabs (150 x 40 from 400, 20), its title button, the system page's
-// text-speed slider (a 400-wide track at 360, 156 with a 16-wide thumb; -120 to -10, the
-// negated wait) and the voice page's scroll-down button.
-constexpr Point ConfigTab(std::int32_t tab)
-{
-    return Point{400 + 150 * tab + 75, 40};
-}
-constexpr Point kConfigTitle{720 + 64, 704 + 20};
-constexpr std::int32_t TextSpeedThumbX(std::int32_t wait)
-{
-    return 360 + (120 - wait) * (400 - 16) / 110 + 8;
-}
-constexpr std::int32_t kTextSpeedY = 156 + 12;
-constexpr Point kVoiceScrollDown{972 + 20, 640 + 16};
-// The galleries' plates (128 x 96, five a row from 64, 104, every 152 across and 120 down).
-constexpr Point Plate(std::int32_t index)
-{
-    return Point{64 + 152 * (index % 5) + 64, 104 + 120 * (index / 5) + 48};
-}
-// The music room's track buttons (400 x 44 from 120, 120, every 54) and the playing mark's
-// middle (a yellow triangle 37 to the left of the track's button).
-constexpr Point Track(std::int32_t track)
-{
-    return Point{120 + 200, 120 + 54 * (track - 1) + 22};
-}
-constexpr std::uint32_t kPlayingMarkColor = 0xFFFFD060;
-// The panorama (1600 wide) pans from its left edge to its right: half a second's wait, then
-// 30 ms and 8 ms a pixel.
-constexpr std::uint32_t kPan = (500 + 30 + 8 * 576) * 60 / 1000 + 120;
-
-void PlayExtras(Flow& flow)
-{
-    flow.Key("keydown Left Ctrl", 30);
-    flow.Key("keyup Left Ctrl", 60);
-    flow.Capture("title");
-    flow.Click(kTitleLoad);
-    flow.Capture("load screen");
-    flow.Click(kFilePlate0, kStep / 2);
-    flow.Click(kDialogYes, kStep + 60);
-    flow.Capture("loaded");
-    // The configuration from the play screen: a slider dragged, each tab, the voice page scrolled.
-    flow.Click(kPlayConfig);
-    flow.Capture("system page");
-    flow.Drag({TextSpeedThumbX(60), kTextSpeedY}, {TextSpeedThumbX(20), kTextSpeedY});
-    flow.Capture("text speed dragged");
-    flow.Click(ConfigTab(1));
-    flow.Capture("sound page");
-    flow.Click(ConfigTab(2));
-    flow.Capture("voice page");
-    flow.Click(kVoiceScrollDown, kStep / 2);
-    flow.Capture("voice page scrolled");
-    flow.Click(ConfigTab(3));
-    flow.Capture("game page");
-    flow.Click(kBack);
-    flow.Capture("back in the game");
-    flow.Click(kPlayConfig);
-    flow.Click(kConfigTitle, kStep / 2);
-    flow.Click(kDialogYes);
-    // The picture gallery, the panorama's viewer: the pan to its right end, then a drag.
-    flow.Click(kTitleVisual);
-    flow.Capture("picture gallery");
-    flow.Click(Plate(2), kPan);
-    flow.Capture("panned");
-    flow.Drag({300, 400}, {500, 400});
-    flow.Capture("dragged");
-    flow.Click({512, 384});
-    flow.Capture("picture gallery again");
-    flow.Click(kBack);
-    // The replay gallery and scene 1 replayed to its end.
-    flow.Click(kTitleEvent);
-    flow.Capture("replay gallery");
-    flow.Click(Plate(0), kSceneOpening);
-    flow.Capture("replay");
-    for (int page = 2; page <= 5; ++page)
-        flow.Click(kMessage, kPage);
-    flow.Click(kMessage, kStep + 30);
-    flow.Capture("replay gallery after the replay");
-    flow.Click(kBack);
-    // The music room: a track played.
-    flow.Click(kTitleMusic);
-    flow.Capture("music room");
-    flow.Click(Track(2));
-    flow.Capture("playing");
-    flow.Click(kBack);
-    // The extra scenario, back to the title at its end.
-    flow.Click(kTitleExtra, kSceneOpening);
-    flow.Capture("extra");
-    flow.Click(kMessage, kPage);
-    flow.Click(kMessage, kPage);
-    flow.Click(kMessage, kStep + 60);
-    flow.Capture("title after the extra");
-    // The debug screen: Shift held on the start button; a label run from it.
-    flow.Key("keydown Left Shift");
-    flow.Click(kTitleStart);
-    flow.Key("keyup Left Shift");
-    flow.Capture("debug");
-    flow.ExitThroughDialog();
-}
-
-TEST(DemoFullFlow, TheSecondRunLoadsConfiguresAndVisitsTheExtras)
-{
-    TestTempDir temp("tw_demo_extras");
-    ASSERT_TRUE(temp.Valid());
-    const fs::path game = CopyDemo(temp);
-    ASSERT_FALSE(game.empty());
-    const Flow story = StoryFlow();
-    StoryState state;
-    ASSERT_TRUE(ObtainStory(game, story, &state));
-    const GxUserConfig before = ReadOptions(state.saves);
-
-    Flow flow;
-    PlayExtras(flow);
-    TestEngineRunner runner(TW_TARNWICK);
-    ASSERT_TRUE(runner.Valid());
-    flow.Apply(runner);
-    const TestEngineResult result = runner.Run(game);
-    DumpFrames(result.frames, flow);
-    ExpectCleanEnd(result);
-    EXPECT_EQ(result.saveFolder, state.saves);
-    const auto& frames = result.frames;
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "load screen"), game, "bg_load.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "system page"), game, "bg_config_system.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "sound page"), game, "bg_config_sound.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "voice page"), game, "bg_config_voice.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "game page"), game, "bg_config_game.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "picture gallery"), game, "bg_cgmode.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "picture gallery again"), game, "bg_cgmode.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "replay gallery"), game, "bg_rpmode.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "replay gallery after the replay"), game, "bg_rpmode.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "music room"), game, "bg_bgmmode.png"));
-    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "title after the extra"), game, "bg_title.png"));
-
-    // The options keep the slower text speed the slider was dragged to.
-    const GxUserConfig after = ReadOptions(state.saves);
-    EXPECT_EQ(before.m_TextWaitTime, 60);
-    EXPECT_LT(after.m_TextWaitTime, 40);
-    EXPECT_GT(after.m_TextWaitTime, 10);
 }
 
 // Control held from the first pass: the boot goes straight to the title, past the opening movie.
