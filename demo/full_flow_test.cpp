@@ -651,6 +651,147 @@ TEST(DemoFullFlow, TheStoryShowsTheSamePicturesWhenEveryFrameIsComposed)
     }
 }
 
+// ---- the second run: load, configuration, the extras -----------------------------------------
+
+// The configuration screen: its tabs (150 x 40 from 400, 20), its title button, the system page's
+// text-speed slider (a 400-wide track at 360, 156 with a 16-wide thumb; -120 to -10, the
+// negated wait) and the voice page's scroll-down button.
+constexpr Point ConfigTab(std::int32_t tab)
+{
+    return Point{400 + 150 * tab + 75, 40};
+}
+constexpr Point kConfigTitle{720 + 64, 704 + 20};
+constexpr std::int32_t TextSpeedThumbX(std::int32_t wait)
+{
+    return 360 + (120 - wait) * (400 - 16) / 110 + 8;
+}
+constexpr std::int32_t kTextSpeedY = 156 + 12;
+constexpr Point kVoiceScrollDown{972 + 20, 640 + 16};
+// The galleries' plates (128 x 96, five a row from 64, 104, every 152 across and 120 down).
+constexpr Point Plate(std::int32_t index)
+{
+    return Point{64 + 152 * (index % 5) + 64, 104 + 120 * (index / 5) + 48};
+}
+// The music room's track buttons (400 x 44 from 120, 120, every 54) and the playing mark's
+// middle (a yellow triangle 37 to the left of the track's button).
+constexpr Point Track(std::int32_t track)
+{
+    return Point{120 + 200, 120 + 54 * (track - 1) + 22};
+}
+constexpr std::uint32_t kPlayingMarkColor = 0xFFFFD060;
+// The panorama (1600 wide) pans from its left edge to its right: half a second's wait, then
+// 30 ms and 8 ms a pixel.
+constexpr std::uint32_t kPan = (500 + 30 + 8 * 576) * 60 / 1000 + 120;
+
+void PlayExtras(Flow& flow)
+{
+    flow.Key("keydown Left Ctrl", 30);
+    flow.Key("keyup Left Ctrl", 60);
+    flow.Capture("title");
+    flow.Click(kTitleLoad);
+    flow.Capture("load screen");
+    flow.Click(kFilePlate0, kStep / 2);
+    flow.Click(kDialogYes, kStep + 60);
+    flow.Capture("loaded");
+    // The configuration from the play screen: a slider dragged, each tab, the voice page scrolled.
+    flow.Click(kPlayConfig);
+    flow.Capture("system page");
+    flow.Drag({TextSpeedThumbX(60), kTextSpeedY}, {TextSpeedThumbX(20), kTextSpeedY});
+    flow.Capture("text speed dragged");
+    flow.Click(ConfigTab(1));
+    flow.Capture("sound page");
+    flow.Click(ConfigTab(2));
+    flow.Capture("voice page");
+    flow.Click(kVoiceScrollDown, kStep / 2);
+    flow.Capture("voice page scrolled");
+    flow.Click(ConfigTab(3));
+    flow.Capture("game page");
+    flow.Click(kBack);
+    flow.Capture("back in the game");
+    flow.Click(kPlayConfig);
+    flow.Click(kConfigTitle, kStep / 2);
+    flow.Click(kDialogYes);
+    // The picture gallery, the panorama's viewer: the pan to its right end, then a drag.
+    flow.Click(kTitleVisual);
+    flow.Capture("picture gallery");
+    flow.Click(Plate(2), kPan);
+    flow.Capture("panned");
+    flow.Drag({300, 400}, {500, 400});
+    flow.Capture("dragged");
+    flow.Click({512, 384});
+    flow.Capture("picture gallery again");
+    flow.Click(kBack);
+    // The replay gallery and scene 1 replayed to its end.
+    flow.Click(kTitleEvent);
+    flow.Capture("replay gallery");
+    flow.Click(Plate(0), kSceneOpening);
+    flow.Capture("replay");
+    for (int page = 2; page <= 5; ++page)
+        flow.Click(kMessage, kPage);
+    flow.Click(kMessage, kStep + 30);
+    flow.Capture("replay gallery after the replay");
+    flow.Click(kBack);
+    // The music room: a track played.
+    flow.Click(kTitleMusic);
+    flow.Capture("music room");
+    flow.Click(Track(2));
+    flow.Capture("playing");
+    flow.Click(kBack);
+    // The extra scenario, back to the title at its end.
+    flow.Click(kTitleExtra, kSceneOpening);
+    flow.Capture("extra");
+    flow.Click(kMessage, kPage);
+    flow.Click(kMessage, kPage);
+    flow.Click(kMessage, kStep + 60);
+    flow.Capture("title after the extra");
+    // The debug screen: Shift held on the start button; a label run from it.
+    flow.Key("keydown Left Shift");
+    flow.Click(kTitleStart);
+    flow.Key("keyup Left Shift");
+    flow.Capture("debug");
+    flow.ExitThroughDialog();
+}
+
+TEST(DemoFullFlow, TheSecondRunLoadsConfiguresAndVisitsTheExtras)
+{
+    TestTempDir temp("tw_demo_extras");
+    ASSERT_TRUE(temp.Valid());
+    const fs::path game = CopyDemo(temp);
+    ASSERT_FALSE(game.empty());
+    const Flow story = StoryFlow();
+    StoryState state;
+    ASSERT_TRUE(ObtainStory(game, story, &state));
+    const GxUserConfig before = ReadOptions(state.saves);
+
+    Flow flow;
+    PlayExtras(flow);
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    flow.Apply(runner);
+    const TestEngineResult result = runner.Run(game);
+    DumpFrames(result.frames, flow);
+    ExpectCleanEnd(result);
+    EXPECT_EQ(result.saveFolder, state.saves);
+    const auto& frames = result.frames;
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "load screen"), game, "bg_load.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "system page"), game, "bg_config_system.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "sound page"), game, "bg_config_sound.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "voice page"), game, "bg_config_voice.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "game page"), game, "bg_config_game.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "picture gallery"), game, "bg_cgmode.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "picture gallery again"), game, "bg_cgmode.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "replay gallery"), game, "bg_rpmode.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "replay gallery after the replay"), game, "bg_rpmode.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "music room"), game, "bg_bgmmode.png"));
+    EXPECT_TRUE(ShowsBackground(Frame(frames, flow, "title after the extra"), game, "bg_title.png"));
+
+    // The options keep the slower text speed the slider was dragged to.
+    const GxUserConfig after = ReadOptions(state.saves);
+    EXPECT_EQ(before.m_TextWaitTime, 60);
+    EXPECT_LT(after.m_TextWaitTime, 40);
+    EXPECT_GT(after.m_TextWaitTime, 10);
+}
+
 // Control held from the first pass: the boot goes straight to the title, past the opening movie.
 TEST(DemoFullFlow, ControlHeldFromTheStartPassesOverTheOpeningMovie)
 {
