@@ -4,6 +4,11 @@
 
 #include <filesystem>
 
+struct TestImage;
+
+// A PNG picture at `path`, its folders made; a failure is said on stderr.
+bool WriteDemoPng(const std::filesystem::path& path, const TestImage& image);
+
 // "bincode/moacode.mwb" from the scripts in demo/scripts/ (one script per "*.moa" file, named
 // after the file).
 bool WriteDemoProgram(const std::filesystem::path& demoFolder, const std::filesystem::path& gameFolder);

@@ -1,3 +1,4 @@
+#include "demo/tools/demo_generator.h"
 #include "demo/tools/demo_play_screen.h"
 
 #include "demo/tools/demo_glyphs.h"
@@ -80,26 +81,15 @@ bool NamePicture(const std::u16string& name, TestImage* image)
     return true;
 }
 
-bool Write(const std::filesystem::path& path, const TestImage& image)
-{
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    if (error || !WriteImageFile(path.string(), BuildPng(PngSpecRgba8(image)))) {
-        std::fprintf(stderr, "generate_demo: cannot write %s\n", path.string().c_str());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool WriteDemoPlayScreen(const std::filesystem::path& gameFolder)
 {
     const std::filesystem::path cg = gameFolder / "cg";
-    bool written = Write(cg / "bg" / "黒.png", TestImage::Solid(1024, 768, 0xFF000000));
-    written = Write(cg / "error.png", ErrorPicture()) && written;
-    written = Write(cg / "ui" / "msgwin.png", Frame(kMessageWidth, kMessageHeight)) && written;
-    written = Write(cg / "ui" / "namewin.png", Frame(kNameWidth, kNameHeight)) && written;
+    bool written = WriteDemoPng(cg / "bg" / "黒.png", TestImage::Solid(1024, 768, 0xFF000000));
+    written = WriteDemoPng(cg / "error.png", ErrorPicture()) && written;
+    written = WriteDemoPng(cg / "ui" / "msgwin.png", Frame(kMessageWidth, kMessageHeight)) && written;
+    written = WriteDemoPng(cg / "ui" / "namewin.png", Frame(kNameWidth, kNameHeight)) && written;
     for (const char16_t* speaker : kSpeakers) {
         TestImage name;
         const std::string file = WideToUtf8(speaker) + ".png";
@@ -108,7 +98,7 @@ bool WriteDemoPlayScreen(const std::filesystem::path& gameFolder)
             written = false;
             continue;
         }
-        written = Write(cg / "name" / file, name) && written;
+        written = WriteDemoPng(cg / "name" / file, name) && written;
     }
     return written;
 }

@@ -338,17 +338,6 @@ TestImage FacePlate(std::uint32_t back, std::uint32_t hair, std::uint32_t skin)
     return image;
 }
 
-bool WritePng(const fs::path& path, const TestImage& image)
-{
-    std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    if (error || !WriteImageFile(path.string(), BuildPng(PngSpecRgba8(image)))) {
-        std::fprintf(stderr, "generate_demo: cannot write %s\n", path.string().c_str());
-        return false;
-    }
-    return true;
-}
-
 struct NamedCell {
     std::u16string file;
     TestImage image;
@@ -395,7 +384,7 @@ bool WriteCellSet(const fs::path& folder, const std::string& stem, const std::ve
         spec.origins.push_back(origin);
         left += cell.image.width + 2;
     }
-    bool written = WritePng(folder / (stem + ".png"), atlas);
+    bool written = WriteDemoPng(folder / (stem + ".png"), atlas);
     if (!WriteImageSetFile((folder / (stem + ".gis")).string(), spec, TestContentForm::kBinary)) {
         std::fprintf(stderr, "generate_demo: cannot write %s.gis\n", stem.c_str());
         written = false;
@@ -447,13 +436,13 @@ bool WriteMioMotion(const fs::path& gameFolder)
 bool WriteDemoStoryPictures(const fs::path& gameFolder)
 {
     const fs::path cg = gameFolder / "cg";
-    bool written = WritePng(cg / "bg" / "bg_room.png", RoomBackground());
-    written = WritePng(cg / "bg" / "bg_street.png", StreetBackground()) && written;
-    written = WritePng(cg / "bg" / "bg_sky.png", SkyBackground()) && written;
-    written = WritePng(cg / "ev" / "ev_sunset.png", SunsetEvent()) && written;
-    written = WritePng(cg / "ev" / "ev_letter.png", LetterEvent()) && written;
-    written = WritePng(cg / "ev" / "ev_panorama.png", PanoramaEvent()) && written;
-    written = WritePng(cg / "tr" / "tr_wipe.png", WipeRule()) && written;
+    bool written = WriteDemoPng(cg / "bg" / "bg_room.png", RoomBackground());
+    written = WriteDemoPng(cg / "bg" / "bg_street.png", StreetBackground()) && written;
+    written = WriteDemoPng(cg / "bg" / "bg_sky.png", SkyBackground()) && written;
+    written = WriteDemoPng(cg / "ev" / "ev_sunset.png", SunsetEvent()) && written;
+    written = WriteDemoPng(cg / "ev" / "ev_letter.png", LetterEvent()) && written;
+    written = WriteDemoPng(cg / "ev" / "ev_panorama.png", PanoramaEvent()) && written;
+    written = WriteDemoPng(cg / "tr" / "tr_wipe.png", WipeRule()) && written;
 
     static constexpr struct {
         const char* name;
@@ -462,8 +451,8 @@ bool WriteDemoStoryPictures(const fs::path& gameFolder)
     const TestImage blush = HanaBlush();
     for (const auto& expression : kExpressions) {
         const std::string name = expression.name;
-        written = WritePng(cg / "stand" / "hana" / (name + ".png"), HanaStand(expression.face)) && written;
-        written = WritePng(cg / "stand" / "hana" / (name + "_w.png"), blush) && written;
+        written = WriteDemoPng(cg / "stand" / "hana" / (name + ".png"), HanaStand(expression.face)) && written;
+        written = WriteDemoPng(cg / "stand" / "hana" / (name + "_w.png"), blush) && written;
     }
     written = WriteMioMotion(gameFolder) && written;
 

@@ -1,3 +1,4 @@
+#include "demo/tools/demo_generator.h"
 #include "demo/tools/demo_ui_backgrounds.h"
 
 #include "demo/tools/demo_glyphs.h"
@@ -47,17 +48,6 @@ TestImage Picture(const DemoBackground& background, bool* rendered)
     return image;
 }
 
-bool Write(const std::filesystem::path& path, const TestImage& image)
-{
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    if (error || !WriteImageFile(path.string(), BuildPng(PngSpecRgba8(image)))) {
-        std::fprintf(stderr, "generate_demo: cannot write %s\n", path.string().c_str());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool WriteDemoBackgrounds(const std::filesystem::path& gameFolder, const std::vector<DemoBackground>& backgrounds)
@@ -70,7 +60,7 @@ bool WriteDemoBackgrounds(const std::filesystem::path& gameFolder, const std::ve
             std::fprintf(stderr, "generate_demo: cannot render the texts of %s\n", background.file);
             written = false;
         }
-        written = Write(gameFolder / "cg" / "ui" / background.file, image) && written;
+        written = WriteDemoPng(gameFolder / "cg" / "ui" / background.file, image) && written;
     }
     return written;
 }
@@ -78,5 +68,5 @@ bool WriteDemoBackgrounds(const std::filesystem::path& gameFolder, const std::ve
 bool WriteDemoPanelImage(const std::filesystem::path& gameFolder, const char* name, std::int32_t width,
                          std::int32_t height, std::uint32_t fill, std::uint32_t line)
 {
-    return Write(gameFolder / "cg" / "ui" / (std::string(name) + ".png"), DemoFrame(width, height, fill, line));
+    return WriteDemoPng(gameFolder / "cg" / "ui" / (std::string(name) + ".png"), DemoFrame(width, height, fill, line));
 }

@@ -90,44 +90,55 @@ protected:
     TestTempDir m_Temp{"tw_runaway"};
 };
 
-TEST_F(RunawayScriptTest, AScriptedCloseEndsEveryRunawayScriptWithTheSaves)
+struct RunawayCase {
+    const char* name;
+    std::string source;
+    const char* errorLine;   // empty: the script runs on without an error
+};
+
+const RunawayCase kRunawayCases[] = {
+    {"loop", "*MAIN\nPrint(\"looping\")\n*@loop\n$n = $n + 1\nGO(\"@loop\")\n", ""},
+    {"if_loop", "*MAIN\nPrint(\"looping\")\n*@loop\nIF ($n >= 0) {\n$n = $n + 1\nGO(\"@loop\")\n}\n", ""},
+    {"recursion", RecursionScript(), "the exec stack has reached its limit of 200000 blocks"},
+    {"text", "*MAIN\n$s = \"ab\"\n*@grow\n$s = $s : $s\nGO(\"@grow\")\n",
+     "a text would pass the limit of 4194304 characters"},
+    {"nesting", "*MAIN\n*@grow\n$a[0] = $a\nGO(\"@grow\")\n", "arrays would nest deeper than the limit of 200 levels"},
+};
+
+void PrintTo(const RunawayCase& c, std::ostream* out)
 {
-    struct Case {
-        const char* name;
-        std::string source;
-        const char* errorLine;   // empty: the script runs on without an error
-    };
-    const Case cases[] = {
-        {"loop", "*MAIN\nPrint(\"looping\")\n*@loop\n$n = $n + 1\nGO(\"@loop\")\n", ""},
-        {"if_loop", "*MAIN\nPrint(\"looping\")\n*@loop\nIF ($n >= 0) {\n$n = $n + 1\nGO(\"@loop\")\n}\n", ""},
-        {"recursion", RecursionScript(), "the exec stack has reached its limit of 200000 blocks"},
-        {"text", "*MAIN\n$s = \"ab\"\n*@grow\n$s = $s : $s\nGO(\"@grow\")\n",
-         "a text would pass the limit of 4194304 characters"},
-        {"nesting", "*MAIN\n*@grow\n$a[0] = $a\nGO(\"@grow\")\n", "arrays would nest deeper than the limit of 200 levels"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TestEngineRunner runner(TW_TARNWICK);
-        ASSERT_TRUE(runner.Valid());
-        HoldLittleFreedMemory(runner);
-        runner.SetMaxFrames(kUnreachableFrames);
-        AddTitleClick(runner, kStartPass, u"btn_title_start");
-        runner.AddInput(*c.errorLine == '\0' ? kLoopClosePass : kGrowthClosePass, "close");
-        runner.SetTimeoutSeconds(120);
-        const TestEngineResult result = runner.Run(MakeGame(c.name, c.source));
-        ExpectNormalEndWithSaves(result);
-        const std::string errors = result.ErrorLogUtf8();
-        if (*c.errorLine == '\0') {
-            // The loop was under way when the close came, and met no error.
-            EXPECT_NE(result.DebugLogUtf8().find("looping"), std::string::npos) << result.DebugLogUtf8();
-            EXPECT_EQ(errors.find("err:"), std::string::npos) << errors;
-        } else {
-            const std::size_t at = errors.find(c.errorLine);
-            EXPECT_NE(at, std::string::npos) << errors;
-            EXPECT_EQ(at, errors.rfind(c.errorLine)) << errors;   // reported once: the script stopped there
-        }
+    *out << c.name;
+}
+
+// Each runaway script is a test of its own: the runs are long under the sanitizers, and the
+// program's shards spread them.
+class RunawayScriptCloseTest : public RunawayScriptTest, public ::testing::WithParamInterface<RunawayCase> {};
+
+TEST_P(RunawayScriptCloseTest, AScriptedCloseEndsTheRunawayScriptWithTheSaves)
+{
+    const RunawayCase& c = GetParam();
+    TestEngineRunner runner(TW_TARNWICK);
+    ASSERT_TRUE(runner.Valid());
+    HoldLittleFreedMemory(runner);
+    runner.SetMaxFrames(kUnreachableFrames);
+    AddTitleClick(runner, kStartPass, u"btn_title_start");
+    runner.AddInput(*c.errorLine == '\0' ? kLoopClosePass : kGrowthClosePass, "close");
+    const TestEngineResult result = runner.Run(MakeGame(c.name, c.source));
+    ExpectNormalEndWithSaves(result);
+    const std::string errors = result.ErrorLogUtf8();
+    if (*c.errorLine == '\0') {
+        // The loop was under way when the close came, and met no error.
+        EXPECT_NE(result.DebugLogUtf8().find("looping"), std::string::npos) << result.DebugLogUtf8();
+        EXPECT_EQ(errors.find("err:"), std::string::npos) << errors;
+    } else {
+        const std::size_t at = errors.find(c.errorLine);
+        EXPECT_NE(at, std::string::npos) << errors;
+        EXPECT_EQ(at, errors.rfind(c.errorLine)) << errors;   // reported once: the script stopped there
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Scripts, RunawayScriptCloseTest, ::testing::ValuesIn(kRunawayCases),
+                         [](const ::testing::TestParamInfo<RunawayCase>& info) { return std::string(info.param.name); });
 
 TEST_F(RunawayScriptTest, AnEndlessLoopStillReachesTheFrameLimit)
 {
@@ -135,7 +146,6 @@ TEST_F(RunawayScriptTest, AnEndlessLoopStillReachesTheFrameLimit)
     ASSERT_TRUE(runner.Valid());
     runner.SetMaxFrames(kLoopClosePass);
     AddTitleClick(runner, kStartPass, u"btn_title_start");
-    runner.SetTimeoutSeconds(120);
     const TestEngineResult result = runner.Run(MakeGame("frames", "*MAIN\nPrint(\"looping\")\n*@loop\nGO(\"@loop\")\n"));
     ExpectNormalEndWithSaves(result);
     EXPECT_NE(result.DebugLogUtf8().find("looping"), std::string::npos) << result.DebugLogUtf8();

@@ -139,8 +139,9 @@ TYPED_TEST(TitleMusic, EachNameCaseReachesTheBackEndChosenAtStartUp)
         AudioStopAllStatic();
         SoundStopAllStatic();
         this->m_Data.m_BGMPlayParam = GxSoundPlayParam{};
-        if (c.before == Before::GameMusic)
+        if (c.before == Before::GameMusic) {
             ASSERT_TRUE(PlayBgm(u"bgms/game.wav", 2, 0, 0, 0, false));
+        }
         if (c.before == Before::TitleMusic)
             this->EnterTitle(u"title.wav");
         this->Settle();

@@ -104,6 +104,33 @@ TestGameFolder& TestGameFolder::ImageSet(const std::string& path, const TestImag
     return *this;
 }
 
+TestGameFolder& TestGameFolder::SolidCellImageSet(const std::string& folder, const std::string& stem,
+                                                  const std::vector<TestSolidCell>& cells)
+{
+    TestImageSetSpec spec;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const TestSolidCell& cell = cells[i];
+        const std::string atlas = stem + "_" + std::to_string(i) + ".png";
+        Png(folder + atlas, TestImage::Solid(static_cast<std::uint32_t>(cell.width),
+                                             static_cast<std::uint32_t>(cell.height), cell.color));
+        spec.atlases.push_back(TestGisAtlas{Utf8ToWide(atlas), cell.width, cell.height, 1, 0});
+        TestGisOrigin origin;
+        origin.fileName = cell.name;
+        origin.width = cell.width;
+        origin.height = cell.height;
+        TestGisPattern pattern;
+        pattern.width = cell.width;
+        pattern.height = cell.height;
+        pattern.crammedImageIndex = static_cast<std::int32_t>(i);
+        pattern.crammedWidth = cell.width;
+        pattern.crammedHeight = cell.height;
+        pattern.crammedRawUV = GxFRect{0.0f, 0.0f, 1.0f, 1.0f};
+        origin.patterns.push_back(pattern);
+        spec.origins.push_back(origin);
+    }
+    return ImageSet(folder + stem + ".gis", spec);
+}
+
 TestGameFolder& TestGameFolder::StartupFiles(const std::u16string& iconTitle)
 {
     struct GridImage {

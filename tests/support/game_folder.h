@@ -26,6 +26,14 @@ extern const char16_t* const kTestTableFiles[9];
 
 using TestIniKeys = std::vector<std::pair<std::string, std::string>>;
 
+// One cell of a solid-colour image set: its origin image's name, size and ARGB colour.
+struct TestSolidCell {
+    std::u16string name;
+    std::int32_t width;
+    std::int32_t height;
+    std::uint32_t color;
+};
+
 class TestGameFolder {
 public:
     explicit TestGameFolder(std::filesystem::path folder);
@@ -45,6 +53,10 @@ public:
     TestGameFolder& Png(const std::string& path, const TestImage& image);
     TestGameFolder& ImageSet(const std::string& path, const TestImageSetSpec& spec,
                              TestContentForm form = TestContentForm::kBinary);
+    // "<folder><stem>.gis" with one solid atlas "<folder><stem>_<i>.png" per cell, each cell one
+    // pattern over its whole atlas.
+    TestGameFolder& SolidCellImageSet(const std::string& folder, const std::string& stem,
+                                      const std::vector<TestSolidCell>& cells);
     TestGameFolder& MotionProject(const std::string& path, const TestNcProjectSpec& spec,
                                   TestContentForm form = TestContentForm::kBinary);
     TestGameFolder& Pack(const std::string& path, const TestPackBuilder& pack);

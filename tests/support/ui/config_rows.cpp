@@ -156,40 +156,7 @@ const std::vector<LayoutRow>& Layout()
     return rows;
 }
 
-struct Cell {
-    std::u16string name;
-    std::int32_t width;
-    std::int32_t height;
-    std::uint32_t color;
-};
-
-// One atlas per cell beside the set, each cell one pattern over its whole atlas.
-void AddCellSet(TestGameFolder& game, const std::string& folder, const std::string& title,
-                const std::vector<Cell>& cells)
-{
-    TestImageSetSpec spec;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        const Cell& cell = cells[i];
-        const std::string atlas = title + "_" + std::to_string(i) + ".png";
-        game.Png(folder + atlas, TestImage::Solid(static_cast<std::uint32_t>(cell.width),
-                                                  static_cast<std::uint32_t>(cell.height), cell.color));
-        spec.atlases.push_back(TestGisAtlas{Wide(atlas), cell.width, cell.height, 1, 0});
-        TestGisOrigin origin;
-        origin.fileName = cell.name;
-        origin.width = cell.width;
-        origin.height = cell.height;
-        TestGisPattern pattern;
-        pattern.width = cell.width;
-        pattern.height = cell.height;
-        pattern.crammedImageIndex = static_cast<std::int32_t>(i);
-        pattern.crammedWidth = cell.width;
-        pattern.crammedHeight = cell.height;
-        pattern.crammedRawUV = GxFRect{0.0f, 0.0f, 1.0f, 1.0f};
-        origin.patterns.push_back(pattern);
-        spec.origins.push_back(origin);
-    }
-    game.ImageSet(folder + title + ".gis", spec);
-}
+using Cell = TestSolidCell;
 
 }  // namespace
 
@@ -297,7 +264,7 @@ TestGameFolder& AddConfigFiles(TestGameFolder& game, std::int32_t voiceRows)
         game.Png(std::string("cg/ui/bg_config_") + pages[i] + ".png",
                  TestImage::Solid(1024, 768, kConfigBackgroundColors[i]));
     game.Png("cg/ui/cfg_voiceplate.png", TestImage::Solid(kConfigPlateWidth, kConfigPlateHeight, kConfigPlateColor));
-    AddCellSet(game, "uigis/", "ui_config",
+    game.SolidCellImageSet("uigis/", "ui_config",
                {{u"cfg_tab_off.png", kConfigTabWidth, kConfigTabHeight, kConfigTabOffColor},
                 {u"cfg_tab_on.png", kConfigTabWidth, kConfigTabHeight, kConfigTabOnColor},
                 {u"cfg_button_off.png", kConfigButtonWidth, kConfigButtonHeight, kConfigButtonColor},
@@ -316,7 +283,7 @@ TestGameFolder& AddConfigFiles(TestGameFolder& game, std::int32_t voiceRows)
         faces.push_back({u"face" + number + u".png", kConfigFaceSize, kConfigFaceSize, ConfigFaceColor(id)});
         voices.Row({number, u"1", number, u"Face" + number + u".png", u"", u"1", u"1", u"voice " + number});
     }
-    AddCellSet(game, "uigis/", "ui_facepanel", faces);
+    game.SolidCellImageSet("uigis/", "ui_facepanel", faces);
     return game.Table(u"db_voicevolume.txt", voices);
 }
 

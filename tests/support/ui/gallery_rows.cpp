@@ -25,40 +25,7 @@ constexpr std::int32_t kSelectLeft = 300;
 constexpr std::int32_t kSelectTop = 150;
 constexpr std::int32_t kSelectStep = 60;
 
-struct Cell {
-    std::u16string name;
-    std::int32_t width;
-    std::int32_t height;
-    std::uint32_t color;
-};
-
-// "uigis/<stem>.gis" with one solid atlas "uigis/<stem>_<i>.png" per cell, each cell one pattern
-// over its whole atlas.
-void AddCellImageSet(TestGameFolder& game, const std::string& stem, const std::vector<Cell>& cells)
-{
-    TestImageSetSpec spec;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        const Cell& cell = cells[i];
-        const std::string atlas = stem + "_" + std::to_string(i) + ".png";
-        game.Png("uigis/" + atlas, TestImage::Solid(static_cast<std::uint32_t>(cell.width),
-                                                    static_cast<std::uint32_t>(cell.height), cell.color));
-        spec.atlases.push_back(TestGisAtlas{Utf8ToWide(atlas), cell.width, cell.height, 1, 0});
-        TestGisOrigin origin;
-        origin.fileName = cell.name;
-        origin.width = cell.width;
-        origin.height = cell.height;
-        TestGisPattern pattern;
-        pattern.width = cell.width;
-        pattern.height = cell.height;
-        pattern.crammedImageIndex = static_cast<std::int32_t>(i);
-        pattern.crammedWidth = cell.width;
-        pattern.crammedHeight = cell.height;
-        pattern.crammedRawUV = GxFRect{0.0f, 0.0f, 1.0f, 1.0f};
-        origin.patterns.push_back(pattern);
-        spec.origins.push_back(origin);
-    }
-    game.ImageSet("uigis/" + stem + ".gis", spec);
-}
+using Cell = TestSolidCell;
 
 // The state cells of a button module: "_off", "_on", "_over", "_na", and for the toggle family
 // "_onover" and "_onna" too.
@@ -219,11 +186,11 @@ TestGameFolder& AddGalleryFiles(TestGameFolder& game, const std::vector<GalleryT
     std::vector<Cell> cg;
     for (const GalleryThumbnail& thumbnail : cgThumbnails)
         cg.push_back({thumbnail.name, kGalleryPlateWidth, kGalleryPlateHeight, thumbnail.color});
-    AddCellImageSet(game, "th_cgmode", cg);
+    game.SolidCellImageSet("uigis/", "th_cgmode", cg);
     std::vector<Cell> rp;
     for (const GalleryThumbnail& thumbnail : rpThumbnails)
         rp.push_back({thumbnail.name, kGalleryPlateWidth, kGalleryPlateHeight, thumbnail.color});
-    AddCellImageSet(game, "th_rpmode", rp);
+    game.SolidCellImageSet("uigis/", "th_rpmode", rp);
 
     std::vector<Cell> extra = {
         {u"tip_cgplate.png", kGalleryPlateWidth, kGalleryPlateHeight, kLockedCGPlateColor},
@@ -235,7 +202,7 @@ TestGameFolder& AddGalleryFiles(TestGameFolder& game, const std::vector<GalleryT
                   false);
     AddStateCells(extra, u"radio_music", kGalleryButtonWidth, kGalleryButtonHeight, kMusicButtonColor,
                   kMusicButtonOnColor, true);
-    AddCellImageSet(game, "ui_extra", extra);
-    AddCellImageSet(game, "ui_bgmname", {{u"bgmname.png", 8, 8, 0xFF808080}});
+    game.SolidCellImageSet("uigis/", "ui_extra", extra);
+    game.SolidCellImageSet("uigis/", "ui_bgmname", {{u"bgmname.png", 8, 8, 0xFF808080}});
     return game;
 }
