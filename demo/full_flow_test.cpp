@@ -429,14 +429,20 @@ constexpr std::uint32_t kPage = 170;
 // A scene's opening: fade-in, background transition, the pauses and the first page's reveal.
 constexpr std::uint32_t kSceneOpening = 420;
 
+constexpr int kMovieFrames = 6;
+
 // Run 1: boot, the movie, the title, a new game through its three scenes with the back-log, a
 // save into slot 1 (the first plate of the first page), a quick save, the choice's second answer, back to the title with the extra
 // button enabled, and out through the shut-down dialog.
 void PlayStory(Flow& flow)
 {
-    flow.Wait(45);
-    flow.Capture("movie");
-    flow.Click({20, 700});   // the movie ends at a click; the title fades in
+    // The movie's start waits for the boot and the decoder, which take their time on a loaded
+    // machine; of frames half a second apart, one falls within its three seconds.
+    for (int frame = 1; frame <= kMovieFrames; ++frame) {
+        flow.Wait(29);
+        flow.Capture("movie " + std::to_string(frame));
+    }
+    flow.Click({20, 700});   // the movie ends at a click (or has ended); the title fades in
     flow.Capture("title");
     flow.Click(kTitleStart, kSceneOpening);
     flow.Capture("scene 1");
@@ -575,10 +581,16 @@ TEST(DemoFullFlow, TheStoryFromBootToTheTitleAgain)
     ASSERT_FALSE(saves.empty());
     const auto& frames = result.frames;
 
-    // The opening movie: evening bands in place of the title's background.
-    const TestCapturedFrame* movie = Frame(frames, flow, "movie");
-    EXPECT_FALSE(ShowsBackground(movie, game, "bg_title.png"));
-    EXPECT_GT(ChannelDistance(PixelAt(movie, {20, 700}), 0xFF000000u), 40);
+    // The opening movie: evening bands (never black, never the title's background) in one of
+    // the frames.
+    int movieFrames = 0;
+    for (int frame = 1; frame <= kMovieFrames; ++frame) {
+        const TestCapturedFrame* movie = Frame(frames, flow, "movie " + std::to_string(frame));
+        movieFrames += !ShowsBackground(movie, game, "bg_title.png") &&
+                       ChannelDistance(PixelAt(movie, {20, 700}), 0xFF000000u) > 40 &&
+                       ChannelDistance(PixelAt(movie, {1000, 100}), 0xFF000000u) > 40;
+    }
+    EXPECT_GT(movieFrames, 0);
     const TestCapturedFrame* title = Frame(frames, flow, "title");
     EXPECT_TRUE(ShowsBackground(title, game, "bg_title.png"));
 
@@ -659,7 +671,7 @@ TEST(DemoFullFlow, TheStoryShowsTheSamePicturesWhenEveryFrameIsComposed)
     const std::map<std::string, std::vector<Rect>> moving = {
         {"scene 2", {mio}}, {"scene 3", {mio}}, {"second answer", {mio}}, {"saved", {{200, 150, 240, 30}}}};
     for (const auto& [name, pass] : flow.Captures()) {
-        if (name == "movie")
+        if (name.rfind("movie", 0) == 0)
             continue;   // a moving picture: which frame shows depends on the time taken
         SCOPED_TRACE(name);
         std::vector<Rect> leftOut{kWaitMark};
