@@ -298,30 +298,45 @@ TestImage HanaBlush()
     return image;
 }
 
-// Mio as her motion project shows her: hair, face, a dress, and the face of the motion.
-TestImage MioStand(bool smile)
+// Mio's parts for her motion project, each centred on its own middle: the body (hair, dress, neck,
+// the bare face and the fringe), her face for an expression and the ribbon in her hair.
+constexpr std::uint32_t kMioWidth = 320;
+TestImage MioBody()
 {
-    TestImage image = TestImage::Solid(320, kStandHeight, 0x00000000);
+    TestImage image = TestImage::Solid(kMioWidth, kStandHeight, 0x00000000);
     const float cx = 160.0f;
     Ellipse(image, cx, 170, 90, 150, Rgb(0x202840), 4.0f);                // long hair
     Trapezoid(image, cx, 250, 672, 52, 140, Rgb(0x4878C8), 4.0f);          // dress
     Trapezoid(image, cx, 240, 320, 22, 28, Rgb(0xFFE8D8), 3.0f);           // neck
     Ellipse(image, cx, 158, 72, 86, Rgb(0xFFE8D8), 3.0f);                  // face
     Ellipse(image, cx, 88, 84, 40, Rgb(0x202840), 3.0f);                   // fringe
+    return image;
+}
+
+// Eyes and mouth; the cell's middle lies on the body's (160, 186).
+TestImage MioFace(bool smile)
+{
+    TestImage image = TestImage::Solid(100, 72, 0x00000000);
     for (const float side : {-1.0f, 1.0f}) {
         if (smile)
-            Ellipse(image, cx + side * 30.0f, 168, 13, 4, Rgb(0x182040), 1.5f);
+            Ellipse(image, 50.0f + side * 30.0f, 18, 13, 4, Rgb(0x182040), 1.5f);
         else
-            Ellipse(image, cx + side * 30.0f, 166, 9, 12, Rgb(0x182040), 1.5f);
+            Ellipse(image, 50.0f + side * 30.0f, 16, 9, 12, Rgb(0x182040), 1.5f);
     }
     if (smile)
-        Ellipse(image, cx, 206, 16, 7, Rgb(0xC04848), 1.5f);
+        Ellipse(image, 50, 56, 16, 7, Rgb(0xC04848), 1.5f);
     else
-        Rect(image, std::int32_t(cx) - 8, 206, 16, 3, Rgb(0xA04040));
-    // A ribbon in her hair.
-    Ellipse(image, 218, 60, 16, 12, Rgb(0x40C0A0), 2.0f);
-    Ellipse(image, 246, 60, 16, 12, Rgb(0x40C0A0), 2.0f);
-    Ellipse(image, 232, 60, 7, 7, Rgb(0x208870), 1.5f);
+        Rect(image, 42, 56, 16, 3, Rgb(0xA04040));
+    return image;
+}
+
+// The ribbon; the cell's middle lies on the body's (232, 60).
+TestImage MioRibbon()
+{
+    TestImage image = TestImage::Solid(64, 32, 0x00000000);
+    Ellipse(image, 18, 16, 16, 12, Rgb(0x40C0A0), 2.0f);
+    Ellipse(image, 46, 16, 16, 12, Rgb(0x40C0A0), 2.0f);
+    Ellipse(image, 32, 16, 7, 7, Rgb(0x208870), 1.5f);
     return image;
 }
 
@@ -400,29 +415,47 @@ GxNcVector4Key PositionKey(std::int32_t time, float x, float y)
     return key;
 }
 
-// Mio's motion: her picture for the motion's expression, placed by its middle at the motion's
-// origin, rising and settling by a few pixels on a one-second loop (she breathes).
-TestNcMotion MioMotion(const std::u16string& name, const std::u16string& picture)
+// One of Mio's parts. Blend mode 2 blends the cell's see-through texels; the layer default 1
+// would copy them over the layers beneath it.
+GxNcLayer MioLayer(const std::u16string& name, const std::u16string& picture)
 {
-    GxNcLayer body = ImageLayer(u"body", u"mio.gis", picture);
-    body.m_LoopMode = 1;
+    GxNcLayer layer = ImageLayer(name, u"mio.gis", picture);
+    layer.m_BlendMode = 2;
+    layer.m_LoopMode = 1;
+    return layer;
+}
+
+// Mio's motion: her body placed by its middle at the motion's origin, rising and settling by a
+// few pixels on a one-second loop (she breathes), with her face for the motion's expression and
+// her ribbon as its children, placed from the body's middle. The first layer ends on top.
+TestNcMotion MioMotion(const std::u16string& name, const std::u16string& face)
+{
+    GxNcLayer body = MioLayer(u"body", u"mio_body.png");
     body.m_PositionKeys = {PositionKey(0, 0, 0), PositionKey(30, 0, -4), PositionKey(60, 0, 0)};
+    GxNcLayer eyes = MioLayer(u"face", face);
+    eyes.m_PositionKeys = {PositionKey(0, 0, -150)};
+    GxNcLayer ribbon = MioLayer(u"ribbon", u"mio_ribbon.png");
+    ribbon.m_PositionKeys = {PositionKey(0, 72, -276), PositionKey(30, 72, -279), PositionKey(60, 72, -276)};
     TestNcMotion motion;
     motion.motionName = name;
     motion.endTime = 60;
-    motion.layers = {body};
-    motion.tree = {TestNcStratum{u"body", 0, {}}};
+    motion.layers = {eyes, ribbon, body};
+    motion.tree = {TestNcStratum{u"body", 2, {TestNcStratum{u"face", 0, {}}, TestNcStratum{u"ribbon", 1, {}}}}};
     return motion;
 }
 
 bool WriteMioMotion(const fs::path& gameFolder)
 {
     bool written = WriteCellSet(gameFolder / "gnc" / "gis", "mio",
-                                {{u"mio_idle.png", MioStand(false)}, {u"mio_smile.png", MioStand(true)}}, true);
+                                {{u"mio_body.png", MioBody()},
+                                 {u"mio_face_idle.png", MioFace(false)},
+                                 {u"mio_face_smile.png", MioFace(true)},
+                                 {u"mio_ribbon.png", MioRibbon()}},
+                                true);
     TestNcProjectSpec spec;
     spec.projectName = u"mio";
     spec.groups.push_back(TestNcMotionGroup{
-        u"stand", u"", 0, {MioMotion(u"idle", u"mio_idle.png"), MioMotion(u"smile", u"mio_smile.png")}});
+        u"stand", u"", 0, {MioMotion(u"idle", u"mio_face_idle.png"), MioMotion(u"smile", u"mio_face_smile.png")}});
     spec.imageSetFileNames = {u"mio.gis"};
     if (!WriteMotionProjectFile((gameFolder / "gnc" / "mio.gnc").string(), spec, TestContentForm::kBinary)) {
         std::fprintf(stderr, "generate_demo: cannot write gnc/mio.gnc\n");

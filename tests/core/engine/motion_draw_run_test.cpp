@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kGreen = 0xFF00FF00;
+constexpr std::uint32_t kBlue = 0xFF0000FF;
 
 // The back buffer as it is now.
 struct Pixels {
@@ -173,6 +174,121 @@ TEST_F(MotionDrawRunTest, AnImageSetCellAndAMovingMotionLayerReachTheScreen)
     const std::string log = ReadLog(m_Game / "ENGINE_SAVE" / "error.log");
     EXPECT_EQ(log.find("Tree is not prepared"), std::string::npos) << log;
     EXPECT_EQ(log.find("画像が存在しません"), std::string::npos) << log;
+}
+
+// "gis/parts.gis" over one 256 x 128 atlas: "big.png" a 100 x 100 blue cell, "red.png",
+// "green.png" and the fully transparent "clear.png" 32 x 32 cells, each centred on its middle.
+void WritePartsImageSet(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    TestImage atlas = TestImage::Solid(256, 128, 0x00000000);
+    auto fill = [&atlas](std::uint32_t left, std::uint32_t size, std::uint32_t argb) {
+        for (std::uint32_t y = 0; y < size; ++y)
+            std::fill_n(atlas.argb.begin() + std::ptrdiff_t(y * atlas.width + left), size, argb);
+    };
+    fill(0, 100, kBlue);
+    fill(128, 32, kRed);
+    fill(192, 32, kGreen);
+    WriteImageFile((folder / "parts.png").string(), BuildPng(PngSpecRgba8(atlas)));
+    TestImageSetSpec spec;
+    spec.atlases.push_back(TestGisAtlas{u"parts.png", 256, 128, 4, 0});
+    const struct {
+        const char16_t* name;
+        std::int32_t left, size;
+    } cells[] = {{u"big.png", 0, 100}, {u"red.png", 128, 32}, {u"green.png", 192, 32}, {u"clear.png", 224, 32}};
+    for (const auto& cell : cells) {
+        TestGisOrigin origin;
+        origin.fileName = cell.name;
+        origin.width = origin.height = cell.size;
+        TestGisPattern pattern;
+        pattern.width = pattern.crammedWidth = cell.size;
+        pattern.height = pattern.crammedHeight = cell.size;
+        pattern.crammedLeft = cell.left;
+        pattern.centerPosX = pattern.centerPosY = static_cast<float>(cell.size) / 2.0f;
+        pattern.crammedRawUV = GxFRect{cell.left / 256.0f, 0.0f, (cell.left + cell.size) / 256.0f, cell.size / 128.0f};
+        origin.patterns.push_back(pattern);
+        spec.origins.push_back(origin);
+    }
+    ASSERT_TRUE(WriteImageSetFile((folder / "parts.gis").string(), spec, TestContentForm::kBinary));
+}
+
+GxNcLayer PlacedLayer(const std::u16string& name, const std::u16string& image, float x, float y,
+                      std::uint32_t blend = 1)
+{
+    GxNcLayer layer = ImageLayer(name, u"parts.gis", image);
+    layer.m_BlendMode = blend;
+    GxNcVector4Key position;
+    position.m_Value = GxVector4(x, y, 0, 0);
+    layer.m_PositionKeys.push_back(position);
+    return layer;
+}
+
+TEST_F(MotionDrawRunTest, TopLevelAndChildLayersLandOnTheirPixelsAndCopyOrBlendByTheirMode)
+{
+    MakeGameFolder(m_Game, GameFolder{});
+    WritePartsImageSet(m_Game / "gis");
+    // Two top-level layers apart; a 100 x 100 body at scale 1 with a face placed relative to it.
+    // The face comes first in the list, so that it is drawn over the body. Two clear cells over
+    // the body: blend mode 1 (the layer default) copies its transparent texels, 2 blends them.
+    TestNcMotion layout;
+    layout.motionName = u"layout";
+    layout.endTime = 60;
+    layout.layers = {PlacedLayer(u"face", u"red.png", 30, -20),
+                     PlacedLayer(u"copied", u"clear.png", -30, 25),
+                     PlacedLayer(u"blended", u"clear.png", 30, 25, 2),
+                     PlacedLayer(u"left", u"green.png", -200, -100),
+                     PlacedLayer(u"right", u"red.png", 200, -100),
+                     PlacedLayer(u"body", u"big.png", -100, 150)};
+    layout.tree = {TestNcStratum{u"left", 3, {}}, TestNcStratum{u"right", 4, {}},
+                   TestNcStratum{u"body", 5,
+                                 {TestNcStratum{u"face", 0, {}}, TestNcStratum{u"copied", 1, {}},
+                                  TestNcStratum{u"blended", 2, {}}}}};
+    TestNcProjectSpec spec;
+    spec.groups.push_back(TestNcMotionGroup{u"g", u"", 0, {layout}});
+    spec.imageSetFileNames = {u"parts.gis"};
+    fs::create_directories(m_Game / "motion");
+    ASSERT_TRUE(WriteMotionProjectFile((m_Game / "motion" / "layout.gnc").string(), spec, TestContentForm::kBinary));
+
+    FrameMap frames;
+    bool loaded = false;
+    m_Module.m_OnCreateSequences = [&](GxTaskBase*) {
+        GxTaskBase* boot = GxCore::GetInstance()->m_TaskManage->FindTask(u"SeqBoot");
+        ASSERT_NE(boot, nullptr);
+        auto* motion = new ReadBackLayer(boot, u"motion", &frames);
+        loaded = motion->LoadMotionProject(u"motion/layout.gnc", u"gis", u"g", u"layout", 0, 0);
+    };
+    m_Run.SetMaxPasses(12);
+    EXPECT_EQ(Run(), 0);
+    ASSERT_TRUE(loaded);
+    ASSERT_FALSE(frames.empty());
+    const Pixels& pixels = frames.begin()->second;
+
+    // Expected colour in and just outside each edge of a square of `size` centred on the motion's
+    // origin (the screen's middle, 512, 384) plus (x, y).
+    auto square = [&pixels](const char* what, float x, float y, int size, std::uint32_t inside,
+                            std::uint32_t outside) {
+        SCOPED_TRACE(what);
+        const int left = 512 + static_cast<int>(x) - size / 2;
+        const int top = 384 + static_cast<int>(y) - size / 2;
+        const int midX = left + size / 2, midY = top + size / 2;
+        EXPECT_EQ(pixels.At(left, midY), inside);
+        EXPECT_EQ(pixels.At(left + size - 1, midY), inside);
+        EXPECT_EQ(pixels.At(midX, top), inside);
+        EXPECT_EQ(pixels.At(midX, top + size - 1), inside);
+        EXPECT_EQ(pixels.At(left - 1, midY), outside);
+        EXPECT_EQ(pixels.At(left + size, midY), outside);
+        EXPECT_EQ(pixels.At(midX, top - 1), outside);
+        EXPECT_EQ(pixels.At(midX, top + size), outside);
+    };
+    square("left", -200, -100, 32, kGreen & 0xFFFFFFu, 0u);
+    square("right", 200, -100, 32, kRed & 0xFFFFFFu, 0u);
+    square("body", -100, 150, 100, kBlue & 0xFFFFFFu, 0u);
+    square("face", -100 + 30, 150 - 20, 32, kRed & 0xFFFFFFu, kBlue & 0xFFFFFFu);
+    square("copied", -100 - 30, 150 + 25, 32, 0u, kBlue & 0xFFFFFFu);
+    square("blended", -100 + 30, 150 + 25, 32, kBlue & 0xFFFFFFu, kBlue & 0xFFFFFFu);
+    const std::string log = ReadLog(m_Game / "ENGINE_SAVE" / "error.log");
+    EXPECT_EQ(log.find("Tree is not prepared"), std::string::npos) << log;
+    EXPECT_EQ(log.find("LayerNotFound"), std::string::npos) << log;
 }
 
 }  // namespace
