@@ -666,10 +666,13 @@ TEST(DemoFullFlow, TheStoryShowsTheSamePicturesWhenEveryFrameIsComposed)
     ASSERT_FALSE(game.empty());
     const TestEngineResult composing = RunStory(game, flow, true);
     // Left out as well: Mio, drawn by her motion project, breathes in real time; the saved
-    // slot's plate shows the time of the save.
+    // slot's plate shows the time of the save, and its thumbnail (128 x 96 at 52, 150) the
+    // wait mark in the phase of the save click.
     const Rect mio{600, 0, 320, 768};
+    const Rect saveTime{200, 150, 240, 30};
+    const Rect thumbMark{52 + kWaitMark.left / 8, 150 + kWaitMark.top / 8, kWaitMark.width / 8 + 1, kWaitMark.height / 8 + 1};
     const std::map<std::string, std::vector<Rect>> moving = {
-        {"scene 2", {mio}}, {"scene 3", {mio}}, {"second answer", {mio}}, {"saved", {{200, 150, 240, 30}}}};
+        {"scene 2", {mio}}, {"scene 3", {mio}}, {"second answer", {mio}}, {"saved", {saveTime, thumbMark}}};
     for (const auto& [name, pass] : flow.Captures()) {
         if (name.rfind("movie", 0) == 0)
             continue;   // a moving picture: which frame shows depends on the time taken
