@@ -60,29 +60,13 @@ constexpr std::uint32_t kStep = 90;
 
 // ---- the game folder ---------------------------------------------------------------------------
 
-// APP_SAVEDIR of the game's configuration.
-std::string SaveFolderName(const fs::path& game)
-{
-    std::ifstream in(game / "system" / "sysconf.ini");
-    const std::string key = "APP_SAVEDIR=";
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key, 0) == 0) {
-            std::string name = line.substr(key.size());
-            while (!name.empty() && (name.back() == '\r' || name.back() == ' '))
-                name.pop_back();
-            return name;
-        }
-    }
-    return {};
-}
-
 // A copy of the built demo in `folder`, without the save folder a played demo may have (this
 // run's saves and logs are its own). Empty on failure, with the reason added to the test.
 fs::path CopyDemo(const TestTempDir& temp)
 {
     const fs::path demo = TW_DEMO_GAME;
     const fs::path game = temp.Join("game");
-    const std::string saveFolder = SaveFolderName(demo);
+    const std::string saveFolder = TestGameSaveFolderName(demo);
     std::error_code error;
     if (saveFolder.empty() || !fs::create_directory(game, error)) {
         ADD_FAILURE() << "cannot copy the demo from " << demo;
@@ -280,20 +264,6 @@ std::string ReadFileBytes(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A PNG of the game folder or save folder as 0xAARRGGBB pixels; empty when it does not decode.
-TestCapturedFrame ReadPicture(const fs::path& path)
-{
-    const std::string bytes = ReadFileBytes(path);
-    TestCapturedFrame picture;
-    std::uint8_t* pixels = DecodePngMemory(bytes.data(), bytes.size(), &picture.width, &picture.height);
-    if (pixels == nullptr)
-        return TestCapturedFrame{};
-    picture.pixels.resize(std::size_t(picture.width) * picture.height);
-    std::memcpy(picture.pixels.data(), pixels, picture.pixels.size() * sizeof(std::uint32_t));
-    FreePngPixels(pixels);
-    return picture;
-}
-
 // Points where no widget of any screen stands.
 constexpr Point kFreePoints[] = {{20, 700}, {300, 740}, {1010, 300}, {830, 100}};
 
@@ -302,7 +272,7 @@ constexpr Point kFreePoints[] = {{20, 700}, {300, 740}, {1010, 300}, {830, 100}}
 {
     if (frame == nullptr)
         return ::testing::AssertionFailure() << "no frame";
-    const TestCapturedFrame background = ReadPicture(game / "cg" / "ui" / name);
+    const TestCapturedFrame background = ReadTestPicture(game / "cg" / "ui" / name);
     if (background.width != 1024)
         return ::testing::AssertionFailure() << "no background " << name;
     for (const Point point : kFreePoints) {
@@ -366,7 +336,7 @@ std::uint32_t BlockMean(const TestCapturedFrame& frame, std::uint32_t column, st
 void ExpectSavedSlot(const fs::path& saves, std::int32_t slot, const TestCapturedFrame* seen)
 {
     ExpectGameData(saves / SlotName("gamedata", slot, "gd"));
-    const TestCapturedFrame thumb = ReadPicture(saves / SlotName("thumb", slot, "png"));
+    const TestCapturedFrame thumb = ReadTestPicture(saves / SlotName("thumb", slot, "png"));
     ASSERT_EQ(thumb.width, 128u);
     ASSERT_EQ(thumb.height, 96u);
     ASSERT_NE(seen, nullptr);
@@ -526,7 +496,7 @@ TestEngineResult RunStory(const fs::path& game, const Flow& story, bool alwaysCo
 // kept them. False (with a failure added) when neither gives them.
 bool ObtainStory(const fs::path& game, const Flow& story, StoryState* state)
 {
-    state->saves = game / SaveFolderName(game);
+    state->saves = game / TestGameSaveFolderName(game);
     const fs::path kept = KeptStoryFolder();
     if (!kept.empty() && fs::exists(kept / "done")) {
         std::error_code error;
@@ -536,7 +506,7 @@ bool ObtainStory(const fs::path& game, const Flow& story, StoryState* state)
             return false;
         }
         for (const auto& [name, pass] : story.Captures())
-            state->frames[pass] = ReadPicture(kept / "frames" / FrameFileName(pass));
+            state->frames[pass] = ReadTestPicture(kept / "frames" / FrameFileName(pass));
         return true;
     }
     TestEngineResult result = RunStory(game, story, false);
@@ -597,7 +567,7 @@ TEST(DemoFullFlow, TheStoryFromBootToTheTitleAgain)
     // Scene 1: the room behind Hana, her name, and the first page with the ruby "ふしぎ" over
     // "不思議" only, in the band above the line (the text from 64, 580 in the message window).
     const TestCapturedFrame* scene1 = Frame(frames, flow, "scene 1");
-    const TestCapturedFrame room = ReadPicture(game / "cg" / "bg" / "bg_room.png");
+    const TestCapturedFrame room = ReadTestPicture(game / "cg" / "bg" / "bg_room.png");
     for (const Point point : {Point{20, 100}, Point{980, 200}, Point{150, 300}})
         EXPECT_LE(ChannelDistance(PixelAt(scene1, point), room.At(point.x, point.y)), 3) << point.x << ", " << point.y;
     for (const Point point : {Point{512, 250}, Point{512, 450}})
@@ -857,7 +827,7 @@ TEST(DemoFullFlow, TheSecondRunLoadsConfiguresAndVisitsTheExtras)
     EXPECT_LE(ChannelDistance(PixelAt(gallery, {64 + 10, 104 + 10}), 0xFF305070u), 3);
     EXPECT_LE(ChannelDistance(PixelAt(gallery, {216 + 10, 104 + 10}), 0xFF202020u), 3);
     // The panorama (1600 wide) panned to its right end, then dragged 200 to the right.
-    const TestCapturedFrame panorama = ReadPicture(game / "cg" / "ev" / "ev_panorama.png");
+    const TestCapturedFrame panorama = ReadTestPicture(game / "cg" / "ev" / "ev_panorama.png");
     ASSERT_EQ(panorama.width, 1600u);
     const auto shownFrom = [&](const TestCapturedFrame* frame, std::uint32_t offset) {
         int wrong = 0;

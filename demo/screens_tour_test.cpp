@@ -58,36 +58,6 @@ constexpr Point kDialogYes{446, 304};
 constexpr std::uint32_t kSettle = 75;
 constexpr std::uint32_t kStep = 90;
 
-// APP_SAVEDIR of the game's configuration.
-std::string SaveFolderName(const fs::path& game)
-{
-    std::ifstream in(game / "system" / "sysconf.ini");
-    const std::string key = "APP_SAVEDIR=";
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key, 0) == 0) {
-            std::string name = line.substr(key.size());
-            while (!name.empty() && (name.back() == '\r' || name.back() == ' '))
-                name.pop_back();
-            return name;
-        }
-    }
-    return {};
-}
-
-TestCapturedFrame ReadPicture(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    TestCapturedFrame picture;
-    std::uint8_t* pixels = DecodePngMemory(bytes.data(), bytes.size(), &picture.width, &picture.height);
-    if (pixels == nullptr)
-        return picture;
-    picture.pixels.resize(std::size_t(picture.width) * picture.height);
-    std::memcpy(picture.pixels.data(), pixels, picture.pixels.size() * sizeof(std::uint32_t));
-    FreePngPixels(pixels);
-    return picture;
-}
-
 bool Near(std::uint32_t a, std::uint32_t b)
 {
     for (int shift = 0; shift <= 16; shift += 8) {
@@ -145,7 +115,7 @@ TEST(DemoScreensTour, EveryScreenFindsItsRowsImagesAndBackground)
     ASSERT_TRUE(temp.Valid());
     const fs::path demo = TW_DEMO_GAME;
     const fs::path game = temp.Join("game");
-    const std::string saveFolder = SaveFolderName(demo);
+    const std::string saveFolder = TestGameSaveFolderName(demo);
     ASSERT_FALSE(saveFolder.empty());
     fs::create_directory(game);
     for (const fs::directory_entry& entry : fs::directory_iterator(demo)) {
@@ -230,7 +200,7 @@ TEST(DemoScreensTour, EveryScreenFindsItsRowsImagesAndBackground)
             EXPECT_TRUE(Near(frame->second.At(20, 700), 0xFF000000));
             continue;
         }
-        const TestCapturedFrame background = ReadPicture(game / "cg" / "ui" / capture.background);
+        const TestCapturedFrame background = ReadTestPicture(game / "cg" / "ui" / capture.background);
         ASSERT_EQ(background.width, 1024u);
         for (const Point point : kFreePoints)
             EXPECT_TRUE(Near(frame->second.At(point.x, point.y), background.At(point.x, point.y)))

@@ -53,23 +53,43 @@ std::map<std::uint32_t, TestCapturedFrame> ReadCapturedFrames(const fs::path& fo
     for (const std::uint32_t pass : passes) {
         char name[32];
         std::snprintf(name, sizeof name, "pass%06u.png", static_cast<unsigned>(pass));
-        const std::string bytes = ReadBytes(folder / name);
-        std::uint32_t width = 0, height = 0;
-        std::uint8_t* pixels = DecodePngMemory(bytes.data(), bytes.size(), &width, &height);
-        if (pixels == nullptr)
+        TestCapturedFrame frame = ReadTestPicture(folder / name);
+        if (frame.pixels.empty())
             continue;
-        TestCapturedFrame frame;
-        frame.width = width;
-        frame.height = height;
-        frame.pixels.resize(static_cast<std::size_t>(width) * height);
-        std::memcpy(frame.pixels.data(), pixels, frame.pixels.size() * sizeof(std::uint32_t));
-        FreePngPixels(pixels);
         frames[pass] = std::move(frame);
     }
     return frames;
 }
 
 }  // namespace
+
+TestCapturedFrame ReadTestPicture(const fs::path& path)
+{
+    const std::string bytes = ReadBytes(path);
+    TestCapturedFrame picture;
+    std::uint8_t* pixels = DecodePngMemory(bytes.data(), bytes.size(), &picture.width, &picture.height);
+    if (pixels == nullptr)
+        return TestCapturedFrame{};
+    picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
+    std::memcpy(picture.pixels.data(), pixels, picture.pixels.size() * sizeof(std::uint32_t));
+    FreePngPixels(pixels);
+    return picture;
+}
+
+std::string TestGameSaveFolderName(const fs::path& game)
+{
+    std::ifstream in(game / "system" / "sysconf.ini");
+    const std::string key = "APP_SAVEDIR=";
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(key, 0) == 0) {
+            std::string name = line.substr(key.size());
+            while (!name.empty() && (name.back() == '\r' || name.back() == ' '))
+                name.pop_back();
+            return name;
+        }
+    }
+    return {};
+}
 
 std::u16string DecodeTestLog(const std::string& bytes)
 {

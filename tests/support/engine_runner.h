@@ -29,6 +29,12 @@ struct TestCapturedFrame {
     }
 };
 
+// A PNG file as 0xAARRGGBB pixels, like a captured frame; empty when it does not decode.
+TestCapturedFrame ReadTestPicture(const std::filesystem::path& path);
+
+// The save folder's name a game's "system/sysconf.ini" gives ("APP_SAVEDIR"); empty without one.
+std::string TestGameSaveFolderName(const std::filesystem::path& game);
+
 struct TestEngineResult {
     bool started = false;    // false when the program could not be started
     bool timedOut = false;   // killed at the time-out
